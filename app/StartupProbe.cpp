@@ -1,0 +1,58 @@
+#include "StartupProbe.h"
+
+#include "MessageBoxes.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
+
+#include <cstdio>
+
+QElapsedTimer StartupProbe::s_sinceStart;
+
+void StartupProbe::markStart()
+{
+    s_sinceStart.start();
+}
+
+void StartupProbe::answerMessageBoxesFromEnvironment()
+{
+    if (qEnvironmentVariableIntValue("QUILLO_ANSWER_MESSAGE_BOXES") != 1)
+        return;
+    MessageBoxes::setResponder([](const MessageBoxes::Request &request) {
+        std::printf("message box: %s\n", qPrintable(request.text));
+        std::fflush(stdout);
+        if (request.defaultButton != QMessageBox::NoButton)
+            return request.defaultButton;
+        return request.buttons.testFlag(QMessageBox::Ok) ? QMessageBox::Ok : QMessageBox::NoButton;
+    });
+}
+
+void StartupProbe::watch(QWidget *window)
+{
+    const QByteArray mode = qgetenv("QUILLO_STARTUP_PROBE");
+    if (mode != "report" && mode != "quit")
+        return;
+    window->winId();
+    window->windowHandle()->installEventFilter(new StartupProbe(mode == "quit", window));
+}
+
+StartupProbe::StartupProbe(bool quit, QObject *parent)
+    : QObject(parent)
+    , m_quit(quit)
+{
+}
+
+bool StartupProbe::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Expose && static_cast<QWindow *>(watched)->isExposed()) {
+        std::printf("window shown after %lld ms\n", static_cast<long long>(s_sinceStart.elapsed()));
+        std::fflush(stdout);
+        watched->removeEventFilter(this);
+        if (m_quit)
+            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    }
+    return QObject::eventFilter(watched, event);
+}

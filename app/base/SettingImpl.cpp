@@ -1,0 +1,207 @@
+#include "SettingImpl.h"
+
+#include "ModuleLog.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMutex>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace {
+
+ModuleLog settingsLog("quillo/app");
+
+const QString kFileName = QStringLiteral("Settings.ini");
+const QString kSeparator = QStringLiteral("/");
+const QString kDefaultMediaFolderPattern = QStringLiteral("%1/Quillo/Media Library/");
+
+const QString kSavePathKey = QStringLiteral("savePath");
+const QString kAudioSourceKey = QStringLiteral("recording/audioSource");
+const QString kVideoQualityKey = QStringLiteral("recording/videoQuality");
+const QString kMuteKey = QStringLiteral("recording/mute");
+const QString kTotalTimeKey = QStringLiteral("capture/elapsed-time/totalTime");
+const QString kPeriodKey = QStringLiteral("capture/elapsed-time/period");
+constexpr int kDefaultVideoQuality = 2;
+
+SettingImpl *instance = nullptr;
+// The count and the instance pointer are guarded so that a service released on another thread cannot
+// be deleted twice; the settings file itself needs no lock, every access opening it anew.
+QMutex instanceMutex;
+
+QString dataFolder()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation)).absolutePath();
+}
+
+void makeFolder(const QString &folder)
+{
+    if (!QDir(folder).exists() && !QDir::root().mkpath(QDir(folder).absolutePath()))
+        settingsLog(LogSystem::LOG_ERROR, "SettingImpl::SettingImpl - Cannot create %s", qUtf8Printable(folder));
+}
+
+// A settings file that QSettings cannot parse is moved aside before anything is written over it, so the
+// user's old settings can still be recovered by hand; reads of such a file give the defaults.
+void keepUnreadableFile(QSettings &settings)
+{
+    if (settings.status() != QSettings::FormatError)
+        return;
+    const QString path = settings.fileName();
+    QString kept = path + QStringLiteral(".bad");
+    for (int n = 1; QFile::exists(kept); ++n)
+        kept = QStringLiteral("%1.bad.%2").arg(path).arg(n);
+    if (QFile::rename(path, kept))
+        settingsLog(LogSystem::LOG_ERROR, "SettingImpl - %s could not be read; kept it as %s and started a new one",
+                    qUtf8Printable(path), qUtf8Printable(kept));
+    else
+        settingsLog(LogSystem::LOG_ERROR, "SettingImpl - %s could not be read nor moved aside", qUtf8Printable(path));
+}
+
+QVariant readValue(const QString &key, const QVariant &defaultValue)
+{
+    QSettings settings(SettingImpl::settingsFilePath(), QSettings::IniFormat);
+    return settings.value(key, defaultValue);
+}
+
+void writeValue(const QString &key, const QVariant &value)
+{
+    auto settings = std::make_unique<QSettings>(SettingImpl::settingsFilePath(), QSettings::IniFormat);
+    if (settings->status() == QSettings::FormatError) {
+        keepUnreadableFile(*settings);
+        settings = std::make_unique<QSettings>(SettingImpl::settingsFilePath(), QSettings::IniFormat);
+    }
+    settings->setValue(key, value);
+    settings->sync();
+    if (settings->status() == QSettings::AccessError)
+        settingsLog(LogSystem::LOG_ERROR, "SettingImpl::setValue - Cannot write %s", qUtf8Printable(settings->fileName()));
+}
+
+} // namespace
+
+SettingImpl *SettingImpl::getInstance()
+{
+    QMutexLocker lock(&instanceMutex);
+    if (!instance)
+        instance = new SettingImpl;
+    else
+        ++instance->m_refCount;
+    return instance;
+}
+
+SettingImpl *SettingImpl::addRef()
+{
+    QMutexLocker lock(&instanceMutex);
+    ++m_refCount;
+    return this;
+}
+
+SettingImpl::SettingImpl()
+{
+    makeFolder(dataFolder() + kSeparator);
+    makeFolder(defaultMediaFolder());
+}
+
+SettingImpl::~SettingImpl() = default;
+
+void SettingImpl::release()
+{
+    QMutexLocker lock(&instanceMutex);
+    if (--m_refCount > 0)
+        return;
+    if (instance == this)
+        instance = nullptr;
+    delete this;
+}
+
+QString SettingImpl::settingsFilePath()
+{
+    return dataFolder() + kSeparator + kFileName;
+}
+
+QString SettingImpl::defaultMediaFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QDir(kDefaultMediaFolderPattern.arg(documents)).absolutePath() + kSeparator;
+}
+
+QString SettingImpl::getSavePath()
+{
+    QString path = value(kSavePathKey).toString();
+    if (path.isNull() || !QDir(path).exists()) {
+        path = defaultMediaFolder();
+        setSavePath(path);
+    }
+    if (!path.endsWith(kSeparator))
+        path += kSeparator;
+    return path;
+}
+
+void SettingImpl::setSavePath(const QString &folder)
+{
+    setValue(kSavePathKey, folder);
+}
+
+QString SettingImpl::getAudioSource()
+{
+    return value(kAudioSourceKey).toString();
+}
+
+void SettingImpl::setAudioSource(const QString &name)
+{
+    setValue(kAudioSourceKey, name);
+}
+
+int SettingImpl::getVideoQuality()
+{
+    return value(kVideoQualityKey, kDefaultVideoQuality).toInt();
+}
+
+void SettingImpl::setVideoQuality(int quality)
+{
+    setValue(kVideoQualityKey, quality);
+}
+
+bool SettingImpl::getMute()
+{
+    return value(kMuteKey).toBool();
+}
+
+void SettingImpl::setMute(bool mute)
+{
+    setValue(kMuteKey, mute);
+}
+
+unsigned int SettingImpl::getElapsedTimeTotalTime()
+{
+    return value(kTotalTimeKey).toUInt();
+}
+
+void SettingImpl::setElapsedTimeTotalTime(unsigned int totalTime)
+{
+    setValue(kTotalTimeKey, totalTime);
+}
+
+unsigned int SettingImpl::getElapsedTimePeriod()
+{
+    return value(kPeriodKey).toUInt();
+}
+
+void SettingImpl::setElapsedTimePeriod(unsigned int period)
+{
+    setValue(kPeriodKey, period);
+}
+
+void SettingImpl::setValue(const QString &key, const QVariant &value)
+{
+    writeValue(key, value);
+}
+
+QVariant SettingImpl::value(const QString &key)
+{
+    return readValue(key, QVariant());
+}
+
+QVariant SettingImpl::value(const QString &key, const QVariant &defaultValue)
+{
+    return readValue(key, defaultValue);
+}

@@ -1,0 +1,77 @@
+#include "AutoSerialFileLogger.h"
+#include "LogSystem.h"
+#include "MessageBoxes.h"
+#include "ModuleLog.h"
+#include "MyApp.h"
+#include "Quillo.h"
+#include "StartupHelpers.h"
+#include "StartupProbe.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QTranslator>
+
+namespace {
+
+ModuleLog appLog("quillo/app");
+
+const QString kApplicationName = QStringLiteral("Quillo");
+const QString kFontFamily = QStringLiteral("Calibri");
+const QString kAlreadyRunning = QStringLiteral("Quillo is already running!");
+const QString kActivateMessage = QStringLiteral("Is app exist?");
+constexpr int kActivateTimeoutMs = 5000;
+
+// Window placement, stay-on-top windows and screen grabs need X11: on a Wayland desktop the program runs
+// through XWayland, falling back to Wayland where no X server is available.
+void preferX11()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")
+        && (qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland")
+            || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")))
+        qputenv("QT_QPA_PLATFORM", "xcb;wayland");
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    StartupProbe::markStart();
+    preferX11();
+    MyApp app(argc, argv);
+    StartupProbe::answerMessageBoxesFromEnvironment();
+
+    if (app.isRunning()) {
+        MessageBoxes::Request box;
+        box.text = kAlreadyRunning;
+        MessageBoxes::exec(box);
+        app.sendMessage(kActivateMessage, kActivateTimeoutMs);
+        return 0;
+    }
+
+    LogSystem::installQtMessageHandler();
+    QCoreApplication::setApplicationName(kApplicationName);
+    QFont font = QApplication::font();
+    font.setFamily(kFontFamily);
+    QApplication::setFont(font);
+
+    QTranslator translator;
+    loadLanguage(&translator);
+    removeExpiredLogs();
+
+    LogSystem *log = LogSystem::getSysLogSystem();
+    log->setLogger(new AutoSerialFileLogger(
+        QStringLiteral("%1/%2").arg(logFilesLocation(), QString::fromLatin1(kLogFileNamePattern))));
+    log->setLogLevel(logLevelSetting());
+    log->enableAllLog();
+    log->startLog();
+    appLog(LogSystem::LOG_NOTICE, "main - Quillo %s started", QUILLO_VERSION);
+
+    Quillo window(nullptr);
+    app.setActivationWindow(&window, true);
+    StartupProbe::watch(&window);
+
+    const int result = app.exec();
+    appLog(LogSystem::LOG_NOTICE, "main - Quillo stopped with %d", result);
+    log->stopLog();
+    return result;
+}

@@ -1,0 +1,112 @@
+#include "AutoSerialFileLogger.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace {
+
+const QString kDatePlaceholder = QStringLiteral("YYMMDD");
+const QString kSerialPlaceholder = QStringLiteral("9999");
+// Four digits, as the placeholder shows; more than 9999 starts in one day are not expected, and past it
+// the number simply grows a digit.
+constexpr int kSerialDigits = 4;
+
+QRegularExpression namePattern(const QString &patternFileName, const QString &date)
+{
+    QString regex = QRegularExpression::escape(patternFileName);
+    regex.replace(QRegularExpression::escape(kDatePlaceholder), date.isEmpty() ? QStringLiteral("\\d{6}") : date);
+    regex.replace(QRegularExpression::escape(kSerialPlaceholder), QStringLiteral("(\\d{%1,})").arg(kSerialDigits));
+    return QRegularExpression(QRegularExpression::anchoredPattern(regex));
+}
+
+} // namespace
+
+AutoSerialFileLogger::AutoSerialFileLogger(const QString &pathPattern)
+    : m_pattern(pathPattern)
+{
+}
+
+AutoSerialFileLogger::~AutoSerialFileLogger()
+{
+    close();
+}
+
+bool AutoSerialFileLogger::open()
+{
+    QMutexLocker lock(&m_mutex);
+    return openForDate(QDate::currentDate());
+}
+
+bool AutoSerialFileLogger::openForDate(const QDate &date)
+{
+    m_file.close();
+    const QFileInfo patternInfo(m_pattern);
+    const QDir dir = patternInfo.dir();
+    const QString patternName = patternInfo.fileName();
+    const QString day = date.toString(QStringLiteral("yyMMdd"));
+
+    const QRegularExpression sameDay = namePattern(patternName, day);
+    int highest = 0;
+    const QStringList names = dir.entryList(QDir::Files | QDir::Hidden);
+    for (const QString &name : names) {
+        const QRegularExpressionMatch match = sameDay.match(name);
+        if (match.hasMatch())
+            highest = qMax(highest, match.captured(1).toInt());
+    }
+
+    QString name = patternName;
+    name.replace(kDatePlaceholder, day);
+    name.replace(kSerialPlaceholder, QStringLiteral("%1").arg(highest + 1, kSerialDigits, 10, QLatin1Char('0')));
+    m_file.setFileName(dir.filePath(name));
+    // NewOnly: another process starting in the same second must not share or truncate this file.
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text | QIODevice::NewOnly)) {
+        m_error = m_file.errorString();
+        m_fileDate = QDate();
+        return false;
+    }
+    m_error.clear();
+    m_fileDate = date;
+    return true;
+}
+
+void AutoSerialFileLogger::write(const QDateTime &time, int level, const QString &module, const QString &text)
+{
+    QMutexLocker lock(&m_mutex);
+    if (m_fileDate.isValid() && time.date() > m_fileDate)
+        openForDate(time.date());
+    if (!m_file.isOpen())
+        return;
+    const QString line = QStringLiteral("%1 [%2] %3: %4\n")
+                             .arg(time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")))
+                             .arg(level)
+                             .arg(module, text);
+    m_file.write(line.toUtf8());
+    m_file.flush();
+}
+
+void AutoSerialFileLogger::close()
+{
+    QMutexLocker lock(&m_mutex);
+    m_file.close();
+    m_fileDate = QDate();
+}
+
+QString AutoSerialFileLogger::description() const
+{
+    QMutexLocker lock(&m_mutex);
+    if (!m_error.isEmpty())
+        return QStringLiteral("%1 (%2)").arg(m_file.fileName(), m_error);
+    return m_file.isOpen() ? m_file.fileName() : m_pattern;
+}
+
+QString AutoSerialFileLogger::currentPath() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_file.isOpen() ? m_file.fileName() : QString();
+}
+
+bool AutoSerialFileLogger::matchesPattern(const QString &patternFileName, const QString &fileName)
+{
+    return namePattern(patternFileName, QString()).match(fileName).hasMatch();
+}

@@ -1,0 +1,3 @@
+#include "SysLogger.h"
+
+SysLogger::~SysLogger() = default;

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs the whole test suite headless: an X server (Xvfb) and a
+# PulseAudio server with a virtual microphone are started here for the tests that need them.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=${QUILLO_BUILD_DIR:-$top/build}
+"$top/scripts/install-deps.sh"
+"$top/scripts/build.sh"
+
+scratch=$(mktemp -d)
+chmod 700 "$scratch"
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+export HOME=$scratch/home XDG_RUNTIME_DIR=$scratch/run
+mkdir -p "$HOME" && install -d -m 700 "$XDG_RUNTIME_DIR"
+
+# Xvfb picks a free display itself and writes its number to the file descriptor we give it.
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$scratch/display" >"$scratch/xvfb.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.1; done
+display=$(cat "$scratch/display")
+[ -n "$display" ] || { echo "Xvfb did not start" >&2; cat "$scratch/xvfb.log" >&2; exit 1; }
+export QUILLO_TEST_DISPLAY=:$display
+
+pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --disallow-exit \
+  -L module-native-protocol-unix -L "module-null-sink sink_name=spk" >"$scratch/pulse.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+if pactl info >/dev/null 2>&1; then
+  pactl load-module module-null-source source_name=nsrc >/dev/null
+  export QUILLO_TEST_PULSE=1
+else
+  echo "PulseAudio did not start; audio tests will skip" >&2
+fi
+
+cd "$build"
+ctest --output-on-failure -j"$(nproc)" "$@"

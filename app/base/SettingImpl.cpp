@@ -2,11 +2,16 @@
 
 #include "ModuleLog.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QMutex>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QStringDecoder>
+
+#include <optional>
 
 namespace {
 
@@ -40,13 +45,44 @@ void makeFolder(const QString &folder)
         settingsLog(LogSystem::LOG_ERROR, "SettingImpl::SettingImpl - Cannot create %s", qUtf8Printable(folder));
 }
 
-// A settings file that QSettings cannot parse is moved aside before anything is written over it, so the
-// user's old settings can still be recovered by hand; reads of such a file give the defaults.
-void keepUnreadableFile(QSettings &settings)
+// QSettings reports a file it cannot parse only when it parses it, and it keeps parsed files in a
+// process-wide cache that is reread only when the file changes; so the size and time of a file seen to be
+// unreadable are remembered, and a later access to the unchanged file knows it too.
+struct FileSignature {
+    qint64 size;
+    QDateTime modified;
+};
+std::optional<FileSignature> unreadableFile;
+QMutex unreadableMutex;
+
+// Settings.ini is UTF-8 text; QSettings would take binary junk for odd keys and write it back.
+bool isBinary(const QString &path)
 {
-    if (settings.status() != QSettings::FormatError)
-        return;
-    const QString path = settings.fileName();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray content = file.readAll();
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8(content);
+    return content.contains('\0') || utf8.hasError();
+}
+
+bool isUnreadable(const QSettings &settings)
+{
+    const QFileInfo info(settings.fileName());
+    QMutexLocker lock(&unreadableMutex);
+    if (settings.status() == QSettings::FormatError || isBinary(info.filePath())) {
+        unreadableFile = FileSignature{info.size(), info.lastModified()};
+        return true;
+    }
+    return unreadableFile && info.exists() && unreadableFile->size == info.size()
+        && unreadableFile->modified == info.lastModified();
+}
+
+// A settings file that cannot be parsed is moved aside before anything is written over it, so the user's
+// old settings can still be recovered by hand; an earlier file kept aside is never replaced.
+void keepUnreadableFile(const QString &path)
+{
     QString kept = path + QStringLiteral(".bad");
     for (int n = 1; QFile::exists(kept); ++n)
         kept = QStringLiteral("%1.bad.%2").arg(path).arg(n);
@@ -60,14 +96,18 @@ void keepUnreadableFile(QSettings &settings)
 QVariant readValue(const QString &key, const QVariant &defaultValue)
 {
     QSettings settings(SettingImpl::settingsFilePath(), QSettings::IniFormat);
+    // An unreadable file may still yield fragments; none of them is trusted.
+    if (isUnreadable(settings))
+        return defaultValue;
     return settings.value(key, defaultValue);
 }
 
 void writeValue(const QString &key, const QVariant &value)
 {
     auto settings = std::make_unique<QSettings>(SettingImpl::settingsFilePath(), QSettings::IniFormat);
-    if (settings->status() == QSettings::FormatError) {
-        keepUnreadableFile(*settings);
+    if (isUnreadable(*settings)) {
+        settings.reset();
+        keepUnreadableFile(SettingImpl::settingsFilePath());
         settings = std::make_unique<QSettings>(SettingImpl::settingsFilePath(), QSettings::IniFormat);
     }
     settings->setValue(key, value);

@@ -1,4 +1,59 @@
+#include "MessageBoxScript.h"
+#include "MessageBoxes.h"
+#include "ModalAnswerer.h"
 #include "TestEnvironment.h"
-class TestMessageBoxes : public QObject { Q_OBJECT };
+
+#include <QAbstractButton>
+#include <QMessageBox>
+
+class TestMessageBoxes : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void scriptedAnswersAreReturnedAndTheBoxRecorded()
+    {
+        MessageBoxScript script;
+        script.answerNext(QMessageBox::No);
+        MessageBoxes::Request request;
+        request.title = QStringLiteral("Warning");
+        request.icon = QMessageBox::Question;
+        request.text = QStringLiteral("Stop the time-lapse?");
+        request.buttons = QMessageBox::Yes | QMessageBox::No;
+        QCOMPARE(MessageBoxes::exec(request), QMessageBox::No);
+        // With the script used up, the box's default answers.
+        request.defaultButton = QMessageBox::Yes;
+        QCOMPARE(MessageBoxes::exec(request), QMessageBox::Yes);
+
+        MessageBoxes::warning(nullptr, QStringLiteral("Warning"), QStringLiteral("Not enough disk space!"),
+                              QStringLiteral("Cannot start recording!"));
+        QCOMPARE(script.shown().size(), 3);
+        QCOMPARE(script.shown().last().icon, QMessageBox::Warning);
+        QCOMPARE(script.shown().last().informativeText, QStringLiteral("Cannot start recording!"));
+        QCOMPARE(script.lastText(), QStringLiteral("Not enough disk space!"));
+    }
+
+    void aRealBoxShowsWhatWasAskedAndReturnsTheButtonClicked()
+    {
+        QString shownText;
+        QString shownInformative;
+        ModalAnswerer answerer([&](QWidget *modal) {
+            auto *box = qobject_cast<QMessageBox *>(modal);
+            QVERIFY(box);
+            shownText = box->text();
+            shownInformative = box->informativeText();
+            box->button(QMessageBox::Cancel)->click();
+        });
+        MessageBoxes::Request request;
+        request.text = QStringLiteral("Quillo is already running!");
+        request.informativeText = QStringLiteral("details");
+        request.buttons = QMessageBox::Ok | QMessageBox::Cancel;
+        QCOMPARE(MessageBoxes::exec(request), QMessageBox::Cancel);
+        QVERIFY(answerer.answered());
+        QCOMPARE(shownText, request.text);
+        QCOMPARE(shownInformative, request.informativeText);
+    }
+};
+
 QUILLO_TEST_MAIN(TestMessageBoxes)
 #include "tst_MessageBoxes.moc"

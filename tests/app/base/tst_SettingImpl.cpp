@@ -1,4 +1,197 @@
+#include "SettingImpl.h"
 #include "TestEnvironment.h"
-class TestSettingImpl : public QObject { Q_OBJECT };
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTime>
+
+class TestSettingImpl : public QObject
+{
+    Q_OBJECT
+
+private:
+    QString documents() const { return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation); }
+    QSettings file() const { return QSettings(SettingImpl::settingsFilePath(), QSettings::IniFormat); }
+
+private Q_SLOTS:
+    void initTestCase() { QCoreApplication::setApplicationName(QStringLiteral("Quillo")); }
+
+    void init()
+    {
+        QFile::remove(SettingImpl::settingsFilePath());
+        const QStringList leftovers = QDir(QFileInfo(SettingImpl::settingsFilePath()).path())
+                                          .entryList({QStringLiteral("Settings.ini.bad*")});
+        for (const QString &name : leftovers)
+            QFile::remove(QFileInfo(SettingImpl::settingsFilePath()).dir().filePath(name));
+    }
+
+    void settingsFileLivesInTheApplicationDataFolder()
+    {
+        QCOMPARE(SettingImpl::settingsFilePath(),
+                 QDir::homePath() + QStringLiteral("/.local/share/Quillo/Settings.ini"));
+        QCOMPARE(SettingImpl::defaultMediaFolder(), documents() + QStringLiteral("/Quillo/Media Library/"));
+    }
+
+    void constructionCreatesTheFoldersButNoFile()
+    {
+        QDir(documents() + QStringLiteral("/Quillo")).removeRecursively();
+        SettingIntf *settings = SettingImpl::getInstance();
+        QVERIFY(QDir(SettingImpl::defaultMediaFolder()).exists());
+        QVERIFY(QDir(QFileInfo(SettingImpl::settingsFilePath()).path()).exists());
+        QVERIFY(!QFile::exists(SettingImpl::settingsFilePath()));
+        settings->release();
+    }
+
+    void typedGettersGiveTheirDefaultsWithoutWriting()
+    {
+        SettingIntf *settings = SettingImpl::getInstance();
+        QCOMPARE(settings->getAudioSource(), QString());
+        QVERIFY(settings->getAudioSource().isNull());
+        QCOMPARE(settings->getVideoQuality(), 2);
+        QCOMPARE(settings->getMute(), false);
+        QCOMPARE(settings->getElapsedTimeTotalTime(), 0u);
+        QCOMPARE(settings->getElapsedTimePeriod(), 0u);
+        QVERIFY(!settings->value(QStringLiteral("NOT_FIRST_TIME_LAUNCH")).isValid());
+        QCOMPARE(settings->value(QStringLiteral("medialibrary/mode"), 0).toInt(), 0);
+        QVERIFY(!QFile::exists(SettingImpl::settingsFilePath()));
+        settings->release();
+    }
+
+    void valuesRoundTripThroughTheFile()
+    {
+        SettingIntf *writer = SettingImpl::getInstance();
+        SettingIntf *reader = SettingImpl::getInstance();
+        writer->setAudioSource(QStringLiteral("USB Microphone"));
+        writer->setVideoQuality(7);
+        writer->setMute(true);
+        writer->setElapsedTimeTotalTime(4000000000u);
+        writer->setElapsedTimePeriod(30u);
+        writer->setValue(QStringLiteral("Upload Time"), QTime(13, 45, 10));
+        writer->setValue(QStringLiteral("webCam/LastWebCamLocationID"), QStringLiteral(""));
+
+        QCOMPARE(reader->getAudioSource(), QStringLiteral("USB Microphone"));
+        QCOMPARE(reader->getVideoQuality(), 7);
+        QCOMPARE(reader->getMute(), true);
+        QCOMPARE(reader->getElapsedTimeTotalTime(), 4000000000u);
+        QCOMPARE(reader->getElapsedTimePeriod(), 30u);
+        QCOMPARE(reader->value(QStringLiteral("Upload Time")).toTime(), QTime(13, 45, 10));
+        const QVariant empty = reader->value(QStringLiteral("webCam/LastWebCamLocationID"));
+        QVERIFY(empty.isValid());
+        QVERIFY(!empty.toString().isNull());
+
+        // Grouped keys land in their INI group, as other tools reading the file expect.
+        QCOMPARE(file().value(QStringLiteral("recording/audioSource")).toString(), QStringLiteral("USB Microphone"));
+        QVERIFY(file().childGroups().contains(QStringLiteral("recording")));
+        reader->release();
+        writer->release();
+    }
+
+    void savePath_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("createStored");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("storedAfter");
+
+        const QString existing = QDir::homePath() + QStringLiteral("/media");
+        const QString fallback = QStringLiteral("<default>");
+        QTest::newRow("absent: default is stored") << QString() << false << fallback << fallback;
+        QTest::newRow("missing folder: replaced by default") << existing + QStringLiteral("/gone") << false << fallback
+                                                             << fallback;
+        QTest::newRow("no trailing slash: appended, not stored") << existing << true << existing + QStringLiteral("/")
+                                                                 << existing;
+        QTest::newRow("trailing slash kept") << existing + QStringLiteral("/") << true << existing + QStringLiteral("/")
+                                             << existing + QStringLiteral("/");
+    }
+
+    void savePath()
+    {
+        QFETCH(QString, stored);
+        QFETCH(bool, createStored);
+        QFETCH(QString, expected);
+        QFETCH(QString, storedAfter);
+        const auto resolve = [](QString text) {
+            return text == QStringLiteral("<default>") ? SettingImpl::defaultMediaFolder() : text;
+        };
+        if (createStored)
+            QVERIFY(QDir().mkpath(stored));
+        SettingIntf *settings = SettingImpl::getInstance();
+        if (!stored.isNull())
+            settings->setSavePath(stored);
+        QCOMPARE(settings->getSavePath(), resolve(expected));
+        QCOMPARE(file().value(QStringLiteral("savePath")).toString(), resolve(storedAfter));
+        settings->release();
+    }
+
+    void lastReleaseDeletesAndTheNextGetterStartsAfresh()
+    {
+        SettingImpl *first = SettingImpl::getInstance();
+        QCOMPARE(SettingImpl::getInstance(), first);
+        first->release();
+        first->release();
+        // A new service has count 1 again: one release must delete it, so a fresh getter cannot
+        // hand back a service that a stale count kept alive.
+        SettingImpl *second = SettingImpl::getInstance();
+        second->setValue(QStringLiteral("probe"), 1);
+        QCOMPARE(second->value(QStringLiteral("probe")).toInt(), 1);
+        second->release();
+        SettingImpl *third = SettingImpl::getInstance();
+        QCOMPARE(third->addRef(), third);
+        third->release();
+        third->release();
+    }
+
+    void unreadableFileIsKeptAsideBeforeTheFirstWrite_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("binary") << QByteArray("\x00\x01\x02\xff\xfe binary \x00 junk", 24);
+        QTest::newRow("broken group") << QByteArray("[recording\nvideoQuality=0\n");
+    }
+
+    void unreadableFileIsKeptAsideBeforeTheFirstWrite()
+    {
+        QFETCH(QByteArray, content);
+        QFile corrupt(SettingImpl::settingsFilePath());
+        QVERIFY(corrupt.open(QIODevice::WriteOnly));
+        corrupt.write(content);
+        corrupt.close();
+
+        SettingIntf *settings = SettingImpl::getInstance();
+        QCOMPARE(settings->getVideoQuality(), 2);
+        QCOMPARE(corrupt.size(), content.size());
+
+        settings->setValue(QStringLiteral("language"), QStringLiteral("eng"));
+        QFile kept(SettingImpl::settingsFilePath() + QStringLiteral(".bad"));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), content);
+        QCOMPARE(settings->value(QStringLiteral("language")).toString(), QStringLiteral("eng"));
+        QCOMPARE(file().status(), QSettings::NoError);
+        settings->release();
+    }
+
+    void anEarlierKeptFileIsNotOverwritten()
+    {
+        const QString bad = SettingImpl::settingsFilePath() + QStringLiteral(".bad");
+        QFile earlier(bad);
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write("earlier");
+        earlier.close();
+        QFile corrupt(SettingImpl::settingsFilePath());
+        QVERIFY(corrupt.open(QIODevice::WriteOnly));
+        corrupt.write(QByteArray("\x00\xff", 2));
+        corrupt.close();
+
+        SettingIntf *settings = SettingImpl::getInstance();
+        settings->setMute(true);
+        settings->release();
+        QFile again(bad);
+        QVERIFY(again.open(QIODevice::ReadOnly));
+        QCOMPARE(again.readAll(), QByteArray("earlier"));
+        QVERIFY(QFile::exists(bad + QStringLiteral(".1")));
+    }
+};
+
 QUILLO_TEST_MAIN(TestSettingImpl)
 #include "tst_SettingImpl.moc"

@@ -92,6 +92,46 @@ private Q_SLOTS:
                  qPrintable(text));
     }
 
+    void badSettingsDoNotStopTheStart_data()
+    {
+        QTest::addColumn<QByteArray>("settingsFile");
+        QTest::addColumn<QString>("sign");
+        QTest::newRow("binary settings file are kept aside")
+            << QByteArray("\x00\x01\x7f\xff binary", 12) << QStringLiteral("kept as");
+        QTest::newRow("unknown language") << QByteArray("[General]\nlanguage=xyz\n")
+                                          << QStringLiteral("No translation language/Lang_xyz.qm");
+        QTest::newRow("log level out of range") << QByteArray("[logs]\nlogLevel=99\n")
+                                                << QStringLiteral("Log level 99 is outside 0 to 7");
+        QTest::newRow("log folder that cannot exist")
+            << QByteArray("[logs]\nlogFilesLocation=/proc/quillo/logs\n") << QStringLiteral("cannot open the log file");
+    }
+
+    void badSettingsDoNotStopTheStart()
+    {
+        QFETCH(QByteArray, settingsFile);
+        QFETCH(QString, sign);
+        const Folders user = freshUser(QStringLiteral("bad-") + QString::fromLatin1(QTest::currentDataTag()));
+        const QString dataFolder = user.home + QStringLiteral("/.local/share/Quillo");
+        QVERIFY(QDir().mkpath(dataFolder));
+        QFile settings(dataFolder + QStringLiteral("/Settings.ini"));
+        QVERIFY(settings.open(QIODevice::WriteOnly));
+        settings.write(settingsFile);
+        settings.close();
+
+        QProcess quillo;
+        start(quillo, user, {QStringLiteral("QUILLO_STARTUP_PROBE=quit")});
+        QVERIFY(quillo.waitForFinished(30000));
+        QCOMPARE(quillo.exitCode(), 0);
+        QString said = QString::fromUtf8(quillo.readAllStandardError());
+        const QStringList logs = QDir(user.home + QStringLiteral("/Documents/Quillo/logs")).entryList(QDir::Files);
+        for (const QString &name : logs) {
+            QFile log(user.home + QStringLiteral("/Documents/Quillo/logs/") + name);
+            QVERIFY(log.open(QIODevice::ReadOnly));
+            said += QString::fromUtf8(log.readAll());
+        }
+        QVERIFY2(said.contains(sign), qPrintable(said));
+    }
+
     void aSecondStartActivatesTheFirstCopyAndLeavesNoTrace()
     {
         auto *app = dynamic_cast<MyApp *>(qApp);

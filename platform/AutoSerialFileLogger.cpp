@@ -11,6 +11,8 @@ const QString kSerialPlaceholder = QStringLiteral("9999");
 // Four digits, as the placeholder shows; more than 9999 starts in one day are not expected, and past it
 // the number simply grows a digit.
 constexpr int kSerialDigits = 4;
+// Serials tried when the chosen one was taken meanwhile; more copies than this never start at once.
+constexpr int kOpenAttempts = 10;
 
 QRegularExpression namePattern(const QString &patternFileName, const QString &date)
 {
@@ -55,12 +57,19 @@ bool AutoSerialFileLogger::openForDate(const QDate &date)
             highest = qMax(highest, match.captured(1).toInt());
     }
 
-    QString name = patternName;
-    name.replace(kDatePlaceholder, day);
-    name.replace(kSerialPlaceholder, QStringLiteral("%1").arg(highest + 1, kSerialDigits, 10, QLatin1Char('0')));
-    m_file.setFileName(dir.filePath(name));
-    // NewOnly: another process starting in the same second must not share or truncate this file.
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text | QIODevice::NewOnly)) {
+    // Another copy starting in the same moment may take the same serial first: then the next one is used.
+    for (int serial = highest + 1, tries = 0; tries < kOpenAttempts; ++serial, ++tries) {
+        QString name = patternName;
+        name.replace(kDatePlaceholder, day);
+        name.replace(kSerialPlaceholder, QStringLiteral("%1").arg(serial, kSerialDigits, 10, QLatin1Char('0')));
+        m_file.setFileName(dir.filePath(name));
+        // NewOnly: an existing log is never appended to or truncated.
+        if (m_file.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::NewOnly))
+            break;
+        if (!m_file.exists())
+            break;
+    }
+    if (!m_file.isOpen()) {
         m_error = m_file.errorString();
         m_fileDate = QDate();
         return false;

@@ -14,7 +14,7 @@ public:
     // MPEG-4 video tagged XVID, with 16-bit PCM audio.
     static QString writeAvi(const QString &dir, const QString &name, double seconds, QSize size = {320, 240},
                             bool withAudio = true);
-    // Windows Media video 8 with Windows Media audio 2.
+    // WMV2 video with WMA2 audio in an ASF container.
     static QString writeWmv(const QString &dir, const QString &name, double seconds, QSize size = {320, 240},
                             bool withAudio = true);
 };

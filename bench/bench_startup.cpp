@@ -1,6 +1,6 @@
 // Measures how long Quillo takes from being started to its first shown window, and to a full start and
 // quit, over several runs in a fresh user folder. Runs on the offscreen platform unless DISPLAY is set.
-//     startup_bench [runs]
+//     bench_startup [runs]
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>

@@ -1,0 +1,69 @@
+#include "EnlargeToolButton.h"
+
+#include "HoverIcon.h"
+
+#include <QEnterEvent>
+#include <QPainter>
+
+namespace {
+// Large panel icons (40 px) grow by a quarter while hovered: visible, yet still inside the button.
+constexpr int kHoverGrowth = 10;
+// Height of the text band under the icon; holds one line of the 11-point label.
+constexpr int kTextBandHeight = 20;
+constexpr int kTextPointSize = 11;
+}
+
+EnlargeToolButton::EnlargeToolButton(QWidget *parent)
+    : QToolButton(parent)
+{
+    setCursor(Qt::PointingHandCursor);
+}
+
+void EnlargeToolButton::saveIconSize()
+{
+    m_normalIconSize = iconSize();
+}
+
+void EnlargeToolButton::restoreIconSize()
+{
+    setIconSize(m_normalIconSize);
+}
+
+void EnlargeToolButton::enterEvent(QEnterEvent *)
+{
+    HoverIcon::resize(this, m_normalIconSize + QSize(kHoverGrowth, kHoverGrowth));
+}
+
+void EnlargeToolButton::leaveEvent(QEvent *)
+{
+    HoverIcon::resize(this, m_normalIconSize);
+}
+
+void EnlargeToolButton::paintEvent(QPaintEvent *event)
+{
+    if (text().isEmpty()) {
+        QToolButton::paintEvent(event);
+        return;
+    }
+
+    const int w = width();
+    const int h = height();
+    QRect iconRect(QPoint(0, 0), iconSize());
+    iconRect.moveCenter(QPoint((w - 1) / 2, (h - kTextBandHeight - 1) / 2));
+
+    QIcon::Mode mode = QIcon::Normal;
+    QIcon::State state = QIcon::Off;
+    if (!isEnabled())
+        mode = QIcon::Disabled;
+    else if (isCheckable() && isChecked())
+        state = QIcon::On;
+
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    painter.drawPixmap(iconRect, icon().pixmap(iconSize(), devicePixelRatioF(), mode, state));
+
+    QFont textFont = font();
+    textFont.setPointSize(kTextPointSize);
+    painter.setFont(textFont);
+    painter.drawText(QRect(0, h - kTextBandHeight, w, kTextBandHeight), Qt::AlignCenter, text());
+}

@@ -1,0 +1,68 @@
+#include "TestMedia.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QtTest>
+
+namespace {
+
+// Test fixtures encode in well under a second, but the benchmark's one-hour file takes about 15 s; five
+// minutes leaves room for a loaded machine without hanging a broken run for ever.
+constexpr int kFfmpegTimeoutMs = 5 * 60 * 1000;
+
+void fail(const QString &message)
+{
+    QTest::qFail(qPrintable(message), __FILE__, __LINE__);
+}
+
+QString encode(const QString &dir, const QString &name, double seconds, QSize size, bool withAudio,
+               const QStringList &videoCodec, const QStringList &audioCodec)
+{
+    const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
+    if (ffmpeg.isEmpty()) {
+        fail(QStringLiteral("TestMedia: the ffmpeg command is not installed; it generates the media fixtures "
+                            "(install the Debian package ffmpeg)"));
+        return {};
+    }
+    const QString length = QString::number(seconds, 'f', 3);
+    const QString target = QDir(dir).absoluteFilePath(name);
+    QStringList args{QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"), QStringLiteral("-y"),
+                     QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                     QStringLiteral("testsrc2=size=%1x%2:rate=25:duration=%3")
+                         .arg(size.width()).arg(size.height()).arg(length)};
+    if (withAudio)
+        args << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
+             << QStringLiteral("sine=frequency=440:sample_rate=44100:duration=%1").arg(length);
+    args << videoCodec;
+    if (withAudio)
+        args << audioCodec;
+    args << target;
+
+    QProcess process;
+    process.start(ffmpeg, args);
+    if (!process.waitForFinished(kFfmpegTimeoutMs) || process.exitStatus() != QProcess::NormalExit
+        || process.exitCode() != 0 || !QFileInfo(target).isFile()) {
+        process.kill();
+        fail(QStringLiteral("TestMedia: ffmpeg could not write %1: %2")
+                 .arg(target, QString::fromLocal8Bit(process.readAllStandardError()).trimmed()));
+        return {};
+    }
+    return target;
+}
+
+} // namespace
+
+QString TestMedia::writeAvi(const QString &dir, const QString &name, double seconds, QSize size, bool withAudio)
+{
+    return encode(dir, name, seconds, size, withAudio,
+                  {QStringLiteral("-c:v"), QStringLiteral("mpeg4"), QStringLiteral("-vtag"), QStringLiteral("XVID")},
+                  {QStringLiteral("-c:a"), QStringLiteral("pcm_s16le")});
+}
+
+QString TestMedia::writeWmv(const QString &dir, const QString &name, double seconds, QSize size, bool withAudio)
+{
+    return encode(dir, name, seconds, size, withAudio, {QStringLiteral("-c:v"), QStringLiteral("wmv2")},
+                  {QStringLiteral("-c:a"), QStringLiteral("wmav2")});
+}

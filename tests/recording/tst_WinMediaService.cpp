@@ -1,0 +1,316 @@
+#include "FrameGrabCallback.h"
+#include "LocalMedia.h"
+#include "TestEnvironment.h"
+#include "WinMediaService.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+using MS = WinMediaService;
+
+class TestWinMediaService : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_avi, m_aviSilent, m_wmv, m_unfinished;
+
+    QString fixture(const QString &name) const
+    {
+        if (name == QLatin1String("avi"))
+            return m_avi;
+        if (name == QLatin1String("wmv"))
+            return m_wmv;
+        return m_aviSilent;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        m_avi = LocalMedia::writeAvi(m_dir.path(), QStringLiteral("clip.avi"), 2, QSize(320, 240), true);
+        m_aviSilent = LocalMedia::writeAvi(m_dir.path(), QStringLiteral("silent.AVI"), 2, QSize(160, 120), false);
+        m_wmv = LocalMedia::writeWmv(m_dir.path(), QStringLiteral("clip.wmv"), 2, QSize(320, 240), true);
+        m_unfinished = LocalMedia::writeUnfinishedAvi(m_dir.path(), QStringLiteral("unfinished.avi"), 3,
+                                                      QSize(320, 240));
+        QVERIFY(!m_avi.isEmpty() && !m_aviSilent.isEmpty() && !m_wmv.isEmpty() && !m_unfinished.isEmpty());
+    }
+
+    void playerStatusMapping_data()
+    {
+        QTest::addColumn<QMediaPlayer::MediaStatus>("player");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("no media") << QMediaPlayer::NoMedia << 1;
+        QTest::newRow("loading") << QMediaPlayer::LoadingMedia << 2;
+        QTest::newRow("loaded") << QMediaPlayer::LoadedMedia << 3;
+        QTest::newRow("stalled") << QMediaPlayer::StalledMedia << 5;
+        QTest::newRow("buffering") << QMediaPlayer::BufferingMedia << 5;
+        QTest::newRow("buffered") << QMediaPlayer::BufferedMedia << 5;
+        QTest::newRow("end") << QMediaPlayer::EndOfMedia << 7;
+        QTest::newRow("invalid") << QMediaPlayer::InvalidMedia << 8;
+    }
+    void playerStatusMapping()
+    {
+        QFETCH(QMediaPlayer::MediaStatus, player);
+        QFETCH(int, expected);
+        QCOMPARE(int(MS::statusFromPlayer(player)), expected);
+    }
+
+    void playerStateMapping_data()
+    {
+        QTest::addColumn<QMediaPlayer::PlaybackState>("player");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("stopped") << QMediaPlayer::StoppedState << 0;
+        QTest::newRow("paused") << QMediaPlayer::PausedState << 1;
+        QTest::newRow("playing") << QMediaPlayer::PlayingState << 2;
+    }
+    void playerStateMapping()
+    {
+        QFETCH(QMediaPlayer::PlaybackState, player);
+        QFETCH(int, expected);
+        QCOMPARE(int(MS::stateFromPlayer(player)), expected);
+    }
+
+    void volumeGain_data()
+    {
+        QTest::addColumn<long>("volume");
+        QTest::addColumn<float>("gain");
+        QTest::newRow("full") << 0L << 1.0f;
+        QTest::newRow("-20 dB") << -2000L << 0.1f;
+        QTest::newRow("-40 dB") << -4000L << 0.01f;
+        QTest::newRow("silent") << -10000L << 0.0f;
+        QTest::newRow("below silent") << -20000L << 0.0f;
+        QTest::newRow("above full") << 500L << 1.0f;
+    }
+    void volumeGain()
+    {
+        QFETCH(long, volume);
+        QFETCH(float, gain);
+        QCOMPARE(MS::gainFromVolume(volume), gain);
+    }
+
+    void mediaTypeBySuffix_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("type");
+        QTest::newRow("avi") << "a.avi" << 1;
+        QTest::newRow("AVI") << "a.AVI" << 1;
+        QTest::newRow("Avi") << "a.Avi" << 1;
+        QTest::newRow("wmv") << "a.wmv" << 2;
+        QTest::newRow("WMV") << "b.WMV" << 2;
+        QTest::newRow("mpg") << "a.mpg" << 0;
+        QTest::newRow("avi inside") << "a.avi.txt" << 0;
+    }
+    void mediaTypeBySuffix()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, type);
+        QCOMPARE(MS::mediaTypeOf(name), type);
+    }
+
+    // The thumbnail maker reads the status right after setMedia: it must be final at once.
+    void openGivesStatusAndSizeSynchronously_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("audio");
+        QTest::newRow("avi") << "avi" << 1 << QSize(320, 240) << true;
+        QTest::newRow("avi without sound") << "silent" << 1 << QSize(160, 120) << false;
+        QTest::newRow("wmv") << "wmv" << 2 << QSize(320, 240) << true;
+    }
+    void openGivesStatusAndSizeSynchronously()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, type);
+        QFETCH(QSize, size);
+        QFETCH(bool, audio);
+        MS media;
+        QSignalSpy statuses(&media, &MS::mediaStatusChanged);
+        QSignalSpy positions(&media, &MS::positionChanged);
+        QVERIFY(media.setMedia(fixture(file)));
+        QCOMPARE(media.mediaStatus(), MS::STATUS_LOADED);
+        QCOMPARE(media.mediaState(), MS::STATE_STOPPED);
+        QCOMPARE(media.mediaType(), type);
+        QCOMPARE(QSize(media.videoWidth(), media.videoHeight()), size);
+        QVERIFY(qAbs(media.duration() - 2000) <= 100);
+        QVERIFY(media.isSeekable());
+        QCOMPARE(media.position(), 0);
+        QCOMPARE(positions.takeLast().at(0).toLongLong(), 0);
+        // Closing the (absent) previous media reports "no media" first.
+        QCOMPARE(statuses.last().at(0).value<MS::MEDIA_STATUS>(), MS::STATUS_LOADED);
+        QCOMPARE(statuses.at(statuses.size() - 2).at(0).value<MS::MEDIA_STATUS>(), MS::STATUS_LOADING);
+        QCOMPARE(media.setVolume(-2500), audio);
+        QCOMPARE(media.getVolume(), audio ? -2500L : 0L);
+        QVERIFY(!media.setPosition(media.duration() + 1));
+        QVERIFY(media.setPosition(media.duration()));
+        QVERIFY(!media.setPosition(-1));
+    }
+
+    void refusedFilesLeaveCurrentMedia_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("missing") << QStringLiteral("/nonexistent/clip.avi");
+        QTest::newRow("wrong suffix") << QStringLiteral("clip.mpg");
+        QTest::newRow("folder") << QStringLiteral("folder.avi");
+    }
+    void refusedFilesLeaveCurrentMedia()
+    {
+        QFETCH(QString, path);
+        QDir(m_dir.path()).mkdir(QStringLiteral("folder.avi"));
+        if (!path.startsWith(QLatin1Char('/')))
+            path = m_dir.filePath(path);
+        if (path.endsWith(QLatin1String(".mpg")))
+            QVERIFY(QFile::copy(m_avi, path) || QFile::exists(path));
+        MS media;
+        QVERIFY(media.setMedia(m_avi));
+        QSignalSpy changes(&media, &MS::mediaChanged);
+        QVERIFY(!media.setMedia(path));
+        QCOMPARE(changes.size(), 0);
+        QCOMPARE(media.mediaPath(), m_avi);
+        QCOMPARE(media.mediaStatus(), MS::STATUS_LOADED);
+    }
+
+    void invalidFileIsStatusEight()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("garbage.avi"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(4096, 'x'));
+        file.close();
+        MS media;
+        QSignalSpy statuses(&media, &MS::mediaStatusChanged);
+        QVERIFY(!media.setMedia(path));
+        QCOMPARE(media.mediaStatus(), MS::STATUS_INVALID);
+        QCOMPARE(statuses.last().at(0).value<MS::MEDIA_STATUS>(), MS::STATUS_INVALID);
+        QVERIFY(!media.play());
+        QVERIFY(!media.setVolume(0));
+    }
+
+    void playPauseSeekStopAndEnd_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("avi") << "avi";
+        QTest::newRow("wmv") << "wmv";
+    }
+    void playPauseSeekStopAndEnd()
+    {
+        QFETCH(QString, file);
+        MS media;
+        FrameGrabCallback frames;
+        frames.setFpsHint(0);
+        QElapsedTimer sinceOpen;
+        sinceOpen.start();
+        QVERIFY(media.setMedia(fixture(file)));
+        QVERIFY(media.setGrabberCallback(&frames));
+        QSignalSpy statuses(&media, &MS::mediaStatusChanged);
+        QSignalSpy states(&media, &MS::mediaStateChanged);
+        QSignalSpy positions(&media, &MS::positionChanged);
+
+        QVERIFY(media.play());
+        QCOMPARE(statuses.takeFirst().at(0).value<MS::MEDIA_STATUS>(), MS::STATUS_BUFFERING);
+        QCOMPARE(states.takeFirst().at(0).value<MS::MEDIA_STATE>(), MS::STATE_PLAYING);
+        QTRY_VERIFY_WITH_TIMEOUT(frames.hasFrame(), 5000);
+        qInfo("open to first frame: %lld ms", sinceOpen.elapsed());
+        QCOMPARE(frames.frame().size(), QSize(320, 240));
+
+        // Seeks are honoured once the player can seek, also when asked for earlier.
+        QVERIFY(media.setPosition(1000));
+        QTRY_VERIFY_WITH_TIMEOUT(media.position() >= 1000 && media.position() <= 1400, 3000);
+
+        QVERIFY(media.pause());
+        QCOMPARE(media.mediaState(), MS::STATE_PAUSED);
+        const qint64 pausedAt = media.position();
+        positions.clear();
+        QTest::qWait(300);
+        QVERIFY2(qAbs(media.position() - pausedAt) <= 100,
+                 qPrintable(QStringLiteral("%1 -> %2").arg(pausedAt).arg(media.position())));
+        QCOMPARE(positions.size(), 0); // positions are reported only while playing
+
+        QVERIFY(media.play());
+        QTRY_VERIFY_WITH_TIMEOUT(positions.size() >= 2, 2000);
+
+        statuses.clear();
+        states.clear();
+        positions.clear();
+        QVERIFY(media.stop());
+        QCOMPARE(media.mediaState(), MS::STATE_STOPPED);
+        QCOMPARE(media.mediaStatus(), MS::STATUS_END_OF_MEDIA);
+        QCOMPARE(media.position(), 0);
+        QCOMPARE(statuses.size(), 2);
+        QCOMPARE(statuses.at(0).at(0).value<MS::MEDIA_STATUS>(), MS::STATUS_LOADED);
+        QCOMPARE(statuses.at(1).at(0).value<MS::MEDIA_STATUS>(), MS::STATUS_END_OF_MEDIA);
+        QCOMPARE(positions.last().at(0).toLongLong(), 0);
+
+        // Played again from the start, it runs to the end, where it stops and rewinds by itself.
+        statuses.clear();
+        QElapsedTimer played;
+        played.start();
+        QVERIFY(media.play());
+        QTRY_VERIFY_WITH_TIMEOUT(media.mediaState() == MS::STATE_STOPPED, 6000);
+        QVERIFY2(played.elapsed() >= 1800, qPrintable(QString::number(played.elapsed())));
+        QCOMPARE(statuses.last().at(0).value<MS::MEDIA_STATUS>(), MS::STATUS_END_OF_MEDIA);
+        QCOMPARE(media.position(), 0);
+
+        QElapsedTimer release;
+        release.start();
+        media.releaseMedia();
+        qInfo("release: %lld ms", release.elapsed());
+        QCOMPARE(media.mediaStatus(), MS::STATUS_NO_MEDIA);
+        QCOMPARE(media.mediaPath(), QString());
+        QVERIFY(!media.isSeekable());
+    }
+
+    void stoppedMediaShowsNoFrames()
+    {
+        MS media;
+        FrameGrabCallback frames;
+        frames.setFpsHint(0);
+        QVERIFY(media.setMedia(m_avi));
+        QVERIFY(media.setGrabberCallback(&frames));
+        QTest::qWait(400);
+        frames.waitForConversions();
+        QVERIFY(!frames.hasFrame());
+    }
+
+    void unfinishedRecordingHasLengthAndSeeks()
+    {
+        MS media;
+        QSignalSpy durations(&media, &MS::durationChanged);
+        QVERIFY(media.setMedia(m_unfinished));
+        QCOMPARE(media.mediaStatus(), MS::STATUS_LOADED);
+        QTRY_VERIFY_WITH_TIMEOUT(media.duration() > 0, 5000);
+        QVERIFY2(qAbs(media.duration() - 3000) <= 100, qPrintable(QString::number(media.duration())));
+        QCOMPARE(durations.size(), 1);
+        QVERIFY(media.play());
+        QVERIFY(media.setPosition(2000));
+        QTRY_VERIFY_WITH_TIMEOUT(media.position() >= 2000 && media.position() < 2500, 3000);
+    }
+
+    void releaseDuringLengthScan()
+    {
+        MS media;
+        QVERIFY(media.setMedia(m_unfinished));
+        media.releaseMedia();
+        QVERIFY(media.setMedia(m_avi));
+        QTest::qWait(200);
+        QVERIFY(qAbs(media.duration() - 2000) <= 100);
+    }
+
+    void soundIsOptional()
+    {
+        // With a sound server the sound goes to it; without one the same calls must still play silently.
+        qInfo("PulseAudio for this run: %s", qEnvironmentVariableIsSet("QUILLO_TEST_PULSE") ? "yes" : "no");
+        MS media;
+        QVERIFY(media.setMedia(m_avi));
+        QVERIFY(media.setVolume(-10000));
+        QVERIFY(media.play());
+        QTRY_VERIFY_WITH_TIMEOUT(media.position() >= 500, 3000);
+        QCOMPARE(media.mediaStatus(), MS::STATUS_BUFFERING);
+    }
+};
+
+QUILLO_TEST_MAIN(TestWinMediaService)
+#include "tst_WinMediaService.moc"

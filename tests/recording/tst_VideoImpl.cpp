@@ -1,6 +1,6 @@
-#include "LocalMedia.h"
 #include "MessageBoxScript.h"
 #include "TestEnvironment.h"
+#include "TestMedia.h"
 #include "VideoImpl.h"
 #include "VideoWidget.h"
 
@@ -19,8 +19,8 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
-        m_avi = LocalMedia::writeAvi(m_dir.path(), QStringLiteral("clip.avi"), 2, QSize(320, 240), true);
-        m_unfinished = LocalMedia::writeUnfinishedAvi(m_dir.path(), QStringLiteral("open.avi"), 3, QSize(160, 120));
+        m_avi = TestMedia::writeAvi(m_dir.path(), QStringLiteral("clip.avi"), 2, QSize(320, 240), true);
+        m_unfinished = TestMedia::writeUnfinishedAvi(m_dir.path(), QStringLiteral("open.avi"), 3, QSize(160, 120));
         QVERIFY(!m_avi.isEmpty() && !m_unfinished.isEmpty());
     }
 
@@ -170,7 +170,7 @@ private Q_SLOTS:
         QSignalSpy progress(&video, &VideoIntf::progressUpdated);
         video.positionChanged(1999);
         QCOMPARE(progress.last().at(0).toUInt(), 1u);
-        const QString longer = LocalMedia::writeAvi(m_dir.path(), QStringLiteral("long.avi"), 59.9, QSize(64, 48), false);
+        const QString longer = TestMedia::writeAvi(m_dir.path(), QStringLiteral("long.avi"), 59.9, QSize(64, 48), false);
         QCOMPARE(video.attachVideo(longer), 0);
         QCOMPARE(video.getTotalVideoLengthInSeconds(), 59);
         // Without sound the service has no volume to set; the call still succeeds.

@@ -1,5 +1,5 @@
 #include "FrameGrabCallback.h"
-#include "LocalMedia.h"
+#include "TestMedia.h"
 #include "TestEnvironment.h"
 #include "WinMediaService.h"
 
@@ -30,10 +30,10 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        m_avi = LocalMedia::writeAvi(m_dir.path(), QStringLiteral("clip.avi"), 2, QSize(320, 240), true);
-        m_aviSilent = LocalMedia::writeAvi(m_dir.path(), QStringLiteral("silent.AVI"), 2, QSize(160, 120), false);
-        m_wmv = LocalMedia::writeWmv(m_dir.path(), QStringLiteral("clip.wmv"), 2, QSize(320, 240), true);
-        m_unfinished = LocalMedia::writeUnfinishedAvi(m_dir.path(), QStringLiteral("unfinished.avi"), 3,
+        m_avi = TestMedia::writeAvi(m_dir.path(), QStringLiteral("clip.avi"), 2, QSize(320, 240), true);
+        m_aviSilent = TestMedia::writeAvi(m_dir.path(), QStringLiteral("silent.AVI"), 2, QSize(160, 120), false);
+        m_wmv = TestMedia::writeWmv(m_dir.path(), QStringLiteral("clip.wmv"), 2, QSize(320, 240), true);
+        m_unfinished = TestMedia::writeUnfinishedAvi(m_dir.path(), QStringLiteral("unfinished.avi"), 3,
                                                       QSize(320, 240));
         QVERIFY(!m_avi.isEmpty() && !m_aviSilent.isEmpty() && !m_wmv.isEmpty() && !m_unfinished.isEmpty());
     }

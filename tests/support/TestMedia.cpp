@@ -1,9 +1,11 @@
 #include "TestMedia.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QtEndian>
 #include <QtTest>
 
 namespace {
@@ -52,6 +54,15 @@ QString encode(const QString &dir, const QString &name, double seconds, QSize si
     return target;
 }
 
+// Sets the 32-bit field at offset (from the chunk's data) of every chunk with this four-character code.
+void zeroField(QByteArray &data, const QByteArray &fourcc, int offset)
+{
+    for (qsizetype at = data.indexOf(fourcc); at >= 0; at = data.indexOf(fourcc, at + 4)) {
+        if (at + 8 + offset + 4 <= data.size())
+            qToLittleEndian<quint32>(0, data.data() + at + 8 + offset);
+    }
+}
+
 } // namespace
 
 QString TestMedia::writeAvi(const QString &dir, const QString &name, double seconds, QSize size, bool withAudio)
@@ -65,4 +76,28 @@ QString TestMedia::writeWmv(const QString &dir, const QString &name, double seco
 {
     return encode(dir, name, seconds, size, withAudio, {QStringLiteral("-c:v"), QStringLiteral("wmv2")},
                   {QStringLiteral("-c:a"), QStringLiteral("wmav2")});
+}
+
+QString TestMedia::writeUnfinishedAvi(const QString &dir, const QString &name, double seconds, QSize size)
+{
+    const QString path = writeAvi(dir, name, seconds, size, true);
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadWrite))
+        return {};
+    QByteArray data = file.readAll();
+    const qsizetype index = data.lastIndexOf("idx1");
+    if (index < 0) {
+        fail(QStringLiteral("TestMedia: %1 has no index to remove").arg(path));
+        return {};
+    }
+    data.truncate(index);
+    // avih: flags (with "has index") at 12, total frames at 16; strh: length at 32; dmlh: total frames.
+    zeroField(data, "avih", 12);
+    zeroField(data, "avih", 16);
+    zeroField(data, "strh", 32);
+    zeroField(data, "dmlh", 0);
+    file.resize(0);
+    file.seek(0);
+    file.write(data);
+    return path;
 }

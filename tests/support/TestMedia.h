@@ -17,4 +17,8 @@ public:
     // WMV2 video with WMA2 audio in an ASF container.
     static QString writeWmv(const QString &dir, const QString &name, double seconds, QSize size = {320, 240},
                             bool withAudio = true);
+    // An AVI (with sound) as a recorder leaves it when it never closed the file: no index at the end and
+    // frame counts of 0 in the headers.
+    static QString writeUnfinishedAvi(const QString &dir, const QString &name, double seconds,
+                                      QSize size = {320, 240});
 };

@@ -4,4 +4,8 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/install-deps.sh"
 "$top/scripts/build.sh"
+# Without a camera attached the built-in virtual camera shows a live test picture instead.
+if ! compgen -G "/dev/video*" >/dev/null; then
+  export QUILLO_VIRTUAL_CAMERA="${QUILLO_VIRTUAL_CAMERA:-1}"
+fi
 exec "${QUILLO_BUILD_DIR:-$top/build}/bin/quillo" "$@"

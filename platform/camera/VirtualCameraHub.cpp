@@ -1,0 +1,60 @@
+#include "VirtualCameraHub.h"
+
+#include "CameraDeviceSink.h"
+#include "LumoSystemOsal.h"
+#include "VirtualDocCam.h"
+
+VirtualCameraHub *VirtualCameraHub::instance()
+{
+    // Never destroyed: its cameras are QObjects that must not outlive the application object's end in a
+    // static destructor.
+    static auto *hub = new VirtualCameraHub;
+    return hub;
+}
+
+VirtualDocCam *VirtualCameraHub::addCamera(const VirtualCameraSpec &spec)
+{
+    auto *camera = new VirtualDocCam(spec);
+    m_cameras.append(camera);
+    if (m_sink)
+        m_sink->deviceAttached(camera, true);
+    return camera;
+}
+
+void VirtualCameraHub::removeCamera(VirtualDocCam *camera)
+{
+    if (!m_cameras.removeOne(camera))
+        return;
+    camera->detach();
+    if (m_sink)
+        m_sink->deviceDetached(camera);
+    camera->release();
+}
+
+void VirtualCameraHub::removeAll()
+{
+    while (!m_cameras.isEmpty())
+        removeCamera(m_cameras.last());
+}
+
+void VirtualCameraHub::postSystemEvent(int event)
+{
+    osalPostSystemEvent(event);
+}
+
+void VirtualCameraHub::attachSink(CameraDeviceSink *sink)
+{
+    m_sink = sink;
+    if (!m_builtInAdded && qEnvironmentVariable("QUILLO_VIRTUAL_CAMERA") == QLatin1String("1")) {
+        m_builtInAdded = true;
+        m_cameras.prepend(new VirtualDocCam(VirtualCameraSpec()));
+    }
+    for (VirtualDocCam *camera : std::as_const(m_cameras))
+        m_sink->deviceAttached(camera, true);
+}
+
+void VirtualCameraHub::detachSink(CameraDeviceSink *sink)
+{
+    if (m_sink == sink)
+        m_sink = nullptr;
+}

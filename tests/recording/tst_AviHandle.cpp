@@ -196,7 +196,8 @@ void TestAviHandle::uncompressedFramesAreBottomUpDibs()
     QCOMPARE(qFromLittleEndian<qint32>(bytes.constData() + strf + 16), qint32(size.height()));
     QCOMPARE(qFromLittleEndian<quint16>(bytes.constData() + strf + 22), quint16(24));
     QCOMPARE(qFromLittleEndian<quint32>(bytes.constData() + strf + 24), quint32(0));
-    const qsizetype chunk = bytes.indexOf("00dc");
+    // The first video chunk is the empty slot 0, the frame follows on slot 1.
+    const qsizetype chunk = bytes.indexOf("00dc", bytes.indexOf("00dc", bytes.indexOf("movi")) + 8);
     QVERIFY(chunk > 0);
     const int stride = (size.width() * 3 + 3) & ~3;
     QCOMPARE(qFromLittleEndian<quint32>(bytes.constData() + chunk + 4), quint32(stride * size.height()));

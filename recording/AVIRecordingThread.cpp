@@ -146,7 +146,7 @@ bool AVIRecordingThread::startRecording(const QString &codec, WId window, int wi
 
 void AVIRecordingThread::run()
 {
-    m_stopRequested = false;
+    // The stop flag was cleared by the start: clearing it here would lose a stop asked right after it.
     const bool timerMode = m_timerMode;
     const QString firstCodec = timerMode ? m_firstCodec : QString();
     int result = WinAVIRecordingImpl::FRAME_NOTHING_WRITTEN;

@@ -1,0 +1,270 @@
+#include "AVIRecordingThread.h"
+
+#include "LumoSystem.h"
+#include "MessageBoxes.h"
+#include "ModuleLog.h"
+#include "SettingImpl.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+
+static ModuleLog threadLog("quillo/recording");
+
+namespace {
+
+// The first frame is tried this often in a row before the start counts as failed: the first set-up may
+// fail once (and the file is then created anew) and a grab may come back empty.
+constexpr int kFirstFrameAttempts = 11;
+
+} // namespace
+
+QSharedPointer<AVIRecordingThread> AVIRecordingThread::getInstance()
+{
+    static QSharedPointer<AVIRecordingThread> instance(new AVIRecordingThread);
+    return instance;
+}
+
+AVIRecordingThread::AVIRecordingThread(QObject *parent)
+    : QThread(parent)
+    , m_freeSpace(&LumoSystem::freeSpace)
+{
+}
+
+AVIRecordingThread::~AVIRecordingThread()
+{
+    requestStopAndWait();
+}
+
+void AVIRecordingThread::setBackends(const RecordingBackends &backends)
+{
+    m_writer.setBackends(backends);
+}
+
+void AVIRecordingThread::setFreeSpaceQuery(FreeSpaceQuery query)
+{
+    m_freeSpace = std::move(query);
+}
+
+QString AVIRecordingThread::outputFileName()
+{
+    SettingIntf *settings = SettingImpl::getInstance();
+    QString folder = settings->getSavePath();
+    if (folder.isEmpty()) {
+        settings->setSavePath(QDir::homePath() + QStringLiteral("/Quillo/"));
+        folder = settings->getSavePath();
+    }
+    settings->release();
+    if (folder.isEmpty())
+        return QString();
+    if (!QDir(folder).exists())
+        QDir::root().mkpath(folder);
+    return folder + QStringLiteral("Quillo-") +
+           QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss")) + QStringLiteral(".avi");
+}
+
+bool AVIRecordingThread::freeSpaceEnough()
+{
+    const qint64 free = m_freeSpace(QFileInfo(m_outputFile).absolutePath());
+    return free >= kMinFreeBytes;
+}
+
+// Steps shared by both starts, with the mutex held; true when the writer's first file is open.
+bool AVIRecordingThread::prepareStart()
+{
+    m_outputFile = outputFileName();
+    if (!freeSpaceEnough()) {
+        MessageBoxes::warning(nullptr, tr("Warning"), tr("Not enough memory for recording."));
+        m_errorCode = RECORDING_THREAD_FREE_SPACE_NOT_ENOUGH;
+        return false;
+    }
+    const QString reason = m_writer.unavailableReason();
+    if (!reason.isEmpty()) {
+        // Recording a screen that cannot be read would only give black frames.
+        MessageBoxes::warning(nullptr, tr("Warning"), reason);
+        m_errorCode = RECORDING_THREAD_INITIALIZE_FAILED;
+        return false;
+    }
+    m_writer.setFileName(m_outputFile);
+    return true;
+}
+
+bool AVIRecordingThread::startRecording(WId window, int width, int height, int audioDevice)
+{
+    QMutexLocker locker(&m_mutex);
+    m_running = false;
+    if (isRunning()) {
+        m_running = true;
+        m_errorCode = RECORDING_THREAD_ALREADY_RECORDING;
+        return true;
+    }
+    if (!prepareStart())
+        return false;
+    if (!m_writer.initialize(window, width, height, audioDevice)) {
+        m_errorCode = RECORDING_THREAD_INITIALIZE_FAILED;
+        return false;
+    }
+    m_running = true;
+    m_errorCode = RECORDING_THREAD_NO_ERROR;
+    m_timerMode = false;
+    m_stopRequested = false;
+    start(QThread::TimeCriticalPriority);
+    return true;
+}
+
+bool AVIRecordingThread::startRecording(const QString &codec, WId window, int width, int height, int audioDevice)
+{
+    {
+        QMutexLocker locker(&m_mutex);
+        m_running = false;
+        if (isRunning()) {
+            m_running = true;
+            m_errorCode = RECORDING_THREAD_ALREADY_RECORDING;
+            return true;
+        }
+        if (!prepareStart())
+            return false;
+        if (!m_writer.initialize(window, width, height, audioDevice)) {
+            m_errorCode = RECORDING_THREAD_INITIALIZE_FAILED;
+            return false;
+        }
+        m_running = true;
+        m_errorCode = RECORDING_THREAD_NO_ERROR;
+        m_timerMode = true;
+        m_firstCodec = codec;
+        m_firstFrameWritten = false;
+        m_stopRequested = false;
+        start(QThread::TimeCriticalPriority);
+    }
+    // The frames are grabbed and encoded on the capture thread; the caller only learns how the first went.
+    m_firstFrameDone.acquire();
+    if (m_firstFrameWritten)
+        return true;
+    m_errorCode = RECORDING_THREAD_ADD_FRAME_FAILED;
+    return false;
+}
+
+void AVIRecordingThread::run()
+{
+    // The stop flag was cleared by the start: clearing it here would lose a stop asked right after it.
+    const bool timerMode = m_timerMode;
+    const QString firstCodec = timerMode ? m_firstCodec : QString();
+    int result = WinAVIRecordingImpl::FRAME_NOTHING_WRITTEN;
+    for (int attempt = 0; attempt < kFirstFrameAttempts; ++attempt) {
+        result = m_writer.writeFrame(firstCodec);
+        // Timer mode goes on after a failed set-up too: its later frames set up XviD with its fall-back.
+        if (result == WinAVIRecordingImpl::FRAME_WRITTEN ||
+            (timerMode && result == WinAVIRecordingImpl::FRAME_SETUP_FAILED))
+            break;
+    }
+    const bool started = result == WinAVIRecordingImpl::FRAME_WRITTEN ||
+                         (timerMode && result == WinAVIRecordingImpl::FRAME_SETUP_FAILED);
+    if (timerMode) {
+        m_firstFrameWritten = started;
+        m_firstFrameDone.release();
+    }
+    if (!started) {
+        m_stopRequested = true;
+        if (!timerMode)
+            m_errorCode = result == WinAVIRecordingImpl::FRAME_SETUP_FAILED ? RECORDING_THREAD_VIDEO_CODEC_FAILED
+                                                                              : RECORDING_THREAD_ADD_FRAME_FAILED;
+        threadLog(LogSystem::LOG_ERROR, "AVIRecordingThread::run - first frame failed (%d)", result);
+    }
+    while (!m_stopRequested) {
+        if (!freeSpaceEnough()) {
+            threadLog(LogSystem::LOG_WARNING, "AVIRecordingThread::run - free space below the floor, stopping");
+            m_errorCode = RECORDING_THREAD_FREE_SPACE_NOT_ENOUGH;
+            break;
+        }
+        if (m_writer.writeFrame(QString()) == WinAVIRecordingImpl::FRAME_WRITER_FAILED) {
+            // Going on would keep the recording "running" while nothing reaches the file.
+            threadLog(LogSystem::LOG_ERROR, "AVIRecordingThread::run - the files take no more frames, stopping");
+            m_errorCode = RECORDING_THREAD_FREE_SPACE_NOT_ENOUGH;
+            break;
+        }
+        if (m_stopRequested)
+            break;
+        m_writer.sleepUntilNextSlot();
+    }
+    QMutexLocker locker(&m_mutex);
+    m_writer.finalize();
+    // A timer-mode start that failed stays "running" until its caller stops it.
+    if (started || !timerMode)
+        m_running = false;
+}
+
+void AVIRecordingThread::requestStopAndWait()
+{
+    m_stopRequested = true;
+    wait();
+}
+
+bool AVIRecordingThread::stopRecording()
+{
+    if (!isRunning()) {
+        m_errorCode = RECORDING_THREAD_NOT_RECORDING;
+        return true;
+    }
+    requestStopAndWait();
+    m_errorCode = RECORDING_THREAD_NO_ERROR;
+    return true;
+}
+
+bool AVIRecordingThread::stopNow()
+{
+    requestStopAndWait();
+    QMutexLocker locker(&m_mutex);
+    m_writer.finalize();
+    m_running = false;
+    return true;
+}
+
+bool AVIRecordingThread::addFrame()
+{
+    if (!freeSpaceEnough()) {
+        m_errorCode = RECORDING_THREAD_FREE_SPACE_NOT_ENOUGH;
+        // Ends the capture so the caller's status poll stops the recording and reports the full disk.
+        requestStopAndWait();
+        QMutexLocker locker(&m_mutex);
+        m_running = false;
+        return false;
+    }
+    return isRunning();
+}
+
+bool AVIRecordingThread::togglePause()
+{
+    m_errorCode = RECORDING_THREAD_NO_ERROR;
+    return m_writer.togglePause();
+}
+
+bool AVIRecordingThread::isRecording()
+{
+    QMutexLocker locker(&m_mutex);
+    return m_running;
+}
+
+QStringList AVIRecordingThread::recordedFiles() const
+{
+    return m_writer.recordedFiles();
+}
+
+QString AVIRecordingThread::outputFile() const
+{
+    return m_outputFile;
+}
+
+void AVIRecordingThread::setMute(bool mute)
+{
+    m_writer.setMute(mute);
+}
+
+bool AVIRecordingThread::getMute() const
+{
+    return m_writer.getMute();
+}
+
+void AVIRecordingThread::stopAudioCapture()
+{
+    m_writer.setAudioRunning(false);
+}

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "RecordingBackends.h"
+#include "WinAVIRecordingImpl.h"
+
+#include <QMutex>
+#include <QSemaphore>
+#include <QSharedPointer>
+#include <QThread>
+#include <QWidget>
+
+#include <atomic>
+#include <functional>
+
+// Result of the last start, stop or recording of the capture thread.
+enum RecordingThreadError {
+    RECORDING_THREAD_NO_ERROR = 0,
+    RECORDING_THREAD_ALREADY_RECORDING = 1,
+    RECORDING_THREAD_NOT_RECORDING = 2,
+    RECORDING_THREAD_INITIALIZE_FAILED = 3,
+    RECORDING_THREAD_ADD_FRAME_FAILED = 4,
+    // The free space fell below the floor, or the files could take no more frames: the recording ended.
+    RECORDING_THREAD_FREE_SPACE_NOT_ENOUGH = 5,
+    RECORDING_THREAD_VIDEO_CODEC_FAILED = 6,
+};
+
+// Runs one screen recording at a time on a thread of its own: chooses the output file, refuses a nearly
+// full disk, grabs and writes a frame per 40 ms slot, ends the recording when the disk fills or the
+// writer fails, and finalizes the files. The "timer mode" start (the uncompressed retry) records on the
+// same thread; there addFrame only checks the disk and reports whether the recording still runs.
+class AVIRecordingThread : public QThread
+{
+    Q_OBJECT
+
+public:
+    using FreeSpaceQuery = std::function<qint64(const QString &folder)>;
+
+    // Below this many free bytes in the output folder nothing is recorded: 10 MiB leaves room to finish
+    // the file's index.
+    static constexpr qint64 kMinFreeBytes = 10485760;
+
+    static QSharedPointer<AVIRecordingThread> getInstance();
+
+    explicit AVIRecordingThread(QObject *parent = nullptr);
+    ~AVIRecordingThread() override;
+
+    // Replaces the writer's clock, screen, microphone or encoders (between recordings).
+    void setBackends(const RecordingBackends &backends);
+    // Replaces the free-space query (between recordings).
+    void setFreeSpaceQuery(FreeSpaceQuery query);
+
+    bool startRecording(WId window, int width, int height, int audioDevice);
+    bool startRecording(const QString &codec, WId window, int width, int height, int audioDevice);
+    bool stopRecording();
+    bool stopNow();
+    bool addFrame();
+    bool togglePause();
+    bool isRecording();
+    QStringList recordedFiles() const;
+    QString outputFile() const;
+    int errorCode() const { return m_errorCode; }
+    void setMute(bool mute);
+    bool getMute() const;
+    void stopAudioCapture();
+
+    // "<save folder>Quillo-<yyyy-MM-dd_HH-mm-ss>.avi"; an empty save folder setting becomes
+    // "<home>/Quillo/" first. Empty when there is still no folder.
+    static QString outputFileName();
+
+protected:
+    void run() override;
+
+private:
+    bool prepareStart();
+    bool freeSpaceEnough();
+    void requestStopAndWait();
+
+    QMutex m_mutex;
+    std::atomic<int> m_errorCode{RECORDING_THREAD_NO_ERROR};
+    std::atomic<bool> m_stopRequested{false};
+    bool m_running = false;
+    QString m_outputFile;
+    WinAVIRecordingImpl m_writer;
+    FreeSpaceQuery m_freeSpace;
+    // Timer mode: the codec of the first frame, and the start waiting for the first frame's outcome.
+    QString m_firstCodec;
+    bool m_timerMode = false;
+    std::atomic<bool> m_firstFrameWritten{false};
+    QSemaphore m_firstFrameDone;
+};

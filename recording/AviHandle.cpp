@@ -1,0 +1,321 @@
+#include "AviHandle.h"
+
+#include "ModuleLog.h"
+#include "RecordingClock.h"
+#include "VideoEncoder.h"
+#include "VideoEncoderFactory.h"
+
+#include <QFile>
+#include <QImage>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/dict.h>
+}
+
+static ModuleLog aviLog("quillo/recording");
+
+namespace {
+
+// A key frame at least every 10 slots keeps seeking within 0.4 s of the target.
+constexpr quint32 kKeyFrameEverySlots = 10;
+
+QString errorText(int error)
+{
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(error, text, sizeof text);
+    return QString::fromUtf8(text);
+}
+
+// Writes one packet of a stream, stamped in the stream's own units (slots or sample frames).
+int writePacket(AviHandle *handle, AVStream *stream, AVPacket *packet, qint64 position, AVRational unit)
+{
+    packet->stream_index = stream->index;
+    packet->pts = position;
+    packet->dts = position;
+    av_packet_rescale_ts(packet, unit, stream->time_base);
+    const int result = av_write_frame(handle->context, packet);
+    if (result < 0) {
+        handle->failed = true;
+        aviLog(LogSystem::LOG_ERROR, "AviHandle - writing %s failed: %s", qUtf8Printable(handle->fileName),
+               qUtf8Printable(errorText(result)));
+    }
+    return result;
+}
+
+AVRational videoUnit(const AviHandle *handle)
+{
+    return AVRational{handle->framePeriodMs, 1000};
+}
+
+// Empty packets mark slots that got no picture; the muxer fills gaps between packets itself but not before
+// the first one.
+int writeEmptyVideo(AviHandle *handle, quint32 slot)
+{
+    AVPacket *packet = av_packet_alloc();
+    if (!packet)
+        return AVERROR(ENOMEM);
+    const int result = writePacket(handle, handle->videoStream, packet, slot, videoUnit(handle));
+    av_packet_free(&packet);
+    if (result >= 0) {
+        handle->anyVideoPacket = true;
+        handle->videoPosition = slot;
+    }
+    return result;
+}
+
+quint32 setUpVideo(AviHandle *handle, std::unique_ptr<VideoEncoder> encoder)
+{
+    AVFormatContext *context = handle->context;
+    AVStream *video = avformat_new_stream(context, nullptr);
+    if (!video) {
+        handle->failed = true;
+        return AVIERR_MEMORY;
+    }
+    encoder->describe(video->codecpar);
+    video->time_base = videoUnit(handle);
+    video->avg_frame_rate = av_inv_q(video->time_base);
+    AVStream *audio = nullptr;
+    if (!handle->audioFormat.isEmpty()) {
+        audio = avformat_new_stream(context, nullptr);
+        if (!audio) {
+            handle->failed = true;
+            return AVIERR_MEMORY;
+        }
+        const WaveFormat &format = handle->audioFormat;
+        AVCodecParameters *parameters = audio->codecpar;
+        parameters->codec_type = AVMEDIA_TYPE_AUDIO;
+        parameters->codec_id = AV_CODEC_ID_PCM_S16LE;
+        parameters->sample_rate = int(format.samplesPerSec);
+        av_channel_layout_default(&parameters->ch_layout, format.channels);
+        parameters->block_align = format.blockAlign;
+        parameters->bits_per_coded_sample = format.bitsPerSample;
+        // Without the byte rate the stream header states the wrong sample rate and players stretch the sound.
+        parameters->bit_rate = qint64(format.avgBytesPerSec) * 8;
+        audio->time_base = AVRational{1, int(format.samplesPerSec)};
+    }
+    AVDictionary *options = nullptr;
+    encoder->addMuxerOptions(&options);
+    // Every packet goes to the file at once, so a killed recording loses at most the slot being written.
+    context->flags |= AVFMT_FLAG_FLUSH_PACKETS;
+    const int result = avformat_write_header(context, &options);
+    av_dict_free(&options);
+    if (result < 0) {
+        handle->failed = true;
+        aviLog(LogSystem::LOG_ERROR, "AviHandle - cannot write the header of %s: %s",
+               qUtf8Printable(handle->fileName), qUtf8Printable(errorText(result)));
+        return AVIERR_FILEWRITE;
+    }
+    handle->videoStream = video;
+    handle->audioStream = audio;
+    handle->encoder = std::move(encoder);
+    return AVIERR_OK;
+}
+
+// The checks every set-up makes before touching the file; AVIERR_OK when it may go on.
+quint32 checkVideoSetUp(AviHandle *handle, int width, int height)
+{
+    if (!handle)
+        return AVIERR_BADHANDLE;
+    if (width <= 0 || height <= 0)
+        return AVIERR_BADPARAM;
+    if (handle->failed)
+        return AVIERR_ERROR;
+    if (handle->videoStream)
+        return AVIERR_COMPRESSOR;
+    return AVIERR_OK;
+}
+
+} // namespace
+
+AviHandle::AviHandle() = default;
+
+AviHandle::~AviHandle()
+{
+    if (context) {
+        avio_closep(&context->pb);
+        avformat_free_context(context);
+    }
+}
+
+AviHandle *createAvi(const QString &fileName, int framePeriodMs, const WaveFormat *audioFormat,
+                     VideoEncoderFactory *factory)
+{
+    auto handle = std::make_unique<AviHandle>();
+    handle->fileName = fileName;
+    handle->framePeriodMs = framePeriodMs;
+    handle->encoderFactory = factory ? factory : VideoEncoderFactory::standard();
+    if (audioFormat)
+        handle->audioFormat = *audioFormat;
+    else
+        handle->audioFormat.channels = 0;
+    const QByteArray path = QFile::encodeName(fileName);
+    int result = avformat_alloc_output_context2(&handle->context, nullptr, "avi", path.constData());
+    if (result >= 0)
+        result = avio_open(&handle->context->pb, path.constData(), AVIO_FLAG_WRITE);
+    if (result < 0) {
+        aviLog(LogSystem::LOG_ERROR, "AviHandle - cannot create %s: %s", qUtf8Printable(fileName),
+               qUtf8Printable(errorText(result)));
+        return nullptr;
+    }
+    return handle.release();
+}
+
+quint32 addAviAudio(AviHandle *handle, const void *data, qint64 bytes)
+{
+    if (!handle)
+        return AVIERR_BADHANDLE;
+    if (!data || bytes <= 0)
+        return AVIERR_BADPARAM;
+    QMutexLocker locker(&handle->mutex);
+    if (handle->failed)
+        return AVIERR_ERROR;
+    if (handle->audioFormat.isEmpty())
+        return AVIERR_BADFORMAT;
+    const int blockAlign = handle->audioFormat.blockAlign;
+    if (blockAlign <= 0 || bytes % blockAlign != 0)
+        return AVIERR_BADPARAM;
+    // The stream exists once the video is set up; sound arriving before has no place yet.
+    if (!handle->audioStream)
+        return AVIERR_BADHANDLE;
+    AVPacket *packet = av_packet_alloc();
+    if (!packet || av_new_packet(packet, int(bytes)) < 0) {
+        av_packet_free(&packet);
+        return AVIERR_MEMORY;
+    }
+    memcpy(packet->data, data, size_t(bytes));
+    const qint64 frames = bytes / blockAlign;
+    packet->duration = frames;
+    packet->flags |= AV_PKT_FLAG_KEY;
+    const int result = writePacket(handle, handle->audioStream, packet, qint64(handle->audioPosition),
+                                   AVRational{1, int(handle->audioFormat.samplesPerSec)});
+    av_packet_free(&packet);
+    if (result < 0)
+        return AVIERR_FILEWRITE;
+    handle->audioPosition += quint64(frames);
+    return AVIERR_OK;
+}
+
+quint32 setAviVideoCompression(AviHandle *handle, int width, int height, const AviCompressOptions &options)
+{
+    const quint32 check = checkVideoSetUp(handle, width, height);
+    if (check != AVIERR_OK)
+        return check;
+    QMutexLocker locker(&handle->mutex);
+    std::unique_ptr<VideoEncoder> encoder = handle->encoderFactory->create(options.fccHandler, width, height);
+    if (!encoder) {
+        handle->failed = true;
+        return AVIERR_NOCOMPRESSOR;
+    }
+    return setUpVideo(handle, std::move(encoder));
+}
+
+quint32 setXvidCompression(AviHandle *handle, int width, int height)
+{
+    const quint32 check = checkVideoSetUp(handle, width, height);
+    if (check != AVIERR_OK)
+        return check;
+    QMutexLocker locker(&handle->mutex);
+    std::unique_ptr<VideoEncoder> encoder = handle->encoderFactory->create("XVID", width, height);
+    if (!encoder) {
+        aviLog(LogSystem::LOG_WARNING, "AviHandle - XviD not available, recording uncompressed frames");
+        encoder = handle->encoderFactory->create("DIB ", width, height);
+    }
+    if (!encoder) {
+        handle->failed = true;
+        return AVIERR_NOCOMPRESSOR;
+    }
+    return setUpVideo(handle, std::move(encoder));
+}
+
+quint32 addAviTimedFrame(AviHandle *handle, const QImage &frame, quint32 *tickBase, quint32 frameAtResume,
+                         RecordingClock *clock)
+{
+    if (!handle)
+        return AVIERR_BADHANDLE;
+    if (frame.isNull() || !tickBase || !clock)
+        return AVIERR_BADPARAM;
+    if (handle->failed)
+        return AVIERR_ERROR;
+    if (!handle->videoStream) {
+        const quint32 setUp = setAviVideoCompression(handle, frame.width(), frame.height(), {"DIB "});
+        if (setUp != AVIERR_OK)
+            return setUp;
+    }
+    const quint32 period = quint32(handle->framePeriodMs);
+    if (*tickBase == 0)
+        *tickBase = clock->nowMs();
+    quint32 slot = (clock->nowMs() - *tickBase) / period + frameAtResume;
+    // A slot is written once: a picture taken in the slot of the last frame waits for the next boundary.
+    while (slot <= handle->videoPosition) {
+        clock->sleepUntil(*tickBase + (handle->videoPosition + 1 - frameAtResume) * period);
+        slot = (clock->nowMs() - *tickBase) / period + frameAtResume;
+    }
+    const bool forceKey = !handle->anyFrame || slot - handle->lastKeySlot >= kKeyFrameEverySlots;
+    AVPacket *packet = av_packet_alloc();
+    if (!packet)
+        return AVIERR_MEMORY;
+    if (!handle->encoder->encode(frame, forceKey, packet)) {
+        av_packet_free(&packet);
+        QMutexLocker locker(&handle->mutex);
+        handle->failed = true;
+        aviLog(LogSystem::LOG_ERROR, "AviHandle - encoding a frame of %s failed", qUtf8Printable(handle->fileName));
+        return AVIERR_ERROR;
+    }
+    QMutexLocker locker(&handle->mutex);
+    int result = 0;
+    if (!handle->anyVideoPacket && slot > 0)
+        result = writeEmptyVideo(handle, 0);
+    const bool key = packet->flags & AV_PKT_FLAG_KEY;
+    if (result >= 0)
+        result = writePacket(handle, handle->videoStream, packet, slot, videoUnit(handle));
+    av_packet_free(&packet);
+    if (result < 0)
+        return AVIERR_FILEWRITE;
+    handle->anyVideoPacket = true;
+    handle->anyFrame = true;
+    handle->videoPosition = slot;
+    if (key)
+        handle->lastKeySlot = slot;
+    return AVIERR_OK;
+}
+
+quint32 addAviEmptyFrame(AviHandle *handle, quint32 slot)
+{
+    if (!handle)
+        return AVIERR_BADHANDLE;
+    QMutexLocker locker(&handle->mutex);
+    if (handle->failed)
+        return AVIERR_ERROR;
+    if (!handle->videoStream)
+        return AVIERR_BADHANDLE;
+    if (handle->anyVideoPacket && slot <= handle->videoPosition)
+        return AVIERR_OK;
+    return writeEmptyVideo(handle, slot) < 0 ? AVIERR_FILEWRITE : AVIERR_OK;
+}
+
+quint32 closeAvi(AviHandle *handle)
+{
+    if (!handle)
+        return AVIERR_BADHANDLE;
+    quint32 code = AVIERR_OK;
+    {
+        QMutexLocker locker(&handle->mutex);
+        // Even after a failed write the trailer is worth trying: the index makes the frames written so far
+        // seekable.
+        if (handle->videoStream) {
+            const int result = av_write_trailer(handle->context);
+            if (result < 0) {
+                aviLog(LogSystem::LOG_ERROR, "AviHandle - cannot finish %s: %s", qUtf8Printable(handle->fileName),
+                       qUtf8Printable(errorText(result)));
+                code = AVIERR_FILEWRITE;
+            }
+        }
+        if (avio_closep(&handle->context->pb) < 0 && code == AVIERR_OK)
+            code = AVIERR_FILEWRITE;
+    }
+    delete handle;
+    return code;
+}

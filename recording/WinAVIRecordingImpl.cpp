@@ -1,0 +1,413 @@
+#include "WinAVIRecordingImpl.h"
+
+#include "AudioSource.h"
+#include "MicrophoneAudioSource.h"
+#include "ModuleLog.h"
+#include "RecordingClock.h"
+#include "ScreenGrabber.h"
+#include "SteadyRecordingClock.h"
+#include "VideoEncoderFactory.h"
+#include "X11ScreenGrabber.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+static ModuleLog recordingLog("quillo/recording");
+
+namespace {
+
+// One slot of the video grid: 25 frames per second.
+constexpr quint32 kFramePeriodMs = 40;
+// Sound may trail the clock by the capture latency plus one block before it counts as lost; past three
+// blocks (384 ms) the missing time is filled with silence, down to one block behind.
+constexpr qint64 kAudioLagLimitBlocks = 3;
+// Sound ahead of the clock by more than one block (a burst at start, a fast device clock) is cut off.
+constexpr qint64 kAudioLeadLimitBlocks = 1;
+
+} // namespace
+
+WinAVIRecordingImpl::WinAVIRecordingImpl(QObject *parent)
+    : QObject(parent)
+    , m_silence(int(kAudioBlockBytes), '\0')
+{
+}
+
+WinAVIRecordingImpl::~WinAVIRecordingImpl()
+{
+    stop();
+}
+
+void WinAVIRecordingImpl::setBackends(const RecordingBackends &backends)
+{
+    QMutexLocker locker(&m_mutex);
+    m_backends = backends;
+}
+
+void WinAVIRecordingImpl::ensureBackends()
+{
+    if (!m_backends.clock)
+        m_backends.clock = std::make_shared<SteadyRecordingClock>();
+    if (!m_backends.grabber)
+        m_backends.grabber = std::make_shared<X11ScreenGrabber>();
+    if (!m_backends.audio)
+        m_backends.audio = std::make_shared<MicrophoneAudioSource>();
+    if (!m_backends.encoderFactory)
+        m_backends.encoderFactory = std::shared_ptr<VideoEncoderFactory>(std::shared_ptr<void>(),
+                                                                         VideoEncoderFactory::standard());
+}
+
+QString WinAVIRecordingImpl::unavailableReason()
+{
+    QMutexLocker locker(&m_mutex);
+    ensureBackends();
+    QString reason;
+    return m_backends.grabber->isAvailable(&reason) ? QString() : reason;
+}
+
+void WinAVIRecordingImpl::setFileName(const QString &fileName)
+{
+    m_fileName = fileName;
+}
+
+QString WinAVIRecordingImpl::firstFileName() const
+{
+    return m_fileName.isEmpty() ? QStringLiteral("out.avi") : m_fileName;
+}
+
+QString WinAVIRecordingImpl::nextSegmentName() const
+{
+    const QFileInfo first(firstFileName());
+    const QString name = QStringLiteral("%1_%2.%3")
+                             .arg(first.completeBaseName())
+                             .arg(recordedFiles().size() + 1)
+                             .arg(first.suffix());
+    return first.dir().filePath(name);
+}
+
+AviHandle *WinAVIRecordingImpl::createFile(const QString &name)
+{
+    const bool withSound = m_audioDevice != kNoAudio && !m_waveFormat.isEmpty();
+    return createAvi(name, int(kFramePeriodMs), withSound ? &m_waveFormat : nullptr,
+                     m_backends.encoderFactory.get());
+}
+
+QStringList WinAVIRecordingImpl::recordedFiles() const
+{
+    QMutexLocker locker(&m_filesMutex);
+    return m_recordedFiles;
+}
+
+bool WinAVIRecordingImpl::initialize(WId window, int width, int height, int audioDevice)
+{
+    Q_UNUSED(window)
+    QMutexLocker locker(&m_mutex);
+    if (m_active)
+        return false;
+    ensureBackends();
+    {
+        QMutexLocker files(&m_filesMutex);
+        m_recordedFiles.clear();
+    }
+    if (width <= 0 || height <= 0) {
+        const QSize screen = m_backends.grabber->screenSize();
+        width = screen.width();
+        height = screen.height();
+    }
+    m_width = width;
+    m_height = height;
+    m_audioDevice = audioDevice;
+    m_tickBase = 0;
+    m_frameAtResume = 0;
+    m_segmentTime = 0;
+    m_paused = false;
+    m_writerFailed = false;
+    m_audioStarted = false;
+    if (audioDevice != kNoAudio) {
+        stopAudio();
+        m_waveFormat = WaveFormat();
+    }
+    if (m_avi) {
+        bool closedWell = false;
+        closeCurrent(&closedWell);
+        if (!closedWell)
+            return false;
+    }
+    const QString name = firstFileName();
+    {
+        QMutexLocker files(&m_filesMutex);
+        m_recordedFiles.append(name);
+    }
+    m_avi = createFile(name);
+    if (!m_avi) {
+        locker.unlock();
+        stop();
+        return false;
+    }
+    return true;
+}
+
+quint32 WinAVIRecordingImpl::currentSlot() const
+{
+    if (m_paused)
+        return m_slotAtPause;
+    return (m_backends.clock->nowMs() - m_tickBase) / kFramePeriodMs + m_frameAtResume;
+}
+
+quint32 WinAVIRecordingImpl::recordedMs() const
+{
+    const quint32 tickBase = m_tickBase;
+    if (tickBase == 0)
+        return m_segmentTime;
+    return m_paused ? m_segmentTime.load() : m_backends.clock->nowMs() + m_segmentTime - tickBase;
+}
+
+void WinAVIRecordingImpl::pauseLocked()
+{
+    m_slotAtPause = currentSlot();
+    m_segmentTime = m_segmentTime + (m_backends.clock->nowMs() - m_tickBase);
+    m_paused = true;
+}
+
+void WinAVIRecordingImpl::resumeLocked()
+{
+    m_frameAtResume = m_avi ? m_avi->videoPosition : 0;
+    m_tickBase = m_backends.clock->nowMs();
+    m_paused = false;
+}
+
+bool WinAVIRecordingImpl::togglePause()
+{
+    QMutexLocker locker(&m_mutex);
+    if (!m_active)
+        return false;
+    if (m_paused)
+        resumeLocked();
+    else
+        pauseLocked();
+    return m_paused;
+}
+
+quint32 WinAVIRecordingImpl::setUpVideo(const QString &codec)
+{
+    if (codec.size() > 3)
+        return setAviVideoCompression(m_avi, m_width, m_height, {codec.left(4).toLatin1()});
+    return setXvidCompression(m_avi, m_width, m_height);
+}
+
+bool WinAVIRecordingImpl::splitIfDue(const QString &codec)
+{
+    if (m_tickBase == 0 || recordedMs() < kSegmentMs)
+        return true;
+    return openNextSegment(codec);
+}
+
+bool WinAVIRecordingImpl::openNextSegment(const QString &codec)
+{
+    QMutexLocker locker(&m_mutex);
+    if (!m_active)
+        return false;
+    if (!m_paused)
+        pauseLocked();
+    const QString name = nextSegmentName();
+    AviHandle *next = createFile(name);
+    if (!next) {
+        // Stays paused: nothing more is written, and the frame thread ends the recording.
+        recordingLog(LogSystem::LOG_ERROR, "WinAVIRecordingImpl::openNextSegment - cannot create %s",
+                     qUtf8Printable(name));
+        m_writerFailed = true;
+        return false;
+    }
+    {
+        QMutexLocker files(&m_filesMutex);
+        m_recordedFiles.append(name);
+    }
+    bool closedWell = false;
+    closeCurrent(&closedWell);
+    {
+        QMutexLocker audio(&m_audioMutex);
+        m_avi = next;
+    }
+    recordingLog(LogSystem::LOG_INFO, "WinAVIRecordingImpl::openNextSegment - continuing in %s",
+                 qUtf8Printable(name));
+    // A failed set-up leaves the new file failed; the next frame then ends the recording.
+    setUpVideo(codec);
+    m_tickBase = 0;
+    m_frameAtResume = 0;
+    m_segmentTime = 0;
+    resumeLocked();
+    return true;
+}
+
+int WinAVIRecordingImpl::writeFrame(const QString &codec)
+{
+    if (m_writerFailed)
+        return FRAME_WRITER_FAILED;
+    if (m_paused)
+        return FRAME_NOTHING_WRITTEN;
+    if (m_active && !splitIfDue(codec))
+        return FRAME_WRITER_FAILED;
+    const QImage picture = m_backends.grabber->grab();
+    if (picture.isNull() || !m_avi)
+        return FRAME_NOTHING_WRITTEN;
+    if (!m_active) {
+        QMutexLocker locker(&m_mutex);
+        if (m_active)
+            return FRAME_NOTHING_WRITTEN;
+        // The microphone is opened before the header is written, because the muxer cannot add the sound
+        // stream later; without a microphone the recording goes on with video only.
+        if (m_audioDevice != kNoAudio && !m_waveFormat.isEmpty()) {
+            m_audioRunning = true;
+            m_audioStarted = m_backends.audio->start(m_audioDevice, kAudioBlockBytes,
+                                                     [this](const char *data, qint64 bytes) {
+                                                         onAudioBlock(data, bytes);
+                                                     });
+            if (!m_audioStarted) {
+                recordingLog(LogSystem::LOG_WARNING,
+                             "WinAVIRecordingImpl::writeFrame - no microphone, recording without sound");
+                m_audioRunning = false;
+                m_waveFormat.channels = 0;
+                m_avi->audioFormat.channels = 0;
+            }
+        }
+        if (setUpVideo(codec) != AVIERR_OK) {
+            stopAudio();
+            bool closedWell = false;
+            closeCurrent(&closedWell);
+            if (!closedWell)
+                return FRAME_NOTHING_WRITTEN;
+            if (m_audioDevice != kNoAudio)
+                m_waveFormat = WaveFormat();
+            m_avi = createFile(firstFileName());
+            return FRAME_SETUP_FAILED;
+        }
+        m_tickBase = m_backends.clock->nowMs();
+        m_active = true;
+    }
+    quint32 tickBase = m_tickBase;
+    const quint32 result = addAviTimedFrame(m_avi, picture, &tickBase, m_frameAtResume, m_backends.clock.get());
+    if (result == AVIERR_OK)
+        return FRAME_WRITTEN;
+    if (m_avi->failed) {
+        m_writerFailed = true;
+        return FRAME_WRITER_FAILED;
+    }
+    return FRAME_NOTHING_WRITTEN;
+}
+
+void WinAVIRecordingImpl::sleepUntilNextSlot()
+{
+    if (!m_active || m_paused || !m_avi) {
+        m_backends.clock->sleepFor(kFramePeriodMs);
+        return;
+    }
+    const quint32 next = m_avi->videoPosition + 1 - m_frameAtResume;
+    m_backends.clock->sleepUntil(m_tickBase + next * kFramePeriodMs);
+}
+
+void WinAVIRecordingImpl::onAudioBlock(const char *data, qint64 bytes)
+{
+    QMutexLocker locker(&m_audioMutex);
+    if (!m_avi || !m_active || !m_audioRunning || m_paused || !m_avi->audioStream)
+        return;
+    writeAudioLocked(m_mute ? m_silence.constData() : data, qMin(bytes, qint64(m_silence.size())));
+}
+
+void WinAVIRecordingImpl::writeAudioLocked(const char *data, qint64 bytes)
+{
+    // In an AVI the sound's timing is its byte count: lost sound is replaced by silence, and sound ahead
+    // of the clock is cut, so picture and sound stay together for the whole file.
+    const qint64 blockAlign = m_waveFormat.blockAlign;
+    const qint64 expected = qint64(recordedMs()) * m_waveFormat.avgBytesPerSec / 1000 / blockAlign * blockAlign;
+    qint64 written = qint64(m_avi->audioPosition) * blockAlign;
+    if (expected - written > kAudioLagLimitBlocks * kAudioBlockBytes) {
+        qint64 missing = expected - written - kAudioBlockBytes;
+        recordingLog(LogSystem::LOG_NOTICE, "WinAVIRecordingImpl - %lld bytes of sound lost, writing silence",
+                     missing);
+        while (missing > 0) {
+            const qint64 part = qMin(missing, qint64(m_silence.size()));
+            if (addAviAudio(m_avi, m_silence.constData(), part) != AVIERR_OK)
+                return;
+            missing -= part;
+            written += part;
+        }
+    }
+    const qint64 lead = written + bytes - expected - kAudioLeadLimitBlocks * kAudioBlockBytes;
+    if (lead > 0)
+        bytes = (bytes - lead) / blockAlign * blockAlign;
+    if (bytes > 0)
+        addAviAudio(m_avi, data, bytes);
+}
+
+void WinAVIRecordingImpl::stopAudio()
+{
+    m_audioRunning = false;
+    if (m_audioStarted) {
+        m_backends.audio->stop();
+        m_audioStarted = false;
+    }
+}
+
+void WinAVIRecordingImpl::closeCurrent(bool *closedWell)
+{
+    QMutexLocker audio(&m_audioMutex);
+    if (!m_avi) {
+        *closedWell = false;
+        return;
+    }
+    // The video lasts up to the moment the segment ended, as long as its sound.
+    if (m_active && m_avi->videoStream && !m_avi->failed)
+        addAviEmptyFrame(m_avi, currentSlot());
+    *closedWell = closeAvi(m_avi) == AVIERR_OK;
+    m_avi = nullptr;
+}
+
+bool WinAVIRecordingImpl::stop()
+{
+    QMutexLocker locker(&m_mutex);
+    stopAudio();
+    bool closedWell = false;
+    if (m_avi)
+        closeCurrent(&closedWell);
+    m_waveFormat = WaveFormat();
+    m_tickBase = 0;
+    m_frameAtResume = 0;
+    m_segmentTime = 0;
+    m_slotAtPause = 0;
+    m_width = 0;
+    m_height = 0;
+    m_audioDevice = -1;
+    m_paused = false;
+    m_mute = false;
+    m_active = false;
+    m_fileName.clear();
+    return closedWell;
+}
+
+bool WinAVIRecordingImpl::stopIfActive()
+{
+    return m_active ? stop() : false;
+}
+
+bool WinAVIRecordingImpl::finalize()
+{
+    if (!m_active) {
+        stop();
+        return false;
+    }
+    if (!stop())
+        return false;
+    QMutexLocker files(&m_filesMutex);
+    if (m_recordedFiles.size() >= 2) {
+        const QFileInfo first(m_recordedFiles.first());
+        const QString renamed =
+            first.dir().filePath(QStringLiteral("%1_1.%2").arg(first.completeBaseName(), first.suffix()));
+        // The list must name the files as they really are, so a failed rename keeps the old name.
+        if (QFile::rename(first.filePath(), renamed))
+            m_recordedFiles.first() = renamed;
+        else
+            recordingLog(LogSystem::LOG_ERROR, "WinAVIRecordingImpl::finalize - cannot rename %s to %s",
+                         qUtf8Printable(first.filePath()), qUtf8Printable(renamed));
+    }
+    return true;
+}

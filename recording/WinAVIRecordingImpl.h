@@ -1,0 +1,108 @@
+#pragma once
+
+#include "AviHandle.h"
+#include "RecordingBackends.h"
+
+#include <QByteArray>
+#include <QMutex>
+#include <QObject>
+#include <QStringList>
+#include <QWidget>
+
+#include <atomic>
+
+// Writes one screen recording: grabs the primary screen with the cursor, encodes it (XviD, or
+// uncompressed frames when XviD is missing) on a 40 ms slot grid and records the microphone beside it,
+// opening a new numbered file after 14.5 minutes of recorded time. Driven from one frame thread at a
+// time; the microphone writes from its own thread; pause and mute come from the GUI thread.
+class WinAVIRecordingImpl : public QObject
+{
+    Q_OBJECT
+
+public:
+    // writeFrame results.
+    enum FrameResult {
+        FRAME_WRITER_FAILED = -2, // the file can take no more frames (write failed, next file not created)
+        FRAME_SETUP_FAILED = -1,  // the video could not be set up; the first file was created anew
+        FRAME_NOTHING_WRITTEN = 0,
+        FRAME_WRITTEN = 1,
+    };
+    // Audio device value for a recording without sound.
+    static constexpr int kNoAudio = -2;
+
+    explicit WinAVIRecordingImpl(QObject *parent = nullptr);
+    ~WinAVIRecordingImpl() override;
+
+    // Replaces the clock, screen, microphone or encoders; only between recordings.
+    void setBackends(const RecordingBackends &backends);
+    // Why the screen cannot be recorded in this session; empty when it can.
+    QString unavailableReason();
+
+    void setFileName(const QString &fileName);
+    // Opens the first file. window: the screen is always the primary screen here. A width or height that
+    // is not positive takes the screen's size. audioDevice: input index, -1 the default, -2 no sound.
+    bool initialize(WId window, int width, int height, int audioDevice);
+    // Grabs and writes one frame; codec empty: XviD with its fall-back, else a four-character code.
+    int writeFrame(const QString &codec);
+    // Returns once the next 40 ms slot has begun, so the next grab falls into a fresh slot.
+    void sleepUntilNextSlot();
+    bool togglePause();
+    bool finalize();
+    bool stop();
+    bool stopIfActive();
+
+    QStringList recordedFiles() const;
+    bool isActive() const { return m_active; }
+    bool isPaused() const { return m_paused; }
+    void setMute(bool mute) { m_mute = mute; }
+    bool getMute() const { return m_mute; }
+    void setAudioRunning(bool running) { m_audioRunning = running; }
+    bool audioRunning() const { return m_audioRunning; }
+
+    // Recorded time after which the next file is opened: 14 min 30 s.
+    static constexpr quint32 kSegmentMs = 870000;
+    // Bytes of sound handed over at a time (128 ms at 8 kHz stereo 16-bit).
+    static constexpr qint64 kAudioBlockBytes = 4096;
+
+private:
+    void ensureBackends();
+    QString firstFileName() const;
+    QString nextSegmentName() const;
+    AviHandle *createFile(const QString &name);
+    quint32 currentSlot() const;
+    quint32 recordedMs() const;
+    void pauseLocked();
+    void resumeLocked();
+    bool splitIfDue(const QString &codec);
+    bool openNextSegment(const QString &codec);
+    quint32 setUpVideo(const QString &codec);
+    void closeCurrent(bool *closedWell);
+    void stopAudio();
+    void onAudioBlock(const char *data, qint64 bytes);
+    void writeAudioLocked(const char *data, qint64 bytes);
+
+    RecordingBackends m_backends;
+    QStringList m_recordedFiles;
+    mutable QMutex m_filesMutex;
+    AviHandle *m_avi = nullptr;
+    WaveFormat m_waveFormat;
+    int m_width = 0;
+    int m_height = 0;
+    int m_audioDevice = -1;
+    QMutex m_mutex;
+    // Held around every sound write and whenever the current file is closed or replaced, so sound never
+    // reaches a closed file.
+    QMutex m_audioMutex;
+    std::atomic<bool> m_active{false};
+    std::atomic<quint32> m_tickBase{0};
+    std::atomic<quint32> m_frameAtResume{0};
+    std::atomic<quint32> m_segmentTime{0};
+    std::atomic<quint32> m_slotAtPause{0};
+    std::atomic<bool> m_mute{false};
+    std::atomic<bool> m_paused{false};
+    std::atomic<bool> m_audioRunning{false};
+    bool m_audioStarted = false;
+    bool m_writerFailed = false;
+    QString m_fileName;
+    QByteArray m_silence;
+};

@@ -1,0 +1,101 @@
+#include "XvidVideoEncoder.h"
+
+#include "ModuleLog.h"
+
+#include <QImage>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/frame.h>
+}
+
+static ModuleLog xvidLog("quillo/recording");
+
+namespace {
+
+// Quantiser 4 keeps slide text crisp on a 1024-wide recording while a mostly still desktop stays around
+// 1-2 Mbit/s; a fixed quantiser avoids the rate control's overshoot on the frequent key frames.
+constexpr int kQuantiser = 4;
+// swscale's slices spread the 1080p conversion over a few cores (XviD itself runs on one core only);
+// four leaves the rest of the machine to the program and the encoder.
+constexpr int kScaleThreads = 4;
+// The recording's frame rate: one slot every 40 ms.
+constexpr int kFramesPerSecond = 25;
+
+} // namespace
+
+XvidVideoEncoder::XvidVideoEncoder(int width, int height)
+    : m_scaler(width, height, AV_PIX_FMT_YUV420P, kScaleThreads)
+{
+}
+
+XvidVideoEncoder::~XvidVideoEncoder()
+{
+    av_frame_free(&m_frame);
+    avcodec_free_context(&m_context);
+}
+
+int XvidVideoEncoder::quantiser()
+{
+    return kQuantiser;
+}
+
+std::unique_ptr<XvidVideoEncoder> XvidVideoEncoder::create(int width, int height)
+{
+    const AVCodec *codec = avcodec_find_encoder_by_name("libxvid");
+    if (!codec || width <= 0 || height <= 0) {
+        xvidLog(LogSystem::LOG_WARNING, "XvidVideoEncoder::create - XviD encoder not available");
+        return nullptr;
+    }
+    std::unique_ptr<XvidVideoEncoder> encoder(new XvidVideoEncoder(width, height));
+    AVCodecContext *context = avcodec_alloc_context3(codec);
+    if (!context)
+        return nullptr;
+    encoder->m_context = context;
+    context->width = width;
+    context->height = height;
+    context->pix_fmt = AV_PIX_FMT_YUV420P;
+    context->time_base = AVRational{1, kFramesPerSecond};
+    context->framerate = AVRational{kFramesPerSecond, 1};
+    // Key frames are forced by the caller on the slot grid; a long interval keeps the encoder from adding
+    // its own in between.
+    context->gop_size = 300;
+    // B-frames would shift the frames off their slots.
+    context->max_b_frames = 0;
+    context->flags |= AV_CODEC_FLAG_QSCALE;
+    context->global_quality = FF_QP2LAMBDA * kQuantiser;
+    const int opened = avcodec_open2(context, codec, nullptr);
+    if (opened < 0) {
+        xvidLog(LogSystem::LOG_WARNING, "XvidVideoEncoder::create - cannot open the encoder for %dx%d (%d)", width,
+                height, opened);
+        return nullptr;
+    }
+    encoder->m_frame = av_frame_alloc();
+    if (!encoder->m_frame)
+        return nullptr;
+    encoder->m_frame->format = AV_PIX_FMT_YUV420P;
+    encoder->m_frame->width = width;
+    encoder->m_frame->height = height;
+    if (av_frame_get_buffer(encoder->m_frame, 0) < 0)
+        return nullptr;
+    return encoder;
+}
+
+void XvidVideoEncoder::describe(AVCodecParameters *parameters) const
+{
+    avcodec_parameters_from_context(parameters, m_context);
+    // The XviD wrapper names its streams in lower case; players and the recording's readers know "XVID".
+    parameters->codec_tag = MKTAG('X', 'V', 'I', 'D');
+}
+
+bool XvidVideoEncoder::encode(const QImage &picture, bool forceKey, AVPacket *packet)
+{
+    if (av_frame_make_writable(m_frame) < 0 || !m_scaler.scale(picture, m_frame))
+        return false;
+    m_frame->pict_type = forceKey ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
+    m_frame->quality = FF_QP2LAMBDA * kQuantiser;
+    m_frame->pts = m_frame->pts == AV_NOPTS_VALUE ? 0 : m_frame->pts + 1;
+    if (avcodec_send_frame(m_context, m_frame) < 0)
+        return false;
+    return avcodec_receive_packet(m_context, packet) == 0;
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "FrameScaler.h"
+#include "VideoEncoder.h"
+
+#include <memory>
+
+struct AVCodecContext;
+struct AVFrame;
+
+// MPEG-4 part 2 through the XviD library, stored under the four-character code "XVID": one output frame
+// per picture (no B-frames), a fixed quantiser, key frames where the caller forces them.
+class XvidVideoEncoder : public VideoEncoder
+{
+public:
+    // Null when the XviD encoder is missing or refuses the size.
+    static std::unique_ptr<XvidVideoEncoder> create(int width, int height);
+    ~XvidVideoEncoder() override;
+
+    void describe(AVCodecParameters *parameters) const override;
+    bool encode(const QImage &picture, bool forceKey, AVPacket *packet) override;
+
+    // The quantiser every frame is coded with.
+    static int quantiser();
+
+private:
+    XvidVideoEncoder(int width, int height);
+
+    AVCodecContext *m_context = nullptr;
+    AVFrame *m_frame = nullptr;
+    FrameScaler m_scaler;
+};

@@ -1,0 +1,54 @@
+#include "RecordingFakes.h"
+
+#include "VideoEncoder.h"
+
+#include <QColor>
+
+QImage FakeGrabber::grab()
+{
+    if (onGrab)
+        onGrab();
+    if (fail)
+        return QImage();
+    const int n = grabs++;
+    QImage picture(m_size, QImage::Format_RGB32);
+    picture.fill(QColor::fromHsv((n * 37) % 360, 200, 200));
+    return picture;
+}
+
+bool FakeAudioSource::start(int device, qint64 blockBytes, BlockHandler handler)
+{
+    Q_UNUSED(blockBytes)
+    startedDevice = device;
+    if (!available)
+        return false;
+    QMutexLocker locker(&m_mutex);
+    m_handler = std::move(handler);
+    return true;
+}
+
+void FakeAudioSource::stop()
+{
+    QMutexLocker locker(&m_mutex);
+    m_handler = nullptr;
+}
+
+bool FakeAudioSource::push(qint16 sample, qint64 bytes)
+{
+    QByteArray block(int(bytes), '\0');
+    auto *samples = reinterpret_cast<qint16 *>(block.data());
+    for (qsizetype i = 0; i < block.size() / 2; ++i)
+        samples[i] = sample;
+    QMutexLocker locker(&m_mutex);
+    if (!m_handler)
+        return false;
+    m_handler(block.constData(), block.size());
+    return true;
+}
+
+std::unique_ptr<VideoEncoder> LimitedEncoderFactory::create(const QByteArray &fourcc, int width, int height)
+{
+    if (m_missing.contains(fourcc))
+        return nullptr;
+    return VideoEncoderFactory::create(fourcc, width, height);
+}

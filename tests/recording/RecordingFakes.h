@@ -1,0 +1,81 @@
+#pragma once
+
+#include "AudioSource.h"
+#include "RecordingClock.h"
+#include "ScreenGrabber.h"
+#include "VideoEncoderFactory.h"
+
+#include <QByteArrayList>
+#include <QMutex>
+
+#include <atomic>
+#include <functional>
+
+// A clock that moves only when told to, or when the code under test sleeps.
+class ManualClock : public RecordingClock
+{
+public:
+    quint32 nowMs() override { return m_now; }
+    void sleepUntil(quint32 tick) override
+    {
+        if (qint32(tick - m_now) > 0)
+            m_now = tick;
+    }
+    void sleepFor(quint32 ms) override { m_now += ms; }
+    void advance(quint32 ms) { m_now += ms; }
+
+private:
+    std::atomic<quint32> m_now{1000};
+};
+
+// A screen of a fixed size whose picture changes with every grab; onGrab runs inside each grab (to make
+// a grab "take time" on a manual clock).
+class FakeGrabber : public ScreenGrabber
+{
+public:
+    explicit FakeGrabber(QSize size = QSize(320, 180))
+        : m_size(size)
+    {
+    }
+    bool isAvailable(QString *) override { return true; }
+    QSize screenSize() override { return m_size; }
+    QImage grab() override;
+
+    std::function<void()> onGrab;
+    std::atomic<bool> fail{false};
+    std::atomic<int> grabs{0};
+
+private:
+    QSize m_size;
+};
+
+// A microphone the test feeds by hand: push() hands a block to the writer on the calling thread.
+class FakeAudioSource : public AudioSource
+{
+public:
+    bool start(int device, qint64 blockBytes, BlockHandler handler) override;
+    void stop() override;
+    // One block of 16-bit stereo samples all of value sample; false when capture is not running.
+    bool push(qint16 sample, qint64 bytes = 4096);
+
+    bool available = true;
+    int startedDevice = -100;
+
+private:
+    QMutex m_mutex;
+    BlockHandler m_handler;
+};
+
+// The program's encoders minus the ones listed as missing.
+class LimitedEncoderFactory : public VideoEncoderFactory
+{
+public:
+    explicit LimitedEncoderFactory(QByteArrayList missing)
+        : m_missing(std::move(missing))
+    {
+    }
+    std::unique_ptr<VideoEncoder> create(const QByteArray &fourcc, int width, int height) override;
+
+private:
+    QByteArrayList m_missing;
+};

@@ -1,0 +1,78 @@
+// Records with a synthetic screen and microphone until it is killed, for the tests of killed recordings.
+// Usage: aviRecordHelper <first file> <clock speed> <mode: run | stop>
+// Prints "frames N" every 25 frames, "files N" when a new file is opened, "stopping" before finishing.
+#include "RecordingFakes.h"
+#include "WinAVIRecordingImpl.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <cstdio>
+
+namespace {
+
+// The real clock, running speed times faster, so a test reaches the 14.5-minute split in seconds.
+class FastClock : public RecordingClock
+{
+public:
+    explicit FastClock(quint32 speed)
+        : m_speed(speed)
+    {
+        m_timer.start();
+    }
+    quint32 nowMs() override { return quint32(m_timer.elapsed()) * m_speed + 1000; }
+    void sleepUntil(quint32 tick) override
+    {
+        const qint32 left = qint32(tick - nowMs());
+        if (left > 0)
+            QThread::usleep(quint64(left) * 1000 / m_speed + 1);
+    }
+    void sleepFor(quint32 ms) override { QThread::usleep(quint64(ms) * 1000 / m_speed + 1); }
+
+private:
+    QElapsedTimer m_timer;
+    quint32 m_speed;
+};
+
+void say(const char *format, qsizetype value)
+{
+    std::printf(format, int(value));
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (argc < 4)
+        return 2;
+    auto clock = std::make_shared<FastClock>(QByteArray(argv[2]).toUInt());
+    auto audio = std::make_shared<FakeAudioSource>();
+    WinAVIRecordingImpl writer;
+    writer.setBackends({clock, std::make_shared<FakeGrabber>(QSize(320, 180)), audio, nullptr});
+    writer.setFileName(QString::fromLocal8Bit(argv[1]));
+    if (!writer.initialize(0, 320, 180, -1))
+        return 1;
+    const bool stopSoon = QByteArray(argv[3]) == "stop";
+    qsizetype files = 1;
+    for (int frame = 1;; ++frame) {
+        writer.writeFrame(QString());
+        if (frame % 3 == 0)
+            audio->push(qint16(frame));
+        if (frame % 25 == 0)
+            say("frames %d\n", frame);
+        if (writer.recordedFiles().size() != files) {
+            files = writer.recordedFiles().size();
+            say("files %d\n", files);
+        }
+        if (stopSoon && frame == 30) {
+            say("stopping %d\n", frame);
+            writer.finalize();
+            say("stopped %d\n", frame);
+            QThread::sleep(60);
+        }
+        writer.sleepUntilNextSlot();
+    }
+}

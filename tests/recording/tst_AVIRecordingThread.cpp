@@ -1,0 +1,234 @@
+#include "AVIRecordingThread.h"
+#include "AviProbe.h"
+#include "MessageBoxScript.h"
+#include "RecordingFakes.h"
+#include "SettingImpl.h"
+#include "TestEnvironment.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sched.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+class TestAVIRecordingThread : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    std::shared_ptr<ManualClock> m_clock;
+    std::shared_ptr<FakeGrabber> m_grabber;
+    std::unique_ptr<AVIRecordingThread> m_thread;
+    std::atomic<qint64> m_free{qint64(1) << 40};
+    QString m_folder;
+    int m_folders = 0;
+
+    void makeThread(std::shared_ptr<VideoEncoderFactory> factory = nullptr, bool realFreeSpace = false)
+    {
+        m_clock = std::make_shared<ManualClock>();
+        m_grabber = std::make_shared<FakeGrabber>(QSize(160, 90));
+        m_thread = std::make_unique<AVIRecordingThread>();
+        m_thread->setBackends({m_clock, m_grabber, std::make_shared<FakeAudioSource>(), factory});
+        if (!realFreeSpace)
+            m_thread->setFreeSpaceQuery([this](const QString &) { return m_free.load(); });
+    }
+    static void setSaveFolder(const QString &folder)
+    {
+        SettingIntf *settings = SettingImpl::getInstance();
+        settings->setSavePath(folder);
+        settings->release();
+    }
+    // Waits (in real time) until the capture thread has ended by itself.
+    bool waitForEnd() { return QTest::qWaitFor([this] { return !m_thread->isRecording(); }, 10000); }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_free = qint64(1) << 40;
+        // Names carry the second of the start, so each test records into a folder of its own.
+        m_folder = m_dir.filePath(QString::number(++m_folders));
+        QVERIFY(QDir().mkpath(m_folder));
+        setSaveFolder(m_folder + "/");
+        makeThread();
+    }
+    void cleanup() { m_thread.reset(); }
+    void freeSpaceFloorAtStart_data();
+    void freeSpaceFloorAtStart();
+    void startWhileRecordingAndStopWhileIdle();
+    void stopRightAfterStartKeepsAFrame();
+    void firstFrameFailures_data();
+    void firstFrameFailures();
+    void diskFillingUpEndsTheRecording();
+    void writerFailureEndsTheRecording();
+    void timerModeRecordsOnItsThread();
+    void timerModeFloorEndsTheCapture();
+    void fullDiskLeavesAPlayableFile();
+};
+
+void TestAVIRecordingThread::freeSpaceFloorAtStart_data()
+{
+    QTest::addColumn<qint64>("freeBytes");
+    QTest::addColumn<bool>("starts");
+    QTest::newRow("exactly 10 MiB") << qint64(10485760) << true;
+    QTest::newRow("one byte less") << qint64(10485759) << false;
+    QTest::newRow("unknown volume") << qint64(-1) << false;
+}
+
+void TestAVIRecordingThread::freeSpaceFloorAtStart()
+{
+    QFETCH(qint64, freeBytes);
+    QFETCH(bool, starts);
+    m_free = freeBytes;
+    MessageBoxScript boxes;
+    QCOMPARE(m_thread->startRecording(0, 160, 90, -1), starts);
+    QVERIFY(m_thread->outputFile().startsWith(m_folder + "/Quillo-"));
+    QVERIFY(m_thread->outputFile().endsWith(".avi"));
+    if (starts) {
+        QCOMPARE(m_thread->errorCode(), int(RECORDING_THREAD_NO_ERROR));
+        QVERIFY(boxes.shown().isEmpty());
+        m_thread->stopRecording();
+        QVERIFY(QFileInfo::exists(m_thread->outputFile()));
+    } else {
+        QCOMPARE(m_thread->errorCode(), int(RECORDING_THREAD_FREE_SPACE_NOT_ENOUGH));
+        QCOMPARE(boxes.lastText(), QStringLiteral("Not enough memory for recording."));
+        QCOMPARE(boxes.shown().first().title, QStringLiteral("Warning"));
+        QVERIFY(!QFileInfo::exists(m_thread->outputFile()));
+        QVERIFY(!m_thread->isRecording());
+    }
+}
+
+void TestAVIRecordingThread::startWhileRecordingAndStopWhileIdle()
+{
+    QVERIFY(m_thread->stopRecording());
+    QCOMPARE(m_thread->errorCode(), int(RECORDING_THREAD_NOT_RECORDING));
+    QVERIFY(m_thread->startRecording(0, 160, 90, -2));
+    const QString first = m_thread->outputFile();
+    QVERIFY(m_thread->startRecording(0, 160, 90, -2));
+    QCOMPARE(m_thread->errorCode(), int(RECORDING_THREAD_ALREADY_RECORDING));
+    QCOMPARE(m_thread->outputFile(), first);
+    QVERIFY(m_thread->isRecording());
+    QVERIFY(m_thread->stopRecording());
+    QCOMPARE(m_thread->errorCode(), int(RECORDING_THREAD_NO_ERROR));
+    QVERIFY(!m_thread->isRecording());
+}
+
+void TestAVIRecordingThread::stopRightAfterStartKeepsAFrame()
+{
+    QVERIFY(m_thread->startRecording(0, 160, 90, -1));
+    QVERIFY(m_thread->stopRecording());
+    const QStringList files = m_thread->recordedFiles();
+    QCOMPARE(files.size(), 1);
+    const AviProbe probe(files.first());
+    QVERIFY(probe.readable());
+    QVERIFY(probe.stream("video").value("nb_read_frames").toString().toInt() >= 1);
+    QCOMPARE(probe.stream("video").value("codec_tag_string").toString(), QStringLiteral("XVID"));
+}
+
+void TestAVIRecordingThread::firstFrameFailures_data()
+{
+    QTest::addColumn<bool>("screenFails");
+    QTest::addColumn<bool>("codecsMissing");
+    QTest::addColumn<int>("code");
+    QTest::newRow("no picture") << true << false << int(RECORDING_THREAD_ADD_FRAME_FAILED);
+    QTest::newRow("no codec") << false << true << int(RECORDING_THREAD_VIDEO_CODEC_FAILED);
+}
+
+void TestAVIRecordingThread::firstFrameFailures()
+{
+    QFETCH(bool, screenFails);
+    QFETCH(bool, codecsMissing);
+    QFETCH(int, code);
+    if (codecsMissing)
+        makeThread(std::make_shared<LimitedEncoderFactory>(QByteArrayList{"XVID", "DIB "}));
+    m_grabber->fail = screenFails;
+    QVERIFY(m_thread->startRecording(0, 160, 90, -2));
+    QVERIFY(waitForEnd());
+    QCOMPARE(m_thread->errorCode(), code);
+    // Eleven attempts in a row, each with its own grab when the screen answers.
+    QCOMPARE(m_grabber->grabs.load(), screenFails ? 0 : 11);
+}
+
+void TestAVIRecordingThread::diskFillingUpEndsTheRecording()
+{
+    QVERIFY(m_thread->startRecording(0, 160, 90, -1));
+    QVERIFY(QTest::qWaitFor([this] { return m_grabber->grabs > 20; }, 10000));
+    m_free = 10485759;
+    QVERIFY(waitForEnd());
+    QCOMPARE(m_thread->errorCode(), int(RECORDING_THREAD_FREE_SPACE_NOT_ENOUGH));
+    const AviProbe probe(m_thread->recordedFiles().first());
+    QVERIFY(probe.readable());
+    QVERIFY(probe.stream("video").value("nb_read_frames").toString().toInt() > 20);
+}
+
+void TestAVIRecordingThread::writerFailureEndsTheRecording()
+{
+    QVERIFY(m_thread->startRecording(0, 160, 90, -2));
+    const QFileInfo first(m_thread->outputFile());
+    QVERIFY(QDir().mkpath(first.dir().filePath(first.completeBaseName() + "_2.avi")));
+    // The clock reaches the split, whose file cannot be created.
+    QVERIFY(QTest::qWaitFor([this] { return m_grabber->grabs > 5; }, 10000));
+    m_grabber->onGrab = [this] { m_clock->advance(60000); };
+    QVERIFY(waitForEnd());
+    QCOMPARE(m_thread->errorCode(), int(RECORDING_THREAD_FREE_SPACE_NOT_ENOUGH));
+    QCOMPARE(m_thread->recordedFiles(), QStringList{first.filePath()});
+    QVERIFY(AviProbe(first.filePath()).readable());
+}
+
+void TestAVIRecordingThread::timerModeRecordsOnItsThread()
+{
+    QVERIFY(m_thread->startRecording("DIB ", 0, 160, 90, -2));
+    QCOMPARE(m_thread->errorCode(), int(RECORDING_THREAD_NO_ERROR));
+    QVERIFY(QTest::qWaitFor([this] { return m_grabber->grabs > 10; }, 10000));
+    QVERIFY(m_thread->addFrame());
+    QVERIFY(m_thread->isRecording());
+    QVERIFY(m_thread->stopNow());
+    QVERIFY(!m_thread->isRecording());
+    const AviProbe probe(m_thread->recordedFiles().first());
+    QCOMPARE(probe.stream("video").value("codec_name").toString(), QStringLiteral("rawvideo"));
+    QVERIFY(probe.stream("video").value("nb_read_frames").toString().toInt() > 10);
+
+    // A codec that cannot be set up still starts: the later frames use XviD.
+    makeThread();
+    QVERIFY(m_thread->startRecording("ABCD", 0, 160, 90, -2));
+    QVERIFY(QTest::qWaitFor([this] { return m_grabber->grabs > 5; }, 10000));
+    QVERIFY(m_thread->stopNow());
+    QCOMPARE(AviProbe(m_thread->recordedFiles().first()).stream("video").value("codec_tag_string").toString(),
+             QStringLiteral("XVID"));
+}
+
+void TestAVIRecordingThread::timerModeFloorEndsTheCapture()
+{
+    QVERIFY(m_thread->startRecording("DIB ", 0, 160, 90, -2));
+    m_free = 1000;
+    QVERIFY(!m_thread->addFrame());
+    QCOMPARE(m_thread->errorCode(), int(RECORDING_THREAD_FREE_SPACE_NOT_ENOUGH));
+    QVERIFY(!m_thread->isRecording());
+    QVERIFY(AviProbe(m_thread->recordedFiles().first()).readable());
+}
+
+void TestAVIRecordingThread::fullDiskLeavesAPlayableFile()
+{
+    if (geteuid() != 0)
+        QSKIP("needs root to mount a small tmpfs");
+    // A mount namespace of our own keeps the tmpfs out of the host's view.
+    if (unshare(CLONE_NEWNS) != 0 || mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+        QSKIP("cannot make a mount namespace here");
+    QTemporaryDir small;
+    QCOMPARE(mount("tmpfs", QFile::encodeName(small.path()).constData(), "tmpfs", 0, "size=6m"), 0);
+    setSaveFolder(small.path() + "/");
+    // The floor is passed (the query says there is room) so the writes themselves fail on the full disk.
+    makeThread(std::make_shared<LimitedEncoderFactory>(QByteArrayList{"XVID"}));
+    QVERIFY(m_thread->startRecording(0, 320, 180, -2));
+    QVERIFY(waitForEnd());
+    QCOMPARE(m_thread->errorCode(), int(RECORDING_THREAD_FREE_SPACE_NOT_ENOUGH));
+    const AviProbe probe(m_thread->recordedFiles().first());
+    QVERIFY(probe.readable());
+    QVERIFY(probe.stream("video").value("nb_read_frames").toString().toInt() > 5);
+    umount2(QFile::encodeName(small.path()).constData(), MNT_DETACH);
+}
+
+QUILLO_TEST_MAIN(TestAVIRecordingThread)
+#include "tst_AVIRecordingThread.moc"

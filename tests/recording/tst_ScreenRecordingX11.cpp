@@ -1,0 +1,53 @@
+#include "AVIRecordingThread.h"
+#include "AviProbe.h"
+#include "SettingImpl.h"
+#include "TestEnvironment.h"
+#include "X11ScreenGrabber.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// A real recording of the X server's screen for a few seconds.
+class TestScreenRecordingX11 : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void grabsThePrimaryScreen();
+    void recordsAFewSeconds();
+};
+
+void TestScreenRecordingX11::grabsThePrimaryScreen()
+{
+    X11ScreenGrabber grabber;
+    QString reason;
+    QVERIFY2(grabber.isAvailable(&reason), qPrintable(reason));
+    const QImage picture = grabber.grab();
+    QCOMPARE(picture.size(), QGuiApplication::primaryScreen()->geometry().size());
+    QCOMPARE(grabber.screenSize(), picture.size());
+}
+
+void TestScreenRecordingX11::recordsAFewSeconds()
+{
+    QTemporaryDir dir;
+    SettingIntf *settings = SettingImpl::getInstance();
+    settings->setSavePath(dir.path() + "/");
+    settings->release();
+    AVIRecordingThread thread;
+    QVERIFY(thread.startRecording(0, 640, 360, -2));
+    QTest::qWait(2000);
+    QVERIFY(thread.stopRecording());
+    const AviProbe probe(thread.recordedFiles().value(0));
+    const QJsonObject video = probe.stream("video");
+    QCOMPARE(video.value("codec_tag_string").toString(), QStringLiteral("XVID"));
+    QCOMPARE(video.value("width").toInt(), 640);
+    QCOMPARE(video.value("height").toInt(), 360);
+    // Two seconds are 50 slots; a loaded machine may skip a few.
+    QVERIFY(video.value("nb_read_frames").toString().toInt() >= 30);
+    QVERIFY(qAbs(video.value("nb_frames").toString().toInt() - 50) <= 5);
+}
+
+QUILLO_TEST_MAIN_X11(TestScreenRecordingX11)
+#include "tst_ScreenRecordingX11.moc"

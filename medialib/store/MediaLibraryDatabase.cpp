@@ -177,7 +177,7 @@ void markHidden(const QString &databasePath)
 // The visible files of a folder: no sub-folders, no dot-files and nothing its ".hidden" lists.
 QStringList visibleFiles(const QDir &folder)
 {
-    QStringList names = folder.entryList(QDir::Files | QDir::NoDotAndDotDot);
+    QStringList names = folder.entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::NoSort);
     const QSet<QString> hidden = HiddenFileList::names(folder.absolutePath());
     if (!hidden.isEmpty())
         names.removeIf([&hidden](const QString &name) { return hidden.contains(name); });

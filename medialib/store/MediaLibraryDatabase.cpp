@@ -1,0 +1,590 @@
+#include "MediaLibraryDatabase.h"
+
+#include "HiddenFileList.h"
+#include "ModuleLog.h"
+#include "PathCaseResolver.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QHash>
+#include <QMutex>
+#include <QSet>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QThread>
+
+namespace {
+
+ModuleLog mediaLog("quillo/mediaLibrary");
+
+const QString kConnectionName = QStringLiteral("connSQLite");
+const QString kDriver = QStringLiteral("QSQLITE");
+const QString kFileName = QStringLiteral("MediaSearch_v1.db3");
+const QString kJournalName = kFileName + QStringLiteral("-journal");
+const QString kTable = QStringLiteral("files");
+// SQLite's own wait for a lock held by another process. The driver's default of 5 s would freeze the
+// window; a quarter of a second rides over another writer's commit and otherwise gives up.
+const QString kConnectOptions = QStringLiteral("QSQLITE_BUSY_TIMEOUT=250");
+// SQLite's result codes for a file that is damaged or no database at all.
+const QString kSqliteCorrupt = QStringLiteral("11");
+const QString kSqliteNotADatabase = QStringLiteral("26");
+
+const QString kCreateTable = QStringLiteral(
+    "create table '%1'(dirPath varchar, fileName varchar, suffix varchar, keyword varchar, role integer)");
+const QString kCreateKeywordIndex = QStringLiteral("create index '%1' on '%2'(keyword)");
+const QString kCreateFolderIndex = QStringLiteral("create index '%1' on '%2'(dirPath)");
+const QString kInsert = QStringLiteral("insert into 'files' values(?, ?, ?, ?, ?)");
+const QString kDeleteFile = QStringLiteral("delete from 'files' where dirPath = ? and (fileName = ? and suffix = ?)");
+const QString kSelectFolder = QStringLiteral("select dirPath, fileName, suffix, keyword from 'files' where dirPath = ?");
+const QString kMoveFile = QStringLiteral("update 'files' set dirPath = ?, fileName = ?, suffix = ?"
+                                         " where dirPath = ? and (fileName = ? and suffix = ?)");
+// Only the moved file's own name row: other files of the folder may carry the old name as a keyword.
+const QString kRenameWord = QStringLiteral(
+    "update 'files' set keyword = ? where role = 0 and dirPath = ? and (fileName = ? and suffix = ?)");
+// A folder and everything below it: the folder path itself, or paths from "<path>/" up to (not including)
+// "<path>0", '0' being the character after '/'. This range uses the folder index and needs no escaping.
+const QString kMoveFolder = QStringLiteral("update 'files' set dirPath = ? || substr(dirPath, length(?) + 1)"
+                                           " where dirPath = ? or (dirPath >= ? and dirPath < ?)");
+const QString kDeleteFolder = QStringLiteral("delete from 'files' where dirPath = ? or (dirPath >= ? and dirPath < ?)");
+const QString kSearchHead = QStringLiteral("select dirPath, fileName, suffix from 'files' where");
+const QString kSearchTerm = QStringLiteral(" keyword like ? escape '\\' and");
+
+MediaLibraryDatabase *instance = nullptr;
+QMutex accessMutex;
+QMutex countMutex;
+
+enum Role { ROLE_NAME = 0, ROLE_KEYWORD = 1 };
+
+QSqlDatabase connection()
+{
+    return QSqlDatabase::database(kConnectionName, false);
+}
+
+// The stored form of a file: its folder, the name before the last '.', and the part after it.
+struct Triple
+{
+    QString dirPath;
+    QString fileName;
+    QString suffix;
+
+    static Triple of(const QFileInfo &file)
+    {
+        return {file.absolutePath().toLower(), file.completeBaseName().toLower(), file.suffix().toLower()};
+    }
+    // The name a row stands for, rebuilt from its parts.
+    QString name() const { return suffix.isEmpty() ? fileName : fileName + QLatin1Char('.') + suffix; }
+    QString path() const
+    {
+        return dirPath.endsWith(QLatin1Char('/')) ? dirPath + name() : dirPath + QLatin1Char('/') + name();
+    }
+    QString key() const { return fileName + QLatin1Char('/') + suffix; }
+    bool operator==(const Triple &other) const
+    {
+        return dirPath == other.dirPath && fileName == other.fileName && suffix == other.suffix;
+    }
+};
+
+// The bounds of the rows below a folder (see kMoveFolder).
+QString belowFrom(const QString &folder)
+{
+    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+}
+
+QString belowTo(const QString &folder)
+{
+    return folder.endsWith(QLatin1Char('/')) ? folder.chopped(1) + QLatin1Char('0') : folder + QLatin1Char('0');
+}
+
+bool run(QSqlQuery &query, const char *operation)
+{
+    if (query.exec())
+        return true;
+    mediaLog(LogSystem::LOG_WARNING, "MediaLibraryDatabase::%s - %s", operation,
+             qUtf8Printable(query.lastError().text()));
+    return false;
+}
+
+bool prepareAndRun(QSqlQuery &query, const QString &statement, const QVariantList &values, const char *operation)
+{
+    if (!query.prepare(statement)) {
+        mediaLog(LogSystem::LOG_WARNING, "MediaLibraryDatabase::%s - %s", operation,
+                 qUtf8Printable(query.lastError().text()));
+        return false;
+    }
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    return run(query, operation);
+}
+
+bool deleteRows(QSqlDatabase db, const Triple &file, const char *operation)
+{
+    QSqlQuery query(db);
+    return prepareAndRun(query, kDeleteFile, {file.dirPath, file.fileName, file.suffix}, operation);
+}
+
+bool insertRow(QSqlQuery &insert, const Triple &file, const QString &keyword, Role role)
+{
+    insert.bindValue(0, file.dirPath);
+    insert.bindValue(1, file.fileName);
+    insert.bindValue(2, file.suffix);
+    insert.bindValue(3, keyword);
+    insert.bindValue(4, int(role));
+    return run(insert, "insert");
+}
+
+// Ends a transaction: kept when every statement in it succeeded, otherwise undone, so the index is never
+// left half-changed.
+bool finish(QSqlDatabase db, bool ok, const char *operation)
+{
+    if (ok && db.commit())
+        return true;
+    if (ok)
+        mediaLog(LogSystem::LOG_WARNING, "MediaLibraryDatabase::%s - commit failed: %s", operation,
+                 qUtf8Printable(db.lastError().text()));
+    db.rollback();
+    return false;
+}
+
+bool begin(QSqlDatabase db, const char *operation)
+{
+    if (db.transaction())
+        return true;
+    mediaLog(LogSystem::LOG_WARNING, "MediaLibraryDatabase::%s - cannot begin: %s", operation,
+             qUtf8Printable(db.lastError().text()));
+    return false;
+}
+
+// Only a file SQLite reports as damaged or foreign counts; a busy one is left alone.
+bool isDamaged(QSqlDatabase db)
+{
+    QSqlQuery query(db);
+    if (query.exec(QStringLiteral("select count(*) from sqlite_master")))
+        return false;
+    const QString code = query.lastError().nativeErrorCode();
+    return code == kSqliteCorrupt || code == kSqliteNotADatabase;
+}
+
+void markHidden(const QString &databasePath)
+{
+    const QFileInfo file(databasePath);
+    if (!HiddenFileList::add(file.absolutePath(), {file.fileName(), file.fileName() + QStringLiteral("-journal")}))
+        mediaLog(LogSystem::LOG_INFO, "MediaLibraryDatabase::open - cannot mark %s hidden",
+                 qUtf8Printable(databasePath));
+}
+
+// The visible files of a folder: no sub-folders, no dot-files and nothing its ".hidden" lists.
+QStringList visibleFiles(const QDir &folder)
+{
+    QStringList names = folder.entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::NoSort);
+    const QSet<QString> hidden = HiddenFileList::names(folder.absolutePath());
+    if (!hidden.isEmpty())
+        names.removeIf([&hidden](const QString &name) { return hidden.contains(name); });
+    return names;
+}
+
+} // namespace
+
+MediaLibraryDatabase::MediaLibraryDatabase(QObject *parent)
+    : QObject(parent)
+{
+    open();
+    createTables();
+}
+
+MediaLibraryDatabase::~MediaLibraryDatabase()
+{
+    close();
+}
+
+MediaLibraryDatabase *MediaLibraryDatabase::getInstance()
+{
+    if (!instance)
+        instance = new MediaLibraryDatabase;
+    addRef();
+    return instance;
+}
+
+void MediaLibraryDatabase::addRef()
+{
+    QMutexLocker lock(&countMutex);
+    if (instance)
+        ++instance->m_userCount;
+}
+
+void MediaLibraryDatabase::release()
+{
+    countMutex.lock();
+    if (!instance) {
+        countMutex.unlock();
+        return;
+    }
+    const bool last = --instance->m_userCount == 0;
+    countMutex.unlock();
+    if (last) {
+        delete instance;
+        instance = nullptr;
+    }
+}
+
+int MediaLibraryDatabase::userCount() const
+{
+    QMutexLocker lock(&countMutex);
+    return m_userCount;
+}
+
+QString MediaLibraryDatabase::databasePath()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QDir(documents + QStringLiteral("/Quillo/Media Library/")).absolutePath() + QLatin1Char('/') + kFileName;
+}
+
+void MediaLibraryDatabase::open()
+{
+    QMutexLocker lock(&accessMutex);
+    const QString path = databasePath();
+    // Without its folder the index could never open, and searching and indexing would silently stop.
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    markHidden(path);
+    QSqlDatabase db = QSqlDatabase::contains(kConnectionName) ? connection()
+                                                               : QSqlDatabase::addDatabase(kDriver, kConnectionName);
+    db.setDatabaseName(path);
+    db.setConnectOptions(kConnectOptions);
+    m_thread = QThread::currentThread();
+    m_opened = db.open();
+    if (!m_opened) {
+        mediaLog(LogSystem::LOG_ERROR, "MediaLibraryDatabase::open - cannot open %s: %s", qUtf8Printable(path),
+                 qUtf8Printable(db.lastError().text()));
+        return;
+    }
+    if (!isDamaged(db))
+        return;
+    // The rows can be rebuilt (folders are synchronised as they are shown); a damaged file cannot be used.
+    // It is kept beside the new one for whoever wants to look at it.
+    db.close();
+    const QString kept = path + QStringLiteral(".damaged-")
+                         + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    if (!QFile::rename(path, kept)) {
+        m_opened = false;
+        mediaLog(LogSystem::LOG_ERROR, "MediaLibraryDatabase::open - %s is damaged and cannot be moved aside",
+                 qUtf8Printable(path));
+        return;
+    }
+    QFile::rename(path + QStringLiteral("-journal"), kept + QStringLiteral("-journal"));
+    HiddenFileList::markHidden(kept);
+    m_opened = db.open();
+    mediaLog(LogSystem::LOG_ERROR, "MediaLibraryDatabase::open - %s was damaged; kept it as %s and started %s",
+             qUtf8Printable(path), qUtf8Printable(kept), m_opened ? "a new index" : "nothing (cannot open)");
+}
+
+void MediaLibraryDatabase::createTables()
+{
+    if (m_tablesCreated)
+        return;
+    if (!m_opened)
+        open();
+    if (!m_opened)
+        return;
+    QMutexLocker lock(&accessMutex);
+    // On an existing index these fail and change nothing.
+    QSqlQuery query(connection());
+    query.exec(kCreateTable.arg(kTable));
+    query.exec(kCreateKeywordIndex.arg(QStringLiteral("files_keyword_index"), kTable));
+    query.exec(kCreateFolderIndex.arg(QStringLiteral("files_dir_index"), kTable));
+    m_tablesCreated = true;
+}
+
+void MediaLibraryDatabase::close()
+{
+    QMutexLocker lock(&accessMutex);
+    if (!m_opened)
+        return;
+    connection().close();
+    QSqlDatabase::removeDatabase(kConnectionName);
+    m_opened = false;
+}
+
+bool MediaLibraryDatabase::usable() const
+{
+    if (!m_opened || !m_tablesCreated)
+        return false;
+    if (QThread::currentThread() != m_thread) {
+        mediaLog(LogSystem::LOG_ERROR, "MediaLibraryDatabase - called from a thread that does not own the index");
+        return false;
+    }
+    return true;
+}
+
+bool MediaLibraryDatabase::addFile(const QFileInfo &file, const QStringList &keywords)
+{
+    if (!usable() || !file.exists())
+        return false;
+    QMutexLocker lock(&accessMutex);
+    return addFileLocked(file, keywords);
+}
+
+bool MediaLibraryDatabase::addFileLocked(const QFileInfo &file, const QStringList &keywords)
+{
+    QSqlDatabase db = connection();
+    const Triple triple = Triple::of(file);
+    if (!begin(db, "addFile"))
+        return false;
+    bool ok = deleteRows(db, triple, "addFile");
+    QSqlQuery insert(db);
+    ok = ok && insert.prepare(kInsert);
+    ok = ok && insertRow(insert, triple, file.fileName().toLower(), ROLE_NAME);
+    for (const QString &keyword : keywords)
+        ok = ok && insertRow(insert, triple, keyword.toLower(), ROLE_KEYWORD);
+    return finish(db, ok, "addFile");
+}
+
+bool MediaLibraryDatabase::addFileByPath(const QString &path, const QStringList &keywords)
+{
+    return addFile(QFileInfo(path), keywords);
+}
+
+bool MediaLibraryDatabase::updateKeywords(const QFileInfo &file, const QStringList &keywords)
+{
+    // addFile replaces the rows in one transaction, so the old rows are never lost without the new ones.
+    if (!file.exists()) {
+        removeFile(file);
+        return false;
+    }
+    return addFile(file, keywords);
+}
+
+bool MediaLibraryDatabase::updateKeywords(const QString &path, const QStringList &keywords)
+{
+    return updateKeywords(QFileInfo(path), keywords);
+}
+
+bool MediaLibraryDatabase::removeFile(const QFileInfo &file)
+{
+    if (!usable())
+        return false;
+    QMutexLocker lock(&accessMutex);
+    return deleteRows(connection(), Triple::of(file), "removeFile");
+}
+
+bool MediaLibraryDatabase::removeFile(const QString &path)
+{
+    return removeFile(QFileInfo(path));
+}
+
+bool MediaLibraryDatabase::renameFile(const QString &newPath, const QString &oldPath)
+{
+    if (!usable())
+        return false;
+    const QFileInfo newFile(newPath);
+    const QFileInfo oldFile(oldPath);
+    if (!newFile.exists() && !oldFile.exists())
+        return false;
+    const Triple to = Triple::of(newFile);
+    const Triple from = Triple::of(oldFile);
+    // Rows left at the new name by a file that is gone would be merged into the renamed file's; a file
+    // whose name differs only in case shares those rows and keeps them.
+    const bool dropStale = !(to == from) && PathCaseResolver().resolve(to.path()) == QStringList{newFile.absoluteFilePath()};
+    QMutexLocker lock(&accessMutex);
+    QSqlDatabase db = connection();
+    if (!begin(db, "renameFile"))
+        return false;
+    bool ok = !dropStale || deleteRows(db, to, "renameFile");
+    QSqlQuery query(db);
+    ok = ok
+         && prepareAndRun(query, kMoveFile,
+                          {to.dirPath, to.fileName, to.suffix, from.dirPath, from.fileName, from.suffix}, "renameFile");
+    ok = ok
+         && prepareAndRun(query, kRenameWord, {newFile.fileName().toLower(), to.dirPath, to.fileName, to.suffix},
+                          "renameFile");
+    return finish(db, ok, "renameFile");
+}
+
+bool MediaLibraryDatabase::renameFolder(const QString &newPath, const QString &oldPath)
+{
+    if (!usable())
+        return false;
+    if (!QFileInfo(newPath).isDir() && !QFileInfo(oldPath).isDir())
+        return false;
+    const QString to = QDir(newPath).absolutePath().toLower();
+    const QString from = QDir(oldPath).absolutePath().toLower();
+    if (to == from)
+        return true;
+    QMutexLocker lock(&accessMutex);
+    QSqlDatabase db = connection();
+    if (!begin(db, "renameFolder"))
+        return false;
+    QSqlQuery query(db);
+    const bool ok = prepareAndRun(query, kMoveFolder, {to, from, from, belowFrom(from), belowTo(from)}, "renameFolder");
+    return finish(db, ok, "renameFolder");
+}
+
+bool MediaLibraryDatabase::removeFolder(const QDir &folder)
+{
+    return removeFolder(folder.absolutePath());
+}
+
+bool MediaLibraryDatabase::removeFolder(const QString &path)
+{
+    if (!usable())
+        return false;
+    const QString folder = QDir(path).absolutePath().toLower();
+    QMutexLocker lock(&accessMutex);
+    QSqlQuery query(connection());
+    return prepareAndRun(query, kDeleteFolder, {folder, belowFrom(folder), belowTo(folder)}, "removeFolder");
+}
+
+bool MediaLibraryDatabase::syncFolder(const QString &path)
+{
+    return syncFolder(QDir(path));
+}
+
+bool MediaLibraryDatabase::syncFolder(const QDir &folder)
+{
+    if (!usable() || !folder.exists())
+        return false;
+    QStringList missing;
+    bool ok = true;
+    {
+        QMutexLocker lock(&accessMutex);
+        QSqlDatabase db = connection();
+        const QString dirPath = folder.absolutePath().toLower();
+
+        // Files on disk are matched to rows by the lower-cased name the rows were written with; names that
+        // differ only in case share one set of rows.
+        QHash<QString, Triple> withoutRows;
+        QSet<QString> listed;
+        for (const QString &name : visibleFiles(folder)) {
+            const Triple triple = Triple::of(QFileInfo(folder, name));
+            const QString key = triple.key();
+            if (!listed.contains(key)) {
+                listed.insert(key);
+                withoutRows.insert(key, {dirPath, triple.fileName, triple.suffix});
+            }
+        }
+
+        QSqlQuery select(db);
+        select.setForwardOnly(true);
+        if (!prepareAndRun(select, kSelectFolder, {dirPath}, "syncFolder"))
+            return false;
+        QList<Triple> stale;
+        QSet<QString> seen;
+        PathCaseResolver resolver;
+        while (select.next()) {
+            const Triple row{select.value(0).toString(), select.value(1).toString(), select.value(2).toString()};
+            const QString key = row.key();
+            if (listed.contains(key)) {
+                withoutRows.remove(key);
+                continue;
+            }
+            if (seen.contains(key))
+                continue;
+            seen.insert(key);
+            // A hidden file, or one in a folder whose name differs from this one only in case, still exists.
+            if (resolver.exists(row.path()))
+                continue;
+            stale.append(row);
+            missing.append(folder.absoluteFilePath(row.name()));
+        }
+        select.finish();
+
+        if (stale.isEmpty() && withoutRows.isEmpty())
+            return true;
+        if (!begin(db, "syncFolder"))
+            return false;
+        for (const Triple &row : std::as_const(stale))
+            ok = ok && deleteRows(db, row, "syncFolder");
+        QSqlQuery insert(db);
+        ok = ok && insert.prepare(kInsert);
+        for (auto it = withoutRows.cbegin(); ok && it != withoutRows.cend(); ++it)
+            ok = insertRow(insert, *it, it->name(), ROLE_NAME);
+        ok = finish(db, ok, "syncFolder");
+    }
+    // Emitted without the lock held, so a receiver may use the index.
+    if (ok) {
+        for (const QString &path : std::as_const(missing))
+            emit fileNotExists(path);
+    }
+    return ok;
+}
+
+QStringList MediaLibraryDatabase::parseKeywords(const QString &text) const
+{
+    static const QString kSpecial = QStringLiteral("_%[]");
+    QStringList words;
+    const QStringList parts = text.split(QLatin1Char(','), Qt::SkipEmptyParts);
+    for (const QString &part : parts) {
+        const QString trimmed = part.trimmed();
+        if (trimmed.isEmpty())
+            continue;
+        QString escaped;
+        for (const QChar c : trimmed) {
+            if (kSpecial.contains(c))
+                escaped += QLatin1Char('\\');
+            escaped += c;
+        }
+        if (!words.contains(escaped))
+            words.append(escaped);
+    }
+    return words;
+}
+
+QStringList MediaLibraryDatabase::searchKeywords(const QStringList &words)
+{
+    QStringList patterns;
+    for (const QString &word : words)
+        patterns.append(QLatin1Char('%') + word.toLower() + QLatin1Char('%'));
+    return search(patterns);
+}
+
+QStringList MediaLibraryDatabase::searchKeyword(const QString &text)
+{
+    return search({QLatin1Char('%') + text.toLower() + QLatin1Char('%')});
+}
+
+QStringList MediaLibraryDatabase::search(const QStringList &patterns)
+{
+    QStringList result;
+    if (!usable() || patterns.isEmpty())
+        return result;
+    QString statement = kSearchHead;
+    for (qsizetype i = 0; i < patterns.size(); ++i)
+        statement += kSearchTerm;
+    statement.chop(3);
+
+    QMutexLocker lock(&accessMutex);
+    QSqlDatabase db = connection();
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!prepareAndRun(query, statement, QVariantList(patterns.cbegin(), patterns.cend()), "searchKeywords"))
+        return result;
+    QSet<QString> found;
+    QSet<QString> seen;
+    QList<Triple> stale;
+    PathCaseResolver resolver;
+    while (query.next()) {
+        const Triple row{query.value(0).toString().toLower(), query.value(1).toString().toLower(),
+                         query.value(2).toString().toLower()};
+        const QString rowPath = row.path();
+        if (seen.contains(rowPath))
+            continue;
+        seen.insert(rowPath);
+        const QStringList paths = resolver.resolve(rowPath);
+        if (paths.isEmpty())
+            stale.append(row);
+        for (const QString &path : paths) {
+            if (!found.contains(path)) {
+                found.insert(path);
+                result.append(path);
+            }
+        }
+    }
+    query.finish();
+    if (!stale.isEmpty() && begin(db, "searchKeywords")) {
+        bool ok = true;
+        for (const Triple &row : std::as_const(stale))
+            ok = ok && deleteRows(db, row, "searchKeywords");
+        finish(db, ok, "searchKeywords");
+    }
+    return result;
+}

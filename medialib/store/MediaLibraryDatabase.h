@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QDir>
+#include <QFileInfo>
+#include <QObject>
+#include <QStringList>
+
+class QSqlDatabase;
+class QThread;
+
+// The keyword index: a SQLite table that tells, for every media file met, by which words it is found (its
+// own name and the keywords the user gave it). Every text is stored lower-cased, so the index ignores case;
+// a file is found again on disk by matching names without regard to case, and searches answer with the
+// names as they are on disk. One process-wide object; every operation is one call that takes the access
+// lock for its statements. The connection belongs to the thread that created the object: calls from any
+// other thread are refused.
+class MediaLibraryDatabase : public QObject
+{
+    Q_OBJECT
+
+public:
+    static MediaLibraryDatabase *getInstance();
+    static void release();
+    static void addRef();
+    // "MediaSearch_v1.db3" in the default media folder, whichever folder the user saves into.
+    static QString databasePath();
+
+    bool isOpened() const { return m_opened; }
+    bool tablesCreated() const { return m_tablesCreated; }
+    int userCount() const;
+
+    // Replaces the file's rows by its name row and one row per keyword (the list as given). False for a
+    // file that does not exist.
+    bool addFile(const QFileInfo &file, const QStringList &keywords);
+    bool addFileByPath(const QString &path, const QStringList &keywords);
+    // As addFile; a file that no longer exists loses its rows.
+    bool updateKeywords(const QFileInfo &file, const QStringList &keywords);
+    bool updateKeywords(const QString &path, const QStringList &keywords);
+    bool removeFile(const QFileInfo &file);
+    bool removeFile(const QString &path);
+    // Called after the rename on disk.
+    bool renameFile(const QString &newPath, const QString &oldPath);
+    bool renameFolder(const QString &newPath, const QString &oldPath);
+    // Drops the rows of the folder and of everything below it.
+    bool removeFolder(const QDir &folder);
+    bool removeFolder(const QString &path);
+    // Makes the folder's rows match its visible files: rows of missing files go (fileNotExists is emitted
+    // for each, after the change is stored), files without rows get their name row.
+    bool syncFolder(const QDir &folder);
+    bool syncFolder(const QString &path);
+
+    // Splits a comma-separated search text into trimmed, distinct words with "_", "%", "[" and "]"
+    // escaped by a backslash.
+    QStringList parseKeywords(const QString &text) const;
+    // The files one of whose rows (name or keyword) contains every word. Rows of files that are gone are
+    // removed on the way.
+    QStringList searchKeywords(const QStringList &words);
+    QStringList searchKeyword(const QString &text);
+
+Q_SIGNALS:
+    void fileNotExists(QString path);
+
+private:
+    explicit MediaLibraryDatabase(QObject *parent = nullptr);
+    ~MediaLibraryDatabase() override;
+
+    void open();
+    void createTables();
+    void close();
+    bool usable() const;
+    QStringList search(const QStringList &patterns);
+    bool addFileLocked(const QFileInfo &file, const QStringList &keywords);
+
+    bool m_opened = false;
+    bool m_tablesCreated = false;
+    int m_userCount = 1;
+    QThread *m_thread = nullptr;
+};

@@ -119,8 +119,8 @@ public:
     QGraphicsItem *graphicItem() const { return m_item; }
     int startAnchor() const { return m_startAnchor; }
     int endAnchor() const { return m_endAnchor; }
-    double scale() const { return m_scale; }
-    double rotation() const { return m_rotation; }
+    double graphicScale() const { return m_scale; }
+    double graphicRotation() const { return m_rotation; }
     bool isFlipped() const { return m_flipped; }
     bool isMirrored() const { return m_mirrored; }
     bool isDrawing() const { return m_drawing; }

@@ -17,7 +17,7 @@ void UndoRotateGraphic::swap()
 {
     if (!m_graphic)
         return;
-    const double current = m_graphic->rotation();
+    const double current = m_graphic->graphicRotation();
     m_graphic->rotateTo(m_degrees);
     m_degrees = current;
 }

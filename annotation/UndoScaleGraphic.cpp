@@ -17,7 +17,7 @@ void UndoScaleGraphic::swap()
 {
     if (!m_graphic)
         return;
-    const double current = m_graphic->scale();
+    const double current = m_graphic->graphicScale();
     m_graphic->scaleTo(m_scale);
     m_scale = current;
 }

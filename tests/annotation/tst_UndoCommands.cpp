@@ -75,10 +75,10 @@ QList<SwapCase> swapCases()
          0.25, [](QGraphicsItem *i, const QVariant &b) { return new UndoOpacityGraphic(i, b.toDouble()); }, "Undo Opacity"},
         {[](QGraphicsItem *i) { return QVariant(i->zValue()); }, [](QGraphicsItem *i, const QVariant &v) { i->setZValue(v.toDouble()); },
          7.0, [](QGraphicsItem *i, const QVariant &b) { return new UndoZorderGraphic(i, b.toDouble()); }, ""},
-        {[](QGraphicsItem *i) { return QVariant(graphicOf(i)->scale()); },
+        {[](QGraphicsItem *i) { return QVariant(graphicOf(i)->graphicScale()); },
          [](QGraphicsItem *i, const QVariant &v) { graphicOf(i)->scaleTo(v.toDouble()); }, 2.5,
          [](QGraphicsItem *i, const QVariant &b) { return new UndoScaleGraphic(i, b.toDouble()); }, "Undo Scale"},
-        {[](QGraphicsItem *i) { return QVariant(graphicOf(i)->rotation()); },
+        {[](QGraphicsItem *i) { return QVariant(graphicOf(i)->graphicRotation()); },
          [](QGraphicsItem *i, const QVariant &v) { graphicOf(i)->rotateTo(v.toDouble()); }, 45.0,
          [](QGraphicsItem *i, const QVariant &b) { return new UndoRotateGraphic(i, b.toDouble()); }, "Undo Rotate"},
     };

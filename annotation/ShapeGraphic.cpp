@@ -238,13 +238,8 @@ void ShapeGraphic::finishDrawing()
     m_drawing = false;
 }
 
-QPainterPath ShapeGraphic::shape() const
+QPainterPath ShapeGraphic::outlineShape() const
 {
-    if (isSelected()) {
-        QPainterPath box;
-        box.addRect(boundingRect());
-        return box;
-    }
     QPainterPath result;
     if (QGraphicsPathItem::brush().style() != Qt::NoBrush)
         result = path();
@@ -257,6 +252,19 @@ QPainterPath ShapeGraphic::shape() const
         stroker.setMiterLimit(p.miterLimit());
         result = result.united(stroker.createStroke(path()));
     }
+    return result;
+}
+
+QPainterPath ShapeGraphic::shape() const
+{
+    if (!isSelected())
+        return outlineShape();
+    // The path item's bounding rect is built from shape(); take the box from the outline directly.
+    const QPen p = QGraphicsPathItem::pen();
+    const QRectF box = p.style() == Qt::NoPen || p.widthF() == 0.0 ? path().controlPointRect()
+                                                                   : outlineShape().controlPointRect();
+    QPainterPath result;
+    result.addRect(box);
     return result;
 }
 

@@ -59,6 +59,9 @@ protected:
     void contextMenuEvent(QGraphicsSceneContextMenuEvent *event) override;
 
 private:
+    // The filled area (with a brush) and the pen's stroke: what an unselected shape is hit on.
+    QPainterPath outlineShape() const;
+
     int m_kind;
     QPointF m_dragStart;
 };

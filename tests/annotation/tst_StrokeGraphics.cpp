@@ -127,8 +127,11 @@ void TestStrokeGraphics::drawingKeepsSceneIndexRight()
     canvas.addItem(stroke);
     QVERIFY(stroke->startDrawing(QPointF(100, 100)));
     QVERIFY(canvas.items(QRectF(95, 95, 10, 10), Qt::IntersectsItemBoundingRect).contains(stroke));
-    for (int x = 120; x <= 3000; x += 20)
+    // The event loop runs between moves, and with it the scene's index updates.
+    for (int x = 120; x <= 3000; x += 20) {
         QVERIFY(stroke->continueDrawing(QPointF(x, 100)));
+        QCoreApplication::processEvents();
+    }
     QVERIFY(canvas.items(QRectF(2950, 95, 10, 10), Qt::IntersectsItemBoundingRect).contains(stroke));
     stroke->finishDrawing();
     QVERIFY(canvas.items(QRectF(2950, 95, 10, 10), Qt::IntersectsItemBoundingRect).contains(stroke));

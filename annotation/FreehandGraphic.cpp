@@ -162,7 +162,12 @@ double FreehandGraphic::squaredLengthSum() const
 QRectF FreehandGraphic::boundingRect() const
 {
     const double half = pen().widthF() / 2;
-    return unitedWithAnchors(m_path.boundingRect().adjusted(-half, -half, half, half), false).adjusted(-1, -1, 1, 1);
+    QRectF bounds = unitedWithAnchors(m_path.boundingRect().adjusted(-half, -half, half, half), false);
+    // While drawing, the bounds are the off-screen picture: they change only when the picture grows,
+    // so the scene's index stays right without announcing a geometry change on every move.
+    if (m_drawing && !m_cache.isNull())
+        bounds |= QRectF(m_cacheOrigin, m_cache.size());
+    return bounds.adjusted(-1, -1, 1, 1);
 }
 
 QPainterPath FreehandGraphic::shape() const
@@ -340,6 +345,7 @@ bool FreehandGraphic::ensureCacheCovers(int left, int top, int right, int bottom
         QPainter painter(&grown);
         painter.drawPixmap(x0 - newLeft, y0 - newTop, m_cache);
     }
+    prepareGeometryChange();
     m_cache = grown;
     m_cacheOrigin = QPoint(newLeft, newTop);
     return true;
@@ -347,7 +353,7 @@ bool FreehandGraphic::ensureCacheCovers(int left, int top, int right, int bottom
 
 void FreehandGraphic::finishDrawing()
 {
-    // Announced before the last segment and the decorations change the bounds.
+    // Announced before anything changes: the bounds shrink from the picture to the stroke.
     prepareGeometryChange();
     m_cache = QPixmap();
     if (!m_firstMovePending) {

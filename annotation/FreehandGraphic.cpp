@@ -86,21 +86,21 @@ void FreehandGraphic::setPen(const QPen &pen)
 
 void FreehandGraphic::setStartAnchor(int kind)
 {
-    if (!hasCapability(CAP_ANCHORS) || kind == m_startAnchor)
-        return;
-    prepareGeometryChange();
-    m_startAnchor = kind;
-    updateAnchorsFromPath(m_path);
-    rebuildOutline();
-    update();
+    changeAnchor(m_startAnchor, kind);
 }
 
 void FreehandGraphic::setEndAnchor(int kind)
 {
-    if (!hasCapability(CAP_ANCHORS) || kind == m_endAnchor)
+    changeAnchor(m_endAnchor, kind);
+}
+
+void FreehandGraphic::changeAnchor(int &anchor, int kind)
+{
+    if (!hasCapability(CAP_ANCHORS) || kind == anchor)
         return;
+    // The decorations change the bounds.
     prepareGeometryChange();
-    m_endAnchor = kind;
+    anchor = kind;
     updateAnchorsFromPath(m_path);
     rebuildOutline();
     update();

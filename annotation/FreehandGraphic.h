@@ -52,6 +52,7 @@ protected:
     void setStrokePen(const QPen &pen);
 
 private:
+    void changeAnchor(int &anchor, int kind);
     void repaintEndDecoration();
     void paintOnCache(const QPointF &from, const QPointF &to);
     void paintOnCache(const QPointF &from, const QPointF &bend, const QPointF &to);

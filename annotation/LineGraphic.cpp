@@ -90,20 +90,21 @@ void LineGraphic::setPen(const QPen &pen)
 
 void LineGraphic::setStartAnchor(int kind)
 {
-    if (!hasCapability(CAP_ANCHORS) || kind == m_startAnchor)
-        return;
-    prepareGeometryChange();
-    m_startAnchor = kind;
-    updateAnchorsFromLine(line());
-    update();
+    changeAnchor(m_startAnchor, kind);
 }
 
 void LineGraphic::setEndAnchor(int kind)
 {
-    if (!hasCapability(CAP_ANCHORS) || kind == m_endAnchor)
+    changeAnchor(m_endAnchor, kind);
+}
+
+void LineGraphic::changeAnchor(int &anchor, int kind)
+{
+    if (!hasCapability(CAP_ANCHORS) || kind == anchor)
         return;
+    // The decorations change the bounds.
     prepareGeometryChange();
-    m_endAnchor = kind;
+    anchor = kind;
     updateAnchorsFromLine(line());
     update();
 }

@@ -36,6 +36,7 @@ protected:
     void contextMenuEvent(QGraphicsSceneContextMenuEvent *event) override;
 
 private:
+    void changeAnchor(int &anchor, int kind);
     // Maps both end points through op applied about the line's midpoint.
     void transformAboutMidpoint(const QTransform &op);
     QPainterPath decoratedShape() const;

@@ -1,0 +1,38 @@
+#include "UndoScaleGraphic.h"
+
+#include "BaseGraphic.h"
+
+#include <QApplication>
+#include <QGraphicsItem>
+
+UndoScaleGraphic::UndoScaleGraphic(QGraphicsItem *item, double scale, QUndoCommand *parent)
+    : QUndoCommand(parent)
+    , m_graphic(dynamic_cast<BaseGraphic *>(item))
+    , m_scale(scale)
+{
+    setText(QApplication::translate("QApplication", "Undo Scale"));
+}
+
+void UndoScaleGraphic::swap()
+{
+    if (!m_graphic)
+        return;
+    const double current = m_graphic->graphicScale();
+    m_graphic->scaleTo(m_scale);
+    m_scale = current;
+}
+
+void UndoScaleGraphic::undo()
+{
+    m_undone = true;
+    swap();
+}
+
+void UndoScaleGraphic::redo()
+{
+    // The first redo comes from the push, after the change was made: nothing to do then.
+    if (!m_undone)
+        return;
+    m_undone = false;
+    swap();
+}

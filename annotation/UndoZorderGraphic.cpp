@@ -1,0 +1,33 @@
+#include "UndoZorderGraphic.h"
+
+#include <QGraphicsItem>
+
+UndoZorderGraphic::UndoZorderGraphic(QGraphicsItem *item, double z, QUndoCommand *parent)
+    : QUndoCommand(parent)
+    , m_item(item)
+    , m_z(z)
+{
+    // Stacking changes show no text of their own; they are named by the macro around them.
+}
+
+void UndoZorderGraphic::swap()
+{
+    const double current = m_item->zValue();
+    m_item->setZValue(m_z);
+    m_z = current;
+}
+
+void UndoZorderGraphic::undo()
+{
+    m_undone = true;
+    swap();
+}
+
+void UndoZorderGraphic::redo()
+{
+    // The first redo comes from the push, after the change was made: nothing to do then.
+    if (!m_undone)
+        return;
+    m_undone = false;
+    swap();
+}

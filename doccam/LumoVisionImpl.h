@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CameraThrottleController.h"
+#include "CameraWidget.h"
 #include "CameraWidgetDelegate.h"
 #include "CppNotificaitonObserver.h"
 #include "DocCamManagerEventListener.h"
@@ -11,7 +12,6 @@
 #include <QRecursiveMutex>
 #include <QTimer>
 
-class CameraWidget;
 class DocCamManager;
 class DocCamStream;
 class LumoDocCam;
@@ -116,6 +116,7 @@ public:
     virtual void brightnessValueChanged(uint value);
     virtual void contrastValueChanged(uint value);
     virtual void zoomRatioValueChanged(double ratio);
+    // Shares its name with the signal it emits; the signal is reached as LumoVisionIntf::rotationChanged.
     virtual void rotationChanged(uint degrees);
     virtual void mirrorValueChanged(bool mirrored);
     virtual void freezeValueChanged(bool frozen);
@@ -131,9 +132,6 @@ public:
     virtual void parameterTuningProcessStarted(LumoDocCam *camera);
     virtual void parameterTuningProcessEnded(LumoDocCam *camera);
 
-    // The mask a camera with these capabilities, flags and name offers.
-    static uint buildActionStatus(LumoDocCam *camera, bool autoExposure, bool autoWhiteBalance, int colorEffect);
-
 public Q_SLOTS:
     void selectOneDocCam();
     void hqTimeOut();
@@ -147,16 +145,24 @@ private:
 
     void closeDocCam();
     void readParameters();
-    void updateActionStatus();
+    void buildActionStatus();
+    void deriveWhiteBalanceBits();
+    // actionStatusChanged with the mask, or with the freeze control alone while the picture is frozen.
     void emitActionStatus();
     void showInUseBox();
-    int runTuningDialog();
-    int deriveMode() const;
+    void setStatusText(const QString &text);
+    // -1000 without an open stream, else what the stream's operation returns.
+    int callStream(int (DocCamStream::*operation)());
+    // -1000 without a camera, else the cached value.
+    int cachedValue(int value);
+    void runTuningDialog();
+    void updateMode();
 
     QList<LumoDocCam *> m_docCams;
     LumoDocCam *m_current = nullptr;
     DocCamStream *m_stream = nullptr;
-    CameraWidget *m_cameraWidget = nullptr;
+    // Guarded: the parent given to getInstance may delete the view before the last release.
+    QPointer<CameraWidget> m_cameraWidget;
     DocCamManager *m_manager = nullptr;
     int m_references = 1;
     bool m_hqPending = false;

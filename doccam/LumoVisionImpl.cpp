@@ -3,6 +3,7 @@
 #include "CameraCodes.h"
 #include "CameraImage.h"
 #include "CameraParameters.h"
+#include "CaptureImpl.h"
 #include "DocCamManager.h"
 #include "DocCamStream.h"
 #include "LumoDocCam.h"
@@ -450,6 +451,10 @@ void LumoVisionImpl::hqTimeOut()
 void LumoVisionImpl::triggerCaptureVision()
 {
     Locker locker(&serviceMutex);
+    CaptureIntf *capture = CaptureImpl::getInstance();
+    QString path;
+    capture->captureVision(&path);
+    capture->release();
 }
 
 void LumoVisionImpl::firstFrameArrived(CameraWidget *)

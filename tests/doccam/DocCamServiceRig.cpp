@@ -65,6 +65,17 @@ LumoVisionImpl *DocCamServiceRig::start()
     return service;
 }
 
+VirtualDocCam *DocCamServiceRig::open(const VirtualCameraSpec &cameraSpec)
+{
+    VirtualDocCam *camera = plug(cameraSpec);
+    start();
+    if (!waitOpen(cameraSpec.identity.name))
+        return nullptr;
+    // Reports the opening caused are queued behind the first frame.
+    QTest::qWait(50);
+    return camera;
+}
+
 bool DocCamServiceRig::waitOpen(const QString &name)
 {
     return QTest::qWaitFor([&] { return service->docCamName() == name && service->isDocCamConnected(); });

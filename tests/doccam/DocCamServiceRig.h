@@ -29,6 +29,9 @@ public:
     VirtualDocCam *plug(const QString &name);
     VirtualDocCam *plug(const VirtualCameraSpec &spec);
     LumoVisionImpl *start();
+    // Plugs the camera, starts the service and waits until the camera shows and its opening reports are
+    // in; null when it does not open.
+    VirtualDocCam *open(const VirtualCameraSpec &spec);
     // The named camera is open and its live view holds a picture.
     bool waitOpen(const QString &name);
 

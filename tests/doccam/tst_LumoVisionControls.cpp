@@ -38,18 +38,6 @@ class TestLumoVisionControls : public QObject
 {
     Q_OBJECT
 
-private:
-    // Opens the named camera and forgets what its opening announced.
-    VirtualDocCam *open(DocCamServiceRig &rig, const VirtualCameraSpec &spec)
-    {
-        VirtualDocCam *camera = rig.plug(spec);
-        rig.start();
-        if (!rig.waitOpen(spec.identity.name))
-            return nullptr;
-        QTest::qWait(50);
-        return camera;
-    }
-
 private Q_SLOTS:
     void everyOperationNeedsACamera()
     {
@@ -128,7 +116,7 @@ private Q_SLOTS:
         QFETCH(int, result);
         QFETCH(QStringList, expected);
         DocCamServiceRig rig;
-        QVERIFY(open(rig, DocCamServiceRig::spec(QStringLiteral("Doc"))));
+        QVERIFY(rig.open(DocCamServiceRig::spec(QStringLiteral("Doc"))));
         ServiceSignalLog log(rig.service);
         QCOMPARE(operation(rig.service), result);
         QTest::qWait(50);
@@ -138,7 +126,7 @@ private Q_SLOTS:
     void cachedValuesAndAutoFlagsFollowTheCamera()
     {
         DocCamServiceRig rig;
-        VirtualDocCam *camera = open(rig, DocCamServiceRig::spec(QStringLiteral("Doc")));
+        VirtualDocCam *camera = rig.open(DocCamServiceRig::spec(QStringLiteral("Doc")));
         QVERIFY(camera);
         QCOMPARE(rig.service->brightness(), CameraParameters::LevelNeutral);
         QCOMPARE(rig.service->colorEffect(), 0);
@@ -159,7 +147,7 @@ private Q_SLOTS:
     void rotateTurnsBackToZeroAfter270()
     {
         DocCamServiceRig rig;
-        QVERIFY(open(rig, DocCamServiceRig::spec(QStringLiteral("Doc"))));
+        QVERIFY(rig.open(DocCamServiceRig::spec(QStringLiteral("Doc"))));
         ServiceSignalLog log(rig.service);
         // Each turn starts from the angle the camera reported last.
         for (int i = 1; i <= 4; ++i) {
@@ -172,7 +160,7 @@ private Q_SLOTS:
     void theCamerasButtonRotates()
     {
         DocCamServiceRig rig;
-        VirtualDocCam *camera = open(rig, DocCamServiceRig::spec(QStringLiteral("Doc")));
+        VirtualDocCam *camera = rig.open(DocCamServiceRig::spec(QStringLiteral("Doc")));
         QVERIFY(camera);
         ServiceSignalLog log(rig.service);
         camera->pressButton(2);
@@ -234,7 +222,7 @@ private Q_SLOTS:
     void freezingShowsTheFreezeControlAlone()
     {
         DocCamServiceRig rig;
-        QVERIFY(open(rig, DocCamServiceRig::spec(QStringLiteral("Doc"))));
+        QVERIFY(rig.open(DocCamServiceRig::spec(QStringLiteral("Doc"))));
         ServiceSignalLog log(rig.service);
         QCOMPARE(rig.service->toggleFreeze(), 0);
         QTRY_COMPARE(log.lines, (QStringList{status(0x10), "freeze 1"}));
@@ -275,7 +263,7 @@ private Q_SLOTS:
         QFETCH(double, value);
         QFETCH(QStringList, expected);
         DocCamServiceRig rig;
-        VirtualDocCam *camera = open(rig, DocCamServiceRig::spec(QStringLiteral("Doc")));
+        VirtualDocCam *camera = rig.open(DocCamServiceRig::spec(QStringLiteral("Doc")));
         QVERIFY(camera);
         ServiceSignalLog log(rig.service);
         camera->changeParameter(parameter, value);
@@ -287,7 +275,7 @@ private Q_SLOTS:
     void aModeChangeUnderWideAngleIsNotAnnounced()
     {
         DocCamServiceRig rig;
-        VirtualDocCam *camera = open(rig, DocCamServiceRig::spec(QStringLiteral("Doc")));
+        VirtualDocCam *camera = rig.open(DocCamServiceRig::spec(QStringLiteral("Doc")));
         QVERIFY(camera);
         ServiceSignalLog log(rig.service);
         camera->changeParameter(CameraParameter::WideAngle, 1);
@@ -299,7 +287,7 @@ private Q_SLOTS:
     void limitedCapabilitiesDropTheModesOncePerOpening()
     {
         DocCamServiceRig rig;
-        VirtualDocCam *camera = open(rig, DocCamServiceRig::spec(QStringLiteral("Doc")));
+        VirtualDocCam *camera = rig.open(DocCamServiceRig::spec(QStringLiteral("Doc")));
         QVERIFY(camera);
         ServiceSignalLog log(rig.service);
         const uint limited = kFullMask & ~0x01F00000u;
@@ -319,7 +307,7 @@ private Q_SLOTS:
     void contrastTuningWaitsBehindItsDialog()
     {
         DocCamServiceRig rig;
-        VirtualDocCam *camera = open(rig, DocCamServiceRig::spec(QStringLiteral("Doc")));
+        VirtualDocCam *camera = rig.open(DocCamServiceRig::spec(QStringLiteral("Doc")));
         QVERIFY(camera);
         rig.service->showCameraWidget();
         camera->setContrastTuning(true, 150);
@@ -350,7 +338,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, unplug);
         DocCamServiceRig rig;
-        VirtualDocCam *camera = open(rig, DocCamServiceRig::spec(QStringLiteral("Doc")));
+        VirtualDocCam *camera = rig.open(DocCamServiceRig::spec(QStringLiteral("Doc")));
         QVERIFY(camera);
         // The tuning never ends on its own within the test.
         camera->setContrastTuning(true, 600000);

@@ -11,7 +11,8 @@ MinaroHQImageGrabber::MinaroHQImageGrabber(LumoVisionImpl *service)
 
 void MinaroHQImageGrabber::hqImageFetched(int, const QImage &image)
 {
-    // The service keeps the still beyond this call; the camera may reuse its buffer.
-    const QImage copy = image.copy();
+    // The service's copy shares the camera's pixels: a full-quality still is too large to duplicate on the
+    // GUI thread, and a QImage detaches by itself before anyone writes to it.
+    const QImage copy = image;
     m_service->hqImageArrived(copy);
 }

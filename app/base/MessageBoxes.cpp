@@ -1,5 +1,9 @@
 #include "MessageBoxes.h"
 
+#include <QApplication>
+
+#include <memory>
+
 namespace {
 
 MessageBoxes::Responder &responder()
@@ -14,7 +18,10 @@ QMessageBox::StandardButton MessageBoxes::exec(const Request &request)
 {
     if (responder())
         return responder()(request);
-    QMessageBox box(request.parent);
+    std::unique_ptr<QWidget> serviceParent;
+    if (request.fromService)
+        serviceParent = std::make_unique<QWidget>();
+    QMessageBox box(request.fromService ? serviceParent.get() : request.parent);
     box.setWindowTitle(request.title);
     box.setIcon(request.icon);
     box.setText(request.text);
@@ -22,6 +29,15 @@ QMessageBox::StandardButton MessageBoxes::exec(const Request &request)
     box.setStandardButtons(request.buttons);
     if (request.defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(request.defaultButton);
+    if (request.fromService) {
+        Qt::WindowFlags flags = Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint;
+        const QWidget *active = QApplication::activeWindow();
+        if (active && active->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+            flags |= Qt::WindowStaysOnTopHint;
+        box.setWindowFlags(flags);
+        box.adjustSize();
+        box.setFixedSize(box.size());
+    }
     box.exec();
     return box.standardButton(box.clickedButton());
 }

@@ -20,6 +20,10 @@ public:
         QString informativeText;
         QMessageBox::StandardButtons buttons = QMessageBox::Ok;
         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+        // A box raised by a background service rather than by a window: it gets a hidden top-level
+        // parent of its own (the parent above is then not used), shows as a tool window with only a close
+        // button, stays on top when the active window does, and keeps the size it first lays out to.
+        bool fromService = false;
     };
     using Responder = std::function<QMessageBox::StandardButton(const Request &)>;
 

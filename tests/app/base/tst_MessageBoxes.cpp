@@ -4,6 +4,7 @@
 #include "TestEnvironment.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QMessageBox>
 
 class TestMessageBoxes : public QObject
@@ -52,6 +53,50 @@ private Q_SLOTS:
         QVERIFY(answerer.answered());
         QCOMPARE(shownText, request.text);
         QCOMPARE(shownInformative, request.informativeText);
+    }
+
+    void aServiceBoxStandsAloneAsAFixedToolWindow_data()
+    {
+        QTest::addColumn<bool>("mainStaysOnTop");
+        QTest::newRow("plain main window") << false;
+        QTest::newRow("main window on top") << true;
+    }
+    void aServiceBoxStandsAloneAsAFixedToolWindow()
+    {
+        QFETCH(bool, mainStaysOnTop);
+        QWidget mainWindow;
+        if (mainStaysOnTop)
+            mainWindow.setWindowFlag(Qt::WindowStaysOnTopHint);
+        mainWindow.show();
+        QApplication::setActiveWindow(&mainWindow);
+        QVERIFY(QTest::qWaitForWindowActive(&mainWindow));
+
+        QWidget *parentSeen = &mainWindow;
+        Qt::WindowFlags flagsSeen;
+        QSize minimumSeen;
+        QSize maximumSeen;
+        ModalAnswerer answerer([&](QWidget *modal) {
+            parentSeen = modal->parentWidget();
+            flagsSeen = modal->windowFlags();
+            minimumSeen = modal->minimumSize();
+            maximumSeen = modal->maximumSize();
+            modal->close();
+        });
+        MessageBoxes::Request request;
+        request.parent = &mainWindow;
+        request.text = QStringLiteral("Other applications are using the DocCam.");
+        request.fromService = true;
+        MessageBoxes::exec(request);
+        QVERIFY(answerer.answered());
+
+        QVERIFY(parentSeen && parentSeen != &mainWindow);
+        QVERIFY(!parentSeen->isVisible());
+        QVERIFY(parentSeen->isWindow());
+        QCOMPARE(flagsSeen.testFlag(Qt::Tool), true);
+        QCOMPARE(flagsSeen.testFlag(Qt::CustomizeWindowHint), true);
+        QCOMPARE(flagsSeen.testFlag(Qt::WindowCloseButtonHint), true);
+        QCOMPARE(flagsSeen.testFlag(Qt::WindowStaysOnTopHint), mainStaysOnTop);
+        QCOMPARE(minimumSeen, maximumSeen);
     }
 };
 

@@ -1,0 +1,15 @@
+#include "CaptureEnvironment.h"
+
+#include "LumoSystem.h"
+#include "LumoVisionImpl.h"
+
+#include <QFileInfo>
+
+CaptureEnvironment CaptureEnvironment::system()
+{
+    CaptureEnvironment environment;
+    environment.cameraService = [] { return LumoVisionImpl::getInstance(nullptr); };
+    environment.freeSpace = &LumoSystem::freeSpace;
+    environment.isWritable = [](const QString &folder) { return QFileInfo(folder).isWritable(); };
+    return environment;
+}

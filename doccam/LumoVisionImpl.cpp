@@ -1,0 +1,901 @@
+#include "LumoVisionImpl.h"
+
+#include "CameraCodes.h"
+#include "CameraImage.h"
+#include "CameraParameters.h"
+#include "CaptureImpl.h"
+#include "DocCamManager.h"
+#include "DocCamStream.h"
+#include "LumoDocCam.h"
+#include "LumoSystemOsal.h"
+#include "MessageBoxes.h"
+#include "MinaroHQImageGrabber.h"
+#include "MinaroParametersListener.h"
+#include "ModuleLog.h"
+#include "OsHelpers.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QProgressBar>
+#include <QVBoxLayout>
+
+namespace {
+
+ModuleLog lumoVisionLog("quillo/lumoVision");
+
+QRecursiveMutex serviceMutex;
+using Locker = QMutexLocker<QRecursiveMutex>;
+LumoVisionImpl *instance = nullptr;
+LumoVisionImpl::Timings timings;
+
+constexpr int kNoCamera = -1000;
+constexpr int kNotSupported = -2000;
+constexpr int kOutOfRange = -2002;
+constexpr int kFrozen = -2004;
+constexpr int kReconnectFailed = -2005;
+// Abort codes of hqImageCaptureAborted.
+constexpr int kStillTimedOut = -1;
+constexpr int kStillCameraClosed = -1000;
+
+constexpr uint kMaximumLevel = 100;
+
+// The controls every open camera offers (zoom, freeze, rotate, mirror and the unread 0x100, 0x200,
+// 0x2000000, 0x4000000), before its capabilities add theirs.
+constexpr uint kBaseStatus = 0x0600037E;
+constexpr uint kCapabilityByteMask = 0xFF;
+constexpr uint kModeBitsMask = LumoVisionIntf::ENHANCE_MODE_OFFERED | LumoVisionIntf::WIDE_ANGLE_MODE_OFFERED
+                               | LumoVisionIntf::MICROSCOPE_MODE_OFFERED | LumoVisionIntf::INFINITE_MODE_OFFERED
+                               | LumoVisionIntf::MACRO_MODE_OFFERED;
+// These models report manual focus but cannot be focused by hand.
+const QStringList kNoManualFocusModels{QStringLiteral("LumoVision Q40"), QStringLiteral("LumoVision Q30")};
+
+const QString kInUseNotification = QStringLiteral("LMDocCamInUseNotification");
+const QString kNoDocCamNotification = QStringLiteral("LMNoDoCamNotification");
+
+constexpr int kRotationStep = 90;
+constexpr int kFullTurn = 360;
+
+// The camera's colour-effect code as the interface numbers it; -1 for a code it does not know.
+int effectFromCode(int code)
+{
+    switch (code) {
+    case CameraParameters::ColorEffectNone: return LumoVisionIntf::EFFECT_NORMAL;
+    case CameraParameters::ColorEffectBlackWhite: return LumoVisionIntf::EFFECT_BLACK_WHITE;
+    case CameraParameters::ColorEffectNegative: return LumoVisionIntf::EFFECT_NEGATIVE;
+    default: return -1;
+    }
+}
+
+} // namespace
+
+LumoVisionIntf *LumoVisionImpl::getInstance(QWidget *parent)
+{
+    Locker locker(&serviceMutex);
+    if (instance) {
+        ++instance->m_references;
+        return instance;
+    }
+    instance = new LumoVisionImpl(parent);
+    return instance;
+}
+
+void LumoVisionImpl::setTimings(const Timings &newTimings)
+{
+    timings = newTimings;
+}
+
+LumoVisionImpl::LumoVisionImpl(QWidget *parent)
+{
+    addNotificationObserver(this, kInUseNotification, nullptr);
+    addNotificationObserver(this, kNoDocCamNotification, nullptr);
+
+    m_hqTimer.setSingleShot(true);
+    m_hqTimer.setInterval(timings.hqTimeoutMs);
+    connect(&m_hqTimer, &QTimer::timeout, this, &LumoVisionImpl::hqTimeOut);
+    m_selectRetryTimer.setSingleShot(true);
+    m_selectRetryTimer.setInterval(timings.selectRetryMs);
+    connect(&m_selectRetryTimer, &QTimer::timeout, this, &LumoVisionImpl::selectOneDocCam);
+
+    m_cameraWidget = new CameraWidget(this, parent);
+    m_cameraWidget->setDelegate(this);
+    // The view is the stream's frame sink: without it the stream must go.
+    connect(m_cameraWidget, &QObject::destroyed, this, [this] {
+        Locker locker(&serviceMutex);
+        closeDocCam();
+    });
+
+    m_hqGrabber = new MinaroHQImageGrabber(this);
+    m_parametersListener = new MinaroParametersListener(this);
+
+    m_manager = DocCamManager::getDocCamManager({});
+    m_manager->addEventListener(this);
+    m_manager->retain();
+
+    osalRegisterSystemEventListener(&LumoVisionImpl::onSystemEvent, this);
+}
+
+LumoVisionImpl::~LumoVisionImpl()
+{
+    osalRegisterSystemEventListener(nullptr, nullptr);
+    removeNotificationObserver(this, kInUseNotification, nullptr);
+    removeNotificationObserver(this, kNoDocCamNotification, nullptr);
+    m_hqTimer.disconnect(this);
+    m_selectRetryTimer.disconnect(this);
+    m_selectRetryTimer.stop();
+    if (m_cameraWidget)
+        m_cameraWidget->disconnect(this);
+    closeDocCam();
+    m_manager->removeEventListener(this);
+    for (LumoDocCam *camera : std::as_const(m_docCams))
+        camera->release();
+    m_docCams.clear();
+    m_manager->release();
+    delete m_hqGrabber;
+    delete m_parametersListener;
+    delete m_cameraWidget;
+}
+
+void LumoVisionImpl::release()
+{
+    Locker locker(&serviceMutex);
+    if (--m_references > 0)
+        return;
+    locker.unlock();
+    instance = nullptr;
+    delete this;
+}
+
+QWidget *LumoVisionImpl::cameraWidget()
+{
+    Locker locker(&serviceMutex);
+    return m_cameraWidget;
+}
+
+void LumoVisionImpl::showCameraWidget()
+{
+    Locker locker(&serviceMutex);
+    if (m_cameraWidget)
+        m_cameraWidget->show();
+}
+
+void LumoVisionImpl::hideCameraWidget()
+{
+    Locker locker(&serviceMutex);
+    if (m_cameraWidget)
+        m_cameraWidget->hide();
+}
+
+QSize LumoVisionImpl::cameraWidgetSizeFor(const QSize &area)
+{
+    Locker locker(&serviceMutex);
+    if (!m_current)
+        return area;
+    const DocCamFormat format = m_current->format();
+    QSize picture(format.width, format.height);
+    if (m_rotation == 90 || m_rotation == 270)
+        picture.transpose();
+    if (picture.width() <= 0 || picture.height() <= 0)
+        return area;
+    return picture.scaled(area, Qt::KeepAspectRatio);
+}
+
+void LumoVisionImpl::resizeCameraWidget(const QSize &size)
+{
+    Locker locker(&serviceMutex);
+    if (m_cameraWidget)
+        m_cameraWidget->resize(size);
+}
+
+bool LumoVisionImpl::isDocCamConnected()
+{
+    Locker locker(&serviceMutex);
+    return m_current && m_cameraWidget && !m_cameraWidget->frame().getQImage().isNull();
+}
+
+QString LumoVisionImpl::docCamName()
+{
+    Locker locker(&serviceMutex);
+    return m_current ? m_current->name() : QString();
+}
+
+int LumoVisionImpl::callStream(int (DocCamStream::*operation)())
+{
+    Locker locker(&serviceMutex);
+    return m_stream ? (m_stream->*operation)() : kNoCamera;
+}
+
+int LumoVisionImpl::cachedValue(int value)
+{
+    Locker locker(&serviceMutex);
+    return m_current ? value : kNoCamera;
+}
+
+int LumoVisionImpl::autoFocus() { return callStream(&DocCamStream::autoFocus); }
+int LumoVisionImpl::zoomIn() { return callStream(&DocCamStream::zoomIn); }
+int LumoVisionImpl::zoomOut() { return callStream(&DocCamStream::zoomOut); }
+int LumoVisionImpl::zoomReset() { return callStream(&DocCamStream::zoomReset); }
+
+int LumoVisionImpl::toggleFreeze()
+{
+    Locker locker(&serviceMutex);
+    return m_stream ? m_stream->setFreeze(!m_frozen) : kNoCamera;
+}
+
+int LumoVisionImpl::rotate()
+{
+    Locker locker(&serviceMutex);
+    return m_stream ? m_stream->setRotation((m_rotation + kRotationStep) % kFullTurn) : kNoCamera;
+}
+
+int LumoVisionImpl::toggleMirror()
+{
+    Locker locker(&serviceMutex);
+    return m_stream ? m_stream->setMirror(!m_mirror) : kNoCamera;
+}
+
+int LumoVisionImpl::brightness() { return cachedValue(int(m_brightness)); }
+
+int LumoVisionImpl::setBrightness(uint value)
+{
+    Locker locker(&serviceMutex);
+    if (!m_stream)
+        return kNoCamera;
+    if (value > kMaximumLevel)
+        return kOutOfRange;
+    return m_stream->setBrightness(value);
+}
+
+int LumoVisionImpl::increaseBrightness() { return callStream(&DocCamStream::increaseBrightness); }
+int LumoVisionImpl::decreaseBrightness() { return callStream(&DocCamStream::decreaseBrightness); }
+int LumoVisionImpl::contrast() { return cachedValue(int(m_contrast)); }
+
+int LumoVisionImpl::setContrast(uint value)
+{
+    Locker locker(&serviceMutex);
+    if (!m_stream)
+        return kNoCamera;
+    if (value > kMaximumLevel)
+        return kOutOfRange;
+    const int result = m_stream->setContrast(value);
+    lumoVisionLog(LogSystem::LOG_DEBUG, "LumoVisionImpl::setContrast : %d, return : %d", int(value), result);
+    if (result == CameraCodes::TuningInProgress)
+        runTuningDialog();
+    return result;
+}
+
+int LumoVisionImpl::increaseContrast() { return callStream(&DocCamStream::increaseContrast); }
+int LumoVisionImpl::decreaseContrast() { return callStream(&DocCamStream::decreaseContrast); }
+int LumoVisionImpl::exposure() { return cachedValue(m_exposure); }
+int LumoVisionImpl::isAutoExposure() { return cachedValue(m_autoExposure ? 1 : 0); }
+
+int LumoVisionImpl::setAutoExposure(bool automatic)
+{
+    Locker locker(&serviceMutex);
+    return m_stream ? m_stream->setAutoExposure(automatic) : kNoCamera;
+}
+
+int LumoVisionImpl::increaseExposure() { return callStream(&DocCamStream::increaseExposure); }
+int LumoVisionImpl::decreaseExposure() { return callStream(&DocCamStream::decreaseExposure); }
+int LumoVisionImpl::focusFar() { return callStream(&DocCamStream::focusFar); }
+int LumoVisionImpl::focusNear() { return callStream(&DocCamStream::focusNear); }
+int LumoVisionImpl::colorEffect() { return cachedValue(m_colorEffect); }
+
+int LumoVisionImpl::setColorEffect(int effect)
+{
+    Locker locker(&serviceMutex);
+    if (!m_stream)
+        return kNoCamera;
+    switch (effect) {
+    case EFFECT_NORMAL: return m_stream->setColorEffect(CameraParameters::ColorEffectNone);
+    case EFFECT_BLACK_WHITE: return m_stream->setColorEffect(CameraParameters::ColorEffectBlackWhite);
+    case EFFECT_NEGATIVE: return m_stream->setColorEffect(CameraParameters::ColorEffectNegative);
+    default: return kOutOfRange;
+    }
+}
+
+int LumoVisionImpl::isAutoWhiteBalance() { return cachedValue(m_autoWhiteBalance ? 1 : 0); }
+
+int LumoVisionImpl::setAutoWhiteBalance(bool automatic)
+{
+    Locker locker(&serviceMutex);
+    return m_stream ? m_stream->setAutoWhiteBalance(automatic) : kNoCamera;
+}
+
+int LumoVisionImpl::increaseRed() { return callStream(&DocCamStream::increaseRed); }
+int LumoVisionImpl::decreaseRed() { return callStream(&DocCamStream::decreaseRed); }
+int LumoVisionImpl::increaseBlue() { return callStream(&DocCamStream::increaseBlue); }
+int LumoVisionImpl::decreaseBlue() { return callStream(&DocCamStream::decreaseBlue); }
+int LumoVisionImpl::isAutoImage() { return cachedValue(m_autoImage ? 1 : 0); }
+
+int LumoVisionImpl::setAutoImage(bool automatic)
+{
+    Locker locker(&serviceMutex);
+    return m_stream ? m_stream->setAutoImage(automatic) : kNoCamera;
+}
+
+int LumoVisionImpl::docCamMode() { return cachedValue(m_mode); }
+
+int LumoVisionImpl::setDocCamMode(int mode)
+{
+    Locker locker(&serviceMutex);
+    if (!m_stream)
+        return kNoCamera;
+    switch (mode) {
+    case MODE_NORMAL: return m_stream->setMode(CameraParameters::ModeNormal);
+    case MODE_ENHANCE: return m_stream->setMode(CameraParameters::ModeEnhance);
+    case MODE_WIDE_ANGLE: return m_stream->setWideAngle(true);
+    case MODE_MICROSCOPE: return m_stream->setMode(CameraParameters::ModeMicroscope);
+    case MODE_INFINITE: return m_stream->setMode(CameraParameters::ModeInfinite);
+    case MODE_MACRO: return m_stream->setMode(CameraParameters::ModeMacro);
+    default: return kNoCamera;
+    }
+}
+
+uint LumoVisionImpl::actionStatus()
+{
+    Locker locker(&serviceMutex);
+    return m_actionStatus;
+}
+
+int LumoVisionImpl::grabCurrentFrame(QImage *image)
+{
+    Locker locker(&serviceMutex);
+    return m_current ? m_current->copyCurrentFrame(image, 0) : kNoCamera;
+}
+
+int LumoVisionImpl::requestHQImage()
+{
+    Locker locker(&serviceMutex);
+    if (!m_current)
+        return kNoCamera;
+    if (!m_current->supportsHQImage())
+        return kNotSupported;
+    if (m_frozen)
+        return kFrozen;
+    if (m_hqPending)
+        return 0;
+    const int result = m_current->requestHQImage();
+    if (result < 0)
+        return result;
+    m_hqPending = true;
+    m_hqTimer.start();
+    return 0;
+}
+
+void LumoVisionImpl::reservedOperation()
+{
+    Locker locker(&serviceMutex);
+}
+
+int LumoVisionImpl::releaseDocCam()
+{
+    Locker locker(&serviceMutex);
+    if (m_docCams.isEmpty())
+        return kNoCamera;
+    closeDocCam();
+    // A retry left pending would take the camera back from the program it was released for.
+    m_selectRetryTimer.stop();
+    m_released = true;
+    return 0;
+}
+
+int LumoVisionImpl::reconnectDocCam()
+{
+    Locker locker(&serviceMutex);
+    if (m_docCams.isEmpty())
+        return kNoCamera;
+    if (!m_current)
+        selectOneDocCam();
+    if (!m_current)
+        return kReconnectFailed;
+    m_released = false;
+    return 0;
+}
+
+void LumoVisionImpl::docCamArrived(LumoDocCam *camera)
+{
+    Locker locker(&serviceMutex);
+    if (!camera || m_docCams.contains(camera))
+        return;
+    camera->retain();
+    m_docCams.append(camera);
+    if (!m_current)
+        selectOneDocCam();
+}
+
+void LumoVisionImpl::docCamRemoved(LumoDocCam *camera)
+{
+    Locker locker(&serviceMutex);
+    // Only a camera this service listed holds one of its references.
+    if (!m_docCams.removeOne(camera))
+        return;
+    if (camera == m_current) {
+        closeDocCam();
+        if (m_cameraWidget)
+            m_cameraWidget->update();
+        emit docCamDisconnected();
+    }
+    camera->release();
+    if (m_docCams.isEmpty())
+        setStatusText(tr("Camera not connected"));
+    else if (!m_current)
+        selectOneDocCam();
+}
+
+void LumoVisionImpl::webCamArrived(LumoDocCam *) {}
+void LumoVisionImpl::webCamRemoved(LumoDocCam *) {}
+
+void LumoVisionImpl::hqImageArrived(const QImage &image)
+{
+    Locker locker(&serviceMutex);
+    if (!image.isNull() || m_hqPending) {
+        m_hqPending = false;
+        m_hqTimer.stop();
+        emit hqImageCaptured(image);
+        return;
+    }
+    // A still nobody asked for, without a picture: the camera's own capture button. Taken as a snapshot.
+    QTimer::singleShot(1, this, &LumoVisionImpl::triggerCaptureVision);
+}
+
+void LumoVisionImpl::hqTimeOut()
+{
+    Locker locker(&serviceMutex);
+    if (!m_hqPending)
+        return;
+    m_hqPending = false;
+    emit hqImageCaptureAborted(kStillTimedOut);
+}
+
+void LumoVisionImpl::triggerCaptureVision()
+{
+    Locker locker(&serviceMutex);
+    CaptureIntf *capture = CaptureImpl::getInstance();
+    QString path;
+    capture->captureVision(&path);
+    capture->release();
+}
+
+void LumoVisionImpl::firstFrameArrived(CameraWidget *)
+{
+    if (m_current)
+        emit docCamConnected(m_current->name());
+}
+
+void LumoVisionImpl::requestNextFrame(CameraWidget *)
+{
+    if (m_stream)
+        m_stream->requestNextFrame();
+}
+
+void LumoVisionImpl::notificationReceived(const QString &name)
+{
+    if (name == kInUseNotification) {
+        const QString inUse = tr("Camera in use");
+        if (m_cameraWidget && m_cameraWidget->statusText() == inUse)
+            return;
+        setStatusText(inUse);
+        showInUseBox();
+    } else if (name == kNoDocCamNotification) {
+        setStatusText(tr("Camera not connected"));
+    }
+}
+
+void LumoVisionImpl::onSystemEvent(void *context, int event)
+{
+    if (!context)
+        return;
+    auto *service = static_cast<LumoVisionImpl *>(context);
+    if (event == 0)
+        service->closeDocCamOnSystemEvent();
+    else if (event == 1)
+        service->reselectDocCamOnSystemEvent();
+}
+
+void LumoVisionImpl::closeDocCamOnSystemEvent()
+{
+    Locker locker(&serviceMutex);
+    closeDocCam();
+}
+
+void LumoVisionImpl::reselectDocCamOnSystemEvent()
+{
+    Locker locker(&serviceMutex);
+    selectOneDocCam();
+}
+
+void LumoVisionImpl::selectOneDocCam()
+{
+    Locker locker(&serviceMutex);
+    m_selectRetryTimer.stop();
+    // Opening again on top of an open camera would leak its stream and find the device busy.
+    if (m_current)
+        closeDocCam();
+    setStatusText(tr("Camera not connected"));
+
+    bool inUse = false;
+    const QList<LumoDocCam *> cameras = m_docCams;
+    for (LumoDocCam *camera : cameras) {
+        DocCamStream *stream = nullptr;
+        if (camera->openDocCamStream(0, camera->format(), m_cameraWidget, &stream, nullptr) < 0)
+            continue;
+        const int started = stream->start();
+        if (started < 0) {
+            stream->release();
+            if (started == CameraCodes::DeviceBusy)
+                inUse = true;
+            continue;
+        }
+        m_current = camera;
+        m_stream = stream;
+        m_stream->activate();
+        m_cameraWidget->setInitializing(true);
+        camera->addHQImageGrabber(m_hqGrabber);
+        inUse = false;
+        break;
+    }
+
+    if (m_released && inUse)
+        return;
+    if (!m_current) {
+        if (!inUse)
+            return;
+        setStatusText(tr("Camera in use"));
+        m_selectRetryTimer.start();
+        if (m_inUseBoxShown)
+            return;
+        m_inUseBoxShown = true;
+        showInUseBox();
+        return;
+    }
+    m_current->addParametersListener(m_parametersListener);
+    m_capabilitiesLimitedHandled = false;
+    readParameters();
+    buildActionStatus();
+}
+
+void LumoVisionImpl::showInUseBox()
+{
+    MessageBoxes::Request request;
+    request.fromService = true;
+    request.icon = QMessageBox::Warning;
+    request.title = tr("Lumo DocCam in use!");
+    request.text = tr("Other applications are using the DocCam.");
+    request.informativeText = tr("Please try to close some applications and try again.");
+    request.buttons = QMessageBox::Ok;
+    MessageBoxes::exec(request);
+}
+
+void LumoVisionImpl::setStatusText(const QString &text)
+{
+    if (m_cameraWidget)
+        m_cameraWidget->setStatusText(text);
+}
+
+void LumoVisionImpl::closeDocCam()
+{
+    if (m_cameraWidget)
+        m_cameraWidget->setInitializing(false);
+    if (m_current) {
+        m_current->removeParametersListener(m_parametersListener);
+        m_current->removeHQImageGrabber(m_hqGrabber);
+        // The end of tuning can no longer arrive: the dialog goes with the camera.
+        if (m_tuningDialog)
+            m_tuningDialog->reject();
+        if (m_hqPending) {
+            m_hqPending = false;
+            m_hqTimer.stop();
+            emit hqImageCaptureAborted(kStillCameraClosed);
+        }
+        m_current = nullptr;
+        m_actionStatus = 0;
+        if (m_cameraWidget) {
+            m_cameraWidget->oneFrameFetched(m_stream, CameraImage());
+            m_cameraWidget->setStatusText(tr("Camera not connected"));
+        }
+        emit actionStatusChanged(0);
+    }
+    if (m_stream) {
+        m_stream->release();
+        m_stream = nullptr;
+    }
+}
+
+void LumoVisionImpl::readParameters()
+{
+    LumoDocCam *camera = m_current;
+    camera->getBrightness(&m_brightness);
+    camera->getContrast(&m_contrast);
+    camera->getZoomRatio(&m_zoomRatio);
+    camera->getRotation(&m_rotation);
+    camera->getMirror(&m_mirror);
+    camera->getFreeze(&m_frozen);
+    camera->getAutoWhiteBalance(&m_autoWhiteBalance);
+    camera->getAutoExposure(&m_autoExposure);
+    camera->getExposure(&m_exposure);
+    camera->getAutoImage(&m_autoImage);
+    int code = CameraParameters::ColorEffectNone;
+    camera->getColorEffect(&code);
+    if (const int effect = effectFromCode(code); effect >= 0)
+        m_colorEffect = effect;
+    camera->getMode(&m_modeBits);
+    camera->getWideAngle(&m_wideAngle);
+    updateMode();
+
+    emit brightnessChanged(int(m_brightness));
+    emit contrastChanged(int(m_contrast));
+    emit zoomRatioChanged(m_zoomRatio);
+    emit rotationChanged(m_rotation);
+    emit autoWhiteBalanceChanged(m_autoWhiteBalance);
+    emit autoExposureChanged(m_autoExposure);
+    emit exposureChanged(m_exposure);
+    emit autoImageChanged(m_autoImage);
+    emit colorEffectChanged(m_colorEffect);
+    emit docCamModeChanged(m_mode);
+    emit freezeStatusChanged(m_frozen);
+}
+
+void LumoVisionImpl::deriveWhiteBalanceBits()
+{
+    m_actionStatus &= ~uint(WHITE_BALANCE_ADJUSTABLE | MANUAL_WHITE_BALANCE);
+    if (!m_current || m_colorEffect == EFFECT_BLACK_WHITE)
+        return;
+    if (m_current->canSetWhiteBalance() && m_current->canAdjustColorGains())
+        m_actionStatus |= WHITE_BALANCE_ADJUSTABLE;
+    if (!m_autoWhiteBalance)
+        m_actionStatus |= MANUAL_WHITE_BALANCE;
+}
+
+void LumoVisionImpl::buildActionStatus()
+{
+    LumoDocCam *camera = m_current;
+    uint mask = kBaseStatus | (camera->controlCapabilities() & kCapabilityByteMask);
+    if (camera->canSetExposureMode() && camera->canAdjustExposure())
+        mask |= EXPOSURE_ADJUSTABLE;
+    if (!m_autoExposure)
+        mask |= MANUAL_EXPOSURE;
+    if (camera->supportsManualFocus() && !kNoManualFocusModels.contains(camera->name()))
+        mask |= MANUAL_FOCUS;
+    const uint effects = camera->supportedColorEffects();
+    if (effects & CameraParameters::ColorEffectBlackWhite)
+        mask |= BLACK_WHITE_OFFERED;
+    if (effects & CameraParameters::ColorEffectNegative)
+        mask |= NEGATIVE_OFFERED;
+    if (camera->supportsAutoImage())
+        mask |= AUTO_IMAGE_OFFERED;
+    const uint modes = camera->supportedModes();
+    if (modes & CameraParameters::ModeEnhance)
+        mask |= ENHANCE_MODE_OFFERED;
+    if (modes & CameraParameters::ModeMicroscope)
+        mask |= MICROSCOPE_MODE_OFFERED;
+    if (modes & CameraParameters::ModeMacro)
+        mask |= MACRO_MODE_OFFERED;
+    if (modes & CameraParameters::ModeInfinite)
+        mask |= INFINITE_MODE_OFFERED;
+    if (camera->supportsWideAngle())
+        mask |= WIDE_ANGLE_MODE_OFFERED;
+    m_actionStatus = mask;
+    deriveWhiteBalanceBits();
+    emitActionStatus();
+}
+
+void LumoVisionImpl::emitActionStatus()
+{
+    emit actionStatusChanged(m_frozen ? uint(FREEZE) : m_actionStatus);
+}
+
+void LumoVisionImpl::updateMode()
+{
+    int mode = MODE_NORMAL;
+    if (m_wideAngle) {
+        mode = MODE_WIDE_ANGLE;
+    } else {
+        switch (m_modeBits) {
+        case CameraParameters::ModeEnhance: mode = MODE_ENHANCE; break;
+        case CameraParameters::ModeMicroscope: mode = MODE_MICROSCOPE; break;
+        case CameraParameters::ModeMacro: mode = MODE_MACRO; break;
+        case CameraParameters::ModeInfinite: mode = MODE_INFINITE; break;
+        default: break;
+        }
+    }
+    if (mode == m_mode)
+        return;
+    m_mode = mode;
+    emit docCamModeChanged(m_mode);
+}
+
+void LumoVisionImpl::brightnessValueChanged(uint value)
+{
+    Locker locker(&serviceMutex);
+    if (value == m_brightness)
+        return;
+    m_brightness = value;
+    emit brightnessChanged(int(value));
+}
+
+void LumoVisionImpl::contrastValueChanged(uint value)
+{
+    Locker locker(&serviceMutex);
+    if (value == m_contrast)
+        return;
+    m_contrast = value;
+    // While tuning runs the value settles; the dialog's end announces the final one.
+    if (!m_tuningDialog)
+        emit contrastChanged(int(value));
+}
+
+void LumoVisionImpl::zoomRatioValueChanged(double ratio)
+{
+    Locker locker(&serviceMutex);
+    if (qFuzzyCompare(ratio, m_zoomRatio))
+        return;
+    m_zoomRatio = ratio;
+    emit zoomRatioChanged(ratio);
+    lumoVisionLog(LogSystem::LOG_DEBUG, "LumoVisionImpl::zoomRatioValueChanged - DocCam zoom to %f", ratio);
+}
+
+void LumoVisionImpl::rotationChanged(uint degrees)
+{
+    Locker locker(&serviceMutex);
+    if (degrees == m_rotation)
+        return;
+    m_rotation = degrees;
+    emit LumoVisionIntf::rotationChanged(degrees);
+    lumoVisionLog(LogSystem::LOG_DEBUG, "LumoVisionImpl::rotationChanged - DocCam rotate to %u degree", degrees);
+}
+
+void LumoVisionImpl::mirrorValueChanged(bool mirrored)
+{
+    Locker locker(&serviceMutex);
+    if (mirrored == m_mirror)
+        return;
+    m_mirror = mirrored;
+    emit mirrorChanged(mirrored);
+}
+
+void LumoVisionImpl::freezeValueChanged(bool frozen)
+{
+    Locker locker(&serviceMutex);
+    if (frozen == m_frozen)
+        return;
+    m_frozen = frozen;
+    emitActionStatus();
+    emit freezeStatusChanged(frozen);
+}
+
+void LumoVisionImpl::autoWhiteBalanceValueChanged(bool automatic)
+{
+    Locker locker(&serviceMutex);
+    if (automatic == m_autoWhiteBalance)
+        return;
+    m_autoWhiteBalance = automatic;
+    emit autoWhiteBalanceChanged(automatic);
+    deriveWhiteBalanceBits();
+    emitActionStatus();
+}
+
+void LumoVisionImpl::autoExposureValueChanged(bool automatic)
+{
+    Locker locker(&serviceMutex);
+    if (automatic == m_autoExposure)
+        return;
+    m_autoExposure = automatic;
+    emit autoExposureChanged(automatic);
+    if (automatic)
+        m_actionStatus &= ~uint(MANUAL_EXPOSURE);
+    else
+        m_actionStatus |= MANUAL_EXPOSURE;
+    emitActionStatus();
+}
+
+void LumoVisionImpl::exposureValueChanged(int value)
+{
+    Locker locker(&serviceMutex);
+    if (value == m_exposure)
+        return;
+    m_exposure = value;
+    emit exposureChanged(value);
+}
+
+void LumoVisionImpl::autoImageValueChanged(bool automatic)
+{
+    Locker locker(&serviceMutex);
+    if (automatic == m_autoImage)
+        return;
+    m_autoImage = automatic;
+    emit autoImageChanged(automatic);
+}
+
+void LumoVisionImpl::colorEffectValueChanged(int code)
+{
+    Locker locker(&serviceMutex);
+    const int effect = qMax(effectFromCode(code), int(EFFECT_NORMAL));
+    if (effect == m_colorEffect)
+        return;
+    m_colorEffect = effect;
+    emit colorEffectChanged(effect);
+    deriveWhiteBalanceBits();
+    emitActionStatus();
+}
+
+void LumoVisionImpl::modeValueChanged(uint modeBits)
+{
+    Locker locker(&serviceMutex);
+    m_modeBits = modeBits;
+    updateMode();
+}
+
+void LumoVisionImpl::wideAngleValueChanged(bool wide)
+{
+    Locker locker(&serviceMutex);
+    m_wideAngle = wide;
+    updateMode();
+}
+
+void LumoVisionImpl::buttonEventReceived(uint button)
+{
+    // The camera's own rotate button.
+    if (button == 1)
+        rotate();
+}
+
+void LumoVisionImpl::capabilitiesLimited(LumoDocCam *camera)
+{
+    if (m_capabilitiesLimitedHandled || !m_current || camera != m_current)
+        return;
+    m_capabilitiesLimitedHandled = true;
+    m_actionStatus &= ~kModeBitsMask;
+    emitActionStatus();
+}
+
+void LumoVisionImpl::parameterTuningProcessStarted(LumoDocCam *)
+{
+    Locker locker(&serviceMutex);
+}
+
+void LumoVisionImpl::parameterTuningProcessEnded(LumoDocCam *camera)
+{
+    Locker locker(&serviceMutex);
+    if (!m_tuningDialog || camera != m_current)
+        return;
+    m_tuningDialog->done(QDialog::Accepted);
+    lumoVisionLog(LogSystem::LOG_WARNING, "LumoVisionImpl::parameterTuningProcessEnded");
+}
+
+void LumoVisionImpl::runTuningDialog()
+{
+    QWidget *parent = QApplication::activeWindow();
+    if (m_cameraWidget && m_cameraWidget->isVisible()) {
+        const QPoint corner = m_cameraWidget->mapToGlobal(QPoint(0, 0));
+        if (corner.x() >= 0 && corner.y() >= 0)
+            parent = m_cameraWidget;
+    }
+    auto *dialog = new QDialog(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::CustomizeWindowHint);
+    m_tuningDialog = dialog;
+    auto *layout = new QVBoxLayout(dialog);
+    auto *busy = new QProgressBar(dialog);
+    busy->setRange(0, 0);
+    busy->setValue(-1);
+    busy->setTextVisible(false);
+    layout->addWidget(busy);
+    auto *label = new QLabel(tr("Parameter tuning..."), dialog);
+    label->setAlignment(Qt::AlignCenter);
+    layout->addWidget(label);
+    dialog->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    dialog->adjustSize();
+    dialog->setFixedSize(dialog->size());
+    if (parent) {
+        QRect area = dialog->rect();
+        area.moveCenter(parent->mapToGlobal(parent->rect().center()));
+        dialog->move(area.topLeft());
+    }
+
+    // The parent may go while the dialog runs (the view with the camera, the active window on its own).
+    const QPointer<QDialog> guard(dialog);
+    dialog->exec();
+    if (guard)
+        guard->deleteLater();
+    m_tuningDialog = nullptr;
+    emit contrastChanged(int(m_contrast));
+}

@@ -1,0 +1,318 @@
+#include "CameraCodes.h"
+#include "CameraWidget.h"
+#include "SettingImpl.h"
+#include "TestEnvironment.h"
+#include "VirtualDocCam.h"
+#include "WebCamImpl.h"
+
+#include <QPointer>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+struct CamId
+{
+    QString name;
+    uint vendor;
+    uint product;
+    QString location;
+};
+
+VirtualDocCam *makeCamera(const CamId &id)
+{
+    VirtualCameraSpec spec;
+    // Above 16 bits: only the low 16 bits of the ids count.
+    spec.identity = CameraIdentity{id.name, 0x10000 | id.vendor, 0x20000 | id.product, id.location,
+                                   DocCamFormat{VirtualCameraSpec::PixelFormatRgb32, 320, 240, 30}, true};
+    return new VirtualDocCam(spec);
+}
+
+bool hasPicture(QWidget *view)
+{
+    return !static_cast<CameraWidget *>(view)->frame().getQImage().isNull();
+}
+
+QString statusText(QWidget *view)
+{
+    return static_cast<CameraWidget *>(view)->statusText();
+}
+
+} // namespace
+
+class TestWebCamImpl : public QObject
+{
+    Q_OBJECT
+
+private:
+    WebCamImpl *m_service = nullptr;
+    QList<VirtualDocCam *> m_cameras;
+
+    VirtualDocCam *attach(const CamId &id)
+    {
+        VirtualDocCam *camera = makeCamera(id);
+        m_cameras.append(camera);
+        m_service->webCamArrived(camera);
+        return camera;
+    }
+
+    static void remember(uint vendor, uint product, const QString &location)
+    {
+        SettingIntf *settings = SettingImpl::getInstance();
+        settings->setValue(QStringLiteral("webCam/LastWebCamVID"), int(vendor));
+        settings->setValue(QStringLiteral("webCam/LastWebCamPID"), int(product));
+        settings->setValue(QStringLiteral("webCam/LastWebCamLocationID"), location);
+        settings->release();
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        remember(0, 0, QString());
+        m_service = WebCamImpl::getInstance(nullptr);
+    }
+
+    void cleanup()
+    {
+        m_service->release();
+        m_service = nullptr;
+        for (VirtualDocCam *camera : std::as_const(m_cameras))
+            camera->release();
+        m_cameras.clear();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void namesOfSameNamedCamerasAreNumbered_data()
+    {
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<int>("detach");
+        QTest::addColumn<QStringList>("listed");
+        QTest::addColumn<QStringList>("afterDetach");
+        QTest::newRow("distinct") << QStringList{"A", "B"} << 0 << QStringList{"A", "B"} << QStringList{"B"};
+        QTest::newRow("pair") << QStringList{"Cam", "Cam"} << 0 << QStringList{"Cam #1", "Cam #2"}
+                              << QStringList{"Cam"};
+        QTest::newRow("pair among others")
+            << QStringList{"Cam", "X", "Cam", "Cam"} << 1 << QStringList{"Cam #1", "X", "Cam #2", "Cam #3"}
+            << QStringList{"Cam #1", "Cam #2", "Cam #3"};
+    }
+    void namesOfSameNamedCamerasAreNumbered()
+    {
+        QFETCH(QStringList, names);
+        QFETCH(int, detach);
+        QFETCH(QStringList, listed);
+        QFETCH(QStringList, afterDetach);
+        QSignalSpy changes(m_service, &WebCamIntf::webCamListChanged);
+        for (const QString &name : names)
+            attach({name, 1, 1, name});
+        QCOMPARE(m_service->getWebCamList(), listed);
+        QCOMPARE(changes.last().at(0).value<QList<QString>>(), listed);
+        m_service->webCamRemoved(m_cameras[detach]);
+        QCOMPARE(m_service->getWebCamList(), afterDetach);
+        QCOMPARE(changes.last().at(0).value<QList<QString>>(), afterDetach);
+        QCOMPARE(m_service->webCamCount(), afterDetach.size());
+    }
+
+    void lastWebCamIsFoundByIdsThenPort_data()
+    {
+        QTest::addColumn<uint>("vendor");
+        QTest::addColumn<uint>("product");
+        QTest::addColumn<QString>("location");
+        QTest::addColumn<int>("expected");
+        // Cameras: 0 other ids, 1 and 2 the same ids on ports "p1" and "p2".
+        QTest::newRow("port matches") << 0x46du << 0x825u << "p2" << 2;
+        QTest::newRow("ids only") << 0x46du << 0x825u << "elsewhere" << 1;
+        QTest::newRow("nothing matches") << 0x1234u << 0x5678u << "p1" << 0;
+        QTest::newRow("nothing stored") << 0u << 0u << "" << 0;
+    }
+    void lastWebCamIsFoundByIdsThenPort()
+    {
+        QFETCH(uint, vendor);
+        QFETCH(uint, product);
+        QFETCH(QString, location);
+        QFETCH(int, expected);
+        attach({"Other", 0x111, 0x222, "p0"});
+        attach({"Cam", 0x46d, 0x825, "p1"});
+        attach({"Cam", 0x46d, 0x825, "p2"});
+        remember(vendor, product, location);
+        m_service->showWebCam();
+        QCOMPARE(m_service->currentWebCamIndex(), expected);
+        m_service->auxWebCamWidget(nullptr);
+        QCOMPARE(m_service->currentAuxWebCamIndex(), expected);
+    }
+
+    void openingRemembersTheCameraInTheSettings()
+    {
+        attach({"A", 0x11, 0x22, "p1"});
+        attach({"B", 0x33, 0x44, "p2"});
+        QCOMPARE(m_service->openWebCam(1), 0);
+        SettingIntf *settings = SettingImpl::getInstance();
+        QCOMPARE(settings->value("webCam/LastWebCamVID").toUInt(), 0x33u);
+        QCOMPARE(settings->value("webCam/LastWebCamPID").toUInt(), 0x44u);
+        QCOMPARE(settings->value("webCam/LastWebCamLocationID").toString(), QStringLiteral("p2"));
+        settings->release();
+        // Hidden main view: the camera is chosen but not opened.
+        QCOMPARE(m_service->currentWebCamIndex(), 1);
+        QVERIFY(!m_cameras[1]->streamingStream());
+        QCOMPARE(m_service->openWebCam(2), -1001);
+        QCOMPARE(m_service->openWebCam(-1), -1001);
+        QCOMPARE(m_service->openAuxWebCam(0), -1);
+    }
+
+    void onlyTheFirstArrivalOpensInAShownView()
+    {
+        m_service->showWebCam();
+        QCOMPARE(m_service->currentWebCamIndex(), -1);
+        QCOMPARE(statusText(m_service->webCamWidget()), QStringLiteral("Camera not connected"));
+        VirtualDocCam *first = attach({"A", 1, 1, "p1"});
+        QCOMPARE(m_service->currentWebCamIndex(), 0);
+        QVERIFY(first->streamingStream());
+        QTRY_VERIFY(hasPicture(m_service->webCamWidget()));
+        VirtualDocCam *second = attach({"B", 2, 2, "p2"});
+        QCOMPARE(m_service->currentWebCamIndex(), 0);
+        QVERIFY(!second->streamingStream());
+    }
+
+    void theAuxiliaryViewSharesTheMainViewsStream()
+    {
+        VirtualDocCam *a = attach({"A", 1, 1, "p1"});
+        VirtualDocCam *b = attach({"B", 2, 2, "p2"});
+        m_service->showWebCam();
+        QWidget *aux = m_service->auxWebCamWidget(nullptr);
+        QCOMPARE(m_service->currentAuxWebCamIndex(), 0);
+        // One device, one stream: the auxiliary view is fed by the main view.
+        QVERIFY(a->streamingStream());
+        QTRY_VERIFY(hasPicture(aux));
+
+        // The auxiliary view on another camera has its own stream...
+        QCOMPARE(m_service->openAuxWebCam(1), 0);
+        QVERIFY(b->streamingStream());
+        // ...until the main view takes that camera: then the main view streams it and feeds the preview.
+        QCOMPARE(m_service->openWebCam(1), 0);
+        QCOMPARE(m_service->currentWebCamIndex(), 1);
+        QCOMPARE(m_service->currentAuxWebCamIndex(), 1);
+        QVERIFY(!a->streamingStream());
+        QVERIFY(b->streamingStream());
+        static_cast<CameraWidget *>(aux)->oneFrameFetched(nullptr, CameraImage());
+        QTRY_VERIFY(hasPicture(aux));
+    }
+
+    void thePreviewKeepsRunningWhenTheMainViewLetsGo_data()
+    {
+        QTest::addColumn<bool>("hide");
+        QTest::newRow("main view hidden") << true;
+        QTest::newRow("main view switched to another camera") << false;
+    }
+    void thePreviewKeepsRunningWhenTheMainViewLetsGo()
+    {
+        QFETCH(bool, hide);
+        VirtualDocCam *a = attach({"A", 1, 1, "p1"});
+        attach({"B", 2, 2, "p2"});
+        m_service->showWebCam();
+        QWidget *aux = m_service->auxWebCamWidget(nullptr);
+        QTRY_VERIFY(hasPicture(aux));
+        if (hide) {
+            m_service->hideWebCam();
+            QVERIFY(!hasPicture(m_service->webCamWidget()));
+        } else {
+            m_service->openWebCam(1);
+        }
+        QCOMPARE(m_service->currentAuxWebCamIndex(), 0);
+        QVERIFY(a->streamingStream());
+        static_cast<CameraWidget *>(aux)->oneFrameFetched(nullptr, CameraImage());
+        QTRY_VERIFY(hasPicture(aux));
+        // The picture it shows is camera A's own, not the main view's.
+        QCOMPARE(static_cast<CameraWidget *>(aux)->frame().getQImage().size(), QSize(320, 240));
+    }
+
+    void aBusyCameraIsRetried()
+    {
+        VirtualDocCam *camera = makeCamera({"A", 1, 1, "p1"});
+        m_cameras.append(camera);
+        camera->setStartResult(CameraCodes::DeviceBusy);
+        m_service->webCamArrived(camera);
+        m_service->showWebCam();
+        QCOMPARE(statusText(m_service->webCamWidget()), QStringLiteral("Camera in use"));
+        QVERIFY(!camera->streamingStream());
+        // Still busy: asked again later.
+        m_service->retryWebCamSelection();
+        QVERIFY(!camera->streamingStream());
+        QCOMPARE(m_service->currentWebCamIndex(), 0);
+        camera->setStartResult(0);
+        m_service->retryWebCamSelection();
+        QVERIFY(camera->streamingStream());
+        QTRY_VERIFY(hasPicture(m_service->webCamWidget()));
+    }
+
+    void aDetachedCameraIsReplacedOrReported()
+    {
+        VirtualDocCam *a = attach({"A", 1, 1, "p1"});
+        VirtualDocCam *b = attach({"B", 2, 2, "p2"});
+        m_service->showWebCam();
+        QWidget *aux = m_service->auxWebCamWidget(nullptr);
+        QSignalSpy mainLost(m_service, &WebCamIntf::currentWebCamDisconnected);
+        QSignalSpy auxLost(m_service, &WebCamIntf::currentAuxWebCamDisconnected);
+        QSignalSpy changes(m_service, &WebCamIntf::webCamListChanged);
+
+        m_service->webCamRemoved(a);
+        QCOMPARE(mainLost.count(), 1);
+        QCOMPARE(auxLost.count(), 1);
+        QCOMPARE(m_service->currentWebCamIndex(), 0);
+        QCOMPARE(m_service->currentAuxWebCamIndex(), 0);
+        QVERIFY(b->streamingStream());
+
+        m_service->webCamRemoved(b);
+        QCOMPARE(mainLost.count(), 2);
+        QCOMPARE(auxLost.count(), 2);
+        QCOMPARE(changes.last().at(0).value<QList<QString>>(), QList<QString>());
+        QCOMPARE(m_service->currentWebCamIndex(), -1);
+        QCOMPARE(statusText(m_service->webCamWidget()), QStringLiteral("Camera not connected"));
+        QCOMPARE(statusText(aux), QStringLiteral("Camera not connected"));
+    }
+
+    void aCameraNeverListedIsNotReleased()
+    {
+        attach({"A", 1, 1, "p1"});
+        VirtualDocCam *stranger = makeCamera({"A", 1, 1, "p9"});
+        QPointer<VirtualDocCam> guard(stranger);
+        QSignalSpy changes(m_service, &WebCamIntf::webCamListChanged);
+        m_service->webCamRemoved(stranger);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(guard);
+        QCOMPARE(changes.count(), 0);
+        // Its name was not counted off either: a second "A" still numbers both.
+        attach({"A", 1, 1, "p2"});
+        QCOMPARE(m_service->getWebCamList(), (QList<QString>{"A #1", "A #2"}));
+        stranger->release();
+    }
+
+    void viewSizeFollowsTheCamerasFormat()
+    {
+        QCOMPARE(m_service->webCamWidgetSizeFor(QSize(800, 800)), QSize(800, 800));
+        attach({"A", 1, 1, "p1"});
+        m_service->openWebCam(0);
+        QCOMPARE(m_service->webCamWidgetSizeFor(QSize(800, 800)), QSize(800, 600));
+        m_service->auxWebCamWidget(nullptr);
+        QCOMPARE(m_service->auxWebCamWidgetSizeFor(QSize(400, 100)), QSize(133, 100));
+    }
+
+    void theSettingsDialogSequence()
+    {
+        attach({"A", 1, 1, "p1"});
+        VirtualDocCam *b = attach({"B", 2, 2, "p2"});
+        m_service->showWebCam();
+        QPointer<QWidget> aux = m_service->auxWebCamWidget(nullptr);
+        QCOMPARE(m_service->openAuxWebCam(1), 0);
+        // Saving: the main view takes the chosen camera, then the preview goes.
+        QCOMPARE(m_service->openWebCam(m_service->currentAuxWebCamIndex()), 0);
+        m_service->closeAuxWebCam();
+        QCOMPARE(m_service->currentWebCamIndex(), 1);
+        QVERIFY(b->streamingStream());
+        QCOMPARE(m_service->currentAuxWebCamIndex(), -1);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!aux);
+        QCOMPARE(m_service->openAuxWebCam(0), -1);
+    }
+};
+
+QUILLO_TEST_MAIN(TestWebCamImpl)
+#include "tst_WebCamImpl.moc"

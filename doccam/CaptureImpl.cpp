@@ -1,5 +1,6 @@
 #include "CaptureImpl.h"
 
+#include "BusyDialog.h"
 #include "CaptureSound.h"
 #include "JpegFileWriter.h"
 #include "LumoVisionIntf.h"
@@ -17,14 +18,12 @@
 #include <QMutexLocker>
 #include <QPainter>
 #include <QPixmap>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QRecursiveMutex>
 #include <QScreen>
 #include <QSpacerItem>
 #include <QStandardPaths>
 #include <QUrl>
-#include <QVBoxLayout>
 
 #include <climits>
 
@@ -275,23 +274,7 @@ QWidget *CaptureImpl::dialogParent() const
 
 void CaptureImpl::runCapturingDialog()
 {
-    QWidget *parent = dialogParent();
-    auto *dialog = new QDialog(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::CustomizeWindowHint);
-    auto *layout = new QVBoxLayout(dialog);
-    auto *bar = new QProgressBar(dialog);
-    bar->setRange(0, 0);
-    bar->setValue(-1);
-    bar->setTextVisible(false);
-    layout->addWidget(bar);
-    auto *label = new QLabel(tr("Capturing..."), dialog);
-    label->setAlignment(Qt::AlignCenter);
-    layout->addWidget(label);
-    dialog->adjustSize();
-    dialog->setFixedSize(dialog->size());
-    if (parent) {
-        const QPoint centre = parent->mapToGlobal(parent->rect().center());
-        dialog->move(centre - dialog->rect().center());
-    }
+    auto *dialog = new BusyDialog(dialogParent(), tr("Capturing..."));
     m_capturingDialog = dialog;
     dialog->exec();
     m_capturingDialog = nullptr;

@@ -1,5 +1,7 @@
 #include "LumoVisionImpl.h"
 
+#include "BusyDialog.h"
+
 #include "CameraCodes.h"
 #include "CameraImage.h"
 #include "CameraParameters.h"
@@ -16,9 +18,6 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QLabel>
-#include <QProgressBar>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -871,25 +870,8 @@ void LumoVisionImpl::runTuningDialog()
         if (corner.x() >= 0 && corner.y() >= 0)
             parent = m_cameraWidget;
     }
-    auto *dialog = new QDialog(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::CustomizeWindowHint);
+    auto *dialog = new BusyDialog(parent, tr("Parameter tuning..."));
     m_tuningDialog = dialog;
-    auto *layout = new QVBoxLayout(dialog);
-    auto *busy = new QProgressBar(dialog);
-    busy->setRange(0, 0);
-    busy->setValue(-1);
-    busy->setTextVisible(false);
-    layout->addWidget(busy);
-    auto *label = new QLabel(tr("Parameter tuning..."), dialog);
-    label->setAlignment(Qt::AlignCenter);
-    layout->addWidget(label);
-    dialog->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    dialog->adjustSize();
-    dialog->setFixedSize(dialog->size());
-    if (parent) {
-        QRect area = dialog->rect();
-        area.moveCenter(parent->mapToGlobal(parent->rect().center()));
-        dialog->move(area.topLeft());
-    }
 
     // The parent may go while the dialog runs (the view with the camera, the active window on its own).
     const QPointer<QDialog> guard(dialog);

@@ -22,6 +22,12 @@ QMessageBox::StandardButton MessageBoxes::exec(const Request &request)
     box.setStandardButtons(request.buttons);
     if (request.defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(request.defaultButton);
+    if (request.windowFlags) {
+        box.setWindowFlags(request.windowFlags);
+        box.setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+        box.adjustSize();
+        box.setFixedSize(box.size());
+    }
     box.exec();
     return box.standardButton(box.clickedButton());
 }

@@ -20,6 +20,8 @@ public:
         QString informativeText;
         QMessageBox::StandardButtons buttons = QMessageBox::Ok;
         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+        // When set, the box gets these window flags and is fixed to its adjusted size.
+        Qt::WindowFlags windowFlags = {};
     };
     using Responder = std::function<QMessageBox::StandardButton(const Request &)>;
 

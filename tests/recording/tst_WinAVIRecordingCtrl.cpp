@@ -356,10 +356,10 @@ void TestWinAVIRecordingCtrl::cameraRemovalStopsTheSoundOnly()
     QCOMPARE(files.size(), 1);
     const QByteArray sound = AviProbe(files.first()).audioSamples();
     const auto *samples = reinterpret_cast<const qint16 *>(sound.constData());
+    // A slow machine may have had silence put in for late blocks; the sound after the removal is absent.
     const qsizetype count = sound.size() / 2;
-    QCOMPARE(count, qsizetype(4 * 2048));
-    for (qsizetype i = 0; i < count; ++i)
-        QCOMPARE(samples[i], qint16(1000));
+    QCOMPARE(std::count(samples, samples + count, qint16(1000)), 4 * 2048);
+    QCOMPARE(std::count(samples, samples + count, qint16(2000)), 0);
 }
 
 QUILLO_TEST_MAIN(TestWinAVIRecordingCtrl)

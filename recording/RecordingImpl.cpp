@@ -1,5 +1,6 @@
 #include "RecordingImpl.h"
 
+#include "AVIRecordingThread.h"
 #include "AviRepair.h"
 #include "ModuleLog.h"
 #include "SettingImpl.h"
@@ -125,8 +126,15 @@ int RecordingImpl::doStartRecording()
     const int width = widthForQuality(quality);
     // A muted setting records no sound stream at all.
     const QString source = settings->getMute() ? QString() : settings->getAudioSource();
-    const bool started = uncompressedRetry ? ctrl->startRecording(kUncompressedCodec, width, 0, source)
-                                           : ctrl->startRecording(width, 0, source);
+    bool started;
+    if (uncompressedRetry) {
+        // The retry's start answers true even when its first frame failed; the capture then records
+        // nothing, so that counts as a failed start.
+        started = ctrl->startRecording(kUncompressedCodec, width, 0, source) &&
+                  ctrl->errorCode() == RECORDING_THREAD_NO_ERROR;
+    } else {
+        started = ctrl->startRecording(width, 0, source);
+    }
     if (!started) {
         recordingLog(LogSystem::LOG_NOTICE, "RecordingImpl::doStartRecording() - start recording error");
         return RECORDING_PLATFORM_FAILED;
@@ -233,11 +241,11 @@ void RecordingImpl::checkRecordingStatus()
     if (code >= 0 && code < int(std::size(endTexts)) && endTexts[code])
         recordingLog(LogSystem::LOG_INFO, "RecordingImpl::checkRecordingStatus() - %s", endTexts[code]);
 
-    if (code == 5 || uncompressedRetry) {
+    if (code == RECORDING_THREAD_FREE_SPACE_NOT_ENOUGH || uncompressedRetry) {
         forceStopRecording();
         return;
     }
-    if (code == 6) {
+    if (code == RECORDING_THREAD_VIDEO_CODEC_FAILED) {
         QString fileName = QStringLiteral("out.avi");
         doStopRecording(fileName);
         if (!fileName.isEmpty())

@@ -275,7 +275,7 @@ void TestWinAVIRecordingCtrl::sourceListUsesFullNames()
     // A microphone plugged in later has a name longer than a product name: its full name comes from a
     // fresh look at the devices.
     const QString longName = "Microphone (LumoVision Q30 Document Camera Audio)";
-    m_inputs.append({"alsa_input.cam", longName});
+    m_inputs.append(AudioInput{"alsa_input.cam", longName});
     QCOMPARE(ctrl.audioSourceList(), (QStringList{"USB Q40 Microphone", "Null source", longName}));
     QCOMPARE(m_mixer->opened, 2);
 }

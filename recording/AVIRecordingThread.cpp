@@ -59,8 +59,16 @@ QString AVIRecordingThread::outputFileName()
         return QString();
     if (!QDir(folder).exists())
         QDir::root().mkpath(folder);
-    return folder + QStringLiteral("Quillo-") +
-           QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss")) + QStringLiteral(".avi");
+    // A recording started in the same second as the one before it (the uncompressed retry) must not
+    // overwrite that one's file: it takes the next free second.
+    QDateTime time = QDateTime::currentDateTime();
+    QString name;
+    do {
+        name = folder + QStringLiteral("Quillo-") + time.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss")) +
+               QStringLiteral(".avi");
+        time = time.addSecs(1);
+    } while (QFileInfo::exists(name));
+    return name;
 }
 
 bool AVIRecordingThread::freeSpaceEnough()

@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QtEndian>
 
 #include <cstdio>
@@ -132,6 +134,22 @@ int AviRepair::repairFolder(const QString &folder)
     for (const QString &name : names) {
         const QString path = QDir(folder).filePath(name);
         if (isUnfinished(path) && repair(path))
+            ++repaired;
+    }
+    return repaired;
+}
+
+int AviRepair::repairRecordings(const QString &folder, const QDateTime &cutoff)
+{
+    static const QRegularExpression ownName(
+        QStringLiteral("^Quillo-\\d{4}-\\d{2}-\\d{2}_\\d{2}-\\d{2}-\\d{2}(_\\d+)?\\.avi$"));
+    int repaired = 0;
+    const QFileInfoList files = QDir(folder).entryInfoList({QStringLiteral("Quillo-*.avi")}, QDir::Files);
+    for (const QFileInfo &file : files) {
+        // A file written since cutoff may belong to a recording running now.
+        if (!ownName.match(file.fileName()).hasMatch() || file.lastModified() >= cutoff)
+            continue;
+        if (isUnfinished(file.filePath()) && repair(file.filePath()))
             ++repaired;
     }
     return repaired;

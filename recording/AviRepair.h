@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
 // Makes recordings that were cut off (killed program, power loss) whole again: such a file has no index
@@ -14,4 +15,7 @@ public:
     static bool repair(const QString &fileName);
     // Repairs every unfinished ".avi" file directly in folder; returns how many were repaired.
     static int repairFolder(const QString &folder);
+    // Repairs the program's own unfinished recordings ("Quillo-<date>_<time>.avi" and their numbered
+    // continuations) directly in folder that were last written before cutoff; returns how many.
+    static int repairRecordings(const QString &folder, const QDateTime &cutoff);
 };

@@ -65,6 +65,12 @@ bool MicrophoneAudioSource::openOnThread(int device)
         return false;
     }
     QObject::connect(m_input, &QIODevice::readyRead, m_context, [this] { readOnThread(); });
+    QObject::connect(m_source, &QAudioSource::stateChanged, m_context, [this](QAudio::State state) {
+        // A microphone unplugged mid-recording: the recording goes on, without its sound.
+        if (state == QAudio::StoppedState && m_source && m_source->error() != QAudio::NoError)
+            microphoneLog(LogSystem::LOG_WARNING, "MicrophoneAudioSource - the microphone stopped (error %d), "
+                          "recording goes on without sound", int(m_source->error()));
+    });
     return true;
 }
 

@@ -35,6 +35,8 @@ for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
 if pactl info >/dev/null 2>&1; then
   pactl load-module module-null-source source_name=nsrc >/dev/null
   export QUILLO_TEST_PULSE=1
+  # Tests get runtime folders of their own; this tells the audio tests where the server listens.
+  export QUILLO_TEST_PULSE_SERVER=unix:$XDG_RUNTIME_DIR/pulse/native
 else
   echo "PulseAudio did not start; audio tests will skip" >&2
 fi

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "AudioSource.h"
+#include "MixerBackend.h"
 #include "RecordingClock.h"
 #include "ScreenGrabber.h"
 #include "VideoEncoderFactory.h"
 
 #include <QByteArrayList>
+#include <QHash>
 #include <QMutex>
 
 #include <atomic>
@@ -78,4 +80,39 @@ public:
 
 private:
     QByteArrayList m_missing;
+};
+
+// A sound server's mixer held in memory: devices known by name, with their volume (0 to 65535).
+class FakeMixer : public MixerBackend
+{
+public:
+    struct State {
+        QHash<QByteArray, quint32> sources;
+        QHash<QByteArray, quint32> sinks;
+        int opened = 0;
+    };
+    explicit FakeMixer(std::shared_ptr<State> state)
+        : m_state(std::move(state))
+    {
+        ++m_state->opened;
+    }
+    bool volume(Device kind, const QByteArray &name, quint32 *value) override
+    {
+        const auto &devices = kind == Device::Source ? m_state->sources : m_state->sinks;
+        if (!devices.contains(name))
+            return false;
+        *value = devices.value(name);
+        return true;
+    }
+    bool setVolume(Device kind, const QByteArray &name, quint32 value) override
+    {
+        auto &devices = kind == Device::Source ? m_state->sources : m_state->sinks;
+        if (!devices.contains(name))
+            return false;
+        devices[name] = value;
+        return true;
+    }
+
+private:
+    std::shared_ptr<State> m_state;
 };

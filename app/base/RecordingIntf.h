@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+// The recording service: the screen and the microphone into AVI files. Operations return 0 (or more) on
+// success and a negative status code on failure. Obtain it with RecordingImpl::getInstance and give it
+// back with release().
+class RecordingIntf : public QObject
+{
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+    ~RecordingIntf() override = default;
+
+    virtual void release() = 0;
+    virtual int startRecording() = 0;
+    // files receives the paths written, in order.
+    virtual int stopRecording(QList<QString> *files) = 0;
+    virtual int pauseRecording() = 0;
+    virtual int resumeRecording() = 0;
+    // The live mute of a running recording (its sound is then written as silence).
+    virtual bool getMute() = 0;
+    virtual int setMute(bool mute) = 0;
+    // The configured microphone's volume in percent.
+    virtual uint getVolume() = 0;
+    virtual int setVolume(uint percent) = 0;
+    // The level monitor is counted: each successful start needs one stop.
+    virtual int startAudioMonitor() = 0;
+    virtual void stopAudioMonitor() = 0;
+    virtual int confirmExitWhileRecording(QList<QString> *files) = 0;
+    virtual QList<QString> audioSources() = 0;
+    // Bits: 1 idle (may start), 2 recording (may stop), 4 running (may pause), 8 paused (may resume).
+    virtual uint actionStatus() = 0;
+
+Q_SIGNALS:
+    void audioSourcesChanged(QList<QString> sources);
+    void audioLevelReported(uint level);
+    // A recording ended without being asked to: its status code and the files written.
+    void recordStopped(int code, QList<QString> files);
+    void actionStatusChanged(uint status);
+};

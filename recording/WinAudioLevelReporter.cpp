@@ -1,0 +1,90 @@
+#include "WinAudioLevelReporter.h"
+
+#include "MicrophoneAudioSource.h"
+#include "ModuleLog.h"
+
+#include <QAudioDevice>
+#include <QMediaDevices>
+
+static ModuleLog levelLog("quillo/recording");
+
+namespace {
+
+QStringList systemInputDescriptions()
+{
+    QStringList names;
+    const QList<QAudioDevice> devices = QMediaDevices::audioInputs();
+    for (const QAudioDevice &device : devices)
+        names.append(device.description());
+    return names;
+}
+
+} // namespace
+
+WinAudioLevelReporter::WinAudioLevelReporter(InputDescriptions inputs, std::unique_ptr<AudioSource> source)
+    : m_inputs(inputs ? std::move(inputs) : InputDescriptions(&systemInputDescriptions))
+    , m_source(source ? std::move(source) : std::make_unique<MicrophoneAudioSource>())
+{
+}
+
+WinAudioLevelReporter::~WinAudioLevelReporter()
+{
+    QMutexLocker locker(&m_mutex);
+    m_source->stop();
+}
+
+int WinAudioLevelReporter::findDevice(const QString &wanted, const QStringList &descriptions)
+{
+    for (int i = 0; i < descriptions.size(); ++i) {
+        const QString &name = descriptions.at(i);
+        if (name.contains(wanted, Qt::CaseInsensitive) || wanted.contains(name, Qt::CaseInsensitive))
+            return i;
+    }
+    return -1;
+}
+
+bool WinAudioLevelReporter::start(const QString &audioSourceName)
+{
+    QMutexLocker locker(&m_mutex);
+    m_source->stop();
+    m_running = false;
+    const int device = findDevice(audioSourceName, m_inputs());
+    if (device < 0) {
+        levelLog(LogSystem::LOG_NOTICE, "WinAudioLevelReporter::start - no audio input matches %s",
+                 qUtf8Printable(audioSourceName));
+        return false;
+    }
+    m_device = device;
+    m_callback = std::make_unique<AudioGrabCallback>();
+    return true;
+}
+
+bool WinAudioLevelReporter::run()
+{
+    QMutexLocker locker(&m_mutex);
+    if (!m_callback)
+        return false;
+    if (m_running)
+        return true;
+    AudioGrabCallback *callback = m_callback.get();
+    m_running = m_source->start(m_device, kBufferBytes,
+                                [callback](const char *data, qint64 bytes) { callback->bufferCB(data, bytes); });
+    if (!m_running)
+        levelLog(LogSystem::LOG_WARNING, "WinAudioLevelReporter::run - the microphone cannot be opened");
+    return m_running;
+}
+
+bool WinAudioLevelReporter::stop()
+{
+    QMutexLocker locker(&m_mutex);
+    if (!m_callback)
+        return false;
+    m_source->stop();
+    m_running = false;
+    return true;
+}
+
+quint16 WinAudioLevelReporter::level() const
+{
+    return m_callback ? m_callback->level() : 0;
+}

@@ -1,10 +1,20 @@
 #include "BaseTool.h"
 
+#include "BaseGraphic.h"
+#include "Canvas.h"
+#include "CanvasEditor.h"
+#include "CanvasView.h"
+#include "MessageBoxes.h"
+#include "UndoNewGraphic.h"
+
+#include <QApplication>
 #include <QFocusEvent>
+#include <QGraphicsItem>
 #include <QGraphicsSceneDragDropEvent>
 #include <QGraphicsSceneMouseEvent>
 #include <QGraphicsSceneWheelEvent>
 #include <QKeyEvent>
+#include <QUndoStack>
 #include <QtDebug>
 
 BaseTool::BaseTool(CanvasEditor *editor)
@@ -37,4 +47,58 @@ void BaseTool::wheelEvent(QGraphicsSceneWheelEvent *event) { event->ignore(); }
 void BaseTool::resetCreatingItem()
 {
     m_creatingItem = nullptr;
+}
+
+CanvasView *BaseTool::contextView() const
+{
+    if (!m_editor)
+        return nullptr;
+    CanvasView *view = m_editor->currentView();
+    return view && view->scene() ? view : nullptr;
+}
+
+Canvas *BaseTool::contextCanvas() const
+{
+    CanvasView *view = contextView();
+    return view ? qobject_cast<Canvas *>(view->scene()) : nullptr;
+}
+
+void BaseTool::emitChange() const
+{
+    QMetaObject::invokeMethod(m_editor, "canvasChanged", Q_ARG(bool, true));
+}
+
+void BaseTool::showMemoryWarning(const char *text)
+{
+    MessageBoxes::warning(nullptr, QCoreApplication::applicationName(), QApplication::translate("QApplication", text));
+}
+
+void BaseTool::beginCreating(BaseGraphic *graphic, QGraphicsSceneMouseEvent *event, const char *failureText)
+{
+    event->accept();
+    QGraphicsItem *item = graphic->graphicItem();
+    if (Canvas *canvas = contextCanvas())
+        item->setZValue(canvas->nextZMax());
+    if (!graphic->startDrawing(event->scenePos())) {
+        delete graphic;
+        showMemoryWarning(failureText);
+        return;
+    }
+    contextView()->scene()->addItem(item);
+    m_creatingItem = item;
+    emitChange();
+    if (QUndoStack *stack = m_editor->undoStack())
+        stack->push(new UndoNewGraphic(item));
+}
+
+void BaseTool::finishCreating(QGraphicsSceneMouseEvent *event)
+{
+    CanvasView *view = contextView();
+    if (!view || !m_creatingItem)
+        return;
+    if (auto *graphic = dynamic_cast<BaseGraphic *>(m_creatingItem))
+        graphic->finishDrawing();
+    view->setHasAnnotations(true);
+    m_creatingItem = nullptr;
+    event->accept();
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+class BaseGraphic;
+class Canvas;
 class CanvasEditor;
+class CanvasView;
 class QFocusEvent;
 class QGraphicsItem;
 class QGraphicsSceneDragDropEvent;
@@ -41,6 +44,21 @@ public:
     QGraphicsItem *creatingItem() const { return m_creatingItem; }
 
 protected:
+    // The current view of the editor when there is an editor and that view shows a scene; else null.
+    CanvasView *contextView() const;
+    // The canvas of the context view, or null when the scene is no canvas.
+    Canvas *contextCanvas() const;
+    // Tells the editor's listeners that the drawings changed.
+    void emitChange() const;
+    // Second half of a drawing tool's press: stacks the new graphic on top, starts it at the press and
+    // adds it to the scene as the item being created, recorded as new. When it cannot start it is
+    // deleted and the failure text shown. The event is accepted either way.
+    void beginCreating(BaseGraphic *graphic, QGraphicsSceneMouseEvent *event, const char *failureText);
+    // A drawing tool's release: finishes the item being created and marks the view as annotated.
+    void finishCreating(QGraphicsSceneMouseEvent *event);
+    // The allocation-failure warning of the drawing tools.
+    static void showMemoryWarning(const char *text);
+
     CanvasEditor *m_editor;
     QGraphicsItem *m_creatingItem = nullptr;
 };

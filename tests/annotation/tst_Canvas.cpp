@@ -167,6 +167,10 @@ void TestCanvas::eventsReachItemsUnlessToolTakesThem()
     auto *box = addBox(canvas, QRectF(100, 100, 100, 100), 0);
     Surface surface(canvas);
     ScriptedEditor editor;
+    // A press registers the view and re-applies the current tool; without one the view would stop
+    // taking input.
+    BaseTool plainTool(&editor);
+    editor.useTool(&plainTool);
     editor.acceptPresses = editorAccepts;
     if (withEditor)
         surface.view->setEditor(&editor);
@@ -236,6 +240,8 @@ void TestCanvas::pressMakesViewCurrent()
     Surface one(first);
     Surface two(second);
     ScriptedEditor editor;
+    BaseTool plainTool(&editor);
+    editor.useTool(&plainTool);
     editor.addView(one.view);
     editor.addView(two.view);
     QCOMPARE(editor.currentView(), two.view);

@@ -74,6 +74,9 @@ private slots:
     void canvasRoundTripSkipsTextAndImages();
     void brokenDocuments_data();
     void brokenDocuments();
+    void documentRoundTripKeepsTransforms();
+    void tolerantReading_data();
+    void tolerantReading();
 };
 
 void TestGraphicXml::freehandRoundTrip()
@@ -261,6 +264,125 @@ void TestGraphicXml::brokenDocuments()
     QVERIFY(!ok);
     QCOMPARE(reader.errorString(), error);
     QCOMPARE(canvas.items().size(), 0);
+}
+
+void TestGraphicXml::documentRoundTripKeepsTransforms()
+{
+    Canvas canvas;
+    // Pens as the tools make them: the document keeps no cap or join of its own.
+    auto *stroke = new FreehandGraphic;
+    stroke->setPen(QPen(Qt::blue, 5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    drawThrough(*stroke, {{10, 10}, {60, 40}, {120, 20}, {180, 90}});
+    auto *hiliter = new HiliterGraphic;
+    drawThrough(*hiliter, {{200, 200}, {260, 220}, {320, 210}});
+    auto *line = new LineGraphic;
+    line->setPen(QPen(Qt::red, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    drawThrough(*line, {{30, 300}, {230, 350}});
+    auto *shape = new ShapeGraphic(ShapeGraphic::PENTAGON);
+    shape->setPen(QPen(Qt::black, 2, Qt::SolidLine, Qt::RoundCap, ShapeGraphic::joinStyleFor(ShapeGraphic::PENTAGON)));
+    shape->setBrush(QBrush(Qt::cyan));
+    drawThrough(*shape, {{400, 100}, {520, 220}});
+    const QList<QGraphicsItem *> written{stroke, hiliter, line, shape};
+    for (QGraphicsItem *item : written) {
+        item->setZValue(canvas.nextZMax());
+        canvas.addItem(item);
+    }
+    stroke->scaleTo(1.5);
+    stroke->rotateTo(30);
+    hiliter->mirror();
+    hiliter->rotateTo(-45);
+    line->rotateTo(20);
+    line->scaleTo(0.5);
+    shape->flip();
+    shape->rotateTo(75);
+    shape->setPos(12, 34);
+    shape->setOpacity(0.5);
+
+    QByteArray bytes;
+    {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        AnnotationXmlWriter writer(&buffer);
+        canvas.writeXml(writer);
+        writer.writeEndDocument();
+    }
+    Canvas read;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    AnnotationXmlReader reader;
+    QVERIFY(reader.open(&buffer));
+    QVERIFY2(read.readXml(reader), qPrintable(reader.errorString()));
+    const QList<QGraphicsItem *> items = read.items(Qt::AscendingOrder);
+    QCOMPARE(items.size(), written.size());
+    for (int i = 0; i < items.size(); ++i) {
+        QCOMPARE(items.at(i)->type(), written.at(i)->type());
+        compareItemState(*items.at(i), *written.at(i));
+        // What is drawn, not only the stored fields: the painted outline lands where it did.
+        const QRectF a = items.at(i)->sceneBoundingRect();
+        const QRectF b = written.at(i)->sceneBoundingRect();
+        QVERIFY2(qAbs(a.left() - b.left()) < 0.5 && qAbs(a.top() - b.top()) < 0.5 && qAbs(a.width() - b.width()) < 0.5,
+                 qPrintable(QStringLiteral("item %1").arg(i)));
+        auto *readGraphic = dynamic_cast<BaseGraphic *>(items.at(i));
+        auto *writtenGraphic = dynamic_cast<BaseGraphic *>(written.at(i));
+        QCOMPARE(readGraphic->graphicRotation(), writtenGraphic->graphicRotation());
+        QCOMPARE(readGraphic->graphicScale(), writtenGraphic->graphicScale());
+        QCOMPARE(readGraphic->isFlipped(), writtenGraphic->isFlipped());
+        QCOMPARE(readGraphic->isMirrored(), writtenGraphic->isMirrored());
+    }
+    // A stored edit is live again: rotating back to zero undoes it on screen.
+    auto *readShape = dynamic_cast<BaseGraphic *>(items.last());
+    readShape->rotateTo(0);
+    shape->rotateTo(0);
+    compareItemState(*items.last(), *shape);
+}
+
+void TestGraphicXml::tolerantReading_data()
+{
+    QTest::addColumn<QByteArray>("graphics");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<int>("itemsRead");
+    QTest::addColumn<QPointF>("firstPos");
+    const auto line = [](const QByteArray &x, const QByteArray &trailer) {
+        return "<graphic type=\"6\" opacity=\"1\" x=\"" + x + "\" y=\"5\" z=\"0\" start_anchor=\"0\" end_anchor=\"0\" "
+               "scale=\"1\" degree=\"0\" flipped=\"yes\" mirrored=\"0\"><pen style=\"1\" width=\"2\">"
+               "<color r=\"0\" g=\"0\" b=\"0\" a=\"255\"/></pen><line x1=\"0\" y1=\"0\" x2=\"50\" y2=\"50\"/>"
+               + trailer + "</graphic>";
+    };
+    const QByteArray good = line("7", "");
+    QTest::newRow("non-number reads as zero") << line("seven", "") << 1 << true << 1 << QPointF(0, 5);
+    QTest::newRow("unknown trailing children")
+        << line("7", "<note><deep/></note><more/>") + good << 2 << true << 2 << QPointF(7, 5);
+    QTest::newRow("graphics before a failure stay")
+        << good + "<graphic type=\"6\" opacity=\"1\"/>" << 2 << false << 1 << QPointF(7, 5);
+    QTest::newRow("nothing past the count") << good + good << 1 << true << 1 << QPointF(7, 5);
+    QTest::newRow("count of zero") << good << 0 << true << 0 << QPointF();
+}
+
+void TestGraphicXml::tolerantReading()
+{
+    QFETCH(QByteArray, graphics);
+    QFETCH(int, count);
+    QFETCH(bool, ok);
+    QFETCH(int, itemsRead);
+    QFETCH(QPointF, firstPos);
+    QByteArray xml = "<?xml version=\"1.0\"?><document company=\"Lumo\" version=\"1.0\"><canvas zMin=\"-3\" zMax=\"4\" "
+                     "item_count=\"" + QByteArray::number(count) + "\"><background_brush style=\"0\"/>"
+                     "<scene_rect x=\"0\" y=\"0\" w=\"640\" h=\"480\"/>" + graphics + "</canvas></document>";
+    QBuffer buffer(&xml);
+    buffer.open(QIODevice::ReadOnly);
+    AnnotationXmlReader reader;
+    Canvas canvas;
+    QVERIFY(reader.open(&buffer));
+    QCOMPARE(canvas.readXml(reader), ok);
+    QCOMPARE(canvas.items().size(), itemsRead);
+    QCOMPARE(canvas.sceneRect(), QRectF(0, 0, 640, 480));
+    QCOMPARE(canvas.nextZMax(), 4.0);
+    if (itemsRead > 0) {
+        auto *first = static_cast<LineGraphic *>(canvas.items(Qt::AscendingOrder).first());
+        QCOMPARE(first->pos(), firstPos);
+        QVERIFY(!first->isFlipped());
+    }
 }
 
 QUILLO_TEST_MAIN(TestGraphicXml)

@@ -97,53 +97,46 @@ bool AVIRecordingThread::prepareStart()
     return true;
 }
 
-bool AVIRecordingThread::startRecording(WId window, int width, int height, int audioDevice)
+AVIRecordingThread::StartOutcome AVIRecordingThread::beginCapture(bool timerMode, const QString &codec, WId window,
+                                                                   int width, int height, int audioDevice)
 {
-    QMutexLocker locker(&m_mutex);
     m_running = false;
     if (isRunning()) {
         m_running = true;
         m_errorCode = RECORDING_THREAD_ALREADY_RECORDING;
-        return true;
+        return StartOutcome::AlreadyRunning;
     }
     if (!prepareStart())
-        return false;
+        return StartOutcome::Failed;
     if (!m_writer.initialize(window, width, height, audioDevice)) {
         m_errorCode = RECORDING_THREAD_INITIALIZE_FAILED;
-        return false;
+        return StartOutcome::Failed;
     }
     m_running = true;
     m_errorCode = RECORDING_THREAD_NO_ERROR;
-    m_timerMode = false;
+    m_timerMode = timerMode;
+    m_firstCodec = codec;
+    m_firstFrameWritten = false;
     m_stopRequested = false;
     start(QThread::TimeCriticalPriority);
-    return true;
+    return StartOutcome::Started;
+}
+
+bool AVIRecordingThread::startRecording(WId window, int width, int height, int audioDevice)
+{
+    QMutexLocker locker(&m_mutex);
+    return beginCapture(false, QString(), window, width, height, audioDevice) != StartOutcome::Failed;
 }
 
 bool AVIRecordingThread::startRecording(const QString &codec, WId window, int width, int height, int audioDevice)
 {
+    StartOutcome outcome;
     {
         QMutexLocker locker(&m_mutex);
-        m_running = false;
-        if (isRunning()) {
-            m_running = true;
-            m_errorCode = RECORDING_THREAD_ALREADY_RECORDING;
-            return true;
-        }
-        if (!prepareStart())
-            return false;
-        if (!m_writer.initialize(window, width, height, audioDevice)) {
-            m_errorCode = RECORDING_THREAD_INITIALIZE_FAILED;
-            return false;
-        }
-        m_running = true;
-        m_errorCode = RECORDING_THREAD_NO_ERROR;
-        m_timerMode = true;
-        m_firstCodec = codec;
-        m_firstFrameWritten = false;
-        m_stopRequested = false;
-        start(QThread::TimeCriticalPriority);
+        outcome = beginCapture(true, codec, window, width, height, audioDevice);
     }
+    if (outcome != StartOutcome::Started)
+        return outcome == StartOutcome::AlreadyRunning;
     // The frames are grabbed and encoded on the capture thread; the caller only learns how the first went.
     m_firstFrameDone.acquire();
     if (m_firstFrameWritten)

@@ -72,6 +72,10 @@ protected:
 
 private:
     bool prepareStart();
+    enum class StartOutcome { AlreadyRunning, Failed, Started };
+    // Sets up the writer and starts the thread; called with m_mutex held.
+    StartOutcome beginCapture(bool timerMode, const QString &codec, WId window, int width, int height,
+                              int audioDevice);
     bool freeSpaceEnough();
     void requestStopAndWait();
 

@@ -47,8 +47,8 @@ double cpuSeconds(clockid_t clock)
 
 void run(const QSize &frame, const QSize &view, int seconds)
 {
-    VirtualCameraSpec spec;
-    spec.identity.format = DocCamFormat{VirtualCameraSpec::PixelFormatRgb32, frame.width(), frame.height(), 30};
+    VirtualCameraProfile spec;
+    spec.identity.format = DocCamFormat{VirtualCameraProfile::PixelFormatRgb32, frame.width(), frame.height(), 30};
     VirtualDocCam *camera = VirtualCameraHub::instance()->addCamera(spec);
     Throttle throttle;
     CameraWidget widget(&throttle, nullptr);

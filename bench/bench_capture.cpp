@@ -81,7 +81,7 @@ int main(int argc, char *argv[])
     SettingIntf *settings = SettingImpl::getInstance();
     settings->setSavePath(home.path() + "/Media/");
 
-    VirtualCameraSpec spec;
+    VirtualCameraProfile spec;
     spec.identity.format.width = 1920;
     spec.identity.format.height = 1080;
     VirtualDocCam *camera = VirtualCameraHub::instance()->addCamera(spec);

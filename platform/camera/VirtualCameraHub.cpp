@@ -12,7 +12,7 @@ VirtualCameraHub *VirtualCameraHub::instance()
     return hub;
 }
 
-VirtualDocCam *VirtualCameraHub::addCamera(const VirtualCameraSpec &spec)
+VirtualDocCam *VirtualCameraHub::addCamera(const VirtualCameraProfile &spec)
 {
     auto *camera = new VirtualDocCam(spec);
     m_cameras.append(camera);
@@ -47,7 +47,7 @@ void VirtualCameraHub::attachSink(CameraDeviceSink *sink)
     m_sink = sink;
     if (!m_builtInAdded && qEnvironmentVariable("QUILLO_VIRTUAL_CAMERA") == QLatin1String("1")) {
         m_builtInAdded = true;
-        m_cameras.prepend(new VirtualDocCam(VirtualCameraSpec()));
+        m_cameras.prepend(new VirtualDocCam(VirtualCameraProfile()));
     }
     for (VirtualDocCam *camera : std::as_const(m_cameras))
         m_sink->deviceAttached(camera, true);

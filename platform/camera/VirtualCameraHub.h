@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VirtualCameraSpec.h"
+#include "VirtualCameraProfile.h"
 
 #include <QList>
 
@@ -14,7 +14,7 @@ class VirtualCameraHub
 public:
     static VirtualCameraHub *instance();
 
-    VirtualDocCam *addCamera(const VirtualCameraSpec &spec = VirtualCameraSpec());
+    VirtualDocCam *addCamera(const VirtualCameraProfile &spec = VirtualCameraProfile());
     // Unplugs the camera: its running stream ends with CameraCodes::DeviceGone, then it is reported removed.
     void removeCamera(VirtualDocCam *camera);
     void removeAll();

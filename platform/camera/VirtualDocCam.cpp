@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
-VirtualDocCam::VirtualDocCam(const VirtualCameraSpec &spec)
+VirtualDocCam::VirtualDocCam(const VirtualCameraProfile &spec)
     : LumoDocCam(spec.identity, spec.capabilities)
     , m_spec(spec)
 {

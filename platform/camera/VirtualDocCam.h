@@ -1,7 +1,7 @@
 #pragma once
 
 #include "LumoDocCam.h"
-#include "VirtualCameraSpec.h"
+#include "VirtualCameraProfile.h"
 
 // A camera without a device: it draws its own picture (VirtualPicture) and applies every control in
 // software. Tests script it to behave like any camera the program may meet.
@@ -15,7 +15,7 @@ public:
     // A still arrives this long after it is asked for, like a sensor switching to full resolution.
     static constexpr int DefaultStillDelayMs = 300;
 
-    explicit VirtualDocCam(const VirtualCameraSpec &spec);
+    explicit VirtualDocCam(const VirtualCameraProfile &spec);
 
     int requestHQImage() override;
     int setParameter(CameraParameter parameter, double value) override;
@@ -40,7 +40,7 @@ protected:
     int openCheck() const override;
 
 private:
-    VirtualCameraSpec m_spec;
+    VirtualCameraProfile m_spec;
     int m_openResult = 0;
     int m_startResult = 0;
     StillBehaviour m_still = StillBehaviour::Deliver;

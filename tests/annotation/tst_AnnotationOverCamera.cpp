@@ -41,8 +41,8 @@ void TestAnnotationOverCamera::freehandStrokeShowsOverLivePicture()
 {
     DocCamManager *manager = DocCamManager::getDocCamManager({});
     manager->retain();
-    VirtualCameraSpec spec;
-    spec.identity.format = DocCamFormat{VirtualCameraSpec::PixelFormatRgb32, 320, 240, 30};
+    VirtualCameraProfile spec;
+    spec.identity.format = DocCamFormat{VirtualCameraProfile::PixelFormatRgb32, 320, 240, 30};
     VirtualDocCam *camera = VirtualCameraHub::instance()->addCamera(spec);
 
     FrameThrottle throttle;

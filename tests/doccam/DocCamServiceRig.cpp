@@ -36,9 +36,9 @@ DocCamServiceRig::~DocCamServiceRig()
     flushDeferredDeletes();
 }
 
-VirtualCameraSpec DocCamServiceRig::spec(const QString &name, const QSize &size)
+VirtualCameraProfile DocCamServiceRig::spec(const QString &name, const QSize &size)
 {
-    VirtualCameraSpec spec;
+    VirtualCameraProfile spec;
     spec.identity.name = name;
     spec.identity.locationId = QStringLiteral("virtual-") + name;
     spec.identity.format.width = size.width();
@@ -52,7 +52,7 @@ VirtualDocCam *DocCamServiceRig::plug(const QString &name)
     return plug(spec(name));
 }
 
-VirtualDocCam *DocCamServiceRig::plug(const VirtualCameraSpec &cameraSpec)
+VirtualDocCam *DocCamServiceRig::plug(const VirtualCameraProfile &cameraSpec)
 {
     VirtualDocCam *camera = VirtualCameraHub::instance()->addCamera(cameraSpec);
     camera->setStillBehaviour(VirtualDocCam::StillBehaviour::Deliver, kStillDelayMs);
@@ -65,7 +65,7 @@ LumoVisionImpl *DocCamServiceRig::start()
     return service;
 }
 
-VirtualDocCam *DocCamServiceRig::open(const VirtualCameraSpec &cameraSpec)
+VirtualDocCam *DocCamServiceRig::open(const VirtualCameraProfile &cameraSpec)
 {
     VirtualDocCam *camera = plug(cameraSpec);
     start();

@@ -189,8 +189,8 @@ private Q_SLOTS:
     {
         DocCamManager *manager = DocCamManager::getDocCamManager({});
         manager->retain();
-        VirtualCameraSpec spec;
-        spec.identity.format = DocCamFormat{VirtualCameraSpec::PixelFormatRgb32, 320, 240, 30};
+        VirtualCameraProfile spec;
+        spec.identity.format = DocCamFormat{VirtualCameraProfile::PixelFormatRgb32, 320, 240, 30};
         VirtualDocCam *camera = VirtualCameraHub::instance()->addCamera(spec);
 
         Owner owner;

@@ -24,7 +24,7 @@ private:
 
     VirtualDocCam *plugAndStart()
     {
-        VirtualCameraSpec spec = DocCamServiceRig::spec(QStringLiteral("Doc"), QSize(320, 240));
+        VirtualCameraProfile spec = DocCamServiceRig::spec(QStringLiteral("Doc"), QSize(320, 240));
         spec.stillSize = QSize(640, 480);
         VirtualDocCam *camera = m_rig->plug(spec);
         m_rig->start();

@@ -174,7 +174,7 @@ private Q_SLOTS:
         QTest::addColumn<CameraCapabilities>("capabilities");
         QTest::addColumn<Preset>("preset");
         QTest::addColumn<uint>("mask");
-        const CameraCapabilities full = VirtualCameraSpec().capabilities;
+        const CameraCapabilities full = VirtualCameraProfile().capabilities;
         CameraCapabilities bare;
         CameraCapabilities extraCapabilityBits = bare;
         extraCapabilityBits.controlCapabilities = 0x80 | 0x100;
@@ -208,7 +208,7 @@ private Q_SLOTS:
         QFETCH(Preset, preset);
         QFETCH(uint, mask);
         DocCamServiceRig rig;
-        VirtualCameraSpec spec = DocCamServiceRig::spec(name);
+        VirtualCameraProfile spec = DocCamServiceRig::spec(name);
         spec.capabilities = capabilities;
         VirtualDocCam *camera = rig.plug(spec);
         for (const auto &[parameter, value] : preset)

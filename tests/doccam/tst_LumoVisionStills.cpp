@@ -14,7 +14,7 @@ private Q_SLOTS:
     void requestsAreRefusedWithTheirReason()
     {
         DocCamServiceRig rig;
-        VirtualCameraSpec noStills = DocCamServiceRig::spec(QStringLiteral("Plain"));
+        VirtualCameraProfile noStills = DocCamServiceRig::spec(QStringLiteral("Plain"));
         noStills.capabilities.hqImage = false;
         VirtualDocCam *camera = rig.open(noStills);
         QVERIFY(camera);

@@ -21,10 +21,10 @@ struct CamId
 
 VirtualDocCam *makeCamera(const CamId &id)
 {
-    VirtualCameraSpec spec;
+    VirtualCameraProfile spec;
     // Above 16 bits: only the low 16 bits of the ids count.
     spec.identity = CameraIdentity{id.name, 0x10000 | id.vendor, 0x20000 | id.product, id.location,
-                                   DocCamFormat{VirtualCameraSpec::PixelFormatRgb32, 320, 240, 30}, true};
+                                   DocCamFormat{VirtualCameraProfile::PixelFormatRgb32, 320, 240, 30}, true};
     return new VirtualDocCam(spec);
 }
 

@@ -15,9 +15,9 @@
 
 namespace {
 
-VirtualCameraSpec smallSpec()
+VirtualCameraProfile smallSpec()
 {
-    VirtualCameraSpec spec;
+    VirtualCameraProfile spec;
     spec.identity.format.width = 320;
     spec.identity.format.height = 240;
     spec.stillSize = QSize(640, 480);

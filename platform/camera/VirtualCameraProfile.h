@@ -6,7 +6,7 @@
 #include <QSize>
 
 // What a virtual camera is: its identity, what it offers and the size of its stills.
-struct VirtualCameraSpec
+struct VirtualCameraProfile
 {
     static constexpr int PixelFormatRgb32 = 0x34424752; // 'RGB4'
 

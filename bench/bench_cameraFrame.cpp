@@ -47,9 +47,9 @@ double cpuSeconds(clockid_t clock)
 
 void run(const QSize &frame, const QSize &view, int seconds)
 {
-    VirtualCameraProfile spec;
-    spec.identity.format = DocCamFormat{VirtualCameraProfile::PixelFormatRgb32, frame.width(), frame.height(), 30};
-    VirtualDocCam *camera = VirtualCameraHub::instance()->addCamera(spec);
+    VirtualCameraProfile profile;
+    profile.identity.format = DocCamFormat{VirtualCameraProfile::PixelFormatRgb32, frame.width(), frame.height(), 30};
+    VirtualDocCam *camera = VirtualCameraHub::instance()->addCamera(profile);
     Throttle throttle;
     CameraWidget widget(&throttle, nullptr);
     widget.resize(view);

@@ -81,10 +81,10 @@ int main(int argc, char *argv[])
     SettingIntf *settings = SettingImpl::getInstance();
     settings->setSavePath(home.path() + "/Media/");
 
-    VirtualCameraProfile spec;
-    spec.identity.format.width = 1920;
-    spec.identity.format.height = 1080;
-    VirtualDocCam *camera = VirtualCameraHub::instance()->addCamera(spec);
+    VirtualCameraProfile profile;
+    profile.identity.format.width = 1920;
+    profile.identity.format.height = 1080;
+    VirtualDocCam *camera = VirtualCameraHub::instance()->addCamera(profile);
     LumoVisionIntf *docCam = LumoVisionImpl::getInstance(nullptr);
     docCam->showCameraWidget();
     if (!QTest::qWaitFor([&] { return docCam->isDocCamConnected(); }, 5000)) {

@@ -12,9 +12,9 @@ VirtualCameraHub *VirtualCameraHub::instance()
     return hub;
 }
 
-VirtualDocCam *VirtualCameraHub::addCamera(const VirtualCameraProfile &spec)
+VirtualDocCam *VirtualCameraHub::addCamera(const VirtualCameraProfile &profile)
 {
-    auto *camera = new VirtualDocCam(spec);
+    auto *camera = new VirtualDocCam(profile);
     m_cameras.append(camera);
     if (m_sink)
         m_sink->deviceAttached(camera, true);

@@ -14,7 +14,7 @@ class VirtualCameraHub
 public:
     static VirtualCameraHub *instance();
 
-    VirtualDocCam *addCamera(const VirtualCameraProfile &spec = VirtualCameraProfile());
+    VirtualDocCam *addCamera(const VirtualCameraProfile &profile = VirtualCameraProfile());
     // Unplugs the camera: its running stream ends with CameraCodes::DeviceGone, then it is reported removed.
     void removeCamera(VirtualDocCam *camera);
     void removeAll();

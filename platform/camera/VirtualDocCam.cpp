@@ -9,9 +9,9 @@
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
-VirtualDocCam::VirtualDocCam(const VirtualCameraProfile &spec)
-    : LumoDocCam(spec.identity, spec.capabilities)
-    , m_spec(spec)
+VirtualDocCam::VirtualDocCam(const VirtualCameraProfile &profile)
+    : LumoDocCam(profile.identity, profile.capabilities)
+    , m_profile(profile)
 {
 }
 
@@ -43,7 +43,7 @@ int VirtualDocCam::requestHQImage()
         break;
     }
     const FrameAdjust adjust = softwareAdjust();
-    const QSize size = m_spec.stillSize;
+    const QSize size = m_profile.stillSize;
     const QString cameraName = name();
     QTimer::singleShot(m_stillDelayMs, this, [this, adjust, size, cameraName] {
         // Drawn off the GUI thread: a still is four times a live frame.

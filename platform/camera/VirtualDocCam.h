@@ -15,7 +15,7 @@ public:
     // A still arrives this long after it is asked for, like a sensor switching to full resolution.
     static constexpr int DefaultStillDelayMs = 300;
 
-    explicit VirtualDocCam(const VirtualCameraProfile &spec);
+    explicit VirtualDocCam(const VirtualCameraProfile &profile);
 
     int requestHQImage() override;
     int setParameter(CameraParameter parameter, double value) override;
@@ -40,7 +40,7 @@ protected:
     int openCheck() const override;
 
 private:
-    VirtualCameraProfile m_spec;
+    VirtualCameraProfile m_profile;
     int m_openResult = 0;
     int m_startResult = 0;
     StillBehaviour m_still = StillBehaviour::Deliver;

@@ -41,9 +41,9 @@ void TestAnnotationOverCamera::freehandStrokeShowsOverLivePicture()
 {
     DocCamManager *manager = DocCamManager::getDocCamManager({});
     manager->retain();
-    VirtualCameraProfile spec;
-    spec.identity.format = DocCamFormat{VirtualCameraProfile::PixelFormatRgb32, 320, 240, 30};
-    VirtualDocCam *camera = VirtualCameraHub::instance()->addCamera(spec);
+    VirtualCameraProfile profile;
+    profile.identity.format = DocCamFormat{VirtualCameraProfile::PixelFormatRgb32, 320, 240, 30};
+    VirtualDocCam *camera = VirtualCameraHub::instance()->addCamera(profile);
 
     FrameThrottle throttle;
     CameraWidget live(&throttle, nullptr);

@@ -36,20 +36,20 @@ DocCamServiceRig::~DocCamServiceRig()
     flushDeferredDeletes();
 }
 
-VirtualCameraProfile DocCamServiceRig::spec(const QString &name, const QSize &size)
+VirtualCameraProfile DocCamServiceRig::profile(const QString &name, const QSize &size)
 {
-    VirtualCameraProfile spec;
-    spec.identity.name = name;
-    spec.identity.locationId = QStringLiteral("virtual-") + name;
-    spec.identity.format.width = size.width();
-    spec.identity.format.height = size.height();
-    spec.stillSize = size;
-    return spec;
+    VirtualCameraProfile profile;
+    profile.identity.name = name;
+    profile.identity.locationId = QStringLiteral("virtual-") + name;
+    profile.identity.format.width = size.width();
+    profile.identity.format.height = size.height();
+    profile.stillSize = size;
+    return profile;
 }
 
 VirtualDocCam *DocCamServiceRig::plug(const QString &name)
 {
-    return plug(spec(name));
+    return plug(profile(name));
 }
 
 VirtualDocCam *DocCamServiceRig::plug(const VirtualCameraProfile &cameraSpec)

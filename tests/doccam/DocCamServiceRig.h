@@ -25,13 +25,13 @@ public:
     DocCamServiceRig(const DocCamServiceRig &) = delete;
     DocCamServiceRig &operator=(const DocCamServiceRig &) = delete;
 
-    static VirtualCameraProfile spec(const QString &name, const QSize &size = QSize(640, 480));
+    static VirtualCameraProfile profile(const QString &name, const QSize &size = QSize(640, 480));
     VirtualDocCam *plug(const QString &name);
-    VirtualDocCam *plug(const VirtualCameraProfile &spec);
+    VirtualDocCam *plug(const VirtualCameraProfile &profile);
     LumoVisionImpl *start();
     // Plugs the camera, starts the service and waits until the camera shows and its opening reports are
     // in; null when it does not open.
-    VirtualDocCam *open(const VirtualCameraProfile &spec);
+    VirtualDocCam *open(const VirtualCameraProfile &profile);
     // The named camera is open and its live view holds a picture.
     bool waitOpen(const QString &name);
 

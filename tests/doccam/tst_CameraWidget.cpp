@@ -189,9 +189,9 @@ private Q_SLOTS:
     {
         DocCamManager *manager = DocCamManager::getDocCamManager({});
         manager->retain();
-        VirtualCameraProfile spec;
-        spec.identity.format = DocCamFormat{VirtualCameraProfile::PixelFormatRgb32, 320, 240, 30};
-        VirtualDocCam *camera = VirtualCameraHub::instance()->addCamera(spec);
+        VirtualCameraProfile profile;
+        profile.identity.format = DocCamFormat{VirtualCameraProfile::PixelFormatRgb32, 320, 240, 30};
+        VirtualDocCam *camera = VirtualCameraHub::instance()->addCamera(profile);
 
         Owner owner;
         CameraWidget view(&owner, nullptr);

@@ -24,9 +24,9 @@ private:
 
     VirtualDocCam *plugAndStart()
     {
-        VirtualCameraProfile spec = DocCamServiceRig::spec(QStringLiteral("Doc"), QSize(320, 240));
-        spec.stillSize = QSize(640, 480);
-        VirtualDocCam *camera = m_rig->plug(spec);
+        VirtualCameraProfile profile = DocCamServiceRig::profile(QStringLiteral("Doc"), QSize(320, 240));
+        profile.stillSize = QSize(640, 480);
+        VirtualDocCam *camera = m_rig->plug(profile);
         m_rig->start();
         m_rig->service->showCameraWidget();
         return m_rig->waitOpen(QStringLiteral("Doc")) ? camera : nullptr;

@@ -116,7 +116,7 @@ private Q_SLOTS:
         QFETCH(int, result);
         QFETCH(QStringList, expected);
         DocCamServiceRig rig;
-        QVERIFY(rig.open(DocCamServiceRig::spec(QStringLiteral("Doc"))));
+        QVERIFY(rig.open(DocCamServiceRig::profile(QStringLiteral("Doc"))));
         ServiceSignalLog log(rig.service);
         QCOMPARE(operation(rig.service), result);
         QTest::qWait(50);
@@ -126,7 +126,7 @@ private Q_SLOTS:
     void cachedValuesAndAutoFlagsFollowTheCamera()
     {
         DocCamServiceRig rig;
-        VirtualDocCam *camera = rig.open(DocCamServiceRig::spec(QStringLiteral("Doc")));
+        VirtualDocCam *camera = rig.open(DocCamServiceRig::profile(QStringLiteral("Doc")));
         QVERIFY(camera);
         QCOMPARE(rig.service->brightness(), CameraParameters::LevelNeutral);
         QCOMPARE(rig.service->colorEffect(), 0);
@@ -147,7 +147,7 @@ private Q_SLOTS:
     void rotateTurnsBackToZeroAfter270()
     {
         DocCamServiceRig rig;
-        QVERIFY(rig.open(DocCamServiceRig::spec(QStringLiteral("Doc"))));
+        QVERIFY(rig.open(DocCamServiceRig::profile(QStringLiteral("Doc"))));
         ServiceSignalLog log(rig.service);
         // Each turn starts from the angle the camera reported last.
         for (int i = 1; i <= 4; ++i) {
@@ -160,7 +160,7 @@ private Q_SLOTS:
     void theCamerasButtonRotates()
     {
         DocCamServiceRig rig;
-        VirtualDocCam *camera = rig.open(DocCamServiceRig::spec(QStringLiteral("Doc")));
+        VirtualDocCam *camera = rig.open(DocCamServiceRig::profile(QStringLiteral("Doc")));
         QVERIFY(camera);
         ServiceSignalLog log(rig.service);
         camera->pressButton(2);
@@ -208,9 +208,9 @@ private Q_SLOTS:
         QFETCH(Preset, preset);
         QFETCH(uint, mask);
         DocCamServiceRig rig;
-        VirtualCameraProfile spec = DocCamServiceRig::spec(name);
-        spec.capabilities = capabilities;
-        VirtualDocCam *camera = rig.plug(spec);
+        VirtualCameraProfile profile = DocCamServiceRig::profile(name);
+        profile.capabilities = capabilities;
+        VirtualDocCam *camera = rig.plug(profile);
         for (const auto &[parameter, value] : preset)
             camera->changeParameter(parameter, value);
         QSignalSpy announced(rig.start(), &LumoVisionIntf::actionStatusChanged);
@@ -222,7 +222,7 @@ private Q_SLOTS:
     void freezingShowsTheFreezeControlAlone()
     {
         DocCamServiceRig rig;
-        QVERIFY(rig.open(DocCamServiceRig::spec(QStringLiteral("Doc"))));
+        QVERIFY(rig.open(DocCamServiceRig::profile(QStringLiteral("Doc"))));
         ServiceSignalLog log(rig.service);
         QCOMPARE(rig.service->toggleFreeze(), 0);
         QTRY_COMPARE(log.lines, (QStringList{status(0x10), "freeze 1"}));
@@ -263,7 +263,7 @@ private Q_SLOTS:
         QFETCH(double, value);
         QFETCH(QStringList, expected);
         DocCamServiceRig rig;
-        VirtualDocCam *camera = rig.open(DocCamServiceRig::spec(QStringLiteral("Doc")));
+        VirtualDocCam *camera = rig.open(DocCamServiceRig::profile(QStringLiteral("Doc")));
         QVERIFY(camera);
         ServiceSignalLog log(rig.service);
         camera->changeParameter(parameter, value);
@@ -275,7 +275,7 @@ private Q_SLOTS:
     void aModeChangeUnderWideAngleIsNotAnnounced()
     {
         DocCamServiceRig rig;
-        VirtualDocCam *camera = rig.open(DocCamServiceRig::spec(QStringLiteral("Doc")));
+        VirtualDocCam *camera = rig.open(DocCamServiceRig::profile(QStringLiteral("Doc")));
         QVERIFY(camera);
         ServiceSignalLog log(rig.service);
         camera->changeParameter(CameraParameter::WideAngle, 1);
@@ -287,7 +287,7 @@ private Q_SLOTS:
     void limitedCapabilitiesDropTheModesOncePerOpening()
     {
         DocCamServiceRig rig;
-        VirtualDocCam *camera = rig.open(DocCamServiceRig::spec(QStringLiteral("Doc")));
+        VirtualDocCam *camera = rig.open(DocCamServiceRig::profile(QStringLiteral("Doc")));
         QVERIFY(camera);
         ServiceSignalLog log(rig.service);
         const uint limited = kFullMask & ~0x01F00000u;
@@ -307,7 +307,7 @@ private Q_SLOTS:
     void contrastTuningWaitsBehindItsDialog()
     {
         DocCamServiceRig rig;
-        VirtualDocCam *camera = rig.open(DocCamServiceRig::spec(QStringLiteral("Doc")));
+        VirtualDocCam *camera = rig.open(DocCamServiceRig::profile(QStringLiteral("Doc")));
         QVERIFY(camera);
         rig.service->showCameraWidget();
         camera->setContrastTuning(true, 150);
@@ -338,7 +338,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, unplug);
         DocCamServiceRig rig;
-        VirtualDocCam *camera = rig.open(DocCamServiceRig::spec(QStringLiteral("Doc")));
+        VirtualDocCam *camera = rig.open(DocCamServiceRig::profile(QStringLiteral("Doc")));
         QVERIFY(camera);
         // The tuning never ends on its own within the test.
         camera->setContrastTuning(true, 600000);

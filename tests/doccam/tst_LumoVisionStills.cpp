@@ -14,7 +14,7 @@ private Q_SLOTS:
     void requestsAreRefusedWithTheirReason()
     {
         DocCamServiceRig rig;
-        VirtualCameraProfile noStills = DocCamServiceRig::spec(QStringLiteral("Plain"));
+        VirtualCameraProfile noStills = DocCamServiceRig::profile(QStringLiteral("Plain"));
         noStills.capabilities.hqImage = false;
         VirtualDocCam *camera = rig.open(noStills);
         QVERIFY(camera);
@@ -22,7 +22,7 @@ private Q_SLOTS:
         QCOMPARE(camera->stillRequests(), 0);
 
         VirtualCameraHub::instance()->removeCamera(camera);
-        VirtualDocCam *refusing = rig.open(DocCamServiceRig::spec(QStringLiteral("Refusing")));
+        VirtualDocCam *refusing = rig.open(DocCamServiceRig::profile(QStringLiteral("Refusing")));
         QVERIFY(refusing);
         refusing->setStillBehaviour(VirtualDocCam::StillBehaviour::Refuse, 0, -77);
         ServiceSignalLog log(rig.service);
@@ -34,7 +34,7 @@ private Q_SLOTS:
     void aFrozenPictureGivesNoStill()
     {
         DocCamServiceRig rig;
-        VirtualDocCam *camera = rig.open(DocCamServiceRig::spec(QStringLiteral("Doc")));
+        VirtualDocCam *camera = rig.open(DocCamServiceRig::profile(QStringLiteral("Doc")));
         QVERIFY(camera);
         QSignalSpy frozen(rig.service, &LumoVisionIntf::freezeStatusChanged);
         rig.service->toggleFreeze();
@@ -49,7 +49,7 @@ private Q_SLOTS:
     void twoRequestsShareOneStill()
     {
         DocCamServiceRig rig;
-        VirtualDocCam *camera = rig.open(DocCamServiceRig::spec(QStringLiteral("Doc"), QSize(320, 240)));
+        VirtualDocCam *camera = rig.open(DocCamServiceRig::profile(QStringLiteral("Doc"), QSize(320, 240)));
         QVERIFY(camera);
         QSignalSpy stills(rig.service, &LumoVisionIntf::hqImageCaptured);
         ServiceSignalLog log(rig.service);
@@ -76,7 +76,7 @@ private Q_SLOTS:
         QFETCH(int, behaviour);
         QFETCH(QString, end);
         DocCamServiceRig rig;
-        VirtualDocCam *camera = rig.open(DocCamServiceRig::spec(QStringLiteral("Doc")));
+        VirtualDocCam *camera = rig.open(DocCamServiceRig::profile(QStringLiteral("Doc")));
         QVERIFY(camera);
         camera->setStillBehaviour(VirtualDocCam::StillBehaviour(behaviour), DocCamServiceRig::kStillDelayMs);
         ServiceSignalLog log(rig.service);
@@ -93,7 +93,7 @@ private Q_SLOTS:
     void unpluggingDuringARequestAbortsIt()
     {
         DocCamServiceRig rig;
-        VirtualDocCam *camera = rig.open(DocCamServiceRig::spec(QStringLiteral("Doc")));
+        VirtualDocCam *camera = rig.open(DocCamServiceRig::profile(QStringLiteral("Doc")));
         QVERIFY(camera);
         camera->setStillBehaviour(VirtualDocCam::StillBehaviour::Never);
         ServiceSignalLog log(rig.service);
@@ -108,7 +108,7 @@ private Q_SLOTS:
     void grabbingTheLiveFrameCopiesIt()
     {
         DocCamServiceRig rig;
-        QVERIFY(rig.open(DocCamServiceRig::spec(QStringLiteral("Doc"), QSize(320, 240))));
+        QVERIFY(rig.open(DocCamServiceRig::profile(QStringLiteral("Doc"), QSize(320, 240))));
         QImage frame;
         QCOMPARE(rig.service->grabCurrentFrame(&frame), 0);
         QCOMPARE(frame.size(), QSize(320, 240));
@@ -121,7 +121,7 @@ private Q_SLOTS:
         CaptureEnvironment environment = CaptureEnvironment::system();
         environment.playSound = [](const QString &) {};
         CaptureImpl::setEnvironment(environment);
-        QVERIFY(rig.open(DocCamServiceRig::spec(QStringLiteral("Doc"), QSize(320, 240))));
+        QVERIFY(rig.open(DocCamServiceRig::profile(QStringLiteral("Doc"), QSize(320, 240))));
         CaptureIntf *capture = CaptureImpl::getInstance();
         QSignalSpy saved(capture, &CaptureIntf::docCamImageCaptured);
         ServiceSignalLog log(rig.service);

@@ -21,11 +21,11 @@ struct CamId
 
 VirtualDocCam *makeCamera(const CamId &id)
 {
-    VirtualCameraProfile spec;
+    VirtualCameraProfile profile;
     // Above 16 bits: only the low 16 bits of the ids count.
-    spec.identity = CameraIdentity{id.name, 0x10000 | id.vendor, 0x20000 | id.product, id.location,
+    profile.identity = CameraIdentity{id.name, 0x10000 | id.vendor, 0x20000 | id.product, id.location,
                                    DocCamFormat{VirtualCameraProfile::PixelFormatRgb32, 320, 240, 30}, true};
-    return new VirtualDocCam(spec);
+    return new VirtualDocCam(profile);
 }
 
 bool hasPicture(QWidget *view)

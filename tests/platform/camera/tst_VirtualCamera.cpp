@@ -17,11 +17,11 @@ namespace {
 
 VirtualCameraProfile smallSpec()
 {
-    VirtualCameraProfile spec;
-    spec.identity.format.width = 320;
-    spec.identity.format.height = 240;
-    spec.stillSize = QSize(640, 480);
-    return spec;
+    VirtualCameraProfile profile;
+    profile.identity.format.width = 320;
+    profile.identity.format.height = 240;
+    profile.stillSize = QSize(640, 480);
+    return profile;
 }
 
 // Frames of the virtual camera come every 33 ms; this is several frame periods.

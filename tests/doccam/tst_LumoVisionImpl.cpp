@@ -217,7 +217,7 @@ private Q_SLOTS:
         rig.plug(QStringLiteral("Doc"));
         QVERIFY(rig.waitOpen(QStringLiteral("Doc")));
         // Never plugged, so never listed; the test holds its only reference.
-        auto *stranger = new VirtualDocCam(DocCamServiceRig::spec(QStringLiteral("Stranger")));
+        auto *stranger = new VirtualDocCam(DocCamServiceRig::profile(QStringLiteral("Stranger")));
         const QPointer<VirtualDocCam> alive(stranger);
         ServiceSignalLog log(rig.service);
         rig.service->docCamRemoved(stranger);
@@ -284,7 +284,7 @@ private Q_SLOTS:
         DocCamServiceRig rig;
         rig.start();
         QCOMPARE(rig.service->cameraWidgetSizeFor(QSize(800, 600)), QSize(800, 600));
-        rig.plug(DocCamServiceRig::spec(QStringLiteral("Doc"), QSize(1600, 1200)));
+        rig.plug(DocCamServiceRig::profile(QStringLiteral("Doc"), QSize(1600, 1200)));
         QVERIFY(rig.waitOpen(QStringLiteral("Doc")));
         QSignalSpy rotated(rig.service, &LumoVisionIntf::rotationChanged);
         for (int i = 0; i < turns; ++i) {

@@ -1,8 +1,79 @@
 #include "AviProbe.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QtEndian>
+
+namespace {
+
+// The size a list header keeps while its list is still being written.
+constexpr quint32 kOpenSize = 0xFFFFFFFF;
+
+struct ChunkHeader {
+    QByteArray id;
+    qint64 dataStart = 0;
+    qint64 dataEnd = 0; // past the file's end when the chunk was cut short
+};
+
+bool readHeader(QFile &file, qint64 offset, qint64 limit, ChunkHeader *header)
+{
+    if (offset + 8 > limit || !file.seek(offset))
+        return false;
+    const QByteArray bytes = file.read(8);
+    if (bytes.size() < 8)
+        return false;
+    const quint32 size = qFromLittleEndian<quint32>(bytes.constData() + 4);
+    header->id = bytes.left(4);
+    header->dataStart = offset + 8;
+    header->dataEnd = size == kOpenSize ? limit : header->dataStart + qint64(size);
+    return true;
+}
+
+// Walks the chunks of a "movi" list between start and end.
+void countMovi(QFile &file, qint64 start, qint64 end, AviProbe::Contents *contents)
+{
+    const qint64 fileSize = file.size();
+    ChunkHeader chunk;
+    for (qint64 offset = start; readHeader(file, offset, end, &chunk); offset = chunk.dataEnd + (chunk.dataEnd & 1)) {
+        if (chunk.dataEnd > fileSize)
+            return;
+        const qint64 size = chunk.dataEnd - chunk.dataStart;
+        if (chunk.id == "00dc" || chunk.id == "00db") {
+            ++contents->videoSlots;
+            if (size > 0)
+                ++contents->videoFrames;
+        } else if (chunk.id == "01wb") {
+            contents->audioBytes += size;
+        }
+    }
+}
+
+} // namespace
+
+AviProbe::Contents AviProbe::contents(const QString &fileName)
+{
+    Contents contents;
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return contents;
+    const qint64 fileSize = file.size();
+    ChunkHeader riff;
+    for (qint64 offset = 0; readHeader(file, offset, fileSize, &riff) && riff.id == "RIFF";
+         offset = riff.dataEnd + (riff.dataEnd & 1)) {
+        ++contents.riffLists;
+        const qint64 riffEnd = qMin(riff.dataEnd, fileSize);
+        ChunkHeader chunk;
+        // The list type (AVI or AVIX) comes first, then the lists.
+        for (qint64 inner = riff.dataStart + 4; readHeader(file, inner, riffEnd, &chunk);
+             inner = chunk.dataEnd + (chunk.dataEnd & 1)) {
+            if (chunk.id == "LIST" && file.seek(chunk.dataStart) && file.read(4) == "movi")
+                countMovi(file, chunk.dataStart + 4, qMin(chunk.dataEnd, fileSize), &contents);
+        }
+    }
+    return contents;
+}
 
 QByteArray AviProbe::run(const QString &program, const QStringList &arguments, bool *ok)
 {

@@ -14,6 +14,14 @@ public:
         qint64 size = 0;
     };
 
+    // What the file's data chunks hold, counted by walking its lists: no index or header length involved.
+    struct Contents {
+        qint64 videoSlots = 0;  // video chunks, the empty ones of skipped slots included
+        qint64 videoFrames = 0; // video chunks with a picture
+        qint64 audioBytes = 0;
+        int riffLists = 0; // more than one: the file went past the first gigabyte (OpenDML)
+    };
+
     explicit AviProbe(const QString &fileName);
 
     bool readable() const { return m_readable; }
@@ -26,6 +34,9 @@ public:
     QByteArray audioSamples() const;
     // The first video frame decoded to RGB24, top row first.
     QByteArray firstFrameRgb() const;
+
+    // A chunk cut short at the end of a killed file is not counted.
+    static Contents contents(const QString &fileName);
 
     static QByteArray run(const QString &program, const QStringList &arguments, bool *ok = nullptr);
 

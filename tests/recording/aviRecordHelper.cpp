@@ -1,5 +1,6 @@
 // Records with a synthetic screen and microphone until it is killed, for the tests of killed recordings.
-// Usage: aviRecordHelper <first file> <clock speed> <mode: run | stop>
+// Usage: aviRecordHelper <first file> <clock speed> <mode: run | stop> [<width>x<height> <codec>]
+// (without a size and codec: 320x180 with the recorder's own codec choice)
 // Prints "frames N" every 25 frames, "files N" when a new file is opened, "stopping" before finishing.
 #include "RecordingFakes.h"
 #include "WinAVIRecordingImpl.h"
@@ -50,15 +51,24 @@ int main(int argc, char *argv[])
         return 2;
     auto clock = std::make_shared<FastClock>(QByteArray(argv[2]).toUInt());
     auto audio = std::make_shared<FakeAudioSource>();
+    QSize size(320, 180);
+    QString codec;
+    if (argc >= 6) {
+        const QByteArrayList dimensions = QByteArray(argv[4]).split('x');
+        size = dimensions.size() == 2 ? QSize(dimensions.at(0).toInt(), dimensions.at(1).toInt()) : QSize();
+        codec = QString::fromLatin1(argv[5]);
+    }
+    if (size.isEmpty())
+        return 2;
     WinAVIRecordingImpl writer;
-    writer.setBackends({clock, std::make_shared<FakeGrabber>(QSize(320, 180)), audio, nullptr});
+    writer.setBackends({clock, std::make_shared<FakeGrabber>(size), audio, nullptr});
     writer.setFileName(QString::fromLocal8Bit(argv[1]));
-    if (!writer.initialize(0, 320, 180, -1))
+    if (!writer.initialize(0, size.width(), size.height(), -1))
         return 1;
     const bool stopSoon = QByteArray(argv[3]) == "stop";
     qsizetype files = 1;
     for (int frame = 1;; ++frame) {
-        writer.writeFrame(QString());
+        writer.writeFrame(codec);
         if (frame % 3 == 0)
             audio->push(qint16(frame));
         if (frame % 25 == 0)

@@ -2,6 +2,7 @@
 // (first time, and again with nothing to do), and a two-word search over an index of 100,000 files with
 // 300,000 rows. Everything lives in a temporary HOME that is removed at the end.
 #include "MediaLibraryDatabase.h"
+#include "PathCaseResolver.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -11,11 +12,13 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 namespace {
 
-// Several runs of each search, so one slow run (a cold cache) does not make the figure.
+// Runs of each search after its first, so one slow run does not make the figure.
 constexpr int kSearchRuns = 5;
 
 void makeFiles(const QString &folder, int count)
@@ -97,21 +100,30 @@ int main(int argc, char *argv[])
     }
     addKeywordRows();
     std::printf("\nindex: %lld rows\n", rowCount());
+    // Searches keep folder listings only for folders left alone for a while; a library is searched long
+    // after it was written, not within seconds.
+    std::this_thread::sleep_for(PathCaseResolver::kSettleTime + std::chrono::milliseconds(500));
 
-    std::printf("two-word search (ms, best and worst of %d runs)\n", kSearchRuns);
-    for (const QString &text : {QStringLiteral("topic42, unit"), QStringLiteral("topic42, unit3"),
+    // The first search after start lists every folder holding a match; later ones reuse those listings.
+    std::printf("two-word search (ms: the first after start, then best and worst of %d more runs)\n", kSearchRuns);
+    for (const QString &text : {QStringLiteral("topic42, unit3"), QStringLiteral("topic42, unit"),
                                 QStringLiteral("term7, term"), QStringLiteral("nothing, here")}) {
-        qint64 best = -1, worst = 0;
+        qint64 first = -1, best = -1, worst = 0;
         qsizetype matches = 0;
-        for (int run = 0; run < kSearchRuns; ++run) {
+        for (int run = 0; run <= kSearchRuns; ++run) {
             QElapsedTimer timer;
             timer.start();
             matches = index->searchKeywords(index->parseKeywords(text)).size();
             const qint64 ms = timer.elapsed();
+            if (run == 0) {
+                first = ms;
+                continue;
+            }
             best = best < 0 ? ms : std::min(best, ms);
             worst = std::max(worst, ms);
         }
-        std::printf("  %-16s %6lld matches %5lld .. %lld\n", qPrintable(text), qlonglong(matches), best, worst);
+        std::printf("  %-16s %6lld matches  first %5lld  then %lld .. %lld\n", qPrintable(text), qlonglong(matches),
+                    first, best, worst);
     }
     MediaLibraryDatabase::release();
     return 0;

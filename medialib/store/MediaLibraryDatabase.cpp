@@ -2,7 +2,6 @@
 
 #include "HiddenFileList.h"
 #include "ModuleLog.h"
-#include "PathCaseResolver.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -14,6 +13,8 @@
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QThread>
+
+#include <optional>
 
 namespace {
 
@@ -561,7 +562,10 @@ QStringList MediaLibraryDatabase::search(const QStringList &patterns)
     QSet<QString> found;
     QSet<QString> seen;
     QList<Triple> stale;
-    PathCaseResolver resolver;
+    m_resolver.newBatch();
+    // Rows are purged only when a fresh look at the disk agrees: losing a user's keywords to a listing that
+    // was out of date would be far worse than listing a folder again.
+    std::optional<PathCaseResolver> confirm;
     while (query.next()) {
         const Triple row{query.value(0).toString().toLower(), query.value(1).toString().toLower(),
                          query.value(2).toString().toLower()};
@@ -569,7 +573,12 @@ QStringList MediaLibraryDatabase::search(const QStringList &patterns)
         if (seen.contains(rowPath))
             continue;
         seen.insert(rowPath);
-        const QStringList paths = resolver.resolve(rowPath);
+        QStringList paths = m_resolver.resolve(rowPath);
+        if (paths.isEmpty()) {
+            if (!confirm)
+                confirm.emplace();
+            paths = confirm->resolve(rowPath);
+        }
         if (paths.isEmpty())
             stale.append(row);
         for (const QString &path : paths) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PathCaseResolver.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QObject>
@@ -75,4 +77,6 @@ private:
     bool m_tablesCreated = false;
     int m_userCount = 1;
     QThread *m_thread = nullptr;
+    // Folder listings kept from one search to the next, used under the access lock only.
+    PathCaseResolver m_resolver;
 };

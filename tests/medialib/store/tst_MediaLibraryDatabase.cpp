@@ -79,6 +79,7 @@ private Q_SLOTS:
     void searchMatchesAllWordsInOneRow();
     void searchPurgesRowsOfVanishedFiles();
     void searchReturnsEveryRealSpelling();
+    void searchSeesFilesChangedSinceTheLastSearch();
     void busyIndexFailsQuickly();
     void otherThreadIsRefused();
 };
@@ -448,6 +449,25 @@ void TestMediaLibraryDatabase::searchReturnsEveryRealSpelling()
     result.sort();
     QCOMPARE(result, (QStringList{m_media + QStringLiteral("/TRIP/boat.jpg"), m_media + QStringLiteral("/Trip/Boat.JPG")}));
     QCOMPARE(allRows().size(), 2);
+}
+
+void TestMediaLibraryDatabase::searchSeesFilesChangedSinceTheLastSearch()
+{
+    const QString first = m_media + QStringLiteral("/Trip/Boat.JPG");
+    touch(first);
+    QVERIFY(m_index->addFileByPath(first, {QStringLiteral("sail")}));
+    QCOMPARE(m_index->searchKeywords({QStringLiteral("sail")}), QStringList{first});
+
+    // Renamed right after the search, as quickly as the folder's time stamp may not move on.
+    const QString renamed = m_media + QStringLiteral("/TRIP/boat.jpg");
+    QVERIFY(QFile::rename(m_media + QStringLiteral("/Trip"), m_media + QStringLiteral("/TRIP")));
+    QVERIFY(QFile::rename(m_media + QStringLiteral("/TRIP/Boat.JPG"), renamed));
+    QCOMPARE(m_index->searchKeywords({QStringLiteral("sail")}), QStringList{renamed});
+    QCOMPARE(allRows().size(), 2);
+
+    QVERIFY(QFile::remove(renamed));
+    QVERIFY(m_index->searchKeywords({QStringLiteral("sail")}).isEmpty());
+    QVERIFY(allRows().isEmpty());
 }
 
 void TestMediaLibraryDatabase::busyIndexFailsQuickly()

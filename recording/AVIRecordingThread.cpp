@@ -46,7 +46,7 @@ void AVIRecordingThread::setFreeSpaceQuery(FreeSpaceQuery query)
     m_freeSpace = std::move(query);
 }
 
-QString AVIRecordingThread::outputFileName()
+QString AVIRecordingThread::saveFolder()
 {
     SettingIntf *settings = SettingImpl::getInstance();
     QString folder = settings->getSavePath();
@@ -55,10 +55,16 @@ QString AVIRecordingThread::outputFileName()
         folder = settings->getSavePath();
     }
     settings->release();
+    if (!folder.isEmpty() && !QDir(folder).exists())
+        QDir::root().mkpath(folder);
+    return folder;
+}
+
+QString AVIRecordingThread::outputFileName()
+{
+    const QString folder = saveFolder();
     if (folder.isEmpty())
         return QString();
-    if (!QDir(folder).exists())
-        QDir::root().mkpath(folder);
     // A recording started in the same second as the one before it (the uncompressed retry) must not
     // overwrite that one's file: it takes the next free second.
     QDateTime time = QDateTime::currentDateTime();

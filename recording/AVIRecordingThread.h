@@ -63,8 +63,10 @@ public:
     bool getMute() const;
     void stopAudioCapture();
 
-    // "<save folder>Quillo-<yyyy-MM-dd_HH-mm-ss>.avi"; an empty save folder setting becomes
-    // "<home>/Quillo/" first. Empty when there is still no folder.
+    // The save folder setting, created when missing; an empty setting becomes "<home>/Quillo/" first.
+    // Empty when there is still no folder.
+    static QString saveFolder();
+    // "<save folder>Quillo-<yyyy-MM-dd_HH-mm-ss>.avi"; empty when there is no save folder.
     static QString outputFileName();
 
 protected:

@@ -8,7 +8,6 @@
 #include "WinAudioLevelReporter.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QFile>
 #include <QtConcurrent>
 
@@ -157,17 +156,10 @@ void RecordingImpl::addFrame()
 int RecordingImpl::stopController(QStringList *files)
 {
     statusTimer.stop();
-    QString folder = settings->getSavePath();
-    if (folder.isEmpty()) {
-        settings->setSavePath(QDir::homePath() + QStringLiteral("/Quillo/"));
-        folder = settings->getSavePath();
-    }
-    if (folder.isEmpty()) {
+    if (AVIRecordingThread::saveFolder().isEmpty()) {
         recordingLog(LogSystem::LOG_NOTICE, "RecordingImpl::doStopRecording() - stop recording error");
         return RECORDING_PLATFORM_FAILED;
     }
-    if (!QDir(folder).exists())
-        QDir::root().mkpath(folder);
     bool stopped;
     if (uncompressedRetry) {
         stopped = ctrl->stopTimerRecording(files);

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <atomic>
 #include <memory>
 
 struct AVFormatContext;
@@ -60,12 +61,14 @@ struct AviHandle {
     AVStream *videoStream = nullptr;
     std::unique_ptr<VideoEncoder> encoder;
     VideoEncoderFactory *encoderFactory = nullptr;
-    quint32 videoPosition = 0;
+    // Atomic: the GUI thread reads it on resume while the frame thread writes.
+    std::atomic<quint32> videoPosition{0};
     quint32 lastKeySlot = 0;
     bool anyFrame = false;
     quint64 audioPosition = 0;
     bool anyVideoPacket = false;
-    bool failed = false;
+    // Atomic: the microphone thread sets it under `mutex` while the frame thread reads it without.
+    std::atomic<bool> failed{false};
     QMutex mutex;
 };
 

@@ -171,7 +171,7 @@ void WinAVIRecordingImpl::pauseLocked()
 
 void WinAVIRecordingImpl::resumeLocked()
 {
-    m_frameAtResume = m_avi ? m_avi->videoPosition : 0;
+    m_frameAtResume = m_avi ? m_avi->videoPosition.load() : 0;
     m_tickBase = m_backends.clock->nowMs();
     m_paused = false;
 }

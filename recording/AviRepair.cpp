@@ -51,7 +51,8 @@ bool remux(const QByteArray &source, const QByteArray &target)
     AVPacket *packet = av_packet_alloc();
     bool firstVideo = true;
     int packets = 0;
-    while (ok && packet && av_read_frame(input, packet) >= 0) {
+    int readResult = 0;
+    while (ok && packet && (readResult = av_read_frame(input, packet)) >= 0) {
         AVStream *in = input->streams[packet->stream_index];
         AVStream *out = output->streams[packet->stream_index];
         // The last chunk of a killed file may be cut short.
@@ -75,7 +76,9 @@ bool remux(const QByteArray &source, const QByteArray &target)
         av_packet_unref(packet);
     }
     av_packet_free(&packet);
-    ok = ok && packets > 0 && av_write_trailer(output) >= 0;
+    // The rebuilt file replaces the original, so it must hold everything: a read that stopped before the
+    // end of the file (an I/O error) leaves the original as it is.
+    ok = ok && readResult == AVERROR_EOF && packets > 0 && av_write_trailer(output) >= 0;
     if (output) {
         avio_closep(&output->pb);
         avformat_free_context(output);

@@ -140,8 +140,9 @@ void LumoVisionImpl::release()
     Locker locker(&serviceMutex);
     if (--m_references > 0)
         return;
-    locker.unlock();
+    // Cleared under the lock, or a getInstance in between would hand out the service being deleted.
     instance = nullptr;
+    locker.unlock();
     delete this;
 }
 

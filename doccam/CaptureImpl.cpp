@@ -261,20 +261,9 @@ int CaptureImpl::captureScreen(QString *path)
     return 0;
 }
 
-QWidget *CaptureImpl::dialogParent() const
-{
-    QWidget *cameraView = m_docCam->cameraWidget();
-    if (cameraView && cameraView->isVisible()) {
-        const QPoint corner = cameraView->mapToGlobal(QPoint(0, 0));
-        if (corner.x() >= 0 && corner.y() >= 0)
-            return cameraView;
-    }
-    return QApplication::activeWindow();
-}
-
 void CaptureImpl::runCapturingDialog()
 {
-    auto *dialog = new BusyDialog(dialogParent(), tr("Capturing..."));
+    auto *dialog = new BusyDialog(BusyDialog::parentFor(m_docCam->cameraWidget()), tr("Capturing..."));
     m_capturingDialog = dialog;
     dialog->exec();
     m_capturingDialog = nullptr;

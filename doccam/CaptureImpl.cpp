@@ -162,8 +162,7 @@ bool CaptureImpl::_getSaveDirPath(QString *folder)
     if (!QDir(path).exists() && !QDir().mkpath(path)) {
         captureLog(LogSystem::LOG_NOTICE, "CaptureImpl::_getSaveDirPath() - Dir %s can't not be created",
                    qUtf8Printable(path));
-        const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-        path = QDir(QStringLiteral("%1/Quillo/Media Library/").arg(documents)).absolutePath() + QLatin1Char('/');
+        path = SettingImpl::defaultMediaFolder();
         m_settings->setSavePath(path);
     }
     if (!QDir(path).exists())

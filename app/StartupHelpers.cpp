@@ -53,8 +53,10 @@ void loadLanguage(QTranslator *translator)
     const QString language = settings->value(kLanguageKey).toString();
     if (language.isNull()) {
         settings->setValue(kLanguageKey, kDefaultLanguage);
+        settings->release();
         return;
     }
+    settings->release();
     if (!isLanguageCode(language)) {
         appLog(LogSystem::LOG_WARNING, "loadLanguage - Ignoring the language \"%s\"", qUtf8Printable(language));
     } else {
@@ -72,17 +74,12 @@ void removeExpiredLogs()
 {
     SettingIntf *settings = SettingImpl::getInstance();
     int days = settings->value(kExpiryKey).toInt();
-    QString folder = settings->value(kLogFolderKey).toString();
     if (days <= 0) {
         days = kDefaultExpiryDays;
         settings->setValue(kExpiryKey, days);
     }
-    if (folder.isNull()) {
-        folder = defaultLogFolder();
-        settings->setValue(kLogFolderKey, folder);
-    }
-    makeFolder(folder);
     settings->release();
+    const QString folder = logFilesLocation();
 
     const QDateTime now = QDateTime::currentDateTime();
     const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::NoSort);

@@ -1,5 +1,6 @@
 #include "BusyDialog.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QVBoxLayout>
@@ -21,4 +22,14 @@ BusyDialog::BusyDialog(QWidget *parent, const QString &text)
     setFixedSize(size());
     if (parent)
         move(parent->mapToGlobal(parent->rect().center()) - rect().center());
+}
+
+QWidget *BusyDialog::parentFor(QWidget *cameraView)
+{
+    if (cameraView && cameraView->isVisible()) {
+        const QPoint corner = cameraView->mapToGlobal(QPoint(0, 0));
+        if (corner.x() >= 0 && corner.y() >= 0)
+            return cameraView;
+    }
+    return QApplication::activeWindow();
 }

@@ -12,4 +12,8 @@ class BusyDialog : public QDialog
 
 public:
     BusyDialog(QWidget *parent, const QString &text);
+
+    // The camera view when it is shown with its corner on a screen (so the box lands over the picture),
+    // else the active window.
+    static QWidget *parentFor(QWidget *cameraView);
 };

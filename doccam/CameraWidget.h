@@ -3,6 +3,7 @@
 #include "CameraImage.h"
 #include "QImageFrameGrabber.h"
 
+#include <QPointer>
 #include <QRect>
 #include <QString>
 #include <QWidget>
@@ -47,7 +48,8 @@ private:
     CameraImage m_frame;
     QRect m_targetRect;
     QString m_statusText;
-    CameraWidget *m_mirrorWidget = nullptr;
+    // Guarded: the mirror view belongs to another parent and may be deleted first.
+    QPointer<CameraWidget> m_mirrorWidget;
     bool m_initializing = false;
     QWidget *m_initBar;
     CameraThrottleController *m_throttle;

@@ -162,8 +162,7 @@ bool CaptureImpl::_getSaveDirPath(QString *folder)
     if (!QDir(path).exists() && !QDir().mkpath(path)) {
         captureLog(LogSystem::LOG_NOTICE, "CaptureImpl::_getSaveDirPath() - Dir %s can't not be created",
                    qUtf8Printable(path));
-        const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-        path = QDir(QStringLiteral("%1/Quillo/Media Library/").arg(documents)).absolutePath() + QLatin1Char('/');
+        path = SettingImpl::defaultMediaFolder();
         m_settings->setSavePath(path);
     }
     if (!QDir(path).exists())
@@ -261,20 +260,9 @@ int CaptureImpl::captureScreen(QString *path)
     return 0;
 }
 
-QWidget *CaptureImpl::dialogParent() const
-{
-    QWidget *cameraView = m_docCam->cameraWidget();
-    if (cameraView && cameraView->isVisible()) {
-        const QPoint corner = cameraView->mapToGlobal(QPoint(0, 0));
-        if (corner.x() >= 0 && corner.y() >= 0)
-            return cameraView;
-    }
-    return QApplication::activeWindow();
-}
-
 void CaptureImpl::runCapturingDialog()
 {
-    auto *dialog = new BusyDialog(dialogParent(), tr("Capturing..."));
+    auto *dialog = new BusyDialog(BusyDialog::parentFor(m_docCam->cameraWidget()), tr("Capturing..."));
     m_capturingDialog = dialog;
     dialog->exec();
     m_capturingDialog = nullptr;

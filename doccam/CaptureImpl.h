@@ -85,7 +85,6 @@ private:
     bool parametersValid() const;
     void stopTimers();
     void playSound();
-    QWidget *dialogParent() const;
     void runCapturingDialog();
     void showCaptureResult(const QString &title, int count, const QString &folderOrText);
     void finishTimeLapse();

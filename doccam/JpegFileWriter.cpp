@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QFutureWatcher>
 #include <QTemporaryFile>
-#include <QThread>
 #include <QtConcurrent>
 
 namespace {

@@ -16,7 +16,6 @@
 #include "ModuleLog.h"
 #include "OsHelpers.h"
 
-#include <QApplication>
 #include <QDialog>
 
 namespace {
@@ -140,8 +139,9 @@ void LumoVisionImpl::release()
     Locker locker(&serviceMutex);
     if (--m_references > 0)
         return;
-    locker.unlock();
+    // Cleared under the lock, or a getInstance in between would hand out the service being deleted.
     instance = nullptr;
+    locker.unlock();
     delete this;
 }
 
@@ -864,13 +864,7 @@ void LumoVisionImpl::parameterTuningProcessEnded(LumoDocCam *camera)
 
 void LumoVisionImpl::runTuningDialog()
 {
-    QWidget *parent = QApplication::activeWindow();
-    if (m_cameraWidget && m_cameraWidget->isVisible()) {
-        const QPoint corner = m_cameraWidget->mapToGlobal(QPoint(0, 0));
-        if (corner.x() >= 0 && corner.y() >= 0)
-            parent = m_cameraWidget;
-    }
-    auto *dialog = new BusyDialog(parent, tr("Parameter tuning..."));
+    auto *dialog = new BusyDialog(BusyDialog::parentFor(m_cameraWidget), tr("Parameter tuning..."));
     m_tuningDialog = dialog;
 
     // The parent may go while the dialog runs (the view with the camera, the active window on its own).

@@ -55,6 +55,12 @@ WebCamImpl::WebCamImpl(QWidget *parent)
 {
     m_mainView->setInitializing(false);
     m_mainView->setStatusText(tr("Camera not connected"));
+    // The view is its stream's frame sink: when its parent deletes it, the stream must go with it.
+    connect(m_mainView, &QObject::destroyed, this, [this] {
+        QMutexLocker lock(&serviceMutex);
+        m_mainViewShown = false;
+        closeWebCamStream();
+    });
     m_manager = DocCamManager::getDocCamManager({});
     m_manager->retain();
     m_manager->addEventListener(this);
@@ -91,6 +97,8 @@ QWidget *WebCamImpl::webCamWidget()
 void WebCamImpl::showWebCam()
 {
     QMutexLocker lock(&serviceMutex);
+    if (!m_mainView)
+        return;
     m_mainView->show();
     if (m_mainViewShown)
         return;
@@ -101,6 +109,8 @@ void WebCamImpl::showWebCam()
 void WebCamImpl::hideWebCam()
 {
     QMutexLocker lock(&serviceMutex);
+    if (!m_mainView)
+        return;
     m_mainView->hide();
     m_mainViewShown = false;
     m_mainView->oneFrameFetched(nullptr, CameraImage());
@@ -136,7 +146,8 @@ QSize WebCamImpl::auxWebCamWidgetSizeFor(const QSize &area)
 void WebCamImpl::resizeWebCamWidget(const QSize &size)
 {
     QMutexLocker lock(&serviceMutex);
-    m_mainView->resize(size);
+    if (m_mainView)
+        m_mainView->resize(size);
 }
 
 void WebCamImpl::resizeAuxWebCamWidget(const QSize &size)
@@ -225,6 +236,8 @@ void WebCamImpl::startStream(LumoDocCam *camera, CameraWidget *view, DocCamStrea
 int WebCamImpl::openWebCam(int index)
 {
     QMutexLocker lock(&serviceMutex);
+    if (!m_mainView)
+        return -1;
     m_mainView->setInitializing(false);
     m_mainRetryTimer.stop();
     if (m_webCams.isEmpty())
@@ -268,6 +281,11 @@ QWidget *WebCamImpl::auxWebCamWidget(QWidget *parent)
     QMutexLocker lock(&serviceMutex);
     if (!m_auxView) {
         m_auxView = new CameraWidget(this, parent);
+        // Its parent (a dialog) may delete it before closeAuxWebCam: its own stream then goes with it.
+        connect(m_auxView, &QObject::destroyed, this, [this] {
+            QMutexLocker lock(&serviceMutex);
+            closeAuxWebCamStream();
+        });
         openAuxWebCam(findLastWebCam());
         m_auxView->show();
     }
@@ -285,6 +303,7 @@ void WebCamImpl::closeAuxWebCam()
         m_auxStream = nullptr;
     }
     if (m_auxView) {
+        m_auxView->disconnect(this);
         m_auxView->setParent(nullptr);
         m_auxView->deleteLater();
     }
@@ -313,7 +332,8 @@ int WebCamImpl::openAuxWebCam(int index)
         m_mainView->setMirrorWidget(m_auxView);
         return 0;
     }
-    m_mainView->setMirrorWidget(nullptr);
+    if (m_mainView)
+        m_mainView->setMirrorWidget(nullptr);
     startStream(camera, m_auxView, &m_auxStream, &m_auxRetryTimer);
     return 0;
 }
@@ -400,7 +420,8 @@ void WebCamImpl::webCamRemoved(LumoDocCam *camera)
         m_nameCounts.remove(name);
 
     if (m_webCams.isEmpty()) {
-        m_mainView->setStatusText(tr("Camera not connected"));
+        if (m_mainView)
+            m_mainView->setStatusText(tr("Camera not connected"));
         if (m_auxView)
             m_auxView->setStatusText(tr("Camera not connected"));
     }

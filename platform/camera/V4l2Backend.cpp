@@ -12,7 +12,6 @@
 #include <QFileSystemWatcher>
 #include <QSocketNotifier>
 
-#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <libudev.h>

@@ -295,6 +295,48 @@ private Q_SLOTS:
         QCOMPARE(m_service->auxWebCamWidgetSizeFor(QSize(400, 100)), QSize(133, 100));
     }
 
+    void viewsDeletedByTheirParentTakeTheirStreamsAlong_data()
+    {
+        QTest::addColumn<int>("auxCamera");
+        QTest::newRow("preview fed by the main view") << 0;
+        QTest::newRow("preview with its own stream") << 1;
+    }
+    void viewsDeletedByTheirParentTakeTheirStreamsAlong()
+    {
+        QFETCH(int, auxCamera);
+        VirtualDocCam *a = attach({"A", 1, 1, "p1"});
+        VirtualDocCam *b = attach({"B", 2, 2, "p2"});
+        m_service->showWebCam();
+        auto *dialog = new QWidget;
+        m_service->auxWebCamWidget(dialog);
+        QCOMPARE(m_service->openAuxWebCam(auxCamera), 0);
+        delete dialog;
+        QCOMPARE(m_service->currentAuxWebCamIndex(), -1);
+        QVERIFY(!b->streamingStream());
+        // The main view goes on painting frames without handing them to the deleted preview.
+        QWidget *mainView = m_service->webCamWidget();
+        QVERIFY(a->streamingStream());
+        static_cast<CameraWidget *>(mainView)->oneFrameFetched(nullptr, CameraImage());
+        QTRY_VERIFY(hasPicture(mainView));
+
+        // The same for the main view when the first caller's parent goes first.
+        m_service->release();
+        auto *window = new QWidget;
+        m_service = WebCamImpl::getInstance(window);
+        m_service->webCamArrived(a);
+        m_service->showWebCam();
+        QVERIFY(a->streamingStream());
+        delete window;
+        QVERIFY(!a->streamingStream());
+        QVERIFY(!m_service->webCamWidget());
+        m_service->showWebCam();
+        m_service->hideWebCam();
+        m_service->resizeWebCamWidget(QSize(10, 10));
+        QCOMPARE(m_service->openWebCam(0), -1);
+        m_service->webCamRemoved(a);
+        QVERIFY(!a->streamingStream());
+    }
+
     void theSettingsDialogSequence()
     {
         attach({"A", 1, 1, "p1"});

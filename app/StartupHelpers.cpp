@@ -53,10 +53,8 @@ void loadLanguage(QTranslator *translator)
     const QString language = settings->value(kLanguageKey).toString();
     if (language.isNull()) {
         settings->setValue(kLanguageKey, kDefaultLanguage);
-        settings->release();
         return;
     }
-    settings->release();
     if (!isLanguageCode(language)) {
         appLog(LogSystem::LOG_WARNING, "loadLanguage - Ignoring the language \"%s\"", qUtf8Printable(language));
     } else {

@@ -49,6 +49,8 @@ bool isLanguageCode(const QString &language)
 
 void loadLanguage(QTranslator *translator)
 {
+    // This reference is kept for the whole run: the settings service then lives until the process ends
+    // instead of being rebuilt by every later user.
     SettingIntf *settings = SettingImpl::getInstance();
     const QString language = settings->value(kLanguageKey).toString();
     if (language.isNull()) {

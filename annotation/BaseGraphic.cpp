@@ -124,8 +124,8 @@ QPen BaseGraphic::pen() const { return QPen(Qt::NoPen); }
 void BaseGraphic::setPen(const QPen &) {}
 QBrush BaseGraphic::brush() const { return QBrush(Qt::NoBrush); }
 void BaseGraphic::setBrush(const QBrush &) {}
-void BaseGraphic::setStartAnchor(int) {}
-void BaseGraphic::setEndAnchor(int) {}
+void BaseGraphic::anchorsAboutToChange() {}
+void BaseGraphic::anchorsChanged() {}
 QFont BaseGraphic::font() const { return QFont(); }
 QColor BaseGraphic::textColor() const { return QColor(); }
 bool BaseGraphic::setFontFamily(const QString &) { return false; }
@@ -142,6 +142,25 @@ bool BaseGraphic::continueDrawing(const QPointF &) { return false; }
 void BaseGraphic::finishDrawing() {}
 void BaseGraphic::writeXml(AnnotationXmlWriter &) const {}
 bool BaseGraphic::readXml(AnnotationXmlReader &) { return false; }
+
+void BaseGraphic::setStartAnchor(int kind)
+{
+    changeAnchor(m_startAnchor, kind);
+}
+
+void BaseGraphic::setEndAnchor(int kind)
+{
+    changeAnchor(m_endAnchor, kind);
+}
+
+void BaseGraphic::changeAnchor(int &anchor, int kind)
+{
+    if (!hasCapability(CAP_ANCHORS) || kind == anchor)
+        return;
+    anchorsAboutToChange();
+    anchor = kind;
+    anchorsChanged();
+}
 
 void BaseGraphic::scaleTo(double factor)
 {

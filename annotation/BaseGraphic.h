@@ -86,8 +86,9 @@ public:
     virtual void setPen(const QPen &pen);
     virtual QBrush brush() const;
     virtual void setBrush(const QBrush &brush);
-    virtual void setStartAnchor(int kind);
-    virtual void setEndAnchor(int kind);
+    // The decorations at the ends; only graphics with CAP_ANCHORS take them.
+    void setStartAnchor(int kind);
+    void setEndAnchor(int kind);
     virtual QFont font() const;
     virtual QColor textColor() const;
     // The font setters return true only when they changed something.
@@ -147,6 +148,11 @@ public:
     void copyPathToClipboard(const QPainterPath &path) const;
 
 protected:
+    // A new decoration kind changes the item's bounds: the item announces that before the change and
+    // rebuilds what depends on the decorations after it. The defaults do nothing.
+    virtual void anchorsAboutToChange();
+    virtual void anchorsChanged();
+
     void writeItemAttributes(AnnotationXmlWriter &writer) const;
     bool readItemAttributes(AnnotationXmlReader &reader);
     void writeTransformAttributes(AnnotationXmlWriter &writer) const;
@@ -170,5 +176,6 @@ protected:
     QList<AnchorRecord> m_anchors;
 
 private:
+    void changeAnchor(int &anchor, int kind);
     bool usesAnchorAttributes() const;
 };

@@ -158,6 +158,10 @@ void CanvasEditor::removeView(CanvasView *view)
     m_views.removeAll(view);
     if (m_currentView == view)
         m_currentView = nullptr;
+    // The view's canvas and its drawings go with it, and the history cannot tell which of its steps
+    // point at them: undoing one of those would reach freed graphics.
+    if (m_undoStack && view && view->scene())
+        m_undoStack->clear();
 }
 
 void CanvasEditor::setEnabled(bool enabled)

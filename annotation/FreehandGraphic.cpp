@@ -84,23 +84,13 @@ void FreehandGraphic::setPen(const QPen &pen)
         setStrokePen(pen);
 }
 
-void FreehandGraphic::setStartAnchor(int kind)
+void FreehandGraphic::anchorsAboutToChange()
 {
-    changeAnchor(m_startAnchor, kind);
-}
-
-void FreehandGraphic::setEndAnchor(int kind)
-{
-    changeAnchor(m_endAnchor, kind);
-}
-
-void FreehandGraphic::changeAnchor(int &anchor, int kind)
-{
-    if (!hasCapability(CAP_ANCHORS) || kind == anchor)
-        return;
-    // The decorations change the bounds.
     prepareGeometryChange();
-    anchor = kind;
+}
+
+void FreehandGraphic::anchorsChanged()
+{
     updateAnchorsFromPath(m_path);
     rebuildOutline();
     update();

@@ -26,8 +26,6 @@ public:
 
     QPen pen() const override { return QAbstractGraphicsShapeItem::pen(); }
     void setPen(const QPen &pen) override;
-    void setStartAnchor(int kind) override;
-    void setEndAnchor(int kind) override;
     bool startDrawing(const QPointF &scenePos) override;
     bool continueDrawing(const QPointF &scenePos) override;
     void finishDrawing() override;
@@ -47,12 +45,13 @@ public:
     QPoint cacheOrigin() const { return m_cacheOrigin; }
 
 protected:
+    void anchorsAboutToChange() override;
+    void anchorsChanged() override;
     void contextMenuEvent(QGraphicsSceneContextMenuEvent *event) override;
     // The pen as the stroke shows it; the highlighter makes it translucent.
     void setStrokePen(const QPen &pen);
 
 private:
-    void changeAnchor(int &anchor, int kind);
     void repaintEndDecoration();
     void paintOnCache(const QPointF &from, const QPointF &to);
     void paintOnCache(const QPointF &from, const QPointF &bend, const QPointF &to);

@@ -88,23 +88,13 @@ void LineGraphic::setPen(const QPen &pen)
         QGraphicsLineItem::setPen(pen);
 }
 
-void LineGraphic::setStartAnchor(int kind)
+void LineGraphic::anchorsAboutToChange()
 {
-    changeAnchor(m_startAnchor, kind);
-}
-
-void LineGraphic::setEndAnchor(int kind)
-{
-    changeAnchor(m_endAnchor, kind);
-}
-
-void LineGraphic::changeAnchor(int &anchor, int kind)
-{
-    if (!hasCapability(CAP_ANCHORS) || kind == anchor)
-        return;
-    // The decorations change the bounds.
     prepareGeometryChange();
-    anchor = kind;
+}
+
+void LineGraphic::anchorsChanged()
+{
     updateAnchorsFromLine(line());
     update();
 }

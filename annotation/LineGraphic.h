@@ -20,8 +20,6 @@ public:
 
     QPen pen() const override { return QGraphicsLineItem::pen(); }
     void setPen(const QPen &pen) override;
-    void setStartAnchor(int kind) override;
-    void setEndAnchor(int kind) override;
     bool startDrawing(const QPointF &scenePos) override;
     bool continueDrawing(const QPointF &scenePos) override;
     void finishDrawing() override;
@@ -33,10 +31,11 @@ public:
     bool readXml(AnnotationXmlReader &reader) override;
 
 protected:
+    void anchorsAboutToChange() override;
+    void anchorsChanged() override;
     void contextMenuEvent(QGraphicsSceneContextMenuEvent *event) override;
 
 private:
-    void changeAnchor(int &anchor, int kind);
     // Maps both end points through op applied about the line's midpoint.
     void transformAboutMidpoint(const QTransform &op);
     QPainterPath decoratedShape() const;

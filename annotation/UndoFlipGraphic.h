@@ -1,20 +1,18 @@
 #pragma once
 
-#include <QUndoCommand>
+#include "UndoGraphicCommand.h"
 
 class BaseGraphic;
 class QGraphicsItem;
 
 // Flips a graphic back and forth; a flip is its own inverse.
-class UndoFlipGraphic : public QUndoCommand
+class UndoFlipGraphic : public UndoGraphicCommand
 {
 public:
     explicit UndoFlipGraphic(QGraphicsItem *item, QUndoCommand *parent = nullptr);
 
-    void undo() override;
-    void redo() override;
-
 private:
+    void swap() override;
+
     BaseGraphic *m_graphic;
-    bool m_undone = false;
 };

@@ -1,20 +1,18 @@
 #pragma once
 
-#include <QUndoCommand>
+#include "UndoGraphicCommand.h"
 
 class BaseGraphic;
 class QGraphicsItem;
 
 // Mirrors a graphic back and forth; a mirror is its own inverse.
-class UndoMirrorGraphic : public QUndoCommand
+class UndoMirrorGraphic : public UndoGraphicCommand
 {
 public:
     explicit UndoMirrorGraphic(QGraphicsItem *item, QUndoCommand *parent = nullptr);
 
-    void undo() override;
-    void redo() override;
-
 private:
+    void swap() override;
+
     BaseGraphic *m_graphic;
-    bool m_undone = false;
 };

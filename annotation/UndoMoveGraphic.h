@@ -1,23 +1,20 @@
 #pragma once
 
-#include <QUndoCommand>
+#include "UndoGraphicCommand.h"
+
 #include <QPointF>
 
 class QGraphicsItem;
 
 // Puts an item back where it was before a drag, and again where the drag left it.
-class UndoMoveGraphic : public QUndoCommand
+class UndoMoveGraphic : public UndoGraphicCommand
 {
 public:
     UndoMoveGraphic(QGraphicsItem *item, const QPointF &position, QUndoCommand *parent = nullptr);
 
-    void undo() override;
-    void redo() override;
-
 private:
-    void swap();
+    void swap() override;
 
     QGraphicsItem *m_item;
     QPointF m_position;
-    bool m_undone = false;
 };

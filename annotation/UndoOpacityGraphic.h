@@ -1,22 +1,18 @@
 #pragma once
 
-#include <QUndoCommand>
+#include "UndoGraphicCommand.h"
 
 class QGraphicsItem;
 
 // Swaps an item's opacity with the one from before the edit.
-class UndoOpacityGraphic : public QUndoCommand
+class UndoOpacityGraphic : public UndoGraphicCommand
 {
 public:
     UndoOpacityGraphic(QGraphicsItem *item, double opacity, QUndoCommand *parent = nullptr);
 
-    void undo() override;
-    void redo() override;
-
 private:
-    void swap();
+    void swap() override;
 
     QGraphicsItem *m_item;
     double m_opacity;
-    bool m_undone = false;
 };

@@ -1,23 +1,19 @@
 #pragma once
 
-#include <QUndoCommand>
+#include "UndoGraphicCommand.h"
 
 class BaseGraphic;
 class QGraphicsItem;
 
 // Swaps a graphic's rotation with the one from before the edit.
-class UndoRotateGraphic : public QUndoCommand
+class UndoRotateGraphic : public UndoGraphicCommand
 {
 public:
     UndoRotateGraphic(QGraphicsItem *item, double degrees, QUndoCommand *parent = nullptr);
 
-    void undo() override;
-    void redo() override;
-
 private:
-    void swap();
+    void swap() override;
 
     BaseGraphic *m_graphic;
     double m_degrees;
-    bool m_undone = false;
 };

@@ -6,7 +6,7 @@
 #include <QGraphicsItem>
 
 UndoScaleGraphic::UndoScaleGraphic(QGraphicsItem *item, double scale, QUndoCommand *parent)
-    : QUndoCommand(parent)
+    : UndoGraphicCommand(parent)
     , m_graphic(dynamic_cast<BaseGraphic *>(item))
     , m_scale(scale)
 {
@@ -20,19 +20,4 @@ void UndoScaleGraphic::swap()
     const double current = m_graphic->graphicScale();
     m_graphic->scaleTo(m_scale);
     m_scale = current;
-}
-
-void UndoScaleGraphic::undo()
-{
-    m_undone = true;
-    swap();
-}
-
-void UndoScaleGraphic::redo()
-{
-    // The first redo comes from the push, after the change was made: nothing to do then.
-    if (!m_undone)
-        return;
-    m_undone = false;
-    swap();
 }

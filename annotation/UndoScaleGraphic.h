@@ -1,23 +1,19 @@
 #pragma once
 
-#include <QUndoCommand>
+#include "UndoGraphicCommand.h"
 
 class BaseGraphic;
 class QGraphicsItem;
 
 // Swaps a graphic's scale with the one from before the edit.
-class UndoScaleGraphic : public QUndoCommand
+class UndoScaleGraphic : public UndoGraphicCommand
 {
 public:
     UndoScaleGraphic(QGraphicsItem *item, double scale, QUndoCommand *parent = nullptr);
 
-    void undo() override;
-    void redo() override;
-
 private:
-    void swap();
+    void swap() override;
 
     BaseGraphic *m_graphic;
     double m_scale;
-    bool m_undone = false;
 };

@@ -3,7 +3,7 @@
 #include <QGraphicsItem>
 
 UndoZorderGraphic::UndoZorderGraphic(QGraphicsItem *item, double z, QUndoCommand *parent)
-    : QUndoCommand(parent)
+    : UndoGraphicCommand(parent)
     , m_item(item)
     , m_z(z)
 {
@@ -15,19 +15,4 @@ void UndoZorderGraphic::swap()
     const double current = m_item->zValue();
     m_item->setZValue(m_z);
     m_z = current;
-}
-
-void UndoZorderGraphic::undo()
-{
-    m_undone = true;
-    swap();
-}
-
-void UndoZorderGraphic::redo()
-{
-    // The first redo comes from the push, after the change was made: nothing to do then.
-    if (!m_undone)
-        return;
-    m_undone = false;
-    swap();
 }

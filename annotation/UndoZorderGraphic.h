@@ -1,22 +1,18 @@
 #pragma once
 
-#include <QUndoCommand>
+#include "UndoGraphicCommand.h"
 
 class QGraphicsItem;
 
 // Swaps an item's stacking value with the one from before the edit.
-class UndoZorderGraphic : public QUndoCommand
+class UndoZorderGraphic : public UndoGraphicCommand
 {
 public:
     UndoZorderGraphic(QGraphicsItem *item, double z, QUndoCommand *parent = nullptr);
 
-    void undo() override;
-    void redo() override;
-
 private:
-    void swap();
+    void swap() override;
 
     QGraphicsItem *m_item;
     double m_z;
-    bool m_undone = false;
 };

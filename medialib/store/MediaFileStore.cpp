@@ -128,8 +128,11 @@ void MediaFileStore::writeInfo(MediaImpl *record)
     if (!record)
         return;
     QSaveFile file(infoFilePath(record->path()));
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly)) {
+        mediaLog(LogSystem::LOG_ERROR, "MediaFileStore::writeInfo - cannot write %s: %s",
+                 qUtf8Printable(file.fileName()), qUtf8Printable(file.errorString()));
         return;
+    }
     file.write(MediaInfoFile::toXml(*record));
     if (!file.commit()) {
         mediaLog(LogSystem::LOG_ERROR, "MediaFileStore::writeInfo - cannot write %s: %s",

@@ -216,11 +216,12 @@ void TestCanvas::keysReachFocusItem()
     QEvent activate(QEvent::WindowActivate);
     QCoreApplication::sendEvent(&canvas, &activate);
     canvas.setFocusItem(recorder);
+    // The editor outlives the view, which calls back into it from its destructor.
+    ScriptedEditor editor;
+    BaseTool plainTool(&editor);
     const int flags = 0;
     CanvasView view(0, &flags);
     view.attachCanvas(&canvas);
-    ScriptedEditor editor;
-    BaseTool plainTool(&editor);
     if (withTool)
         editor.useTool(&plainTool);
     if (withEditor)

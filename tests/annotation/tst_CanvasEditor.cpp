@@ -60,6 +60,7 @@ private slots:
     void toolChoiceNeedsAView();
     void toolSwitchRefusedWhileDrawing();
     void deleteSelectionIsOneStep();
+    void destroyedSurfaceLeavesNoHistory();
     void clearEveryView_data();
     void clearEveryView();
     void clearAllOnEmptyCanvasDoesNothing();
@@ -179,6 +180,21 @@ void TestCanvasEditor::deleteSelectionIsOneStep()
     QCOMPARE(surface.canvas->items().size(), 3);
     editor.editRedo();
     QVERIFY(surface.canvas->items().isEmpty());
+}
+
+void TestCanvasEditor::destroyedSurfaceLeavesNoHistory()
+{
+    CanvasEditor editor;
+    EditorSurface kept(editor);
+    auto *gone = new EditorSurface(editor);
+    editor.toolSelect();
+    selectOnly({addLine(*gone->canvas, QPointF(50, 50), QPointF(300, 50))});
+    editor.editDelete();
+    QCOMPARE(editor.undoStack()->count(), 1);
+    delete gone;
+    QCOMPARE(editor.undoStack()->count(), 0);
+    editor.editUndo();
+    QVERIFY(kept.canvas->items().isEmpty());
 }
 
 void TestCanvasEditor::clearEveryView_data()

@@ -284,8 +284,18 @@ int WinAVIRecordingImpl::writeFrame(const QString &codec)
         m_tickBase = m_backends.clock->nowMs();
         m_active = true;
     }
-    quint32 tickBase = m_tickBase;
-    const quint32 result = addAviTimedFrame(m_avi, picture, &tickBase, m_frameAtResume, m_backends.clock.get());
+    quint32 tickBase;
+    quint32 frameAtResume;
+    {
+        // A pause or resume may have come while the screen was grabbed: the frame goes only to a running
+        // recording, and its slot comes from one consistent pair of base values.
+        QMutexLocker locker(&m_mutex);
+        if (m_paused)
+            return FRAME_NOTHING_WRITTEN;
+        tickBase = m_tickBase;
+        frameAtResume = m_frameAtResume;
+    }
+    const quint32 result = addAviTimedFrame(m_avi, picture, &tickBase, frameAtResume, m_backends.clock.get());
     if (result == AVIERR_OK)
         return FRAME_WRITTEN;
     if (m_avi->failed) {

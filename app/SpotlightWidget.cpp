@@ -69,16 +69,19 @@ void SpotlightWidget::preserveProperty()
 void SpotlightWidget::setTriangleShape()
 {
     setShape(SpotlightIntf::TRIANGLE);
+    update();
 }
 
 void SpotlightWidget::setRectangleShape()
 {
     setShape(SpotlightIntf::RECTANGLE);
+    update();
 }
 
 void SpotlightWidget::setCircleShape()
 {
     setShape(SpotlightIntf::CIRCLE);
+    update();
 }
 
 void SpotlightWidget::setOpacity90()
@@ -176,7 +179,6 @@ void SpotlightWidget::setShape(SpotlightIntf::SHAPE shape)
         m_rectangleAction->setChecked(true);
         break;
     }
-    update();
 }
 
 void SpotlightWidget::hover(QPoint pos)

@@ -48,6 +48,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // The hole's shape and the menu's check mark.
     void setShape(SpotlightIntf::SHAPE shape);
     void hover(QPoint pos);
 

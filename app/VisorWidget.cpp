@@ -2,11 +2,9 @@
 
 #include "EffectLook.h"
 
-#include <QBitmap>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPixmap>
 #include <QToolButton>
 
 VisorWidget::VisorWidget(QWidget *parent)
@@ -50,13 +48,7 @@ void VisorWidget::setOpacity90()
 
 void VisorWidget::setNewMask()
 {
-    clearMask();
-    QPixmap shape(size());
-    shape.fill(Qt::transparent);
-    QPainter painter(&shape);
-    painter.fillPath(m_shadePath, QColor(1, 1, 1, 255));
-    painter.end();
-    setMask(shape.mask());
+    setMask(QRegion(shadeRect().toAlignedRect()));
 }
 
 void VisorWidget::mousePressEvent(QMouseEvent *event)
@@ -99,13 +91,14 @@ void VisorWidget::paintEvent(QPaintEvent *event)
     }
     placeCloseButton();
 
-    const QPointF offset = m_shade.drawnOffset();
-    QPainterPath shadePath;
-    shadePath.addRect(QRectF(offset, QSizeF(shadeWidth(), height())));
     QPainter painter(this);
     painter.setOpacity(m_opacity);
-    painter.fillPath(shadePath, EffectLook::kShadeColour);
-    m_shadePath = shadePath;
+    painter.fillRect(shadeRect(), EffectLook::kShadeColour);
+}
+
+QRectF VisorWidget::shadeRect() const
+{
+    return {m_shade.drawnOffset(), QSizeF(shadeWidth(), height())};
 }
 
 int VisorWidget::opacityPercent() const

@@ -2,7 +2,6 @@
 
 #include "VisorShade.h"
 
-#include <QPainterPath>
 #include <QWidget>
 
 class QAction;
@@ -31,8 +30,8 @@ public Q_SLOTS:
     // Toggles between opaque and 90 % transparent.
     void setOpacity90();
     // Lets only the shade take the mouse, so that clicks on the uncovered part reach the picture beneath.
-    // A shade slid wholly away could then no longer be grabbed, so nothing applies this by itself; a press
-    // takes it back.
+    // A shade slid nearly out of sight would then be hard to grab back, so nothing applies this by itself;
+    // the next press takes it back.
     void setNewMask();
 
 Q_SIGNALS:
@@ -50,6 +49,8 @@ protected:
 private:
     // The shade reaches one pixel past the widget's right edge.
     qreal shadeWidth() const { return width() + 1; }
+    // Where the shade is drawn, in widget coordinates.
+    QRectF shadeRect() const;
     int opacityPercent() const;
     void placeCloseButton();
 
@@ -62,5 +63,4 @@ private:
     QMenu *m_menu;
     QAction *m_saveAction;
     QAction *m_transparentAction;
-    QPainterPath m_shadePath;
 };

@@ -160,6 +160,8 @@ private Q_SLOTS:
         QTRY_VERIFY(!recording->audioSources().isEmpty());
         QSignalSpy levels(recording, &RecordingIntf::audioLevelReported);
         WebCamImpl *webCam = WebCamImpl::getInstance(nullptr);
+        // The stored microphone is gone: the dialog takes the first one in its place.
+        m_settings->setAudioSource(QStringLiteral("Unplugged Headset"));
         {
             SettingDialog dialog(m_settings, recording, m_video.get(), webCam);
             QCOMPARE(m_settings->getAudioSource(), recording->audioSources().first());

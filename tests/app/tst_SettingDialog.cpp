@@ -619,6 +619,7 @@ private Q_SLOTS:
         QVERIFY(!form.validate->isEnabled());
         for (const Row &row : kRows)
             QVERIFY(!form.user(row.service)->isEnabled());
+        QVERIFY(!Screenshot::save(dialog.get(), QStringLiteral("site-login-tab-no-upload")).isEmpty());
 
         // A service bound meanwhile gets nothing from fields it did not fill.
         UploadFake upload;

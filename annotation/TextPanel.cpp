@@ -35,7 +35,10 @@ TextPanel::TextPanel(QWidget *parent)
         ui->sizeComboBox->setEditText(QString::number(font.pointSize()));
         ui->colorCube->setCurrentColor(service->textColor());
     }
-    connect(ui->fontComboBox, &QFontComboBox::currentFontChanged, this, &TextPanel::fontFamilyChanged);
+    // The box announces a new current font for every key typed into its editor; a family reaches the service
+    // only once an entry of the list is chosen.
+    connect(ui->fontComboBox, &QComboBox::currentIndexChanged, this,
+            [this] { fontFamilyChanged(ui->fontComboBox->currentFont()); });
     connect(ui->sizeComboBox, &QComboBox::currentIndexChanged, this, &TextPanel::fontSizeChanged);
     connect(ui->boldBtn, &QPushButton::clicked, this, &TextPanel::boldBtnClicked);
     connect(ui->italicBtn, &QPushButton::clicked, this, &TextPanel::italicBtnClicked);

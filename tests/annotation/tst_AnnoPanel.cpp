@@ -1,3 +1,4 @@
+#include "FormChild.h"
 #include "TestEnvironment.h"
 
 #include "AnnoPanel.h"
@@ -33,10 +34,7 @@ CanvasEditor *editor()
 
 QToolButton *button(AnnoPanel &panel, const char *name)
 {
-    auto *found = panel.findChild<QToolButton *>(QLatin1String(name));
-    if (!found)
-        qFatal("no %s in the strip", name);
-    return found;
+    return formChild<QToolButton>(panel, name);
 }
 
 QWidget *optionPanel(AnnoPanel &panel, const char *className)

@@ -1,3 +1,4 @@
+#include "FormChild.h"
 #include "TestEnvironment.h"
 
 #include "AnnotationImpl.h"
@@ -58,15 +59,6 @@ std::unique_ptr<PenPanel> makePanel(Tool tool)
 AnnotationIntf *service()
 {
     return AnnotationImpl::getInstance();
-}
-
-template<typename T>
-T *child(QWidget &panel, const char *name)
-{
-    T *found = panel.findChild<T *>(QLatin1String(name));
-    if (!found)
-        qFatal("no %s in the panel", name);
-    return found;
 }
 
 void addToolRows()
@@ -158,13 +150,13 @@ void TestPenPanels::freshServiceDefaults()
 {
     QFETCH(int, tool);
     std::unique_ptr<PenPanel> panel = makePanel(Tool(tool));
-    QCOMPARE(child<QSlider>(*panel, "sliderThickness")->value(), 4);
-    QCOMPARE(child<QLabel>(*panel, "labelThickness")->text(), QStringLiteral(" 4 px"));
-    QCOMPARE(child<QSlider>(*panel, "sliderOpacity")->value(), 0);
-    QCOMPARE(child<QLabel>(*panel, "labelOpacity")->text(), QStringLiteral(" 0 %"));
-    QCOMPARE(child<ColorCube>(*panel, "colorCube")->currentColor(), QColor(Qt::red));
+    QCOMPARE(formChild<QSlider>(*panel, "sliderThickness")->value(), 4);
+    QCOMPARE(formChild<QLabel>(*panel, "labelThickness")->text(), QStringLiteral(" 4 px"));
+    QCOMPARE(formChild<QSlider>(*panel, "sliderOpacity")->value(), 0);
+    QCOMPARE(formChild<QLabel>(*panel, "labelOpacity")->text(), QStringLiteral(" 0 %"));
+    QCOMPARE(formChild<ColorCube>(*panel, "colorCube")->currentColor(), QColor(Qt::red));
     if (tool == SHAPE)
-        QVERIFY(child<QPushButton>(*panel, "squareBtn")->isChecked());
+        QVERIFY(formChild<QPushButton>(*panel, "squareBtn")->isChecked());
 }
 
 void TestPenPanels::loadingShowsThePenAndSendsNothing_data()
@@ -179,10 +171,10 @@ void TestPenPanels::loadingShowsThePenAndSendsNothing()
     (service()->*pen.setWidth)(17);
     (service()->*pen.setColor)(QColor(0, 25, 255, 200));
     std::unique_ptr<PenPanel> panel = makePanel(Tool(tool));
-    QCOMPARE(child<QSlider>(*panel, "sliderThickness")->value(), 17);
-    QCOMPARE(child<QSlider>(*panel, "sliderOpacity")->value(), 22);
-    QCOMPARE(child<QLabel>(*panel, "labelOpacity")->text(), QStringLiteral(" 22 %"));
-    QCOMPARE(child<ColorCube>(*panel, "colorCube")->currentColor(), QColor(0, 25, 255, 200));
+    QCOMPARE(formChild<QSlider>(*panel, "sliderThickness")->value(), 17);
+    QCOMPARE(formChild<QSlider>(*panel, "sliderOpacity")->value(), 22);
+    QCOMPARE(formChild<QLabel>(*panel, "labelOpacity")->text(), QStringLiteral(" 22 %"));
+    QCOMPARE(formChild<ColorCube>(*panel, "colorCube")->currentColor(), QColor(0, 25, 255, 200));
     // 22 % written back would be alpha 199.
     QCOMPARE((service()->*pen.color)(), QColor(0, 25, 255, 200));
     QCOMPARE((service()->*pen.width)(), 17);
@@ -198,15 +190,15 @@ void TestPenPanels::thicknessIsSentAtEachStep()
     QFETCH(int, tool);
     const Pen pen = penOf(Tool(tool));
     std::unique_ptr<PenPanel> panel = makePanel(Tool(tool));
-    auto *slider = child<QSlider>(*panel, "sliderThickness");
+    auto *slider = formChild<QSlider>(*panel, "sliderThickness");
     QTest::keyClick(slider, Qt::Key_Right);
     QCOMPARE((service()->*pen.width)(), 5);
-    QCOMPARE(child<QLabel>(*panel, "labelThickness")->text(), QStringLiteral(" 5 px"));
+    QCOMPARE(formChild<QLabel>(*panel, "labelThickness")->text(), QStringLiteral(" 5 px"));
     QTest::keyClick(slider, Qt::Key_PageUp);
     QCOMPARE((service()->*pen.width)(), 15);
     QTest::keyClick(slider, Qt::Key_End);
     QCOMPARE((service()->*pen.width)(), 99);
-    QCOMPARE(child<QLabel>(*panel, "labelThickness")->text(), QStringLiteral(" 99 px"));
+    QCOMPARE(formChild<QLabel>(*panel, "labelThickness")->text(), QStringLiteral(" 99 px"));
 }
 
 void TestPenPanels::transparencyBecomesThePensAlpha_data()
@@ -220,12 +212,12 @@ void TestPenPanels::transparencyBecomesThePensAlpha()
     const Pen pen = penOf(Tool(tool));
     (service()->*pen.setColor)(QColor(255, 128, 0));
     std::unique_ptr<PenPanel> panel = makePanel(Tool(tool));
-    auto *slider = child<QSlider>(*panel, "sliderOpacity");
+    auto *slider = formChild<QSlider>(*panel, "sliderOpacity");
     for (const auto &[transparency, alpha] : {std::pair{1, 253}, std::pair{50, 128}, std::pair{99, 3},
                                               std::pair{100, 0}, std::pair{0, 255}}) {
         slider->setValue(transparency);
         QCOMPARE((service()->*pen.color)(), QColor(255, 128, 0, alpha));
-        QCOMPARE(child<QLabel>(*panel, "labelOpacity")->text(), QStringLiteral(" %1 %").arg(transparency));
+        QCOMPARE(formChild<QLabel>(*panel, "labelOpacity")->text(), QStringLiteral(" %1 %").arg(transparency));
     }
 }
 
@@ -239,11 +231,11 @@ void TestPenPanels::gridColourTakesThePanelsTransparency()
     QFETCH(int, tool);
     const Pen pen = penOf(Tool(tool));
     std::unique_ptr<PenPanel> panel = makePanel(Tool(tool));
-    child<QSlider>(*panel, "sliderOpacity")->setValue(50);
-    QTest::mouseClick(child<ColorButton>(*panel, "yellowBtn"), Qt::LeftButton);
+    formChild<QSlider>(*panel, "sliderOpacity")->setValue(50);
+    QTest::mouseClick(formChild<ColorButton>(*panel, "yellowBtn"), Qt::LeftButton);
     QCOMPARE((service()->*pen.color)(), QColor(255, 239, 70, 128));
     // Whatever alpha the grid's own colour carries.
-    child<ColorCube>(*panel, "colorCube")->setCurrentColor(QColor(3, 231, 0, 10));
+    formChild<ColorCube>(*panel, "colorCube")->setCurrentColor(QColor(3, 231, 0, 10));
     QCOMPARE((service()->*pen.color)(), QColor(3, 231, 0, 128));
 }
 
@@ -252,10 +244,10 @@ void TestPenPanels::eachPanelWritesItsOwnPen()
     FreehandPanel freehand;
     LinePanel line;
     ShapePanel shape;
-    child<QSlider>(freehand, "sliderThickness")->setValue(11);
-    child<QSlider>(line, "sliderThickness")->setValue(22);
-    child<QSlider>(shape, "sliderThickness")->setValue(33);
-    QTest::mouseClick(child<ColorButton>(line, "brownBtn"), Qt::LeftButton);
+    formChild<QSlider>(freehand, "sliderThickness")->setValue(11);
+    formChild<QSlider>(line, "sliderThickness")->setValue(22);
+    formChild<QSlider>(shape, "sliderThickness")->setValue(33);
+    QTest::mouseClick(formChild<ColorButton>(line, "brownBtn"), Qt::LeftButton);
     QCOMPARE(service()->freehandThickness(), 11);
     QCOMPARE(service()->lineThickness(), 22);
     QCOMPARE(service()->shapeThickness(), 33);
@@ -282,21 +274,21 @@ void TestPenPanels::shapeCodesCheckTheirButton()
     service()->setShapeType(code);
     ShapePanel panel;
     for (const char *name : {"circleBtn", "squareBtn", "triangleBtn"})
-        QCOMPARE(child<QPushButton>(panel, name)->isChecked(), checked == QLatin1String(name));
+        QCOMPARE(formChild<QPushButton>(panel, name)->isChecked(), checked == QLatin1String(name));
     QCOMPARE(service()->shapeType(), code);
 }
 
 void TestPenPanels::shapeButtonsSendTheirCode()
 {
     ShapePanel panel;
-    QTest::mouseClick(child<QPushButton>(panel, "triangleBtn"), Qt::LeftButton);
+    QTest::mouseClick(formChild<QPushButton>(panel, "triangleBtn"), Qt::LeftButton);
     QCOMPARE(service()->shapeType(), 3);
-    QTest::mouseClick(child<QPushButton>(panel, "circleBtn"), Qt::LeftButton);
+    QTest::mouseClick(formChild<QPushButton>(panel, "circleBtn"), Qt::LeftButton);
     QCOMPARE(service()->shapeType(), 0);
-    QVERIFY(!child<QPushButton>(panel, "triangleBtn")->isChecked());
+    QVERIFY(!formChild<QPushButton>(panel, "triangleBtn")->isChecked());
     // The checked button sends its code again.
     service()->setShapeType(2);
-    QTest::mouseClick(child<QPushButton>(panel, "circleBtn"), Qt::LeftButton);
+    QTest::mouseClick(formChild<QPushButton>(panel, "circleBtn"), Qt::LeftButton);
     QCOMPARE(service()->shapeType(), 0);
 }
 

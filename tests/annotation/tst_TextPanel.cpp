@@ -1,3 +1,4 @@
+#include "FormChild.h"
 #include "TestEnvironment.h"
 
 #include "AnnotationImpl.h"
@@ -15,15 +16,6 @@ namespace {
 AnnotationIntf *service()
 {
     return AnnotationImpl::getInstance();
-}
-
-template<typename T>
-T *child(QWidget &panel, const char *name)
-{
-    T *found = panel.findChild<T *>(QLatin1String(name));
-    if (!found)
-        qFatal("no %s in the panel", name);
-    return found;
 }
 
 void typeAndConfirm(QLineEdit *editor, const QString &text)
@@ -94,13 +86,13 @@ void TestTextPanel::loadsFontAndColourWithoutSending()
     service()->setTextColor(QColor(0, 25, 255, 90));
 
     TextPanel panel;
-    QCOMPARE(child<QFontComboBox>(panel, "fontComboBox")->currentFont().family(), family);
-    auto *sizes = child<QComboBox>(panel, "sizeComboBox");
+    QCOMPARE(formChild<QFontComboBox>(panel, "fontComboBox")->currentFont().family(), family);
+    auto *sizes = formChild<QComboBox>(panel, "sizeComboBox");
     QCOMPARE(sizes->currentText(), QStringLiteral("37"));
     // The list's entry stays the first standard size; only the editor shows the loaded one.
     QCOMPARE(sizes->currentIndex(), 0);
     QCOMPARE(sizes->count(), QFontDatabase::standardSizes().size());
-    QCOMPARE(child<ColorCube>(panel, "colorCube")->currentColor(), QColor(0, 25, 255, 90));
+    QCOMPARE(formChild<ColorCube>(panel, "colorCube")->currentColor(), QColor(0, 25, 255, 90));
     QCOMPARE(service()->textFont().pointSize(), 37);
     QCOMPARE(service()->textFont().family(), family);
 }
@@ -108,7 +100,7 @@ void TestTextPanel::loadsFontAndColourWithoutSending()
 void TestTextPanel::sizeEditorNeverEmpties()
 {
     TextPanel panel;
-    QLineEdit *editor = child<QComboBox>(panel, "sizeComboBox")->lineEdit();
+    QLineEdit *editor = formChild<QComboBox>(panel, "sizeComboBox")->lineEdit();
     editor->setText(QStringLiteral("8"));
     editor->end(false);
     QTest::keyClick(editor, Qt::Key_Backspace);
@@ -127,7 +119,7 @@ void TestTextPanel::sizeEditorNeverEmpties()
 void TestTextPanel::typedSizeIsSentAsItStands()
 {
     TextPanel panel;
-    auto *sizes = child<QComboBox>(panel, "sizeComboBox");
+    auto *sizes = formChild<QComboBox>(panel, "sizeComboBox");
     const int entries = sizes->count();
     typeAndConfirm(sizes->lineEdit(), QStringLiteral("13"));
     QCOMPARE(service()->textFont().pointSize(), 13);
@@ -139,7 +131,7 @@ void TestTextPanel::typedSizeIsSentAsItStands()
 void TestTextPanel::listedSizeIsSentWhenChosen()
 {
     TextPanel panel;
-    auto *sizes = child<QComboBox>(panel, "sizeComboBox");
+    auto *sizes = formChild<QComboBox>(panel, "sizeComboBox");
     const QList<int> standard = QFontDatabase::standardSizes();
     sizes->setCurrentIndex(5);
     QCOMPARE(service()->textFont().pointSize(), standard.at(5));
@@ -152,7 +144,7 @@ void TestTextPanel::listedSizeIsSentWhenChosen()
 void TestTextPanel::unknownFamilyIsShownBackAndNotSent()
 {
     TextPanel panel;
-    auto *families = child<QFontComboBox>(panel, "fontComboBox");
+    auto *families = formChild<QFontComboBox>(panel, "fontComboBox");
     const QString sent = service()->textFont().family();
     const QString shown = families->itemText(families->currentIndex());
     typeAndConfirm(families->lineEdit(), QStringLiteral("No Such Family Anywhere"));
@@ -163,7 +155,7 @@ void TestTextPanel::unknownFamilyIsShownBackAndNotSent()
 void TestTextPanel::chosenFamilyIsSent()
 {
     TextPanel panel;
-    auto *families = child<QFontComboBox>(panel, "fontComboBox");
+    auto *families = formChild<QFontComboBox>(panel, "fontComboBox");
     const int other = families->currentIndex() == 0 ? 1 : 0;
     families->setCurrentIndex(other);
     QCOMPARE(service()->textFont().family(), families->itemText(other));
@@ -202,7 +194,7 @@ void TestTextPanel::styleButtonsStartUncheckedAndSendTheirState()
 void TestTextPanel::colourIsSentWithItsOwnAlpha()
 {
     TextPanel panel;
-    child<ColorCube>(panel, "colorCube")->setCurrentColor(QColor(1, 131, 255, 40));
+    formChild<ColorCube>(panel, "colorCube")->setCurrentColor(QColor(1, 131, 255, 40));
     QCOMPARE(service()->textColor(), QColor(1, 131, 255, 40));
 }
 

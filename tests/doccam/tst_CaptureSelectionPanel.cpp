@@ -1,6 +1,7 @@
 #include "CaptureFake.h"
 #include "CaptureImpl.h"
 #include "CaptureSelectionPanel.h"
+#include "DialogWatchdog.h"
 #include "FormChild.h"
 #include "MessageBoxScript.h"
 #include "TestEnvironment.h"
@@ -262,6 +263,7 @@ void TestCaptureSelectionPanel::startNeedsSensibleValues()
     enter(panel, QStringLiteral("time"), time);
     enter(panel, QStringLiteral("interval"), interval);
     MessageBoxScript boxes;
+    DialogWatchdog watchdog;
     QTest::mouseClick(button(panel, "startStopBtn"), Qt::LeftButton);
     QCOMPARE(boxes.shown().size(), 1);
     QCOMPARE(boxes.lastText(), text);

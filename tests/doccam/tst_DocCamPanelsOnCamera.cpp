@@ -210,6 +210,8 @@ void TestDocCamPanelsOnCamera::snapshotAndScreenGrab()
     QVERIFY(button(panel, "docCamCaptureBtn")->isEnabled());
     QSignalSpy snapshots(m_capture, &CaptureIntf::docCamImageCaptured);
     QSignalSpy grabs(m_capture, &CaptureIntf::fullScreenImageCaptured);
+    // The snapshot waits for the camera's still behind the modal "Capturing..." box.
+    DialogWatchdog watchdog;
     button(panel, "docCamCaptureBtn")->click();
     button(panel, "fullScreenCaptureBtn")->click();
     QCOMPARE(snapshots.count(), 1);

@@ -1,5 +1,6 @@
 #include "CameraWidget.h"
 #include "DialogWatchdog.h"
+#include "FormChild.h"
 #include "ModalAnswerer.h"
 #include "RecordingFake.h"
 #include "RecordingImpl.h"
@@ -101,10 +102,11 @@ private Q_SLOTS:
 
         {
             SettingDialog dialog(m_settings, &recording, m_video.get(), webCam);
-            auto *tabs = dialog.findChild<QTabWidget *>(QStringLiteral("tabWidget"));
-            auto *area = dialog.findChild<QWidget *>(QStringLiteral("webCamWidget"));
-            auto *selector = dialog.findChild<QComboBox *>(QStringLiteral("webCamSelector"));
-            QVERIFY(tabs && area && selector);
+            auto *tabs = formChild<QTabWidget>(dialog, "tabWidget");
+            auto *area = formChild<QWidget>(dialog, "webCamWidget");
+            auto *selector = formChild<QComboBox>(dialog, "webCamSelector");
+            auto *youtubeUser = formChild<QLineEdit>(dialog, "youtubeUser");
+            auto *save = formChild<QPushButton>(dialog, "okBtn");
             tabs->setCurrentIndex(1);
             dialog.show();
             QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -118,8 +120,8 @@ private Q_SLOTS:
             QTRY_VERIFY(hasPicture(preview));
             QVERIFY(!Screenshot::save(&dialog, QStringLiteral("webcam-tab")).isEmpty());
 
-            dialog.findChild<QLineEdit *>(QStringLiteral("youtubeUser"))->setText(QStringLiteral("teacher@school"));
-            dialog.findChild<QPushButton *>(QStringLiteral("okBtn"))->click();
+            youtubeUser->setText(QStringLiteral("teacher@school"));
+            save->click();
             QVERIFY(dialog.isVisible());
             QCOMPARE(area->findChildren<CameraWidget *>(), views);
 
@@ -137,8 +139,8 @@ private Q_SLOTS:
             QCOMPARE(selector->count(), 1);
             QCOMPARE(strayViews(webCam), 0);
 
-            dialog.findChild<QLineEdit *>(QStringLiteral("youtubeUser"))->setText(QStringLiteral("teacher.school"));
-            dialog.findChild<QPushButton *>(QStringLiteral("okBtn"))->click();
+            youtubeUser->setText(QStringLiteral("teacher.school"));
+            save->click();
             QVERIFY(!dialog.isVisible());
             QCOMPARE(webCam->currentWebCamIndex(), 0);
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -179,9 +181,7 @@ private Q_SLOTS:
                     if (how == QLatin1String("Escape"))
                         QTest::keyClick(modal, Qt::Key_Escape);
                     else
-                        modal->findChild<QPushButton *>(how == QLatin1String("Save") ? QStringLiteral("okBtn")
-                                                                                      : QStringLiteral("cancelBtn"))
-                            ->click();
+                        formChild<QPushButton>(*modal, how == QLatin1String("Save") ? "okBtn" : "cancelBtn")->click();
                 });
                 QCOMPARE(dialog.exec(), 0);
                 QVERIFY2(reportsWhileShown >= 3, qPrintable(how));

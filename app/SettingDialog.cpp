@@ -15,6 +15,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMap>
+#include <QHideEvent>
 #include <QSignalBlocker>
 
 namespace {
@@ -140,6 +141,15 @@ void SettingDialog::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
 }
 
+// Hidden by the program without Save or Cancel (accept(), done(), hide()): as Cancel, so nothing the show
+// started runs on behind a hidden dialog. A window minimised by the user goes on.
+void SettingDialog::hideEvent(QHideEvent *event)
+{
+    if (!event->spontaneous())
+        undoSession();
+    QDialog::hideEvent(event);
+}
+
 void SettingDialog::getMicSrcListChanged(QList<QString> sources)
 {
     m_micSrcList = sources;
@@ -178,22 +188,7 @@ void SettingDialog::getSpeakerVolChanged(int percent)
 
 void SettingDialog::cancel()
 {
-    if (m_shown) {
-        m_settings->setAudioSource(m_savedAudioSource);
-        // Setting the mixer to a percent it just reported can step it down by one, so it is set back only
-        // when the user moved it.
-        if (m_volumeChanged)
-            m_recording->setVolume(uint(m_savedMicVolume));
-        stopMonitor();
-        disconnectMicSelector();
-        if (!m_micSrcList.isEmpty())
-            ui->micSelector->setCurrentIndex(int(m_micSrcList.indexOf(m_savedAudioSource)));
-        showVolume(uint(m_savedMicVolume));
-        ui->videoSaveDir->setText(QDir::toNativeSeparators(m_settings->getSavePath()));
-        m_webCam->closeAuxWebCam();
-        ui->videoResolutionSelector->setCurrentIndex(m_settings->getVideoQuality());
-        endSession();
-    }
+    undoSession();
     QDialog::done(0);
 }
 
@@ -371,6 +366,26 @@ void SettingDialog::showVolume(uint percent)
 QWidget *SettingDialog::previewView()
 {
     return m_webCam->auxWebCamWidget(ui->webCamWidget);
+}
+
+void SettingDialog::undoSession()
+{
+    if (!m_shown)
+        return;
+    m_settings->setAudioSource(m_savedAudioSource);
+    // Setting the mixer to a percent it just reported can step it down by one, so it is set back only when
+    // the user moved it.
+    if (m_volumeChanged)
+        m_recording->setVolume(uint(m_savedMicVolume));
+    stopMonitor();
+    disconnectMicSelector();
+    if (!m_micSrcList.isEmpty())
+        ui->micSelector->setCurrentIndex(int(m_micSrcList.indexOf(m_savedAudioSource)));
+    showVolume(uint(m_savedMicVolume));
+    ui->videoSaveDir->setText(QDir::toNativeSeparators(m_settings->getSavePath()));
+    m_webCam->closeAuxWebCam();
+    ui->videoResolutionSelector->setCurrentIndex(m_settings->getVideoQuality());
+    endSession();
 }
 
 void SettingDialog::endSession()

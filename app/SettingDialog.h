@@ -29,7 +29,7 @@ class SettingDialog;
 // button, the window's close button or Escape) undoes what took effect.
 //
 // The level monitor and the preview run only while the dialog is shown: from its show until a Save or a
-// Cancel ends it.
+// Cancel ends it. Hidden by the program in any other way, the dialog cancels.
 class SettingDialog : public QDialog
 {
     Q_OBJECT
@@ -67,6 +67,7 @@ public Q_SLOTS:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     struct AccountRow
@@ -84,6 +85,8 @@ private:
     void stopMonitor();
     void showVolume(uint percent);
     QWidget *previewView();
+    // Cancel's undoing of what the show and the user's choices started; nothing when not shown.
+    void undoSession();
     void endSession();
 
     void loadAccounts();

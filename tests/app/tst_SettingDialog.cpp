@@ -286,14 +286,15 @@ private Q_SLOTS:
         QVERIFY(previewsAskedInside(form));
     }
 
-    // Cancel, whichever way the user asks for it, undoes what took effect and gives back what the show took:
-    // a second show then starts everything once.
+    // Cancel, whichever way the user asks for it (or the program ends the dialog), undoes what took effect and
+    // gives back what the show took: a second show then starts everything once.
     void cancelUndoesAndReleases_data()
     {
         QTest::addColumn<QString>("how");
         QTest::newRow("Cancel button") << QStringLiteral("button");
         QTest::newRow("Escape") << QStringLiteral("escape");
         QTest::newRow("window close button") << QStringLiteral("close");
+        QTest::newRow("ended by the program") << QStringLiteral("accept");
     }
     void cancelUndoesAndReleases()
     {
@@ -315,8 +316,10 @@ private Q_SLOTS:
             form.cancel->click();
         else if (how == QLatin1String("escape"))
             QTest::keyClick(dialog.get(), Qt::Key_Escape);
-        else
+        else if (how == QLatin1String("close"))
             dialog->close();
+        else
+            dialog->accept();
 
         QVERIFY(!dialog->isVisible());
         QCOMPARE(m_settings->getAudioSource(), kMicrophones[0]);

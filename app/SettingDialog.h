@@ -38,8 +38,8 @@ public:
     // Asks the user for a folder: (parent, start folder) -> the chosen folder, empty when cancelled.
     using FolderPrompt = std::function<QString(QWidget *parent, const QString &startFolder)>;
 
-    // The services are borrowed: they must outlive the dialog. The upload service is reached through
-    // UploadAccess whenever the accounts are loaded, saved or validated.
+    // The services are borrowed: they must outlive the dialog. The upload service is looked up through
+    // UploadAccess at each show, when the account fields are loaded.
     SettingDialog(SettingIntf *settings, RecordingIntf *recording, VideoIntf *video, WebCamIntf *webCam,
                   QWidget *parent = nullptr);
     ~SettingDialog() override;

@@ -239,6 +239,33 @@ CameraIdentity scriptedIdentity()
     return identity;
 }
 
+// A V4L2 camera on the scripted device, with a recorder for its streams' callbacks. Gives the camera back
+// once the streams' threads have let the device go.
+struct ScriptedCamera
+{
+    ScriptedCamera()
+        : camera(new V4l2DocCam(&io, "/dev/video0", io.open("/dev/video0", 0), scriptedIdentity()))
+    {
+    }
+    ~ScriptedCamera()
+    {
+        StreamWorker::waitForRetired(10000);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        camera->release();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    DocCamStream *openStream()
+    {
+        DocCamStream *stream = nullptr;
+        camera->openDocCamStream(0, camera->format(), &recorder, &stream, nullptr);
+        return stream;
+    }
+
+    StreamingIo io;
+    V4l2DocCam *camera;
+    CameraRecorder recorder;
+};
+
 QByteArray yuyv(std::initializer_list<int> bytes)
 {
     QByteArray data;
@@ -480,36 +507,31 @@ private Q_SLOTS:
     // that the selection can go on, and the device is let go once the driver answers.
     void aStalledSetUpFailsWithinTheDeadline()
     {
-        StreamingIo io;
-        auto *camera = new V4l2DocCam(&io, "/dev/video0", io.open("/dev/video0", 0), scriptedIdentity());
-        io.guiThreadCalls = 0;
-        io.stallRequest = VIDIOC_STREAMON;
-        io.stallMs = 5000;
-        CameraRecorder recorder;
-        DocCamStream *stream = nullptr;
-        QCOMPARE(camera->openDocCamStream(0, camera->format(), &recorder, &stream, nullptr), 0);
+        ScriptedCamera scripted;
+        scripted.io.guiThreadCalls = 0;
+        scripted.io.stallRequest = VIDIOC_STREAMON;
+        scripted.io.stallMs = 5000;
+        DocCamStream *stream = scripted.openStream();
+        QVERIFY(stream);
         QElapsedTimer clock;
         clock.start();
         QCOMPARE(stream->start(), CameraCodes::DeviceError);
         QVERIFY2(clock.elapsed() < 4500, qPrintable(QString::number(clock.elapsed())));
-        QVERIFY(!camera->streamingStream());
+        QVERIFY(!scripted.camera->streamingStream());
         stream->release();
-        QCOMPARE(io.guiThreadCalls.load(), 0);
+        QCOMPARE(scripted.io.guiThreadCalls.load(), 0);
         QVERIFY(StreamWorker::waitForRetired(10000));
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        camera->release();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     // Releasing a stream does not wait for its tear-down, and a new stream of the same device waits for it
     // instead of finding the device busy (a reopen after sleep or a hand-over).
     void aReopenWaitsForThePendingTearDown()
     {
-        StreamingIo io;
-        auto *camera = new V4l2DocCam(&io, "/dev/video0", io.open("/dev/video0", 0), scriptedIdentity());
-        CameraRecorder recorder;
-        DocCamStream *first = nullptr;
-        QCOMPARE(camera->openDocCamStream(0, camera->format(), &recorder, &first, nullptr), 0);
+        ScriptedCamera scripted;
+        StreamingIo &io = scripted.io;
+        CameraRecorder &recorder = scripted.recorder;
+        DocCamStream *first = scripted.openStream();
+        QVERIFY(first);
         QCOMPARE(first->start(), 0);
         first->requestNextFrame();
         QTRY_COMPARE(recorder.frames.size(), 1);
@@ -521,8 +543,8 @@ private Q_SLOTS:
         clock.start();
         first->release();
         QVERIFY(clock.elapsed() < 200);
-        DocCamStream *second = nullptr;
-        QCOMPARE(camera->openDocCamStream(0, camera->format(), &recorder, &second, nullptr), 0);
+        DocCamStream *second = scripted.openStream();
+        QVERIFY(second);
         QCOMPARE(second->start(), 0);
         io.stallRequest = 0;
         QCOMPARE(io.guiThreadCalls.load(), 0);
@@ -530,9 +552,6 @@ private Q_SLOTS:
         QTRY_COMPARE(recorder.frames.size(), 2);
         second->release();
         QVERIFY(StreamWorker::waitForRetired(5000));
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        camera->release();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     // A failed poll on a camera still attached restarts the stream once; only a vanished node is an unplug.
@@ -550,11 +569,11 @@ private Q_SLOTS:
         QFETCH(bool, nodePresent);
         QFETCH(int, errors);
         QFETCH(QString, end);
-        StreamingIo io;
-        auto *camera = new V4l2DocCam(&io, "/dev/video0", io.open("/dev/video0", 0), scriptedIdentity());
-        CameraRecorder recorder;
-        DocCamStream *stream = nullptr;
-        QCOMPARE(camera->openDocCamStream(0, camera->format(), &recorder, &stream, nullptr), 0);
+        ScriptedCamera scripted;
+        StreamingIo &io = scripted.io;
+        CameraRecorder &recorder = scripted.recorder;
+        DocCamStream *stream = scripted.openStream();
+        QVERIFY(stream);
         QCOMPARE(stream->start(), 0);
         stream->requestNextFrame();
         QTRY_COMPARE(recorder.frames.size(), 1);
@@ -570,13 +589,10 @@ private Q_SLOTS:
         } else {
             QTRY_COMPARE(recorder.count(QStringLiteral("stopped")), 1);
             QVERIFY(recorder.events.contains(QStringLiteral("stopped ") + end));
-            QVERIFY(!camera->streamingStream());
+            QVERIFY(!scripted.camera->streamingStream());
         }
         stream->release();
         QVERIFY(StreamWorker::waitForRetired(5000));
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        camera->release();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     void softwareAdjustments()

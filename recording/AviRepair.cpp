@@ -23,10 +23,24 @@ namespace {
 // The size the muxer writes into a list header until the list is finished.
 constexpr quint32 kUnfinishedSize = 0xFFFFFFFF;
 
-bool remux(const QByteArray &source, const QByteArray &target)
+int interruptRequested(void *opaque)
 {
-    AVFormatContext *input = nullptr;
-    if (avformat_open_input(&input, source.constData(), nullptr, nullptr) < 0)
+    const auto *cancelled = static_cast<const AviRepair::CancelCheck *>(opaque);
+    return *cancelled && (*cancelled)() ? 1 : 0;
+}
+
+bool remux(const QByteArray &source, const QByteArray &target, const AviRepair::CancelCheck &cancelled)
+{
+    AVFormatContext *input = avformat_alloc_context();
+    if (!input)
+        return false;
+    input->interrupt_callback = {&interruptRequested, const_cast<AviRepair::CancelCheck *>(&cancelled)};
+    // Only our own recordings are read: the AVI demuxer and the file itself, nothing a file could point to.
+    AVDictionary *inputOptions = nullptr;
+    av_dict_set(&inputOptions, "protocol_whitelist", "file", 0);
+    const int opened = avformat_open_input(&input, source.constData(), av_find_input_format("avi"), &inputOptions);
+    av_dict_free(&inputOptions);
+    if (opened < 0)
         return false;
     AVFormatContext *output = nullptr;
     bool ok = avformat_find_stream_info(input, nullptr) >= 0 &&
@@ -45,6 +59,8 @@ bool remux(const QByteArray &source, const QByteArray &target)
     AVDictionary *options = nullptr;
     // Our uncompressed frames are stored bottom-up and stay so.
     av_dict_set(&options, "flipped_raw_rgb", "1", 0);
+    if (ok)
+        output->interrupt_callback = input->interrupt_callback;
     ok = ok && avio_open(&output->pb, target.constData(), AVIO_FLAG_WRITE) >= 0;
     ok = ok && avformat_write_header(output, &options) >= 0;
     av_dict_free(&options);
@@ -96,25 +112,26 @@ bool AviRepair::isUnfinished(const QString &fileName)
         return false;
     const qint64 fileSize = file.size();
     qint64 offset = 0;
-    bool anyRiff = false;
     while (offset + 12 <= fileSize) {
         file.seek(offset);
         const QByteArray header = file.read(12);
         if (header.size() < 12 || !header.startsWith("RIFF"))
             break;
-        anyRiff = true;
+        // A recording begins as an AVI; a file that does not is someone else's and is not ours to rewrite.
+        if (offset == 0 && header.mid(8, 4) != "AVI ")
+            return false;
         const quint32 size = qFromLittleEndian<quint32>(header.constData() + 4);
         if (size == kUnfinishedSize || offset + 8 + qint64(size) > fileSize)
             return true;
         offset += 8 + qint64(size) + (size & 1);
     }
-    return !anyRiff && fileSize > 0;
+    return false;
 }
 
-bool AviRepair::repair(const QString &fileName)
+bool AviRepair::repair(const QString &fileName, const CancelCheck &cancelled)
 {
     const QString temporary = fileName + QStringLiteral(".repair");
-    if (!remux(QFile::encodeName(fileName), QFile::encodeName(temporary))) {
+    if (!remux(QFile::encodeName(fileName), QFile::encodeName(temporary), cancelled)) {
         QFile::remove(temporary);
         repairLog(LogSystem::LOG_ERROR, "AviRepair::repair - cannot repair %s", qUtf8Printable(fileName));
         return false;
@@ -142,7 +159,7 @@ int AviRepair::repairFolder(const QString &folder)
     return repaired;
 }
 
-int AviRepair::repairRecordings(const QString &folder, const QDateTime &cutoff)
+int AviRepair::repairRecordings(const QString &folder, const QDateTime &cutoff, const CancelCheck &cancelled)
 {
     static const QRegularExpression ownName(
         QStringLiteral("^Quillo-\\d{4}-\\d{2}-\\d{2}_\\d{2}-\\d{2}-\\d{2}(_\\d+)?\\.avi$"));
@@ -150,9 +167,11 @@ int AviRepair::repairRecordings(const QString &folder, const QDateTime &cutoff)
     const QFileInfoList files = QDir(folder).entryInfoList({QStringLiteral("Quillo-*.avi")}, QDir::Files);
     for (const QFileInfo &file : files) {
         // A file written since cutoff may belong to a recording running now.
+        if (cancelled && cancelled())
+            break;
         if (!ownName.match(file.fileName()).hasMatch() || file.lastModified() >= cutoff)
             continue;
-        if (isUnfinished(file.filePath()) && repair(file.filePath()))
+        if (isUnfinished(file.filePath()) && repair(file.filePath(), cancelled))
             ++repaired;
     }
     return repaired;

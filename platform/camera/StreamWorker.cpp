@@ -3,6 +3,7 @@
 #include "CameraCodes.h"
 #include "FrameSource.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QSet>
 
@@ -12,10 +13,31 @@ namespace {
 // also wakes the wait, so this only bounds the delay when a wake is lost to a faulty driver.
 constexpr int kWaitMs = 200;
 
-// Workers retired but still tearing their device down.
+// How long the end of the process waits for streams still tearing their devices down: a thread left
+// running would draw or decode while the application is taken apart.
+constexpr int kExitWaitMs = 3000;
+
+// Workers retired but still tearing their device down, and workers retired but not yet deleted.
 QMutex retiredMutex;
 QWaitCondition retiredDone;
 QSet<StreamWorker *> retiredWorkers;
+QSet<StreamWorker *> undeletedWorkers;
+
+// Run as the application object goes, when its event loop no longer deletes anything.
+void reapRetiredWorkers()
+{
+    StreamWorker::waitForRetired(kExitWaitMs);
+    QList<StreamWorker *> left;
+    {
+        QMutexLocker locker(&retiredMutex);
+        left = undeletedWorkers.values();
+    }
+    for (StreamWorker *worker : std::as_const(left)) {
+        // One whose driver never answered is left alone: deleting it would wait for the driver.
+        if (worker->isFinished())
+            delete worker;
+    }
+}
 
 } // namespace
 
@@ -31,6 +53,8 @@ StreamWorker::~StreamWorker()
     m_stopping = true;
     m_source->wake();
     wait();
+    QMutexLocker locker(&retiredMutex);
+    undeletedWorkers.remove(this);
 }
 
 int StreamWorker::startStreaming(int timeoutMs)
@@ -97,7 +121,13 @@ void StreamWorker::retire()
     m_source->wake();
     {
         // A thread that already ended (the device went away) has nothing left to tear down.
+        static const bool reaperInstalled = [] {
+            qAddPostRoutine(reapRetiredWorkers);
+            return true;
+        }();
+        Q_UNUSED(reaperInstalled);
         QMutexLocker retired(&retiredMutex);
+        undeletedWorkers.insert(this);
         if (!m_runEnded)
             retiredWorkers.insert(this);
     }

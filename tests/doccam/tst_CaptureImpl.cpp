@@ -1,4 +1,5 @@
 #include "CaptureImpl.h"
+#include "DialogWatchdog.h"
 #include "FakeLumoVision.h"
 #include "JpegFileWriter.h"
 #include "MessageBoxScript.h"
@@ -507,6 +508,7 @@ private Q_SLOTS:
         QFETCH(int, reason);
         QFETCH(bool, filesKept);
         QFETCH(QString, text);
+        DialogWatchdog watchdog;
         MessageBoxScript boxes;
         QSignalSpy each(m_service, &CaptureIntf::oneTimeLapseImageCaptured);
         QSignalSpy aborted(m_service, &CaptureIntf::timeLapseImageCaptureAborted);

@@ -35,13 +35,19 @@ bool remux(const QByteArray &source, const QByteArray &target, const AviRepair::
     if (!input)
         return false;
     input->interrupt_callback = {&interruptRequested, const_cast<AviRepair::CancelCheck *>(&cancelled)};
-    // Only our own recordings are read: the AVI demuxer and the file itself, nothing a file could point to.
+    // Only our own recordings are read: the file itself, nothing it could point to, and only as an AVI. The
+    // demuxer is found by probing, not named: named, it was seen to read only the first RIFF list of a file
+    // past its first gigabyte, and the repair would drop everything after it.
     AVDictionary *inputOptions = nullptr;
     av_dict_set(&inputOptions, "protocol_whitelist", "file", 0);
-    const int opened = avformat_open_input(&input, source.constData(), av_find_input_format("avi"), &inputOptions);
+    const int opened = avformat_open_input(&input, source.constData(), nullptr, &inputOptions);
     av_dict_free(&inputOptions);
     if (opened < 0)
         return false;
+    if (qstrcmp(input->iformat->name, "avi") != 0) {
+        avformat_close_input(&input);
+        return false;
+    }
     AVFormatContext *output = nullptr;
     bool ok = avformat_find_stream_info(input, nullptr) >= 0 &&
               avformat_alloc_output_context2(&output, nullptr, "avi", target.constData()) >= 0;

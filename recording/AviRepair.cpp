@@ -73,6 +73,7 @@ bool remux(const QByteArray &source, const QByteArray &target, const AviRepair::
     AVPacket *packet = av_packet_alloc();
     bool firstVideo = true;
     int packets = 0;
+    int64_t largestPacket = 0;
     int readResult = 0;
     while (ok && packet && (readResult = av_read_frame(input, packet)) >= 0) {
         AVStream *in = input->streams[packet->stream_index];
@@ -94,13 +95,22 @@ bool remux(const QByteArray &source, const QByteArray &target, const AviRepair::
             packet->pos = -1;
             ok = ok && av_write_frame(output, packet) >= 0;
             ++packets;
+            largestPacket = qMax<int64_t>(largestPacket, packet->size);
         }
         av_packet_unref(packet);
     }
     av_packet_free(&packet);
     // The rebuilt file replaces the original, so it must hold everything: a read that stopped before the
     // end of the file (an I/O error) leaves the original as it is.
-    ok = ok && readResult == AVERROR_EOF && packets > 0 && av_write_trailer(output) >= 0;
+    // An end of file reported before the reader got near the file's end (the demuxer gave up at the end of a
+    // RIFF list) is no end either: only a cut-off chunk at the very end may be left behind.
+    constexpr int64_t kChunkHeaderSlack = 64 * 1024;
+    const int64_t fileSize = avio_size(input->pb);
+    const bool readToTheEnd = fileSize <= 0 || avio_tell(input->pb) + largestPacket + kChunkHeaderSlack >= fileSize;
+    if (readResult == AVERROR_EOF && !readToTheEnd)
+        repairLog(LogSystem::LOG_ERROR, "AviRepair - the read of %s ended at %lld of %lld bytes", source.constData(),
+                  qlonglong(avio_tell(input->pb)), qlonglong(fileSize));
+    ok = ok && readResult == AVERROR_EOF && readToTheEnd && packets > 0 && av_write_trailer(output) >= 0;
     if (output) {
         avio_closep(&output->pb);
         avformat_free_context(output);

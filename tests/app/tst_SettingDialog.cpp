@@ -26,6 +26,10 @@
 
 #include <memory>
 
+#include <sched.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
 namespace {
 
 const QList<QString> kMicrophones{QStringLiteral("Microphone (USB Audio Device)"),
@@ -109,6 +113,24 @@ QString pathOfLength(const QString &base, int length)
     return base + QLatin1Char('/') + QString(length - int(base.size()) - 1, QLatin1Char('d'));
 }
 
+// Makes `folder` read-only for this thread through a bind mount in a mount namespace of its own, so the
+// host never sees it (root ignores file modes, so chmod cannot refuse a write). Empty on success, else why not.
+QString mountReadOnly(const QString &folder)
+{
+    if (geteuid() != 0)
+        return QStringLiteral("needs root to mount a read-only folder");
+    if (unshare(CLONE_NEWNS) != 0 || mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+        return QStringLiteral("cannot make a mount namespace here");
+    const QByteArray path = QFile::encodeName(folder);
+    if (mount(path.constData(), path.constData(), nullptr, MS_BIND, nullptr) != 0)
+        return QStringLiteral("cannot bind-mount the folder");
+    if (mount("none", path.constData(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) != 0) {
+        umount2(path.constData(), MNT_DETACH);
+        return QStringLiteral("cannot make the bind mount read-only");
+    }
+    return QString();
+}
+
 } // namespace
 
 class TestSettingDialog : public QObject
@@ -189,20 +211,34 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("length");
         QTest::addColumn<bool>("create");
+        QTest::addColumn<bool>("readOnly");
         QTest::addColumn<QString>("message");
-        QTest::newRow("199 characters") << 199 << true << QString();
-        QTest::newRow("200 characters") << 200 << true << QStringLiteral("Length of file path is over limitation");
-        QTest::newRow("chooser cancelled") << 0 << false << QString();
-        QTest::newRow("folder gone") << 60 << false << QStringLiteral("Destination folder is write protected");
+        const QString protectedFolder = QStringLiteral("Destination folder is write protected");
+        QTest::newRow("199 characters") << 199 << true << false << QString();
+        QTest::newRow("200 characters") << 200 << true << false
+                                        << QStringLiteral("Length of file path is over limitation");
+        QTest::newRow("chooser cancelled") << 0 << false << false << QString();
+        QTest::newRow("folder gone") << 60 << false << false << protectedFolder;
+        QTest::newRow("read-only mount") << 60 << true << true << protectedFolder;
     }
     void folderChecks()
     {
         QFETCH(int, length);
         QFETCH(bool, create);
+        QFETCH(bool, readOnly);
         QFETCH(QString, message);
         m_chosenFolder = length ? pathOfLength(m_dir->path(), length) : QString();
         if (create)
             QVERIFY(QDir().mkpath(m_chosenFolder));
+        if (readOnly) {
+            const QString notMounted = mountReadOnly(m_chosenFolder);
+            if (!notMounted.isEmpty())
+                QSKIP(qPrintable(notMounted));
+        }
+        const auto unmount = qScopeGuard([&] {
+            if (readOnly)
+                umount2(QFile::encodeName(m_chosenFolder).constData(), MNT_DETACH);
+        });
         auto dialog = makeDialog();
         const Form form(dialog.get());
         dialog->show();

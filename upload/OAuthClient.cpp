@@ -14,6 +14,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QPointer>
 #include <QTimer>
 
 namespace {
@@ -38,7 +39,8 @@ struct OAuthClient::Authorization
     QString service;
     QString label;
     OAuthConfig config;
-    std::unique_ptr<OAuthLoopbackListener> listener;
+    // Owned by the client; it deletes itself once finished.
+    QPointer<OAuthLoopbackListener> listener;
     QString verifier;
     QString redirectUri;
     QTimer deadline;
@@ -61,11 +63,9 @@ OAuthClient::~OAuthClient()
 
 void OAuthClient::shutdown()
 {
-    const auto authorizations = std::exchange(m_authorizations, {});
-    for (const auto &authorization : authorizations) {
-        if (authorization->reply)
-            authorization->reply->abort();
-    }
+    const QStringList ids = m_authorizations.keys();
+    for (const QString &id : ids)
+        finishAuthorization(id);
     const auto refreshes = std::exchange(m_refreshes, {});
     for (const Refresh &refresh : refreshes) {
         if (refresh.reply)
@@ -100,7 +100,7 @@ void OAuthClient::authorize(const QString &service, const QString &label, const 
     authorization->service = service;
     authorization->label = label;
     authorization->config = config;
-    authorization->listener = std::make_unique<OAuthLoopbackListener>();
+    authorization->listener = new OAuthLoopbackListener(this);
     authorization->deadline.setSingleShot(true);
     connect(&authorization->deadline, &QTimer::timeout, this, [this, id] {
         uploadLog(LogSystem::LOG_NOTICE, "OAuthClient::authorize - no grant came back in time");
@@ -128,7 +128,7 @@ void OAuthClient::startCodeFlow(Authorization &authorization, PageReady ready)
     const QString state = OAuthProtocol::randomToken(kStateBytes);
     authorization.redirectUri = authorization.listener->address(authorization.config.redirectPath).toString();
     authorization.listener->expectCallback(authorization.config.redirectPath, state);
-    connect(authorization.listener.get(), &OAuthLoopbackListener::callbackReceived, this,
+    connect(authorization.listener, &OAuthLoopbackListener::callbackReceived, this,
             [this, id](const QString &code, const QString &error) {
                 if (code.isEmpty()) {
                     uploadLog(LogSystem::LOG_NOTICE, "OAuthClient::authorize - permission not given (%s)",
@@ -308,8 +308,12 @@ void OAuthClient::storeGrant(const QString &service, const QString &label, const
 void OAuthClient::finishAuthorization(const QString &id)
 {
     const auto authorization = m_authorizations.take(id);
-    if (authorization && authorization->reply)
+    if (!authorization)
+        return;
+    if (authorization->reply)
         authorization->reply->abort();
+    if (authorization->listener)
+        authorization->listener->finish();
 }
 
 void OAuthClient::refresh(const QString &service, const QString &label, const OAuthConfig &config, Done done)

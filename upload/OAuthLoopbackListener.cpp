@@ -4,11 +4,14 @@
 
 #include <QCoreApplication>
 #include <QTcpSocket>
+#include <QTimer>
 
 namespace {
 
 // A browser's request line and headers fit in far less; anything longer is not a browser coming back.
 constexpr qsizetype kMaxRequestBytes = 16 * 1024;
+// A finished listener waits this long at most for a browser that is slow to take its last page.
+constexpr int kFinishGraceMs = 5000;
 
 QString page(const QString &body)
 {
@@ -73,6 +76,20 @@ void OAuthLoopbackListener::servePage(const QString &path, const QString &html)
     m_page = html;
 }
 
+void OAuthLoopbackListener::finish()
+{
+    m_finishing = true;
+    m_server.close();
+    QTimer::singleShot(kFinishGraceMs, this, &QObject::deleteLater);
+    deleteWhenIdle();
+}
+
+void OAuthLoopbackListener::deleteWhenIdle()
+{
+    if (m_finishing && findChildren<QTcpSocket *>().isEmpty())
+        deleteLater();
+}
+
 void OAuthLoopbackListener::onNewConnection()
 {
     while (QTcpSocket *socket = m_server.nextPendingConnection()) {
@@ -81,7 +98,9 @@ void OAuthLoopbackListener::onNewConnection()
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
             m_buffers.remove(socket);
+            socket->setParent(nullptr);
             socket->deleteLater();
+            deleteWhenIdle();
         });
     }
 }
@@ -95,7 +114,6 @@ void OAuthLoopbackListener::onReadyRead(QTcpSocket *socket)
     if (buffer->size() > kMaxRequestBytes) {
         m_buffers.erase(buffer);
         socket->abort();
-        socket->deleteLater();
         return;
     }
     if (!buffer->contains("\r\n\r\n"))

@@ -31,6 +31,8 @@ public:
     void expectCallback(const QString &path, const QString &state);
     // Answers requests for path with this page.
     void servePage(const QString &path, const QString &html);
+    // Takes no more connections and deletes itself once the pages it is sending are out.
+    void finish();
 
 Q_SIGNALS:
     // Once, for the first redirect carrying the right state: a code, or the service's error.
@@ -41,6 +43,8 @@ private:
     void onReadyRead(QTcpSocket *socket);
     void answer(QTcpSocket *socket, int status, const QString &html);
 
+    void deleteWhenIdle();
+
     QTcpServer m_server;
     QHash<QTcpSocket *, QByteArray> m_buffers;
     QString m_callbackPath;
@@ -48,4 +52,5 @@ private:
     bool m_callbackDone = false;
     QString m_pagePath;
     QString m_page;
+    bool m_finishing = false;
 };

@@ -191,16 +191,19 @@ int FakeSNService::startUpload(const QString &function, const AccountRecord &acc
 
 int FakeSNService::requestToken(AccountRecord *account, SNJob **job, SNAccessJobListener *listener)
 {
-    return startAccess(OP_TOKEN, QStringLiteral("requestToken"), account ? *account : AccountRecord(), {}, job,
-                       listener);
+    if (!account) {
+        m_calls.append({QStringLiteral("requestToken"), {}, {}, nullptr});
+        return SN_ERR_PROTOCOL;
+    }
+    return startAccess(OP_TOKEN, QStringLiteral("requestToken"), *account, {}, job, listener);
 }
 
 int FakeSNService::startAccessJob(AccountRecord *account, SNJob **job, SNAccessJobListener *listener)
 {
     const AccountRecord record = account ? *account : AccountRecord();
-    if (refusesUserName(m_name, record.userName)) {
+    if (!account || refusesUserName(m_name, record.userName)) {
         m_calls.append({QStringLiteral("startAccessJob"), record, {}, nullptr});
-        return SN_ERR_CREDENTIALS_REFUSED;
+        return account ? SN_ERR_CREDENTIALS_REFUSED : SN_ERR_PROTOCOL;
     }
     return startAccess(OP_ACCESS, QStringLiteral("startAccessJob"), record, {}, job, listener);
 }
@@ -210,8 +213,10 @@ int FakeSNService::uploadFile(AccountRecord *account, const QString &appName, co
                               const QStringList &keywords, const QMap<QString, QString> &, SNJob **job,
                               SNUploadJobListener *listener)
 {
-    return startUpload(QStringLiteral("uploadFile"), account ? *account : AccountRecord(),
-                       QStringList{appName, path, title, author, description} + keywords, job, listener);
+    if (!account)
+        return startUpload(QStringLiteral("uploadFile"), {}, {}, nullptr, listener);
+    return startUpload(QStringLiteral("uploadFile"), *account, QStringList{appName, path, title, author, description} + keywords,
+                       job, listener);
 }
 
 int FakeSNService::uploadVideoFile(AccountRecord *account, const QString &appName, const QString &path,
@@ -219,8 +224,10 @@ int FakeSNService::uploadVideoFile(AccountRecord *account, const QString &appNam
                                    const QStringList &keywords, const QMap<QString, QString> &, SNJob **job,
                                    SNUploadJobListener *listener)
 {
-    return startUpload(QStringLiteral("uploadVideoFile"), account ? *account : AccountRecord(),
-                       QStringList{appName, path, title, author, description} + keywords, job, listener);
+    if (!account)
+        return startUpload(QStringLiteral("uploadVideoFile"), {}, {}, nullptr, listener);
+    return startUpload(QStringLiteral("uploadVideoFile"), *account, QStringList{appName, path, title, author, description} + keywords,
+                       job, listener);
 }
 
 int FakeSNService::uploadImage(const QString &appText, const QString &path, const QString &title,

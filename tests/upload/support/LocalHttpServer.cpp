@@ -311,11 +311,17 @@ bool LocalHttpServer::readHeaders(Connection *connection)
         connection->bodyReceived = 0;
         connection->keepAlive = request.header("Connection").compare("close", Qt::CaseInsensitive) != 0;
         connection->fault.reset();
-        for (qsizetype i = 0; i < m_faults.size(); ++i) {
-            if (matches(m_faults[i].method, m_faults[i].path, request.method, request.path())
-                && --m_faults[i].remaining == 0) {
+        // Every fault that matches counts this request; the first one due hits it, and any other due at the
+        // same time waits for the next matching request.
+        for (qsizetype i = 0; i < m_faults.size();) {
+            ScriptedFault &scripted = m_faults[i];
+            if (!matches(scripted.method, scripted.path, request.method, request.path()) || --scripted.remaining > 0) {
+                ++i;
+            } else if (connection->fault) {
+                scripted.remaining = 1;
+                ++i;
+            } else {
                 connection->fault = m_faults.takeAt(i).fault;
-                break;
             }
         }
         m_requests.append(request);
@@ -376,10 +382,6 @@ void LocalHttpServer::finishRequest(Connection *connection)
         request = m_requests[connection->record];
     }
     const std::optional<HttpFault> fault = connection->fault;
-    if (fault && fault->kind == HttpFault::CLOSE_BEFORE_REPLY) {
-        close(connection, false);
-        return;
-    }
     if (fault && fault->kind == HttpFault::NOT_HTTP) {
         connection->socket->write(fault->raw);
         close(connection, false);
@@ -395,6 +397,11 @@ void LocalHttpServer::finishRequest(Connection *connection)
                 break;
             }
         }
+    }
+    // The server did what was asked, but its answer is lost.
+    if (fault && fault->kind == HttpFault::CLOSE_BEFORE_REPLY) {
+        close(connection, false);
+        return;
     }
     if (fault && fault->kind == HttpFault::DELAY_REPLY) {
         QPointer<Connection> guard(connection);

@@ -66,7 +66,7 @@ struct HttpFault
         DROP_AFTER_BODY_BYTES,
         // Close the connection as soon as the request's headers are in.
         CLOSE_AFTER_HEADERS,
-        // Take the whole request and close without answering.
+        // Take the whole request, carry it out (the route runs) and close without answering.
         CLOSE_BEFORE_REPLY,
         // Take the whole request and answer raw bytes that are not HTTP, then close.
         NOT_HTTP,
@@ -111,7 +111,8 @@ public:
     // Answers requests of this method ("*" for any) and path; a path ending in "*" matches every path that
     // starts with the rest. A later route wins over an earlier one. Unrouted requests get 404.
     void route(const QByteArray &method, const QString &path, Handler handler);
-    // The fault hits the nth request matching method and path that arrives from now on; once.
+    // The fault hits the nth request matching method and path that arrives from now on; once. Every fault
+    // that matches a request counts it; when two are due at once, the later one hits the next request.
     void addFault(const QByteArray &method, const QString &path, const HttpFault &fault, int nth = 1);
 
     // Called with a request whose connection closed before its whole body had arrived.

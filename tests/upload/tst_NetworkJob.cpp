@@ -267,7 +267,7 @@ void tst_NetworkJob::stallTimesOut()
     rig.manager.setTimings(timings);
     rig.addGrantedAccount();
     rig.handle->setParameter(QStringLiteral("simple_limit"), QString::number(64 * 1024 * 1024));
-    const QString path = rig.writeFile(QStringLiteral("big.avi"), whileSending ? 16 * 1024 * 1024 : 1000);
+    const QString path = rig.writeFile(QStringLiteral("big.avi"), whileSending ? 2 * 1024 * 1024 : 1000);
     rig.server.addFault("POST", QStringLiteral("/v1/files"),
                         whileSending ? HttpFault::stallAfterBodyBytes(4096) : HttpFault::delayReply(20000));
     JobProbe probe;

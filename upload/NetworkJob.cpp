@@ -195,6 +195,8 @@ void NetworkJob::transmit()
 {
     if (!isOpen())
         return;
+    // One request at a time: whatever is still under way was given up by the provider.
+    dropReply();
     const SNRequest &request = m_pending.request;
     QNetworkRequest networkRequest(request.url);
     // The local test server, and the transfer and resume rules, are HTTP/1.1; redirects are answers the

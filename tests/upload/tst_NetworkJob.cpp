@@ -1,6 +1,8 @@
 #include "JobProbe.h"
 #include "LogCapture.h"
 #include "NetworkJob.h"
+#include "NetworkSNService.h"
+#include "SettingImpl.h"
 #include "SNErrorMap.h"
 #include "SNJob.h"
 #include "SampleProvider.h"
@@ -10,6 +12,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QSettings>
 #include <QTcpServer>
 
 #include <memory>
@@ -36,6 +39,8 @@ private Q_SLOTS:
     void fileVanishingBetweenChunks();
     void unconfiguredAndDiscontinuedServices();
     void scheduledUploadsWaitForASlot();
+    void endpointsFromTheSettingsFile();
+    void shutdownEndsJobsWithoutReports();
     void transportErrors_data();
     void transportErrors();
     void statusCodes_data();
@@ -391,6 +396,52 @@ void tst_NetworkJob::scheduledUploadsWaitForASlot()
     QCOMPARE(first.end().kind, QStringLiteral("uploaded"));
     QCOMPARE(second.end().kind, QStringLiteral("uploaded"));
     QCOMPARE(rig.service.fileCount(), 3);
+}
+
+void tst_NetworkJob::endpointsFromTheSettingsFile()
+{
+    SampleRig rig;
+    rig.addGrantedAccount();
+    LocalHttpServer elsewhere;
+    SampleServiceEmulation other(elsewhere);
+    // A demonstration points a role at another server through Settings.ini; the test seam wins over it.
+    QSettings settings(SettingImpl::settingsFilePath(), QSettings::IniFormat);
+    settings.setValue(QStringLiteral("upload/other/api"), elsewhere.url(QStringLiteral("/")).toString());
+    settings.sync();
+    rig.manager.registerProvider(QStringLiteral("other"), [] { return std::make_unique<SampleProvider>(); });
+    SNService *service = rig.manager.service(QStringLiteral("other"));
+    service->setParameter(QStringLiteral("client_id"), QString::fromLatin1(SampleServiceEmulation::kClientId));
+    auto *context = static_cast<NetworkSNService *>(service);
+    QCOMPARE(context->endpoint(QStringLiteral("api"), QStringLiteral("/v1/me")), elsewhere.url(QStringLiteral("/v1/me")));
+    QCOMPARE(context->endpoint(QStringLiteral("content")), QUrl(QStringLiteral("https://content.sample.invalid")));
+    rig.manager.setEndpoint(QStringLiteral("other"), QStringLiteral("api"), rig.server.url(QStringLiteral("/base/")));
+    QCOMPARE(context->endpoint(QStringLiteral("api"), QStringLiteral("v1/me")), rig.server.url(QStringLiteral("/base/v1/me")));
+    settings.remove(QStringLiteral("upload"));
+}
+
+void tst_NetworkJob::shutdownEndsJobsWithoutReports()
+{
+    SampleRig rig;
+    rig.addGrantedAccount();
+    rig.server.addFault("POST", QStringLiteral("/v1/files"), HttpFault::delayReply(2000));
+    JobProbe probe;
+    AccountRecord account{QString(), QStringLiteral("teacher"), QString()};
+    SNJob *job = nullptr;
+    QCOMPARE(rig.handle->uploadFile(&account, {}, rig.writeFile(QStringLiteral("a.jpg"), 1000), {}, {}, {}, {}, {}, &job,
+                                    &probe),
+             0);
+    QPointer<SNJob> watch(job);
+    QTRY_VERIFY(!rig.server.requests("POST", QStringLiteral("/v1/files")).isEmpty());
+    const qsizetype before = probe.reports().size();
+    rig.manager.shutdown();
+    QTest::qWait(100);
+    QCOMPARE(probe.reports().size(), before);
+    // The holder may still cancel and release it.
+    QVERIFY(watch);
+    job->cancel();
+    job->release();
+    QTRY_VERIFY(!watch);
+    QVERIFY(!rig.handle->isAccountUsable(account));
 }
 
 void tst_NetworkJob::transportErrors_data()

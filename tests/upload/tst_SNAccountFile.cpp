@@ -117,6 +117,14 @@ void tst_SNAccountFile::emptyAndLongKeys()
     QCOMPARE(Rc4::transform({}, cipher), data);
     const QByteArray longKey(300, 'k');
     QCOMPARE(Rc4::transform(longKey, data), Rc4::transform(longKey.left(256), data));
+
+    // A machine without user name or address gets an empty key: the file still works.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("SNAccountFile.dat"));
+    writeStore(path, QByteArray());
+    RC4SimpleSNAccountFileStore store(path, QByteArray());
+    QVERIFY(store.load());
+    QCOMPARE(store.entries(), sampleEntries());
 }
 
 void tst_SNAccountFile::formatSurvivesEveryCut()

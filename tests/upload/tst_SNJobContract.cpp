@@ -41,6 +41,8 @@ private Q_SLOTS:
     void accessJobs();
     void refusedAtOnceOnlyForMissingArgumentsAndTheAtSign();
     void releaseInsideTheEndReportFreesTheJob();
+    void reportsQueuedBeforeCancelAreDropped();
+    void unreleasedJobGoesWithItsListener();
 };
 
 namespace {
@@ -372,6 +374,42 @@ void tst_SNJobContract::releaseInsideTheEndReportFreesTheJob()
     QTRY_COMPARE(probe.endCount(), 2);
     QTRY_VERIFY(!watchFirst && !watchSecond);
     QVERIFY(probe.rulesKept());
+}
+
+void tst_SNJobContract::reportsQueuedBeforeCancelAreDropped()
+{
+    FakeSNService fake(QStringLiteral("sample"));
+    fake.scriptNext(FakeSNService::OP_UPLOAD, {FakeStep::connecting(), FakeStep::working(), FakeStep::progress(10),
+                                                FakeStep::progress(20), FakeStep::hold(), FakeStep::uploaded({}, {})});
+    JobProbe probe;
+    probe.reaction = [](const JobProbe::Report &report) {
+        if (report.kind == QLatin1String("connecting"))
+            report.job->cancel();
+    };
+    AccountRecord account{QString(), QStringLiteral("t"), QString()};
+    SNJob *job = nullptr;
+    QCOMPARE(fake.uploadFile(&account, {}, QStringLiteral("/a.jpg"), {}, {}, {}, {}, {}, &job, &probe), 0);
+    settle(probe);
+    QCOMPARE(probe.kinds(), (QStringList{QStringLiteral("connecting"), QStringLiteral("failed")}));
+    QCOMPARE(probe.end().code, int(SN_ERR_CANCELLED));
+}
+
+void tst_SNJobContract::unreleasedJobGoesWithItsListener()
+{
+    SampleRig rig;
+    rig.addGrantedAccount();
+    const QString path = rig.writeFile(QStringLiteral("a.jpg"), 1000);
+    QPointer<JobProbe> probe = new JobProbe;
+    probe->releaseAtEnd = false;
+    AccountRecord account{QString(), QStringLiteral("teacher"), QString()};
+    SNJob *job = nullptr;
+    QCOMPARE(rig.handle->uploadFile(&account, {}, path, {}, {}, {}, {}, {}, &job, probe), 0);
+    QPointer<SNJob> watch(job);
+    settle(*probe);
+    // Its caller never released it; it stays while the listener might still use it.
+    QVERIFY(watch);
+    delete probe;
+    QTRY_VERIFY(!watch);
 }
 
 QUILLO_TEST_MAIN(tst_SNJobContract)

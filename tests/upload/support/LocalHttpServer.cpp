@@ -109,67 +109,57 @@ HttpReply HttpReply::text(int status, const QByteArray &body)
     return reply;
 }
 
-HttpFault HttpFault::replyWith(const HttpReply &reply)
+HttpFault HttpFault::make(Kind kind, qint64 bytes, int ms)
 {
     HttpFault fault;
-    fault.kind = REPLY;
+    fault.kind = kind;
+    fault.bytes = bytes;
+    fault.ms = ms;
+    return fault;
+}
+
+HttpFault HttpFault::replyWith(const HttpReply &reply)
+{
+    HttpFault fault = make(REPLY);
     fault.reply = reply;
     return fault;
 }
 
 HttpFault HttpFault::delayReply(int ms)
 {
-    HttpFault fault;
-    fault.kind = DELAY_REPLY;
-    fault.ms = ms;
-    return fault;
+    return make(DELAY_REPLY, 0, ms);
 }
 
 HttpFault HttpFault::stallAfterBodyBytes(qint64 bytes)
 {
-    HttpFault fault;
-    fault.kind = STALL_AFTER_BODY_BYTES;
-    fault.bytes = bytes;
-    return fault;
+    return make(STALL_AFTER_BODY_BYTES, bytes);
 }
 
 HttpFault HttpFault::dropAfterBodyBytes(qint64 bytes)
 {
-    HttpFault fault;
-    fault.kind = DROP_AFTER_BODY_BYTES;
-    fault.bytes = bytes;
-    return fault;
+    return make(DROP_AFTER_BODY_BYTES, bytes);
 }
 
 HttpFault HttpFault::closeAfterHeaders()
 {
-    HttpFault fault;
-    fault.kind = CLOSE_AFTER_HEADERS;
-    return fault;
+    return make(CLOSE_AFTER_HEADERS);
 }
 
 HttpFault HttpFault::closeBeforeReply()
 {
-    HttpFault fault;
-    fault.kind = CLOSE_BEFORE_REPLY;
-    return fault;
+    return make(CLOSE_BEFORE_REPLY);
 }
 
 HttpFault HttpFault::notHttp(const QByteArray &raw)
 {
-    HttpFault fault;
-    fault.kind = NOT_HTTP;
+    HttpFault fault = make(NOT_HTTP);
     fault.raw = raw;
     return fault;
 }
 
 HttpFault HttpFault::slowRead(qint64 bytesPerTick, int tickMs)
 {
-    HttpFault fault;
-    fault.kind = SLOW_READ;
-    fault.bytes = bytesPerTick;
-    fault.ms = tickMs;
-    return fault;
+    return make(SLOW_READ, bytesPerTick, tickMs);
 }
 
 struct LocalHttpServer::Connection : QObject

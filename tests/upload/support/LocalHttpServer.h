@@ -88,6 +88,9 @@ struct HttpFault
     static HttpFault closeBeforeReply();
     static HttpFault notHttp(const QByteArray &raw);
     static HttpFault slowRead(qint64 bytesPerTick, int tickMs);
+
+private:
+    static HttpFault make(Kind kind, qint64 bytes = 0, int ms = 0);
 };
 
 // A small HTTP/1.1 server on 127.0.0.1 and a free port, for tests: routes answer requests, a fault script

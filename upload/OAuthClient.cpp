@@ -94,8 +94,14 @@ QNetworkReply *OAuthClient::postForm(const QUrl &url, const QList<QPair<QString,
 
 void OAuthClient::authorize(const QString &service, const QString &label, const OAuthConfig &config, PageReady ready)
 {
+    // One request per service at a time: the user is at one consent page, and a service that takes only
+    // registered redirect ports needs the port of the request before.
+    const QStringList pending = m_authorizations.keys();
+    for (const QString &other : pending) {
+        if (m_authorizations.value(other)->service == service)
+            finishAuthorization(other);
+    }
     const QString id = key(service, label);
-    finishAuthorization(id);
     auto authorization = std::make_shared<Authorization>();
     authorization->service = service;
     authorization->label = label;

@@ -30,7 +30,7 @@ public:
 
     // Starts asking the account for a grant and answers with the page the user opens in the browser (or a
     // negative code). The grant arrives later, while the user works through the service's pages, and waits
-    // in the account store under the label; a new request for the same label replaces an unfinished one.
+    // in the account store under the label; a new request for the same service replaces an unfinished one.
     void authorize(const QString &service, const QString &label, const OAuthConfig &config, PageReady ready);
     // Renews the label's access token. Callers asking while a renewal for the label runs share its answer.
     // A grant the service refuses (invalid_grant, 400, 401) is removed and the answer is

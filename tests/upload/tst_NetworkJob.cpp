@@ -68,7 +68,8 @@ std::unique_ptr<JobProbe> upload(SampleRig &rig, const QString &path)
                                {}, {}, &job, probe.get())
         != 0)
         return probe;
-    QTest::qWaitFor([&probe] { return probe->hasEnded(); }, 20000);
+    if (!QTest::qWaitFor([&probe] { return probe->hasEnded(); }, 20000))
+        qWarning("the job did not end");
     return probe;
 }
 
@@ -79,7 +80,8 @@ std::unique_ptr<JobProbe> checkAccount(SampleRig &rig)
     SNJob *job = nullptr;
     if (rig.handle->startAccessJob(&account, &job, probe.get()) != 0)
         return probe;
-    QTest::qWaitFor([&probe] { return probe->hasEnded(); }, 20000);
+    if (!QTest::qWaitFor([&probe] { return probe->hasEnded(); }, 20000))
+        qWarning("the job did not end");
     return probe;
 }
 

@@ -29,6 +29,7 @@ private Q_SLOTS:
     void codeFlowWithPkceAndState();
     void listenerIgnoresStrangersAndServesLoopbackOnly();
     void refusedConsentLeavesNoGrant();
+    void aNewRequestReplacesTheUnfinishedOne();
     void expiringTokenIsRenewedOnceForAllJobs();
     void refusedRenewalRemovesTheGrant();
     void unauthorizedAnswerRenewsOnce();
@@ -79,17 +80,20 @@ Page browse(QUrl url)
 }
 
 // Runs a token request as the token dialog does: the page it answers is opened "in the browser".
-QUrl requestToken(SampleRig &rig)
+QUrl requestToken(SampleRig &rig, const QString &label = kLabel)
 {
+    TestEnvironment::clearOpenedUrls();
     JobProbe probe;
-    AccountRecord account{QString(), kLabel, QString()};
+    AccountRecord account{QString(), label, QString()};
     SNJob *job = nullptr;
     if (rig.handle->requestToken(&account, &job, &probe) != 0)
         return {};
     if (!QTest::qWaitFor([&probe] { return probe.hasEnded(); }, 10000) || probe.end().kind != QLatin1String("completed"))
         return {};
     QDesktopServices::openUrl(QUrl(probe.end().result.value(QStringLiteral("redirect")).toString()));
-    QTest::qWaitFor([] { return !TestEnvironment::openedUrls().isEmpty(); }, 5000);
+    // The browser stand-in has no signal: poll what was opened.
+    if (!QTest::qWaitFor([] { return !TestEnvironment::openedUrls().isEmpty(); }, 5000))
+        return {};
     return TestEnvironment::openedUrls().value(0);
 }
 
@@ -103,8 +107,9 @@ JobProbe::Report checkAccount(SampleRig &rig)
     JobProbe probe;
     AccountRecord account{QString(), kLabel, QString()};
     SNJob *job = nullptr;
-    rig.handle->startAccessJob(&account, &job, &probe);
-    QTest::qWaitFor([&probe] { return probe.hasEnded(); }, 10000);
+    if (rig.handle->startAccessJob(&account, &job, &probe) != 0
+        || !QTest::qWaitFor([&probe] { return probe.hasEnded(); }, 10000))
+        return {};
     return probe.end();
 }
 
@@ -203,6 +208,19 @@ void tst_OAuthClient::refusedConsentLeavesNoGrant()
     QTest::qWait(100);
     QVERIFY(grantOf(rig).isEmpty());
     QCOMPARE(checkAccount(rig).code, int(SN_ERR_AUTHORIZATION));
+}
+
+void tst_OAuthClient::aNewRequestReplacesTheUnfinishedOne()
+{
+    SampleRig rig;
+    const QUrl first = requestToken(rig, QStringLiteral("first"));
+    const QUrl second = requestToken(rig, QStringLiteral("second"));
+    QVERIFY(first.isValid() && second.isValid());
+    // The first listener is gone: the browser coming back from the first consent finds nobody.
+    QCOMPARE(browse(first).status, 0);
+    QCOMPARE(browse(second).status, 200);
+    QTRY_VERIFY(!OAuthGrant::fromParams(rig.store->params(kService, QStringLiteral("second"))).isEmpty());
+    QVERIFY(rig.store->params(kService, QStringLiteral("first")).isEmpty());
 }
 
 void tst_OAuthClient::expiringTokenIsRenewedOnceForAllJobs()

@@ -4,6 +4,8 @@
 
 #include <QLocale>
 
+#include <limits>
+
 int SNErrorMap::transportCode(QNetworkReply::NetworkError error)
 {
     switch (error) {
@@ -73,8 +75,13 @@ std::optional<qint64> SNErrorMap::retryAfterMs(const QByteArray &value, const QD
         return std::nullopt;
     bool isNumber = false;
     const qint64 seconds = text.toLongLong(&isNumber);
-    if (isNumber)
-        return seconds >= 0 ? std::optional<qint64>(seconds * 1000) : std::nullopt;
+    if (isNumber) {
+        if (seconds < 0)
+            return std::nullopt;
+        // The server's number, however large, must not wrap round into a short wait.
+        constexpr qint64 kLongest = std::numeric_limits<qint64>::max();
+        return seconds > kLongest / 1000 ? kLongest : seconds * 1000;
+    }
     // An HTTP date, "Sun, 06 Nov 1994 08:49:37 GMT".
     QDateTime when = QLocale::c().toDateTime(QString::fromLatin1(text.left(25)), QStringLiteral("ddd, dd MMM yyyy HH:mm:ss"));
     if (!when.isValid())

@@ -15,6 +15,7 @@
 #include <QSettings>
 #include <QTcpServer>
 
+#include <limits>
 #include <memory>
 
 // The job engine against the local server: streaming, progress, resume, retries and back-off, stalls, and
@@ -514,6 +515,8 @@ void tst_NetworkJob::retryAfter_data()
     QTest::newRow("HTTP date 90 s ahead") << QByteArray("Sun, 06 Nov 1994 08:50:37 GMT") << qint64(90000);
     QTest::newRow("HTTP date passed") << QByteArray("Sun, 06 Nov 1994 08:40:00 GMT") << qint64(0);
     QTest::newRow("negative") << QByteArray("-3") << qint64(-1);
+    // A value no multiplication by 1000 survives must still read as "far too long", never as a short wait.
+    QTest::newRow("beyond any clock") << QByteArray("9223372036854775807") << std::numeric_limits<qint64>::max();
     QTest::newRow("garbage") << QByteArray("soon") << qint64(-1);
     QTest::newRow("absent") << QByteArray() << qint64(-1);
 }

@@ -60,13 +60,18 @@ QString permanentAddressOf(const QString &interfaceName)
 
 QString AccountFileKey::userName()
 {
+    // The account the program runs as, not what the environment claims: a program started through su, sudo,
+    // a service manager or a desktop session sees different variables, and the key would change with them.
+    const passwd *entry = ::getpwuid(::getuid());
+    if (entry && entry->pw_name && *entry->pw_name)
+        return QString::fromLocal8Bit(entry->pw_name);
+    // A user id without an entry (some containers): the login name the environment gives is all there is.
     for (const char *variable : {"USERNAME", "USER", "LOGNAME"}) {
         const QString value = qEnvironmentVariable(variable);
         if (!value.isEmpty())
             return value;
     }
-    const passwd *entry = ::getpwuid(::getuid());
-    return entry && entry->pw_name ? QString::fromLocal8Bit(entry->pw_name) : QString();
+    return {};
 }
 
 QList<AccountFileKey::Interface> AccountFileKey::systemInterfaces()

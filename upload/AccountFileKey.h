@@ -34,7 +34,8 @@ public:
     // without an address.
     static QList<QByteArray> fallbackKeys();
 
-    // The login name: USERNAME, USER or LOGNAME when set, else the password database's entry of the user.
+    // The login name of the user the program runs as (the password database); USERNAME, USER or LOGNAME only
+    // when the database has no entry for the user.
     static QString userName();
     static QList<Interface> systemInterfaces();
     static QString machineId();

@@ -15,6 +15,9 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <pwd.h>
+#include <unistd.h>
+
 class tst_SNAccountFile : public QObject
 {
     Q_OBJECT
@@ -31,6 +34,7 @@ private Q_SLOTS:
     void keyBuilder_data();
     void keyBuilder();
     void keyStaysWhenTheRandomisedAddressChanges();
+    void keyFollowsTheAccountNotTheEnvironment();
     void fallbackKeysIncludeThePlainRule();
     void replacingUnderTheSameLabelKeepsGrantAndExtra();
     void anotherLabelTakesItsPendingGrant();
@@ -270,6 +274,31 @@ void tst_SNAccountFile::keyStaysWhenTheRandomisedAddressChanges()
     // This machine's own key comes out the same each time it is built.
     QCOMPARE(AccountFileKey::build(), AccountFileKey::build());
     QVERIFY(!AccountFileKey::userName().isEmpty());
+}
+
+void tst_SNAccountFile::keyFollowsTheAccountNotTheEnvironment()
+{
+    const passwd *entry = ::getpwuid(::getuid());
+    if (!entry)
+        QSKIP("this user id has no entry in the password database");
+    const QByteArray key = AccountFileKey::build();
+    const char *variables[] = {"USERNAME", "USER", "LOGNAME"};
+    QList<QPair<QByteArray, bool>> saved;
+    for (const char *variable : variables)
+        saved.append({qgetenv(variable), qEnvironmentVariableIsSet(variable)});
+    // As when the program is started through su or by a session that sets other names.
+    for (const char *variable : variables)
+        qputenv(variable, "someone-else");
+    const QString name = AccountFileKey::userName();
+    const QByteArray keyNow = AccountFileKey::build();
+    for (qsizetype i = 0; i < saved.size(); ++i) {
+        if (saved[i].second)
+            qputenv(variables[i], saved[i].first);
+        else
+            qunsetenv(variables[i]);
+    }
+    QCOMPARE(name, QString::fromLocal8Bit(entry->pw_name));
+    QCOMPARE(keyNow, key);
 }
 
 void tst_SNAccountFile::fallbackKeysIncludeThePlainRule()

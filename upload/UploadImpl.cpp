@@ -1,6 +1,7 @@
 #include "UploadImpl.h"
 
 #include "AccountFileKey.h"
+#include "HiddenFileList.h"
 #include "RC4SimpleSNAccountFileStore.h"
 #include "SNService.h"
 #include "SocialNetworkManager.h"
@@ -27,8 +28,12 @@ qsizetype slotOf(uint serviceBit)
 UploadImpl::UploadImpl(SocialNetworkManager *manager, const QString &dataFolder)
     : m_manager(manager)
 {
+    const QString accountFile = dataFolder + QStringLiteral("/SNAccountFile.dat");
+    // Kept out of the user's sight in file managers; best effort, and before the first start's save there is
+    // no folder to list it in yet.
+    HiddenFileList::markHidden(accountFile);
     m_manager->setStartupValues(kStallSeconds, kConcurrentTransfers);
-    auto *store = new RC4SimpleSNAccountFileStore(dataFolder + QStringLiteral("/SNAccountFile.dat"), accountFileKey());
+    auto *store = new RC4SimpleSNAccountFileStore(accountFile, accountFileKey());
     store->setFallbackKeys(AccountFileKey::fallbackKeys());
     m_manager->setAccountStore(store);
     store->load();

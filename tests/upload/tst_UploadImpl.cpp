@@ -1,3 +1,4 @@
+#include "HiddenFileList.h"
 #include "NetworkSNService.h"
 #include "SNService.h"
 #include "SampleProvider.h"
@@ -138,6 +139,8 @@ void tst_UploadImpl::accountsOutliveTheService()
     QCOMPARE(second.cachedAccount(SERVICE_YOUTUBE)->userName, QStringLiteral("channel"));
     QVERIFY(second.cachedAccount(SERVICE_PICASA)->userName.isEmpty());
     QVERIFY(!QFileInfo::exists(file + QStringLiteral(".unreadable")));
+    // File managers do not show it.
+    QVERIFY(HiddenFileList::names(data).contains(QStringLiteral("SNAccountFile.dat")));
 }
 
 void tst_UploadImpl::emittersEmitTheServiceSignals()

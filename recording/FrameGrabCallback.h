@@ -38,6 +38,8 @@ public:
 
     bool hasFrame() const;
     QImage frame() const;
+    // The held frame with its start time in the medium in microseconds (-1 when the player gave none).
+    QImage timedFrame(qint64 *startUs) const;
     // Drops the held frame and any frame still being converted.
     void clearFrame();
     // Draws the held frame stretched over 0, 0, width, height.
@@ -65,6 +67,7 @@ private:
     quint64 m_generation = 0;
     bool m_converting = false;
     QImage m_frame;
+    qint64 m_frameStartUs = -1;
     QMetaObject::Connection m_widgetConnection;
     QThreadPool m_converter;
 };

@@ -28,7 +28,9 @@ bool ThumbnailImage::save(const QImage &image, const QString &path)
     if (!file.open(QIODevice::WriteOnly))
         return false;
     QImageWriter writer(&file, "png");
-    if (!writer.write(image)) {
+    // Written data sits in the file's buffer, and commit() in Qt 6.4 does not notice when flushing that
+    // buffer fails (a full disk): it would rename the torn file into place. Flushing first shows the failure.
+    if (!writer.write(image) || !file.flush()) {
         file.cancelWriting();
         return false;
     }

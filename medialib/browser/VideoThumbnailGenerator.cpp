@@ -43,18 +43,21 @@ void storeDuration(const QString &path, qint64 ms)
 
 VideoThumbnailGenerator::VideoThumbnailGenerator(QObject *parent)
     : QObject(parent)
-    , m_frames(std::make_unique<FrameGrabCallback>())
-    , m_media(std::make_unique<WinMediaService>())
+    , m_frames(new FrameGrabCallback(this))
+    , m_media(new WinMediaService(this))
 {
     m_frames->setFpsHint(0);
     m_media->setAudioOutputEnabled(false);
     m_deadline.setSingleShot(true);
     m_deadline.setInterval(kGiveUpMs);
     connect(&m_deadline, &QTimer::timeout, this, &VideoThumbnailGenerator::giveUp);
-    connect(m_frames.get(), &FrameGrabCallback::frameReady, this, &VideoThumbnailGenerator::grabVideo,
+    connect(m_frames, &FrameGrabCallback::frameReady, this, &VideoThumbnailGenerator::grabVideo,
             Qt::QueuedConnection);
-    connect(m_media.get(), &WinMediaService::mediaStateChanged, this, &VideoThumbnailGenerator::onMediaStateChanged);
-    connect(m_media.get(), &WinMediaService::durationChanged, this, &VideoThumbnailGenerator::onDurationChanged);
+    // Queued: both may come from inside the player's own signals, and ending a video deletes that player.
+    connect(m_media, &WinMediaService::mediaStateChanged, this, &VideoThumbnailGenerator::onMediaStateChanged,
+            Qt::QueuedConnection);
+    connect(m_media, &WinMediaService::durationChanged, this, &VideoThumbnailGenerator::onDurationChanged,
+            Qt::QueuedConnection);
 }
 
 VideoThumbnailGenerator::~VideoThumbnailGenerator()
@@ -63,6 +66,8 @@ VideoThumbnailGenerator::~VideoThumbnailGenerator()
     m_media->disconnect(this);
     m_frames->disconnect(this);
     closeCurrent(false);
+    // The callback is deleted first among the children; the service must not hold it by then.
+    m_media->releaseMedia();
 }
 
 void VideoThumbnailGenerator::createThumbnails(const QStringList &paths)
@@ -124,7 +129,7 @@ bool VideoThumbnailGenerator::loadVideo(const QString &path)
     m_earlyFrame = QImage();
     m_needsDuration = storedDuration(path) == 0;
     m_frames->clearFrame();
-    m_media->setGrabberCallback(m_frames.get());
+    m_media->setGrabberCallback(m_frames);
     MediaFileStore::getInstance()->setThumbnailingVideo(path);
     // A video shorter than the grab point, or one whose length is not known yet (a recording that was never
     // closed), is taken from its first frames.
@@ -162,10 +167,11 @@ void VideoThumbnailGenerator::saveFrame(const QImage &frame)
         finishVideo();
 }
 
-void VideoThumbnailGenerator::onMediaStateChanged(WinMediaService::MEDIA_STATE state)
+void VideoThumbnailGenerator::onMediaStateChanged()
 {
-    // The player stops by itself at the end of the video or when it fails on it.
-    if (m_current.isEmpty() || state != WinMediaService::STATE_STOPPED)
+    // The player stops by itself at the end of the video or when it fails on it. The service's state is read
+    // now: a report queued before the present video was loaded says nothing of it.
+    if (m_current.isEmpty() || m_media->mediaState() != WinMediaService::STATE_STOPPED)
         return;
     if (!m_frameSaved && !m_earlyFrame.isNull())
         saveFrame(m_earlyFrame);
@@ -175,7 +181,7 @@ void VideoThumbnailGenerator::onMediaStateChanged(WinMediaService::MEDIA_STATE s
 
 void VideoThumbnailGenerator::onDurationChanged()
 {
-    if (!m_current.isEmpty() && m_frameSaved)
+    if (!m_current.isEmpty() && m_frameSaved && m_media->duration() > 0)
         finishVideo();
 }
 

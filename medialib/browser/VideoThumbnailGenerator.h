@@ -8,8 +8,6 @@
 #include <QStringList>
 #include <QTimer>
 
-#include <memory>
-
 class FrameGrabCallback;
 class QDir;
 
@@ -59,7 +57,7 @@ public Q_SLOTS:
 
 private:
     void saveFrame(const QImage &frame);
-    void onMediaStateChanged(WinMediaService::MEDIA_STATE state);
+    void onMediaStateChanged();
     void onDurationChanged();
     void giveUp();
     // Ends the video in progress: the player closed, the store's busy path cleared and the length stored when
@@ -68,8 +66,9 @@ private:
     void closeCurrent(bool done);
     void finishVideo();
 
-    std::unique_ptr<FrameGrabCallback> m_frames;
-    std::unique_ptr<WinMediaService> m_media;
+    // Children of the generator; the service is closed before either goes.
+    FrameGrabCallback *m_frames;
+    WinMediaService *m_media;
     QTimer m_deadline;
     QStringList m_queue;
     QString m_current;

@@ -8,7 +8,8 @@
 // Runs the image-thumbnail worker threads of the media browser, at most three at a time, oldest first.
 // Whoever hands a worker in keeps owning it and withdraws it with removeThread before deleting it. The
 // manager is a thread of its own that sleeps until a worker is handed in, withdrawn or finishes, or until a
-// stop is asked for; it ends when nothing is left to run and starts again with the next worker.
+// stop is asked for; it ends when nothing is left to run and starts again with the next worker. A worker
+// that finishes starts the next queued one itself.
 class ThreadManager : public QThread
 {
     Q_OBJECT
@@ -36,6 +37,8 @@ protected:
 private:
     ThreadManager() = default;
     void onWorkerFinished(QThread *worker);
+    // Starts queued workers while fewer than kMaxRunning run; under the mutex.
+    void startPending();
 
     QList<QThread *> m_running;
     QList<QThread *> m_pending;

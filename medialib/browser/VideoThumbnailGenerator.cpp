@@ -51,6 +51,9 @@ VideoThumbnailGenerator::VideoThumbnailGenerator(QObject *parent)
     m_deadline.setSingleShot(true);
     m_deadline.setInterval(kGiveUpMs);
     connect(&m_deadline, &QTimer::timeout, this, &VideoThumbnailGenerator::giveUp);
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(kPauseSettleMs);
+    connect(&m_settle, &QTimer::timeout, this, &VideoThumbnailGenerator::finishVideo);
     connect(m_frames, &FrameGrabCallback::frameReady, this, &VideoThumbnailGenerator::grabVideo,
             Qt::QueuedConnection);
     // Queued: both may come from inside the player's own signals, and ending a video deletes that player.
@@ -63,6 +66,7 @@ VideoThumbnailGenerator::VideoThumbnailGenerator(QObject *parent)
 VideoThumbnailGenerator::~VideoThumbnailGenerator()
 {
     m_deadline.stop();
+    m_settle.stop();
     m_media->disconnect(this);
     m_frames->disconnect(this);
     closeCurrent(false);
@@ -162,9 +166,10 @@ void VideoThumbnailGenerator::saveFrame(const QImage &frame)
     const QString target = MediaFileStore::getInstance()->thumbnailPath(m_current);
     if (!ThumbnailImage::save(ThumbnailImage::fitted(frame), target))
         browserLog(LogSystem::LOG_WARNING, "VideoThumbnailGenerator - cannot write %s", qUtf8Printable(target));
-    // The length of a recording that was never closed arrives later, read from the whole file.
+    // The length of a recording that was never closed arrives later, read from the whole file; until then
+    // the video plays on, so that its end (or its failure) still finishes it.
     if (!m_needsDuration || m_media->duration() > 0)
-        finishVideo();
+        pauseAndFinish();
 }
 
 void VideoThumbnailGenerator::onMediaStateChanged()
@@ -175,14 +180,13 @@ void VideoThumbnailGenerator::onMediaStateChanged()
         return;
     if (!m_frameSaved && !m_earlyFrame.isNull())
         saveFrame(m_earlyFrame);
-    if (!m_current.isEmpty())
-        finishVideo();
+    pauseAndFinish();
 }
 
 void VideoThumbnailGenerator::onDurationChanged()
 {
     if (!m_current.isEmpty() && m_frameSaved && m_media->duration() > 0)
-        finishVideo();
+        pauseAndFinish();
 }
 
 void VideoThumbnailGenerator::giveUp()
@@ -193,8 +197,17 @@ void VideoThumbnailGenerator::giveUp()
                qUtf8Printable(m_current), kGiveUpMs);
     if (!m_frameSaved && !m_earlyFrame.isNull())
         saveFrame(m_earlyFrame);
-    if (!m_current.isEmpty())
-        finishVideo();
+    pauseAndFinish();
+}
+
+void VideoThumbnailGenerator::pauseAndFinish()
+{
+    if (m_current.isEmpty())
+        return;
+    if (m_media->mediaState() == WinMediaService::STATE_PLAYING)
+        m_media->pause();
+    m_deadline.stop();
+    m_settle.start();
 }
 
 void VideoThumbnailGenerator::closeCurrent(bool done)
@@ -203,6 +216,7 @@ void VideoThumbnailGenerator::closeCurrent(bool done)
         return;
     const QString path = std::exchange(m_current, QString());
     m_deadline.stop();
+    m_settle.stop();
     const qint64 duration = m_media->duration();
     m_media->releaseMedia();
     m_frames->clearFrame();
@@ -216,6 +230,8 @@ void VideoThumbnailGenerator::closeCurrent(bool done)
 
 void VideoThumbnailGenerator::finishVideo()
 {
+    if (m_current.isEmpty())
+        return;
     closeCurrent(true);
     // A receiver may delete this generator (the thumbnail view replaces it when it reloads).
     const QPointer<VideoThumbnailGenerator> alive(this);

@@ -27,6 +27,10 @@ public:
     // start here and a healthy video gives its frame well within a second after that; a recording that was
     // never closed may need a few seconds more for its length to be read from the whole file.
     static constexpr int kGiveUpMs = 10000;
+    // How long a paused player is left before it is closed. Closing a player in the same moment it was
+    // paused waits some 300 ms for the pause to complete inside the media framework; a few milliseconds
+    // later the close takes 10 to 20 ms. Twenty leaves room on a loaded machine.
+    static constexpr int kPauseSettleMs = 20;
 
     explicit VideoThumbnailGenerator(QObject *parent = nullptr);
     ~VideoThumbnailGenerator() override;
@@ -60,6 +64,8 @@ private:
     void onMediaStateChanged();
     void onDurationChanged();
     void giveUp();
+    // Pauses the player and finishes the video once the pause has settled.
+    void pauseAndFinish();
     // Ends the video in progress: the player closed, the store's busy path cleared and the length stored when
     // known. A video that is done but whose length never became known is stored as 1 ms; one that is
     // merely dropped keeps its length unstored, to be found next time.
@@ -70,6 +76,7 @@ private:
     FrameGrabCallback *m_frames;
     WinMediaService *m_media;
     QTimer m_deadline;
+    QTimer m_settle;
     QStringList m_queue;
     QString m_current;
     // Frames that start earlier than this were shown before the seek took effect.

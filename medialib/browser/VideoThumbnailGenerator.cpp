@@ -92,6 +92,9 @@ void VideoThumbnailGenerator::createThumbnails(const QStringList &paths)
 
 bool VideoThumbnailGenerator::processNextVideo()
 {
+    // A call queued when the last video finished finds the next one started already by a new list.
+    if (!m_current.isEmpty())
+        return false;
     while (!m_queue.isEmpty()) {
         if (loadVideo(m_queue.takeFirst()))
             return true;

@@ -54,7 +54,7 @@ Q_SIGNALS:
     void createThumbnailComplete();
 
 public Q_SLOTS:
-    // Starts the next queued video that loads; false when none did.
+    // Starts the next queued video that loads; false when none did, or when a video is in progress.
     bool processNextVideo();
     // Looks at the newest frame and saves it when it is from the wanted part of the video.
     void grabVideo();

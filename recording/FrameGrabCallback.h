@@ -9,6 +9,7 @@
 #include <QThreadPool>
 #include <QVideoFrame>
 
+#include <atomic>
 #include <functional>
 
 class QPainter;
@@ -49,6 +50,8 @@ public:
     void presentFrame(const QVideoFrame &frame);
     // Waits until no frame is being converted.
     void waitForConversions();
+    // How many frames were converted so far: the cap's savings show here.
+    int conversions() const { return m_conversions; }
 
 Q_SIGNALS:
     // Emitted on the worker thread when a new frame is held.
@@ -66,6 +69,7 @@ private:
     // Counts clearFrame calls, so that a conversion started before one is not shown after it.
     quint64 m_generation = 0;
     bool m_converting = false;
+    std::atomic<int> m_conversions{0};
     QImage m_frame;
     qint64 m_frameStartUs = -1;
     QMetaObject::Connection m_widgetConnection;

@@ -20,6 +20,7 @@
 #include <QTimeEdit>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -109,6 +110,9 @@ class TestMediaInfoModifiedPanel : public QObject
 private:
     QTemporaryDir m_dir;
     std::unique_ptr<UploadFake> m_upload;
+    // Every test runs under one: a box the dialog opens outside runDialog (a real upload service asking for
+    // access, a refusal) must not hang the run either.
+    std::optional<DialogWatchdog> m_watchdog;
 
     QString touch(const QString &name)
     {
@@ -130,6 +134,7 @@ private Q_SLOTS:
 
     void init()
     {
+        m_watchdog.emplace();
         m_upload = std::make_unique<UploadFake>();
         m_upload->setAnswer(QStringLiteral("verifyAccess"), true);
         TestEnvironment::clearOpenedUrls();
@@ -137,6 +142,7 @@ private Q_SLOTS:
 
     void cleanup()
     {
+        m_watchdog.reset();
         m_upload.reset();
         for (const QString &name : QDir(m_dir.path()).entryList(QDir::Files))
             QFile::remove(m_dir.filePath(name));

@@ -1,11 +1,15 @@
+#include "DialogWatchdog.h"
 #include "MediaImpl.h"
 #include "MediaLibSaveResult.h"
+#include "ModalAnswerer.h"
 #include "Screenshot.h"
 #include "TestEnvironment.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QTextEdit>
+
+#include <optional>
 
 namespace {
 
@@ -37,8 +41,16 @@ class TestMediaLibSaveResult : public QObject
 {
     Q_OBJECT
 
+private:
+    std::optional<DialogWatchdog> m_watchdog;
+
 private Q_SLOTS:
-    void init() { TestEnvironment::clearOpenedUrls(); }
+    void init()
+    {
+        m_watchdog.emplace();
+        TestEnvironment::clearOpenedUrls();
+    }
+    void cleanup() { m_watchdog.reset(); }
 
     void pathAndNoLinksForAnUnpublishedFile()
     {
@@ -94,10 +106,11 @@ private Q_SLOTS:
 
     void closeAccepts()
     {
+        // Run as its owner runs it, modally; the close button ends the loop with the acceptance code.
         MediaLibSaveResult dialog;
-        dialog.show();
-        button(dialog, "closeBtn")->click();
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        ModalAnswerer answerer([&dialog](QWidget *) { button(dialog, "closeBtn")->click(); });
+        QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+        QVERIFY(answerer.answered());
         QVERIFY(!dialog.isVisible());
     }
 

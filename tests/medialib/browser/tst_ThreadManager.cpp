@@ -157,6 +157,20 @@ private Q_SLOTS:
         QCOMPARE(second.runs.load(), 1);
     }
 
+    void workersHandedInOneByOneAreAllStarted()
+    {
+        // Each worker is handed in the moment the one before has run, so that now and then the hand-over
+        // falls between the manager's loop ending and its thread reporting itself finished.
+        ThreadManager *manager = ThreadManager::getInstance();
+        Crowd crowd;
+        Workers workers = makeWorkers(crowd, 2000);
+        for (const auto &worker : workers) {
+            manager->addThread(worker.get());
+            QVERIFY2(crowd.finished.tryAcquire(1, 5000),
+                     qPrintable(QStringLiteral("worker %1 was never started").arg(&worker - &workers.front())));
+        }
+    }
+
     void nullIsIgnored()
     {
         ThreadManager *manager = ThreadManager::getInstance();

@@ -7,6 +7,7 @@
 #include "SettingIntf.h"
 #include "UploadAccess.h"
 #include "UploadIntf.h"
+#include "UploadServiceBit.h"
 #include "VideoIntf.h"
 #include "WebCamIntf.h"
 #include "ui_SettingDialog.h"
@@ -19,13 +20,6 @@
 #include <QSignalBlocker>
 
 namespace {
-
-// The upload services' bits.
-constexpr uint kVideoSharing = 1;
-constexpr uint kSocialNetwork = 2;
-constexpr uint kPhotoAlbums = 4;
-constexpr uint kPhotoPosting = 8;
-constexpr uint kFileHosting = 16;
 
 // No service takes a password any more: every password field is hidden and holds this text, which is
 // stored and sent as the password, so a row is complete as soon as its user name is given.
@@ -55,9 +49,9 @@ SettingDialog::SettingDialog(SettingIntf *settings, RecordingIntf *recording, Vi
     ui->tabWidget->setCurrentIndex(0);
 
     m_accountRows = {
-        {kSocialNetwork, ui->facebookUser, ui->facebookPswd}, {kFileHosting, ui->dropboxUser, ui->dropboxPswd},
-        {kPhotoAlbums, ui->picasaUser, ui->picasaPswd},       {kVideoSharing, ui->youtubeUser, ui->youtubePswd},
-        {kPhotoPosting, ui->twitterUser, ui->twitterPswd},
+        {SERVICE_FACEBOOK, ui->facebookUser, ui->facebookPswd}, {SERVICE_DROPBOX, ui->dropboxUser, ui->dropboxPswd},
+        {SERVICE_PICASA, ui->picasaUser, ui->picasaPswd},       {SERVICE_YOUTUBE, ui->youtubeUser, ui->youtubePswd},
+        {SERVICE_TWITPIC, ui->twitterUser, ui->twitterPswd},
     };
     for (const AccountRow &row : std::as_const(m_accountRows)) {
         row.password->setText(kPasswordPlaceholder);
@@ -414,7 +408,7 @@ bool SettingDialog::saveAccounts()
     if (!m_upload)
         return true;
     for (const AccountRow &row : std::as_const(m_accountRows)) {
-        if (row.service == kVideoSharing && m_upload->checkAccountName(row.service, rowRecord(row)) < 0)
+        if (row.service == SERVICE_YOUTUBE && m_upload->checkAccountName(row.service, rowRecord(row)) < 0)
             return false;
     }
     for (const AccountRow &row : std::as_const(m_accountRows))

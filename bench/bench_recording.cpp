@@ -6,6 +6,7 @@
 //    at 25 fps so every grab sees a new screen;
 //  - a real-time recording by the capture thread: CPU of this process and of the X server, frames
 //    written and slots skipped;
+//  - ffmpeg's stages, told apart by running it up to the grab, up to the conversion, and whole;
 //  - the ffmpeg command for the same time, measured the same way, and the ratio of the two.
 // CPU is counted as time, not as a share of the wall clock, so that a loaded machine slows both runs
 // without changing their figures much; the load average is printed beside them.
@@ -321,27 +322,54 @@ Run recordWithQuillo(const std::shared_ptr<X11ScreenGrabber> &grabber, const QSi
     return run;
 }
 
-// The ffmpeg command of bench/recording-vs-ffmpeg.md.
-QStringList ffmpegArguments(const QByteArray &display, const QSize &size, int seconds, const QString &output)
+// How much of ffmpeg's pipeline runs: its stages are told apart by running less of it.
+enum class FfmpegPart { Grab, Convert, Whole };
+
+// The ffmpeg command of bench/recording-vs-ffmpeg.md, or its first stages only (into the null muxer).
+QStringList ffmpegArguments(const QByteArray &display, const QSize &size, int seconds, FfmpegPart part,
+                            const QString &output)
 {
     QStringList arguments{"ffmpeg", "-hide_banner", "-nostdin", "-y", "-f", "x11grab", "-framerate", "25",
                           "-video_size", QStringLiteral("%1x%2").arg(kScreenWidth).arg(kScreenHeight), "-draw_mouse",
                           "1", "-i", QString::fromLatin1(display) + QStringLiteral("+0,0"), "-t",
                           QString::number(seconds)};
-    if (size != QSize(kScreenWidth, kScreenHeight))
+    const bool scaled = size != QSize(kScreenWidth, kScreenHeight);
+    switch (part) {
+    case FfmpegPart::Grab:
+        return arguments << "-an" << "-f" << "null" << "-";
+    case FfmpegPart::Convert:
+        arguments << "-vf"
+                  << (scaled ? QStringLiteral("scale=%1:%2,format=yuv420p").arg(size.width()).arg(size.height())
+                             : QStringLiteral("format=yuv420p"));
+        return arguments << "-sws_flags" << "bilinear" << "-an" << "-f" << "null" << "-";
+    case FfmpegPart::Whole:
+        break;
+    }
+    if (scaled)
         arguments << "-vf" << QStringLiteral("scale=%1:%2").arg(size.width()).arg(size.height());
     arguments << "-sws_flags" << "bilinear" << "-c:v" << "libxvid" << "-qscale:v" << "4" << "-g" << "10" << "-bf"
               << "0" << "-an" << "-f" << "avi" << output;
     return arguments;
 }
 
-Run recordWithFfmpeg(const QByteArray &display, const QSize &size, int seconds, pid_t server, const QString &folder)
+// The last value of a counter on ffmpeg's progress lines.
+QString lastCount(const QString &stats, const QString &name)
+{
+    const QRegularExpression counter(name + QStringLiteral("=\\s*(\\d+)"));
+    QRegularExpressionMatch last;
+    for (auto it = counter.globalMatch(stats); it.hasNext();)
+        last = it.next();
+    return last.captured(1);
+}
+
+Run recordWithFfmpeg(const QByteArray &display, const QSize &size, int seconds, FfmpegPart part, pid_t server,
+                     const QString &folder)
 {
     Run run;
     const QString output = folder + QStringLiteral("/ffmpeg.avi");
     const QString log = folder + QStringLiteral("/ffmpeg.log");
     std::vector<QByteArray> arguments;
-    for (const QString &argument : ffmpegArguments(display, size, seconds, output))
+    for (const QString &argument : ffmpegArguments(display, size, seconds, part, output))
         arguments.push_back(argument.toLocal8Bit());
     const double serverStart = otherCpuSeconds(server);
     const pid_t child = spawn(arguments, QFile::encodeName(log));
@@ -350,24 +378,37 @@ Run recordWithFfmpeg(const QByteArray &display, const QSize &size, int seconds, 
     wait4(child, &status, 0, &usage);
     run.serverCpu = otherCpuSeconds(server) - serverStart;
     run.cpu = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        QFile text(log);
-        text.open(QIODevice::ReadOnly);
-        run.note = QStringLiteral("failed: ") + QString::fromLocal8Bit(text.readAll().right(400));
-        return run;
-    }
-    countFrames(output, &run);
     QFile text(log);
     text.open(QIODevice::ReadOnly);
     const QString stats = QString::fromLocal8Bit(text.readAll());
-    // Its last progress line counts the frames it repeated or dropped to keep 25 a second.
-    const QRegularExpression counts(QStringLiteral("dup=(\\d+) drop=(\\d+)"));
-    QRegularExpressionMatch last;
-    for (auto it = counts.globalMatch(stats); it.hasNext();)
-        last = it.next();
-    run.note = QStringLiteral("%1 repeated, %2 dropped").arg(last.captured(1), last.captured(2));
-    QFile::remove(output);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        run.note = QStringLiteral("failed: ") + stats.right(400);
+        return run;
+    }
+    run.frames = lastCount(stats, QStringLiteral("frame")).toInt();
+    run.slotCount = seconds * 1000 / kSlotMs;
+    if (part == FfmpegPart::Whole) {
+        countFrames(output, &run);
+        QFile::remove(output);
+    }
+    // It repeats or drops frames to keep 25 a second.
+    run.note = QStringLiteral("%1 repeated, %2 dropped")
+                   .arg(lastCount(stats, QStringLiteral("dup")), lastCount(stats, QStringLiteral("drop")));
     return run;
+}
+
+// ffmpeg's stages per frame, each the difference between running up to it and up to the one before.
+void ffmpegStages(const QByteArray &display, const QSize &size, pid_t server, const QString &folder)
+{
+    const int seconds = kStageFrames * kSlotMs / 1000;
+    const Run grab = recordWithFfmpeg(display, size, seconds, FfmpegPart::Grab, server, folder);
+    const Run convert = recordWithFfmpeg(display, size, seconds, FfmpegPart::Convert, server, folder);
+    const Run whole = recordWithFfmpeg(display, size, seconds, FfmpegPart::Whole, server, folder);
+    auto perFrame = [](const Run &run) { return run.frames > 0 ? run.cpu * 1000 / run.frames : 0.0; };
+    std::printf("  ffmpeg stages per frame (%d s each, by difference), CPU ms: grab %.2f scale+convert %.2f "
+                "encode+write %.2f  total %.2f ms\n",
+                seconds, perFrame(grab), perFrame(convert) - perFrame(grab), perFrame(whole) - perFrame(convert),
+                perFrame(whole));
 }
 
 void printRun(const char *who, const Run &run, int seconds)
@@ -409,18 +450,20 @@ int main(int argc, char *argv[])
     for (const QSize &size : {QSize(1024, 576), QSize(kScreenWidth, kScreenHeight)}) {
         std::printf("%dx%d\n", size.width(), size.height());
         stages(grabber.get(), size, folder.path());
+        ffmpegStages(display, size, server, folder.path());
         if (seconds <= 0)
             continue;
         const QByteArray loadBefore = loadAverage();
         const Run quillo = recordWithQuillo(grabber, size, seconds, server);
         printRun("Quillo", quillo, seconds);
-        const Run ffmpeg = recordWithFfmpeg(display, size, seconds, server, folder.path());
+        const Run ffmpeg = recordWithFfmpeg(display, size, seconds, FfmpegPart::Whole, server, folder.path());
         printRun("ffmpeg", ffmpeg, seconds);
-        if (ffmpeg.cpu > 0)
-            std::printf("  ratio Quillo / ffmpeg: %.2f (with the X server's share %.2f); load average %s before, %s "
-                        "after\n",
-                        quillo.cpu / ffmpeg.cpu, (quillo.cpu + quillo.serverCpu) / (ffmpeg.cpu + ffmpeg.serverCpu),
-                        loadBefore.constData(), loadAverage().constData());
+        if (ffmpeg.cpu > 0 && ffmpeg.frames > 0 && quillo.frames > 0)
+            std::printf("  ratio Quillo / ffmpeg: %.2f per run, %.2f per frame written (with the X server's share "
+                        "%.2f); load average %s before, %s after\n",
+                        quillo.cpu / ffmpeg.cpu, (quillo.cpu / quillo.frames) / (ffmpeg.cpu / ffmpeg.frames),
+                        (quillo.cpu + quillo.serverCpu) / (ffmpeg.cpu + ffmpeg.serverCpu), loadBefore.constData(),
+                        loadAverage().constData());
     }
     return 0;
 }

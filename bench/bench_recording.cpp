@@ -13,6 +13,7 @@
 // Usage: bench_recording [seconds of each real-time run, default 20]
 #include "AviHandle.h"
 #include "AVIRecordingThread.h"
+#include "BenchSupport.h"
 #include "RecordingClock.h"
 #include "VideoEncoderFactory.h"
 #include "X11ScreenGrabber.h"
@@ -37,16 +38,12 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 }
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/prctl.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <ctime>
-#include <vector>
+
+using namespace BenchSupport;
 
 namespace {
 
@@ -55,79 +52,6 @@ constexpr int kScreenHeight = 1080;
 constexpr int kSlotMs = 40;
 // Six seconds: fifteen key-frame intervals, so the costlier key frames weigh in as in a real recording.
 constexpr int kStageFrames = 150;
-
-double processCpuSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return double(now.tv_sec) + now.tv_nsec / 1e9;
-}
-
-// User and system time of another process so far, from /proc (in clock ticks of 10 ms).
-double otherCpuSeconds(pid_t pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray line = stat.readAll();
-    // The command name may hold spaces; the fields after it are counted from its closing parenthesis.
-    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-    return (fields.value(11).toDouble() + fields.value(12).toDouble()) / double(sysconf(_SC_CLK_TCK));
-}
-
-QByteArray loadAverage()
-{
-    QFile file(QStringLiteral("/proc/loadavg"));
-    file.open(QIODevice::ReadOnly);
-    return file.readAll().split(' ').mid(0, 3).join(' ');
-}
-
-std::vector<char *> argvOf(std::vector<QByteArray> &storage)
-{
-    std::vector<char *> argv;
-    for (QByteArray &argument : storage)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    return argv;
-}
-
-// Starts a program that ends with this one; its output goes to the given file (or nowhere).
-pid_t spawn(std::vector<QByteArray> arguments, const QByteArray &output = "/dev/null")
-{
-    std::vector<char *> argv = argvOf(arguments);
-    const pid_t child = fork();
-    if (child == 0) {
-        prctl(PR_SET_PDEATHSIG, SIGTERM);
-        const int out = open(output.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        dup2(out, STDOUT_FILENO);
-        dup2(out, STDERR_FILENO);
-        const int in = open("/dev/null", O_RDONLY);
-        dup2(in, STDIN_FILENO);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    return child;
-}
-
-// Starts Xvfb on a display it picks itself; returns the display's name.
-QByteArray startServer(pid_t *pid)
-{
-    int ends[2];
-    if (pipe(ends) != 0)
-        return QByteArray();
-    *pid = spawn({"Xvfb", "-displayfd", QByteArray::number(ends[1]), "-screen", "0",
-                  QByteArray::number(kScreenWidth) + 'x' + QByteArray::number(kScreenHeight) + "x24", "-nolisten",
-                  "tcp"});
-    close(ends[1]);
-    QByteArray number;
-    char buffer[16];
-    ssize_t got = 0;
-    while (!number.endsWith('\n') && (got = read(ends[0], buffer, sizeof buffer)) > 0)
-        number.append(buffer, got);
-    close(ends[0]);
-    number = number.trimmed();
-    return number.isEmpty() ? QByteArray() : ':' + number;
-}
 
 // A desktop with lines of text and a window that moves across it at 30 repaints a second: every 40 ms
 // slot sees a new picture, and most of the screen stays still as on a real desktop.
@@ -374,10 +298,8 @@ Run recordWithFfmpeg(const QByteArray &display, const QSize &size, int seconds, 
     const double serverStart = otherCpuSeconds(server);
     const pid_t child = spawn(arguments, QFile::encodeName(log));
     int status = 0;
-    rusage usage{};
-    wait4(child, &status, 0, &usage);
+    run.cpu = waitCpuSeconds(child, &status);
     run.serverCpu = otherCpuSeconds(server) - serverStart;
-    run.cpu = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     QFile text(log);
     text.open(QIODevice::ReadOnly);
     const QString stats = QString::fromLocal8Bit(text.readAll());
@@ -430,7 +352,7 @@ int main(int argc, char *argv[])
     qputenv("HOME", QFile::encodeName(folder.path()));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder.path() + QStringLiteral("/.config")));
     pid_t server = 0;
-    const QByteArray display = startServer(&server);
+    const QByteArray display = startXServer(QSize(kScreenWidth, kScreenHeight), &server);
     if (display.isEmpty()) {
         std::fprintf(stderr, "Xvfb did not start\n");
         return 1;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FramePacer.h"
+#include "VideoFrameConverter.h"
 
 #include <QElapsedTimer>
 #include <QImage>
@@ -70,5 +71,7 @@ private:
     std::atomic<int> m_conversions{0};
     QImage m_frame;
     QMetaObject::Connection m_widgetConnection;
+    // Used by the converter thread only.
+    VideoFrameConverter m_frameConverter;
     QThreadPool m_converter;
 };

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QEvent>
+#include <QObject>
 #include <QSize>
 
 #include <sys/types.h>
@@ -26,5 +28,20 @@ double waitCpuSeconds(pid_t child, int *status);
 // Starts Xvfb with one screen of the given size on a display it picks itself; returns the display's name
 // (empty when it could not start) and the server's process.
 QByteArray startXServer(const QSize &screen, pid_t *pid);
+
+// Counts the paints of the widgets it is installed on.
+class PaintCounter : public QObject
+{
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return QObject::eventFilter(watched, event);
+    }
+};
 
 } // namespace BenchSupport

@@ -40,21 +40,6 @@ constexpr int kHeight = 1080;
 // Frames whose conversion is timed alone.
 constexpr int kTimedFrames = 50;
 
-// Counts the paints of the widget it watches.
-class PaintCounter : public QObject
-{
-public:
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return QObject::eventFilter(watched, event);
-    }
-};
-
 // CPU seconds of each thread of this process so far, by thread id, with the thread's name.
 QMap<QByteArray, QPair<QByteArray, double>> threadCpu()
 {

@@ -7,6 +7,7 @@
 // Times are this thread's CPU time, which other programs on a shared machine change little; the wall
 // time of the worst frame is printed beside it with the load average.
 // Usage: bench_annotation [frames, default 100]
+#include "BenchSupport.h"
 #include "Canvas.h"
 #include "CanvasView.h"
 #include "FreehandGraphic.h"
@@ -18,7 +19,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPixmap>
@@ -28,6 +28,9 @@
 #include <cstdio>
 #include <ctime>
 #include <vector>
+
+using BenchSupport::loadAverage;
+using BenchSupport::PaintCounter;
 
 namespace {
 
@@ -46,14 +49,6 @@ double threadCpuMs()
     return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
 }
 
-QByteArray loadAverage()
-{
-    QFile file(QStringLiteral("/proc/loadavg"));
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return file.readAll().split(' ').mid(0, 3).join(' ');
-}
-
 double median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
@@ -67,21 +62,6 @@ QPointF scribblePoint(int i)
     const double radius = 300 + 150 * qSin(i / 2000.0);
     return QPointF(kWidth / 2 + radius * qCos(i / 100.0), kHeight / 2 + radius * qSin(i / 100.0));
 }
-
-// Counts the paints of the view's viewport.
-class PaintCounter : public QObject
-{
-public:
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return QObject::eventFilter(watched, event);
-    }
-};
 
 // Runs the event loop until the view has painted once more (the scene gathers its changes in a queued
 // call, which then asks the viewport for a paint).

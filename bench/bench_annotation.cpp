@@ -6,6 +6,9 @@
 //    pictures, texts), frame by frame after one warm-up frame, worst and median.
 // Times are this thread's CPU time, which other programs on a shared machine change little; the wall
 // time of the worst frame is printed beside it with the load average.
+// Instruction counts of the moves, which a loaded machine does not change at all:
+//   valgrind --tool=callgrind --collect-atstart=no build/bin/bench_annotation 1
+// writes one file per stroke length; callgrind_annotate shows each file's total.
 // Usage: bench_annotation [frames, default 100]
 #include "BenchSupport.h"
 #include "Canvas.h"
@@ -23,6 +26,8 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QtMath>
+
+#include <valgrind/callgrind.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -87,10 +92,14 @@ double timeMoves(Canvas &canvas, PaintCounter &counter, int points, int *paints)
     std::vector<double> costs;
     for (int i = points; i < points + kTimedMoves; ++i) {
         const double start = threadCpuMs();
+        CALLGRIND_TOGGLE_COLLECT;
         stroke->continueDrawing(scribblePoint(i));
         waitForPaint(counter);
+        CALLGRIND_TOGGLE_COLLECT;
         costs.push_back(threadCpuMs() - start);
     }
+    // Under callgrind started with --collect-atstart=no, one file per stroke length with the moves' instructions.
+    CALLGRIND_DUMP_STATS_AT(qPrintable(QStringLiteral("moves at %1 points").arg(points)));
     *paints = counter.paints - paintsBefore;
     if (points == kLongStroke) {
         // Without its end decoration: joining a decoration to the outline of a stroke this long and

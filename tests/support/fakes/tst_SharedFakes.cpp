@@ -3,16 +3,19 @@
 #include "LumoVisionFake.h"
 #include "MediaFake.h"
 #include "RecordingFake.h"
+#include "SpotlightFake.h"
 #include "TestEnvironment.h"
 #include "UpdateAnnoStateIntf.h"
 #include "UploadAccess.h"
 #include "UploadFake.h"
 #include "VideoFake.h"
+#include "VisorFake.h"
 #include "WebCamFake.h"
 
 #include <QSignalSpy>
 #include <QWidget>
 
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -44,6 +47,7 @@ private Q_SLOTS:
     void annotationListenerIsToldOnRequest();
     void uploadFakeIsBoundWhileItLives();
     void mediaFakeCountsReferences();
+    void effectFakesCloseLikeTheShades();
 };
 
 void TestSharedFakes::recordsCallsAndAnswersAsSet()
@@ -324,6 +328,48 @@ void TestSharedFakes::mediaFakeCountsReferences()
     QCOMPARE(MediaFake::alive(), before + 1);
     media->release();
     QCOMPARE(MediaFake::alive(), before);
+}
+
+namespace {
+
+template <class Fake, class Intf>
+void closesLikeAShade(void (Intf::*closedSignal)())
+{
+    QWidget centralArea;
+    centralArea.show();
+    Fake effect(&centralArea);
+    QSignalSpy closed(&effect, closedSignal);
+    QPointer<QWidget> shade = effect.widget();
+    QCOMPARE(shade->parentWidget(), &centralArea);
+    effect.resize(QSize(300, 200));
+    effect.show();
+    QVERIFY(shade->isVisible());
+    effect.hide();
+    QVERIFY(!shade->isVisible());
+    QCOMPARE(closed.count(), 0);
+    effect.show();
+    effect.pressClose();
+    QVERIFY(!shade->isVisible());
+    QCOMPARE(closed.count(), 1);
+    effect.release();
+    QCOMPARE(effect.callNames(), QStringList({"widget", "resize", "show", "hide", "show", "release"}));
+    QCOMPARE(effect.lastArgs(QStringLiteral("resize")), QVariantList{QSize(300, 200)});
+}
+
+} // namespace
+
+void TestSharedFakes::effectFakesCloseLikeTheShades()
+{
+    closesLikeAShade<VisorFake>(&VisorIntf::visorClosed);
+    closesLikeAShade<SpotlightFake>(&SpotlightIntf::spotlightClosed);
+
+    // The parent may delete the widget first, as the main window's does at exit.
+    auto centralArea = std::make_unique<QWidget>();
+    VisorFake visor(centralArea.get());
+    centralArea.reset();
+    QCOMPARE(visor.widget(), nullptr);
+    visor.show();
+    visor.pressClose();
 }
 
 QUILLO_TEST_MAIN(TestSharedFakes)

@@ -9,7 +9,7 @@
 namespace {
 
 // The source folders of the libraries this test links, whose compiled-in resources it checks.
-const char *const kSourceFolders[] = {"app/base", "doccam", "annotation", "recording"};
+const char *const kSourceFolders[] = {"app", "app/base", "doccam", "annotation", "recording"};
 
 QString readAll(const QString &path)
 {

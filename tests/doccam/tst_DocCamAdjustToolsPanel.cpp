@@ -334,7 +334,9 @@ void TestDocCamAdjustToolsPanel::focusLabelStaysASecondAfterTheLastPress()
     QCOMPARE(camera.count(QStringLiteral("focusNear")), 1);
     QCOMPARE(label->text(), QStringLiteral("Near"));
     QTest::qWait(600);
-    QVERIFY(label->isVisible());
+    // Six hundred milliseconds after the second press, whatever the first one started.
+    if (sinceLastPress.elapsed() < 900)
+        QVERIFY(label->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(label->isHidden(), 5000);
     // Five ticks of 200 ms; a coarse timer may fire a little early.
     QVERIFY(sinceLastPress.elapsed() >= 900);

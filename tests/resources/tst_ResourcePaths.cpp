@@ -20,8 +20,9 @@ QString readAll(const QString &path)
 // Every resource path named in the folder's code, and in the forms that code builds: "name" -> where.
 QMap<QString, QString> namedResources(const QString &folder)
 {
-    static const QRegularExpression inCode(QStringLiteral("\"(:/[^\"%]+)\""));
-    static const QRegularExpression inForm(QStringLiteral(">(:/[^<]+)<"));
+    // A string of its own, or a style sheet's url(...).
+    static const QRegularExpression inCode(QStringLiteral("(?:\"|url\\()(:/[^\"%)]+)"));
+    static const QRegularExpression inForm(QStringLiteral("(?:>|url\\()(:/[^<)]+)"));
     static const QRegularExpression formInclude(QStringLiteral("#include \"ui_(\\w+)\\.h\""));
     const QDir sources(QStringLiteral(QUILLO_SOURCE_DIR));
     QMap<QString, QString> named;

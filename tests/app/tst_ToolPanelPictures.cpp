@@ -1,5 +1,6 @@
 #include "AnnotationFake.h"
 #include "CaptureFake.h"
+#include "DialogWatchdog.h"
 #include "FormChild.h"
 #include "LumoVisionFake.h"
 #include "MainWindowFake.h"
@@ -111,6 +112,7 @@ void TestToolPanelPictures::toolPanel()
     QVERIFY(!Screenshot::save(area, QStringLiteral("main-recording")).isEmpty());
     recording.setActionStatus(1u);
 
+    DialogWatchdog watchdog;
     MessageBoxScript script;
     script.answerNext(QMessageBox::Ok);
     formChild<QToolButton>(*panel, "gradeCamBtn")->click();

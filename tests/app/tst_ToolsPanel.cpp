@@ -573,6 +573,8 @@ void TestToolsPanel::gradingHandsTheCameraOverAndBack()
     QCOMPARE(rig.camera.count(QStringLiteral("releaseDocCam")), answers.first() == QMessageBox::Ok ? 1 : 0);
     QCOMPARE(rig.camera.count(QStringLiteral("reconnectDocCam")), reconnects);
     QCOMPARE(TestEnvironment::openedUrls(), QList<QUrl>(pages, gradingServiceLoginPage()));
+    QVERIFY(gradingServiceLoginPage().isValid());
+    QCOMPARE(gradingServiceLoginPage().scheme(), QStringLiteral("https"));
 
     const char *const question = "The DocCam will be disconnected from\n Quillo while we take you to the Lumo\n "
                                  "Gradecam Insight login page. Are you\n sure you want to proceed?";

@@ -1,5 +1,6 @@
 #include "VideoControlPanel.h"
 
+#include "MainWindowIntf.h"
 #include "VideoIntf.h"
 #include "ui_VideoControlPanel.h"
 
@@ -20,12 +21,12 @@ VideoControlPanel::VideoControlPanel(QWidget *parent)
 
 VideoControlPanel::~VideoControlPanel() = default;
 
-void VideoControlPanel::setMainWindow(QObject *mainWindow)
+void VideoControlPanel::setMainWindow(MainWindowIntf *mainWindow)
 {
     m_mainWindow = mainWindow;
-    connect(ui->closeBtn, SIGNAL(clicked()), mainWindow, SLOT(leaveVideoFullDisplaySplit()));
-    connect(ui->fullScreenBtn, SIGNAL(clicked(bool)), mainWindow, SLOT(changeVideoFullScreenDisplayMode(bool)));
-    connect(mainWindow, SIGNAL(splitModeChange(int)), this, SLOT(splitModeChangedUI(int)));
+    connect(ui->closeBtn, &QPushButton::clicked, mainWindow, &MainWindowIntf::leaveVideoFullDisplaySplit);
+    connect(ui->fullScreenBtn, &QToolButton::clicked, mainWindow, &MainWindowIntf::changeVideoFullScreenDisplayMode);
+    connect(mainWindow, &MainWindowIntf::splitModeChange, this, &VideoControlPanel::splitModeChangedUI);
 }
 
 void VideoControlPanel::setVideo(VideoIntf *video)

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+class MainWindowIntf;
 class VideoIntf;
 
 namespace Ui {
@@ -21,9 +22,9 @@ public:
     explicit VideoControlPanel(QWidget *parent = nullptr);
     ~VideoControlPanel() override;
 
-    // The main window, connected by its slot and signal names: leaveVideoFullDisplaySplit(),
-    // changeVideoFullScreenDisplayMode(bool) and splitModeChange(int).
-    void setMainWindow(QObject *mainWindow);
+    // The close button leaves video full display, the full-screen button switches the window's full
+    // screen, and the window's display mode decides whether the close button shows.
+    void setMainWindow(MainWindowIntf *mainWindow);
     void setVideo(VideoIntf *video);
     void showPanel();
     void setVideoLength(int seconds);
@@ -45,5 +46,5 @@ private:
 
     std::unique_ptr<Ui::VideoControlPanel> ui;
     VideoIntf *m_video = nullptr;
-    QObject *m_mainWindow = nullptr;
+    MainWindowIntf *m_mainWindow = nullptr;
 };

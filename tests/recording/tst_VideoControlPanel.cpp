@@ -1,3 +1,4 @@
+#include "MainWindowFake.h"
 #include "TestEnvironment.h"
 #include "VideoControlPanel.h"
 #include "VideoCtrlSlider.h"
@@ -43,21 +44,6 @@ private:
         mask = newMask;
         return 0;
     }
-};
-
-class FakeMainWindow : public QObject
-{
-    Q_OBJECT
-
-public:
-    QStringList calls;
-
-public Q_SLOTS:
-    void leaveVideoFullDisplaySplit() { calls << QStringLiteral("leave"); }
-    void changeVideoFullScreenDisplayMode(bool full) { calls << QStringLiteral("full %1").arg(full); }
-
-Q_SIGNALS:
-    void splitModeChange(int mode);
 };
 
 } // namespace
@@ -189,12 +175,16 @@ private Q_SLOTS:
     void mainWindowSignals()
     {
         VideoControlPanel panel;
-        FakeMainWindow window;
+        MainWindowFake window;
         panel.setMainWindow(&window);
         child<QPushButton>(panel, "closeBtn")->click();
         panel.clickFullScreenButton();
+        const QVariantList fullOn = window.lastArgs(QStringLiteral("changeVideoFullScreenDisplayMode"));
         panel.clickFullScreenButton();
-        QCOMPARE(window.calls, (QStringList{"leave", "full 1", "full 0"}));
+        QCOMPARE(window.callNames(), (QStringList{"leaveVideoFullDisplaySplit", "changeVideoFullScreenDisplayMode",
+                                                  "changeVideoFullScreenDisplayMode"}));
+        QCOMPARE(fullOn, QVariantList{true});
+        QCOMPARE(window.lastArgs(QStringLiteral("changeVideoFullScreenDisplayMode")), QVariantList{false});
     }
 
     void displayModeShowsCloseButton_data()
@@ -211,7 +201,7 @@ private Q_SLOTS:
         QFETCH(QList<int>, modes);
         QFETCH(bool, visible);
         VideoControlPanel panel;
-        FakeMainWindow window;
+        MainWindowFake window;
         panel.setMainWindow(&window);
         panel.show();
         for (int mode : modes)

@@ -1,6 +1,7 @@
 #include "AnnotationFake.h"
 #include "CaptureFake.h"
 #include "LumoVisionFake.h"
+#include "MainWindowFake.h"
 #include "MediaFake.h"
 #include "RecordingFake.h"
 #include "SpotlightFake.h"
@@ -48,6 +49,7 @@ private Q_SLOTS:
     void uploadFakeIsBoundWhileItLives();
     void mediaFakeCountsReferences();
     void effectFakesCloseLikeTheShades();
+    void windowFakeRefusesToCloseWhenTold();
 };
 
 void TestSharedFakes::recordsCallsAndAnswersAsSet()
@@ -370,6 +372,19 @@ void TestSharedFakes::effectFakesCloseLikeTheShades()
     QCOMPARE(visor.widget(), nullptr);
     visor.show();
     visor.pressClose();
+}
+
+void TestSharedFakes::windowFakeRefusesToCloseWhenTold()
+{
+    MainWindowFake window;
+    window.show();
+    window.setAnswer(QStringLiteral("closeEvent"), false);
+    QVERIFY(!window.close());
+    QVERIFY(window.isVisible());
+    window.setAnswer(QStringLiteral("closeEvent"), true);
+    QVERIFY(window.close());
+    QVERIFY(!window.isVisible());
+    QCOMPARE(window.count(QStringLiteral("closeEvent")), 2);
 }
 
 QUILLO_TEST_MAIN(TestSharedFakes)

@@ -1,14 +1,18 @@
 #include "TestEnvironment.h"
 #include "TimeTransmitter.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 
 namespace {
 
 // The test's own pace: long enough that the order of events is not up to the scheduler.
 constexpr int kInterval = 30;
-// Generous, so a loaded machine does not fail the test; only order and counts are asserted.
+// Generous, so a loaded machine does not fail the test; only order, counts and lower bounds of time are
+// asserted.
 constexpr int kWait = 5000;
+// A coarse timer may fire up to 5 % of its interval early (in nanoseconds).
+constexpr qint64 kEarliestTickNs = kInterval * 950000;
 
 } // namespace
 
@@ -30,18 +34,28 @@ void TestTimeTransmitter::handsOutItemsThenCompletes()
     int a = 0, b = 0;
     TimeTransmitter transmitter;
     QStringList events;
+    QElapsedTimer clock;
+    QList<qint64> times;
     connect(&transmitter, &TimeTransmitter::nextItem, this, [&](void *item) {
+        times << clock.nsecsElapsed();
         events << QStringLiteral("%1 left %2").arg(item == &a ? "A" : "B").arg(transmitter.count());
     });
-    connect(&transmitter, &TimeTransmitter::complete, this,
-            [&](int code) { events << QStringLiteral("complete %1").arg(code); });
+    connect(&transmitter, &TimeTransmitter::complete, this, [&](int code) {
+        times << clock.nsecsElapsed();
+        events << QStringLiteral("complete %1").arg(code);
+    });
     QVERIFY(transmitter.setItems({&a, &b}));
     QCOMPARE(transmitter.count(), 2);
     transmitter.setInterval(kInterval);
     QVERIFY(transmitter.setCompleteCode(42));
+    clock.start();
     QVERIFY(transmitter.start());
     QTRY_COMPARE_WITH_TIMEOUT(events.size(), 3, kWait);
     QCOMPARE(events, (QStringList{"A left 1", "B left 0", "complete 42"}));
+    // One tick per item and one more for the end: the last item gets a whole interval before "complete".
+    QVERIFY2(times[0] >= kEarliestTickNs, qPrintable(QString::number(times[0])));
+    QVERIFY2(times[1] - times[0] >= kEarliestTickNs, qPrintable(QString::number(times[1] - times[0])));
+    QVERIFY2(times[2] - times[1] >= kEarliestTickNs, qPrintable(QString::number(times[2] - times[1])));
     QVERIFY(!transmitter.stop());
     QTest::qWait(3 * kInterval);
     QCOMPARE(events.size(), 3);

@@ -1,6 +1,5 @@
 #include "EraserTool.h"
 
-#include "BaseGraphic.h"
 #include "CanvasEditor.h"
 #include "CanvasView.h"
 

@@ -1,3 +1,4 @@
+#include "DialogWatchdog.h"
 #include "MessageBoxes.h"
 #include "ModalAnswerer.h"
 #include "StartupProbe.h"
@@ -16,6 +17,7 @@ private Q_SLOTS:
         QVERIFY(StartupProbe::answerAlreadyRunningBox(alreadyRunning));
 
         // The shipped program reads the variable: a question to the user must still reach the user.
+        DialogWatchdog watchdog;
         ModalAnswerer answerer(ModalAnswerer::clickButton(QStringLiteral("No")));
         MessageBoxes::Request request;
         request.text = QStringLiteral("Do you want to stop the recording?");

@@ -1,3 +1,4 @@
+#include "DialogWatchdog.h"
 #include "MessageBoxScript.h"
 #include "MessageBoxes.h"
 #include "ModalAnswerer.h"
@@ -70,6 +71,7 @@ private Q_SLOTS:
         window->show();
         const QPointer<QWidget> watched(window);
         QPointer<QWidget> boxSeen;
+        DialogWatchdog watchdog;
         ModalAnswerer answerer([&](QWidget *modal) {
             boxSeen = modal;
             if (fromTheEventLoop)

@@ -11,7 +11,7 @@ constexpr int kInterval = 30;
 // Generous, so a loaded machine does not fail the test; only order, counts and lower bounds of time are
 // asserted.
 constexpr int kWait = 5000;
-// A coarse timer may fire up to 5 % of its interval early (in nanoseconds).
+// A coarse timer may fire up to 5 % of its interval early, tick after tick (in nanoseconds).
 constexpr qint64 kEarliestTickNs = kInterval * 950000;
 
 } // namespace
@@ -52,10 +52,12 @@ void TestTimeTransmitter::handsOutItemsThenCompletes()
     QVERIFY(transmitter.start());
     QTRY_COMPARE_WITH_TIMEOUT(events.size(), 3, kWait);
     QCOMPARE(events, (QStringList{"A left 1", "B left 0", "complete 42"}));
-    // One tick per item and one more for the end: the last item gets a whole interval before "complete".
-    QVERIFY2(times[0] >= kEarliestTickNs, qPrintable(QString::number(times[0])));
-    QVERIFY2(times[1] - times[0] >= kEarliestTickNs, qPrintable(QString::number(times[1] - times[0])));
-    QVERIFY2(times[2] - times[1] >= kEarliestTickNs, qPrintable(QString::number(times[2] - times[1])));
+    // One tick per item and one more for the end, so "complete" is the third tick. The ticks keep to the
+    // schedule set at the start: a tick delayed by a busy machine is followed by one that comes sooner, so
+    // only each tick's time since the start has a floor, not the gap between two of them.
+    for (int tick = 0; tick < 3; ++tick)
+        QVERIFY2(times[tick] >= (tick + 1) * kEarliestTickNs,
+                 qPrintable(QStringLiteral("tick %1 after %2 ns").arg(tick).arg(times[tick])));
     QVERIFY(!transmitter.stop());
     QTest::qWait(3 * kInterval);
     QCOMPARE(events.size(), 3);

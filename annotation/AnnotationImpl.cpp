@@ -95,15 +95,15 @@ void AnnotationImpl::release()
     const int count = m_refCount;
     if (count >= 1)
         m_refCount = count - 1;
+    // Cleared under the lock before the service goes, or a getInstance in between would hand it out.
+    if (count <= 1 && s_instance == this)
+        s_instance = nullptr;
     s_mutex.unlock();
     if (count > 1)
         return;
     if (m_editor)
         m_editor->setEnabled(false);
     delete this;
-    QMutexLocker locker(&s_mutex);
-    if (s_instance == this)
-        s_instance = nullptr;
 }
 
 QWidget *AnnotationImpl::createCanvas(int width, int height, QWidget *parent, int dimAlpha, bool noFocus)

@@ -49,6 +49,12 @@ void BaseTool::resetCreatingItem()
     m_creatingItem = nullptr;
 }
 
+void BaseTool::forgetScene(QGraphicsScene *scene)
+{
+    if (m_creatingItem && m_creatingItem->scene() == scene)
+        m_creatingItem = nullptr;
+}
+
 CanvasView *BaseTool::contextView() const
 {
     if (!m_editor)

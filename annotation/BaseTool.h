@@ -6,6 +6,7 @@ class CanvasEditor;
 class CanvasView;
 class QFocusEvent;
 class QGraphicsItem;
+class QGraphicsScene;
 class QGraphicsSceneDragDropEvent;
 class QGraphicsSceneMouseEvent;
 class QGraphicsSceneWheelEvent;
@@ -39,6 +40,9 @@ public:
 
     // Forgets the item under construction; the scene that holds it stays its owner.
     virtual void resetCreatingItem();
+    // The surface showing scene goes, and the scene's graphics with it: forgets whatever of them the
+    // tool holds, so that a drag cut short by it does not leave the tool drawing for ever.
+    virtual void forgetScene(QGraphicsScene *scene);
 
     CanvasEditor *editor() const { return m_editor; }
     QGraphicsItem *creatingItem() const { return m_creatingItem; }

@@ -123,9 +123,15 @@ CanvasEditor::~CanvasEditor()
     m_views.clear();
     m_currentView = nullptr;
     m_currentTool = nullptr;
-    for (BaseTool *tool : {m_freehandTool, m_lineTool, m_selectTool, m_moveTool, m_shapeTool, m_textTool,
-                           m_hiliterTool, m_eraserTool})
+    const QList<BaseTool *> owned = tools();
+    for (BaseTool *tool : owned)
         delete tool;
+}
+
+QList<BaseTool *> CanvasEditor::tools() const
+{
+    return {m_freehandTool, m_lineTool, m_selectTool, m_moveTool, m_shapeTool, m_textTool, m_hiliterTool,
+            m_eraserTool};
 }
 
 QColor CanvasEditor::penColor() const
@@ -158,9 +164,15 @@ void CanvasEditor::removeView(CanvasView *view)
     m_views.removeAll(view);
     if (m_currentView == view)
         m_currentView = nullptr;
+    QGraphicsScene *scene = view ? view->scene() : nullptr;
+    if (!scene)
+        return;
+    const QList<BaseTool *> all = tools();
+    for (BaseTool *tool : all)
+        tool->forgetScene(scene);
     // The view's canvas and its drawings go with it, and the history cannot tell which of its steps
     // point at them: undoing one of those would reach freed graphics.
-    if (m_undoStack && view && view->scene())
+    if (m_undoStack)
         m_undoStack->clear();
 }
 
@@ -290,18 +302,43 @@ void CanvasEditor::showWarning(const QString &text) const
 bool CanvasEditor::deleteItem(QGraphicsItem *item, bool undoable)
 {
     QGraphicsScene *scene = item ? item->scene() : nullptr;
+    if (!takeOutOfScene(item))
+        return false;
+    disposeOfRemoved(scene, item, undoable);
+    return true;
+}
+
+bool CanvasEditor::takeOutOfScene(QGraphicsItem *item)
+{
     auto *graphic = dynamic_cast<BaseGraphic *>(item);
-    if (!scene || !graphic)
+    if (!graphic || !item->scene())
+        return false;
+    // Removing the item would take its focus inside removeItem, and the text's focus-out handling (which
+    // records or drops the text) would then run in the middle of the removal.
+    if (item->hasFocus())
+        finishTextEditing(item->scene());
+    QGraphicsScene *scene = item->scene();
+    if (!scene)
         return false;
     if (graphic->hasCapability(CAP_REMOVAL_HOOK))
         graphic->beforeRemove();
     scene->removeItem(item);
-    if (undoable && m_undoStack) {
-        m_undoStack->push(new UndoDeleteGraphic(scene, item));
-        return true;
-    }
-    (new PendingDelItem(item))->deleteLater();
     return true;
+}
+
+void CanvasEditor::disposeOfRemoved(QGraphicsScene *scene, QGraphicsItem *item, bool undoable)
+{
+    if (undoable && m_undoStack)
+        m_undoStack->push(new UndoDeleteGraphic(scene, item));
+    else
+        (new PendingDelItem(item))->deleteLater();
+}
+
+void CanvasEditor::finishTextEditing(QGraphicsScene *scene)
+{
+    QGraphicsItem *focus = scene ? scene->focusItem() : nullptr;
+    if (focus && focus->type() == TYPE_TEXT)
+        focus->clearFocus();
 }
 
 void CanvasEditor::editDelete()
@@ -311,6 +348,8 @@ void CanvasEditor::editDelete()
     const QList<QGraphicsItem *> selected = selection();
     if (selected.isEmpty())
         return;
+    // Taken before the macro opens, so that a text typed just now is recorded as a step of its own.
+    finishTextEditing(m_currentView->scene());
     beginMacro(tr("Undo Delete"));
     bool deleted = false;
     for (QGraphicsItem *item : selected)
@@ -327,6 +366,7 @@ void CanvasEditor::editClearAll()
     if (m_currentTool)
         m_currentTool->resetCreatingItem();
     QGraphicsScene *scene = m_currentView->scene();
+    finishTextEditing(scene);
     if (!scene || scene->items().isEmpty())
         return;
     scene->clearSelection();
@@ -345,6 +385,8 @@ void CanvasEditor::editClearView(CanvasView *view, bool undoable, bool resetView
     const QList<CanvasView *> targets = view ? QList<CanvasView *>{view} : m_views;
     if (m_currentTool)
         m_currentTool->resetCreatingItem();
+    for (CanvasView *target : targets)
+        finishTextEditing(target->scene());
     bool macroOpen = false;
     bool deleted = false;
     for (CanvasView *target : targets) {
@@ -484,13 +526,14 @@ void CanvasEditor::textLostFocus(QGraphicsTextItem &item)
     QGraphicsScene *scene = item.scene();
     if (scene)
         scene->clearSelection();
+    auto *textTool = static_cast<TextTool *>(m_textTool);
     if (item.toPlainText().isEmpty()) {
-        if (scene)
-            scene->removeItem(&item);
-        item.deleteLater();
+        // Never written, never recorded: its creation step goes, and the text with it.
+        textTool->dropPendingUndo(&item);
+        deleteItem(&item, false);
         return;
     }
-    static_cast<TextTool *>(m_textTool)->flushPendingUndo();
+    textTool->flushPendingUndo();
 }
 
 // ---- Style of the selection and of new graphics -------------------------------------------------

@@ -16,6 +16,7 @@ class Canvas;
 class CanvasView;
 class QFocusEvent;
 class QGraphicsItem;
+class QGraphicsScene;
 class QGraphicsSceneDragDropEvent;
 class QGraphicsSceneMouseEvent;
 class QGraphicsSceneWheelEvent;
@@ -71,6 +72,16 @@ public:
     // Takes a graphic out of its scene, into an undo command when undoable and a history exists, or to
     // be deleted from the event loop otherwise. False when the item is in no scene or is no graphic.
     bool deleteItem(QGraphicsItem *item, bool undoable);
+    // The two halves of deleteItem, for a tool that collects graphics before recording them. Taking out
+    // ends the typing in a text first, so that its creation is recorded (or an empty text dropped) before
+    // the removal; false when the item is then in no scene or is no graphic.
+    bool takeOutOfScene(QGraphicsItem *item);
+    // The one place that decides who owns a graphic taken out of scene: the undo step when undoable and a
+    // history exists, else the event loop, which deletes it.
+    void disposeOfRemoved(QGraphicsScene *scene, QGraphicsItem *item, bool undoable);
+    // Ends the typing in the text that has the keyboard focus in scene, if any: recording its creation, or
+    // dropping it when empty, happens now rather than inside whatever step comes next.
+    void finishTextEditing(QGraphicsScene *scene);
     // Makes tool current (refused while the current tool is drawing) and sets every view's drag mode,
     // interactivity, mouse tracking and cursor for it.
     void setTool(BaseTool *tool, bool clearSelection);
@@ -161,6 +172,8 @@ private:
     // Makes one graphic change and returns the command that undoes it.
     using GraphicEdit = std::function<QUndoCommand *(BaseGraphic *graphic)>;
 
+    // The eight tools the editor owns.
+    QList<BaseTool *> tools() const;
     // The scene the selection edits act on; null when there is none or a tool is drawing.
     Canvas *editableCanvas() const;
     QList<QGraphicsItem *> selection() const;

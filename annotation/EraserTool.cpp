@@ -1,10 +1,7 @@
 #include "EraserTool.h"
 
-#include "BaseGraphic.h"
 #include "CanvasEditor.h"
 #include "CanvasView.h"
-#include "PendingDelItem.h"
-#include "UndoDeleteGraphic.h"
 
 #include <QGraphicsItem>
 #include <QGraphicsScene>
@@ -18,13 +15,10 @@ void EraserTool::eraseTopmost(QGraphicsScene *scene, const QPainterPath &path)
     if (hit.isEmpty())
         return;
     QGraphicsItem *item = hit.first();
-    auto *graphic = dynamic_cast<BaseGraphic *>(item);
-    if (!graphic)
-        return;
-    if (graphic->hasCapability(CAP_REMOVAL_HOOK))
-        graphic->beforeRemove();
-    scene->removeItem(item);
-    m_erased.append(item);
+    if (m_editor->takeOutOfScene(item)) {
+        m_erasedFrom = scene;
+        m_erased.append(item);
+    }
 }
 
 void EraserTool::mousePressEvent(QGraphicsSceneMouseEvent *event)
@@ -36,6 +30,8 @@ void EraserTool::mousePressEvent(QGraphicsSceneMouseEvent *event)
     if (!view || event->button() != Qt::LeftButton)
         return;
     m_erased.clear();
+    // A text still being typed in is recorded (or dropped when empty) before anything is wiped.
+    m_editor->finishTextEditing(view->scene());
     QPainterPath spot;
     spot.addRect(QRectF(event->scenePos(), QSizeF(1.0, 1.0)));
     eraseTopmost(view->scene(), spot);
@@ -70,16 +66,25 @@ void EraserTool::mouseReleaseEvent(QGraphicsSceneMouseEvent *event)
     QUndoStack *stack = m_editor->undoStack();
     if (stack)
         stack->beginMacro(QObject::tr("Undo Eraser"));
-    for (QGraphicsItem *item : std::as_const(m_erased)) {
-        if (stack)
-            stack->push(new UndoDeleteGraphic(view->scene(), item));
-        else
-            (new PendingDelItem(item))->deleteLater();
-    }
+    for (QGraphicsItem *item : std::as_const(m_erased))
+        m_editor->disposeOfRemoved(m_erasedFrom, item, true);
     if (stack)
         stack->endMacro();
     emitChange();
     m_erased.clear();
     event->accept();
+    m_pressedButton = Qt::NoButton;
+}
+
+void EraserTool::forgetScene(QGraphicsScene *scene)
+{
+    BaseTool::forgetScene(scene);
+    if (m_erasedFrom != scene)
+        return;
+    // Wiped in a drag its surface did not outlive: no step can bring them back.
+    for (QGraphicsItem *item : std::as_const(m_erased))
+        m_editor->disposeOfRemoved(scene, item, false);
+    m_erased.clear();
+    m_erasedFrom = nullptr;
     m_pressedButton = Qt::NoButton;
 }

@@ -20,6 +20,7 @@ public:
     void mousePressEvent(QGraphicsSceneMouseEvent *event) override;
     void mouseMoveEvent(QGraphicsSceneMouseEvent *event) override;
     void mouseReleaseEvent(QGraphicsSceneMouseEvent *event) override;
+    void forgetScene(QGraphicsScene *scene) override;
 
 private:
     void eraseTopmost(QGraphicsScene *scene, const QPainterPath &path);
@@ -27,4 +28,6 @@ private:
     int m_pressedButton = Qt::NoButton;
     // Out of the scene, not yet recorded; owned by the scene no more and by the undo step soon.
     QList<QGraphicsItem *> m_erased;
+    // The scene they were wiped from, where undoing puts them back.
+    QGraphicsScene *m_erasedFrom = nullptr;
 };

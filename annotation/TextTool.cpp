@@ -61,6 +61,7 @@ void TextTool::mousePressEvent(QGraphicsSceneMouseEvent *event)
     emitChange();
     delete m_pendingUndo;
     m_pendingUndo = new UndoNewGraphic(text);
+    m_pendingText = text;
 }
 
 void TextTool::flushPendingUndo()
@@ -72,6 +73,17 @@ void TextTool::flushPendingUndo()
     else
         delete m_pendingUndo;
     m_pendingUndo = nullptr;
+    m_pendingText = nullptr;
+}
+
+void TextTool::dropPendingUndo(QGraphicsItem *text)
+{
+    if (!m_pendingUndo || text != m_pendingText)
+        return;
+    // Never pushed, so never undone: deleting the command leaves the text alone.
+    delete m_pendingUndo;
+    m_pendingUndo = nullptr;
+    m_pendingText = nullptr;
 }
 
 void TextTool::mouseReleaseEvent(QGraphicsSceneMouseEvent *event)

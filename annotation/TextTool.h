@@ -2,6 +2,7 @@
 
 #include "BaseTool.h"
 
+class QGraphicsItem;
 class QUndoCommand;
 
 // Places a new text where the user clicks on empty canvas and leaves the click to the scene so that
@@ -20,8 +21,12 @@ public:
 
     // Records the newest text's creation, if it is still held.
     void flushPendingUndo();
+    // Forgets the held creation of text, which is being dropped unwritten.
+    void dropPendingUndo(QGraphicsItem *text);
     bool hasPendingUndo() const { return m_pendingUndo != nullptr; }
 
 private:
     QUndoCommand *m_pendingUndo = nullptr;
+    // The text whose creation m_pendingUndo holds.
+    QGraphicsItem *m_pendingText = nullptr;
 };

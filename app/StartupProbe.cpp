@@ -1,7 +1,5 @@
 #include "StartupProbe.h"
 
-#include "MessageBoxes.h"
-
 #include <QCoreApplication>
 #include <QEvent>
 #include <QTimer>
@@ -17,17 +15,13 @@ void StartupProbe::markStart()
     s_sinceStart.start();
 }
 
-void StartupProbe::answerMessageBoxesFromEnvironment()
+bool StartupProbe::answerAlreadyRunningBox(const QString &text)
 {
     if (qEnvironmentVariableIntValue("QUILLO_ANSWER_MESSAGE_BOXES") != 1)
-        return;
-    MessageBoxes::setResponder([](const MessageBoxes::Request &request) {
-        std::printf("message box: %s\n", qPrintable(request.text));
-        std::fflush(stdout);
-        if (request.defaultButton != QMessageBox::NoButton)
-            return request.defaultButton;
-        return request.buttons.testFlag(QMessageBox::Ok) ? QMessageBox::Ok : QMessageBox::NoButton;
-    });
+        return false;
+    std::printf("message box: %s\n", qPrintable(text));
+    std::fflush(stdout);
+    return true;
 }
 
 void StartupProbe::watch(QWidget *window)

@@ -6,8 +6,9 @@
 class QWidget;
 
 // Hooks that let a test or a benchmark drive a real start of the program through its environment:
-//   QUILLO_ANSWER_MESSAGE_BOXES=1  every message box is answered with its default button at once, and its
-//                                  text is printed on stdout as "message box: <text>";
+//   QUILLO_ANSWER_MESSAGE_BOXES=1  the box of a second start ("Quillo is already running!") is not shown
+//                                  but printed on stdout as "message box: <text>"; every other box of the
+//                                  program shows as always, so the variable cannot answer a user's question;
 //   QUILLO_STARTUP_PROBE=report    prints "window shown after <ms> ms" when the main window is first shown;
 //   QUILLO_STARTUP_PROBE=quit      the same, then quits as if the user had closed the program.
 // Without these variables nothing changes.
@@ -18,7 +19,9 @@ class StartupProbe : public QObject
 public:
     // Call first thing in main, so that the time reported counts from there.
     static void markStart();
-    static void answerMessageBoxesFromEnvironment();
+    // True when the environment answers the second start's box, whose text this prints; the caller
+    // then does not show it.
+    static bool answerAlreadyRunningBox(const QString &text);
     static void watch(QWidget *window);
 
 protected:

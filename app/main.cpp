@@ -38,12 +38,13 @@ int main(int argc, char *argv[])
     StartupProbe::markStart();
     preferX11();
     MyApp app(argc, argv);
-    StartupProbe::answerMessageBoxesFromEnvironment();
 
     if (app.isRunning()) {
-        MessageBoxes::Request box;
-        box.text = kAlreadyRunning;
-        MessageBoxes::exec(box);
+        if (!StartupProbe::answerAlreadyRunningBox(kAlreadyRunning)) {
+            MessageBoxes::Request box;
+            box.text = kAlreadyRunning;
+            MessageBoxes::exec(box);
+        }
         app.sendMessage(kActivateMessage, kActivateTimeoutMs);
         return 0;
     }

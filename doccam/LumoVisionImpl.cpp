@@ -6,6 +6,7 @@
 #include "CameraImage.h"
 #include "CameraParameters.h"
 #include "CaptureImpl.h"
+#include "DocCamIdsSetting.h"
 #include "DocCamManager.h"
 #include "DocCamStream.h"
 #include "LumoDocCam.h"
@@ -109,7 +110,7 @@ LumoVisionImpl::LumoVisionImpl(QWidget *parent)
     m_hqGrabber = new MinaroHQImageGrabber(this);
     m_parametersListener = new MinaroParametersListener(this);
 
-    m_manager = DocCamManager::getDocCamManager({});
+    m_manager = DocCamManager::getDocCamManager(DocCamIdsSetting::managerOptions());
     m_manager->addEventListener(this);
     m_manager->retain();
 

@@ -3,6 +3,7 @@
 #include "CameraCodes.h"
 #include "CameraImage.h"
 #include "CameraWidget.h"
+#include "DocCamIdsSetting.h"
 #include "DocCamManager.h"
 #include "DocCamStream.h"
 #include "LumoDocCam.h"
@@ -70,7 +71,7 @@ WebCamImpl::WebCamImpl(QWidget *parent)
         m_mainViewShown = false;
         stopFeedingThePreview();
     });
-    m_manager = DocCamManager::getDocCamManager({});
+    m_manager = DocCamManager::getDocCamManager(DocCamIdsSetting::managerOptions());
     m_manager->retain();
     m_manager->addEventListener(this);
     m_mainRetryTimer.setSingleShot(true);

@@ -13,6 +13,9 @@ const QString kSerialPlaceholder = QStringLiteral("9999");
 constexpr int kSerialDigits = 4;
 // Serials tried when the chosen one was taken meanwhile; more copies than this never start at once.
 constexpr int kOpenAttempts = 10;
+// A day's file that cannot be opened is tried again after this long: often enough that little goes only
+// to stderr once the folder is back, seldom enough that a folder that stays gone costs nothing per line.
+constexpr qint64 kRetryAfterSeconds = 60;
 
 QRegularExpression namePattern(const QString &patternFileName, const QString &date)
 {
@@ -37,6 +40,8 @@ AutoSerialFileLogger::~AutoSerialFileLogger()
 bool AutoSerialFileLogger::open()
 {
     QMutexLocker lock(&m_mutex);
+    m_active = true;
+    m_failedAttempt = QDateTime();
     return openForDate(QDate::currentDate());
 }
 
@@ -79,24 +84,36 @@ bool AutoSerialFileLogger::openForDate(const QDate &date)
     return true;
 }
 
-void AutoSerialFileLogger::write(const QDateTime &time, int level, const QString &module, const QString &text)
+bool AutoSerialFileLogger::write(const QDateTime &time, int level, const QString &module, const QString &text)
 {
     QMutexLocker lock(&m_mutex);
-    if (m_fileDate.isValid() && time.date() > m_fileDate)
-        openForDate(time.date());
+    if (!m_active)
+        return false;
+    if (m_fileDate.isValid() ? time.date() > m_fileDate : retryDue(time)) {
+        if (!openForDate(time.date()))
+            m_failedAttempt = time;
+    }
     if (!m_file.isOpen())
-        return;
+        return false;
     const QString line = QStringLiteral("%1 [%2] %3: %4\n")
                              .arg(time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")))
                              .arg(level)
                              .arg(module, text);
-    m_file.write(line.toUtf8());
-    m_file.flush();
+    const QByteArray bytes = line.toUtf8();
+    return m_file.write(bytes) == bytes.size() && m_file.flush();
+}
+
+bool AutoSerialFileLogger::retryDue(const QDateTime &time) const
+{
+    // A clock set back since the failed attempt must not put the next one off for as long.
+    return !m_failedAttempt.isValid() || time < m_failedAttempt
+           || m_failedAttempt.secsTo(time) >= kRetryAfterSeconds;
 }
 
 void AutoSerialFileLogger::close()
 {
     QMutexLocker lock(&m_mutex);
+    m_active = false;
     m_file.close();
     m_fileDate = QDate();
 }

@@ -1,5 +1,7 @@
 #include "InstanceGuard.h"
 
+#include "ModuleLog.h"
+
 #include <QCryptographicHash>
 #include <QDataStream>
 #include <QDeadlineTimer>
@@ -13,6 +15,8 @@
 #include <unistd.h>
 
 namespace {
+
+ModuleLog osalLog("quillo/osal");
 
 // A peer that connects and then says nothing is dropped after this long, so it cannot hold a slot.
 constexpr int kPeerTimeoutMs = 5000;
@@ -43,7 +47,17 @@ InstanceGuard::InstanceGuard(const QString &key, QObject *parent)
     m_lock = std::make_unique<QLockFile>(lockPath);
     // Never stale by age: only a lock whose process is gone is taken over.
     m_lock->setStaleLockTime(0);
+    qint64 earlierHolder = 0;
+    QString earlierHost;
+    QString earlierApplication;
+    const bool leftBehind = m_lock->getLockInfo(&earlierHolder, &earlierHost, &earlierApplication);
     if (m_lock->tryLock(0)) {
+        // A lock that was there and is ours now was left by a copy that did not end normally (killed or
+        // crashed): worth a line when looking into what happened before this start.
+        if (leftBehind)
+            osalLog(LogSystem::LOG_WARNING,
+                    "InstanceGuard - took over the lock %s left by process %lld of %s, which is no longer running",
+                    qUtf8Printable(lockPath), static_cast<long long>(earlierHolder), qUtf8Printable(earlierHost));
         listen();
         return;
     }

@@ -4,6 +4,7 @@
 
 #include <QtGlobal>
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -62,6 +63,40 @@ void qtMessageHandler(QtMsgType type, const QMessageLogContext &context, const Q
     inQtHandler = false;
 }
 
+// C0 and C1 controls and the Unicode line and paragraph separators: any of them can make a viewer start
+// a new line. The usual ones keep their C spelling; the others are written as their code.
+QString escapeControlCharacters(const QString &text)
+{
+    const auto needsEscape = [](QChar c) {
+        return c.category() == QChar::Other_Control || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+    };
+    if (std::none_of(text.cbegin(), text.cend(), needsEscape))
+        return text;
+    QString escaped;
+    escaped.reserve(text.size() + 8);
+    for (const QChar c : text) {
+        if (!needsEscape(c)) {
+            escaped += c;
+            continue;
+        }
+        switch (c.unicode()) {
+        case '\n':
+            escaped += QLatin1String("\\n");
+            break;
+        case '\r':
+            escaped += QLatin1String("\\r");
+            break;
+        case '\t':
+            escaped += QLatin1String("\\t");
+            break;
+        default:
+            escaped += c.unicode() <= 0xFF ? QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'))
+                                           : QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        }
+    }
+    return escaped;
+}
+
 } // namespace
 
 LogSystem::LogSystem() = default;
@@ -79,7 +114,17 @@ int LogSystem::registerLoggedModule(const QString &name)
     if (name.isEmpty())
         return -1;
     QMutexLocker lock(&m_mutex);
+    if (!m_refusedName.isEmpty() && name == m_refusedName) {
+        m_refusedName.clear();
+        return -1;
+    }
     return moduleLocked(name);
+}
+
+void LogSystem::refuseNextRegistration(const QString &name)
+{
+    QMutexLocker lock(&m_mutex);
+    m_refusedName = name;
 }
 
 int LogSystem::moduleLocked(const QString &name)
@@ -98,7 +143,7 @@ void LogSystem::log(int module, LogLevel level, const char *format, va_list args
 
 void LogSystem::logText(int module, LogLevel level, const QString &text)
 {
-    const Line line{QDateTime::currentDateTime(), level, module, text};
+    const Line line{QDateTime::currentDateTime(), level, module, escapeControlCharacters(text)};
     QMutexLocker lock(&m_mutex);
     if (module < 0 || module >= m_modules.size())
         return;
@@ -206,10 +251,21 @@ void LogSystem::installQtMessageHandler()
 
 void LogSystem::writeLocked(const Line &line)
 {
-    if (m_loggerOpen)
-        m_logger->write(line.time, line.level, m_modules.value(line.module), line.text);
-    else
+    if (!m_loggerOpen) {
         writeToStderr(line);
+        return;
+    }
+    const bool written = m_logger->write(line.time, line.level, m_modules.value(line.module), line.text);
+    if (written) {
+        m_loggerFailing = false;
+        return;
+    }
+    if (!m_loggerFailing) {
+        std::fprintf(stderr, "Quillo: cannot write the log file %s; logging to stderr\n",
+                     qPrintable(m_logger->description()));
+        m_loggerFailing = true;
+    }
+    writeToStderr(line);
 }
 
 void LogSystem::writeToStderr(const Line &line) const

@@ -13,8 +13,8 @@ class SysLogger;
 
 // The process-wide log. Areas register a module name once and log under its number; lines go to the logger
 // set with setLogger once startLog has run. Lines logged before that are kept and written when the log
-// starts, so that what happens before the log file is known is not lost. When no logger can be opened the
-// lines go to stderr. Every operation is thread-safe.
+// starts, so that what happens before the log file is known is not lost. Lines that the logger cannot take
+// (it could not be opened, or it fails later) go to stderr. Every operation is thread-safe.
 class LogSystem
 {
 public:
@@ -39,7 +39,11 @@ public:
 
     // Returns the module's number, the same number for a name registered before, or -1 for an empty name.
     int registerLoggedModule(const QString &name);
+    // For tests: the next registration of name is refused (-1), as if the log could take no more modules.
+    void refuseNextRegistration(const QString &name);
     void log(int module, LogLevel level, const char *format, va_list args);
+    // Control characters in the text (line breaks included) are written escaped, so that text taken from
+    // outside, such as a file name, can never start what looks like a line of its own.
     void logText(int module, LogLevel level, const QString &text);
 
     // Takes ownership of the logger, replacing (and deleting) any earlier one.
@@ -76,6 +80,9 @@ private:
     bool m_started = false;
     bool m_stopped = false;
     bool m_loggerOpen = false;
+    // The logger refused its last line: the lines go to stderr until it takes one again.
+    bool m_loggerFailing = false;
+    QString m_refusedName;
     QList<Line> m_pending;
     int m_droppedPending = 0;
 };

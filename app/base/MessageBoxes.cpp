@@ -1,6 +1,7 @@
 #include "MessageBoxes.h"
 
 #include <QApplication>
+#include <QPointer>
 
 #include <memory>
 
@@ -21,25 +22,32 @@ QMessageBox::StandardButton MessageBoxes::exec(const Request &request)
     std::unique_ptr<QWidget> serviceParent;
     if (request.fromService)
         serviceParent = std::make_unique<QWidget>();
-    QMessageBox box(request.fromService ? serviceParent.get() : request.parent);
-    box.setWindowTitle(request.title);
-    box.setIcon(request.icon);
-    box.setText(request.text);
-    box.setInformativeText(request.informativeText);
-    box.setStandardButtons(request.buttons);
+    // On the heap and watched: callers pass whatever window is active, and when that window is deleted
+    // while the box is open, the box goes with it. A box on the stack would then be deleted twice.
+    const QPointer<QMessageBox> box = new QMessageBox(request.fromService ? serviceParent.get() : request.parent);
+    box->setWindowTitle(request.title);
+    box->setIcon(request.icon);
+    box->setText(request.text);
+    box->setInformativeText(request.informativeText);
+    box->setStandardButtons(request.buttons);
     if (request.defaultButton != QMessageBox::NoButton)
-        box.setDefaultButton(request.defaultButton);
+        box->setDefaultButton(request.defaultButton);
     if (request.fromService) {
         Qt::WindowFlags flags = Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint;
         const QWidget *active = QApplication::activeWindow();
         if (active && active->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
             flags |= Qt::WindowStaysOnTopHint;
-        box.setWindowFlags(flags);
-        box.adjustSize();
-        box.setFixedSize(box.size());
+        box->setWindowFlags(flags);
+        box->adjustSize();
+        box->setFixedSize(box->size());
     }
-    box.exec();
-    return box.standardButton(box.clickedButton());
+    box->exec();
+    // A box that went with its parent was closed without an answer.
+    if (!box)
+        return QMessageBox::NoButton;
+    const QMessageBox::StandardButton answer = box->standardButton(box->clickedButton());
+    delete box.data();
+    return answer;
 }
 
 void MessageBoxes::warning(QWidget *parent, const QString &title, const QString &text, const QString &informativeText)

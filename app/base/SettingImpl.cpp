@@ -167,7 +167,9 @@ QString SettingImpl::defaultMediaFolder()
 QString SettingImpl::getSavePath()
 {
     QString path = value(kSavePathKey).toString();
-    if (path.isNull() || !QDir(path).exists()) {
+    // An empty folder is no folder: QDir("") is the working directory, and the "/" appended below would
+    // send captures to the root of the file system.
+    if (path.isEmpty() || !QDir(path).exists()) {
         path = defaultMediaFolder();
         setSavePath(path);
     }

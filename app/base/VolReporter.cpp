@@ -1,5 +1,8 @@
 #include "VolReporter.h"
 
+#include <QKeyEvent>
+#include <QWheelEvent>
+
 VolReporter::VolReporter(QWidget *parent)
     : QSlider(parent)
 {
@@ -18,4 +21,16 @@ void VolReporter::mouseReleaseEvent(QMouseEvent *)
 
 void VolReporter::mouseDoubleClickEvent(QMouseEvent *)
 {
+}
+
+// The wheel and the keys are passed on (ignored) rather than swallowed: a wheel turn over the meter
+// scrolls what holds it, and keys keep reaching the dialog's shortcuts.
+void VolReporter::wheelEvent(QWheelEvent *event)
+{
+    event->ignore();
+}
+
+void VolReporter::keyPressEvent(QKeyEvent *event)
+{
+    event->ignore();
 }

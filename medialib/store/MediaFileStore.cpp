@@ -17,6 +17,10 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <climits>
+
+#include <sys/statvfs.h>
+
 namespace {
 
 ModuleLog mediaLog("quillo/mediaLibrary");
@@ -26,6 +30,8 @@ const QString kThumbnailSuffix = QStringLiteral(".png");
 // Names longer than this are refused before any suffix is added: the longest name common file systems
 // hold.
 constexpr int kMaxNameLength = 255;
+// The longest name in bytes when the folder's file system does not say: what Linux file systems hold.
+constexpr qint64 kDefaultNameMaxBytes = NAME_MAX;
 // The side of the thumbnail this store has always made; the views make and use their own 60 x 60 ones.
 constexpr int kImageThumbnailSide = 100;
 const QString kForbiddenCharacters = QStringLiteral("|><?*:\\/\"");
@@ -52,6 +58,17 @@ void moveCompanion(const QString &from, const QString &to, bool isFolder)
         QFile::remove(to);
     if (QFileInfo::exists(from) && !QFile::rename(from, to))
         mediaLog(LogSystem::LOG_WARNING, "MediaFileStore::renameMediaFile - cannot move %s", qUtf8Printable(from));
+}
+
+// Linux limits a name in bytes of its encoded form, not in characters: 255 characters with a suffix, or
+// 128 characters of most non-Latin scripts, do not fit.
+bool fitsNameLimit(const QString &folder, const QString &name)
+{
+    struct statvfs info{};
+    const qint64 limit = ::statvfs(QFile::encodeName(folder).constData(), &info) == 0 && info.f_namemax > 0
+                             ? qint64(info.f_namemax)
+                             : kDefaultNameMaxBytes;
+    return QFile::encodeName(name).size() <= limit;
 }
 
 void withdrawOnline(const QMap<uint, QString> &ids)
@@ -225,6 +242,15 @@ void MediaFileStore::removeMediaFile(MediaImpl *record)
     warn(QObject::tr("File error"), QObject::tr("Delete file failed.\nThis file may be read-only or in use."));
 }
 
+QStringList MediaFileStore::keywordsOf(const QString &mediaPath)
+{
+    MediaImpl *fresh = new MediaImpl(mediaPath);
+    readInfo(fresh);
+    const QStringList keywords = fresh->keywords();
+    fresh->release();
+    return keywords;
+}
+
 QMap<uint, QString> MediaFileStore::uploadedIds(const QString &mediaPath)
 {
     MediaImpl *fresh = new MediaImpl(mediaPath);
@@ -291,7 +317,10 @@ void MediaFileStore::renameMediaFile(MediaImpl *record, const QString &newName, 
         warn(QObject::tr("Rename failed"), QObject::tr("File name cannot contain following characters:\n\" / \\ : * ? < > |"));
         return;
     }
-    if (newName.size() > kMaxNameLength) {
+    QString target = newName;
+    if (!isFolder && !old.suffix().isEmpty())
+        target += QLatin1Char('.') + old.suffix();
+    if (newName.size() > kMaxNameLength || !fitsNameLimit(old.absolutePath(), target)) {
         warn(QObject::tr("Rename failed"), QObject::tr("File name is limited to 255 characters in length"));
         return;
     }
@@ -306,10 +335,7 @@ void MediaFileStore::renameMediaFile(MediaImpl *record, const QString &newName, 
     }
 
     callRenameHook(false, false);
-    QString target = newName;
     if (!isFolder) {
-        if (!old.suffix().isEmpty())
-            target += QLatin1Char('.') + old.suffix();
         // ExistingOnly: a file that vanished meanwhile must not come back as an empty one.
         QFile probe(oldPath);
         if (!probe.open(QIODevice::ReadWrite | QIODevice::ExistingOnly)) {
@@ -334,7 +360,7 @@ void MediaFileStore::renameMediaFile(MediaImpl *record, const QString &newName, 
     if (isFolder)
         index->renameFolder(newPath, oldPath);
     else
-        index->renameFile(newPath, oldPath);
+        index->renameFile(newPath, oldPath, keywordsOf(oldPath));
     MediaLibraryDatabase::release();
 
     if (isFolder) {

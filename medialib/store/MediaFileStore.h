@@ -2,6 +2,7 @@
 
 #include <QMap>
 #include <QString>
+#include <QStringList>
 
 class MediaImpl;
 
@@ -65,6 +66,8 @@ private:
     QString busyReason(MediaImpl *record) const;
     static bool isQueued(const QString &mediaPath);
     QMap<uint, QString> uploadedIds(const QString &mediaPath);
+    // The keywords of the file's information file (none without one).
+    QStringList keywordsOf(const QString &mediaPath);
     void removeCompanions(const QString &mediaPath);
     void callRenameHook(bool after, bool refresh);
 

@@ -14,6 +14,7 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -47,6 +48,9 @@ const QString kRenameWord = QStringLiteral(
 // A folder and everything below it: the folder path itself, or paths from "<path>/" up to (not including)
 // "<path>0", '0' being the character after '/'. This range uses the folder index and needs no escaping.
 const QString kMoveFolder = QStringLiteral("update 'files' set dirPath = ? || substr(dirPath, length(?) + 1)"
+                                           " where dirPath = ? or (dirPath >= ? and dirPath < ?)");
+const QString kCopyFolder = QStringLiteral("insert into 'files' select ? || substr(dirPath, length(?) + 1),"
+                                           " fileName, suffix, keyword, role from 'files'"
                                            " where dirPath = ? or (dirPath >= ? and dirPath < ?)");
 const QString kDeleteFolder = QStringLiteral("delete from 'files' where dirPath = ? or (dirPath >= ? and dirPath < ?)");
 const QString kSearchHead = QStringLiteral("select dirPath, fileName, suffix from 'files' where");
@@ -86,6 +90,16 @@ struct Triple
         return dirPath == other.dirPath && fileName == other.fileName && suffix == other.suffix;
     }
 };
+
+// Whether a file or folder other than path (and other than besides) exists whose path equals path when
+// letter case is ignored: it shares path's rows.
+bool hasOtherSpelling(const QString &path, const QString &besides = QString())
+{
+    const QString clean = QDir::cleanPath(path);
+    const QStringList spellings = PathCaseResolver().resolve(clean);
+    return std::any_of(spellings.cbegin(), spellings.cend(),
+                       [&](const QString &spelling) { return spelling != clean && spelling != besides; });
+}
 
 // The bounds of the rows below a folder (see kMoveFolder).
 QString belowFrom(const QString &folder)
@@ -364,6 +378,8 @@ bool MediaLibraryDatabase::removeFile(const QFileInfo &file)
 {
     if (!usable())
         return false;
+    if (hasOtherSpelling(file.absoluteFilePath()))
+        return true;
     QMutexLocker lock(&accessMutex);
     return deleteRows(connection(), Triple::of(file), "removeFile");
 }
@@ -373,7 +389,7 @@ bool MediaLibraryDatabase::removeFile(const QString &path)
     return removeFile(QFileInfo(path));
 }
 
-bool MediaLibraryDatabase::renameFile(const QString &newPath, const QString &oldPath)
+bool MediaLibraryDatabase::renameFile(const QString &newPath, const QString &oldPath, const QStringList &newKeywords)
 {
     if (!usable())
         return false;
@@ -383,15 +399,26 @@ bool MediaLibraryDatabase::renameFile(const QString &newPath, const QString &old
         return false;
     const Triple to = Triple::of(newFile);
     const Triple from = Triple::of(oldFile);
-    // Rows left at the new name by a file that is gone would be merged into the renamed file's; a file
-    // whose name differs only in case shares those rows and keeps them.
-    const bool dropStale = !(to == from) && PathCaseResolver().resolve(to.path()) == QStringList{newFile.absoluteFilePath()};
+    const bool sameRows = to == from;
+    // A file left under another spelling of the old name keeps the rows it shares.
+    const bool oldRowsStay = !sameRows && hasOtherSpelling(oldFile.absoluteFilePath(), newFile.absoluteFilePath());
+    // Rows at the new name belong either to a file that is gone, and are dropped rather than inherited, or
+    // to a file under another spelling of the new name, which shares them and keeps them.
+    const bool newRowsShared = hasOtherSpelling(newFile.absoluteFilePath());
     QMutexLocker lock(&accessMutex);
     QSqlDatabase db = connection();
     if (!begin(db, "renameFile"))
         return false;
-    bool ok = !dropStale || deleteRows(db, to, "renameFile");
+    bool ok = sameRows || newRowsShared || deleteRows(db, to, "renameFile");
     QSqlQuery query(db);
+    if (oldRowsStay) {
+        ok = ok && query.prepare(kInsert);
+        if (!newRowsShared)
+            ok = ok && insertRow(query, to, newFile.fileName().toLower(), ROLE_NAME);
+        for (const QString &keyword : newKeywords)
+            ok = ok && insertRow(query, to, keyword.toLower(), ROLE_KEYWORD);
+        return finish(db, ok, "renameFile");
+    }
     ok = ok
          && prepareAndRun(query, kMoveFile,
                           {to.dirPath, to.fileName, to.suffix, from.dirPath, from.fileName, from.suffix}, "renameFile");
@@ -411,12 +438,17 @@ bool MediaLibraryDatabase::renameFolder(const QString &newPath, const QString &o
     const QString from = QDir(oldPath).absolutePath().toLower();
     if (to == from)
         return true;
+    // A folder left under another spelling of the old name keeps the rows it shares; the renamed one gets
+    // a copy, and rows of files that only the other folder holds are purged from it by its next sync or
+    // search.
+    const bool oldRowsStay = hasOtherSpelling(QDir(oldPath).absolutePath(), QDir(newPath).absolutePath());
     QMutexLocker lock(&accessMutex);
     QSqlDatabase db = connection();
     if (!begin(db, "renameFolder"))
         return false;
     QSqlQuery query(db);
-    const bool ok = prepareAndRun(query, kMoveFolder, {to, from, from, belowFrom(from), belowTo(from)}, "renameFolder");
+    const bool ok = prepareAndRun(query, oldRowsStay ? kCopyFolder : kMoveFolder,
+                                  {to, from, from, belowFrom(from), belowTo(from)}, "renameFolder");
     return finish(db, ok, "renameFolder");
 }
 
@@ -429,6 +461,8 @@ bool MediaLibraryDatabase::removeFolder(const QString &path)
 {
     if (!usable())
         return false;
+    if (hasOtherSpelling(QDir(path).absolutePath()))
+        return true;
     const QString folder = QDir(path).absolutePath().toLower();
     QMutexLocker lock(&accessMutex);
     QSqlQuery query(connection());

@@ -13,9 +13,11 @@ class QThread;
 // The keyword index: a SQLite table that tells, for every media file met, by which words it is found (its
 // own name and the keywords the user gave it). Every text is stored lower-cased, so the index ignores case;
 // a file is found again on disk by matching names without regard to case, and searches answer with the
-// names as they are on disk. One process-wide object; every operation is one call that takes the access
-// lock for its statements. The connection belongs to the thread that created the object: calls from any
-// other thread are refused.
+// names as they are on disk. Files (and folders) whose names differ only in case therefore share one set
+// of rows: removing or renaming one of them leaves the shared rows alone while another spelling is still
+// there. One process-wide object; every operation is one call that takes the access lock for its
+// statements. The connection belongs to the thread that created the object: calls from any other thread
+// are refused.
 class MediaLibraryDatabase : public QObject
 {
     Q_OBJECT
@@ -38,12 +40,18 @@ public:
     // As addFile; a file that no longer exists loses its rows.
     bool updateKeywords(const QFileInfo &file, const QStringList &keywords);
     bool updateKeywords(const QString &path, const QStringList &keywords);
+    // Drops the file's rows, unless they are shared with another spelling of its name that still exists.
     bool removeFile(const QFileInfo &file);
     bool removeFile(const QString &path);
-    // Called after the rename on disk.
-    bool renameFile(const QString &newPath, const QString &oldPath);
+    // Called after the rename on disk: moves the file's rows to the new name. When another spelling of the
+    // old name is still there, the rows it shares stay, and the new name gets rows of its own: its name and
+    // newKeywords (the keywords of the renamed file's own information).
+    bool renameFile(const QString &newPath, const QString &oldPath, const QStringList &newKeywords = {});
+    // Moves the rows of the folder and of everything below it; copies them while another spelling of the
+    // folder is still there.
     bool renameFolder(const QString &newPath, const QString &oldPath);
-    // Drops the rows of the folder and of everything below it.
+    // Drops the rows of the folder and of everything below it, unless another spelling of the folder is
+    // still there.
     bool removeFolder(const QDir &folder);
     bool removeFolder(const QString &path);
     // Makes the folder's rows match its visible files: rows of missing files go (fileNotExists is emitted

@@ -5,7 +5,6 @@
 #include "LumoDocCam.h"
 #include "ModuleLog.h"
 #include "RetainedCamera.h"
-#include "SettingImpl.h"
 #include "V4l2Backend.h"
 #include "VirtualCameraHub.h"
 
@@ -15,22 +14,15 @@ ModuleLog cameraLog("quillo/camera");
 
 DocCamManager *instance = nullptr;
 
-const QString kDocCamIdsKey = QStringLiteral("camera/docCamIds");
-
-QStringList storedDocCamIds()
-{
-    SettingIntf *settings = SettingImpl::getInstance();
-    const QVariant value = settings->value(kDocCamIdsKey);
-    settings->release();
-    return value.toStringList();
-}
-
 } // namespace
 
-DocCamManager *DocCamManager::getDocCamManager(const QMap<QString, QString> &)
+const QString DocCamManager::kDocCamIdsOption = QStringLiteral("docCamIds");
+
+DocCamManager *DocCamManager::getDocCamManager(const QMap<QString, QString> &options)
 {
     if (!instance) {
-        instance = new DocCamManager;
+        instance = new DocCamManager(
+            CameraRoles::parseIds(options.value(kDocCamIdsOption).split(QLatin1Char(','), Qt::SkipEmptyParts)));
         if (qEnvironmentVariable("QUILLO_V4L2") != QLatin1String("0"))
             instance->m_v4l2 = std::make_unique<V4l2Backend>(instance);
         VirtualCameraHub::instance()->attachSink(instance);
@@ -40,8 +32,8 @@ DocCamManager *DocCamManager::getDocCamManager(const QMap<QString, QString> &)
     return instance;
 }
 
-DocCamManager::DocCamManager()
-    : m_docCamIds(CameraRoles::parseIds(storedDocCamIds()))
+DocCamManager::DocCamManager(const QList<quint32> &docCamIds)
+    : m_docCamIds(docCamIds)
 {
 }
 

@@ -18,13 +18,18 @@ class V4l2Backend;
 // GUI thread from the event loop; a listener added later hears of the cameras already attached.
 //
 // Backends: V4L2 devices (unless the environment sets QUILLO_V4L2=0) and the virtual cameras of
-// VirtualCameraHub (the built-in one when QUILLO_VIRTUAL_CAMERA=1). The setting "camera/docCamIds" lists
-// document-camera ids as "vvvv:pppp".
+// VirtualCameraHub (the built-in one when QUILLO_VIRTUAL_CAMERA=1).
 class DocCamManager : public QObject, public CameraDeviceSink
 {
     Q_OBJECT
 
 public:
+    // The option that lists the ids of the document cameras, comma-separated "vvvv:pppp" in hexadecimal.
+    // Without it, the first external camera is the document camera (see CameraRoles).
+    static const QString kDocCamIdsOption;
+
+    // The options are read only by the call that creates the manager: the first holder fixes the roles
+    // for as long as the manager lives.
     static DocCamManager *getDocCamManager(const QMap<QString, QString> &options);
 
     void retain();
@@ -46,7 +51,7 @@ private:
         bool reported;
     };
 
-    DocCamManager();
+    explicit DocCamManager(const QList<quint32> &docCamIds);
     ~DocCamManager() override;
 
     void shutDown();

@@ -1,11 +1,13 @@
 #include "TestEnvironment.h"
 
 #include "BaseGraphic.h"
+#include "BaseTool.h"
 #include "EditorSurface.h"
 #include "LineGraphic.h"
 #include "ShapeGraphic.h"
 #include "TextGraphic.h"
 
+#include <QPointer>
 #include <QSignalSpy>
 #include <QUndoStack>
 
@@ -52,6 +54,10 @@ private slots:
     void textIsUndoableOnceWritten();
     void emptyTextIsDropped();
     void escapeEndsTextEditing();
+    void removingATextBeingTypedIn_data();
+    void removingATextBeingTypedIn();
+    void aSurfaceGoneMidDragLeavesTheToolsFree_data();
+    void aSurfaceGoneMidDragLeavesTheToolsFree();
 };
 
 void TestDrawingTools::dragDrawsGraphicWithDefaults_data()
@@ -251,6 +257,102 @@ void TestDrawingTools::escapeEndsTextEditing()
     editor.setEnabled(false);
     QCOMPARE(text->toPlainText(), QStringLiteral("ab"));
     QCOMPARE(text->textInteractionFlags(), Qt::NoTextInteraction);
+}
+
+void TestDrawingTools::removingATextBeingTypedIn_data()
+{
+    QTest::addColumn<QByteArray>("removal");
+    QTest::addColumn<QString>("typed");
+    for (const char *removal : {"delete", "clear all", "clear view", "clear view for good", "eraser"}) {
+        QTest::addRow("%s, nothing typed", removal) << QByteArray(removal) << QString();
+        QTest::addRow("%s, text typed", removal) << QByteArray(removal) << QStringLiteral("Hi");
+    }
+}
+
+void TestDrawingTools::removingATextBeingTypedIn()
+{
+    QFETCH(QByteArray, removal);
+    QFETCH(QString, typed);
+    CanvasEditor editor;
+    EditorSurface surface(editor);
+    ShapeGraphic *box = addBox(*surface.canvas, QRectF(400, 300, 100, 100));
+    editor.toolText();
+    surface.click(QPointF(100, 100));
+    QPointer<TextGraphic> text = texts(*surface.canvas).first();
+    QTest::keyClicks(surface.port(), typed);
+    QVERIFY(text->hasFocus());
+    QCOMPARE(editor.undoStack()->count(), 0);
+
+    // Each reached without a press that would end the typing first: a shortcut, the window's own clear,
+    // or the eraser chosen from the keyboard and pressed on the text itself.
+    bool undoable = true;
+    if (removal == "delete") {
+        box->setSelected(true);
+        editor.editDelete();
+    } else if (removal == "clear all") {
+        editor.editClearAll();
+    } else if (removal == "clear view") {
+        editor.editClearView(surface.view, true, false);
+    } else if (removal == "clear view for good") {
+        undoable = false;
+        editor.editClearView(surface.view, false, false);
+    } else {
+        editor.toolEraser();
+        surface.click(text->mapToScene(text->boundingRect().center()));
+    }
+    QVERIFY(texts(*surface.canvas).isEmpty());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    if (typed.isEmpty()) {
+        // Never written, so never recorded: the text is simply gone.
+        QVERIFY(text.isNull());
+        editor.editUndo();
+        QVERIFY(texts(*surface.canvas).isEmpty());
+        return;
+    }
+    if (!undoable) {
+        QVERIFY(text.isNull());
+        return;
+    }
+    // The typing was recorded as a step of its own before the removal, so one undo brings the text back.
+    QVERIFY(text);
+    editor.editUndo();
+    QCOMPARE(texts(*surface.canvas), QList<TextGraphic *>{text.data()});
+    QCOMPARE(text->toPlainText(), typed);
+    editor.editUndo();
+    QVERIFY(texts(*surface.canvas).isEmpty());
+}
+
+void TestDrawingTools::aSurfaceGoneMidDragLeavesTheToolsFree_data()
+{
+    QTest::addColumn<QByteArray>("tool");
+    QTest::newRow("freehand") << QByteArray("toolFreehand");
+    QTest::newRow("line") << QByteArray("toolLine");
+    QTest::newRow("shape") << QByteArray("toolShape");
+    QTest::newRow("eraser") << QByteArray("toolEraser");
+}
+
+void TestDrawingTools::aSurfaceGoneMidDragLeavesTheToolsFree()
+{
+    QFETCH(QByteArray, tool);
+    CanvasEditor editor;
+    EditorSurface kept(editor);
+    auto *gone = new EditorSurface(editor);
+    addBox(*gone->canvas, QRectF(100, 100, 200, 200));
+    QVERIFY(QMetaObject::invokeMethod(&editor, tool.constData()));
+    gone->press(QPointF(150, 150));
+    gone->move(QPointF(250, 250));
+    // The window closes its surface while the button is still down.
+    delete gone;
+    QCOMPARE(editor.currentTool()->creatingItem(), nullptr);
+
+    editor.addView(kept.view);
+    editor.toolSelect();
+    QCOMPARE(kept.view->dragMode(), QGraphicsView::RubberBandDrag);
+    ShapeGraphic *box = addBox(*kept.canvas, QRectF(100, 100, 100, 100));
+    box->setSelected(true);
+    editor.editRotate(45);
+    QCOMPARE(box->graphicRotation(), 45.0);
+    QCOMPARE(editor.undoStack()->count(), 1);
 }
 
 QUILLO_TEST_MAIN(TestDrawingTools)

@@ -181,6 +181,17 @@ private Q_SLOTS:
         const QString output = QString::fromUtf8(next.readAllStandardOutput());
         QVERIFY2(output.contains(QStringLiteral("window shown after")), qPrintable(output));
         QVERIFY2(!output.contains(QStringLiteral("message box")), qPrintable(output));
+
+        // The next start's log tells that it took over the lock the killed copy left.
+        const QString logs = user.home + QStringLiteral("/Documents/Quillo/logs/");
+        QString logged;
+        const QStringList names = QDir(logs).entryList(QDir::Files, QDir::Name);
+        for (const QString &name : names) {
+            QFile log(logs + name);
+            QVERIFY(log.open(QIODevice::ReadOnly));
+            logged += QString::fromUtf8(log.readAll());
+        }
+        QCOMPARE(logged.count(QStringLiteral("InstanceGuard - took over the lock")), 1);
     }
 };
 

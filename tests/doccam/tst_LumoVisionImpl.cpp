@@ -1,6 +1,8 @@
 #include "CameraCodes.h"
 #include "CameraWidget.h"
+#include "DocCamManager.h"
 #include "DocCamServiceRig.h"
+#include "SettingImpl.h"
 #include "TestEnvironment.h"
 #include "VirtualCameraHub.h"
 #include "VirtualDocCam.h"
@@ -208,6 +210,38 @@ private Q_SLOTS:
         QVERIFY(!rig.service->isDocCamConnected());
         QCOMPARE(liveView(rig.service)->statusText(), kNotConnected);
         QCOMPARE(rig.service->actionStatus(), 0u);
+    }
+
+    void theSettingsChooseWhichCameraIsTheDocumentCamera_data()
+    {
+        QTest::addColumn<QStringList>("listedIds");
+        QTest::addColumn<QString>("opened");
+        QTest::newRow("no ids listed: the first external camera") << QStringList() << "First";
+        QTest::newRow("ids listed: the listed camera") << QStringList{"1234:5678"} << "Listed";
+    }
+    void theSettingsChooseWhichCameraIsTheDocumentCamera()
+    {
+        QFETCH(QStringList, listedIds);
+        QFETCH(QString, opened);
+        SettingIntf *settings = SettingImpl::getInstance();
+        settings->setValue(QStringLiteral("camera/docCamIds"), listedIds);
+        QList<VirtualDocCam *> cameras;
+        {
+            DocCamServiceRig rig;
+            rig.start();
+            for (const auto &[name, product] : {std::pair{"First", 0x2222u}, std::pair{"Listed", 0x5678u}}) {
+                VirtualCameraProfile profile = DocCamServiceRig::profile(QString::fromLatin1(name));
+                profile.identity.vendorId = 0x1234;
+                profile.identity.productId = product;
+                cameras.append(new VirtualDocCam(profile));
+                DocCamManager::getDocCamManager({})->deviceAttached(cameras.last(), false);
+            }
+            QVERIFY(rig.waitOpen(opened));
+        }
+        for (VirtualDocCam *camera : std::as_const(cameras))
+            camera->release();
+        settings->setValue(QStringLiteral("camera/docCamIds"), QVariant());
+        settings->release();
     }
 
     void removalOfAnUnlistedCameraChangesNothing()

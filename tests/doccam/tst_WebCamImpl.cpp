@@ -1,5 +1,6 @@
 #include "CameraCodes.h"
 #include "CameraWidget.h"
+#include "DocCamManager.h"
 #include "SettingImpl.h"
 #include "TestEnvironment.h"
 #include "VirtualDocCam.h"
@@ -146,6 +147,32 @@ private Q_SLOTS:
         QCOMPARE(m_service->currentWebCamIndex(), expected);
         m_service->auxWebCamWidget(nullptr);
         QCOMPARE(m_service->currentAuxWebCamIndex(), expected);
+    }
+
+    void theSettingsChooseWhichCamerasAreWebCams_data()
+    {
+        QTest::addColumn<QStringList>("listedIds");
+        QTest::addColumn<QStringList>("webCams");
+        QTest::newRow("no ids listed: all but the first external camera") << QStringList() << QStringList{"Listed"};
+        QTest::newRow("ids listed: all but the listed camera") << QStringList{"1234:5678"} << QStringList{"First"};
+    }
+    void theSettingsChooseWhichCamerasAreWebCams()
+    {
+        QFETCH(QStringList, listedIds);
+        QFETCH(QStringList, webCams);
+        // The service of init() made the camera manager already; this one must make it with the list.
+        m_service->release();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        SettingIntf *settings = SettingImpl::getInstance();
+        settings->setValue(QStringLiteral("camera/docCamIds"), listedIds);
+        m_service = WebCamImpl::getInstance(nullptr);
+        for (const CamId &id : {CamId{"First", 0x1234, 0x2222, "p1"}, CamId{"Listed", 0x1234, 0x5678, "p2"}}) {
+            m_cameras.append(makeCamera(id));
+            DocCamManager::getDocCamManager({})->deviceAttached(m_cameras.last(), false);
+        }
+        QTRY_COMPARE(m_service->getWebCamList(), webCams);
+        settings->setValue(QStringLiteral("camera/docCamIds"), QVariant());
+        settings->release();
     }
 
     void openingRemembersTheCameraInTheSettings()

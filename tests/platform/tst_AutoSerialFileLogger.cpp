@@ -70,13 +70,37 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(firstPath));
     }
 
+    void aNewDayWhoseFileCannotBeOpenedIsRetriedOnceAMinute()
+    {
+        AutoSerialFileLogger logger(pattern());
+        QVERIFY(logger.open());
+        const QDateTime midnight(QDate::currentDate().addDays(1), QTime(0, 0, 1));
+        const QString tomorrowsFile =
+            m_dir + QStringLiteral("/Quillo%1-0001.log").arg(midnight.date().toString(QStringLiteral("yyMMdd")));
+        // The log folder is gone when the day changes (an unplugged drive, a cleaning tool).
+        QVERIFY(QDir(m_dir).removeRecursively());
+        QVERIFY(!logger.write(midnight, 5, QStringLiteral("m"), QStringLiteral("refused")));
+        QVERIFY(QDir().mkpath(m_dir));
+        QVERIFY(!logger.write(midnight.addSecs(30), 5, QStringLiteral("m"), QStringLiteral("not tried yet")));
+        QVERIFY(!QFile::exists(tomorrowsFile));
+        QVERIFY(logger.write(midnight.addSecs(61), 5, QStringLiteral("m"), QStringLiteral("tried again")));
+        QVERIFY(logger.write(midnight.addSecs(62), 5, QStringLiteral("m"), QStringLiteral("and on")));
+        QCOMPARE(logger.currentPath(), tomorrowsFile);
+        QFile file(tomorrowsFile);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString written = QString::fromUtf8(file.readAll());
+        QCOMPARE(written.count(QLatin1Char('\n')), 2);
+        QVERIFY(written.contains(QStringLiteral("[5] m: tried again\n")));
+        QVERIFY(written.endsWith(QStringLiteral("[5] m: and on\n")));
+    }
+
     void aFolderThatCannotHoldTheFileFailsToOpen()
     {
         AutoSerialFileLogger logger(QStringLiteral("/proc/quillo-no-such/QuilloYYMMDD-9999.log"));
         QVERIFY(!logger.open());
         QVERIFY(logger.currentPath().isEmpty());
         QVERIFY(logger.description().contains(QStringLiteral("/proc/quillo-no-such/")));
-        logger.write(QDateTime::currentDateTime(), 1, QStringLiteral("m"), QStringLiteral("dropped quietly"));
+        QVERIFY(!logger.write(QDateTime::currentDateTime(), 1, QStringLiteral("m"), QStringLiteral("refused")));
     }
 
     void linesFromManyThreadsStayWhole()

@@ -1,4 +1,6 @@
+#include "CollectingLogger.h"
 #include "InstanceGuard.h"
+#include "LogSystem.h"
 #include "TestEnvironment.h"
 
 #include <QDataStream>
@@ -65,8 +67,20 @@ private Q_SLOTS:
         QVERIFY(gone.waitForFinished());
         writeLock(deadPid);
 
+        QStringList logged;
+        CollectingLogger::collectProcessLog(&logged);
         InstanceGuard guard(key());
+        {
+            // A lock of its own is nothing to report.
+            InstanceGuard other(key() + QStringLiteral("-fresh"));
+            QVERIFY(!other.isRunning());
+        }
+        LogSystem::getSysLogSystem()->stopLog();
         QVERIFY(!guard.isRunning());
+        QCOMPARE(logged.size(), 1);
+        QVERIFY2(logged.first().startsWith(QStringLiteral("4 quillo/osal: InstanceGuard - took over the lock ")),
+                 qPrintable(logged.first()));
+        QVERIFY2(logged.first().contains(QStringLiteral("left by process %1 ").arg(deadPid)), qPrintable(logged.first()));
     }
 
     void aLockThatCannotBeCreatedIsNotAnotherCopy()

@@ -1,3 +1,4 @@
+#include "DialogWatchdog.h"
 #include "MessageBoxScript.h"
 #include "MessageBoxes.h"
 #include "ModalAnswerer.h"
@@ -6,6 +7,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 
 class TestMessageBoxes : public QObject
 {
@@ -53,6 +55,39 @@ private Q_SLOTS:
         QVERIFY(answerer.answered());
         QCOMPARE(shownText, request.text);
         QCOMPARE(shownInformative, request.informativeText);
+    }
+
+    void aBoxWhoseParentIsDeletedReturnsNoButton_data()
+    {
+        QTest::addColumn<bool>("fromTheEventLoop");
+        QTest::newRow("deleted at once") << false;
+        QTest::newRow("deleted from the event loop") << true;
+    }
+    void aBoxWhoseParentIsDeletedReturnsNoButton()
+    {
+        QFETCH(bool, fromTheEventLoop);
+        // The window that was active when a service raised the box, closed by its owner meanwhile.
+        auto *window = new QWidget;
+        window->show();
+        const QPointer<QWidget> watched(window);
+        QPointer<QWidget> boxSeen;
+        DialogWatchdog watchdog;
+        ModalAnswerer answerer([&](QWidget *modal) {
+            boxSeen = modal;
+            if (fromTheEventLoop)
+                window->deleteLater();
+            else
+                delete window;
+        });
+        MessageBoxes::Request request;
+        request.parent = window;
+        request.text = QStringLiteral("Can't Play Video!");
+        request.buttons = QMessageBox::Yes | QMessageBox::No;
+        request.defaultButton = QMessageBox::Yes;
+        QCOMPARE(MessageBoxes::exec(request), QMessageBox::NoButton);
+        QVERIFY(answerer.answered());
+        QVERIFY(!watched);
+        QVERIFY(!boxSeen);
     }
 
     void aServiceBoxStandsAloneAsAFixedToolWindow_data()

@@ -98,6 +98,7 @@ private Q_SLOTS:
         const QString existing = QDir::homePath() + QStringLiteral("/media");
         const QString fallback = QStringLiteral("<default>");
         QTest::newRow("absent: default is stored") << QString() << false << fallback << fallback;
+        QTest::newRow("empty: default is stored") << QStringLiteral("") << false << fallback << fallback;
         QTest::newRow("missing folder: replaced by default") << existing + QStringLiteral("/gone") << false << fallback
                                                              << fallback;
         QTest::newRow("no trailing slash: appended, not stored") << existing << true << existing + QStringLiteral("/")

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QSignalSpy>
 #include <QStyleOptionSlider>
+#include <QWheelEvent>
 
 #include <memory>
 
@@ -92,8 +93,8 @@ private slots:
     void verticalTextButtonClicksOnEveryRelease();
     void verticalTextButtonPlacesText_data();
     void verticalTextButtonPlacesText();
-    void volReporterIgnoresMouse_data();
-    void volReporterIgnoresMouse();
+    void volReporterMovesOnlyByItsOwner_data();
+    void volReporterMovesOnlyByItsOwner();
     void setValueSliderGrooveClickStepsOnce();
     void setValueSliderReportsDragOnRelease();
     void setValueSliderReportsUnchangedValue();
@@ -351,15 +352,17 @@ void TestSharedWidgets::verticalTextButtonPlacesText()
     QCOMPARE(ink.height() > ink.width(), vertical);
 }
 
-void TestSharedWidgets::volReporterIgnoresMouse_data()
+void TestSharedWidgets::volReporterMovesOnlyByItsOwner_data()
 {
     QTest::addColumn<QString>("gesture");
     QTest::newRow("click on the groove") << QStringLiteral("groove");
     QTest::newRow("drag the handle") << QStringLiteral("drag");
     QTest::newRow("double click") << QStringLiteral("double");
+    QTest::newRow("wheel up") << QStringLiteral("wheel");
+    QTest::newRow("arrow, page and end keys") << QStringLiteral("keys");
 }
 
-void TestSharedWidgets::volReporterIgnoresMouse()
+void TestSharedWidgets::volReporterMovesOnlyByItsOwner()
 {
     QFETCH(QString, gesture);
 
@@ -376,8 +379,15 @@ void TestSharedWidgets::volReporterIgnoresMouse()
         QTest::mousePress(&meter, Qt::LeftButton, {}, handle);
         QTest::mouseMove(&meter, handle + QPoint(80, 0));
         QTest::mouseRelease(&meter, Qt::LeftButton, {}, handle + QPoint(80, 0));
-    } else {
+    } else if (gesture == QLatin1String("double")) {
         QTest::mouseDClick(&meter, Qt::LeftButton, {}, QPoint(190, 12));
+    } else if (gesture == QLatin1String("wheel")) {
+        QWheelEvent wheel(QPointF(100, 12), meter.mapToGlobal(QPointF(100, 12)), QPoint(), QPoint(0, 120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&meter, &wheel);
+    } else {
+        for (const Qt::Key key : {Qt::Key_Right, Qt::Key_Up, Qt::Key_PageUp, Qt::Key_End})
+            QTest::keyClick(&meter, key);
     }
     QCOMPARE(meter.value(), 30);
     QCOMPARE(changed.count(), 0);

@@ -71,9 +71,16 @@ private Q_SLOTS:
     void renameWithoutSuffixAndOfFolders();
     void renameFailureEndsHook_data();
     void renameFailureEndsHook();
+    void twinsKeepTheirSharedRows();
+    void renamePathsBeyondTheLimit_data();
+    void renamePathsBeyondTheLimit();
+    void writeInfoOfAPathBeyondTheLimitChangesNothing();
 
 private:
     QString makeFile(const QString &name, const QByteArray &content = "data");
+    // A folder below the media folder whose path is about length characters long, made of names the file
+    // system takes; empty when it cannot be made.
+    QString deepFolder(int length);
     void writeInfoWith(const QString &path, const std::function<void(MediaImpl &)> &edit);
     QStringList search(const QString &word);
 
@@ -124,6 +131,18 @@ void TestMediaFileOperations::writeInfoWith(const QString &path, const std::func
     m_store->writeInfo(&record);
     QFile thumbnail(m_store->thumbnailPath(path));
     thumbnail.open(QIODevice::WriteOnly);
+}
+
+QString TestMediaFileOperations::deepFolder(int length)
+{
+    // Well below the 255-byte name limit, so only the path's length counts.
+    constexpr int kComponent = 200;
+    QString path = m_media;
+    while (path.size() + 1 + kComponent <= length)
+        path += QLatin1Char('/') + QString(kComponent, QLatin1Char('d'));
+    if (length - path.size() > 1)
+        path += QLatin1Char('/') + QString(length - path.size() - 1, QLatin1Char('e'));
+    return QDir().mkpath(path) ? path : QString();
 }
 
 QStringList TestMediaFileOperations::search(const QString &word)
@@ -330,6 +349,11 @@ void TestMediaFileOperations::renameRefusals_data()
         QTest::newRow(c) << QStringLiteral("a%1b").arg(QLatin1String(c)) << "" << 2 << "Rename failed" << kForbidden;
     QTest::newRow("256 characters") << QString(256, QLatin1Char('n')) << "" << 2 << "Rename failed"
                                     << "File name is limited to 255 characters in length";
+    // The file system counts bytes of the whole name: here one more than its 255.
+    QTest::newRow("one byte over with the suffix") << QString(252, QLatin1Char('n')) << "" << 2 << "Rename failed"
+                                                   << "File name is limited to 255 characters in length";
+    QTest::newRow("128 two-byte characters") << QString(128, QChar(0x0436)) << "" << 2 << "Rename failed"
+                                             << "File name is limited to 255 characters in length";
     QTest::newRow("playing") << "New" << "video" << 2 << "Rename failed" << "This file is playing";
     QTest::newRow("thumbnailing") << "New" << "thumbnail" << 2 << "Rename failed"
                                   << "Quillo is generating thumbnail for this file";
@@ -367,7 +391,13 @@ void TestMediaFileOperations::renameWithoutSuffixAndOfFolders_data()
     QTest::addColumn<QString>("newName");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("255 characters accepted") << "a.jpg" << false << QString(251, QLatin1Char('x')) << QString(251, QLatin1Char('x')) + ".jpg";
+    // The file system's limit is 255 bytes for the whole name, suffix included.
+    QTest::newRow("exactly the limit with the suffix") << "a.jpg" << false << QString(251, QLatin1Char('x'))
+                                                       << QString(251, QLatin1Char('x')) + ".jpg";
+    QTest::newRow("exactly the limit in two-byte characters")
+        << "a.jpg" << false << QString(125, QChar(0x0436)) + "x" << QString(125, QChar(0x0436)) + "x.jpg";
+    QTest::newRow("folder of exactly the limit") << "Trip" << true << QString(127, QChar(0x0436)) + "x"
+                                                 << QString(127, QChar(0x0436)) + "x";
     QTest::newRow("no suffix gets no dot") << "README" << false << "NOTES" << "NOTES";
     QTest::newRow("folder with a dot in its name") << "Trip.2020" << true << "Trip" << "Trip";
     QTest::newRow("folder") << "Trip" << true << "Tour" << "Tour";
@@ -445,6 +475,113 @@ void TestMediaFileOperations::renameFailureEndsHook()
         QVERIFY(other.open(QIODevice::ReadOnly));
         QCOMPARE(other.readAll(), QByteArray("the user's other file"));
     }
+}
+
+void TestMediaFileOperations::twinsKeepTheirSharedRows()
+{
+    // Names that differ only in case share their index rows: the keywords last written for either.
+    const QString upper = makeFile(QStringLiteral("Boat.jpg"));
+    const QString lower = makeFile(QStringLiteral("boat.jpg"));
+    writeInfoWith(upper, [](MediaImpl &r) { r.setKeywords(QStringLiteral("sail")); });
+    writeInfoWith(lower, [](MediaImpl &r) { r.setKeywords(QStringLiteral("harbour")); });
+    QStringList both = search(QStringLiteral("harbour"));
+    both.sort();
+    QCOMPARE(both, (QStringList{upper, lower}));
+    MessageBoxScript boxes;
+
+    // Renamed, the file takes its own keywords along and leaves the shared ones to its twin.
+    MediaImpl record(upper);
+    m_store->renameMediaFile(&record, QStringLiteral("Ship"), true);
+    const QString ship = m_media + QStringLiteral("/Ship.jpg");
+    QCOMPARE(record.path(), ship);
+    QCOMPARE(search(QStringLiteral("harbour")), QStringList{lower});
+    QCOMPARE(search(QStringLiteral("boat.jpg")), QStringList{lower});
+    QCOMPARE(search(QStringLiteral("sail")), QStringList{ship});
+    QCOMPARE(search(QStringLiteral("ship.jpg")), QStringList{ship});
+
+    // Deleted while a twin is there, a file leaves the shared rows; the last spelling takes them along.
+    const QString again = makeFile(QStringLiteral("BOAT.jpg"));
+    MediaImpl twin(again);
+    m_store->removeMediaFile(&twin);
+    QVERIFY(!QFileInfo::exists(again));
+    QCOMPARE(search(QStringLiteral("harbour")), QStringList{lower});
+    MediaImpl last(lower);
+    m_store->removeMediaFile(&last);
+    QVERIFY(search(QStringLiteral("harbour")).isEmpty());
+    QVERIFY(boxes.shown().isEmpty());
+}
+
+void TestMediaFileOperations::renamePathsBeyondTheLimit_data()
+{
+    QTest::addColumn<int>("folderLength");
+    QTest::addColumn<int>("newNameLength");
+    QTest::addColumn<bool>("renamed");
+    // The new path would pass PATH_MAX (4096 bytes with its end): refused by the file system.
+    QTest::newRow("new path too long") << 3970 << 200 << false;
+    // The file fits, but its mirror under the cache root does not: the rename goes through, and its
+    // companions, which could never be written, are left as the results of their moves are.
+    QTest::newRow("companions beyond the limit") << 4085 << 1 << true;
+}
+
+void TestMediaFileOperations::renamePathsBeyondTheLimit()
+{
+    QFETCH(int, folderLength);
+    QFETCH(int, newNameLength);
+    QFETCH(bool, renamed);
+    const QString folder = deepFolder(folderLength);
+    QVERIFY(!folder.isEmpty());
+    const QString path = folder + QStringLiteral("/a.jpg");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    QVERIFY(!m_store->hasInfoFile(path));
+    MediaLibraryDatabase *index = MediaLibraryDatabase::getInstance();
+    QVERIFY(index->addFileByPath(path, {QStringLiteral("deep")}));
+    MediaLibraryDatabase::release();
+
+    MessageBoxScript boxes;
+    MediaImpl record(path);
+    const QString newName(newNameLength, QLatin1Char('n'));
+    m_store->renameMediaFile(&record, newName, true);
+    const QString newPath = folder + QLatin1Char('/') + newName + QStringLiteral(".jpg");
+    QCOMPARE(m_hook.size(), 2);
+    QCOMPARE(m_hook.at(1).refresh, renamed);
+    if (renamed) {
+        QVERIFY2(boxes.shown().isEmpty(), qPrintable(boxes.lastText()));
+        QCOMPARE(record.path(), newPath);
+        QVERIFY(QFileInfo::exists(newPath));
+        QCOMPARE(search(QStringLiteral("deep")), QStringList{newPath});
+        return;
+    }
+    QCOMPARE(boxes.shown().size(), 1);
+    QCOMPARE(boxes.shown().first().title, QStringLiteral("File error"));
+    QVERIFY2(boxes.lastText().startsWith(QStringLiteral("Rename failed:\n")), qPrintable(boxes.lastText()));
+    QCOMPARE(record.path(), path);
+    QVERIFY(QFileInfo::exists(path));
+    QVERIFY(QDir(folder).entryList(QDir::Files) == QStringList{QStringLiteral("a.jpg")});
+    QCOMPARE(search(QStringLiteral("deep")), QStringList{path});
+}
+
+void TestMediaFileOperations::writeInfoOfAPathBeyondTheLimitChangesNothing()
+{
+    // The information file's path is the media path below the cache root: always the longer of the two.
+    const QString folder = deepFolder(4085);
+    QVERIFY(!folder.isEmpty());
+    const QString path = folder + QStringLiteral("/a.jpg");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    MediaLibraryDatabase *index = MediaLibraryDatabase::getInstance();
+    QVERIFY(index->addFileByPath(path, {QStringLiteral("before")}));
+    MediaLibraryDatabase::release();
+
+    m_store->makeCacheFolder(path);
+    MediaImpl record(path);
+    record.setKeywords(QStringLiteral("after"));
+    m_store->writeInfo(&record);
+    QVERIFY(!m_store->hasInfoFile(path));
+    QCOMPARE(search(QStringLiteral("before")), QStringList{path});
+    QVERIFY(search(QStringLiteral("after")).isEmpty());
 }
 
 QUILLO_TEST_MAIN(TestMediaFileOperations)

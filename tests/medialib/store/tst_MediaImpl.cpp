@@ -1,6 +1,38 @@
 #include "MediaImpl.h"
 #include "TestEnvironment.h"
 
+#include <QDir>
+
+namespace {
+
+// Counts its own destruction, so a test sees that the last release deletes the record exactly once.
+class CountedRecord : public MediaImpl
+{
+public:
+    CountedRecord(const QString &path, int *destroyed)
+        : MediaImpl(path)
+        , m_destroyed(destroyed)
+    {
+    }
+    ~CountedRecord() override { ++*m_destroyed; }
+
+private:
+    int *m_destroyed;
+};
+
+// How many descriptors of this process are open on the file.
+int openHandlesOf(const QString &path)
+{
+    const QString target = QFileInfo(path).canonicalFilePath();
+    int count = 0;
+    const QFileInfoList descriptors = QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo &descriptor : descriptors)
+        count += descriptor.symLinkTarget() == target ? 1 : 0;
+    return count;
+}
+
+} // namespace
+
 class TestMediaImpl : public QObject
 {
     Q_OBJECT
@@ -179,18 +211,23 @@ void TestMediaImpl::lockFailures()
 
 void TestMediaImpl::lastReleaseDeletesLockedRecord()
 {
-    // Run under the sanitizers or valgrind, a record that is not deleted, or deleted twice, shows here.
     const QString path = m_dir.filePath(QStringLiteral("held.jpg"));
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.close();
-    MediaIntf *record = new MediaImpl(path);
+    int destroyed = 0;
+    MediaIntf *record = new CountedRecord(path, &destroyed);
     QCOMPARE(record->lockFile(), 1);
+    QCOMPARE(openHandlesOf(path), 1);
     record->addRef();
     record->release();
+    QCOMPARE(destroyed, 0);
     QCOMPARE(static_cast<MediaImpl *>(record)->refCount(), 1);
     QVERIFY(static_cast<MediaImpl *>(record)->isFileOpen());
     record->release();
+    // Deleted once, and the file it held locked is free again.
+    QCOMPARE(destroyed, 1);
+    QCOMPARE(openHandlesOf(path), 0);
 }
 
 QUILLO_TEST_MAIN(TestMediaImpl)

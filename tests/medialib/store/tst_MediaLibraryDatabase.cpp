@@ -73,6 +73,10 @@ private Q_SLOTS:
     void folderOperationsTakeExactlyTheSubtree();
     void renameFileMovesOnlyItsOwnRows();
     void renameFileDropsStaleRowsAtNewName();
+    void removeFileKeepsRowsSharedWithAnotherSpelling();
+    void renameFileLeavesSharedRowsToTheTwin_data();
+    void renameFileLeavesSharedRowsToTheTwin();
+    void folderOperationsKeepRowsSharedWithAnotherSpelling();
     void parseKeywords_data();
     void parseKeywords();
     void searchMatchesAllWordsInOneRow_data();
@@ -366,6 +370,95 @@ void TestMediaLibraryDatabase::renameFileDropsStaleRowsAtNewName()
     QVERIFY(QFile::rename(m_media + QStringLiteral("/a.jpg"), m_media + QStringLiteral("/b.jpg")));
     QVERIFY(m_index->renameFile(m_media + QStringLiteral("/b.jpg"), m_media + QStringLiteral("/a.jpg")));
     QCOMPARE(allRows(), (QStringList{row(m_media, "b", "jpg", "b.jpg", 0), row(m_media, "b", "jpg", "mine", 1)}));
+}
+
+void TestMediaLibraryDatabase::removeFileKeepsRowsSharedWithAnotherSpelling()
+{
+    const QString upper = m_media + QStringLiteral("/Boat.jpg");
+    const QString lower = m_media + QStringLiteral("/boat.JPG");
+    touch(upper);
+    touch(lower);
+    QVERIFY(m_index->addFileByPath(lower, {QStringLiteral("Harbour")}));
+    const QStringList shared{row(m_media, "boat", "jpg", "boat.jpg", 0), row(m_media, "boat", "jpg", "harbour", 1)};
+    QCOMPARE(allRows(), shared);
+
+    QVERIFY(QFile::remove(upper));
+    QVERIFY(m_index->removeFile(upper));
+    QCOMPARE(allRows(), shared);
+    // Also when a caller drops the rows of a file that has gone (its information was written anew).
+    QVERIFY(!m_index->updateKeywords(upper, {}));
+    QCOMPARE(allRows(), shared);
+
+    QVERIFY(QFile::remove(lower));
+    QVERIFY(m_index->removeFile(lower));
+    QCOMPARE(allRows(), QStringList());
+}
+
+void TestMediaLibraryDatabase::renameFileLeavesSharedRowsToTheTwin_data()
+{
+    QTest::addColumn<QString>("newName");
+    QTest::addColumn<QStringList>("rowsAfter");
+    const QString m = QStringLiteral("<m>");
+    QTest::newRow("to a free name: rows of its own")
+        << "Ship.jpg"
+        << QStringList{row(m, "boat", "jpg", "boat.jpg", 0), row(m, "boat", "jpg", "harbour", 1),
+                       row(m, "ship", "jpg", "ship.jpg", 0), row(m, "ship", "jpg", "sail", 1)};
+    // The new name has a twin of its own ("SHIP.jpg"): the renamed file's keywords join the rows they share.
+    QTest::newRow("to a name whose twin is there")
+        << "ship.jpg"
+        << QStringList{row(m, "boat", "jpg", "boat.jpg", 0), row(m, "boat", "jpg", "harbour", 1),
+                       row(m, "ship", "jpg", "ship.jpg", 0), row(m, "ship", "jpg", "sail", 1),
+                       row(m, "ship", "jpg", "wreck", 1)};
+}
+
+void TestMediaLibraryDatabase::renameFileLeavesSharedRowsToTheTwin()
+{
+    QFETCH(QString, newName);
+    QFETCH(QStringList, rowsAfter);
+    rowsAfter.replaceInStrings(QStringLiteral("<m>"), m_media.toLower());
+    const QString renamed = m_media + QStringLiteral("/Boat.jpg");
+    const QString twin = m_media + QStringLiteral("/boat.jpg");
+    touch(renamed);
+    touch(twin);
+    QVERIFY(m_index->addFileByPath(twin, {QStringLiteral("harbour")}));
+    if (newName == QLatin1String("ship.jpg")) {
+        touch(m_media + QStringLiteral("/SHIP.jpg"));
+        QVERIFY(m_index->addFileByPath(m_media + QStringLiteral("/SHIP.jpg"), {QStringLiteral("wreck")}));
+    }
+
+    QVERIFY(QFile::rename(renamed, m_media + QLatin1Char('/') + newName));
+    QVERIFY(m_index->renameFile(m_media + QLatin1Char('/') + newName, renamed, {QStringLiteral("Sail")}));
+    QCOMPARE(allRows(), rowsAfter);
+}
+
+void TestMediaLibraryDatabase::folderOperationsKeepRowsSharedWithAnotherSpelling()
+{
+    const QString upper = m_media + QStringLiteral("/Trip");
+    const QString lower = m_media + QStringLiteral("/trip");
+    touch(upper + QStringLiteral("/a.jpg"));
+    touch(lower + QStringLiteral("/b.jpg"));
+    QVERIFY(m_index->addFileByPath(upper + QStringLiteral("/a.jpg"), {QStringLiteral("alps")}));
+    QVERIFY(m_index->addFileByPath(lower + QStringLiteral("/b.jpg"), {QStringLiteral("beach")}));
+    const QStringList shared = allRows();
+    QCOMPARE(shared.size(), 4);
+
+    // Renamed: the other spelling keeps every shared row, the new folder gets a copy.
+    const QString tour = m_media + QStringLiteral("/Tour");
+    QVERIFY(QDir().rename(upper, tour));
+    QVERIFY(m_index->renameFolder(tour, upper));
+    const QStringList afterRename = allRows();
+    QCOMPARE(afterRename.size(), 8);
+    QCOMPARE(afterRename.filter(lower.toLower() + QLatin1Char('|')), shared);
+    QCOMPARE(afterRename.filter(tour.toLower() + QLatin1Char('|')).size(), 4);
+
+    // Removed while the other spelling is there: its rows stay. Without it, they go.
+    QVERIFY(QDir().rename(tour, upper));
+    QVERIFY(QDir(upper).removeRecursively());
+    QVERIFY(m_index->removeFolder(upper));
+    QCOMPARE(allRows().filter(lower.toLower() + QLatin1Char('|')), shared);
+    QVERIFY(QDir(lower).removeRecursively());
+    QVERIFY(m_index->removeFolder(lower));
+    QCOMPARE(allRows().filter(lower.toLower() + QLatin1Char('|')), QStringList());
 }
 
 void TestMediaLibraryDatabase::parseKeywords_data()

@@ -1,14 +1,18 @@
 #include "TestEnvironment.h"
 #include "TimeTransmitter.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 
 namespace {
 
 // The test's own pace: long enough that the order of events is not up to the scheduler.
 constexpr int kInterval = 30;
-// Generous, so a loaded machine does not fail the test; only order and counts are asserted.
+// Generous, so a loaded machine does not fail the test; only order, counts and lower bounds of time are
+// asserted.
 constexpr int kWait = 5000;
+// A coarse timer may fire up to 5 % of its interval early, tick after tick (in nanoseconds).
+constexpr qint64 kEarliestTickNs = kInterval * 950000;
 
 } // namespace
 
@@ -30,18 +34,30 @@ void TestTimeTransmitter::handsOutItemsThenCompletes()
     int a = 0, b = 0;
     TimeTransmitter transmitter;
     QStringList events;
+    QElapsedTimer clock;
+    QList<qint64> times;
     connect(&transmitter, &TimeTransmitter::nextItem, this, [&](void *item) {
+        times << clock.nsecsElapsed();
         events << QStringLiteral("%1 left %2").arg(item == &a ? "A" : "B").arg(transmitter.count());
     });
-    connect(&transmitter, &TimeTransmitter::complete, this,
-            [&](int code) { events << QStringLiteral("complete %1").arg(code); });
+    connect(&transmitter, &TimeTransmitter::complete, this, [&](int code) {
+        times << clock.nsecsElapsed();
+        events << QStringLiteral("complete %1").arg(code);
+    });
     QVERIFY(transmitter.setItems({&a, &b}));
     QCOMPARE(transmitter.count(), 2);
     transmitter.setInterval(kInterval);
     QVERIFY(transmitter.setCompleteCode(42));
+    clock.start();
     QVERIFY(transmitter.start());
     QTRY_COMPARE_WITH_TIMEOUT(events.size(), 3, kWait);
     QCOMPARE(events, (QStringList{"A left 1", "B left 0", "complete 42"}));
+    // One tick per item and one more for the end, so "complete" is the third tick. The ticks keep to the
+    // schedule set at the start: a tick delayed by a busy machine is followed by one that comes sooner, so
+    // only each tick's time since the start has a floor, not the gap between two of them.
+    for (int tick = 0; tick < 3; ++tick)
+        QVERIFY2(times[tick] >= (tick + 1) * kEarliestTickNs,
+                 qPrintable(QStringLiteral("tick %1 after %2 ns").arg(tick).arg(times[tick])));
     QVERIFY(!transmitter.stop());
     QTest::qWait(3 * kInterval);
     QCOMPARE(events.size(), 3);

@@ -12,6 +12,7 @@
 #include <QtTest>
 
 #include <functional>
+#include <tuple>
 
 namespace {
 
@@ -81,6 +82,47 @@ private Q_SLOTS:
         QCOMPARE(recorder.wrongThread, 0);
         QCOMPARE(recorder.reentrant, 0);
         m_manager->removeEventListener(&recorder);
+    }
+
+    void listedIdsChooseTheDocumentCamerasOfTheManagerTheyCreate()
+    {
+        // The fixture's manager took no options; a fresh one is made with a list.
+        m_manager->release();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        m_manager = DocCamManager::getDocCamManager({{DocCamManager::kDocCamIdsOption, QStringLiteral("1234:5678, 0abc:0def")}});
+        m_manager->retain();
+        // A later holder's options change nothing: the first one fixed the roles.
+        QCOMPARE(DocCamManager::getDocCamManager({{DocCamManager::kDocCamIdsOption, QStringLiteral("9999:9999")}}),
+                 m_manager);
+
+        struct RoleRecorder : CameraRecorder
+        {
+            QStringList roles;
+            void docCamArrived(LumoDocCam *camera) override { roles.append(QStringLiteral("doc ") + camera->name()); }
+            void webCamArrived(LumoDocCam *camera) override { roles.append(QStringLiteral("web ") + camera->name()); }
+        } recorder;
+        QList<VirtualDocCam *> physical;
+        for (const auto &[name, vendor, product] : {std::tuple{"listed", 0x1234u, 0x5678u},
+                                                    std::tuple{"unlisted", 0x1111u, 0x2222u},
+                                                    std::tuple{"also listed", 0x0abcu, 0x0defu},
+                                                    std::tuple{"unlisted too", 0x9999u, 0x9999u}}) {
+            VirtualCameraProfile profile = smallSpec();
+            profile.identity.name = QString::fromLatin1(name);
+            profile.identity.vendorId = vendor;
+            profile.identity.productId = product;
+            physical.append(new VirtualDocCam(profile));
+            m_manager->deviceAttached(physical.last(), false);
+        }
+        m_manager->addEventListener(&recorder);
+        QTRY_COMPARE(recorder.roles.size(), 5);
+        recorder.roles.sort();
+        QCOMPARE(recorder.roles, (QStringList{"doc Quillo Virtual Camera", "doc also listed", "doc listed",
+                                              "web unlisted", "web unlisted too"}));
+        m_manager->removeEventListener(&recorder);
+        for (VirtualDocCam *camera : std::as_const(physical)) {
+            m_manager->deviceDetached(camera);
+            camera->release();
+        }
     }
 
     void oneFramePerRequest()

@@ -13,9 +13,10 @@ public:
     {
     }
     bool open() override { return true; }
-    void write(const QDateTime &, int, const QString &module, const QString &text) override
+    bool write(const QDateTime &, int, const QString &module, const QString &text) override
     {
         m_lines->append(module + QStringLiteral(": ") + text);
+        return true;
     }
     void close() override {}
     QString description() const override { return QStringLiteral("test capture"); }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the whole test suite headless: an X server (Xvfb) and a
-# PulseAudio server with a virtual microphone are started here for the tests that need them.
+# Installs what is missing, builds, and runs the whole test suite headless: an X server (Xvfb) with a
+# system-tray host and a PulseAudio server with a virtual microphone are started here for the tests that
+# need them.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUILLO_BUILD_DIR:-$top/build}
@@ -27,6 +28,20 @@ for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.1; done
 display=$(cat "$scratch/display")
 [ -n "$display" ] || { echo "Xvfb did not start" >&2; cat "$scratch/xvfb.log" >&2; exit 1; }
 export QUILLO_TEST_DISPLAY=:$display
+
+# A system tray for the tests of tray icons. Only as wide as its icons, in a corner, and claiming no screen
+# edge, so the tests that place windows or grab the screen see the same desktop as without it.
+DISPLAY=:$display trayer --edge bottom --align right --widthtype request --SetPartialStrut false \
+  >"$scratch/trayer.log" 2>&1 &
+tray=$!
+pids+=($tray)
+sleep 0.2
+if kill -0 "$tray" 2>/dev/null; then
+  export QUILLO_TEST_TRAY=1
+else
+  echo "trayer did not start; tray tests will skip" >&2
+  cat "$scratch/trayer.log" >&2
+fi
 
 pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --disallow-exit \
   -L module-native-protocol-unix -L "module-null-sink sink_name=spk" >"$scratch/pulse.log" 2>&1 &

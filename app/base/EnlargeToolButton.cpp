@@ -4,6 +4,8 @@
 
 #include <QEnterEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionToolButton>
 
 namespace {
 // Large panel icons (40 px) grow by a quarter while hovered: visible, yet still inside the button.
@@ -59,6 +61,12 @@ void EnlargeToolButton::paintEvent(QPaintEvent *event)
         state = QIcon::On;
 
     QPainter painter(this);
+    if (isChecked()) {
+        // A checked button shows the style's checked panel (a form's ":checked" rule) behind its icon.
+        QStyleOptionToolButton option;
+        initStyleOption(&option);
+        style()->drawPrimitive(QStyle::PE_PanelButtonTool, &option, &painter, this);
+    }
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     painter.drawPixmap(iconRect, icon().pixmap(iconSize(), devicePixelRatioF(), mode, state));
 

@@ -86,6 +86,8 @@ private slots:
     void toolButtonPaintsIconAboveTextBand_data();
     void toolButtonPaintsIconAboveTextBand();
     void toolButtonWithoutTextPaintsAsPlainToolButton();
+    void checkedToolButtonShowsItsCheckedStyle_data();
+    void checkedToolButtonShowsItsCheckedStyle();
     void verticalTextButtonClicksOnEveryRelease_data();
     void verticalTextButtonClicksOnEveryRelease();
     void verticalTextButtonPlacesText_data();
@@ -256,6 +258,34 @@ void TestSharedWidgets::toolButtonWithoutTextPaintsAsPlainToolButton()
         button->show();
     }
     QCOMPARE(enlarged.grab().toImage(), plain.grab().toImage());
+}
+
+void TestSharedWidgets::checkedToolButtonShowsItsCheckedStyle_data()
+{
+    QTest::addColumn<bool>("checked");
+    QTest::newRow("checked") << true;
+    QTest::newRow("unchecked") << false;
+}
+
+void TestSharedWidgets::checkedToolButtonShowsItsCheckedStyle()
+{
+    QFETCH(bool, checked);
+    // As a panel's form styles its pause button: nothing around the icon unless the button is checked.
+    QWidget panel;
+    panel.setStyleSheet(QStringLiteral("QToolButton { border: transparent; }"
+                                       "QToolButton:checked { background-color: rgb(0, 200, 0); }"));
+    auto *button = new EnlargeToolButton(&panel);
+    button->resize(80, 86);
+    button->setIcon(filled(Qt::red));
+    button->setIconSize({40, 40});
+    button->setText(QStringLiteral("Pause"));
+    button->setCheckable(true);
+    button->setChecked(checked);
+    panel.show();
+    const QImage image = button->grab().toImage();
+    // A corner, away from the icon and the text band.
+    QCOMPARE(image.pixelColor(4, 4) == QColor(0, 200, 0), checked);
+    QCOMPARE(image.pixelColor(39, 32), QColor(Qt::red));
 }
 
 void TestSharedWidgets::verticalTextButtonClicksOnEveryRelease_data()

@@ -1,0 +1,7 @@
+#include "VisorImpl.h"
+
+VisorImpl::VisorImpl(QWidget *parent)
+    : EffectService(parent)
+{
+    connect(m_widget, &VisorWidget::visorClose, this, &VisorIntf::visorClosed);
+}

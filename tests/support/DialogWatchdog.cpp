@@ -1,0 +1,179 @@
+#include "DialogWatchdog.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <QtTest>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+// Once expired, a dialog opened afterwards (a retry box, the next step of a wizard) is ended this soon.
+constexpr int kRepeatMs = 100;
+// Enough of a message box's text to recognise it in a log line.
+constexpr int kTextShown = 80;
+
+bool isDialogWindow(const QWidget *widget)
+{
+    return widget->isWindow() && (qobject_cast<const QDialog *>(widget) || widget->isModal());
+}
+
+QString describe(const QWidget *widget)
+{
+    QString text = QStringLiteral("%1 \"%2\"").arg(QString::fromLatin1(widget->metaObject()->className()),
+                                                     widget->windowTitle());
+    if (const auto *box = qobject_cast<const QMessageBox *>(widget))
+        text += QStringLiteral(" saying \"%1\"").arg(box->text().left(kTextShown));
+    return text;
+}
+
+} // namespace
+
+class DialogWatchdog::Private : public QObject
+{
+public:
+    Private(int timeoutMs, std::source_location armedAt);
+    ~Private() override;
+
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void expire();
+    void endDialogs();
+    void noteOpenDialogs(const QWidget *showing, const QWidget *hiding);
+    void watchDeadline();
+
+    const int timeoutMs;
+    const std::source_location armedAt;
+    const QByteArray testFunction;
+    QTimer timer;
+    bool expired = false;
+
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool disarmed = false;
+    // Described on the GUI thread whenever a dialog shows, hides or is renamed, so that the deadline thread
+    // never touches a widget.
+    QString openDialogs;
+    std::thread deadline;
+};
+
+DialogWatchdog::Private::Private(int timeoutMs, std::source_location armedAt)
+    : timeoutMs(timeoutMs)
+    , armedAt(armedAt)
+    , testFunction(QTest::currentTestFunction() ? QTest::currentTestFunction() : "no test function")
+{
+    noteOpenDialogs(nullptr, nullptr);
+    qApp->installEventFilter(this);
+    connect(&timer, &QTimer::timeout, this, &Private::expire);
+    timer.start(timeoutMs);
+    deadline = std::thread([this] { watchDeadline(); });
+}
+
+DialogWatchdog::Private::~Private()
+{
+    {
+        std::lock_guard lock(mutex);
+        disarmed = true;
+    }
+    wake.notify_all();
+    deadline.join();
+}
+
+bool DialogWatchdog::Private::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type == QEvent::Show || type == QEvent::Hide || type == QEvent::WindowTitleChange) {
+        if (watched->isWidgetType() && isDialogWindow(static_cast<QWidget *>(watched))) {
+            const auto *widget = static_cast<QWidget *>(watched);
+            noteOpenDialogs(type == QEvent::Show ? widget : nullptr, type == QEvent::Hide ? widget : nullptr);
+        }
+    }
+    return false;
+}
+
+// Whether a widget counts as visible while its own show or hide event is delivered is Qt's business: the
+// widget being shown or hidden is taken as the event says.
+void DialogWatchdog::Private::noteOpenDialogs(const QWidget *showing, const QWidget *hiding)
+{
+    QStringList open;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (const QWidget *window : windows) {
+        if (window != hiding && (window == showing || window->isVisible()) && isDialogWindow(window))
+            open.append(describe(window));
+    }
+    std::lock_guard lock(mutex);
+    openDialogs = open.isEmpty() ? QStringLiteral("no dialog is open") : open.join(QStringLiteral(", "));
+}
+
+void DialogWatchdog::Private::expire()
+{
+    if (!expired) {
+        expired = true;
+        QWidget *modal = QApplication::activeModalWidget();
+        QString open;
+        {
+            std::lock_guard lock(mutex);
+            open = openDialogs;
+        }
+        const QString message = QStringLiteral("DialogWatchdog: after %1 ms the guarded code still runs, in the "
+                                               "modal loop of %2 (open: %3); every open dialog is ended with "
+                                               "QDialog::Rejected")
+                                    .arg(timeoutMs)
+                                    .arg(modal ? describe(modal) : QStringLiteral("no modal widget"), open);
+        QTest::qFail(qPrintable(message), armedAt.file_name(), int(armedAt.line()));
+        timer.start(kRepeatMs);
+    }
+    endDialogs();
+}
+
+void DialogWatchdog::Private::endDialogs()
+{
+    // A dialog's rejected() handler may close or delete another window.
+    QList<QPointer<QWidget>> windows;
+    const QWidgetList all = QApplication::topLevelWidgets();
+    for (QWidget *window : all)
+        windows.append(window);
+    for (const QPointer<QWidget> &window : std::as_const(windows)) {
+        if (!window || !window->isVisible())
+            continue;
+        if (auto *dialog = qobject_cast<QDialog *>(window.data()))
+            dialog->done(QDialog::Rejected);
+        else if (window->isModal())
+            window->close();
+    }
+}
+
+void DialogWatchdog::Private::watchDeadline()
+{
+    std::unique_lock lock(mutex);
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs + kAbortGraceMs);
+    if (wake.wait_until(lock, limit, [this] { return disarmed; }))
+        return;
+    std::fprintf(stderr,
+                 "DialogWatchdog: the code armed at %s:%u in %s() still runs after %d ms and no event loop "
+                 "ended its dialogs; aborting before the test runner's time limit. Open: %s\n",
+                 armedAt.file_name(), unsigned(armedAt.line()), testFunction.constData(),
+                 timeoutMs + kAbortGraceMs, qPrintable(openDialogs));
+    std::fflush(stderr);
+    std::abort();
+}
+
+DialogWatchdog::DialogWatchdog(int timeoutMs, std::source_location armedAt)
+    : d(std::make_unique<Private>(timeoutMs, armedAt))
+{
+}
+
+DialogWatchdog::~DialogWatchdog() = default;
+
+bool DialogWatchdog::expired() const
+{
+    return d->expired;
+}

@@ -22,7 +22,9 @@ if [ "$sanitize" = 1 ]; then
   build=$build-sanitize
   # Sanitized code runs a few times slower than the normal build, and leak checking at exit adds to it.
   QUILLO_BUILD_DIR=$build "$top/scripts/build.sh" -DQUILLO_SANITIZE=ON -DQUILLO_TEST_TIMEOUT=360
-  export ASAN_OPTIONS=detect_leaks=1:check_initialization_order=1:strict_init_order=1:detect_stack_use_after_return=0:strip_path_prefix=$top/
+  # The slow unwinder at each allocation gives a leak its whole stack, through libraries built without frame
+  # pointers too: the suppressions then match the library that leaked rather than the allocator it called.
+  export ASAN_OPTIONS=detect_leaks=1:fast_unwind_on_malloc=0:check_initialization_order=1:strict_init_order=1:detect_stack_use_after_return=0:strip_path_prefix=$top/
   export LSAN_OPTIONS=suppressions=$top/scripts/sanitizer-suppressions.txt:print_suppressions=0
   export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1:strip_path_prefix=$top/
 else

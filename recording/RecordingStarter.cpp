@@ -18,10 +18,14 @@ RecordingStarter::RecordingStarter(QWidget *parent, bool fixedBackground, int wi
     setupUi(this);
     setWindowModality(Qt::ApplicationModal);
     setAttribute(Qt::WA_TranslucentBackground);
-    if (!fixedBackground)
+    if (!fixedBackground) {
+        // Out of the layout, the spacer has no owner left.
         gridLayout_2->removeItem(verticalSpacer);
-    else
+        delete verticalSpacer;
+        verticalSpacer = nullptr;
+    } else {
         greyBack->setGeometry(0, 0, width, height);
+    }
 }
 
 void RecordingStarter::setGeometry(const QRect &rect)

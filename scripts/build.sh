@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Configures and builds Quillo into build/ (or $QUILLO_BUILD_DIR).
+# Configures and builds Quillo into build/ (or $QUILLO_BUILD_DIR); arguments go to the configure step
+# (-DQUILLO_SANITIZE=ON, ...).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUILLO_BUILD_DIR:-$top/build}
-cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE="${CMAKE_BUILD_TYPE:-RelWithDebInfo}" >/dev/null
+cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE="${CMAKE_BUILD_TYPE:-RelWithDebInfo}" "$@" >/dev/null
 cmake --build "$build" -j"$(nproc)"

@@ -1,6 +1,7 @@
 #include "AVIRecordingThread.h"
 #include "AviProbe.h"
 #include "MessageBoxScript.h"
+#include "PrivateMount.h"
 #include "RecordingFakes.h"
 #include "SettingImpl.h"
 #include "TestEnvironment.h"
@@ -8,10 +9,6 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <sched.h>
-#include <sys/mount.h>
-#include <unistd.h>
 
 class TestAVIRecordingThread : public QObject
 {
@@ -241,13 +238,10 @@ void TestAVIRecordingThread::timerModeFloorEndsTheCapture()
 
 void TestAVIRecordingThread::fullDiskLeavesAPlayableFile()
 {
-    if (geteuid() != 0)
-        QSKIP("needs root to mount a small tmpfs");
-    // A mount namespace of our own keeps the tmpfs out of the host's view.
-    if (unshare(CLONE_NEWNS) != 0 || mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
-        QSKIP("cannot make a mount namespace here");
     QTemporaryDir small;
-    QCOMPARE(mount("tmpfs", QFile::encodeName(small.path()).constData(), "tmpfs", 0, "size=6m"), 0);
+    const PrivateMount disk = PrivateMount::smallDisk(small.path(), 6 * 1024 * 1024);
+    if (!disk.isMounted())
+        return;
     setSaveFolder(small.path() + "/");
     // The floor is passed (the query says there is room) so the writes themselves fail on the full disk.
     makeThread(std::make_shared<LimitedEncoderFactory>(QByteArrayList{"XVID"}));
@@ -257,8 +251,7 @@ void TestAVIRecordingThread::fullDiskLeavesAPlayableFile()
     const AviProbe probe(m_thread->recordedFiles().first());
     QVERIFY(probe.readable());
     QVERIFY(probe.stream("video").value("nb_read_frames").toString().toInt() > 5);
-    umount2(QFile::encodeName(small.path()).constData(), MNT_DETACH);
 }
 
-QUILLO_TEST_MAIN(TestAVIRecordingThread)
+QUILLO_TEST_MAIN_PRIVATE_MOUNTS(TestAVIRecordingThread)
 #include "tst_AVIRecordingThread.moc"

@@ -1,4 +1,5 @@
 #include "MessageBoxScript.h"
+#include "PrivateMount.h"
 #include "RecordingCommonImpl.h"
 #include "SettingImpl.h"
 #include "TestEnvironment.h"
@@ -7,10 +8,6 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <sched.h>
-#include <sys/mount.h>
-#include <unistd.h>
 
 // The state machine over scripted platform operations.
 class ScriptedRecording : public RecordingCommonImpl
@@ -189,18 +186,14 @@ void TestRecordingCommonImpl::folderThatCannotBeMade()
 
 void TestRecordingCommonImpl::unwritableFolder()
 {
-    if (geteuid() != 0)
-        QSKIP("needs root to mount a read-only folder");
-    if (unshare(CLONE_NEWNS) != 0 || mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
-        QSKIP("cannot make a mount namespace here");
     QTemporaryDir folder;
-    const QByteArray path = QFile::encodeName(folder.path());
-    QCOMPARE(mount(path.constData(), path.constData(), nullptr, MS_BIND, nullptr), 0);
-    QCOMPARE(mount("none", path.constData(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr), 0);
+    PrivateMount readOnly = PrivateMount::readOnly(folder.path());
+    if (!readOnly.isMounted())
+        return;
     setSaveFolder(folder.path() + "/");
     MessageBoxScript boxes;
     const int result = m_service->startRecording();
-    umount2(path.constData(), MNT_DETACH);
+    readOnly.unmount();
     QCOMPARE(result, -4002);
     QCOMPARE(boxes.shown().size(), 1);
     QCOMPARE(boxes.lastText(), QStringLiteral("Permission Denied! You do not have access to the directory."));
@@ -386,5 +379,5 @@ void TestRecordingCommonImpl::referenceCounting()
     QVERIFY(!alive);
 }
 
-QUILLO_TEST_MAIN(TestRecordingCommonImpl)
+QUILLO_TEST_MAIN_PRIVATE_MOUNTS(TestRecordingCommonImpl)
 #include "tst_RecordingCommonImpl.moc"

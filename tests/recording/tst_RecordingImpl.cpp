@@ -2,6 +2,7 @@
 #include "AviProbe.h"
 #include "AviRepair.h"
 #include "MessageBoxScript.h"
+#include "PrivateMount.h"
 #include "RecordingFakes.h"
 #include "RecordingImpl.h"
 #include "SettingImpl.h"
@@ -16,10 +17,6 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <sched.h>
-#include <sys/mount.h>
-#include <unistd.h>
 
 // The recording service end to end over the real controller and capture thread, with a fake screen,
 // microphone and free-space query.
@@ -360,13 +357,10 @@ void TestRecordingImpl::retryThatCannotStartEndsTheRecording()
 
 void TestRecordingImpl::writeErrorOnAFullDisk()
 {
-    if (geteuid() != 0)
-        QSKIP("needs root to mount a small tmpfs");
-    if (unshare(CLONE_NEWNS) != 0 || mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
-        QSKIP("cannot make a mount namespace here");
     QTemporaryDir small;
-    const QByteArray path = QFile::encodeName(small.path());
-    QCOMPARE(mount("tmpfs", path.constData(), "tmpfs", 0, "size=6m"), 0);
+    const PrivateMount disk = PrivateMount::smallDisk(small.path(), 6 * 1024 * 1024);
+    if (!disk.isMounted())
+        return;
     m_folder = small.path();
     set("savePath", m_folder + "/");
     // Uncompressed 640 × 480 frames fill the disk within a few frames; the floors are passed (the query says
@@ -386,7 +380,6 @@ void TestRecordingImpl::writeErrorOnAFullDisk()
     QCOMPARE(m_service->actionStatus(), 1u);
     m_service->release();
     m_service = nullptr;
-    umount2(path.constData(), MNT_DETACH);
 }
 
 void TestRecordingImpl::levelMonitor()
@@ -499,5 +492,5 @@ void TestRecordingImpl::quittingCancelsTheStartUpRepair()
     }
 }
 
-QUILLO_TEST_MAIN(TestRecordingImpl)
+QUILLO_TEST_MAIN_PRIVATE_MOUNTS(TestRecordingImpl)
 #include "tst_RecordingImpl.moc"

@@ -1,5 +1,7 @@
 #include "TestEnvironment.h"
 
+#include "PrivateMount.h"
+
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -116,8 +118,11 @@ QByteArray startPrivateServer()
 
 } // namespace
 
-bool TestEnvironment::prepare(Display display)
+bool TestEnvironment::prepare(Display display, Mounts mounts)
 {
+    // First, while nothing else could have started a thread.
+    if (mounts == Mounts::Private)
+        PrivateMount::enterNamespace();
     rootDir() = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/quillo-test-XXXXXX"));
     if (!rootDir()->isValid()) {
         std::fprintf(stderr, "cannot create a temporary folder\n");

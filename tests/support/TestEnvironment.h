@@ -17,12 +17,17 @@ public:
         // shared display; its arguments (screen size, extensions left out) come from QUILLO_TEST_XVFB_ARGS.
         PrivateXServer,
     };
+    enum class Mounts {
+        Shared,  // the host's mounts (the default)
+        Private, // a mount namespace of the process's own, for PrivateMount
+    };
 
     // CTest reports a test that exits with this code as skipped.
     static constexpr int kSkipExitCode = 77;
 
-    // Returns false when the test cannot run here (the reason is printed).
-    static bool prepare(Display display = Display::Offscreen);
+    // Returns false when the test cannot run here (the reason is printed). A private mount namespace that cannot
+    // be made does not stop the test: PrivateMount skips the functions that need it, with the reason.
+    static bool prepare(Display display = Display::Offscreen, Mounts mounts = Mounts::Shared);
     static QString root();
     static QString home();
     // No test may open a browser or another program: every URL opened lands in openedUrls().
@@ -31,10 +36,10 @@ public:
     static void clearOpenedUrls();
 };
 
-#define QUILLO_TEST_MAIN_IMPL(TestObject, AppClass, Display)                                                   \
+#define QUILLO_TEST_MAIN_IMPL(TestObject, AppClass, Display, Mounts)                                           \
     int main(int argc, char *argv[])                                                                           \
     {                                                                                                          \
-        if (!TestEnvironment::prepare(Display))                                                                \
+        if (!TestEnvironment::prepare(Display, Mounts))                                                        \
             return TestEnvironment::kSkipExitCode;                                                             \
         AppClass app(argc, argv);                                                                              \
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                               \
@@ -45,12 +50,20 @@ public:
     }
 
 // A test with its own folders on the offscreen platform.
-#define QUILLO_TEST_MAIN(TestObject) QUILLO_TEST_MAIN_IMPL(TestObject, QApplication, TestEnvironment::Display::Offscreen)
+#define QUILLO_TEST_MAIN(TestObject)                                                                           \
+    QUILLO_TEST_MAIN_IMPL(TestObject, QApplication, TestEnvironment::Display::Offscreen,                       \
+                          TestEnvironment::Mounts::Shared)
 // The same with another application class (which takes argc and argv).
 #define QUILLO_TEST_MAIN_APP(TestObject, AppClass)                                                             \
-    QUILLO_TEST_MAIN_IMPL(TestObject, AppClass, TestEnvironment::Display::Offscreen)
+    QUILLO_TEST_MAIN_IMPL(TestObject, AppClass, TestEnvironment::Display::Offscreen, TestEnvironment::Mounts::Shared)
 // A test that needs a real X server.
-#define QUILLO_TEST_MAIN_X11(TestObject) QUILLO_TEST_MAIN_IMPL(TestObject, QApplication, TestEnvironment::Display::XServer)
+#define QUILLO_TEST_MAIN_X11(TestObject)                                                                       \
+    QUILLO_TEST_MAIN_IMPL(TestObject, QApplication, TestEnvironment::Display::XServer, TestEnvironment::Mounts::Shared)
 // A test on an X server of its own.
 #define QUILLO_TEST_MAIN_PRIVATE_X11(TestObject)                                                              \
-    QUILLO_TEST_MAIN_IMPL(TestObject, QApplication, TestEnvironment::Display::PrivateXServer)
+    QUILLO_TEST_MAIN_IMPL(TestObject, QApplication, TestEnvironment::Display::PrivateXServer,                 \
+                          TestEnvironment::Mounts::Shared)
+// A test on the offscreen platform that mounts small disks or read-only folders (PrivateMount).
+#define QUILLO_TEST_MAIN_PRIVATE_MOUNTS(TestObject)                                                            \
+    QUILLO_TEST_MAIN_IMPL(TestObject, QApplication, TestEnvironment::Display::Offscreen,                       \
+                          TestEnvironment::Mounts::Private)

@@ -7,6 +7,9 @@
 #include <QStandardPaths>
 #include <QTime>
 
+// The byte-array literal keeps embedded zero bytes and counts them from the literal itself.
+using namespace Qt::StringLiterals;
+
 class TestSettingImpl : public QObject
 {
     Q_OBJECT
@@ -147,7 +150,7 @@ private Q_SLOTS:
     void unreadableFileIsKeptAsideBeforeTheFirstWrite_data()
     {
         QTest::addColumn<QByteArray>("content");
-        QTest::newRow("binary") << QByteArray("\x00\x01\x02\xff\xfe binary \x00 junk", 24);
+        QTest::newRow("binary") << "\x00\x01\x02\xff\xfe binary \x00 junk"_ba;
         QTest::newRow("broken group") << QByteArray("[recording\nvideoQuality=0\n");
     }
 

@@ -339,6 +339,9 @@ private Q_SLOTS:
         recorder.inCall = true;
         QCOMPARE(m_camera->requestHQImage(), result);
         recorder.inCall = false;
+        // A still comes after a delay that a loaded or sanitized run stretches; once it is there, a while
+        // longer shows that no second one follows.
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.stills.size() >= stills, 5000);
         QTest::qWait(400);
         QCOMPARE(recorder.stills.size(), stills);
         if (stills) {

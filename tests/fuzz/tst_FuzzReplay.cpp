@@ -41,7 +41,8 @@ void TestFuzzReplay::replay_data()
 {
     QTest::addColumn<QString>("path");
     for (const char *folder : {QUILLO_FUZZ_CORPUS, QUILLO_FUZZ_REGRESSIONS}) {
-        const QDir base(QFileInfo(QString::fromUtf8(folder)).dir());
+        // Rows are named "corpus/<target>/<file>" or "regressions/<target>/<file>".
+        const QDir base(QString::fromUtf8(folder) + QStringLiteral("/../.."));
         for (const QString &path : filesIn(QString::fromUtf8(folder)))
             QTest::newRow(qPrintable(base.relativeFilePath(path))) << path;
     }

@@ -4,6 +4,7 @@
 #include "LumoVisionImpl.h"
 
 #include <QFileInfo>
+#include <QScreen>
 
 CaptureEnvironment CaptureEnvironment::system()
 {
@@ -11,5 +12,6 @@ CaptureEnvironment CaptureEnvironment::system()
     environment.cameraService = [] { return LumoVisionImpl::getInstance(nullptr); };
     environment.freeSpace = &LumoSystem::freeSpace;
     environment.isWritable = [](const QString &folder) { return QFileInfo(folder).isWritable(); };
+    environment.grabScreen = [](QScreen *screen) { return screen->grabWindow(0); };
     return environment;
 }

@@ -213,7 +213,7 @@ QString CaptureImpl::captureCurrentFrame(const QString &folder, const QString &b
     return saveImageToPath(frame, folder, baseName);
 }
 
-QImage CaptureImpl::grabDesktop()
+QImage CaptureImpl::grabDesktop(const std::function<QPixmap(QScreen *)> &grabScreen)
 {
     const QList<QScreen *> screens = QGuiApplication::screens();
     QRect desktop;
@@ -225,8 +225,14 @@ QImage CaptureImpl::grabDesktop()
     image.fill(Qt::black);
     QPainter painter(&image);
     for (QScreen *screen : screens) {
+        const QPixmap picture = grabScreen(screen);
+        if (picture.isNull()) {
+            captureLog(LogSystem::LOG_CRITICAL, "CaptureImpl::grabDesktop() - Screen %s cannot be grabbed",
+                       qUtf8Printable(screen->name()));
+            return QImage();
+        }
         const QRect place = screen->geometry().translated(-desktop.topLeft());
-        painter.drawPixmap(place, screen->grabWindow(0));
+        painter.drawPixmap(place, picture);
     }
     return image;
 }
@@ -247,7 +253,7 @@ int CaptureImpl::captureScreen(QString *path)
     }
     const QString baseName = QStringLiteral("Quillo-") + timeStamp();
     *path = JpegFileWriter::firstFreeName(folder, baseName);
-    const QString saved = saveImageToPath(grabDesktop(), folder, baseName);
+    const QString saved = saveImageToPath(grabDesktop(m_environment.grabScreen), folder, baseName);
     if (saved.isEmpty()) {
         captureLog(LogSystem::LOG_CRITICAL, "CaptureImpl::captureScreen() - Save failed");
         return -1;

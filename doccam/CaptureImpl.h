@@ -9,11 +9,13 @@
 #include <QString>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 class CaptureSound;
 class LumoVisionIntf;
 class QDialog;
+class QScreen;
 class SettingIntf;
 
 // The capture service. Every saved file is announced; no file is ever replaced (a name already taken gets a
@@ -59,8 +61,9 @@ public:
 
     // The temporary copy of the capture sound.
     QString soundPath() const;
-    // The whole desktop as it lies: every screen's picture at its place in the virtual geometry.
-    static QImage grabDesktop();
+    // The whole desktop as it lies: every screen's picture at its place in the virtual geometry. Null when
+    // a screen cannot be grabbed: a black area saved in its place would pass for a capture.
+    static QImage grabDesktop(const std::function<QPixmap(QScreen *)> &grabScreen);
 
 public Q_SLOTS:
     virtual void docCamConnected(const QString &name);

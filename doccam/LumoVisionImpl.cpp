@@ -97,9 +97,12 @@ LumoVisionImpl::LumoVisionImpl(QWidget *parent)
 
     m_cameraWidget = new CameraWidget(this, parent);
     m_cameraWidget->setDelegate(this);
-    // The view is the stream's frame sink: without it the stream must go.
+    // The view is the stream's frame sink: without it the stream must go. The view is half destroyed when
+    // this runs (its members are gone while the guard may still point at it): it is dropped first so that
+    // closing the camera never calls into it.
     connect(m_cameraWidget, &QObject::destroyed, this, [this] {
         Locker locker(&serviceMutex);
+        m_cameraWidget = nullptr;
         closeDocCam();
     });
 
@@ -215,22 +218,35 @@ int LumoVisionImpl::zoomIn() { return callStream(&DocCamStream::zoomIn); }
 int LumoVisionImpl::zoomOut() { return callStream(&DocCamStream::zoomOut); }
 int LumoVisionImpl::zoomReset() { return callStream(&DocCamStream::zoomReset); }
 
-int LumoVisionImpl::toggleFreeze()
+template<typename T>
+int LumoVisionImpl::stepSetting(RequestedSetting<T> *setting, T reported, T (*next)(T),
+                                int (DocCamStream::*set)(T))
 {
     Locker locker(&serviceMutex);
-    return m_stream ? m_stream->setFreeze(!m_frozen) : kNoCamera;
+    if (!m_stream)
+        return kNoCamera;
+    const T value = next(setting->base(reported));
+    const int result = (m_stream->*set)(value);
+    if (result >= 0)
+        setting->accepted(value);
+    return result;
+}
+
+int LumoVisionImpl::toggleFreeze()
+{
+    return stepSetting<bool>(&m_askedFreeze, m_frozen, [](bool frozen) { return !frozen; }, &DocCamStream::setFreeze);
 }
 
 int LumoVisionImpl::rotate()
 {
-    Locker locker(&serviceMutex);
-    return m_stream ? m_stream->setRotation((m_rotation + kRotationStep) % kFullTurn) : kNoCamera;
+    return stepSetting<uint>(
+        &m_askedRotation, m_rotation, [](uint degrees) { return (degrees + kRotationStep) % kFullTurn; },
+        &DocCamStream::setRotation);
 }
 
 int LumoVisionImpl::toggleMirror()
 {
-    Locker locker(&serviceMutex);
-    return m_stream ? m_stream->setMirror(!m_mirror) : kNoCamera;
+    return stepSetting<bool>(&m_askedMirror, m_mirror, [](bool mirrored) { return !mirrored; }, &DocCamStream::setMirror);
 }
 
 int LumoVisionImpl::brightness() { return cachedValue(int(m_brightness)); }
@@ -550,6 +566,10 @@ void LumoVisionImpl::selectOneDocCam()
     }
     m_current->addParametersListener(m_parametersListener);
     m_capabilitiesLimitedHandled = false;
+    // Echoes still on their way from a camera closed before belong to no request of this one.
+    m_askedRotation.reset();
+    m_askedMirror.reset();
+    m_askedFreeze.reset();
     readParameters();
     buildActionStatus();
 }
@@ -737,6 +757,7 @@ void LumoVisionImpl::zoomRatioValueChanged(double ratio)
 void LumoVisionImpl::rotationChanged(uint degrees)
 {
     Locker locker(&serviceMutex);
+    m_askedRotation.reported();
     if (degrees == m_rotation)
         return;
     m_rotation = degrees;
@@ -747,6 +768,7 @@ void LumoVisionImpl::rotationChanged(uint degrees)
 void LumoVisionImpl::mirrorValueChanged(bool mirrored)
 {
     Locker locker(&serviceMutex);
+    m_askedMirror.reported();
     if (mirrored == m_mirror)
         return;
     m_mirror = mirrored;
@@ -756,6 +778,7 @@ void LumoVisionImpl::mirrorValueChanged(bool mirrored)
 void LumoVisionImpl::freezeValueChanged(bool frozen)
 {
     Locker locker(&serviceMutex);
+    m_askedFreeze.reported();
     if (frozen == m_frozen)
         return;
     m_frozen = frozen;

@@ -6,6 +6,7 @@
 #include "CppNotificaitonObserver.h"
 #include "DocCamManagerEventListener.h"
 #include "LumoVisionIntf.h"
+#include "RequestedSetting.h"
 
 #include <QList>
 #include <QPointer>
@@ -157,6 +158,9 @@ private:
     int cachedValue(int value);
     void runTuningDialog();
     void updateMode();
+    // Steps a setting from what was asked last (or, with nothing outstanding, from the camera's value).
+    template<typename T>
+    int stepSetting(RequestedSetting<T> *setting, T reported, T (*next)(T), int (DocCamStream::*set)(T));
 
     QList<LumoDocCam *> m_docCams;
     LumoDocCam *m_current = nullptr;
@@ -187,6 +191,9 @@ private:
     uint m_modeBits = 4;
     bool m_wideAngle = false;
     int m_mode = MODE_NORMAL;
+    RequestedSetting<uint> m_askedRotation;
+    RequestedSetting<bool> m_askedMirror;
+    RequestedSetting<bool> m_askedFreeze;
 
     bool m_inUseBoxShown = false;
     bool m_capabilitiesLimitedHandled = false;

@@ -21,7 +21,8 @@ WebCamImpl *instance = nullptr;
 
 // A camera held by another program is usually given back within seconds; asking every 2 s finds it soon
 // without keeping the device busy with open attempts.
-constexpr int kRetryMs = 2000;
+constexpr int kDefaultRetryMs = 2000;
+int retryMs = kDefaultRetryMs;
 
 const QString kVendorKey = QStringLiteral("webCam/LastWebCamVID");
 const QString kProductKey = QStringLiteral("webCam/LastWebCamPID");
@@ -37,6 +38,12 @@ WebCamImpl *WebCamImpl::getInstance(QWidget *parent)
     else
         instance = new WebCamImpl(parent);
     return instance;
+}
+
+void WebCamImpl::setRetryInterval(int milliseconds)
+{
+    QMutexLocker lock(&serviceMutex);
+    retryMs = milliseconds;
 }
 
 void WebCamImpl::release()
@@ -55,20 +62,22 @@ WebCamImpl::WebCamImpl(QWidget *parent)
 {
     m_mainView->setInitializing(false);
     m_mainView->setStatusText(tr("Camera not connected"));
-    // The view is its stream's frame sink: when its parent deletes it, the stream must go with it.
+    // The view is its stream's frame sink: when its parent deletes it, the stream must go with it. The view
+    // is half destroyed by then and is dropped before anything else could call into it.
     connect(m_mainView, &QObject::destroyed, this, [this] {
         QMutexLocker lock(&serviceMutex);
+        m_mainView = nullptr;
         m_mainViewShown = false;
-        closeWebCamStream();
+        stopFeedingThePreview();
     });
     m_manager = DocCamManager::getDocCamManager({});
     m_manager->retain();
     m_manager->addEventListener(this);
     m_mainRetryTimer.setSingleShot(true);
-    m_mainRetryTimer.setInterval(kRetryMs);
+    m_mainRetryTimer.setInterval(retryMs);
     connect(&m_mainRetryTimer, &QTimer::timeout, this, &WebCamImpl::retryWebCamSelection);
     m_auxRetryTimer.setSingleShot(true);
-    m_auxRetryTimer.setInterval(kRetryMs);
+    m_auxRetryTimer.setInterval(retryMs);
     connect(&m_auxRetryTimer, &QTimer::timeout, this, &WebCamImpl::retryAuxCamSelection);
 }
 
@@ -114,11 +123,16 @@ void WebCamImpl::hideWebCam()
     m_mainView->hide();
     m_mainViewShown = false;
     m_mainView->oneFrameFetched(nullptr, CameraImage());
+    stopFeedingThePreview();
+}
+
+void WebCamImpl::stopFeedingThePreview()
+{
     // An auxiliary preview fed by the main view would freeze with it: it gets a stream of its own.
     const bool auxMirrored = m_auxView && m_auxCam && m_auxCam == m_mainCam && !m_auxStream;
     closeWebCamStream();
     if (auxMirrored)
-        openAuxWebCam(m_webCams.indexOf(m_auxCam));
+        openAuxWebCam(int(m_webCams.indexOf(m_auxCam)));
 }
 
 QSize WebCamImpl::sizeFor(LumoDocCam *camera, const QSize &area)

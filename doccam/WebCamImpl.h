@@ -26,6 +26,9 @@ public:
     // The process-wide service; each call is one reference, given back with release(). The first caller's
     // parent becomes the main view's parent.
     static WebCamImpl *getInstance(QWidget *parent);
+    // How often a camera held by another program is tried again; applies to a service created later (tests
+    // shorten it).
+    static void setRetryInterval(int milliseconds);
 
     void release() override;
     QWidget *webCamWidget() override;
@@ -61,6 +64,8 @@ private:
 
     int findLastWebCam();
     void closeWebCamStream();
+    // Closes the main view's stream; a preview it fed gets a stream of its own.
+    void stopFeedingThePreview();
     void closeAuxWebCamStream();
     // Opens and starts a stream of the camera into the view; a camera held elsewhere is retried by the timer.
     void startStream(LumoDocCam *camera, CameraWidget *view, DocCamStream **stream, QTimer *retryTimer);

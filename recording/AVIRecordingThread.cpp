@@ -120,6 +120,10 @@ AVIRecordingThread::StartOutcome AVIRecordingThread::beginCapture(bool timerMode
     }
     m_running = true;
     m_errorCode = RECORDING_THREAD_NO_ERROR;
+    {
+        QMutexLocker cause(&m_causeMutex);
+        m_failureCause.clear();
+    }
     m_timerMode = timerMode;
     m_firstCodec = codec;
     m_firstFrameWritten = false;
@@ -179,14 +183,18 @@ void AVIRecordingThread::run()
     }
     while (!m_stopRequested) {
         if (!freeSpaceEnough()) {
-            threadLog(LogSystem::LOG_WARNING, "AVIRecordingThread::run - free space below the floor, stopping");
-            m_errorCode = RECORDING_THREAD_FREE_SPACE_NOT_ENOUGH;
+            endCapture(RECORDING_THREAD_FREE_SPACE_NOT_ENOUGH, tr("The free space fell below the floor."));
             break;
         }
-        if (m_writer.writeFrame(QString()) == WinAVIRecordingImpl::FRAME_WRITER_FAILED) {
+        const int written = m_writer.writeFrame(QString());
+        if (written == WinAVIRecordingImpl::FRAME_SCREEN_LOST) {
+            endCapture(RECORDING_THREAD_SCREEN_LOST, m_writer.failureCause());
+            break;
+        }
+        if (written == WinAVIRecordingImpl::FRAME_WRITER_FAILED) {
             // Going on would keep the recording "running" while nothing reaches the file.
-            threadLog(LogSystem::LOG_ERROR, "AVIRecordingThread::run - the files take no more frames, stopping");
-            m_errorCode = RECORDING_THREAD_FREE_SPACE_NOT_ENOUGH;
+            endCapture(m_writer.failedForSpace() ? RECORDING_THREAD_FREE_SPACE_NOT_ENOUGH : RECORDING_THREAD_WRITER_FAILED,
+                       m_writer.failureCause());
             break;
         }
         if (m_stopRequested)
@@ -198,6 +206,23 @@ void AVIRecordingThread::run()
     // A timer-mode start that failed stays "running" until its caller stops it.
     if (started || !timerMode)
         m_running = false;
+}
+
+void AVIRecordingThread::endCapture(int code, const QString &cause)
+{
+    threadLog(LogSystem::LOG_ERROR, "AVIRecordingThread::run - the capture ends (%d): %s", code,
+              qUtf8Printable(cause));
+    {
+        QMutexLocker locker(&m_causeMutex);
+        m_failureCause = cause;
+    }
+    m_errorCode = code;
+}
+
+QString AVIRecordingThread::failureCause() const
+{
+    QMutexLocker locker(&m_causeMutex);
+    return m_failureCause;
 }
 
 void AVIRecordingThread::requestStopAndWait()

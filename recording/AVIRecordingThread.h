@@ -22,6 +22,10 @@ enum RecordingThreadError {
     // The free space fell below the floor, or the files could take no more frames: the recording ended.
     RECORDING_THREAD_FREE_SPACE_NOT_ENOUGH = 5,
     RECORDING_THREAD_VIDEO_CODEC_FAILED = 6,
+    // The screen being recorded went away (a projector unplugged) or could no longer be read.
+    RECORDING_THREAD_SCREEN_LOST = 7,
+    // The files could take no more frames for another reason than a full disk.
+    RECORDING_THREAD_WRITER_FAILED = 8,
 };
 
 // Runs one screen recording at a time on a thread of its own: chooses the output file, refuses a nearly
@@ -59,6 +63,8 @@ public:
     QStringList recordedFiles() const;
     QString outputFile() const;
     int errorCode() const { return m_errorCode; }
+    // Why the capture ended by itself (the screen lost, the writer's error); empty otherwise.
+    QString failureCause() const;
     void setMute(bool mute);
     bool getMute() const;
     void stopAudioCapture();
@@ -79,6 +85,8 @@ private:
     StartOutcome beginCapture(bool timerMode, const QString &codec, WId window, int width, int height,
                               int audioDevice);
     bool freeSpaceEnough();
+    // Ends the capture loop with a code and its cause, logged.
+    void endCapture(int code, const QString &cause);
     void requestStopAndWait();
 
     QMutex m_mutex;
@@ -86,6 +94,8 @@ private:
     std::atomic<bool> m_stopRequested{false};
     bool m_running = false;
     QString m_outputFile;
+    mutable QMutex m_causeMutex;
+    QString m_failureCause;
     WinAVIRecordingImpl m_writer;
     FreeSpaceQuery m_freeSpace;
     // Timer mode: the codec of the first frame, and the start waiting for the first frame's outcome.

@@ -29,6 +29,14 @@ QString errorText(int error)
     return QString::fromUtf8(text);
 }
 
+// The first failure is the cause; what fails after it only follows from it.
+void markFailed(AviHandle *handle, int error)
+{
+    int none = 0;
+    handle->failureError.compare_exchange_strong(none, error);
+    handle->failed = true;
+}
+
 // Writes one packet of a stream, stamped in the stream's own units (slots or sample frames).
 int writePacket(AviHandle *handle, AVStream *stream, AVPacket *packet, qint64 position, AVRational unit)
 {
@@ -38,7 +46,7 @@ int writePacket(AviHandle *handle, AVStream *stream, AVPacket *packet, qint64 po
     av_packet_rescale_ts(packet, unit, stream->time_base);
     const int result = av_write_frame(handle->context, packet);
     if (result < 0) {
-        handle->failed = true;
+        markFailed(handle, result);
         aviLog(LogSystem::LOG_ERROR, "AviHandle - writing %s failed: %s", qUtf8Printable(handle->fileName),
                qUtf8Printable(errorText(result)));
     }
@@ -71,7 +79,7 @@ quint32 setUpVideo(AviHandle *handle, std::unique_ptr<VideoEncoder> encoder)
     AVFormatContext *context = handle->context;
     AVStream *video = avformat_new_stream(context, nullptr);
     if (!video) {
-        handle->failed = true;
+        markFailed(handle, AVERROR(ENOMEM));
         return AVIERR_MEMORY;
     }
     encoder->describe(video->codecpar);
@@ -81,7 +89,7 @@ quint32 setUpVideo(AviHandle *handle, std::unique_ptr<VideoEncoder> encoder)
     if (!handle->audioFormat.isEmpty()) {
         audio = avformat_new_stream(context, nullptr);
         if (!audio) {
-            handle->failed = true;
+            markFailed(handle, AVERROR(ENOMEM));
             return AVIERR_MEMORY;
         }
         const WaveFormat &format = handle->audioFormat;
@@ -103,7 +111,7 @@ quint32 setUpVideo(AviHandle *handle, std::unique_ptr<VideoEncoder> encoder)
     const int result = avformat_write_header(context, &options);
     av_dict_free(&options);
     if (result < 0) {
-        handle->failed = true;
+        markFailed(handle, result);
         aviLog(LogSystem::LOG_ERROR, "AviHandle - cannot write the header of %s: %s",
                qUtf8Printable(handle->fileName), qUtf8Printable(errorText(result)));
         return AVIERR_FILEWRITE;
@@ -206,7 +214,7 @@ quint32 setAviVideoCompression(AviHandle *handle, int width, int height, const A
     QMutexLocker locker(&handle->mutex);
     std::unique_ptr<VideoEncoder> encoder = handle->encoderFactory->create(options.fccHandler, width, height);
     if (!encoder) {
-        handle->failed = true;
+        markFailed(handle, AVERROR_ENCODER_NOT_FOUND);
         return AVIERR_NOCOMPRESSOR;
     }
     return setUpVideo(handle, std::move(encoder));
@@ -224,7 +232,7 @@ quint32 setXvidCompression(AviHandle *handle, int width, int height)
         encoder = handle->encoderFactory->create("DIB ", width, height);
     }
     if (!encoder) {
-        handle->failed = true;
+        markFailed(handle, AVERROR_ENCODER_NOT_FOUND);
         return AVIERR_NOCOMPRESSOR;
     }
     return setUpVideo(handle, std::move(encoder));
@@ -260,7 +268,7 @@ quint32 addAviTimedFrame(AviHandle *handle, const QImage &frame, quint32 *tickBa
     if (!handle->encoder->encode(frame, forceKey, packet)) {
         av_packet_free(&packet);
         QMutexLocker locker(&handle->mutex);
-        handle->failed = true;
+        markFailed(handle, AVERROR_EXTERNAL);
         aviLog(LogSystem::LOG_ERROR, "AviHandle - encoding a frame of %s failed", qUtf8Printable(handle->fileName));
         return AVIERR_ERROR;
     }
@@ -318,4 +326,14 @@ quint32 closeAvi(AviHandle *handle)
     }
     delete handle;
     return code;
+}
+
+QString aviErrorText(int error)
+{
+    return errorText(error);
+}
+
+bool aviErrorIsFullDisk(int error)
+{
+    return error == AVERROR(ENOSPC) || error == AVERROR(EDQUOT);
 }

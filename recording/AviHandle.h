@@ -69,6 +69,8 @@ struct AviHandle {
     bool anyVideoPacket = false;
     // Atomic: the microphone thread sets it under `mutex` while the frame thread reads it without.
     std::atomic<bool> failed{false};
+    // The FFmpeg error code (AVERROR) of the first failure; 0 while nothing failed.
+    std::atomic<int> failureError{0};
     QMutex mutex;
 };
 
@@ -91,3 +93,7 @@ quint32 addAviEmptyFrame(AviHandle *handle, quint32 slot);
 // Finishes the file (header lengths and index) and frees the handle. A file whose video was never set up
 // stays as created, without streams.
 quint32 closeAvi(AviHandle *handle);
+// The text of a failure code of the handle, for the log and the user.
+QString aviErrorText(int error);
+// Whether a failure code means the disk is full: no space left, or the user's quota used up.
+bool aviErrorIsFullDisk(int error);

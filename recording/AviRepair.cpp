@@ -23,11 +23,31 @@ namespace {
 // The size the muxer writes into a list header until the list is finished.
 constexpr quint32 kUnfinishedSize = 0xFFFFFFFF;
 
-bool remux(const QByteArray &source, const QByteArray &target)
+int interruptRequested(void *opaque)
 {
-    AVFormatContext *input = nullptr;
-    if (avformat_open_input(&input, source.constData(), nullptr, nullptr) < 0)
+    const auto *cancelled = static_cast<const AviRepair::CancelCheck *>(opaque);
+    return *cancelled && (*cancelled)() ? 1 : 0;
+}
+
+bool remux(const QByteArray &source, const QByteArray &target, const AviRepair::CancelCheck &cancelled)
+{
+    AVFormatContext *input = avformat_alloc_context();
+    if (!input)
         return false;
+    input->interrupt_callback = {&interruptRequested, const_cast<AviRepair::CancelCheck *>(&cancelled)};
+    // Only our own recordings are read: the file itself, nothing it could point to, and only as an AVI. The
+    // demuxer is found by probing, not named: named, it was seen to read only the first RIFF list of a file
+    // past its first gigabyte, and the repair would drop everything after it.
+    AVDictionary *inputOptions = nullptr;
+    av_dict_set(&inputOptions, "protocol_whitelist", "file", 0);
+    const int opened = avformat_open_input(&input, source.constData(), nullptr, &inputOptions);
+    av_dict_free(&inputOptions);
+    if (opened < 0)
+        return false;
+    if (qstrcmp(input->iformat->name, "avi") != 0) {
+        avformat_close_input(&input);
+        return false;
+    }
     AVFormatContext *output = nullptr;
     bool ok = avformat_find_stream_info(input, nullptr) >= 0 &&
               avformat_alloc_output_context2(&output, nullptr, "avi", target.constData()) >= 0;
@@ -45,12 +65,15 @@ bool remux(const QByteArray &source, const QByteArray &target)
     AVDictionary *options = nullptr;
     // Our uncompressed frames are stored bottom-up and stay so.
     av_dict_set(&options, "flipped_raw_rgb", "1", 0);
+    if (ok)
+        output->interrupt_callback = input->interrupt_callback;
     ok = ok && avio_open(&output->pb, target.constData(), AVIO_FLAG_WRITE) >= 0;
     ok = ok && avformat_write_header(output, &options) >= 0;
     av_dict_free(&options);
     AVPacket *packet = av_packet_alloc();
     bool firstVideo = true;
     int packets = 0;
+    int64_t largestPacket = 0;
     int readResult = 0;
     while (ok && packet && (readResult = av_read_frame(input, packet)) >= 0) {
         AVStream *in = input->streams[packet->stream_index];
@@ -72,13 +95,22 @@ bool remux(const QByteArray &source, const QByteArray &target)
             packet->pos = -1;
             ok = ok && av_write_frame(output, packet) >= 0;
             ++packets;
+            largestPacket = qMax<int64_t>(largestPacket, packet->size);
         }
         av_packet_unref(packet);
     }
     av_packet_free(&packet);
     // The rebuilt file replaces the original, so it must hold everything: a read that stopped before the
     // end of the file (an I/O error) leaves the original as it is.
-    ok = ok && readResult == AVERROR_EOF && packets > 0 && av_write_trailer(output) >= 0;
+    // An end of file reported before the reader got near the file's end (the demuxer gave up at the end of a
+    // RIFF list) is no end either: only a cut-off chunk at the very end may be left behind.
+    constexpr int64_t kChunkHeaderSlack = 64 * 1024;
+    const int64_t fileSize = avio_size(input->pb);
+    const bool readToTheEnd = fileSize <= 0 || avio_tell(input->pb) + largestPacket + kChunkHeaderSlack >= fileSize;
+    if (readResult == AVERROR_EOF && !readToTheEnd)
+        repairLog(LogSystem::LOG_ERROR, "AviRepair - the read of %s ended at %lld of %lld bytes", source.constData(),
+                  qlonglong(avio_tell(input->pb)), qlonglong(fileSize));
+    ok = ok && readResult == AVERROR_EOF && readToTheEnd && packets > 0 && av_write_trailer(output) >= 0;
     if (output) {
         avio_closep(&output->pb);
         avformat_free_context(output);
@@ -96,25 +128,26 @@ bool AviRepair::isUnfinished(const QString &fileName)
         return false;
     const qint64 fileSize = file.size();
     qint64 offset = 0;
-    bool anyRiff = false;
     while (offset + 12 <= fileSize) {
         file.seek(offset);
         const QByteArray header = file.read(12);
         if (header.size() < 12 || !header.startsWith("RIFF"))
             break;
-        anyRiff = true;
+        // A recording begins as an AVI; a file that does not is someone else's and is not ours to rewrite.
+        if (offset == 0 && header.mid(8, 4) != "AVI ")
+            return false;
         const quint32 size = qFromLittleEndian<quint32>(header.constData() + 4);
         if (size == kUnfinishedSize || offset + 8 + qint64(size) > fileSize)
             return true;
         offset += 8 + qint64(size) + (size & 1);
     }
-    return !anyRiff && fileSize > 0;
+    return false;
 }
 
-bool AviRepair::repair(const QString &fileName)
+bool AviRepair::repair(const QString &fileName, const CancelCheck &cancelled)
 {
     const QString temporary = fileName + QStringLiteral(".repair");
-    if (!remux(QFile::encodeName(fileName), QFile::encodeName(temporary))) {
+    if (!remux(QFile::encodeName(fileName), QFile::encodeName(temporary), cancelled)) {
         QFile::remove(temporary);
         repairLog(LogSystem::LOG_ERROR, "AviRepair::repair - cannot repair %s", qUtf8Printable(fileName));
         return false;
@@ -142,7 +175,7 @@ int AviRepair::repairFolder(const QString &folder)
     return repaired;
 }
 
-int AviRepair::repairRecordings(const QString &folder, const QDateTime &cutoff)
+int AviRepair::repairRecordings(const QString &folder, const QDateTime &cutoff, const CancelCheck &cancelled)
 {
     static const QRegularExpression ownName(
         QStringLiteral("^Quillo-\\d{4}-\\d{2}-\\d{2}_\\d{2}-\\d{2}-\\d{2}(_\\d+)?\\.avi$"));
@@ -150,9 +183,11 @@ int AviRepair::repairRecordings(const QString &folder, const QDateTime &cutoff)
     const QFileInfoList files = QDir(folder).entryInfoList({QStringLiteral("Quillo-*.avi")}, QDir::Files);
     for (const QFileInfo &file : files) {
         // A file written since cutoff may belong to a recording running now.
+        if (cancelled && cancelled())
+            break;
         if (!ownName.match(file.fileName()).hasMatch() || file.lastModified() >= cutoff)
             continue;
-        if (isUnfinished(file.filePath()) && repair(file.filePath()))
+        if (isUnfinished(file.filePath()) && repair(file.filePath(), cancelled))
             ++repaired;
     }
     return repaired;

@@ -113,6 +113,7 @@ void FrameGrabCallback::convertPending()
             generation = m_pendingGeneration;
         }
         QImage image = frame.toImage();
+        ++m_conversions;
         // RGB32 is what the raster painter draws fastest; converting here keeps that work off the GUI thread.
         if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32_Premultiplied)
             image.convertTo(QImage::Format_RGB32);

@@ -9,6 +9,7 @@
 #include <QThreadPool>
 #include <QVideoFrame>
 
+#include <atomic>
 #include <functional>
 
 class QPainter;
@@ -47,6 +48,8 @@ public:
     void presentFrame(const QVideoFrame &frame);
     // Waits until no frame is being converted.
     void waitForConversions();
+    // How many frames were converted so far: the cap's savings show here.
+    int conversions() const { return m_conversions; }
 
 Q_SIGNALS:
     // Emitted on the worker thread when a new frame is held.
@@ -64,6 +67,7 @@ private:
     // Counts clearFrame calls, so that a conversion started before one is not shown after it.
     quint64 m_generation = 0;
     bool m_converting = false;
+    std::atomic<int> m_conversions{0};
     QImage m_frame;
     QMetaObject::Connection m_widgetConnection;
     QThreadPool m_converter;

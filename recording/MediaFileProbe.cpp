@@ -1,6 +1,6 @@
 #include "MediaFileProbe.h"
 
-#include <QFile>
+#include "MediaInput.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -8,32 +8,11 @@ extern "C" {
 #include <libavutil/mathematics.h>
 }
 
-#include <memory>
-
 namespace {
 
-struct InputCloser {
-    void operator()(AVFormatContext *context) const { avformat_close_input(&context); }
-};
-using Input = std::unique_ptr<AVFormatContext, InputCloser>;
-
-int interruptRequested(void *opaque)
-{
-    const auto *cancel = static_cast<const std::atomic_bool *>(opaque);
-    return cancel && cancel->load() ? 1 : 0;
-}
-
-Input openInput(const QString &path, const std::atomic_bool *cancel)
-{
-    AVFormatContext *context = avformat_alloc_context();
-    if (!context)
-        return nullptr;
-    context->interrupt_callback.callback = interruptRequested;
-    context->interrupt_callback.opaque = const_cast<std::atomic_bool *>(cancel);
-    if (avformat_open_input(&context, QFile::encodeName(path).constData(), nullptr, nullptr) < 0)
-        return nullptr; // avformat_open_input frees the context on failure
-    return Input(context);
-}
+// The window waits for the probe: a file that takes longer than this to show its streams (a stalled network
+// share, a damaged file the demuxer searches through) is treated as unplayable rather than freezing it.
+constexpr int kProbeDeadlineMs = 2000;
 
 constexpr AVRational kMilliseconds{1, 1000};
 
@@ -42,11 +21,14 @@ constexpr AVRational kMilliseconds{1, 1000};
 MediaFileProbe::Result MediaFileProbe::probe(const QString &path)
 {
     Result result;
-    Input input = openInput(path, nullptr);
-    if (!input || avformat_find_stream_info(input.get(), nullptr) < 0)
+    MediaInput::Options options;
+    options.deadlineMs = kProbeDeadlineMs;
+    MediaInput file(path, options);
+    AVFormatContext *input = file.format();
+    if (!input || avformat_find_stream_info(input, nullptr) < 0)
         return result;
 
-    const int video = av_find_best_stream(input.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    const int video = av_find_best_stream(input, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     if (video < 0)
         return result;
     const AVStream *stream = input->streams[video];
@@ -56,7 +38,7 @@ MediaFileProbe::Result MediaFileProbe::probe(const QString &path)
 
     result.playable = true;
     result.frameSize = QSize(parameters->width, parameters->height);
-    result.hasAudio = av_find_best_stream(input.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) >= 0;
+    result.hasAudio = av_find_best_stream(input, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) >= 0;
 
     // A length guessed from the bit rate is no length: an unfinished recording would get a made-up one.
     if (input->duration != AV_NOPTS_VALUE && input->duration > 0
@@ -69,12 +51,18 @@ MediaFileProbe::Result MediaFileProbe::probe(const QString &path)
 
 qint64 MediaFileProbe::scanDuration(const QString &path, const std::atomic_bool *cancel)
 {
-    Input input = openInput(path, cancel);
+    MediaInput::Options options;
+    options.deadlineMs = kProbeDeadlineMs;
+    options.cancel = cancel;
+    MediaInput file(path, options);
+    AVFormatContext *input = file.format();
     if (!input)
         return -1;
+    // Reading every byte of a long recording takes its time; from here on only cancelling ends it.
+    file.setDeadline(-1);
     qint64 end = -1;
     AVPacket *packet = av_packet_alloc();
-    while (packet && av_read_frame(input.get(), packet) >= 0) {
+    while (packet && av_read_frame(input, packet) >= 0) {
         const AVStream *stream = input->streams[packet->stream_index];
         const int64_t start = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
         if (start != AV_NOPTS_VALUE)

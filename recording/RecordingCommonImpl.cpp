@@ -25,6 +25,7 @@ RecordingCommonImpl::RecordingCommonImpl(QObject *parent)
     connect(this, &RecordingCommonImpl::emitRecordStoppedOnMain, this, &RecordingCommonImpl::emitRecordStopped);
     connect(this, &RecordingCommonImpl::emitRecordStoppedWithErrorOnMain, this,
             &RecordingCommonImpl::emitRecordStoppedWithError);
+    connect(this, &RecordingCommonImpl::emitRecordInterruptedOnMain, this, &RecordingCommonImpl::emitRecordInterrupted);
 }
 
 RecordingCommonImpl::~RecordingCommonImpl() = default;
@@ -228,6 +229,26 @@ void RecordingCommonImpl::forceStopRecordingWithError(int code, const QString &t
         enterIdle();
     }
     emit emitRecordStoppedWithErrorOnMain(code, text, files);
+}
+
+void RecordingCommonImpl::forceStopRecordingInterrupted(const QString &cause)
+{
+    QMutexLocker locker(&recordingMutex());
+    if (!recording)
+        return;
+    QList<QString> files;
+    if (stopRecording(&files) < 0 && recording) {
+        recordingLog(LogSystem::LOG_CRITICAL, "RecordingCommonImpl::forceStopRecordingInterrupted - the stop failed");
+        enterIdle();
+    }
+    emit emitRecordInterruptedOnMain(cause, files);
+}
+
+void RecordingCommonImpl::emitRecordInterrupted(QString cause, QList<QString> files)
+{
+    QMutexLocker locker(&recordingMutex());
+    warningBox(tr("Recording interrupted."), cause);
+    emit recordStopped(RECORDING_NO_SPACE, files);
 }
 
 void RecordingCommonImpl::emitRecordStopped(QList<QString> files)

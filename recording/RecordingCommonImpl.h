@@ -66,6 +66,10 @@ public:
     void addRef();
     void forceStopRecording();
     void forceStopRecordingWithError(int code, const QString &text);
+    // The capture ended by itself for another reason than a full disk (the screen lost, the writer failed):
+    // recordStopped(-4000) with the files written so far, and "Recording interrupted." with the cause.
+    // Nothing happens when a stop has already ended the recording.
+    void forceStopRecordingInterrupted(const QString &cause);
 
     // Replaces the free-space query of the start check.
     void setFreeSpaceQuery(FreeSpaceQuery query);
@@ -77,10 +81,12 @@ public:
 Q_SIGNALS:
     void emitRecordStoppedOnMain(QList<QString> files);
     void emitRecordStoppedWithErrorOnMain(int code, QString text, QList<QString> files);
+    void emitRecordInterruptedOnMain(QString cause, QList<QString> files);
 
 public Q_SLOTS:
     void emitRecordStopped(QList<QString> files);
     void emitRecordStoppedWithError(int code, QString text, QList<QString> files);
+    void emitRecordInterrupted(QString cause, QList<QString> files);
 
 protected:
     explicit RecordingCommonImpl(QObject *parent = nullptr);

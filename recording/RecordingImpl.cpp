@@ -62,14 +62,32 @@ RecordingImpl::RecordingImpl(std::unique_ptr<WinAVIRecordingCtrl> ctrl,
 
     // Recordings cut short by a crash are made whole off the GUI thread; only files last written before
     // now are touched, so a recording started meanwhile is left alone.
+    // Quitting waits for the pool's threads: the repair is cancelled then, and a repair cut short leaves the
+    // original as it was.
     const QString folder = settings->getSavePath();
     const QDateTime now = QDateTime::currentDateTime();
-    (void)QtConcurrent::run([folder, now] { return AviRepair::repairRecordings(folder, now); });
+    const std::shared_ptr<std::atomic<bool>> cancelled = repairCancelled;
+    repair = QtConcurrent::run([folder, now, cancelled] {
+        return AviRepair::repairRecordings(folder, now, [cancelled] { return cancelled->load(); });
+    });
+    if (QCoreApplication::instance())
+        connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, &RecordingImpl::cancelRepair);
 }
 
 RecordingImpl::~RecordingImpl()
 {
+    cancelRepair();
     settings->release();
+}
+
+void RecordingImpl::cancelRepair()
+{
+    *repairCancelled = true;
+}
+
+QFuture<int> RecordingImpl::startUpRepair() const
+{
+    return repair;
 }
 
 int RecordingImpl::widthForQuality(int quality)
@@ -228,10 +246,16 @@ void RecordingImpl::checkRecordingStatus()
     statusTimer.stop();
     static const char *const endTexts[] = {
         "no error", nullptr, nullptr, "initialize recording failed", "Add frame failed",
-        "Free space is not enough", "Use XVID codec failed",
+        "Free space is not enough", "Use XVID codec failed", "Screen lost", "Writer failed",
     };
     if (code >= 0 && code < int(std::size(endTexts)) && endTexts[code])
         recordingLog(LogSystem::LOG_INFO, "RecordingImpl::checkRecordingStatus() - %s", endTexts[code]);
+
+    if (code == RECORDING_THREAD_SCREEN_LOST || code == RECORDING_THREAD_WRITER_FAILED) {
+        // Uncompressed frames would fail the same way: the recording ends with what was written.
+        forceStopRecordingInterrupted(ctrl->failureCause());
+        return;
+    }
 
     if (code == RECORDING_THREAD_FREE_SPACE_NOT_ENOUGH || uncompressedRetry) {
         forceStopRecording();

@@ -4,9 +4,11 @@
 #include "WinAVIRecordingCtrl.h"
 #include "WinAudioLevelReporter.h"
 
+#include <QFuture>
 #include <QStringList>
 #include <QTimer>
 
+#include <atomic>
 #include <memory>
 
 class SettingIntf;
@@ -44,6 +46,10 @@ public:
     // The recording width for a "recording/videoQuality" value; 0 records at the screen's own size.
     static int widthForQuality(int quality);
 
+    // The repair of unfinished recordings started with the service; cancelled when the application quits.
+    QFuture<int> startUpRepair() const;
+    void cancelRepair();
+
 public Q_SLOTS:
     void checkAudioSource();
     void reportAudioLevel();
@@ -68,4 +74,6 @@ private:
     bool uncompressedRetry = false;
     // Files of the attempt before the uncompressed retry; they belong to the same recording.
     QStringList earlierFiles;
+    std::shared_ptr<std::atomic<bool>> repairCancelled = std::make_shared<std::atomic<bool>>(false);
+    QFuture<int> repair;
 };

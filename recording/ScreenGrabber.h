@@ -3,16 +3,23 @@
 #include <QImage>
 #include <QString>
 
-// Takes pictures of the primary screen with the mouse cursor drawn in. Called from the frame thread.
+// Takes pictures of the primary screen with the mouse cursor drawn in. Which screen, and where it lies, is
+// settled on the GUI thread at each start (selectScreen); the frame thread then only grabs, without
+// touching the GUI thread's screen objects, which may go at any time.
 class ScreenGrabber
 {
 public:
     virtual ~ScreenGrabber() = default;
 
-    // False (with a reason for the user) when the screen cannot be recorded in this session.
+    // GUI thread. False (with a reason for the user) when the screen cannot be recorded in this session.
     virtual bool isAvailable(QString *reason) = 0;
-    // Size of the whole primary screen in pixels; never empty while available.
+    // GUI thread, at each start: takes the primary screen of this moment. False when there is none.
+    virtual bool selectScreen() { return true; }
+    // Size of the selected screen in device pixels; never empty while available.
     virtual QSize screenSize() = 0;
-    // The whole primary screen at its own size, 32 bits per pixel; null when the grab failed.
+    // Frame thread. The whole selected screen at its own size, 32 bits per pixel; null when the grab failed.
     virtual QImage grab() = 0;
+    // Frame thread, after a null grab: why the screen can no longer be recorded (it was unplugged, or can no
+    // longer be read); empty when the failure may pass.
+    virtual QString lostReason() { return QString(); }
 };

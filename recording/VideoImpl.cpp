@@ -17,15 +17,25 @@ VideoImpl::VideoImpl(QWidget *videoParent)
     , m_widget(new VideoWidget(videoParent))
 {
     videoLog(LogSystem::LOG_INFO, "VideoImpl::VideoImpl()");
+    // Frames must stop reaching the widget's frame callback before it goes, whoever deletes it.
+    connect(m_widget, &QObject::destroyed, this, [this] {
+        if (m_media)
+            m_media->setGrabberCallback(nullptr);
+    });
 }
 
 VideoImpl::~VideoImpl()
 {
     videoLog(LogSystem::LOG_INFO, "VideoImpl::~VideoImpl()");
-    if (m_media)
+    if (m_media) {
         m_media->disconnect(this);
+        m_media->setGrabberCallback(nullptr);
+    }
     m_media.reset();
-    delete m_widget;
+    if (m_widget) {
+        m_widget->disconnect(this);
+        delete m_widget;
+    }
 }
 
 QWidget *VideoImpl::videoWidget()
@@ -35,12 +45,14 @@ QWidget *VideoImpl::videoWidget()
 
 void VideoImpl::showVideo()
 {
-    m_widget->setVisible(true);
+    if (m_widget)
+        m_widget->setVisible(true);
 }
 
 void VideoImpl::hideVideo()
 {
-    m_widget->setVisible(false);
+    if (m_widget)
+        m_widget->setVisible(false);
 }
 
 void VideoImpl::replaceMediaService()
@@ -59,7 +71,8 @@ void VideoImpl::replaceMediaService()
 int VideoImpl::attachVideo(const QString &path)
 {
     stop();
-    m_widget->clearFrame();
+    if (m_widget)
+        m_widget->clearFrame();
     m_file.reset();
     m_warned = false;
 
@@ -76,8 +89,10 @@ int VideoImpl::attachVideo(const QString &path)
         videoLog(LogSystem::LOG_CRITICAL, "VideoImpl::attachVideo() - %s", qUtf8Printable(message));
     }
 
-    m_media->setGrabberCallback(m_widget->grabCallback());
-    m_widget->setVideoSize(m_media->videoWidth(), m_media->videoHeight());
+    if (m_widget) {
+        m_media->setGrabberCallback(m_widget->grabCallback());
+        m_widget->setVideoSize(m_media->videoWidth(), m_media->videoHeight());
+    }
 
     m_file = std::make_unique<QFile>(path);
     if (!m_file->exists()) {
@@ -111,7 +126,7 @@ QString VideoImpl::videoPath()
 
 QSize VideoImpl::videoSize(const QSize &area)
 {
-    const QSize stored = m_widget->videoSize();
+    const QSize stored = m_widget ? m_widget->videoSize() : QSize();
     if (stored.width() < 1 || stored.height() < 1)
         return area;
     return stored.scaled(area, Qt::KeepAspectRatio);
@@ -119,7 +134,8 @@ QSize VideoImpl::videoSize(const QSize &area)
 
 void VideoImpl::resizeVideo(const QSize &size)
 {
-    m_widget->resize(size);
+    if (m_widget)
+        m_widget->resize(size);
 }
 
 int VideoImpl::getTotalVideoLengthInSeconds()
@@ -281,7 +297,8 @@ uint VideoImpl::actionStatus()
 void VideoImpl::dropFpsForLoadBalance(int fps)
 {
     videoLog(LogSystem::LOG_WARNING, "VideoWidget::dropFpsForLoadBalance() - fps : %d", fps);
-    m_widget->setFpsHint(fps);
+    if (m_widget)
+        m_widget->setFpsHint(fps);
 }
 
 WinMediaService *VideoImpl::mediaService() const
@@ -306,7 +323,8 @@ void VideoImpl::mediaStatusChanged(WinMediaService::MEDIA_STATUS status)
     switch (status) {
     case WinMediaService::STATUS_END_OF_MEDIA:
         videoLog(LogSystem::LOG_INFO, "VideoImpl::mediaStatusChanged() - Video Ended");
-        m_widget->clearFrame();
+        if (m_widget)
+            m_widget->clearFrame();
         Q_EMIT ended();
         return;
     case WinMediaService::STATUS_BUFFERING:

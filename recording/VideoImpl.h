@@ -4,6 +4,7 @@
 #include "WinMediaService.h"
 
 #include <QFile>
+#include <QPointer>
 
 #include <memory>
 
@@ -74,7 +75,8 @@ private:
 
     QString m_path;
     std::unique_ptr<WinMediaService> m_media;
-    VideoWidget *m_widget;
+    // Guarded: the widget's parent may delete it first, and then it must not be deleted again here.
+    QPointer<VideoWidget> m_widget;
     std::unique_ptr<QFile> m_file;
     // The warning about an unplayable file is shown once per attach, also when the player finds out late.
     bool m_warned = false;

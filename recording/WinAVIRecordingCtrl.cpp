@@ -157,6 +157,11 @@ int WinAVIRecordingCtrl::errorCode()
     return m_thread->errorCode();
 }
 
+QString WinAVIRecordingCtrl::failureCause()
+{
+    return m_thread->failureCause();
+}
+
 void WinAVIRecordingCtrl::setMute(bool mute)
 {
     m_thread->setMute(mute);

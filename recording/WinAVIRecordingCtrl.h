@@ -39,6 +39,8 @@ public:
     bool isRecording();
     bool addFrame();
     int errorCode();
+    // Why the capture ended by itself; empty otherwise.
+    QString failureCause();
     void setMute(bool mute);
     bool getMute();
     void setVolume(uint percent);

@@ -109,6 +109,8 @@ bool WinAVIRecordingImpl::initialize(WId window, int width, int height, int audi
         QMutexLocker files(&m_filesMutex);
         m_recordedFiles.clear();
     }
+    // The screen of this moment: the one of an earlier recording may be gone or no longer the primary one.
+    m_backends.grabber->selectScreen();
     if (width <= 0 || height <= 0) {
         const QSize screen = m_backends.grabber->screenSize();
         width = screen.width();
@@ -122,6 +124,11 @@ bool WinAVIRecordingImpl::initialize(WId window, int width, int height, int audi
     m_segmentTime = 0;
     m_paused = false;
     m_writerFailed = false;
+    m_failedForSpace = false;
+    {
+        QMutexLocker files(&m_filesMutex);
+        m_failureCause.clear();
+    }
     m_audioStarted = false;
     if (audioDevice != kNoAudio) {
         stopAudio();
@@ -215,6 +222,7 @@ bool WinAVIRecordingImpl::openNextSegment(const QString &codec)
         // Stays paused: nothing more is written, and the frame thread ends the recording.
         recordingLog(LogSystem::LOG_ERROR, "WinAVIRecordingImpl::openNextSegment - cannot create %s",
                      qUtf8Printable(name));
+        noteWriterFailure(tr("The next file of the recording could not be created."));
         m_writerFailed = true;
         return false;
     }
@@ -248,7 +256,17 @@ int WinAVIRecordingImpl::writeFrame(const QString &codec)
     if (m_active && !splitIfDue(codec))
         return FRAME_WRITER_FAILED;
     const QImage picture = m_backends.grabber->grab();
-    if (picture.isNull() || !m_avi)
+    if (picture.isNull()) {
+        const QString lost = m_backends.grabber->lostReason();
+        if (lost.isEmpty())
+            return FRAME_NOTHING_WRITTEN;
+        recordingLog(LogSystem::LOG_ERROR, "WinAVIRecordingImpl::writeFrame - the screen is lost: %s",
+                     qUtf8Printable(lost));
+        QMutexLocker files(&m_filesMutex);
+        m_failureCause = lost;
+        return FRAME_SCREEN_LOST;
+    }
+    if (!m_avi)
         return FRAME_NOTHING_WRITTEN;
     if (!m_active) {
         QMutexLocker locker(&m_mutex);
@@ -299,10 +317,25 @@ int WinAVIRecordingImpl::writeFrame(const QString &codec)
     if (result == AVIERR_OK)
         return FRAME_WRITTEN;
     if (m_avi->failed) {
+        noteWriterFailure(tr("The recording could not be written."));
         m_writerFailed = true;
         return FRAME_WRITER_FAILED;
     }
     return FRAME_NOTHING_WRITTEN;
+}
+
+void WinAVIRecordingImpl::noteWriterFailure(const QString &fallback)
+{
+    const int error = m_avi ? m_avi->failureError.load() : 0;
+    m_failedForSpace = aviErrorIsFullDisk(error);
+    QMutexLocker files(&m_filesMutex);
+    m_failureCause = error != 0 ? aviErrorText(error) : fallback;
+}
+
+QString WinAVIRecordingImpl::failureCause() const
+{
+    QMutexLocker files(&m_filesMutex);
+    return m_failureCause;
 }
 
 void WinAVIRecordingImpl::sleepUntilNextSlot()

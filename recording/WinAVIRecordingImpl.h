@@ -22,6 +22,7 @@ class WinAVIRecordingImpl : public QObject
 public:
     // writeFrame results.
     enum FrameResult {
+        FRAME_SCREEN_LOST = -3,   // the screen being recorded went away or can no longer be read
         FRAME_WRITER_FAILED = -2, // the file can take no more frames (write failed, next file not created)
         FRAME_SETUP_FAILED = -1,  // the video could not be set up; the first file was created anew
         FRAME_NOTHING_WRITTEN = 0,
@@ -52,6 +53,10 @@ public:
     bool stopIfActive();
 
     QStringList recordedFiles() const;
+    // Why the last recording could not go on (the screen lost, the writer's error); empty when it could.
+    QString failureCause() const;
+    // Whether the writer failed because its disk is full (no space, or the user's quota used up).
+    bool failedForSpace() const { return m_failedForSpace; }
     bool isActive() const { return m_active; }
     bool isPaused() const { return m_paused; }
     void setMute(bool mute) { m_mute = mute; }
@@ -103,6 +108,9 @@ private:
     std::atomic<bool> m_audioRunning{false};
     bool m_audioStarted = false;
     bool m_writerFailed = false;
+    std::atomic<bool> m_failedForSpace{false};
+    QString m_failureCause;
+    void noteWriterFailure(const QString &fallback);
     QString m_fileName;
     QByteArray m_silence;
 };

@@ -314,11 +314,12 @@ long WinMediaService::getVolume() const
 
 bool WinMediaService::setGrabberCallback(FrameGrabCallback *callback)
 {
-    if (!m_player)
+    // Taking a callback away always works: its owner may be going, with or without a player.
+    if (!m_player && callback)
         return false;
     QMutexLocker locker(&m_callbackMutex);
     m_callback = callback;
-    return true;
+    return m_player != nullptr;
 }
 
 void WinMediaService::releaseMedia()

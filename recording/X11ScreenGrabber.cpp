@@ -3,20 +3,75 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPixmap>
 
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// The only pixel layout taken straight from the server: 32 bits a pixel, blue first, as QImage::Format_RGB32
+// lays out its pixels on a little-endian machine.
+constexpr int kBitsPerPixel = 32;
+
+} // namespace
 
 X11ScreenGrabber::X11ScreenGrabber()
-    : m_screen(QGuiApplication::primaryScreen())
 {
+    if (qGuiApp)
+        connect(qGuiApp, &QGuiApplication::screenRemoved, this, &X11ScreenGrabber::screenRemoved);
+    selectScreen();
 }
 
 X11ScreenGrabber::~X11ScreenGrabber()
 {
     if (m_display)
         XCloseDisplay(m_display);
+    if (m_connection)
+        xcb_disconnect(m_connection);
+}
+
+QRect X11ScreenGrabber::deviceGeometry(const QScreen *screen)
+{
+    const QRect logical = screen->geometry();
+    const qreal ratio = screen->devicePixelRatio();
+    return QRect(QPoint(qRound(logical.x() * ratio), qRound(logical.y() * ratio)),
+                 QSize(qRound(logical.width() * ratio), qRound(logical.height() * ratio)));
+}
+
+bool X11ScreenGrabber::selectScreen()
+{
+    m_screen = QGuiApplication::primaryScreen();
+    QMutexLocker locker(&m_areaMutex);
+    m_area = m_screen ? deviceGeometry(m_screen) : QRect();
+    m_lostReason.clear();
+    m_lost = false;
+    return !m_area.isEmpty();
+}
+
+void X11ScreenGrabber::screenRemoved(QScreen *screen)
+{
+    // The guard is already empty when the screen object is being deleted; a removal before that names it.
+    if (screen == m_screen || !m_screen)
+        lose(QCoreApplication::translate("X11ScreenGrabber", "The recorded screen was disconnected."));
+}
+
+void X11ScreenGrabber::lose(const QString &reason)
+{
+    QMutexLocker locker(&m_areaMutex);
+    if (m_lost)
+        return;
+    m_lostReason = reason;
+    m_lost = true;
+}
+
+QString X11ScreenGrabber::lostReason()
+{
+    QMutexLocker locker(&m_areaMutex);
+    return m_lostReason;
 }
 
 bool X11ScreenGrabber::isAvailable(QString *reason)
@@ -28,7 +83,7 @@ bool X11ScreenGrabber::isAvailable(QString *reason)
                                                   "Please sign in with an X11 (Xorg) session to record.");
         return false;
     }
-    if (!m_screen || m_screen->geometry().isEmpty()) {
+    if (!QGuiApplication::primaryScreen() || QGuiApplication::primaryScreen()->geometry().isEmpty()) {
         if (reason)
             *reason = QCoreApplication::translate("X11ScreenGrabber", "No screen to record was found.");
         return false;
@@ -38,36 +93,73 @@ bool X11ScreenGrabber::isAvailable(QString *reason)
 
 QSize X11ScreenGrabber::screenSize()
 {
-    return m_screen ? m_screen->geometry().size() : QSize();
+    QMutexLocker locker(&m_areaMutex);
+    return m_area.size();
 }
 
 QImage X11ScreenGrabber::grab()
 {
-    if (!m_screen)
+    if (m_lost)
         return QImage();
-    const QRect geometry = m_screen->geometry();
-    QImage picture = m_screen->grabWindow(0, geometry.x(), geometry.y(), geometry.width(), geometry.height())
-                         .toImage()
-                         .convertToFormat(QImage::Format_RGB32);
-    if (picture.isNull())
-        return picture;
-    drawCursor(&picture, geometry);
-    return picture;
-}
-
-void X11ScreenGrabber::drawCursor(QImage *picture, const QRect &geometry)
-{
-    if (!m_displayTried) {
-        m_displayTried = true;
+    QRect area;
+    {
+        QMutexLocker locker(&m_areaMutex);
+        area = m_area;
+    }
+    if (area.isEmpty())
+        return QImage();
+    if (!m_connectionTried) {
+        m_connectionTried = true;
+        m_connection = xcb_connect(nullptr, nullptr);
+        if (xcb_connection_has_error(m_connection)) {
+            xcb_disconnect(m_connection);
+            m_connection = nullptr;
+        }
         m_display = XOpenDisplay(nullptr);
         int eventBase = 0;
         int errorBase = 0;
         m_hasXFixes = m_display && XFixesQueryExtension(m_display, &eventBase, &errorBase);
     }
+    if (!m_connection) {
+        lose(QCoreApplication::translate("X11ScreenGrabber", "The X server cannot be reached."));
+        return QImage();
+    }
+    const xcb_screen_t *root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
+    xcb_generic_error_t *error = nullptr;
+    xcb_get_image_reply_t *reply = xcb_get_image_reply(
+        m_connection,
+        xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, root->root, qint16(area.x()), qint16(area.y()),
+                      quint16(area.width()), quint16(area.height()), ~0u),
+        &error);
+    if (!reply) {
+        // The screen's place is no longer on the server (a projector unplugged, the desktop shrunk).
+        lose(QCoreApplication::translate("X11ScreenGrabber", "The screen could not be read (X error %1).")
+                 .arg(error ? error->error_code : 0));
+        std::free(error);
+        return QImage();
+    }
+    const qsizetype stride = qsizetype(area.width()) * kBitsPerPixel / 8;
+    QImage picture;
+    if (xcb_get_image_data_length(reply) >= stride * area.height() && reply->depth >= 24) {
+        picture = QImage(area.size(), QImage::Format_RGB32);
+        const uchar *data = xcb_get_image_data(reply);
+        for (int y = 0; y < area.height(); ++y)
+            std::memcpy(picture.scanLine(y), data + y * stride, size_t(stride));
+    }
+    std::free(reply);
+    if (picture.isNull()) {
+        lose(QCoreApplication::translate("X11ScreenGrabber", "The screen's pixel format cannot be recorded."));
+        return picture;
+    }
+    drawCursor(&picture, area);
+    return picture;
+}
+
+void X11ScreenGrabber::drawCursor(QImage *picture, const QRect &area)
+{
     if (!m_display)
         return;
-    // Scale from device pixels of the grab to the screen's logical coordinates.
-    const qreal ratio = picture->width() / qreal(qMax(1, geometry.width()));
+    // Both the cursor and the area are in the server's device pixels.
     if (m_hasXFixes) {
         if (XFixesCursorImage *cursor = XFixesGetCursorImage(m_display)) {
             QImage shape(cursor->width, cursor->height, QImage::Format_ARGB32_Premultiplied);
@@ -76,11 +168,10 @@ void X11ScreenGrabber::drawCursor(QImage *picture, const QRect &geometry)
                 for (int x = 0; x < cursor->width; ++x)
                     line[x] = quint32(cursor->pixels[y * cursor->width + x]);
             }
-            const QPointF topLeft((cursor->x - cursor->xhot - geometry.x()) * ratio,
-                                  (cursor->y - cursor->yhot - geometry.y()) * ratio);
+            const QPoint topLeft(cursor->x - cursor->xhot - area.x(), cursor->y - cursor->yhot - area.y());
             XFree(cursor);
             QPainter painter(picture);
-            painter.drawImage(QRectF(topLeft, QSizeF(shape.size()) * ratio), shape);
+            painter.drawImage(topLeft, shape);
             return;
         }
     }
@@ -93,7 +184,7 @@ void X11ScreenGrabber::drawCursor(QImage *picture, const QRect &geometry)
     unsigned int mask = 0;
     if (XQueryPointer(m_display, DefaultRootWindow(m_display), &root, &child, &rootX, &rootY, &windowX, &windowY,
                       &mask))
-        drawArrow(picture, QPoint(int((rootX - geometry.x()) * ratio), int((rootY - geometry.y()) * ratio)));
+        drawArrow(picture, QPoint(rootX - area.x(), rootY - area.y()));
 }
 
 void X11ScreenGrabber::drawArrow(QImage *picture, const QPoint &tip)

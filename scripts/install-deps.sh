@@ -10,7 +10,7 @@ packages=(
   libxvidcore-dev libasound2-dev libv4l-dev libudev-dev libpulse-dev libx11-dev libxfixes-dev
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   fonts-crosextra-carlito
-  xvfb xauth ffmpeg pulseaudio pulseaudio-utils trayer
+  xvfb xauth ffmpeg pulseaudio pulseaudio-utils trayer dbus-daemon
   clang libclang-rt-dev llvm
 )
 

@@ -1,5 +1,7 @@
 #include "OsHelpers.h"
 
+#include "MediaInput.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
@@ -14,42 +16,6 @@ extern "C" {
 }
 
 namespace {
-
-// The containers the program meets (RIFF/AVI, ASF) announce themselves in their first bytes; letting the
-// probe read further only costs time on files that are no media at all (1 MiB of random data took 45 ms
-// at libavformat's default limit, 1.5 ms at this one, which is one read buffer).
-constexpr unsigned kProbeBytes = 32 * 1024;
-
-// libavformat prints its complaints about damaged files on stderr; this layer reports through its return
-// values only. The level is process-wide, so it is set once; static initialisation is thread-safe.
-void silenceLibavformat()
-{
-    static const bool silenced = [] {
-        av_log_set_level(AV_LOG_QUIET);
-        return true;
-    }();
-    Q_UNUSED(silenced);
-}
-
-// Only the named file itself is read: playlists and reference files must not make the demuxer open other
-// files or addresses.
-int refuseNestedOpen(AVFormatContext *, AVIOContext **, const char *, int, AVDictionary **)
-{
-    return AVERROR(EPERM);
-}
-
-// Owns what one duration query opens, so every exit closes it.
-class DemuxerInput
-{
-public:
-    ~DemuxerInput()
-    {
-        avformat_close_input(&format);
-        avio_closep(&io);
-    }
-    AVIOContext *io = nullptr;
-    AVFormatContext *format = nullptr;
-};
 
 qint64 toMilliseconds(int64_t value, AVRational timeBase)
 {
@@ -97,41 +63,12 @@ QRect windowFrameGeometry(QWidget *widget)
 
 qint64 mediaDuration(const QString &path)
 {
-    // Devices and pipes would block or never end; only regular files carry a playing time.
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() == 0)
-        return 0;
-    silenceLibavformat();
-
-    // "file:" keeps a name such as "http:x" or "pipe:0" from being taken as another protocol.
-    const QByteArray url = "file:" + QFile::encodeName(info.absoluteFilePath());
-    DemuxerInput input;
-    AVDictionary *ioOptions = nullptr;
-    av_dict_set(&ioOptions, "protocol_whitelist", "file", 0);
-    const int opened = avio_open2(&input.io, url.constData(), AVIO_FLAG_READ, nullptr, &ioOptions);
-    av_dict_free(&ioOptions);
-    if (opened < 0)
-        return 0;
-
-    const AVInputFormat *container = nullptr;
-    if (av_probe_input_buffer2(input.io, &container, url.constData(), nullptr, 0, kProbeBytes) < 0 || !container)
-        return 0;
-    // The AVI reader loads the whole index when it may seek (a one-hour file: 15 ms instead of 0.1 ms),
-    // and the header already holds the length. Without seeking it stops at the header.
-    if (qstrcmp(container->name, "avi") == 0)
-        input.io->seekable = 0;
-
-    input.format = avformat_alloc_context();
-    if (!input.format)
-        return 0;
-    input.format->pb = input.io;
-    input.format->io_open = refuseNestedOpen;
-    // avformat_open_input frees the context on failure and leaves the caller's I/O context alone.
-    if (avformat_open_input(&input.format, url.constData(), container, nullptr) < 0)
-        return 0;
+    MediaInput::Options options;
+    options.aviHeaderOnly = true;
+    const MediaInput input(path, options);
     // No avformat_find_stream_info: it decodes packets to fill in what the headers leave out, which is
     // several times the cost of the header read and not needed for the length.
-    return durationFromHeaders(input.format);
+    return input.format() ? durationFromHeaders(input.format()) : 0;
 }
 
 quint32 classifyDrive(const DriveFacts &facts)

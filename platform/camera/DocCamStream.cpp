@@ -5,8 +5,15 @@
 #include "CameraParameters.h"
 #include "FrameSource.h"
 #include "LumoDocCam.h"
+#include "ModuleLog.h"
 #include "QImageFrameGrabber.h"
 #include "StreamWorker.h"
+
+namespace {
+
+ModuleLog cameraStreamLog("quillo/camera");
+
+} // namespace
 
 DocCamStream::DocCamStream(LumoDocCam *camera, QImageFrameGrabber *grabber, std::unique_ptr<FrameSource> source)
     : m_camera(camera)
@@ -26,31 +33,38 @@ DocCamStream::~DocCamStream()
 
 void DocCamStream::stopWorker()
 {
-    if (!m_worker)
-        return;
-    m_worker->stop();
-    m_worker.reset();
-    m_source->close();
+    // The worker stops and closes the device on its own thread; nothing here waits for the driver.
+    if (m_worker)
+        m_worker.release()->retire();
 }
 
 int DocCamStream::start()
 {
+    // A UVC camera takes up to about a second to switch streaming on; three times that is a stalled driver,
+    // and the selection goes on to the next camera instead of freezing the window.
+    constexpr int kSetupDeadlineMs = 3000;
     if (m_state != State::Opened)
         return m_state == State::Started ? CameraCodes::Success : CameraCodes::StreamClosed;
     if (m_camera->streamingStream())
         return CameraCodes::DeviceBusy;
-    const int result = m_source->open();
-    if (result < 0)
-        return result;
-    m_state = State::Started;
+    if (!m_source)
+        return CameraCodes::StreamClosed;
     m_worker = std::make_unique<StreamWorker>(
-        m_source.get(),
+        std::move(m_source),
         [this](const QImage &frame) {
             QMetaObject::invokeMethod(this, [this, frame] { deliverFrame(frame); }, Qt::QueuedConnection);
         },
         [this](int code) { QMetaObject::invokeMethod(this, [this, code] { deliverEnd(code); }, Qt::QueuedConnection); });
+    const int result = m_worker->startStreaming(kSetupDeadlineMs);
+    if (result < 0) {
+        if (result == CameraCodes::DeviceError)
+            cameraStreamLog(LogSystem::LOG_WARNING, "DocCamStream::start - set-up failed or stalled");
+        stopWorker();
+        m_state = State::Ended;
+        return result;
+    }
+    m_state = State::Started;
     m_camera->streamStarted(this);
-    m_worker->start();
     return CameraCodes::Success;
 }
 
@@ -75,6 +89,22 @@ void DocCamStream::requestNextFrame()
 {
     if (m_state == State::Started && m_worker)
         m_worker->requestFrame();
+}
+
+QImage DocCamStream::freshFrame()
+{
+    // Two frames of a slow (15 fps) camera plus the decoding of a large JPEG: a camera that gives nothing in
+    // that time has stalled, and its last picture is the best there is.
+    constexpr int kFreshFrameWaitMs = 300;
+    if (m_state != State::Started || !m_worker)
+        return m_lastFrame;
+    const QImage fresh = m_worker->takeFreshPicture(kFreshFrameWaitMs);
+    if (fresh.isNull()) {
+        cameraStreamLog(LogSystem::LOG_WARNING, "DocCamStream::freshFrame - no frame within %d ms, the last one is used",
+                        kFreshFrameWaitMs);
+        return m_lastFrame;
+    }
+    return fresh;
 }
 
 void DocCamStream::setAdjust(const FrameAdjust &adjust, bool frozen)

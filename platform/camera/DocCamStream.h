@@ -66,6 +66,9 @@ public:
     LumoDocCam *camera() const { return m_camera; }
     bool isStreaming() const { return m_state == State::Started; }
     QImage lastFrame() const { return m_lastFrame; }
+    // A frame taken now for a capture, whether or not the view paints: the device's next frame with the
+    // stream's freeze and software adjustments, or the last delivered frame when none comes in time.
+    QImage freshFrame();
     void setAdjust(const FrameAdjust &adjust, bool frozen);
     // Ends a started stream from the GUI thread (the device went away) and reports the code, queued.
     void endStream(int code);

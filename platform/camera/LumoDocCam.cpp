@@ -70,9 +70,14 @@ int LumoDocCam::copyCurrentFrame(QImage *image, int) const
 {
     if (!image)
         return CameraCodes::InvalidArgument;
-    if (!m_streaming || m_streaming->lastFrame().isNull())
+    if (!m_streaming)
         return CameraCodes::NoFrame;
-    *image = m_streaming->lastFrame();
+    // Asked of the stream now: frames reach the stream only when its view paints, and a hidden or
+    // minimised view would otherwise hand out the same old picture for every capture.
+    const QImage frame = m_streaming->freshFrame();
+    if (frame.isNull())
+        return CameraCodes::NoFrame;
+    *image = frame;
     return CameraCodes::Success;
 }
 

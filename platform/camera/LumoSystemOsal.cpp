@@ -1,5 +1,7 @@
 #include "LumoSystemOsal.h"
 
+#include "SystemSleepWatcher.h"
+
 #include <QCoreApplication>
 
 namespace {
@@ -13,6 +15,10 @@ void osalRegisterSystemEventListener(OsalSystemEventCallback callback, void *con
 {
     registeredCallback = callback;
     registeredContext = context;
+    // The system's own events come from the first registration on, for the rest of the process.
+    static SystemSleepWatcher *watcher = nullptr;
+    if (callback && !watcher && QCoreApplication::instance())
+        watcher = new SystemSleepWatcher(QCoreApplication::instance());
 }
 
 void osalPostSystemEvent(int event)

@@ -4,6 +4,11 @@
 #include "V4l2Io.h"
 #include "V4l2Support.h"
 
+#include <QDeadlineTimer>
+#include <QMutex>
+#include <QSet>
+#include <QWaitCondition>
+
 #include <cerrno>
 #include <fcntl.h>
 #include <linux/videodev2.h>
@@ -17,6 +22,15 @@ namespace {
 // Four buffers let the driver fill two while one is held for decoding and one is on its way back: fewer
 // drop frames at 30 fps, more only add memory and latency.
 constexpr quint32 kBufferCount = 4;
+// How long an open waits for an earlier stream of the same device to finish its tear-down. Stopping a
+// stream takes milliseconds; a driver slower than this has stalled, and the open goes ahead and finds the
+// device busy rather than holding up the selection.
+constexpr int kTearDownWaitMs = 2000;
+
+// Device paths held by a source, from its open to the end of its close.
+QMutex claimsMutex;
+QWaitCondition claimReleased;
+QSet<QByteArray> claimedPaths;
 
 } // namespace
 
@@ -24,22 +38,43 @@ V4l2FrameSource::V4l2FrameSource(V4l2Io *io, const QByteArray &devicePath, const
     : m_io(io)
     , m_path(devicePath)
     , m_format(format)
+    // Made here and kept until the end, so that wake() from another thread never meets a closed descriptor.
+    , m_wakeFd(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))
 {
 }
 
 V4l2FrameSource::~V4l2FrameSource()
 {
     close();
+    if (m_wakeFd >= 0)
+        ::close(m_wakeFd);
 }
 
 int V4l2FrameSource::fail(int error)
 {
     const int code = V4l2Support::codeForErrno(error);
-    close();
+    tearDown();
     return code;
 }
 
 int V4l2FrameSource::open()
+{
+    if (m_wakeFd < 0)
+        return V4l2Support::codeForErrno(errno);
+    {
+        QDeadlineTimer deadline(kTearDownWaitMs);
+        QMutexLocker locker(&claimsMutex);
+        while (claimedPaths.contains(m_path)) {
+            if (!claimReleased.wait(&claimsMutex, deadline))
+                break;
+        }
+        claimedPaths.insert(m_path);
+        m_claimed = true;
+    }
+    return setUp();
+}
+
+int V4l2FrameSource::setUp()
 {
     m_fd = m_io->open(m_path, O_RDWR | O_NONBLOCK);
     if (m_fd < 0)
@@ -87,11 +122,21 @@ int V4l2FrameSource::open()
     if (m_io->ioctl(m_fd, VIDIOC_STREAMON, &type) != 0)
         return fail(errno);
     m_streaming = true;
-    m_wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    return m_wakeFd < 0 ? fail(errno) : CameraCodes::Success;
+    return CameraCodes::Success;
 }
 
 void V4l2FrameSource::close()
+{
+    tearDown();
+    if (!m_claimed)
+        return;
+    m_claimed = false;
+    QMutexLocker locker(&claimsMutex);
+    claimedPaths.remove(m_path);
+    claimReleased.wakeAll();
+}
+
+void V4l2FrameSource::tearDown()
 {
     if (m_fd >= 0 && m_streaming) {
         v4l2_buf_type type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
@@ -105,9 +150,6 @@ void V4l2FrameSource::close()
     if (m_fd >= 0)
         m_io->close(m_fd);
     m_fd = -1;
-    if (m_wakeFd >= 0)
-        ::close(m_wakeFd);
-    m_wakeFd = -1;
 }
 
 void V4l2FrameSource::requeue(quint32 index)
@@ -150,17 +192,37 @@ int V4l2FrameSource::drainBuffers()
 int V4l2FrameSource::waitForFrame(int timeoutMs)
 {
     pollfd fds[2] = {{m_fd, POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
-    const int ready = poll(fds, 2, timeoutMs);
-    if (ready < 0)
-        return errno == EINTR ? 0 : CameraCodes::DeviceError;
-    if (fds[1].revents & POLLIN) {
+    const int ready = m_io->poll(fds, 2, timeoutMs);
+    if (ready < 0 && errno == EINTR)
+        return 0;
+    if (ready >= 0 && (fds[1].revents & POLLIN)) {
         quint64 count;
         [[maybe_unused]] const ssize_t r = ::read(m_wakeFd, &count, sizeof count);
     }
-    if (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL))
+    if (ready < 0 || (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)))
+        return recoverFromPollError();
+    if (fds[0].revents & POLLIN) {
+        const int drained = drainBuffers();
+        if (drained > 0)
+            m_restarted = false;
+        return drained;
+    }
+    return 0;
+}
+
+int V4l2FrameSource::recoverFromPollError()
+{
+    if (!m_io->exists(m_path))
         return CameraCodes::DeviceGone;
-    if (fds[0].revents & POLLIN)
-        return drainBuffers();
+    // A camera still attached whose stream failed (a USB hiccup, a driver reset) usually streams again once
+    // set up anew; one that fails again before giving a frame is reported, not retried for ever.
+    if (m_restarted)
+        return CameraCodes::DeviceError;
+    m_restarted = true;
+    tearDown();
+    const int result = setUp();
+    if (result < 0)
+        return result == CameraCodes::DeviceGone ? result : CameraCodes::DeviceError;
     return 0;
 }
 

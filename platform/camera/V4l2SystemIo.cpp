@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <libv4l2.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 
 V4l2SystemIo *V4l2SystemIo::instance()
 {
@@ -38,4 +39,15 @@ void *V4l2SystemIo::mmap(size_t length, int fd, off_t offset)
 int V4l2SystemIo::munmap(void *address, size_t length)
 {
     return v4l2_munmap(address, length);
+}
+
+int V4l2SystemIo::poll(pollfd *fds, nfds_t count, int timeoutMs)
+{
+    return ::poll(fds, count, timeoutMs);
+}
+
+bool V4l2SystemIo::exists(const QByteArray &path)
+{
+    struct stat info;
+    return ::stat(path.constData(), &info) == 0;
 }

@@ -13,4 +13,6 @@ public:
     int ioctl(int fd, unsigned long request, void *argument) override;
     void *mmap(size_t length, int fd, off_t offset) override;
     int munmap(void *address, size_t length) override;
+    int poll(pollfd *fds, nfds_t count, int timeoutMs) override;
+    bool exists(const QByteArray &path) override;
 };

@@ -1,4 +1,5 @@
 #include "CaptureImpl.h"
+#include "DialogWatchdog.h"
 #include "FakeLumoVision.h"
 #include "JpegFileWriter.h"
 #include "MessageBoxScript.h"
@@ -15,6 +16,7 @@
 #include <QtTest>
 
 #include <climits>
+#include <sys/stat.h>
 #include <memory>
 
 namespace {
@@ -80,7 +82,7 @@ private:
 
     void create()
     {
-        CaptureEnvironment environment;
+        CaptureEnvironment environment = CaptureEnvironment::system();
         environment.cameraService = [this] { return m_camera; };
         environment.freeSpace = [this](const QString &) { return m_freeSpace; };
         environment.isWritable = [this](const QString &) { return m_writable; };
@@ -152,8 +154,57 @@ private Q_SLOTS:
         QVERIFY(QRegularExpression(QStringLiteral("Quillo-\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d\\.jpg$"))
                     .match(path)
                     .hasMatch());
-        QCOMPARE(jpegSize(path), CaptureImpl::grabDesktop().size());
+        QCOMPARE(jpegSize(path), CaptureImpl::grabDesktop(CaptureEnvironment::system().grabScreen).size());
         QCOMPARE(m_sounds, 1);
+    }
+
+    // A session that cannot grab a screen (Wayland gives null pictures) gets a failure, not a black picture.
+    void anUngrabbableScreenIsNotSavedAsACapture()
+    {
+        m_service->release();
+        CaptureEnvironment environment = CaptureEnvironment::system();
+        environment.cameraService = [this] { return m_camera; };
+        environment.playSound = [this](const QString &) { ++m_sounds; };
+        environment.grabScreen = [](QScreen *) { return QPixmap(); };
+        CaptureImpl::setEnvironment(environment);
+        m_service = static_cast<CaptureImpl *>(CaptureImpl::getInstance());
+        QSignalSpy grabs(m_service, &CaptureIntf::fullScreenImageCaptured);
+        QString path;
+        QCOMPARE(m_service->captureScreen(&path), -1);
+        QVERIFY(path.startsWith(m_folder + QStringLiteral("Quillo-")));
+        QVERIFY(!QFile::exists(path));
+        QCOMPARE(grabs.count(), 0);
+        QCOMPARE(m_sounds, 0);
+        QCOMPARE(jpegs(), QStringList());
+    }
+
+    // Captures are readable as the user's other new files are, whatever the umask.
+    void capturesGetTheModeOfTheUsersNewFiles_data()
+    {
+        QTest::addColumn<int>("umask");
+        QTest::addColumn<int>("mode");
+        QTest::newRow("022") << 022 << 0644;
+        QTest::newRow("027") << 027 << 0640;
+        QTest::newRow("002") << 002 << 0664;
+    }
+    void capturesGetTheModeOfTheUsersNewFiles()
+    {
+        QFETCH(int, umask);
+        QFETCH(int, mode);
+        m_camera->hqResult = -2000;
+        const mode_t previous = ::umask(mode_t(umask));
+        QString screen;
+        QString snapshot;
+        const int screenResult = m_service->captureScreen(&screen);
+        const int snapshotResult = m_service->captureVision(&snapshot);
+        ::umask(previous);
+        QCOMPARE(screenResult, 0);
+        QCOMPARE(snapshotResult, 0);
+        for (const QString &path : {screen, snapshot}) {
+            struct stat info = {};
+            QCOMPARE(::stat(QFile::encodeName(path).constData(), &info), 0);
+            QCOMPARE(int(info.st_mode & 0777), mode);
+        }
     }
 
     void snapshotTakesTheStillOrTheLiveFrame_data()
@@ -457,6 +508,7 @@ private Q_SLOTS:
         QFETCH(int, reason);
         QFETCH(bool, filesKept);
         QFETCH(QString, text);
+        DialogWatchdog watchdog;
         MessageBoxScript boxes;
         QSignalSpy each(m_service, &CaptureIntf::oneTimeLapseImageCaptured);
         QSignalSpy aborted(m_service, &CaptureIntf::timeLapseImageCaptureAborted);
@@ -469,7 +521,16 @@ private Q_SLOTS:
         QTRY_VERIFY(result.shown());
         QCOMPARE(aborted.count(), 1);
         QCOMPARE(aborted.first().at(1).toInt(), 1000);
-        if (how != QLatin1String("stop")) {
+        if (how == QLatin1String("folder")) {
+            // Shots far apart (10 s), so that only the folder watch can notice the removal in time.
+            aborted.clear();
+            each.clear();
+            QCOMPARE(startSeries(100000, 2000, result), 0);
+            QCOMPARE(each.count(), 1);
+            QVERIFY(QDir(seriesFolder()).removeRecursively());
+            QTRY_COMPARE_WITH_TIMEOUT(aborted.count(), 1, 2000);
+            QCOMPARE(each.count(), 1);
+        } else if (how != QLatin1String("stop")) {
             aborted.clear();
             each.clear();
             QCOMPARE(startSeries(1000, 10, result), 0);
@@ -477,8 +538,6 @@ private Q_SLOTS:
             if (how == QLatin1String("camera")) {
                 m_camera->connected = false;
                 Q_EMIT m_camera->docCamDisconnected();
-            } else if (how == QLatin1String("folder")) {
-                QVERIFY(QDir(seriesFolder()).removeRecursively());
             } else {
                 m_freeSpace = 0;
             }

@@ -1,3 +1,4 @@
+#include "CameraWidget.h"
 #include "CaptureImpl.h"
 #include "DocCamServiceRig.h"
 #include "ModalAnswerer.h"
@@ -81,6 +82,39 @@ private Q_SLOTS:
         QCOMPARE(QImageReader(path).size(), saved);
         QCOMPARE(QDir(m_media->path()).entryList({QStringLiteral("*.jpg")}).size(), 1);
         QCOMPARE(m_capture->actionStatus(), 7u);
+    }
+
+    // Frames reach the stream only when the live view paints. With the view hidden (or minimised) a capture
+    // still gets a picture of this moment, frozen, zoomed, mirrored and turned as the view would show it,
+    // while the hidden view itself gets no frames.
+    void capturesOfAHiddenViewAreFresh()
+    {
+        VirtualCameraProfile profile = DocCamServiceRig::profile(QStringLiteral("Doc"), QSize(320, 240));
+        profile.capabilities.hqImage = false;
+        m_rig->plug(profile);
+        m_rig->start();
+        QVERIFY(m_rig->waitOpen(QStringLiteral("Doc")));
+        m_rig->service->hideCameraWidget();
+        auto *view = static_cast<CameraWidget *>(m_rig->service->cameraWidget());
+        const qint64 shown = view->frame().getQImage().cacheKey();
+        m_capture = CaptureImpl::getInstance();
+        QString first;
+        QCOMPARE(m_capture->captureVision(&first), 0);
+        QTest::qWait(500);
+        QString second;
+        QCOMPARE(m_capture->captureVision(&second), 0);
+        const QImage a(first);
+        const QImage b(second);
+        QCOMPARE(a.size(), QSize(320, 240));
+        QVERIFY2(a != b, "two captures 500 ms apart hold the same picture");
+        QCOMPARE(view->frame().getQImage().cacheKey(), shown);
+
+        // The software turn applies to the capture as to the view.
+        QCOMPARE(m_rig->service->rotate(), 0);
+        QTRY_COMPARE(m_rig->service->cameraWidgetSizeFor(QSize(240, 320)), QSize(240, 320));
+        QString turned;
+        QCOMPARE(m_capture->captureVision(&turned), 0);
+        QCOMPARE(QImage(turned).size(), QSize(240, 320));
     }
 
     void unpluggingEndsASeries()

@@ -157,6 +157,40 @@ private Q_SLOTS:
         QCOMPARE(log.lines, (QStringList{"rotation 90", "rotation 180", "rotation 270", "rotation 0"}));
     }
 
+    // A second press before the camera echoed the first steps from what the first asked for.
+    void quickPressesStepFromTheLastRequest_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QStringList>("reports");
+        QTest::newRow("rotate") << "rotate" << QStringList{"rotation 90", "rotation 180"};
+        QTest::newRow("mirror") << "mirror" << QStringList{"mirror 1", "mirror 0"};
+        QTest::newRow("freeze") << "freeze" << QStringList{"freeze 1", "freeze 0"};
+    }
+    void quickPressesStepFromTheLastRequest()
+    {
+        QFETCH(QString, control);
+        QFETCH(QStringList, reports);
+        DocCamServiceRig rig;
+        QVERIFY(rig.open(DocCamServiceRig::profile(QStringLiteral("Doc"))));
+        ServiceSignalLog log(rig.service);
+        const auto press = [&] {
+            if (control == QLatin1String("rotate"))
+                return rig.service->rotate();
+            if (control == QLatin1String("mirror"))
+                return rig.service->toggleMirror();
+            return rig.service->toggleFreeze();
+        };
+        QCOMPARE(press(), 0);
+        QCOMPARE(press(), 0);
+        QTRY_COMPARE(log.lines.filter(QRegularExpression("^(rotation|mirror|freeze) ")), reports);
+        // Once the echoes are in, the next press starts from the camera's value again.
+        log.take();
+        QCOMPARE(press(), 0);
+        QTRY_COMPARE(log.lines.filter(QRegularExpression("^(rotation|mirror|freeze) ")).size(), 1);
+        const QString third = log.lines.filter(QRegularExpression("^(rotation|mirror|freeze) ")).constFirst();
+        QCOMPARE(third, control == QLatin1String("rotate") ? QStringLiteral("rotation 270") : reports.first());
+    }
+
     void theCamerasButtonRotates()
     {
         DocCamServiceRig rig;

@@ -254,6 +254,33 @@ private Q_SLOTS:
         QVERIFY(rig.service->actionStatus() != 0u);
     }
 
+    // The parent given to the service deletes the live view while a camera shows in it: the service lets the
+    // stream go without calling into the view being destroyed (a sanitized build reports the use of its freed
+    // members otherwise), and keeps working without a view.
+    void deletingTheViewsParentClosesOnlyTheStream()
+    {
+        DocCamServiceRig rig;
+        rig.plug(QStringLiteral("Doc"));
+        auto *parent = new QWidget;
+        rig.service = static_cast<LumoVisionImpl *>(LumoVisionImpl::getInstance(parent));
+        QVERIFY(rig.waitOpen(QStringLiteral("Doc")));
+        const QPointer<QWidget> view(rig.service->cameraWidget());
+        QVERIFY(view);
+        ServiceSignalLog log(rig.service);
+
+        delete parent;
+        QVERIFY(!view);
+        QVERIFY(!rig.service->cameraWidget());
+        QCOMPARE(rig.service->docCamName(), QString());
+        QVERIFY(!rig.service->isDocCamConnected());
+        QCOMPARE(rig.service->rotate(), -1000);
+        QCOMPARE(log.take(), QStringList{QStringLiteral("status 0x0")});
+        // Nothing is left that would still deliver to the freed view.
+        QTest::qWait(100);
+        rig.service->hideCameraWidget();
+        rig.service->resizeCameraWidget(QSize(320, 240));
+    }
+
     void notificationsSetTheStatus()
     {
         DocCamServiceRig rig;

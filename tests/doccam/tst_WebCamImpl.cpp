@@ -11,6 +11,9 @@
 
 namespace {
 
+// The service's retry interval in these tests: several retries fit in a fraction of a second.
+constexpr int kRetryMs = 50;
+
 struct CamId
 {
     QString name;
@@ -66,6 +69,11 @@ private:
     }
 
 private Q_SLOTS:
+    void initTestCase()
+    {
+        WebCamImpl::setRetryInterval(kRetryMs);
+    }
+
     void init()
     {
         remember(0, 0, QString());
@@ -233,13 +241,14 @@ private Q_SLOTS:
         m_service->showWebCam();
         QCOMPARE(statusText(m_service->webCamWidget()), QStringLiteral("Camera in use"));
         QVERIFY(!camera->streamingStream());
-        // Still busy: asked again later.
-        m_service->retryWebCamSelection();
+        // Still busy through several retries of the service's own timer.
+        QTest::qWait(kRetryMs * 4);
         QVERIFY(!camera->streamingStream());
         QCOMPARE(m_service->currentWebCamIndex(), 0);
+        QCOMPARE(statusText(m_service->webCamWidget()), QStringLiteral("Camera in use"));
+        // Given back by the other program: the next retry takes it.
         camera->setStartResult(0);
-        m_service->retryWebCamSelection();
-        QVERIFY(camera->streamingStream());
+        QTRY_VERIFY(camera->streamingStream());
         QTRY_VERIFY(hasPicture(m_service->webCamWidget()));
     }
 
@@ -335,6 +344,31 @@ private Q_SLOTS:
         QCOMPARE(m_service->openWebCam(0), -1);
         m_service->webCamRemoved(a);
         QVERIFY(!a->streamingStream());
+    }
+
+    // The window deletes the main view while it feeds the preview with the same camera: the preview goes on
+    // with a stream of its own instead of freezing.
+    void thePreviewKeepsRunningWhenTheMainViewIsDeleted()
+    {
+        m_service->release();
+        auto *window = new QWidget;
+        m_service = WebCamImpl::getInstance(window);
+        VirtualDocCam *a = attach({"A", 1, 1, "p1"});
+        m_service->showWebCam();
+        auto *aux = static_cast<CameraWidget *>(m_service->auxWebCamWidget(nullptr));
+        QCOMPARE(m_service->currentAuxWebCamIndex(), 0);
+        QTRY_VERIFY(hasPicture(aux));
+
+        delete window;
+        QVERIFY(!m_service->webCamWidget());
+        QCOMPARE(m_service->currentAuxWebCamIndex(), 0);
+        QVERIFY(a->streamingStream());
+        aux->oneFrameFetched(nullptr, CameraImage());
+        QTRY_VERIFY(hasPicture(aux));
+        // It keeps getting frames, not a single one.
+        const qint64 first = aux->frame().getQImage().cacheKey();
+        QTRY_VERIFY(aux->frame().getQImage().cacheKey() != first);
+        m_service->closeAuxWebCam();
     }
 
     void theSettingsDialogSequence()

@@ -8,7 +8,9 @@ QImage FakeGrabber::grab()
 {
     if (onGrab)
         onGrab();
-    if (fail)
+    if (loseAfter >= 0 && grabs >= loseAfter)
+        lost = true;
+    if (fail || lost)
         return QImage();
     const int n = grabs++;
     QImage picture(m_size, QImage::Format_RGB32);
@@ -51,4 +53,36 @@ std::unique_ptr<VideoEncoder> LimitedEncoderFactory::create(const QByteArray &fo
     if (m_missing.contains(fourcc))
         return nullptr;
     return VideoEncoderFactory::create(fourcc, width, height);
+}
+
+namespace {
+
+class FailingEncoder : public VideoEncoder
+{
+public:
+    FailingEncoder(std::unique_ptr<VideoEncoder> encoder, int failAfter)
+        : m_encoder(std::move(encoder))
+        , m_left(failAfter)
+    {
+    }
+    void describe(AVCodecParameters *parameters) const override { m_encoder->describe(parameters); }
+    void addMuxerOptions(AVDictionary **options) const override { m_encoder->addMuxerOptions(options); }
+    bool encode(const QImage &picture, bool forceKey, AVPacket *packet) override
+    {
+        return m_left-- > 0 && m_encoder->encode(picture, forceKey, packet);
+    }
+
+private:
+    std::unique_ptr<VideoEncoder> m_encoder;
+    int m_left;
+};
+
+} // namespace
+
+std::unique_ptr<VideoEncoder> FailingEncoderFactory::create(const QByteArray &fourcc, int width, int height)
+{
+    std::unique_ptr<VideoEncoder> encoder = VideoEncoderFactory::create(fourcc, width, height);
+    if (!encoder)
+        return nullptr;
+    return std::make_unique<FailingEncoder>(std::move(encoder), m_failAfter);
 }

@@ -40,12 +40,24 @@ public:
     {
     }
     bool isAvailable(QString *) override { return true; }
+    // A new start finds the screen again.
+    bool selectScreen() override
+    {
+        ++selections;
+        lost = false;
+        return true;
+    }
     QSize screenSize() override { return m_size; }
     QImage grab() override;
+    QString lostReason() override { return lost ? QStringLiteral("The recorded screen was disconnected.") : QString(); }
 
     std::function<void()> onGrab;
     std::atomic<bool> fail{false};
     std::atomic<int> grabs{0};
+    // The screen goes away after this many pictures (negative: never); grabs then fail with a reason.
+    std::atomic<int> loseAfter{-1};
+    std::atomic<bool> lost{false};
+    std::atomic<int> selections{0};
 
 private:
     QSize m_size;
@@ -80,6 +92,20 @@ public:
 
 private:
     QByteArrayList m_missing;
+};
+
+// The program's encoders, each failing from its frame number failAfter on (a broken codec, not a disk).
+class FailingEncoderFactory : public VideoEncoderFactory
+{
+public:
+    explicit FailingEncoderFactory(int failAfter)
+        : m_failAfter(failAfter)
+    {
+    }
+    std::unique_ptr<VideoEncoder> create(const QByteArray &fourcc, int width, int height) override;
+
+private:
+    int m_failAfter;
 };
 
 // A sound server's mixer held in memory: devices known by name, with their volume (0 to 65535).

@@ -1,7 +1,8 @@
 // Records with a synthetic screen and microphone until it is killed, for the tests of killed recordings.
 // Usage: aviRecordHelper <first file> <clock speed> <mode: run | stop> [<width>x<height> <codec>]
 // (without a size and codec: 320x180 with the recorder's own codec choice)
-// Prints "frames N" every 25 frames, "files N" when a new file is opened, "stopping" before finishing.
+// Prints "frames N" every 25 frames, "files N" when a new file is opened; in stop mode it stops after 30
+// frames and prints "stopping" from inside the stop, which then waits there to be killed.
 #include "RecordingFakes.h"
 #include "WinAVIRecordingImpl.h"
 
@@ -9,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <atomic>
 #include <cstdio>
 
 namespace {
@@ -22,7 +24,16 @@ public:
     {
         m_timer.start();
     }
-    quint32 nowMs() override { return quint32(m_timer.elapsed()) * m_speed + 1000; }
+    quint32 nowMs() override
+    {
+        // The stop asks the clock for the slot its file ends at, before it finishes the file.
+        if (holdInStop) {
+            std::printf("stopping\n");
+            std::fflush(stdout);
+            QThread::sleep(60);
+        }
+        return quint32(m_timer.elapsed()) * m_speed + 1000;
+    }
     void sleepUntil(quint32 tick) override
     {
         const qint32 left = qint32(tick - nowMs());
@@ -30,6 +41,9 @@ public:
             QThread::usleep(quint64(left) * 1000 / m_speed + 1);
     }
     void sleepFor(quint32 ms) override { QThread::usleep(quint64(ms) * 1000 / m_speed + 1); }
+
+    // Set just before the stop: the clock then holds the stop where it is.
+    std::atomic<bool> holdInStop{false};
 
 private:
     QElapsedTimer m_timer;
@@ -78,7 +92,7 @@ int main(int argc, char *argv[])
             say("files %d\n", files);
         }
         if (stopSoon && frame == 30) {
-            say("stopping %d\n", frame);
+            clock->holdInStop = true;
             writer.finalize();
             say("stopped %d\n", frame);
             QThread::sleep(60);

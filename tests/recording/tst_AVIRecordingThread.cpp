@@ -63,6 +63,7 @@ private Q_SLOTS:
     void firstFrameFailures();
     void diskFillingUpEndsTheRecording();
     void writerFailureEndsTheRecording();
+    void aLostScreenEndsTheCapture();
     void timerModeRecordsOnItsThread();
     void timerModeFloorEndsTheCapture();
     void fullDiskLeavesAPlayableFile();
@@ -172,9 +173,32 @@ void TestAVIRecordingThread::writerFailureEndsTheRecording()
     QVERIFY(QTest::qWaitFor([this] { return m_grabber->grabs > 5; }, 10000));
     m_grabber->onGrab = [this] { m_clock->advance(60000); };
     QVERIFY(waitForEnd());
-    QCOMPARE(m_thread->errorCode(), int(RECORDING_THREAD_FREE_SPACE_NOT_ENOUGH));
+    // Not a full disk: the recording ends with the writer's own cause.
+    QCOMPARE(m_thread->errorCode(), int(RECORDING_THREAD_WRITER_FAILED));
+    QVERIFY(!m_thread->failureCause().isEmpty());
     QCOMPARE(m_thread->recordedFiles(), QStringList{first.filePath()});
     QVERIFY(AviProbe(first.filePath()).readable());
+}
+
+void TestAVIRecordingThread::aLostScreenEndsTheCapture()
+{
+    m_grabber->loseAfter = 8;
+    QVERIFY(m_thread->startRecording(0, 160, 90, -2));
+    QVERIFY(waitForEnd());
+    QCOMPARE(m_thread->errorCode(), int(RECORDING_THREAD_SCREEN_LOST));
+    QCOMPARE(m_thread->failureCause(), QStringLiteral("The recorded screen was disconnected."));
+    const AviProbe probe(m_thread->recordedFiles().first());
+    QVERIFY(probe.readable());
+    QCOMPARE(probe.stream("video").value("nb_read_frames").toString().toInt(), 8);
+
+    // The next start takes the screen of its own moment and records.
+    m_grabber->loseAfter = -1;
+    const int selections = m_grabber->selections;
+    QVERIFY(m_thread->startRecording(0, 160, 90, -2));
+    QCOMPARE(m_grabber->selections.load(), selections + 1);
+    QVERIFY(QTest::qWaitFor([this] { return m_grabber->grabs > 12; }, 10000));
+    QVERIFY(m_thread->isRecording());
+    QVERIFY(m_thread->stopRecording());
 }
 
 void TestAVIRecordingThread::timerModeRecordsOnItsThread()
@@ -201,7 +225,13 @@ void TestAVIRecordingThread::timerModeRecordsOnItsThread()
 
 void TestAVIRecordingThread::timerModeFloorEndsTheCapture()
 {
+    // Only the GUI thread's check (addFrame) sees the disk full: the capture loop's own check, which would
+    // end the capture anyway, never does.
+    m_thread->setFreeSpaceQuery([this](const QString &) {
+        return QThread::currentThread() == QCoreApplication::instance()->thread() ? m_free.load() : qint64(1) << 40;
+    });
     QVERIFY(m_thread->startRecording("DIB ", 0, 160, 90, -2));
+    QVERIFY(QTest::qWaitFor([this] { return m_grabber->grabs > 3; }, 10000));
     m_free = 1000;
     QVERIFY(!m_thread->addFrame());
     QCOMPARE(m_thread->errorCode(), int(RECORDING_THREAD_FREE_SPACE_NOT_ENOUGH));

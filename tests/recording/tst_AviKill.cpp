@@ -2,6 +2,7 @@
 #include "AviRepair.h"
 #include "LumoSystem.h"
 #include "TestEnvironment.h"
+#include "TestMedia.h"
 
 #include <QDir>
 #include <QProcess>
@@ -16,6 +17,7 @@ class TestAviKill : public QObject
 private Q_SLOTS:
     void killedRecordingStaysPlayable_data();
     void killedRecordingStaysPlayable();
+    void aRepairCutShortKeepsTheOriginal();
 };
 
 namespace {
@@ -91,9 +93,9 @@ void TestAviKill::killedRecordingStaysPlayable()
         written.insert(name, AviProbe::contents(path));
         readBefore.insert(name, intValue(probe.stream("video"), "nb_read_frames"));
     }
+    // Killed while running or inside the stop: the last file was never finished.
     const QString last = dir.filePath(names.last());
-    if (mode == QLatin1String("run"))
-        QVERIFY(AviRepair::isUnfinished(last));
+    QVERIFY(AviRepair::isUnfinished(last));
     if (large)
         QVERIFY2(written.value(names.last()).riffLists > 1, "the recording was killed before the first gigabyte");
 
@@ -121,6 +123,37 @@ void TestAviKill::killedRecordingStaysPlayable()
         QCOMPARE(qRound(doubleValue(video, "duration") * 1000), int(before.videoSlots * 40));
         QCOMPARE(qint64(intValue(audio, "nb_frames")) * 4, before.audioBytes);
     }
+}
+
+// A repair whose read stops before the end of the file (an I/O error, or a cancel at quitting) must not
+// replace the recording with the part it got to read.
+void TestAviKill::aRepairCutShortKeepsTheOriginal()
+{
+    QTemporaryDir dir;
+    const QString recording = TestMedia::writeUnfinishedAvi(dir.path(), "Quillo-cut.avi", 2.0);
+    QVERIFY(!recording.isEmpty());
+    QVERIFY(AviRepair::isUnfinished(recording));
+    QFile file(recording);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray original = file.readAll();
+    file.close();
+
+    // How often a whole repair looks at its cancel check, on a copy.
+    const QString copy = dir.filePath("Quillo-copy.avi");
+    QVERIFY(QFile::copy(recording, copy));
+    int checks = 0;
+    QVERIFY(AviRepair::repair(copy, [&checks] {
+        ++checks;
+        return false;
+    }));
+    QVERIFY(checks > 10);
+
+    // The read stops half-way through the file.
+    int calls = 0;
+    QVERIFY(!AviRepair::repair(recording, [&calls, checks] { return ++calls > checks / 2; }));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), original);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
 }
 
 QUILLO_TEST_MAIN(TestAviKill)

@@ -11,6 +11,8 @@
 
 #include <QDir>
 #include <QScreen>
+#include <QSemaphore>
+#include <QThreadPool>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -111,6 +113,8 @@ private Q_SLOTS:
     void muteSettingRecordsNoSound();
     void pauseAndResume();
     void fullDiskEndsWithoutRetry();
+    void captureEndingByItselfIsInterrupted_data();
+    void captureEndingByItselfIsInterrupted();
     void codecFailureLeavesNoFile();
     void endedCaptureIsRetriedUncompressed_data();
     void endedCaptureIsRetriedUncompressed();
@@ -120,6 +124,7 @@ private Q_SLOTS:
     void noMicrophone();
     void sourcePoll();
     void startUpRepairsOnlyOldOwnRecordings();
+    void quittingCancelsTheStartUpRepair();
 };
 
 void TestRecordingImpl::recordingSize_data()
@@ -181,8 +186,13 @@ void TestRecordingImpl::pauseAndResume()
     QVERIFY(waitForFrames());
     QCOMPARE(m_service->pauseRecording(), 0);
     QCOMPARE(m_service->actionStatus(), 10u);
+    // The writer itself pauses: no picture is taken while paused (one grab may have been under way).
+    const int atPause = m_grabber->grabs;
+    QTest::qWait(300);
+    QVERIFY2(m_grabber->grabs <= atPause + 1, qPrintable(QString::number(m_grabber->grabs - atPause)));
     QCOMPARE(m_service->resumeRecording(), 0);
     QCOMPARE(m_service->actionStatus(), 6u);
+    QVERIFY(waitForFrames(m_grabber->grabs + 3));
     m_service->setMute(true);
     QVERIFY(m_service->getMute());
     QList<QString> files;
@@ -204,6 +214,65 @@ void TestRecordingImpl::fullDiskEndsWithoutRetry()
     QCOMPARE(aviFiles().size(), 1);
     QVERIFY(videoFrames(aviFiles().first()) > 0);
     QCOMPARE(m_service->actionStatus(), 1u);
+}
+
+void TestRecordingImpl::captureEndingByItselfIsInterrupted_data()
+{
+    QTest::addColumn<QString>("cause");
+    QTest::addColumn<bool>("stopUnderWay");
+    QTest::newRow("screen unplugged") << "screen" << false;
+    QTest::newRow("encoder fails") << "encoder" << false;
+    QTest::newRow("screen unplugged while a stop is under way") << "screen" << true;
+}
+
+// A capture that ends for another reason than a full disk (the recorded screen unplugged, a failing writer)
+// ends the recording with the files written so far and the cause, without the uncompressed retry.
+void TestRecordingImpl::captureEndingByItselfIsInterrupted()
+{
+    QFETCH(QString, cause);
+    QFETCH(bool, stopUnderWay);
+    MessageBoxScript boxes;
+    if (cause == QLatin1String("screen")) {
+        m_grabber->loseAfter = 6;
+        makeService();
+    } else {
+        makeService(std::make_shared<FailingEncoderFactory>(6));
+    }
+    QSignalSpy stopped(m_service, &RecordingIntf::recordStopped);
+    QCOMPARE(m_service->startRecording(), 0);
+    if (stopUnderWay) {
+        // The window stops the recording (the desktop changed) before the service noticed the end itself.
+        while (m_thread->isRecording())
+            QThread::msleep(5);
+        QList<QString> files;
+        QCOMPARE(m_service->stopRecording(&files), 0);
+        QCOMPARE(files, QList<QString>(aviFiles()));
+        QTest::qWait(200);
+        QCOMPARE(stopped.size(), 0);
+        QCOMPARE(boxes.shown().size(), 0);
+        QCOMPARE(m_service->actionStatus(), 1u);
+        return;
+    }
+    QTRY_COMPARE(stopped.size(), 1);
+    QCOMPARE(stopped.first().at(0).toInt(), -4000);
+    QCOMPARE(stopped.first().at(1).value<QList<QString>>(), QList<QString>(aviFiles()));
+    QCOMPARE(aviFiles().size(), 1);
+    QVERIFY(videoFrames(aviFiles().first()) > 0);
+    QCOMPARE(boxes.lastText(), QStringLiteral("Recording interrupted."));
+    const QString informative = boxes.shown().last().informativeText;
+    if (cause == QLatin1String("screen"))
+        QCOMPARE(informative, QStringLiteral("The recorded screen was disconnected."));
+    else
+        QVERIFY(!informative.isEmpty() && informative != QStringLiteral("Not enough disk space!"));
+    QCOMPARE(m_service->actionStatus(), 1u);
+    // Nothing is refused afterwards: the next recording takes the screen of its own start.
+    m_grabber->loseAfter = -1;
+    if (cause == QLatin1String("screen")) {
+        QCOMPARE(m_service->startRecording(), 0);
+        QVERIFY(waitForFrames(m_grabber->grabs + 3));
+        QList<QString> files;
+        QCOMPARE(m_service->stopRecording(&files), 0);
+    }
 }
 
 void TestRecordingImpl::codecFailureLeavesNoFile()
@@ -378,10 +447,56 @@ void TestRecordingImpl::startUpRepairsOnlyOldOwnRecordings()
     QVERIFY(future.open(QIODevice::ReadWrite));
     QVERIFY(future.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
     future.close();
+    // A file named like a recording that is not an AVI at all is someone else's: it is never rewritten.
+    const QString playlist = m_folder + "/Quillo-2012-09-28_15-00-00.avi";
+    const QByteArray playlistText = "#EXTM3U\n/etc/hostname\n";
+    {
+        QFile file(playlist);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(playlistText);
+    }
+    QVERIFY(!AviRepair::isUnfinished(playlist));
     makeService();
+    QVERIFY(m_service->startUpRepair().isValid());
     QTRY_VERIFY_WITH_TIMEOUT(!AviRepair::isUnfinished(own) && !AviRepair::isUnfinished(continuation), 10000);
     QVERIFY(AviRepair::isUnfinished(foreign));
     QVERIFY(AviRepair::isUnfinished(fresh));
+    m_service->startUpRepair().waitForFinished();
+    QFile file(playlist);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), playlistText);
+}
+
+// Quitting cancels the start-up repair instead of waiting for it; a repair cut short leaves the files as
+// they were.
+void TestRecordingImpl::quittingCancelsTheStartUpRepair()
+{
+    QStringList recordings;
+    for (int i = 0; i < 3; ++i) {
+        recordings.append(TestMedia::writeUnfinishedAvi(m_folder, QStringLiteral("Quillo-2012-09-28_14-05-1%1.avi").arg(i), 1.0));
+        QVERIFY(!recordings.last().isEmpty());
+    }
+    QList<QByteArray> before;
+    for (const QString &recording : std::as_const(recordings)) {
+        QFile file(recording);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        before.append(file.readAll());
+    }
+    // The pool's threads are all busy, so the repair has not begun when the application quits.
+    QSemaphore blocker;
+    QThreadPool *pool = QThreadPool::globalInstance();
+    const int threads = pool->maxThreadCount();
+    for (int i = 0; i < threads; ++i)
+        pool->start([&blocker] { blocker.acquire(); });
+    makeService();
+    QVERIFY(QMetaObject::invokeMethod(QCoreApplication::instance(), "aboutToQuit", Qt::DirectConnection));
+    blocker.release(threads);
+    QCOMPARE(m_service->startUpRepair().result(), 0);
+    for (qsizetype i = 0; i < recordings.size(); ++i) {
+        QFile file(recordings.at(i));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), before.at(i));
+    }
 }
 
 QUILLO_TEST_MAIN(TestRecordingImpl)

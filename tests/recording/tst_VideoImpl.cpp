@@ -70,6 +70,34 @@ private Q_SLOTS:
         QCOMPARE(calls[operation](), code);
     }
 
+    // The widget has a Qt parent and is also deleted by the service: whichever goes first, the other does not
+    // delete it again, and no frame reaches a widget that is gone.
+    void theWidgetMayGoWithItsParentFirst()
+    {
+        auto *parent = new QWidget;
+        std::unique_ptr<VideoImpl> video(VideoImpl::create(parent));
+        QCOMPARE(video->attachVideo(m_avi), 0);
+        QCOMPARE(video->start(), 0);
+        QTest::qWait(200);
+        delete parent;
+        QVERIFY(!video->videoWidget());
+        // Playback goes on for a while without a widget to show it.
+        QTest::qWait(300);
+        video->showVideo();
+        video->resizeVideo(QSize(100, 100));
+        QCOMPARE(video->videoSize(QSize(50, 50)), QSize(50, 50));
+        QCOMPARE(video->attachVideo(m_avi), 0);
+        video.reset();
+
+        // The service going first takes its widget away from the parent.
+        QWidget keeper;
+        video.reset(VideoImpl::create(&keeper));
+        QCOMPARE(video->attachVideo(m_avi), 0);
+        const QPointer<QWidget> widget(video->videoWidget());
+        video.reset();
+        QVERIFY(!widget);
+    }
+
     void unplayableFileWarnsOnce()
     {
         const QString path = m_dir.filePath(QStringLiteral("broken.wmv"));

@@ -83,6 +83,8 @@ private Q_SLOTS:
             callback.presentFrame(frame);
             callback.waitForConversions();
         }
+        // One second of a 25 fps file: only the 20 frames the cap lets through are ever converted.
+        QCOMPARE(callback.conversions(), 20);
         QCOMPARE(ready, 20);
         QVERIFY(callback.hasFrame());
     }

@@ -61,6 +61,7 @@ private Q_SLOTS:
     void missingXvidFallsBackToUncompressed();
     void failedNextSegmentEndsWriting();
     void failedRenameKeepsTheRealName();
+    void aFrameGrabbedWhileAPauseArrivesIsNotWritten();
 };
 
 void TestWinAVIRecordingImpl::pauseLeavesNoGap()
@@ -259,6 +260,33 @@ void TestWinAVIRecordingImpl::failedRenameKeepsTheRealName()
     QCOMPARE(files, (QStringList{file, m_dir.filePath("rename_2.avi")}));
     for (const QString &name : files)
         QVERIFY(AviProbe(name).readable());
+}
+
+// The pause comes from the GUI thread while the frame thread grabs: that picture belongs to no slot of the
+// recording and is dropped, and the recording goes on after the resume without a gap.
+void TestWinAVIRecordingImpl::aFrameGrabbedWhileAPauseArrivesIsNotWritten()
+{
+    const QString file = start("pauseDuringGrab.avi");
+    QVERIFY(!file.isEmpty());
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(m_writer->writeFrame(QString()), int(WinAVIRecordingImpl::FRAME_WRITTEN));
+    bool pauseInGrab = true;
+    m_grabber->onGrab = [&] {
+        if (std::exchange(pauseInGrab, false))
+            QVERIFY(m_writer->togglePause());
+    };
+    QCOMPARE(m_writer->writeFrame(QString()), int(WinAVIRecordingImpl::FRAME_NOTHING_WRITTEN));
+    QVERIFY(m_writer->isPaused());
+    m_clock->advance(5000);
+    QVERIFY(!m_writer->togglePause());
+    QCOMPARE(m_writer->writeFrame(QString()), int(WinAVIRecordingImpl::FRAME_WRITTEN));
+    QVERIFY(m_writer->finalize());
+
+    QList<qint64> written;
+    const QList<AviProbe::Packet> packets = AviProbe(file).packets("video");
+    for (const AviProbe::Packet &packet : packets)
+        written.append(packet.pts);
+    QCOMPARE(written, (QList<qint64>{1, 2, 3, 4}));
 }
 
 QUILLO_TEST_MAIN(TestWinAVIRecordingImpl)

@@ -1,4 +1,5 @@
 #include "FrameGrabCallback.h"
+#include "MediaFileProbe.h"
 #include "TestMedia.h"
 #include "TestEnvironment.h"
 #include "WinMediaService.h"
@@ -6,6 +7,9 @@
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QtConcurrent>
+
+#include <sys/stat.h>
 
 using MS = WinMediaService;
 
@@ -171,6 +175,45 @@ private Q_SLOTS:
         QCOMPARE(changes.size(), 0);
         QCOMPARE(media.mediaPath(), m_avi);
         QCOMPARE(media.mediaStatus(), MS::STATUS_LOADED);
+    }
+
+    // A file named like a video that is a playlist must not make the probe open what it lists: a listed
+    // clip would be played in its place, and a listed named pipe would block the window for good.
+    void playlistsOpenNothingTheyList()
+    {
+        const QString clip = m_dir.filePath(QStringLiteral("listed.avi"));
+        QVERIFY(QFile::copy(m_avi, clip));
+        const QString pipe = m_dir.filePath(QStringLiteral("pipe.avi"));
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        const auto playlist = [this](const QString &name, const QString &entry) {
+            const QString path = m_dir.filePath(name);
+            QFile file(path);
+            if (!file.open(QIODevice::WriteOnly))
+                return QString();
+            file.write("#EXTM3U\n#EXT-X-TARGETDURATION:10\n#EXTINF:2.0,\n" + QFile::encodeName(entry) +
+                       "\n#EXT-X-ENDLIST\n");
+            return path;
+        };
+        const QString listingClip = playlist(QStringLiteral("list.avi"), clip);
+        const QString listingPipe = playlist(QStringLiteral("piped.avi"), pipe);
+
+        MS media;
+        QVERIFY(!media.setMedia(listingClip));
+        QCOMPARE(media.mediaStatus(), MS::STATUS_INVALID);
+        QCOMPARE(MediaFileProbe::scanDuration(listingClip), qint64(-1));
+        QVERIFY(!MediaFileProbe::probe(pipe).playable);
+
+        // Probed off the test's thread, so that a probe stuck in the pipe fails the test instead of hanging it.
+        QFuture<bool> probe = QtConcurrent::run([listingPipe] { return MediaFileProbe::probe(listingPipe).playable; });
+        const bool finished = QTest::qWaitFor([&] { return probe.isFinished(); }, 5000);
+        if (!finished) {
+            QFile writer(pipe);
+            if (writer.open(QIODevice::WriteOnly))
+                writer.close();
+            probe.waitForFinished();
+        }
+        QVERIFY2(finished, "the probe blocked on a named pipe listed in the file");
+        QVERIFY(!probe.result());
     }
 
     void invalidFileIsStatusEight()

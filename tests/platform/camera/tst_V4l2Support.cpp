@@ -1,9 +1,13 @@
 #include "CameraCodes.h"
+#include "CameraRecorder.h"
 #include "CameraRoles.h"
+#include "DocCamStream.h"
+#include "StreamWorker.h"
 #include "FrameAdjust.h"
 #include "LumoDocCam.h"
 #include "TestEnvironment.h"
 #include "V4l2Controls.h"
+#include "V4l2DocCam.h"
 #include "V4l2FrameSource.h"
 #include "V4l2Io.h"
 #include "V4l2Support.h"
@@ -11,9 +15,11 @@
 #include <QDir>
 #include <QFile>
 #include <QMap>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
 #include <cerrno>
 #include <linux/videodev2.h>
 
@@ -37,6 +43,8 @@ public:
     int close(int) override { return 0; }
     void *mmap(size_t, int, off_t) override { return nullptr; }
     int munmap(void *, size_t) override { return 0; }
+    int poll(pollfd *, nfds_t, int) override { return 0; }
+    bool exists(const QByteArray &) override { return true; }
     int ioctl(int, unsigned long request, void *argument) override
     {
         if (failures.contains(request)) {
@@ -77,12 +85,185 @@ public:
         }
     }
 
-private:
+protected:
     static int fail(int error)
     {
         errno = error;
         return -1;
     }
+};
+
+// A scripted streaming device: YUYV frames of 4 x 2 pixels in four mapped buffers, one every poll. Like a
+// real driver it lets one descriptor at a time hold the format and buffers (others get EBUSY). Polls can be
+// made to fail, the node to vanish and one request to stall. Called from the stream's worker thread.
+class StreamingIo : public FakeIo
+{
+public:
+    static constexpr int kFrameBytes = 4 * 2 * 2;
+
+    StreamingIo()
+    {
+        for (int i = 0; i < 4; ++i)
+            buffers.append(QByteArray(kFrameBytes, char(128)));
+    }
+
+    std::atomic<bool> nodePresent{true};
+    std::atomic<int> pollErrors{0};
+    std::atomic<unsigned long> stallRequest{0};
+    std::atomic<int> stallMs{0};
+    std::atomic<int> streamOns{0};
+    // Device calls made on the GUI thread.
+    std::atomic<int> guiThreadCalls{0};
+
+    int open(const QByteArray &, int) override
+    {
+        noteThread();
+        QMutexLocker locker(&m_mutex);
+        return ++m_nextFd;
+    }
+    int close(int fd) override
+    {
+        noteThread();
+        QMutexLocker locker(&m_mutex);
+        if (m_owner == fd) {
+            m_owner = -1;
+            m_streaming = false;
+        }
+        return 0;
+    }
+    void *mmap(size_t, int, off_t offset) override { return buffers[int(offset / kFrameBytes)].data(); }
+    int munmap(void *, size_t) override
+    {
+        noteThread();
+        return 0;
+    }
+    int poll(pollfd *fds, nfds_t count, int timeoutMs) override
+    {
+        // A frame every 10 ms, unless a wake comes first.
+        ::poll(fds + 1, count - 1, qMin(timeoutMs, 10));
+        fds[0].revents = 0;
+        if (pollErrors > 0) {
+            --pollErrors;
+            fds[0].revents = POLLERR;
+            return 1;
+        }
+        QMutexLocker locker(&m_mutex);
+        if (m_streaming) {
+            m_frameReady = true;
+            fds[0].revents = POLLIN;
+        }
+        return 1;
+    }
+    bool exists(const QByteArray &) override { return nodePresent; }
+    int ioctl(int fd, unsigned long request, void *argument) override
+    {
+        noteThread();
+        if (request == stallRequest)
+            QThread::msleep(ulong(stallMs.load()));
+        QMutexLocker locker(&m_mutex);
+        switch (request) {
+        case VIDIOC_S_FMT: {
+            if (m_owner >= 0 && m_owner != fd)
+                return fail(EBUSY);
+            auto *format = static_cast<v4l2_format *>(argument);
+            format->fmt.pix.width = 4;
+            format->fmt.pix.height = 2;
+            format->fmt.pix.pixelformat = V4L2_PIX_FMT_YUYV;
+            format->fmt.pix.bytesperline = 8;
+            return 0;
+        }
+        case VIDIOC_REQBUFS: {
+            if (m_owner >= 0 && m_owner != fd)
+                return fail(EBUSY);
+            auto *request = static_cast<v4l2_requestbuffers *>(argument);
+            request->count = quint32(buffers.size());
+            m_owner = fd;
+            return 0;
+        }
+        case VIDIOC_QUERYBUF: {
+            auto *buffer = static_cast<v4l2_buffer *>(argument);
+            buffer->length = kFrameBytes;
+            buffer->m.offset = buffer->index * kFrameBytes;
+            return 0;
+        }
+        case VIDIOC_QBUF:
+            m_queued.append(static_cast<v4l2_buffer *>(argument)->index);
+            return 0;
+        case VIDIOC_DQBUF: {
+            if (!m_frameReady || m_queued.isEmpty())
+                return fail(EAGAIN);
+            m_frameReady = false;
+            auto *buffer = static_cast<v4l2_buffer *>(argument);
+            buffer->index = m_queued.takeFirst();
+            buffer->bytesused = kFrameBytes;
+            buffer->flags = 0;
+            return 0;
+        }
+        case VIDIOC_STREAMON:
+            ++streamOns;
+            m_streaming = true;
+            return 0;
+        case VIDIOC_STREAMOFF:
+            m_streaming = false;
+            m_queued.clear();
+            return 0;
+        default:
+            locker.unlock();
+            return FakeIo::ioctl(fd, request, argument);
+        }
+    }
+
+    QList<QByteArray> buffers;
+
+private:
+    void noteThread()
+    {
+        if (QThread::currentThread() == QCoreApplication::instance()->thread())
+            ++guiThreadCalls;
+    }
+
+    QMutex m_mutex;
+    int m_nextFd = 10;
+    int m_owner = -1;
+    bool m_streaming = false;
+    bool m_frameReady = false;
+    QList<quint32> m_queued;
+};
+
+CameraIdentity scriptedIdentity()
+{
+    CameraIdentity identity;
+    identity.name = QStringLiteral("Scripted");
+    identity.format = DocCamFormat{int(V4L2_PIX_FMT_YUYV), 4, 2, 30};
+    identity.external = true;
+    return identity;
+}
+
+// A V4L2 camera on the scripted device, with a recorder for its streams' callbacks. Gives the camera back
+// once the streams' threads have let the device go.
+struct ScriptedCamera
+{
+    ScriptedCamera()
+        : camera(new V4l2DocCam(&io, "/dev/video0", io.open("/dev/video0", 0), scriptedIdentity()))
+    {
+    }
+    ~ScriptedCamera()
+    {
+        StreamWorker::waitForRetired(10000);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        camera->release();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    DocCamStream *openStream()
+    {
+        DocCamStream *stream = nullptr;
+        camera->openDocCamStream(0, camera->format(), &recorder, &stream, nullptr);
+        return stream;
+    }
+
+    StreamingIo io;
+    V4l2DocCam *camera;
+    CameraRecorder recorder;
 };
 
 QByteArray yuyv(std::initializer_list<int> bytes)
@@ -320,6 +501,98 @@ private Q_SLOTS:
         io.failures.insert((unsigned long)request, error);
         V4l2FrameSource source(&io, "/dev/video0", DocCamFormat{int(V4L2_PIX_FMT_MJPEG), 1280, 720, 30});
         QCOMPARE(source.open(), code);
+    }
+
+    // Set-up and tear-down run on the stream's thread; a set-up that stalls fails within the deadline, so
+    // that the selection can go on, and the device is let go once the driver answers.
+    void aStalledSetUpFailsWithinTheDeadline()
+    {
+        ScriptedCamera scripted;
+        scripted.io.guiThreadCalls = 0;
+        scripted.io.stallRequest = VIDIOC_STREAMON;
+        scripted.io.stallMs = 5000;
+        DocCamStream *stream = scripted.openStream();
+        QVERIFY(stream);
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(stream->start(), CameraCodes::DeviceError);
+        QVERIFY2(clock.elapsed() < 4500, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(!scripted.camera->streamingStream());
+        stream->release();
+        QCOMPARE(scripted.io.guiThreadCalls.load(), 0);
+        QVERIFY(StreamWorker::waitForRetired(10000));
+    }
+
+    // Releasing a stream does not wait for its tear-down, and a new stream of the same device waits for it
+    // instead of finding the device busy (a reopen after sleep or a hand-over).
+    void aReopenWaitsForThePendingTearDown()
+    {
+        ScriptedCamera scripted;
+        StreamingIo &io = scripted.io;
+        CameraRecorder &recorder = scripted.recorder;
+        DocCamStream *first = scripted.openStream();
+        QVERIFY(first);
+        QCOMPARE(first->start(), 0);
+        first->requestNextFrame();
+        QTRY_COMPARE(recorder.frames.size(), 1);
+
+        io.guiThreadCalls = 0;
+        io.stallRequest = VIDIOC_STREAMOFF;
+        io.stallMs = 300;
+        QElapsedTimer clock;
+        clock.start();
+        first->release();
+        QVERIFY(clock.elapsed() < 200);
+        DocCamStream *second = scripted.openStream();
+        QVERIFY(second);
+        QCOMPARE(second->start(), 0);
+        io.stallRequest = 0;
+        QCOMPARE(io.guiThreadCalls.load(), 0);
+        second->requestNextFrame();
+        QTRY_COMPARE(recorder.frames.size(), 2);
+        second->release();
+        QVERIFY(StreamWorker::waitForRetired(5000));
+    }
+
+    // A failed poll on a camera still attached restarts the stream once; only a vanished node is an unplug.
+    void aPollErrorRestartsTheStreamOnce_data()
+    {
+        QTest::addColumn<bool>("nodePresent");
+        QTest::addColumn<int>("errors");
+        QTest::addColumn<QString>("end");
+        QTest::newRow("still attached") << true << 1 << QString();
+        QTest::newRow("node gone") << false << 1 << QString::number(uint(CameraCodes::DeviceGone), 16);
+        QTest::newRow("fails again before a frame") << true << 2 << QString::number(uint(CameraCodes::DeviceError), 16);
+    }
+    void aPollErrorRestartsTheStreamOnce()
+    {
+        QFETCH(bool, nodePresent);
+        QFETCH(int, errors);
+        QFETCH(QString, end);
+        ScriptedCamera scripted;
+        StreamingIo &io = scripted.io;
+        CameraRecorder &recorder = scripted.recorder;
+        DocCamStream *stream = scripted.openStream();
+        QVERIFY(stream);
+        QCOMPARE(stream->start(), 0);
+        stream->requestNextFrame();
+        QTRY_COMPARE(recorder.frames.size(), 1);
+
+        io.nodePresent = nodePresent;
+        io.pollErrors = errors;
+        if (end.isEmpty()) {
+            QTRY_COMPARE(io.streamOns.load(), 2);
+            stream->requestNextFrame();
+            QTRY_COMPARE(recorder.frames.size(), 2);
+            QCOMPARE(recorder.count(QStringLiteral("stopped")), 0);
+            QVERIFY(stream->isStreaming());
+        } else {
+            QTRY_COMPARE(recorder.count(QStringLiteral("stopped")), 1);
+            QVERIFY(recorder.events.contains(QStringLiteral("stopped ") + end));
+            QVERIFY(!scripted.camera->streamingStream());
+        }
+        stream->release();
+        QVERIFY(StreamWorker::waitForRetired(5000));
     }
 
     void softwareAdjustments()

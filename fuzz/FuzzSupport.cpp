@@ -4,6 +4,8 @@
 #include <QSaveFile>
 #include <QTemporaryDir>
 
+#include <sys/resource.h>
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -29,6 +31,15 @@ QString writeScratchFile(const QString &name, const QByteArray &bytes)
         std::abort();
     }
     return path;
+}
+
+void limitFileSize(qint64 bytes)
+{
+    const rlimit limit{rlim_t(bytes), rlim_t(bytes)};
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) {
+        std::perror("setrlimit");
+        std::abort();
+    }
 }
 
 QByteArray bytesOf(const uint8_t *data, size_t size)

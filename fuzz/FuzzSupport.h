@@ -15,6 +15,9 @@ namespace FuzzSupport {
 QString scratchFolder();
 // Writes the bytes under that name in the scratch folder (replacing what was there) and returns the path.
 QString writeScratchFile(const QString &name, const QByteArray &bytes);
+// No file this process writes may grow past this: a reader that would fill the disk from a small input is
+// stopped by SIGXFSZ, which libFuzzer reports as a crash.
+void limitFileSize(qint64 bytes);
 // The input's bytes as a QByteArray that shares them (valid only during the call).
 QByteArray bytesOf(const uint8_t *data, size_t size);
 

@@ -24,6 +24,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     // libavformat's complaints about broken input would drown libFuzzer's own report.
     av_log_set_level(AV_LOG_QUIET);
+    // A repair writes about what it reads; a few kilobytes of input never justify more than this.
+    static const bool limited = (FuzzSupport::limitFileSize(qint64(64) << 20), true);
+    Q_UNUSED(limited);
     const QByteArray bytes = FuzzSupport::bytesOf(data, size);
     // Named as the recorder names its files, the only ones the repair at start-up looks at.
     const QString path = FuzzSupport::writeScratchFile(QStringLiteral("Quillo-2024-01-01_10-00-00.avi"), bytes);

@@ -82,15 +82,15 @@ int main(int argc, char *argv[])
     QDir().mkpath(annotation);
     bool ok = true;
 
-    ok &= save(info + QStringLiteral("new-picture.xml"), infoFile(QStringLiteral("/m/a.jpg"), [](MediaImpl &) {}));
-    ok &= save(info + QStringLiteral("described-video.xml"), infoFile(QStringLiteral("/m/b.avi"), [](MediaImpl &r) {
+    ok &= save(info + QStringLiteral("new-picture.mnfo"), infoFile(QStringLiteral("/m/a.jpg"), [](MediaImpl &) {}));
+    ok &= save(info + QStringLiteral("described-video.mnfo"), infoFile(QStringLiteral("/m/b.avi"), [](MediaImpl &r) {
         r.setTitle(QStringLiteral("Photosynthesis <part 1> & \"light\""));
         r.setAuthor(QStringLiteral("Zoë Müller"));
         r.setDescription(QStringLiteral("Two lines,\nwith a comma and a tab\there"));
         r.setKeywords(QStringLiteral("biology, leaves , 50%,[draft], a_b"));
         r.setDuration(734250);
     }));
-    ok &= save(info + QStringLiteral("uploaded-video.xml"), infoFile(QStringLiteral("/m/c.wmv"), [](MediaImpl &r) {
+    ok &= save(info + QStringLiteral("uploaded-video.mnfo"), infoFile(QStringLiteral("/m/c.wmv"), [](MediaImpl &r) {
         r.setTitle(QStringLiteral("Lab"));
         r.setYoutubeUrl(QUrl(QStringLiteral("https://example.com/watch?v=abc&t=1")));
         r.setYoutubeID(QStringLiteral("abc"));
@@ -99,7 +99,7 @@ int main(int argc, char *argv[])
         r.setUploadStatus(MediaImpl::SERVICE_DROPBOX, MediaImpl::STATUS_QUEUED);
         r.setUploadStatus(MediaImpl::SERVICE_FACEBOOK, MediaImpl::STATUS_CHOSEN);
     }));
-    ok &= save(info + QStringLiteral("folder.xml"), infoFile(QStringLiteral("/m/d"), [](MediaImpl &r) {
+    ok &= save(info + QStringLiteral("folder.mnfo"), infoFile(QStringLiteral("/m/d"), [](MediaImpl &r) {
         r.setType(MediaImpl::TYPE_FOLDER);
         r.setTitle(QStringLiteral("文件夹"));
     }));

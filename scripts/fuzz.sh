@@ -6,6 +6,9 @@
 #   scripts/fuzz.sh list                        name the targets
 #   scripts/fuzz.sh run <target> [seconds] [libFuzzer options...]
 #                                               fuzz one target; without seconds it runs until stopped
+#   scripts/fuzz.sh soak <target> <cpu-minutes> [libFuzzer options...]
+#                                               fuzz one target at the lowest priority until it has used
+#                                               that much CPU time, logging to build-fuzz/fuzz-work/<target>/soak.log
 #   scripts/fuzz.sh all <seconds>               every target in turn, each for that many seconds (CI)
 #   scripts/fuzz.sh replay <target> <file...>   run the target once on each file (to reproduce a finding)
 #
@@ -16,7 +19,10 @@
 # leak-*; the run then stops with a failure. To keep one as a regression case, copy it into
 # fuzz/regressions/<target>/ under a name that says what it found; the plain suite replays it from then on.
 #
-# Fuzzing for hours on a shared machine, at the lowest priority:
+# Fuzzing for hours on a shared machine: `soak` runs at the lowest priority and counts CPU time, not the
+# time on the clock, which on a busy machine can be many times longer:
+#   scripts/fuzz.sh soak AviRepair 240
+# or by the clock:
 #   nice -n 19 scripts/fuzz.sh run AviRepair 14400
 # Two processes on one target share its working corpus: add -jobs=2 -workers=2 to the options.
 # At the end libFuzzer prints its last status line: "cov:" counts the instrumented edges of Quillo's own
@@ -81,6 +87,44 @@ run_target() {
   "$program" "${options[@]}" "$@" "$corpus" "${seeds[@]}"
 }
 
+# The CPU time (user and system, all threads, and the children it has waited for, such as the leak
+# checker's) the process has used, in seconds.
+cpu_seconds() {
+  local stat
+  stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
+  stat=${stat##*) }
+  # Past the command's name: fields 12 to 15 are utime, stime, cutime and cstime, in clock ticks.
+  awk -v ticks="$(getconf CLK_TCK)" '{ print int(($12 + $13 + $14 + $15) / ticks) }' <<<"$stat"
+}
+
+soak_target() {
+  local name=$1 minutes=$2
+  shift 2
+  local log=$work/$name/soak.log
+  mkdir -p "$work/$name"
+  renice -n 19 $$ >/dev/null
+  run_target "$name" 0 "$@" >"$log" 2>&1 &
+  local runner=$!
+  # The libFuzzer program itself, the runner's child once it has started.
+  local program=""
+  while [ -z "$program" ] && kill -0 "$runner" 2>/dev/null; do
+    sleep 1
+    program=$(pgrep -P "$runner" -f "bin/fuzz_$name " || true)
+  done
+  local used=0
+  while [ -n "$program" ] && kill -0 "$program" 2>/dev/null; do
+    used=$(cpu_seconds "$program") || break
+    [ "$used" -ge $((minutes * 60)) ] && { kill -INT "$program"; break; }
+    sleep 5
+  done
+  local status=0
+  wait "$runner" || status=$?
+  echo "== fuzz_$name used ${used} s of CPU time ($((minutes * 60)) asked); log: $log"
+  tail -n 12 "$log"
+  # libFuzzer leaves an interrupted run with status 72; any other failure is a finding.
+  [ "$status" -eq 0 ] || [ "$status" -eq 72 ] || [ "$status" -eq 130 ]
+}
+
 command=${1:-}
 case "$command" in
   build) build_targets ;;
@@ -89,6 +133,11 @@ case "$command" in
     [ $# -ge 2 ] || { echo "usage: scripts/fuzz.sh run <target> [seconds] [libFuzzer options...]" >&2; exit 2; }
     shift
     run_target "$@"
+    ;;
+  soak)
+    [ $# -ge 3 ] || { echo "usage: scripts/fuzz.sh soak <target> <cpu-minutes> [libFuzzer options...]" >&2; exit 2; }
+    shift
+    soak_target "$@"
     ;;
   all)
     [ $# -ge 2 ] || { echo "usage: scripts/fuzz.sh all <seconds>" >&2; exit 2; }

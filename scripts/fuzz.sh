@@ -33,8 +33,11 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUILLO_FUZZ_BUILD_DIR:-$top/build-fuzz}
 work=$build/fuzz-work
 
-# One input may take this long before it counts as a hang; the slowest readers (a video decoded to find
-# its streams) need well under a second on a quiet machine, so ten leaves room for a loaded one.
+# One input may take this long by the clock before it counts as a hang; the slowest readers (a video
+# decoded to find its streams, a damaged header the demuxer loops over) need a few seconds of CPU time at
+# most with the sanitizers, so ten leaves room for a loaded machine. At the lowest priority on a machine
+# that is busy with other work an input can wait for the CPU much longer: raise it there (60 is plenty) and
+# replay what times out on a quiet moment before taking it for a hang.
 per_input_seconds=${QUILLO_FUZZ_TIMEOUT:-10}
 # One input may make the process this large before it counts as runaway memory: the readers hold a
 # document or a video's headers, a few megabytes, and the sanitizers roughly double what they use.

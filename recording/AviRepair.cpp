@@ -20,24 +20,134 @@ static ModuleLog repairLog("quillo/recording");
 
 namespace {
 
-// The size the muxer writes into a list header until the list is finished.
-constexpr quint32 kUnfinishedSize = 0xFFFFFFFF;
-
 int interruptRequested(void *opaque)
 {
     const auto *cancelled = static_cast<const AviRepair::CancelCheck *>(opaque);
     return *cancelled && (*cancelled)() ? 1 : 0;
 }
 
+// The size the muxer writes into a list header until the list is finished.
+constexpr quint32 kUnfinishedSize = 0xFFFFFFFF;
+
+// The recording read front to back, as it was written. The demuxer is told it cannot seek: given a file it
+// can seek in, it loads the index of the finished first RIFF list, may judge the file non-interleaved from it
+// (sound and pictures of a killed recording often drift apart in the file) and then reads only what that
+// index lists, dropping everything after the first gigabyte. Its size is still answered, so chunks are
+// checked against the file's real end.
+class SequentialInput
+{
+public:
+    SequentialInput(const QByteArray &source, const AviRepair::CancelCheck &cancelled)
+        : m_file(QFile::decodeName(source))
+        , m_cancelled(cancelled)
+    {
+    }
+    ~SequentialInput()
+    {
+        if (m_context)
+            av_freep(&m_context->buffer);
+        avio_context_free(&m_context);
+    }
+    SequentialInput(const SequentialInput &) = delete;
+    SequentialInput &operator=(const SequentialInput &) = delete;
+
+    AVIOContext *open()
+    {
+        // FFmpeg's own block size for files: each block read is also a chance to cancel.
+        constexpr int kBufferSize = 32 * 1024;
+        if (!m_file.open(QIODevice::ReadOnly))
+            return nullptr;
+        auto *buffer = static_cast<unsigned char *>(av_malloc(kBufferSize));
+        if (!buffer)
+            return nullptr;
+        m_context = avio_alloc_context(buffer, kBufferSize, 0, this, &SequentialInput::read, nullptr,
+                                       &SequentialInput::seek);
+        if (!m_context) {
+            av_free(buffer);
+            return nullptr;
+        }
+        m_context->seekable = 0;
+        return m_context;
+    }
+
+private:
+    static int read(void *opaque, uint8_t *buffer, int size)
+    {
+        auto *self = static_cast<SequentialInput *>(opaque);
+        if (self->m_cancelled && self->m_cancelled())
+            return AVERROR_EXIT;
+        const qint64 got = self->m_file.read(reinterpret_cast<char *>(buffer), size);
+        if (got < 0)
+            return AVERROR(EIO);
+        return got == 0 ? AVERROR_EOF : int(got);
+    }
+    static int64_t seek(void *opaque, int64_t offset, int whence)
+    {
+        auto *self = static_cast<SequentialInput *>(opaque);
+        if (whence & AVSEEK_SIZE)
+            return self->m_file.size();
+        switch (whence & ~AVSEEK_FORCE) {
+        case SEEK_CUR:
+            offset += self->m_file.pos();
+            break;
+        case SEEK_END:
+            offset += self->m_file.size();
+            break;
+        default:
+            break;
+        }
+        return self->m_file.seek(offset) ? offset : AVERROR(EIO);
+    }
+
+    QFile m_file;
+    const AviRepair::CancelCheck &m_cancelled;
+    AVIOContext *m_context = nullptr;
+};
+
+// The whole chunks of one video stream in the file, empty ones (skipped slots) included: one chunk a slot.
+int64_t countSlots(const QByteArray &source, int streamIndex)
+{
+    QFile file(QFile::decodeName(source));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray number = QByteArray::number(streamIndex).rightJustified(2, '0');
+    const QByteArray compressed = number + "dc";
+    const QByteArray uncompressed = number + "db";
+    const qint64 fileSize = file.size();
+    int64_t chunks = 0;
+    for (qint64 offset = 0; offset + 8 <= fileSize;) {
+        if (!file.seek(offset))
+            break;
+        const QByteArray header = file.read(8);
+        if (header.size() < 8)
+            break;
+        const QByteArray id = header.left(4);
+        // Lists hold chunks: step into them, whatever size an unfinished one claims.
+        if (id == "RIFF" || id == "LIST") {
+            offset += 12;
+            continue;
+        }
+        const quint32 size = qFromLittleEndian<quint32>(header.constData() + 4);
+        if (offset + 8 + qint64(size) > fileSize)
+            break;
+        if (id == compressed || id == uncompressed)
+            ++chunks;
+        offset += 8 + qint64(size) + (size & 1);
+    }
+    return chunks;
+}
+
 bool remux(const QByteArray &source, const QByteArray &target, const AviRepair::CancelCheck &cancelled)
 {
-    AVFormatContext *input = avformat_alloc_context();
+    SequentialInput reader(source, cancelled);
+    AVIOContext *inputIo = reader.open();
+    AVFormatContext *input = inputIo ? avformat_alloc_context() : nullptr;
     if (!input)
         return false;
+    input->pb = inputIo;
+    input->flags |= AVFMT_FLAG_CUSTOM_IO;
     input->interrupt_callback = {&interruptRequested, const_cast<AviRepair::CancelCheck *>(&cancelled)};
-    // Only our own recordings are read: the file itself, nothing it could point to, and only as an AVI. The
-    // demuxer is found by probing, not named: named, it was seen to read only the first RIFF list of a file
-    // past its first gigabyte, and the repair would drop everything after it.
+    // Only our own recordings are read: the file itself, nothing it could point to, and only as an AVI.
     AVDictionary *inputOptions = nullptr;
     av_dict_set(&inputOptions, "protocol_whitelist", "file", 0);
     const int opened = avformat_open_input(&input, source.constData(), nullptr, &inputOptions);
@@ -72,6 +182,9 @@ bool remux(const QByteArray &source, const QByteArray &target, const AviRepair::
     av_dict_free(&options);
     AVPacket *packet = av_packet_alloc();
     bool firstVideo = true;
+    // The slot of the last picture written: skipped slots after it are recording time too, but the demuxer
+    // returns no packet for them and the muxer fills gaps only up to a picture that follows.
+    int64_t lastVideoSlot = -1;
     int packets = 0;
     int64_t largestPacket = 0;
     int readResult = 0;
@@ -81,6 +194,8 @@ bool remux(const QByteArray &source, const QByteArray &target, const AviRepair::
         // The last chunk of a killed file may be cut short.
         const bool usable = !(packet->flags & AV_PKT_FLAG_CORRUPT) && packet->dts != AV_NOPTS_VALUE;
         if (usable) {
+            if (packet->stream_index == videoIndex)
+                lastVideoSlot = qMax(lastVideoSlot, packet->dts);
             if (packet->stream_index == videoIndex && firstVideo && packet->dts > 0) {
                 // The muxer fills gaps between frames itself, not the one before the first frame.
                 AVPacket *empty = av_packet_alloc();
@@ -99,11 +214,20 @@ bool remux(const QByteArray &source, const QByteArray &target, const AviRepair::
         }
         av_packet_unref(packet);
     }
+    const int64_t videoSlots = ok && videoIndex >= 0 ? countSlots(source, videoIndex) : 0;
+    if (ok && videoSlots - 1 > lastVideoSlot) {
+        AVPacket *empty = av_packet_alloc();
+        empty->stream_index = videoIndex;
+        empty->pts = empty->dts = av_rescale_q(videoSlots - 1, input->streams[videoIndex]->time_base,
+                                               output->streams[videoIndex]->time_base);
+        ok = av_write_frame(output, empty) >= 0;
+        av_packet_free(&empty);
+    }
     av_packet_free(&packet);
     // The rebuilt file replaces the original, so it must hold everything: a read that stopped before the
     // end of the file (an I/O error) leaves the original as it is.
-    // An end of file reported before the reader got near the file's end (the demuxer gave up at the end of a
-    // RIFF list) is no end either: only a cut-off chunk at the very end may be left behind.
+    // An end of file reported before the reader got near the file's end is no end either: only a cut-off
+    // chunk at the very end may be left behind.
     constexpr int64_t kChunkHeaderSlack = 64 * 1024;
     const int64_t fileSize = avio_size(input->pb);
     const bool readToTheEnd = fileSize <= 0 || avio_tell(input->pb) + largestPacket + kChunkHeaderSlack >= fileSize;

@@ -1,8 +1,9 @@
 // Records with a synthetic screen and microphone until it is killed, for the tests of killed recordings.
-// Usage: aviRecordHelper <first file> <clock speed> <mode: run | stop> [<width>x<height> <codec>]
+// Usage: aviRecordHelper <first file> <clock speed> <mode: run | stop | gaps> [<width>x<height> <codec>]
 // (without a size and codec: 320x180 with the recorder's own codec choice)
 // Prints "frames N" every 25 frames, "files N" when a new file is opened; in stop mode it stops after 30
-// frames and prints "stopping" from inside the stop, which then waits there to be killed.
+// frames and prints "stopping" from inside the stop, which then waits there to be killed; in gaps mode every
+// picture comes after a run of skipped slots.
 #include "RecordingFakes.h"
 #include "WinAVIRecordingImpl.h"
 
@@ -80,8 +81,13 @@ int main(int argc, char *argv[])
     if (!writer.initialize(0, size.width(), size.height(), -1))
         return 1;
     const bool stopSoon = QByteArray(argv[3]) == "stop";
+    const bool gaps = QByteArray(argv[3]) == "gaps";
+    // Enough missed slots that a cut in the picture after them would be seen in the slot count.
+    constexpr quint32 kSkippedSlots = 10;
     qsizetype files = 1;
     for (int frame = 1;; ++frame) {
+        if (gaps)
+            clock->sleepFor(kSkippedSlots * 40);
         writer.writeFrame(codec);
         if (frame % 3 == 0)
             audio->push(qint16(frame));

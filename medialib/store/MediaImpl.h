@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MediaIntf.h"
+#include "UploadServiceBit.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -14,13 +15,8 @@ class MediaImpl : public MediaIntf
 {
 public:
     enum MediaType { TYPE_UNKNOWN = -1, TYPE_FOLDER = 0, TYPE_IMAGE = 1, TYPE_VIDEO = 2, TYPE_OTHER = 3 };
-    enum UploadServiceBit : uint {
-        SERVICE_YOUTUBE = 1,
-        SERVICE_FACEBOOK = 2,
-        SERVICE_PICASA = 4,
-        SERVICE_TWITPIC = 8,
-        SERVICE_DROPBOX = 16,
-    };
+    using UploadServiceBit = ::UploadServiceBit;
+    using enum ::UploadServiceBit;
     enum MediaUploadStatus { STATUS_CHOSEN = 0, STATUS_QUEUED = 1, STATUS_NONE = 2, STATUS_UPLOADED = 3 };
     static constexpr int kLockFailed = -2000;
 

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "OAuthConfig.h"
+
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+#include <limits>
+
+class NetworkJob;
+class SNServiceContext;
+struct SNResponse;
+
+// One service's protocol on the job engine. A provider is small: it names its addresses, how grants are
+// asked for, and for each operation the requests it sends through the job (NetworkJob::send) and how it
+// reads their answers. The engine does the rest: grants and their renewal, bearer tokens, retries and
+// resumes, back-off, stalls, progress, cancel and the error codes.
+class SNProvider
+{
+public:
+    virtual ~SNProvider();
+
+    // The parameter keys the provider cannot work without. Jobs of a service missing one fail with
+    // SN_ERR_PROTOCOL, and the log names the build option that supplies it (UploadServiceParameters).
+    virtual QStringList requiredParameters() const { return {}; }
+    // A service that no longer exists: every job fails with SN_ERR_UNREACHABLE, no account is usable.
+    virtual bool isDiscontinued() const { return false; }
+    virtual QUrl defaultEndpoint(const QString &role) const = 0;
+    virtual OAuthConfig oauthConfig(const SNServiceContext &service) const = 0;
+    // Larger files fail with SN_ERR_FILE_TOO_LARGE before anything is sent.
+    virtual qint64 maximumFileSize(bool isVideo) const { return std::numeric_limits<qint64>::max(); }
+
+    // Each operation ends the job: complete(), completeUpload() or fail(). The grant is fresh when they run.
+    // Checks the account and completes with what the service says of it.
+    virtual void checkAccount(NetworkJob &job) = 0;
+    // Uploads job.upload() and completes with the copy's id and address.
+    virtual void upload(NetworkJob &job) = 0;
+    virtual void remove(NetworkJob &job, const QString &path) = 0;
+
+    // The code of an answer the provider did not accept; by its status unless the provider knows better.
+    virtual int failureCode(const SNResponse &response) const;
+};

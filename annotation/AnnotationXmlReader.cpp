@@ -142,6 +142,11 @@ bool AnnotationXmlReader::readBrush(QBrush &brush, const QString &name)
     int style = 0;
     if (!readInt(QStringLiteral("style"), style))
         return false;
+    // A number that names no brush style is damage, not a style.
+    if (style < Qt::NoBrush || style > Qt::TexturePattern) {
+        raiseCorruptData();
+        return false;
+    }
     if (style == Qt::NoBrush) {
         brush = QBrush(Qt::NoBrush);
     } else {
@@ -164,6 +169,10 @@ bool AnnotationXmlReader::readPen(QPen &pen, const QString &name)
     QColor color;
     if (!readInt(QStringLiteral("style"), style) || !readDouble(QStringLiteral("width"), width) || !readColor(color))
         return false;
+    if (style < Qt::NoPen || style > Qt::CustomDashLine) {
+        raiseCorruptData();
+        return false;
+    }
     pen = QPen(QBrush(color, Qt::SolidPattern), width, Qt::PenStyle(style), Qt::RoundCap, Qt::RoundJoin);
     skipCurrentElement();
     return true;

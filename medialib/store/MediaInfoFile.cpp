@@ -66,7 +66,21 @@ QByteArray MediaInfoFile::toXml(MediaImpl &record)
     xml.writeStartDocument();
     xml.writeStartElement(kRoot);
     const auto element = [&xml](const char *name, const QString &text) {
-        xml.writeTextElement(QString::fromLatin1(name), text);
+        if (!text.contains(QLatin1Char('\r'))) {
+            xml.writeTextElement(QString::fromLatin1(name), text);
+            return;
+        }
+        // A carriage return written as it is comes back as a line feed (XML reads every line end as one);
+        // as a character reference it comes back as itself.
+        xml.writeStartElement(QString::fromLatin1(name));
+        const QStringList lines = text.split(QLatin1Char('\r'));
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            if (i > 0)
+                xml.writeEntityReference(QStringLiteral("#13"));
+            if (!lines.at(i).isEmpty())
+                xml.writeCharacters(lines.at(i));
+        }
+        xml.writeEndElement();
     };
     element("FileTitle", record.title());
     element("FileAuthor", record.author());

@@ -245,6 +245,16 @@ void TestGraphicXml::brokenDocuments_data()
     QTest::newRow("text graphic") << head + "<graphic type=\"65540\"/></canvas></document>" << "Insufficient memory.";
     QTest::newRow("missing opacity")
         << head + "<graphic type=\"6\" x=\"0\" y=\"0\" z=\"0\"/></canvas></document>" << "Unable to read corrupt data.";
+    // Numbers naming no style were cast into Qt's style types unchecked.
+    QTest::newRow("brush style out of range")
+        << QByteArray("<document company=\"Lumo\" version=\"1.0\"><canvas zMin=\"-1\" zMax=\"0\" item_count=\"0\">"
+                      "<background_brush style=\"168\"><color r=\"0\" g=\"0\" b=\"0\" a=\"255\"/></background_brush><scene_rect x=\"0\" y=\"0\" w=\"1\" h=\"1\"/></canvas></document>")
+        << "Unable to read corrupt data.";
+    QTest::newRow("pen style out of range")
+        << head + "<graphic type=\"6\" opacity=\"1\" x=\"0\" y=\"0\" z=\"0\" start_anchor=\"0\" end_anchor=\"0\" scale=\"1\" "
+                  "degree=\"0\"><pen style=\"-3\" width=\"2\"><color r=\"0\" g=\"0\" b=\"0\" a=\"255\"/></pen>"
+                  "<line x1=\"0\" y1=\"0\" x2=\"1\" y2=\"1\"/></graphic></canvas></document>"
+        << "Unable to read corrupt data.";
     QTest::newRow("missing line")
         << head + "<graphic type=\"6\" opacity=\"1\" x=\"0\" y=\"0\" z=\"0\" start_anchor=\"0\" end_anchor=\"0\" scale=\"1\" "
                   "degree=\"0\"><pen style=\"1\" width=\"2\"><color r=\"0\" g=\"0\" b=\"0\" a=\"255\"/></pen>"

@@ -71,6 +71,8 @@ private Q_SLOTS:
     void cachePaths();
     void infoFileMatchesGoldenFile();
     void infoFileRoundTrip();
+    void lineEndsSurviveTheInfoFile_data();
+    void lineEndsSurviveTheInfoFile();
     void unknownTypeIsComputedAndFixed();
     void tolerantReading_data();
     void tolerantReading();
@@ -128,6 +130,29 @@ void TestMediaFileStore::infoFileRoundTrip()
     read(golden(), readBack);
     QCOMPARE(stored(readBack), stored(written));
     QCOMPARE(readBack.keywords(), (QStringList{"sea", "Sea", "red car"}));
+}
+
+void TestMediaFileStore::lineEndsSurviveTheInfoFile_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("line feeds") << "one\ntwo\n";
+    QTest::newRow("carriage return and line feed") << "one\r\ntwo";
+    QTest::newRow("carriage returns alone") << "\rone\rtwo\r";
+    QTest::newRow("entity-like text next to one") << "&#13;\r&amp;";
+}
+
+void TestMediaFileStore::lineEndsSurviveTheInfoFile()
+{
+    QFETCH(QString, text);
+    MediaImpl written(QStringLiteral("/m/a.avi"));
+    written.setTitle(text);
+    written.setDescription(text);
+    MediaImpl readBack(QStringLiteral("/m/a.avi"));
+    read(MediaInfoFile::toXml(written), readBack);
+    QCOMPARE(readBack.title(), text);
+    QCOMPARE(readBack.description(), text);
+    // Texts without a carriage return are written as before.
+    QCOMPARE(MediaInfoFile::toXml(written).count("<FileDescription>"), 1);
 }
 
 void TestMediaFileStore::unknownTypeIsComputedAndFixed()

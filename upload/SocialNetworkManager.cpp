@@ -4,7 +4,9 @@
 #include "NetworkSNService.h"
 #include "OAuthClient.h"
 #include "SNAccountStore.h"
+#include "DropboxProvider.h"
 #include "SNProvider.h"
+#include "TwitpicProvider.h"
 
 #include <QCoreApplication>
 #include <QNetworkAccessManager>
@@ -12,8 +14,11 @@
 SocialNetworkManager *SocialNetworkManager::getSocialNetworkManager()
 {
     static QPointer<SocialNetworkManager> instance;
-    if (!instance)
+    if (!instance) {
         instance = new SocialNetworkManager(QCoreApplication::instance());
+        instance->registerProvider(QStringLiteral("dropboxOAuth"), [] { return std::make_unique<DropboxProvider>(); });
+        instance->registerProvider(QStringLiteral("twitpic"), [] { return std::make_unique<TwitpicProvider>(); });
+    }
     return instance;
 }
 

@@ -7,6 +7,7 @@
 #include "DropboxProvider.h"
 #include "SNProvider.h"
 #include "TwitpicProvider.h"
+#include "YouTubeProvider.h"
 
 #include <QCoreApplication>
 #include <QNetworkAccessManager>
@@ -18,6 +19,7 @@ SocialNetworkManager *SocialNetworkManager::getSocialNetworkManager()
         instance = new SocialNetworkManager(QCoreApplication::instance());
         instance->registerProvider(QStringLiteral("dropboxOAuth"), [] { return std::make_unique<DropboxProvider>(); });
         instance->registerProvider(QStringLiteral("twitpic"), [] { return std::make_unique<TwitpicProvider>(); });
+        instance->registerProvider(QStringLiteral("youtube"), [] { return std::make_unique<YouTubeProvider>(); });
     }
     return instance;
 }

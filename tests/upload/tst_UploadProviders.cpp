@@ -24,6 +24,7 @@ void tst_UploadProviders::theProgramsManagerHasTheBuiltProviders_data()
     QTest::addColumn<QString>("name");
     QTest::newRow("file storage") << "dropboxOAuth";
     QTest::newRow("picture posting") << "twitpic";
+    QTest::newRow("video") << "youtube";
 }
 
 void tst_UploadProviders::theProgramsManagerHasTheBuiltProviders()

@@ -5,6 +5,7 @@
 #include "OAuthClient.h"
 #include "SNAccountStore.h"
 #include "DropboxProvider.h"
+#include "GooglePhotosProvider.h"
 #include "SNProvider.h"
 #include "TwitpicProvider.h"
 #include "YouTubeProvider.h"
@@ -20,6 +21,7 @@ SocialNetworkManager *SocialNetworkManager::getSocialNetworkManager()
         instance->registerProvider(QStringLiteral("dropboxOAuth"), [] { return std::make_unique<DropboxProvider>(); });
         instance->registerProvider(QStringLiteral("twitpic"), [] { return std::make_unique<TwitpicProvider>(); });
         instance->registerProvider(QStringLiteral("youtube"), [] { return std::make_unique<YouTubeProvider>(); });
+        instance->registerProvider(QStringLiteral("picasa"), [] { return std::make_unique<GooglePhotosProvider>(); });
     }
     return instance;
 }

@@ -25,6 +25,7 @@ void tst_UploadProviders::theProgramsManagerHasTheBuiltProviders_data()
     QTest::newRow("file storage") << "dropboxOAuth";
     QTest::newRow("picture posting") << "twitpic";
     QTest::newRow("video") << "youtube";
+    QTest::newRow("photos") << "picasa";
 }
 
 void tst_UploadProviders::theProgramsManagerHasTheBuiltProviders()

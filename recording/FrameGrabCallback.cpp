@@ -60,10 +60,18 @@ QImage FrameGrabCallback::frame() const
     return m_frame;
 }
 
+QImage FrameGrabCallback::timedFrame(qint64 *startUs) const
+{
+    QMutexLocker locker(&m_mutex);
+    *startUs = m_frameStartUs;
+    return m_frame;
+}
+
 void FrameGrabCallback::clearFrame()
 {
     QMutexLocker locker(&m_mutex);
     m_frame = QImage();
+    m_frameStartUs = -1;
     m_pending = QVideoFrame();
     ++m_generation;
     m_pacer.reset();
@@ -122,6 +130,7 @@ void FrameGrabCallback::convertPending()
             QMutexLocker locker(&m_mutex);
             if (generation == m_generation && !image.isNull()) {
                 m_frame = std::move(image);
+                m_frameStartUs = frame.startTime();
                 shown = true;
             }
         }

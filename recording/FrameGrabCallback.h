@@ -39,6 +39,8 @@ public:
 
     bool hasFrame() const;
     QImage frame() const;
+    // The held frame with its start time in the medium in microseconds (-1 when the player gave none).
+    QImage timedFrame(qint64 *startUs) const;
     // Drops the held frame and any frame still being converted.
     void clearFrame();
     // Draws the held frame stretched over 0, 0, width, height.
@@ -69,6 +71,7 @@ private:
     bool m_converting = false;
     std::atomic<int> m_conversions{0};
     QImage m_frame;
+    qint64 m_frameStartUs = -1;
     QMetaObject::Connection m_widgetConnection;
     QThreadPool m_converter;
 };

@@ -110,7 +110,7 @@ bool WinMediaService::setMedia(const QString &path)
     m_hasAudio = probe.hasAudio;
     m_volume = kFullVolume;
     m_durationMs = probe.durationMs;
-    createPlayer(probe.hasAudio);
+    createPlayer(probe.hasAudio && m_audioOutputEnabled);
     if (m_durationMs <= 0)
         startDurationScan();
 
@@ -320,6 +320,11 @@ bool WinMediaService::setGrabberCallback(FrameGrabCallback *callback)
     QMutexLocker locker(&m_callbackMutex);
     m_callback = callback;
     return m_player != nullptr;
+}
+
+void WinMediaService::setAudioOutputEnabled(bool enabled)
+{
+    m_audioOutputEnabled = enabled;
 }
 
 void WinMediaService::releaseMedia()

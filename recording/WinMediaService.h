@@ -69,6 +69,9 @@ public:
     bool setVolume(long volume);
     long getVolume() const;
     bool setGrabberCallback(FrameGrabCallback *callback);
+    // With false, media set afterwards get no audio output at all, whether or not they have sound: nothing
+    // reaches a sound device. True by default.
+    void setAudioOutputEnabled(bool enabled);
     void releaseMedia();
 
     MEDIA_STATUS mediaStatus() const;
@@ -122,6 +125,7 @@ private:
     QSize m_frameSize;
     bool m_seekable = false;
     bool m_hasAudio = false;
+    bool m_audioOutputEnabled = true;
     long m_volume = 0;
     qint64 m_durationMs = -1;
     qint64 m_pendingSeekMs = -1;

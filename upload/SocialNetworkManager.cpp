@@ -4,7 +4,11 @@
 #include "NetworkSNService.h"
 #include "OAuthClient.h"
 #include "SNAccountStore.h"
+#include "DropboxProvider.h"
+#include "GooglePhotosProvider.h"
 #include "SNProvider.h"
+#include "TwitpicProvider.h"
+#include "YouTubeProvider.h"
 
 #include <QCoreApplication>
 #include <QNetworkAccessManager>
@@ -12,8 +16,13 @@
 SocialNetworkManager *SocialNetworkManager::getSocialNetworkManager()
 {
     static QPointer<SocialNetworkManager> instance;
-    if (!instance)
+    if (!instance) {
         instance = new SocialNetworkManager(QCoreApplication::instance());
+        instance->registerProvider(QStringLiteral("dropboxOAuth"), [] { return std::make_unique<DropboxProvider>(); });
+        instance->registerProvider(QStringLiteral("twitpic"), [] { return std::make_unique<TwitpicProvider>(); });
+        instance->registerProvider(QStringLiteral("youtube"), [] { return std::make_unique<YouTubeProvider>(); });
+        instance->registerProvider(QStringLiteral("picasa"), [] { return std::make_unique<GooglePhotosProvider>(); });
+    }
     return instance;
 }
 

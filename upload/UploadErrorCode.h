@@ -24,4 +24,6 @@ enum UploadErrorCode : int {
     SN_ERR_TOO_OFTEN = static_cast<int>(0xE0030004u),
     SN_ERR_PRIVILEGE = static_cast<int>(0xE0030006u),
     SN_ERR_CANCELLED = static_cast<int>(0xE0040000u),
+    // The service has no call for what was asked (the photo service deletes nothing an app put there).
+    SN_ERR_NOT_SUPPORTED = static_cast<int>(0xE0050001u),
 };

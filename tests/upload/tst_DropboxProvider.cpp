@@ -1,0 +1,315 @@
+#include "DropboxProvider.h"
+#include "DropboxServiceEmulation.h"
+#include "JobProbe.h"
+#include "OAuthGrant.h"
+#include "ProviderRig.h"
+#include "SNAccountStore.h"
+#include "TestEnvironment.h"
+#include "UploadErrorCode.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QTcpServer>
+
+#include <memory>
+
+Q_DECLARE_METATYPE(HttpFault)
+
+// The file-storage provider against the service's documented shapes on the local server.
+class tst_DropboxProvider : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void signInOnARegisteredPortAndCheckTheAccount();
+    void uploadAndRemove_data();
+    void uploadAndRemove();
+    void sessionsResumeWhereTheServerStopped_data();
+    void sessionsResumeWhereTheServerStopped();
+    void theCommitIsNeverSentTwice();
+    void anExistingSharedLinkIsListed();
+    void removingWhatIsGoneSucceeds();
+    void failuresMapToCodes_data();
+    void failuresMapToCodes();
+    void headerArgumentIsAscii_data();
+    void headerArgumentIsAscii();
+};
+
+namespace {
+
+const QString kService = QStringLiteral("dropboxOAuth");
+
+struct Rig
+{
+    Rig()
+        : rig(kService, [] { return std::make_unique<DropboxProvider>(); },
+              {QStringLiteral("auth"), QStringLiteral("token"), QStringLiteral("api"), QStringLiteral("content")})
+        , service(rig.server)
+    {
+        rig.handle->setParameter(QStringLiteral("consumer_key"), QString::fromLatin1(DropboxServiceEmulation::kClientId));
+    }
+    void grant() { rig.addGrantedAccount(service.oauth(), QString::fromLatin1(DropboxServiceEmulation::kClientId)); }
+    // Small thresholds, so that a file of a few kilobytes goes through an upload session.
+    void useSessions()
+    {
+        rig.handle->setParameter(QStringLiteral("simple_limit"), QStringLiteral("1000"));
+        rig.handle->setParameter(QStringLiteral("chunk_size"), QStringLiteral("4096"));
+    }
+
+    ProviderRig rig;
+    DropboxServiceEmulation service;
+};
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+quint16 freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    return probe.serverPort();
+}
+
+// Follows the consent page's redirect back to our listener, as the browser would.
+int follow(const QUrl &consent)
+{
+    QNetworkAccessManager browser;
+    QUrl url = consent;
+    int status = 0;
+    for (int hop = 0; hop < 3; ++hop) {
+        QNetworkRequest request(url);
+        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+        std::unique_ptr<QNetworkReply> reply(browser.get(request));
+        if (!QTest::qWaitFor([&reply] { return reply->isFinished(); }, 10000))
+            return 0;
+        status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        const QByteArray location = reply->rawHeader("Location");
+        if (status != 302 || location.isEmpty())
+            return status;
+        url = url.resolved(QUrl::fromEncoded(location));
+    }
+    return status;
+}
+
+QString folderPath(const QString &name)
+{
+    return QStringLiteral("/public/Quillo/") + name;
+}
+
+} // namespace
+
+void tst_DropboxProvider::signInOnARegisteredPortAndCheckTheAccount()
+{
+    Rig r;
+    const quint16 port = freePort();
+    r.rig.handle->setParameter(QStringLiteral("redirect_ports"), QString::number(port));
+
+    const QUrl consent = r.rig.requestToken();
+    QCOMPARE(consent.path(), QStringLiteral("/oauth2/authorize"));
+    const QUrlQuery asked(consent);
+    QCOMPARE(asked.queryItemValue(QStringLiteral("token_access_type")), QStringLiteral("offline"));
+    QCOMPARE(asked.queryItemValue(QStringLiteral("client_id")), QString::fromLatin1(DropboxServiceEmulation::kClientId));
+    QCOMPARE(asked.queryItemValue(QStringLiteral("code_challenge_method")), QStringLiteral("S256"));
+    QCOMPARE(QUrl(asked.queryItemValue(QStringLiteral("redirect_uri"), QUrl::FullyDecoded)).port(), int(port));
+    QCOMPARE(follow(consent), 200);
+    QTRY_VERIFY(!OAuthGrant::fromParams(r.rig.store->params(kService, QStringLiteral("teacher"))).refreshToken.isEmpty());
+
+    const JobProbe::Report checked = r.rig.checkAccount();
+    QCOMPARE(checked.kind, QStringLiteral("completed"));
+    QCOMPARE(checked.result.value(QStringLiteral("id")).toString(), QString::fromLatin1(DropboxServiceEmulation::kAccountId));
+    QCOMPARE(checked.result.value(QStringLiteral("name")).toString(), QStringLiteral("Ms Teacher"));
+}
+
+void tst_DropboxProvider::uploadAndRemove_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<bool>("sessions");
+    QTest::addColumn<bool>("scheduled");
+    QTest::addColumn<bool>("nameTaken");
+    QTest::addColumn<QString>("expectedId");
+
+    QTest::newRow("one request") << "1.jpg" << qint64(900) << false << false << false << "1.jpg";
+    QTest::newRow("one request, name taken") << "1.jpg" << qint64(900) << false << false << true << "1 (1).jpg";
+    QTest::newRow("session") << "lesson.avi" << qint64(3 * 4096 + 17) << true << false << false << "lesson.avi";
+    QTest::newRow("session, name taken, scheduled") << "2.jpg" << qint64(4096 * 2) << true << true << true << "2 (1).jpg";
+    QTest::newRow("name outside ASCII") << QStringLiteral("Tafel \u00fc \u20ac.jpg") << qint64(100) << false << false
+                                        << false << QStringLiteral("Tafel \u00fc \u20ac.jpg");
+    QTest::newRow("empty file") << "empty.jpg" << qint64(0) << false << true << false << "empty.jpg";
+}
+
+void tst_DropboxProvider::uploadAndRemove()
+{
+    QFETCH(QString, name);
+    QFETCH(qint64, size);
+    QFETCH(bool, sessions);
+    QFETCH(bool, scheduled);
+    QFETCH(bool, nameTaken);
+    QFETCH(QString, expectedId);
+    Rig r;
+    r.grant();
+    if (sessions)
+        r.useSessions();
+    if (nameTaken)
+        r.service.putFile(folderPath(name), "the earlier picture of a time-lapse series");
+    const QString path = r.rig.writeFile(name, size);
+
+    const JobProbe::Report end = scheduled ? r.rig.uploadScheduled(path) : r.rig.upload(path);
+    QCOMPARE(end.kind, QStringLiteral("uploaded"));
+    QCOMPARE(end.id, expectedId);
+    QCOMPARE(r.service.file(folderPath(end.id)), contents(path));
+    QVERIFY(r.service.hasLink(folderPath(end.id)));
+    QVERIFY(end.url.startsWith(r.rig.server.url(QStringLiteral("/s/")).toString()));
+    QCOMPARE(r.rig.server.requests("POST", QStringLiteral("/2/files/upload_session/start")).isEmpty(), !sessions);
+    if (nameTaken)
+        QCOMPARE(r.service.file(folderPath(name)), QByteArray("the earlier picture of a time-lapse series"));
+
+    // Removal gets the path the program builds from the folder and the id.
+    const JobProbe::Report removed = r.rig.remove(QStringLiteral("public/Quillo/") + end.id);
+    QCOMPARE(removed.kind, QStringLiteral("completed"));
+    QVERIFY(r.service.file(folderPath(end.id)).isEmpty());
+    QCOMPARE(r.service.paths().size(), nameTaken ? 1 : 0);
+}
+
+void tst_DropboxProvider::sessionsResumeWhereTheServerStopped_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<HttpFault>("fault");
+    QTest::addColumn<int>("nth");
+
+    const HttpReply expired = HttpReply::json(
+        409, {{QStringLiteral("error_summary"), QStringLiteral("not_found/")},
+              {QStringLiteral("error"), QJsonObject{{QStringLiteral(".tag"), QStringLiteral("not_found")}}}});
+    QTest::newRow("append taken, answer lost") << "/2/files/upload_session/append_v2" << HttpFault::closeBeforeReply() << 2;
+    QTest::newRow("append dropped halfway") << "/2/files/upload_session/append_v2" << HttpFault::dropAfterBodyBytes(1000)
+                                            << 1;
+    QTest::newRow("append answered 503") << "/2/files/upload_session/append_v2"
+                                         << HttpFault::replyWith(HttpReply::text(503)) << 2;
+    QTest::newRow("session expired") << "/2/files/upload_session/append_v2" << HttpFault::replyWith(expired) << 2;
+    QTest::newRow("start answered 500") << "/2/files/upload_session/start" << HttpFault::replyWith(HttpReply::text(500))
+                                        << 1;
+}
+
+void tst_DropboxProvider::sessionsResumeWhereTheServerStopped()
+{
+    QFETCH(QString, path);
+    QFETCH(HttpFault, fault);
+    QFETCH(int, nth);
+    Rig r;
+    r.grant();
+    r.useSessions();
+    const QString file = r.rig.writeFile(QStringLiteral("lesson.avi"), 4 * 4096 + 5);
+    r.rig.server.addFault("POST", path, fault, nth);
+
+    const JobProbe::Report end = r.rig.upload(file, true);
+    QCOMPARE(end.kind, QStringLiteral("uploaded"));
+    QCOMPARE(end.id, QStringLiteral("lesson.avi"));
+    QCOMPARE(r.service.file(folderPath(end.id)), contents(file));
+    QCOMPARE(r.service.paths().size(), 1);
+}
+
+void tst_DropboxProvider::theCommitIsNeverSentTwice()
+{
+    Rig r;
+    r.grant();
+    r.useSessions();
+    const QString file = r.rig.writeFile(QStringLiteral("lesson.avi"), 2 * 4096 + 5);
+    r.rig.server.addFault("POST", QStringLiteral("/2/files/upload_session/finish"), HttpFault::closeBeforeReply());
+
+    const JobProbe::Report end = r.rig.upload(file, true);
+    QCOMPARE(end.kind, QStringLiteral("failed"));
+    QCOMPARE(end.code, int(SN_ERR_DISCONNECTED));
+    QCOMPARE(r.rig.server.requests("POST", QStringLiteral("/2/files/upload_session/finish")).size(), 1);
+    QCOMPARE(r.service.paths().size(), 1);
+}
+
+void tst_DropboxProvider::anExistingSharedLinkIsListed()
+{
+    Rig r;
+    r.grant();
+    const QString existing = QStringLiteral("https://links.invalid/s/earlier/3.jpg");
+    r.service.addLink(folderPath(QStringLiteral("3.jpg")), existing);
+    const JobProbe::Report end = r.rig.upload(r.rig.writeFile(QStringLiteral("3.jpg"), 50));
+    QCOMPARE(end.kind, QStringLiteral("uploaded"));
+    QCOMPARE(end.url, existing);
+    QCOMPARE(r.rig.server.requests("POST", QStringLiteral("/2/sharing/list_shared_links")).size(), 1);
+}
+
+void tst_DropboxProvider::removingWhatIsGoneSucceeds()
+{
+    Rig r;
+    r.grant();
+    const JobProbe::Report removed = r.rig.remove(QStringLiteral("public/Quillo/gone.jpg"));
+    QCOMPARE(removed.kind, QStringLiteral("completed"));
+    QCOMPARE(r.rig.server.requests("POST", QStringLiteral("/2/files/delete_v2")).value(0).json().value(QStringLiteral("path")),
+             QStringLiteral("/public/Quillo/gone.jpg"));
+}
+
+void tst_DropboxProvider::failuresMapToCodes_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("summary");
+    QTest::addColumn<QByteArray>("retryAfter");
+    QTest::addColumn<int>("times");
+    QTest::addColumn<int>("code");
+
+    QTest::newRow("missing scope") << 409 << "missing_scope/" << QByteArray() << 1 << int(SN_ERR_PRIVILEGE);
+    QTest::newRow("no space left") << 409 << "path/insufficient_space/" << QByteArray() << 1 << int(SN_ERR_FILE_TOO_LARGE);
+    QTest::newRow("conflict without rename") << 409 << "path/conflict/file/" << QByteArray() << 1 << int(SN_ERR_PROTOCOL);
+    QTest::newRow("413") << 413 << "" << QByteArray() << 1 << int(SN_ERR_FILE_TOO_LARGE);
+    QTest::newRow("429 once, short wait") << 429 << "too_many_write_operations/" << QByteArray("0") << 1 << 0;
+    QTest::newRow("429 twice") << 429 << "too_many_write_operations/" << QByteArray("0") << 2 << int(SN_ERR_TOO_OFTEN);
+    QTest::newRow("429, long wait") << 429 << "too_many_requests/" << QByteArray("300") << 1 << int(SN_ERR_TOO_OFTEN);
+    QTest::newRow("503") << 503 << "" << QByteArray() << 1 << int(SN_ERR_UNREACHABLE);
+    QTest::newRow("400 bad call") << 400 << "" << QByteArray() << 1 << int(SN_ERR_PROTOCOL);
+}
+
+void tst_DropboxProvider::failuresMapToCodes()
+{
+    QFETCH(int, status);
+    QFETCH(QString, summary);
+    QFETCH(QByteArray, retryAfter);
+    QFETCH(int, times);
+    QFETCH(int, code);
+    Rig r;
+    r.grant();
+    HttpReply reply = HttpReply::json(status, {{QStringLiteral("error_summary"), summary}});
+    if (!retryAfter.isEmpty())
+        reply.header("Retry-After", retryAfter);
+    for (int n = 0; n < times; ++n)
+        r.rig.server.addFault("POST", QStringLiteral("/2/files/upload"), HttpFault::replyWith(reply), n + 1);
+
+    const JobProbe::Report end = r.rig.upload(r.rig.writeFile(QStringLiteral("4.jpg"), 300));
+    QCOMPARE(end.kind, code == 0 ? QStringLiteral("uploaded") : QStringLiteral("failed"));
+    QCOMPARE(end.code, code);
+    QCOMPARE(r.service.paths().size(), code == 0 ? 1 : 0);
+}
+
+void tst_DropboxProvider::headerArgumentIsAscii_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("header");
+    QTest::newRow("plain") << "a.jpg" << QByteArray(R"({"path":"a.jpg"})");
+    QTest::newRow("latin") << QStringLiteral("\u00fc.jpg") << QByteArray(R"({"path":"\u00fc.jpg"})");
+    QTest::newRow("outside the basic plane") << QStringLiteral("\U0001F600.jpg")
+                                             << QByteArray(R"({"path":"\ud83d\ude00.jpg"})");
+    QTest::newRow("quote and control") << QStringLiteral("a\"b\u007f.jpg") << QByteArray(R"({"path":"a\"b\u007f.jpg"})");
+}
+
+void tst_DropboxProvider::headerArgumentIsAscii()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, header);
+    const QByteArray argument = DropboxProvider::apiArgument({{QStringLiteral("path"), name}});
+    QCOMPARE(argument, header);
+    QCOMPARE(QJsonDocument::fromJson(argument).object().value(QStringLiteral("path")).toString(), name);
+}
+
+QUILLO_TEST_MAIN(tst_DropboxProvider)
+#include "tst_DropboxProvider.moc"

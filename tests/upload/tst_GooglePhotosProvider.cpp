@@ -1,0 +1,219 @@
+#include "GooglePhotosProvider.h"
+#include "GooglePhotosServiceEmulation.h"
+#include "JobProbe.h"
+#include "LogCapture.h"
+#include "ProviderRig.h"
+#include "SNAccountStore.h"
+#include "TestEnvironment.h"
+#include "UploadErrorCode.h"
+
+#include <QFile>
+#include <QJsonArray>
+
+#include <memory>
+
+Q_DECLARE_METATYPE(HttpFault)
+
+// The photo provider against the library's documented shapes on the local server.
+class tst_GooglePhotosProvider : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void uploadsGoIntoTheProgramsAlbum_data();
+    void uploadsGoIntoTheProgramsAlbum();
+    void resumesWhereTheServerStopped_data();
+    void resumesWhereTheServerStopped();
+    void failuresMapToCodes_data();
+    void failuresMapToCodes();
+    void refusedItemsMapToCodes_data();
+    void refusedItemsMapToCodes();
+    void theAccountCheckReadsTheAlbums();
+};
+
+namespace {
+
+const QString kService = QStringLiteral("picasa");
+
+struct Rig
+{
+    Rig()
+        : rig(kService, [] { return std::make_unique<GooglePhotosProvider>(); },
+              {QStringLiteral("auth"), QStringLiteral("token"), QStringLiteral("api"), QStringLiteral("content")})
+        , service(rig.server)
+    {
+        rig.handle->setParameter(QStringLiteral("devkey"), QString::fromLatin1(GooglePhotosServiceEmulation::kClientId));
+        rig.addGrantedAccount(service.oauth(), QString::fromLatin1(GooglePhotosServiceEmulation::kClientId));
+    }
+    void useSessions()
+    {
+        rig.handle->setParameter(QStringLiteral("simple_limit"), QStringLiteral("1000"));
+        rig.handle->setParameter(QStringLiteral("chunk_size"), QStringLiteral("4096"));
+    }
+
+    ProviderRig rig;
+    GooglePhotosServiceEmulation service;
+};
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+} // namespace
+
+void tst_GooglePhotosProvider::uploadsGoIntoTheProgramsAlbum_data()
+{
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<bool>("sessions");
+    QTest::addColumn<bool>("scheduled");
+    QTest::addColumn<int>("descriptionLength");
+    QTest::newRow("one request") << qint64(900) << false << false << 20;
+    QTest::newRow("resumable") << qint64(3 * 4096 + 11) << true << false << 0;
+    QTest::newRow("resumable, scheduled") << qint64(2 * 4096) << true << true << 1000;
+    QTest::newRow("description over the limit") << qint64(100) << false << false << 1024;
+}
+
+void tst_GooglePhotosProvider::uploadsGoIntoTheProgramsAlbum()
+{
+    QFETCH(qint64, size);
+    QFETCH(bool, sessions);
+    QFETCH(bool, scheduled);
+    QFETCH(int, descriptionLength);
+    Rig r;
+    if (sessions)
+        r.useSessions();
+    LogCapture log;
+    const QString description(descriptionLength, QLatin1Char('d'));
+    const QString first = r.rig.writeFile(QStringLiteral("1.jpg"), size);
+    const QString second = r.rig.writeFile(QStringLiteral("2.jpg"), size + 1);
+
+    QList<JobProbe::Report> ends;
+    for (const QString &path : {first, second}) {
+        ends.append(scheduled ? r.rig.uploadScheduled(path)
+                              : r.rig.upload(path, false, QStringLiteral("Lesson"), description));
+        QCOMPARE(ends.last().kind, QStringLiteral("uploaded"));
+        const GooglePhotosServiceEmulation::Item item = r.service.items().value(ends.last().id);
+        QCOMPARE(item.data, contents(path));
+        QCOMPARE(item.album, r.service.albumId(QStringLiteral("Quillo")));
+        QCOMPARE(item.fileName, QFileInfo(path).fileName());
+        QCOMPARE(ends.last().url, r.rig.server.url(QStringLiteral("/lr/photo/") + ends.last().id).toString());
+        if (!scheduled)
+            QCOMPARE(item.description, description.left(1000));
+    }
+    // One album for the application text, made once.
+    QCOMPARE(r.service.albumTitles(), QStringList{QStringLiteral("Quillo")});
+    QCOMPARE(r.rig.server.requests("POST", QStringLiteral("/v1/albums")).size(), 1);
+    QCOMPARE(log.contains(QStringLiteral("description was cut")), descriptionLength > 1000);
+
+    // The service deletes nothing: the removal fails with its own code and the item stays.
+    const JobProbe::Report removed = r.rig.remove(ends.first().id);
+    QCOMPARE(removed.kind, QStringLiteral("failed"));
+    QCOMPARE(removed.code, int(SN_ERR_NOT_SUPPORTED));
+    QCOMPARE(r.service.items().size(), 2);
+}
+
+void tst_GooglePhotosProvider::resumesWhereTheServerStopped_data()
+{
+    QTest::addColumn<HttpFault>("fault");
+    QTest::addColumn<int>("nth");
+    QTest::newRow("dropped halfway") << HttpFault::dropAfterBodyBytes(1000) << 2;
+    QTest::newRow("closed after headers") << HttpFault::closeAfterHeaders() << 1;
+    QTest::newRow("finalize answer lost") << HttpFault::closeBeforeReply() << 3;
+    QTest::newRow("503") << HttpFault::replyWith(HttpReply::text(503)) << 2;
+    QTest::newRow("session expired") << HttpFault::replyWith(HttpReply::text(404)) << 2;
+}
+
+void tst_GooglePhotosProvider::resumesWhereTheServerStopped()
+{
+    QFETCH(HttpFault, fault);
+    QFETCH(int, nth);
+    Rig r;
+    r.useSessions();
+    const QString path = r.rig.writeFile(QStringLiteral("clip.avi"), 2 * 4096 + 100);
+    r.rig.server.addFault("POST", QStringLiteral("/v1/uploads/session/*"), fault, nth);
+
+    const JobProbe::Report end = r.rig.upload(path, true);
+    QCOMPARE(end.kind, QStringLiteral("uploaded"));
+    QCOMPARE(r.service.items().value(end.id).data, contents(path));
+    QCOMPARE(r.service.items().size(), 1);
+}
+
+void tst_GooglePhotosProvider::failuresMapToCodes_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QByteArray>("retryAfter");
+    QTest::addColumn<int>("times");
+    QTest::addColumn<int>("code");
+
+    QTest::newRow("quota on the bytes") << "/v1/uploads" << 403 << "quotaExceeded" << QByteArray() << 1 << int(SN_ERR_TOO_OFTEN);
+    QTest::newRow("scope missing") << "/v1/albums" << 403 << "insufficientPermissions" << QByteArray() << 1
+                                   << int(SN_ERR_PRIVILEGE);
+    QTest::newRow("413 on the bytes") << "/v1/uploads" << 413 << "" << QByteArray() << 1 << int(SN_ERR_FILE_TOO_LARGE);
+    QTest::newRow("429 on the creation, short wait") << "/v1/mediaItems:batchCreate" << 429 << "" << QByteArray("0") << 1 << 0;
+    QTest::newRow("401 once on the creation: renewed") << "/v1/mediaItems:batchCreate" << 401 << "" << QByteArray() << 1 << 0;
+    QTest::newRow("500 on the creation: never sent twice") << "/v1/mediaItems:batchCreate" << 500 << "" << QByteArray() << 1
+                                                           << int(SN_ERR_PROTOCOL);
+}
+
+void tst_GooglePhotosProvider::failuresMapToCodes()
+{
+    QFETCH(QString, path);
+    QFETCH(int, status);
+    QFETCH(QString, reason);
+    QFETCH(QByteArray, retryAfter);
+    QFETCH(int, times);
+    QFETCH(int, code);
+    Rig r;
+    const QJsonObject detail{{QStringLiteral("reason"), reason}};
+    HttpReply reply = HttpReply::json(status, {{QStringLiteral("error"), QJsonObject{{QStringLiteral("code"), status},
+                                                                                     {QStringLiteral("errors"), QJsonArray{detail}}}}});
+    if (!retryAfter.isEmpty())
+        reply.header("Retry-After", retryAfter);
+    for (int n = 0; n < times; ++n)
+        r.rig.server.addFault("POST", path, HttpFault::replyWith(reply), n + 1);
+
+    const JobProbe::Report end = r.rig.upload(r.rig.writeFile(QStringLiteral("1.jpg"), 300));
+    QCOMPARE(end.kind, code == 0 ? QStringLiteral("uploaded") : QStringLiteral("failed"));
+    QCOMPARE(end.code, code);
+    QCOMPARE(r.service.items().size(), code == 0 ? 1 : 0);
+    QVERIFY(r.rig.server.requests("POST", QStringLiteral("/v1/mediaItems:batchCreate")).size() <= (code == 0 ? 2 : 1));
+}
+
+void tst_GooglePhotosProvider::refusedItemsMapToCodes_data()
+{
+    QTest::addColumn<int>("rpcCode");
+    QTest::addColumn<int>("code");
+    QTest::newRow("invalid") << 3 << int(SN_ERR_PROTOCOL);
+    QTest::newRow("permission denied") << 7 << int(SN_ERR_PRIVILEGE);
+    QTest::newRow("storage or quota exhausted") << 8 << int(SN_ERR_TOO_OFTEN);
+}
+
+void tst_GooglePhotosProvider::refusedItemsMapToCodes()
+{
+    QFETCH(int, rpcCode);
+    QFETCH(int, code);
+    Rig r;
+    r.service.refuseNextItem(rpcCode, QStringLiteral("Failed: There was an error while trying to create this media item."));
+    const JobProbe::Report end = r.rig.upload(r.rig.writeFile(QStringLiteral("1.jpg"), 300));
+    QCOMPARE(end.kind, QStringLiteral("failed"));
+    QCOMPARE(end.code, code);
+}
+
+void tst_GooglePhotosProvider::theAccountCheckReadsTheAlbums()
+{
+    Rig r;
+    const JobProbe::Report checked = r.rig.checkAccount();
+    QCOMPARE(checked.kind, QStringLiteral("completed"));
+    QCOMPARE(checked.result.value(QStringLiteral("name")).toString(), QStringLiteral("teacher"));
+    r.service.oauth().revokeAccessTokens();
+    r.service.oauth().revokeRefreshTokens();
+    QCOMPARE(r.rig.checkAccount().code, int(SN_ERR_AUTHORIZATION));
+}
+
+QUILLO_TEST_MAIN(tst_GooglePhotosProvider)
+#include "tst_GooglePhotosProvider.moc"

@@ -283,10 +283,56 @@ void BaseGraphic::updateAnchorsFromLine(const QLineF &line)
     m_anchors.append({line.p1(), startDirection, line.p2(), endDirection});
 }
 
+namespace {
+
+// The decorations of the piece of path from element s to element e: each end points away from the
+// weighted mean of the points within one pen width of it.
+AnchorRecord pieceAnchors(const QPainterPath &path, int s, int e, double limit)
+{
+    const QPointF first = elementPoint(path, s);
+    const QPointF last = elementPoint(path, e);
+    if (e == s) {
+        // A lone move-to has no direction and shows no decoration.
+        return {first, QVector2D(), last, QVector2D()};
+    }
+    const int r = e - 1;
+    double g = kFirstDirectionWeight;
+    QPointF sumFirst;
+    QPointF sumLast;
+    double weights = 0;
+    for (int i = s + 1, m = r; i <= e; ++i, --m) {
+        const QPointF near = elementPoint(path, i);
+        const QPointF nearLast = elementPoint(path, m);
+        if (squaredDistance(first, near) > limit || squaredDistance(last, nearLast) > limit)
+            break;
+        sumFirst += g * near;
+        sumLast += g * nearLast;
+        weights += g;
+        if (g > 1)
+            g *= 0.5;
+    }
+    QVector2D startDirection;
+    QVector2D endDirection;
+    if (qAbs(weights) < kGeometryEpsilon) {
+        startDirection = vectorOf(first - elementPoint(path, s + 1));
+        endDirection = vectorOf(last - elementPoint(path, r));
+    } else {
+        startDirection = vectorOf(first - sumFirst / weights);
+        endDirection = vectorOf(last - sumLast / weights);
+    }
+    return {first, startDirection.normalized(), last, endDirection.normalized()};
+}
+
+} // namespace
+
+bool BaseGraphic::showsAnchorsFor(const QPainterPath &path) const
+{
+    return hasCapability(CAP_ANCHORS) && path.elementCount() >= 2 && pen().style() != Qt::NoPen;
+}
+
 void BaseGraphic::updateAnchorsFromPath(const QPainterPath &path)
 {
-    const QPen strokePen = pen();
-    if (!hasCapability(CAP_ANCHORS) || path.elementCount() < 2 || strokePen.style() == Qt::NoPen)
+    if (!showsAnchorsFor(path))
         return;
     QList<int> starts;
     for (int i = 0; i < path.elementCount(); ++i) {
@@ -296,45 +342,21 @@ void BaseGraphic::updateAnchorsFromPath(const QPainterPath &path)
     if (starts.isEmpty())
         return;
     m_anchors.clear();
-    const double w = strokePen.widthF();
-    const double limit = w * w;
+    const double w = pen().widthF();
     for (int k = 0; k < starts.size(); ++k) {
         const int s = starts.at(k);
         const int e = k + 1 < starts.size() ? starts.at(k + 1) - 1 : path.elementCount() - 1;
-        const QPointF first = elementPoint(path, s);
-        const QPointF last = elementPoint(path, e);
-        if (e == s) {
-            // A lone move-to has no direction and shows no decoration.
-            m_anchors.append({first, QVector2D(), last, QVector2D()});
-            continue;
-        }
-        const int r = e - 1;
-        double g = kFirstDirectionWeight;
-        QPointF sumFirst;
-        QPointF sumLast;
-        double weights = 0;
-        for (int i = s + 1, m = r; i <= e; ++i, --m) {
-            const QPointF near = elementPoint(path, i);
-            const QPointF nearLast = elementPoint(path, m);
-            if (squaredDistance(first, near) > limit || squaredDistance(last, nearLast) > limit)
-                break;
-            sumFirst += g * near;
-            sumLast += g * nearLast;
-            weights += g;
-            if (g > 1)
-                g *= 0.5;
-        }
-        QVector2D startDirection;
-        QVector2D endDirection;
-        if (qAbs(weights) < kGeometryEpsilon) {
-            startDirection = vectorOf(first - elementPoint(path, s + 1));
-            endDirection = vectorOf(last - elementPoint(path, r));
-        } else {
-            startDirection = vectorOf(first - sumFirst / weights);
-            endDirection = vectorOf(last - sumLast / weights);
-        }
-        m_anchors.append({first, startDirection.normalized(), last, endDirection.normalized()});
+        m_anchors.append(pieceAnchors(path, s, e, w * w));
     }
+}
+
+void BaseGraphic::updateAnchorsFromOnePiece(const QPainterPath &path)
+{
+    if (!showsAnchorsFor(path))
+        return;
+    m_anchors.clear();
+    const double w = pen().widthF();
+    m_anchors.append(pieceAnchors(path, 0, path.elementCount() - 1, w * w));
 }
 
 void BaseGraphic::paintAnchors(QPainter *painter) const

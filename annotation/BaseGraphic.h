@@ -138,6 +138,9 @@ public:
     static QPainterPath anchorPath(double penWidth, int kind, const QPointF &point, const QVector2D &direction);
     void updateAnchorsFromLine(const QLineF &line);
     void updateAnchorsFromPath(const QPainterPath &path);
+    // The same for a path that is one piece (a single move-to, at its start): only the elements near its
+    // ends are read, so a stroke being drawn pays the same for its anchors at any length.
+    void updateAnchorsFromOnePiece(const QPainterPath &path);
     void paintAnchors(QPainter *painter) const;
     // The bounding rect of every non-empty decoration, united with rect.
     QRectF unitedWithAnchors(const QRectF &rect, bool firstRecordOnly) const;
@@ -178,4 +181,5 @@ protected:
 private:
     void changeAnchor(int &anchor, int kind);
     bool usesAnchorAttributes() const;
+    bool showsAnchorsFor(const QPainterPath &path) const;
 };

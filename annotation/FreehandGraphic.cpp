@@ -102,6 +102,7 @@ void FreehandGraphic::setPath(const QPainterPath &path)
         return;
     prepareGeometryChange();
     m_path = path;
+    restartRunningValues();
     updateAnchorsFromPath(m_path);
     rebuildOutline();
     update();
@@ -149,10 +150,28 @@ double FreehandGraphic::squaredLengthSum() const
     return sum;
 }
 
+void FreehandGraphic::restartRunningValues()
+{
+    const QRectF bounds = m_path.boundingRect();
+    m_pointsMin = bounds.topLeft();
+    m_pointsMax = bounds.bottomRight();
+    m_squaredLength = squaredLengthSum();
+}
+
+void FreehandGraphic::lineTo(const QPointF &p)
+{
+    m_squaredLength += squaredDistance(m_path.currentPosition(), p);
+    m_path.lineTo(p);
+    m_pointsMin = QPointF(qMin(m_pointsMin.x(), p.x()), qMin(m_pointsMin.y(), p.y()));
+    m_pointsMax = QPointF(qMax(m_pointsMax.x(), p.x()), qMax(m_pointsMax.y(), p.y()));
+}
+
 QRectF FreehandGraphic::boundingRect() const
 {
     const double half = pen().widthF() / 2;
-    QRectF bounds = unitedWithAnchors(m_path.boundingRect().adjusted(-half, -half, half, half), false);
+    // The path's own bounding rect would walk every element each time the scene asks after a move.
+    const QRectF points(m_pointsMin, m_pointsMax);
+    QRectF bounds = unitedWithAnchors(points.adjusted(-half, -half, half, half), false);
     // While drawing, the bounds are the off-screen picture: they change only when the picture grows,
     // so the scene's index stays right without announcing a geometry change on every move.
     if (m_drawing && !m_cache.isNull())
@@ -227,6 +246,7 @@ bool FreehandGraphic::startDrawing(const QPointF &p)
     prepareGeometryChange();
     m_path.moveTo(p.x() - kPressDotLength, p.y());
     m_path.lineTo(p);
+    restartRunningValues();
     m_lastMid = p;
     m_lastInput = p;
     updateAnchorsFromPath(m_path);
@@ -260,17 +280,19 @@ bool FreehandGraphic::continueDrawing(const QPointF &p)
     if (m_firstMovePending) {
         m_path = QPainterPath();
         m_path.moveTo(m_lastInput);
+        restartRunningValues();
     }
     const double w = pen().widthF();
     if (!m_anchors.isEmpty()) {
-        if (m_firstMovePending || squaredLengthSum() < w * w)
+        if (m_firstMovePending || m_squaredLength < w * w)
             prepareGeometryChange();
         else
             repaintEndDecoration();
     }
     if (!appendPoint(p, false))
         return false;
-    updateAnchorsFromPath(m_path);
+    // While drawn the path is one piece.
+    updateAnchorsFromOnePiece(m_path);
     m_firstMovePending = false;
     repaintEndDecoration();
     return true;
@@ -287,10 +309,10 @@ bool FreehandGraphic::appendPoint(const QPointF &p, bool final)
     const float c = QVector2D::dotProduct(v1, v2);
     const bool useBend = squaredDistance(b, mid) > kBendSquaredSpan || qAbs(c) < kBendCosine;
     if (useBend)
-        m_path.lineTo(bend);
-    m_path.lineTo(mid);
+        lineTo(bend);
+    lineTo(mid);
     if (final)
-        m_path.lineTo(p);
+        lineTo(p);
     const double half = pen().widthF() / 2;
     update(dragRect(b, m_path.currentPosition(), true).adjusted(-half, -half, half, half));
     if (final) {

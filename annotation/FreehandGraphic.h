@@ -55,6 +55,8 @@ private:
     void repaintEndDecoration();
     void paintOnCache(const QPointF &from, const QPointF &to);
     void paintOnCache(const QPointF &from, const QPointF &bend, const QPointF &to);
+    void lineTo(const QPointF &p);
+    void restartRunningValues();
 
     QPainterPath m_path;
     QPainterPath m_outline;
@@ -63,4 +65,9 @@ private:
     bool m_firstMovePending = false;
     QPixmap m_cache;
     QPoint m_cacheOrigin;
+    // Kept as points are added, so that a move costs the same at any length of stroke: the bounds of the
+    // path's points (its bounding rect, as it holds straight lines only) and squaredLengthSum().
+    QPointF m_pointsMin;
+    QPointF m_pointsMax;
+    double m_squaredLength = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "AnnotationXmlReader.h"
 #include "AnnotationXmlWriter.h"
+#include "Canvas.h"
 #include "GraphicGeometry.h"
 
 #include <QGraphicsSceneContextMenuEvent>
@@ -110,6 +111,7 @@ ShapeGraphic::ShapeGraphic(int kind, QGraphicsItem *parent)
     , m_kind(kind)
 {
     setFlags(ItemIsMovable | ItemIsSelectable);
+    cacheWhileStill();
 }
 
 ShapeGraphic::ShapeGraphic(const ShapeGraphic &other)
@@ -217,6 +219,8 @@ bool ShapeGraphic::startDrawing(const QPointF &scenePos)
     const QPainterPath unit = buildPath(m_kind);
     if (unit.isEmpty())
         return false;
+    // While dragged out the shape changes on every move: a cached picture would only be thrown away.
+    setCacheMode(NoCache);
     setPath(unit.translated(scenePos));
     m_drawing = true;
     return true;
@@ -236,6 +240,15 @@ bool ShapeGraphic::continueDrawing(const QPointF &scenePos)
 void ShapeGraphic::finishDrawing()
 {
     m_drawing = false;
+    cacheWhileStill();
+}
+
+void ShapeGraphic::cacheWhileStill()
+{
+    // Antialiased outlines and translucent fills are the dearest part of repainting a full canvas; a still
+    // shape is drawn once into a picture at screen resolution and then copied. The picture is not clipped
+    // to the scene again when the scene changes, so shapes that must be clipped are drawn each time.
+    setCacheMode(Canvas::clipToScene() ? NoCache : DeviceCoordinateCache);
 }
 
 QPainterPath ShapeGraphic::outlineShape() const

@@ -59,6 +59,7 @@ protected:
     void contextMenuEvent(QGraphicsSceneContextMenuEvent *event) override;
 
 private:
+    void cacheWhileStill();
     // The filled area (with a brush) and the pen's stroke: what an unselected shape is hit on.
     QPainterPath outlineShape() const;
 

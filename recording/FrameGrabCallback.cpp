@@ -120,11 +120,9 @@ void FrameGrabCallback::convertPending()
             frame = std::exchange(m_pending, QVideoFrame());
             generation = m_pendingGeneration;
         }
-        QImage image = frame.toImage();
+        // Converting here keeps that work off the GUI thread.
+        QImage image = m_frameConverter.convert(frame);
         ++m_conversions;
-        // RGB32 is what the raster painter draws fastest; converting here keeps that work off the GUI thread.
-        if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32_Premultiplied)
-            image.convertTo(QImage::Format_RGB32);
         bool shown = false;
         {
             QMutexLocker locker(&m_mutex);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FramePacer.h"
+#include "VideoFrameConverter.h"
 
 #include <QElapsedTimer>
 #include <QImage>
@@ -73,5 +74,7 @@ private:
     QImage m_frame;
     qint64 m_frameStartUs = -1;
     QMetaObject::Connection m_widgetConnection;
+    // Used by the converter thread only.
+    VideoFrameConverter m_frameConverter;
     QThreadPool m_converter;
 };

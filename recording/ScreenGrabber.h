@@ -18,6 +18,7 @@ public:
     // Size of the selected screen in device pixels; never empty while available.
     virtual QSize screenSize() = 0;
     // Frame thread. The whole selected screen at its own size, 32 bits per pixel; null when the grab failed.
+    // The picture may share its memory with the grabber, which leaves it unchanged while anybody holds it.
     virtual QImage grab() = 0;
     // Frame thread, after a null grab: why the screen can no longer be recorded (it was unplugged, or can no
     // longer be read); empty when the failure may pass.

@@ -70,10 +70,13 @@ void VideoWidget::paintEvent(QPaintEvent *)
         painter.fillRect(rect(), palette().brush(QPalette::Window));
         return;
     }
-    QLinearGradient gradient(width() / 2, 0, width() / 2, height());
-    gradient.setColorAt(0, Qt::black);
-    gradient.setColorAt(1, QColor::fromRgbF(0.8f, 0.8f, 0.8f, 1.0f));
-    painter.fillRect(rect(), gradient);
+    // The frame is stretched over the whole widget: behind an opaque one the backdrop would never show.
+    if (m_callback->frame().hasAlphaChannel()) {
+        QLinearGradient gradient(width() / 2, 0, width() / 2, height());
+        gradient.setColorAt(0, Qt::black);
+        gradient.setColorAt(1, QColor::fromRgbF(0.8f, 0.8f, 0.8f, 1.0f));
+        painter.fillRect(rect(), gradient);
+    }
     m_callback->paint(&painter, width(), height());
 }
 

@@ -1,5 +1,8 @@
 #include "X11ScreenGrabber.h"
 
+#include "ModuleLog.h"
+#include "ShmScreenReader.h"
+
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
@@ -9,7 +12,8 @@
 #include <xcb/xcb.h>
 
 #include <cstdlib>
-#include <cstring>
+
+static ModuleLog grabberLog("quillo/recording");
 
 namespace {
 
@@ -28,6 +32,8 @@ X11ScreenGrabber::X11ScreenGrabber()
 
 X11ScreenGrabber::~X11ScreenGrabber()
 {
+    // Its segments are let go on the connection, before that goes.
+    m_shm.reset();
     if (m_display)
         XCloseDisplay(m_display);
     if (m_connection)
@@ -97,8 +103,26 @@ QSize X11ScreenGrabber::screenSize()
     return m_area.size();
 }
 
+void X11ScreenGrabber::connectToServer()
+{
+    m_connectionTried = true;
+    m_connection = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(m_connection)) {
+        xcb_disconnect(m_connection);
+        m_connection = nullptr;
+    } else {
+        m_shm = std::make_unique<ShmScreenReader>(m_connection);
+    }
+    m_display = XOpenDisplay(nullptr);
+    int eventBase = 0;
+    int errorBase = 0;
+    m_hasXFixes = m_display && XFixesQueryExtension(m_display, &eventBase, &errorBase);
+}
+
 QImage X11ScreenGrabber::grab()
 {
+    m_lastGrabShared = false;
+    m_lastCursor.reset();
     if (m_lost)
         return QImage();
     QRect area;
@@ -108,51 +132,62 @@ QImage X11ScreenGrabber::grab()
     }
     if (area.isEmpty())
         return QImage();
-    if (!m_connectionTried) {
-        m_connectionTried = true;
-        m_connection = xcb_connect(nullptr, nullptr);
-        if (xcb_connection_has_error(m_connection)) {
-            xcb_disconnect(m_connection);
-            m_connection = nullptr;
-        }
-        m_display = XOpenDisplay(nullptr);
-        int eventBase = 0;
-        int errorBase = 0;
-        m_hasXFixes = m_display && XFixesQueryExtension(m_display, &eventBase, &errorBase);
-    }
+    if (!m_connectionTried)
+        connectToServer();
     if (!m_connection) {
         lose(QCoreApplication::translate("X11ScreenGrabber", "The X server cannot be reached."));
         return QImage();
     }
-    const xcb_screen_t *root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
+    const uint32_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+    int sharedError = 0;
+    QImage picture = m_shm->read(root, area, &sharedError);
+    m_lastGrabShared = !picture.isNull();
+    if (picture.isNull()) {
+        int error = 0;
+        picture = readPlain(root, area, &error);
+        if (picture.isNull()) {
+            // The screen's place is no longer on the server (a projector unplugged, the desktop shrunk).
+            if (error != 0)
+                lose(QCoreApplication::translate("X11ScreenGrabber", "The screen could not be read (X error %1).")
+                         .arg(error));
+            else
+                lose(QCoreApplication::translate("X11ScreenGrabber", "The screen's pixel format cannot be recorded."));
+            return picture;
+        }
+        if (sharedError != 0) {
+            // The plain request reads the same place: the server cannot serve it through shared memory.
+            grabberLog(LogSystem::LOG_WARNING,
+                       "X11ScreenGrabber::grab - shared memory refused (X error %d), reading the plain way",
+                       sharedError);
+            m_shm->disable();
+        }
+    }
+    drawCursor(&picture, area);
+    return picture;
+}
+
+QImage X11ScreenGrabber::readPlain(uint32_t root, const QRect &area, int *errorCode)
+{
+    *errorCode = 0;
     xcb_generic_error_t *error = nullptr;
     xcb_get_image_reply_t *reply = xcb_get_image_reply(
         m_connection,
-        xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, root->root, qint16(area.x()), qint16(area.y()),
+        xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, root, qint16(area.x()), qint16(area.y()),
                       quint16(area.width()), quint16(area.height()), ~0u),
         &error);
     if (!reply) {
-        // The screen's place is no longer on the server (a projector unplugged, the desktop shrunk).
-        lose(QCoreApplication::translate("X11ScreenGrabber", "The screen could not be read (X error %1).")
-                 .arg(error ? error->error_code : 0));
+        *errorCode = error ? error->error_code : 0;
         std::free(error);
         return QImage();
     }
     const qsizetype stride = qsizetype(area.width()) * kBitsPerPixel / 8;
-    QImage picture;
-    if (xcb_get_image_data_length(reply) >= stride * area.height() && reply->depth >= 24) {
-        picture = QImage(area.size(), QImage::Format_RGB32);
-        const uchar *data = xcb_get_image_data(reply);
-        for (int y = 0; y < area.height(); ++y)
-            std::memcpy(picture.scanLine(y), data + y * stride, size_t(stride));
+    if (xcb_get_image_data_length(reply) < stride * area.height() || reply->depth < 24) {
+        std::free(reply);
+        return QImage();
     }
-    std::free(reply);
-    if (picture.isNull()) {
-        lose(QCoreApplication::translate("X11ScreenGrabber", "The screen's pixel format cannot be recorded."));
-        return picture;
-    }
-    drawCursor(&picture, area);
-    return picture;
+    // The picture is the reply's own memory, freed with the picture's last copy.
+    return QImage(xcb_get_image_data(reply), area.width(), area.height(), stride, QImage::Format_RGB32,
+                  [](void *memory) { std::free(memory); }, reply);
 }
 
 void X11ScreenGrabber::drawCursor(QImage *picture, const QRect &area)
@@ -162,16 +197,21 @@ void X11ScreenGrabber::drawCursor(QImage *picture, const QRect &area)
     // Both the cursor and the area are in the server's device pixels.
     if (m_hasXFixes) {
         if (XFixesCursorImage *cursor = XFixesGetCursorImage(m_display)) {
-            QImage shape(cursor->width, cursor->height, QImage::Format_ARGB32_Premultiplied);
-            for (int y = 0; y < cursor->height; ++y) {
-                auto *line = reinterpret_cast<quint32 *>(shape.scanLine(y));
-                for (int x = 0; x < cursor->width; ++x)
-                    line[x] = quint32(cursor->pixels[y * cursor->width + x]);
+            if (m_cursorShape.isNull() || cursor->cursor_serial != m_cursorSerial) {
+                m_cursorShape = QImage(cursor->width, cursor->height, QImage::Format_ARGB32_Premultiplied);
+                for (int y = 0; y < cursor->height; ++y) {
+                    auto *line = reinterpret_cast<quint32 *>(m_cursorShape.scanLine(y));
+                    for (int x = 0; x < cursor->width; ++x)
+                        line[x] = quint32(cursor->pixels[y * cursor->width + x]);
+                }
+                m_cursorSerial = cursor->cursor_serial;
             }
-            const QPoint topLeft(cursor->x - cursor->xhot - area.x(), cursor->y - cursor->yhot - area.y());
+            const QPoint hotSpot(cursor->x - area.x(), cursor->y - area.y());
+            const QPoint topLeft = hotSpot - QPoint(cursor->xhot, cursor->yhot);
             XFree(cursor);
             QPainter painter(picture);
-            painter.drawImage(topLeft, shape);
+            painter.drawImage(topLeft, m_cursorShape);
+            m_lastCursor = hotSpot;
             return;
         }
     }
@@ -183,8 +223,10 @@ void X11ScreenGrabber::drawCursor(QImage *picture, const QRect &area)
     int windowY = 0;
     unsigned int mask = 0;
     if (XQueryPointer(m_display, DefaultRootWindow(m_display), &root, &child, &rootX, &rootY, &windowX, &windowY,
-                      &mask))
-        drawArrow(picture, QPoint(rootX - area.x(), rootY - area.y()));
+                      &mask)) {
+        m_lastCursor = QPoint(rootX - area.x(), rootY - area.y());
+        drawArrow(picture, *m_lastCursor);
+    }
 }
 
 void X11ScreenGrabber::drawArrow(QImage *picture, const QPoint &tip)

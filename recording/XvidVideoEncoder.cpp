@@ -90,8 +90,16 @@ void XvidVideoEncoder::describe(AVCodecParameters *parameters) const
 
 bool XvidVideoEncoder::encode(const QImage &picture, bool forceKey, AVPacket *packet)
 {
-    if (av_frame_make_writable(m_frame) < 0 || !m_scaler.scale(picture, m_frame))
-        return false;
+    return convert(picture) && encodeConverted(forceKey, packet);
+}
+
+bool XvidVideoEncoder::convert(const QImage &picture)
+{
+    return av_frame_make_writable(m_frame) >= 0 && m_scaler.scale(picture, m_frame);
+}
+
+bool XvidVideoEncoder::encodeConverted(bool forceKey, AVPacket *packet)
+{
     m_frame->pict_type = forceKey ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
     m_frame->quality = FF_QP2LAMBDA * kQuantiser;
     m_frame->pts = m_frame->pts == AV_NOPTS_VALUE ? 0 : m_frame->pts + 1;

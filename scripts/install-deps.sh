@@ -7,10 +7,10 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-scxml-dev qt6-multimedia-dev qt6-svg-dev
   qt6-tools-dev qt6-l10n-tools qt6-translations-l10n qt6-image-formats-plugins
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
-  libxvidcore-dev libasound2-dev libv4l-dev libudev-dev libpulse-dev libx11-dev libxfixes-dev
+  libxvidcore-dev libasound2-dev libv4l-dev libudev-dev libpulse-dev libx11-dev libxfixes-dev libxcb-shm0-dev
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   fonts-crosextra-carlito
-  xvfb xauth ffmpeg pulseaudio pulseaudio-utils trayer dbus-daemon
+  xvfb xauth ffmpeg pulseaudio pulseaudio-utils trayer dbus-daemon valgrind
 )
 
 missing=()

@@ -3,6 +3,9 @@
 #include "Canvas.h"
 #include "ShapeGraphic.h"
 
+#include <QGraphicsView>
+#include <QScopeGuard>
+
 namespace {
 
 QList<QPointF> pointsOf(const QPainterPath &path)
@@ -27,6 +30,7 @@ private slots:
     void pentagonTouchesTopAndBottom();
     void kindChangeKeepsBoxAndJoin();
     void hitTestFollowsSelection();
+    void shownShapeFollowsChanges();
 };
 
 void TestShapeGraphic::everyKindFillsTheUnitSquare()
@@ -138,5 +142,45 @@ void TestShapeGraphic::hitTestFollowsSelection()
     QVERIFY(shape->contains(inside));
 }
 
+// A still shape is shown from a cached picture: every change must still reach the screen.
+void TestShapeGraphic::shownShapeFollowsChanges()
+{
+    Canvas::setClipToScene(false);
+    auto restoreClip = qScopeGuard([] { Canvas::setClipToScene(true); });
+    Canvas canvas;
+    canvas.setSceneRect(0, 0, 200, 200);
+    auto *shape = new ShapeGraphic(0);
+    shape->setPen(QPen(Qt::black, 2));
+    shape->setBrush(Qt::red);
+    canvas.addItem(shape);
+    QVERIFY(shape->startDrawing(QPointF(20, 20)));
+    QVERIFY(shape->continueDrawing(QPointF(100, 100)));
+    shape->finishDrawing();
+    QGraphicsView view(&canvas);
+    view.setFrameShape(QFrame::NoFrame);
+    view.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    view.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    view.resize(200, 200);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    auto colorAt = [&](const QPointF &scenePoint) {
+        QCoreApplication::processEvents();
+        return view.viewport()->grab().toImage().pixelColor(view.mapFromScene(scenePoint));
+    };
+    QCOMPARE(colorAt(QPointF(60, 60)), QColor(Qt::red));
+    shape->setBrush(Qt::blue);
+    QCOMPARE(colorAt(QPointF(60, 60)), QColor(Qt::blue));
+    // Dragged out again, larger: the new area shows, not the old picture.
+    QVERIFY(shape->startDrawing(QPointF(20, 20)));
+    QVERIFY(shape->continueDrawing(QPointF(180, 180)));
+    shape->finishDrawing();
+    QCOMPARE(colorAt(QPointF(150, 150)), QColor(Qt::blue));
+    // Turned about the scene's corner: a point left of the box before lies inside it after.
+    QCOMPARE(colorAt(QPointF(5, 150)), QColor(Qt::white));
+    shape->setRotation(45);
+    QCOMPARE(colorAt(QPointF(5, 150)), QColor(Qt::blue));
+}
+
 QUILLO_TEST_MAIN(TestShapeGraphic)
 #include "tst_ShapeGraphic.moc"
+

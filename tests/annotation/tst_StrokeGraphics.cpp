@@ -6,6 +6,7 @@
 
 #include <QPainter>
 #include <QStyleOptionGraphicsItem>
+#include <QtMath>
 
 namespace {
 
@@ -40,6 +41,7 @@ private slots:
     void highlighterIsTranslucent();
     void highlighterWidthChangeRebuildsOutline();
     void anchorsJoinTheOutline();
+    void drawingKeepsAnchorsAndBoundsOfWholePath();
     void copyKeepsStroke();
     void hitTestFollowsSelection();
 };
@@ -180,6 +182,56 @@ void TestStrokeGraphics::anchorsJoinTheOutline()
     stroke.setEndAnchor(ANCHOR_ARROW);
     QVERIFY(stroke.outline().contains(QPointF(62.5, 0)));
     QVERIFY(stroke.boundingRect().contains(QPointF(64.3, 0)));
+}
+
+// While drawn, the stroke keeps its bounds and end decorations as it goes; after every move they must be
+// what a stroke given the whole path at once works out.
+void TestStrokeGraphics::drawingKeepsAnchorsAndBoundsOfWholePath()
+{
+    const QPen pen(Qt::black, 6);
+    FreehandGraphic stroke;
+    stroke.setPen(pen);
+    stroke.setStartAnchor(ANCHOR_CIRCLE);
+    stroke.setEndAnchor(ANCHOR_ARROW);
+    // A spiral outwards, so every edge of the bounds moves, with sharp turns, long jumps and moves too
+    // small to count.
+    QList<QPointF> points{{300, 300}};
+    for (int i = 1; i < 120; ++i) {
+        const double radius = 2 + i * 2.5;
+        points << QPointF(300 + radius * qCos(i * 0.4), 300 + radius * qSin(i * 0.4));
+        if (i % 17 == 0)
+            points << points.last() + QPointF(0.3, 0.2);
+        if (i % 29 == 0)
+            points << points.last() + QPointF(-150, 40);
+    }
+    QVERIFY(stroke.startDrawing(points.first()));
+    auto checkAgainstWholePath = [&](const char *when) {
+        FreehandGraphic whole;
+        whole.setPen(pen);
+        whole.setStartAnchor(ANCHOR_CIRCLE);
+        whole.setEndAnchor(ANCHOR_ARROW);
+        whole.setPath(stroke.path());
+        QCOMPARE(stroke.anchors().size(), whole.anchors().size());
+        for (int k = 0; k < whole.anchors().size(); ++k) {
+            const AnchorRecord &got = stroke.anchors().at(k);
+            const AnchorRecord &expected = whole.anchors().at(k);
+            QVERIFY2(got.startPoint == expected.startPoint && got.endPoint == expected.endPoint &&
+                         got.startDirection == expected.startDirection && got.endDirection == expected.endDirection,
+                     when);
+        }
+        QRectF expected = whole.boundingRect();
+        if (stroke.isDrawing())
+            expected = (expected.adjusted(1, 1, -1, -1) | QRectF(stroke.cacheOrigin(), stroke.cache().size()))
+                           .adjusted(-1, -1, 1, 1);
+        QVERIFY2(stroke.boundingRect() == expected, when);
+    };
+    checkAgainstWholePath("after the press");
+    for (int i = 1; i < points.size(); ++i) {
+        QVERIFY(stroke.continueDrawing(points.at(i)));
+        checkAgainstWholePath(qPrintable(QStringLiteral("after move %1").arg(i)));
+    }
+    stroke.finishDrawing();
+    checkAgainstWholePath("after the release");
 }
 
 void TestStrokeGraphics::copyKeepsStroke()

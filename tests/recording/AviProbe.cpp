@@ -130,6 +130,24 @@ QByteArray AviProbe::audioSamples() const
                {"-v", "error", "-i", m_fileName, "-map", "0:a:0", "-f", "s16le", "-acodec", "pcm_s16le", "-"});
 }
 
+QList<QImage> AviProbe::videoFrames() const
+{
+    const QJsonObject video = stream(QStringLiteral("video"));
+    const int width = video.value(QStringLiteral("width")).toInt();
+    const int height = video.value(QStringLiteral("height")).toInt();
+    const qsizetype frameBytes = qsizetype(width) * height * 3;
+    QList<QImage> frames;
+    if (frameBytes <= 0)
+        return frames;
+    const QByteArray all = run(QStringLiteral("ffmpeg"), {"-v", "error", "-i", m_fileName, "-map", "0:v:0", "-fps_mode",
+                                                          "passthrough", "-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
+    for (qsizetype at = 0; at + frameBytes <= all.size(); at += frameBytes)
+        frames.append(QImage(reinterpret_cast<const uchar *>(all.constData() + at), width, height, width * 3,
+                             QImage::Format_RGB888)
+                          .copy());
+    return frames;
+}
+
 QByteArray AviProbe::firstFrameRgb() const
 {
     return run(QStringLiteral("ffmpeg"), {"-v", "error", "-i", m_fileName, "-map", "0:v:0", "-frames:v", "1", "-f",

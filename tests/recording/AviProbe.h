@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QJsonObject>
 #include <QList>
 #include <QString>
@@ -34,6 +35,8 @@ public:
     QByteArray audioSamples() const;
     // The first video frame decoded to RGB24, top row first.
     QByteArray firstFrameRgb() const;
+    // Every picture of the video decoded, in order, one per stored picture (no slot filled twice).
+    QList<QImage> videoFrames() const;
 
     // A chunk cut short at the end of a killed file is not counted.
     static Contents contents(const QString &fileName);

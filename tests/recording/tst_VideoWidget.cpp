@@ -22,6 +22,47 @@ QVideoFrame makeFrame(const QSize &size)
     return frame;
 }
 
+// The same picture as decoders deliver it: YUV with halved colour planes (studio range, standard-definition
+// matrix), in the layouts the converter takes.
+QVideoFrame makeYuvFrame(const QSize &size, QVideoFrameFormat::PixelFormat layout)
+{
+    struct Yuv {
+        uchar y, u, v;
+    };
+    const Yuv red{81, 90, 240};
+    const Yuv blue{41, 240, 110};
+    const Yuv green{145, 54, 34};
+    auto colorAt = [&](int x, int y) {
+        if (y < size.height() / 10)
+            return green;
+        return x < size.width() / 2 ? red : blue;
+    };
+    QVideoFrame frame(QVideoFrameFormat(size, layout));
+    frame.map(QVideoFrame::WriteOnly);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            frame.bits(0)[y * frame.bytesPerLine(0) + x] = colorAt(x, y).y;
+    for (int y = 0; y < size.height() / 2; ++y)
+        for (int x = 0; x < size.width() / 2; ++x) {
+            const Yuv c = colorAt(2 * x, 2 * y);
+            if (layout == QVideoFrameFormat::Format_NV12) {
+                frame.bits(1)[y * frame.bytesPerLine(1) + 2 * x] = c.u;
+                frame.bits(1)[y * frame.bytesPerLine(1) + 2 * x + 1] = c.v;
+            } else {
+                const int u = layout == QVideoFrameFormat::Format_YV12 ? 2 : 1;
+                frame.bits(u)[y * frame.bytesPerLine(u) + x] = c.u;
+                frame.bits(3 - u)[y * frame.bytesPerLine(3 - u) + x] = c.v;
+            }
+        }
+    frame.unmap();
+    return frame;
+}
+
+bool near(const QColor &a, const QColor &b)
+{
+    return qAbs(a.red() - b.red()) <= 12 && qAbs(a.green() - b.green()) <= 12 && qAbs(a.blue() - b.blue()) <= 12;
+}
+
 } // namespace
 
 class TestVideoWidget : public QObject
@@ -87,6 +128,33 @@ private Q_SLOTS:
         QCOMPARE(callback.conversions(), 20);
         QCOMPARE(ready, 20);
         QVERIFY(callback.hasFrame());
+    }
+
+    // Decoded layouts become upright opaque pictures of the right colours.
+    void convertsDecodedLayouts_data()
+    {
+        QTest::addColumn<int>("layout");
+        QTest::newRow("YUV420P") << int(QVideoFrameFormat::Format_YUV420P);
+        QTest::newRow("YV12") << int(QVideoFrameFormat::Format_YV12);
+        QTest::newRow("NV12") << int(QVideoFrameFormat::Format_NV12);
+    }
+    void convertsDecodedLayouts()
+    {
+        QFETCH(int, layout);
+        FrameGrabCallback callback;
+        callback.setFpsHint(0);
+        callback.presentFrame(makeYuvFrame(QSize(64, 48), QVideoFrameFormat::PixelFormat(layout)));
+        callback.waitForConversions();
+        const QImage frame = callback.frame();
+        QCOMPARE(frame.size(), QSize(64, 48));
+        QCOMPARE(frame.format(), QImage::Format_RGB32);
+        QVERIFY2(near(frame.pixelColor(5, 1), Qt::green), qPrintable(frame.pixelColor(5, 1).name()));
+        QVERIFY2(near(frame.pixelColor(10, 30), Qt::red), qPrintable(frame.pixelColor(10, 30).name()));
+        QVERIFY2(near(frame.pixelColor(50, 30), Qt::blue), qPrintable(frame.pixelColor(50, 30).name()));
+        // RGB32 pixels carry an opaque fourth byte, which the painter may rely on.
+        for (int y = 0; y < frame.height(); ++y)
+            for (int x = 0; x < frame.width(); ++x)
+                QCOMPARE(reinterpret_cast<const quint32 *>(frame.constScanLine(y))[x] >> 24, 0xffu);
     }
 
     void clearedFrameIsNotBroughtBack()

@@ -13,6 +13,9 @@ public:
     enum class Display {
         Offscreen, // the offscreen platform (the default)
         XServer,   // the X server the test script started (Xvfb); the test is skipped without one
+        // An Xvfb of the test's own, so that it may move the pointer without disturbing the tests on the
+        // shared display; its arguments (screen size, extensions left out) come from QUILLO_TEST_XVFB_ARGS.
+        PrivateXServer,
     };
 
     // CTest reports a test that exits with this code as skipped.
@@ -48,3 +51,6 @@ public:
     QUILLO_TEST_MAIN_IMPL(TestObject, AppClass, TestEnvironment::Display::Offscreen)
 // A test that needs a real X server.
 #define QUILLO_TEST_MAIN_X11(TestObject) QUILLO_TEST_MAIN_IMPL(TestObject, QApplication, TestEnvironment::Display::XServer)
+// A test on an X server of its own.
+#define QUILLO_TEST_MAIN_PRIVATE_X11(TestObject)                                                              \
+    QUILLO_TEST_MAIN_IMPL(TestObject, QApplication, TestEnvironment::Display::PrivateXServer)

@@ -18,12 +18,16 @@
 namespace {
 // How often the position is reported while playing: the control bar's jog slider follows it.
 constexpr int kEventPollMs = 100;
+// A damaged file may leave the player neither ending nor failing; a healthy file shows its first frame well
+// within a second, and 5 s is long enough for a slow disk or a busy machine not to be taken for a stall.
+constexpr int kStallTimeoutMs = 5000;
 constexpr long kSilentVolume = -10000;
 constexpr long kFullVolume = 0;
 } // namespace
 
 WinMediaService::WinMediaService(QObject *parent)
     : QObject(parent)
+    , m_stallTimeoutMs(kStallTimeoutMs)
 {
     connect(&m_eventTimer, &QTimer::timeout, this, &WinMediaService::checkEvent);
 }
@@ -170,6 +174,7 @@ void WinMediaService::forwardFrame(const QVideoFrame &frame)
     // A stopped player still hands over the frame it rewound to; the screen stays black until playing.
     if (!m_forwardFrames.load())
         return;
+    ++m_frameCount;
     QMutexLocker locker(&m_callbackMutex);
     if (m_callback)
         m_callback->presentFrame(frame);
@@ -225,6 +230,7 @@ bool WinMediaService::play()
     if (!m_player || m_status == STATUS_INVALID)
         return false;
     m_player->play();
+    m_sinceTick.start();
     m_status = STATUS_BUFFERING;
     setState(STATE_PLAYING);
     Q_EMIT mediaStatusChanged(m_status);
@@ -251,6 +257,7 @@ bool WinMediaService::stop()
     // 300 ms and lose the ability to seek.
     m_player->pause();
     setState(STATE_STOPPED);
+    m_stalledMs = 0;
     m_status = STATUS_LOADED;
     Q_EMIT mediaStatusChanged(m_status);
     Q_EMIT mediaStateChanged(m_state);
@@ -322,6 +329,11 @@ bool WinMediaService::setGrabberCallback(FrameGrabCallback *callback)
     return m_player != nullptr;
 }
 
+void WinMediaService::setStallTimeout(int ms)
+{
+    m_stallTimeoutMs = ms;
+}
+
 void WinMediaService::setAudioOutputEnabled(bool enabled)
 {
     m_audioOutputEnabled = enabled;
@@ -366,6 +378,10 @@ void WinMediaService::closeMedia()
     m_hasAudio = false;
     m_durationMs = -1;
     m_pendingSeekMs = -1;
+    m_stalledMs = 0;
+    m_lastPosition = -1;
+    m_frameCount = 0;
+    m_lastFrameCount = 0;
 }
 
 void WinMediaService::checkEvent()
@@ -374,8 +390,33 @@ void WinMediaService::checkEvent()
         m_eventTimer.stop();
         return;
     }
-    if (m_state == STATE_PLAYING)
+    if (m_state == STATE_PLAYING) {
         Q_EMIT positionChanged(position());
+        checkStall();
+    }
+}
+
+void WinMediaService::checkStall()
+{
+    const qint64 now = position();
+    const quint64 frames = m_frameCount.load();
+    const qint64 sinceTick = m_sinceTick.restart();
+    if (now != m_lastPosition || frames != m_lastFrameCount) {
+        m_lastPosition = now;
+        m_lastFrameCount = frames;
+        m_stalledMs = 0;
+        return;
+    }
+    m_stalledMs += sinceTick;
+    if (m_stalledMs < m_stallTimeoutMs)
+        return;
+    if (frames == 0) {
+        fail(QStringLiteral("no picture and no progress for %1 ms").arg(m_stalledMs));
+        return;
+    }
+    videoLog(LogSystem::LOG_WARNING, "WinMediaService::checkStall - %s stopped moving, taken as its end",
+             qUtf8Printable(m_path));
+    stop();
 }
 
 WinMediaService::MEDIA_STATUS WinMediaService::mediaStatus() const

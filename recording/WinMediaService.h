@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMediaPlayer>
 #include <QMutex>
 #include <QObject>
@@ -72,6 +73,9 @@ public:
     // With false, media set afterwards get no audio output at all, whether or not they have sound: nothing
     // reaches a sound device. True by default.
     void setAudioOutputEnabled(bool enabled);
+    // How long playing may go on with neither a new frame nor a moving position before the media is given
+    // up on: failed when no frame was ever shown, ended otherwise. Paused time does not count.
+    void setStallTimeout(int ms);
     void releaseMedia();
 
     MEDIA_STATUS mediaStatus() const;
@@ -113,6 +117,7 @@ private:
     void seekPlayer(qint64 ms);
     void fail(const QString &reason);
     void setState(MEDIA_STATE state);
+    void checkStall();
 
     QTimer m_eventTimer;
     QMediaPlayer *m_player = nullptr;
@@ -129,6 +134,12 @@ private:
     long m_volume = 0;
     qint64 m_durationMs = -1;
     qint64 m_pendingSeekMs = -1;
+    int m_stallTimeoutMs;
+    // Playing time since the last new frame or position, measured tick by tick so that pauses are left out.
+    QElapsedTimer m_sinceTick;
+    qint64 m_stalledMs = 0;
+    qint64 m_lastPosition = -1;
+    quint64 m_lastFrameCount = 0;
     // Set to stop a running length scan; shared with it, as the scan may outlive this object.
     std::shared_ptr<std::atomic_bool> m_scanCancel;
 
@@ -136,4 +147,5 @@ private:
     QMutex m_callbackMutex;
     FrameGrabCallback *m_callback = nullptr;
     std::atomic_bool m_forwardFrames{false};
+    std::atomic<quint64> m_frameCount{0};
 };

@@ -25,8 +25,18 @@ qint64 toMilliseconds(int64_t value, AVRational timeBase)
     return std::max<int64_t>(0, av_rescale_q_rnd(value, timeBase, AVRational{1, 1000}, AV_ROUND_DOWN));
 }
 
+// FFmpeg reads a picture file as a one-frame video and gives it that frame's time (40 ms for a JPEG, 0 for a
+// PNG, depending on which reader the probe picked); a still image has no playing time at all.
+bool isStillImage(const AVFormatContext *format)
+{
+    const QByteArray reader(format->iformat->name);
+    return reader == "image2" || reader.endsWith("_pipe");
+}
+
 qint64 durationFromHeaders(const AVFormatContext *format)
 {
+    if (isStillImage(format))
+        return 0;
     if (format->duration != AV_NOPTS_VALUE && format->duration > 0)
         return toMilliseconds(format->duration, AV_TIME_BASE_Q);
     qint64 longest = 0;

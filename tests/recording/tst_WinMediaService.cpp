@@ -342,6 +342,58 @@ private Q_SLOTS:
         QVERIFY(qAbs(media.duration() - 2000) <= 100);
     }
 
+    void videoCutAfterItsHeaderFailsInsteadOfPlayingForEver_data()
+    {
+        // Bytes kept after the "movi" tag that opens the frame list.
+        QTest::addColumn<int>("extra");
+        QTest::newRow("frame list opened, no whole frame") << 36;
+        QTest::newRow("cut inside the first frames") << 3000;
+    }
+    void videoCutAfterItsHeaderFailsInsteadOfPlayingForEver()
+    {
+        QFETCH(int, extra);
+        QFile whole(m_aviSilent);
+        QVERIFY(whole.open(QIODevice::ReadOnly));
+        const QByteArray bytes = whole.readAll();
+        // The header whole, and not one whole frame.
+        const qsizetype frames = bytes.indexOf("movi") + 4;
+        QVERIFY(frames > 100);
+        const QString path = m_dir.filePath(QStringLiteral("cut.avi"));
+        QFile cut(path);
+        QVERIFY(cut.open(QIODevice::WriteOnly));
+        QCOMPARE(cut.write(bytes.left(frames + extra)), frames + extra);
+        cut.close();
+
+        MS media;
+        FrameGrabCallback shown;
+        shown.setFpsHint(0);
+        if (!media.setMedia(path))
+            QSKIP("this build refuses the cut file up front; nothing can hang");
+        QVERIFY(media.setGrabberCallback(&shown));
+        media.setStallTimeout(1000);
+        QSignalSpy statuses(&media, &MS::mediaStatusChanged);
+        QElapsedTimer sincePlay;
+        sincePlay.start();
+        QVERIFY(media.play());
+
+        // A pause in between does not count towards the wait.
+        QTest::qWait(400);
+        QVERIFY(media.pause());
+        QTest::qWait(1000);
+        QCOMPARE(media.mediaStatus(), MS::STATUS_BUFFERING);
+        QVERIFY(media.play());
+
+        QTRY_COMPARE_WITH_TIMEOUT(media.mediaStatus(), MS::STATUS_INVALID, 5000);
+        // 1 s of playing after the 1 s pause; with the pause counted it would fail about 0.5 s sooner.
+        QVERIFY2(sincePlay.elapsed() >= 1900, qPrintable(QString::number(sincePlay.elapsed())));
+        QCOMPARE(media.mediaState(), MS::STATE_STOPPED);
+        QCOMPARE(statuses.last().at(0).value<MS::MEDIA_STATUS>(), MS::STATUS_INVALID);
+        QVERIFY(!shown.hasFrame());
+        // Kept, failed, until other media are set.
+        QCOMPARE(media.mediaPath(), path);
+        QVERIFY(!media.play());
+    }
+
     void soundIsOptional()
     {
         // With a sound server the sound goes to it; without one the same calls must still play silently.

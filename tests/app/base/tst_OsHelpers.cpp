@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -46,6 +47,8 @@ private slots:
     void mediaDurationOfGeneratedFiles();
     void mediaDurationOfUnreadableFiles_data();
     void mediaDurationOfUnreadableFiles();
+    void stillImagesHaveNoPlayingTime_data();
+    void stillImagesHaveNoPlayingTime();
     void classifyDrive_data();
     void classifyDrive();
     void readBlockDeviceFacts_data();
@@ -150,6 +153,31 @@ void TestOsHelpers::mediaDurationOfUnreadableFiles()
 {
     QFETCH(QString, path);
     QVERIFY(!path.isEmpty());
+    QCOMPARE(mediaDuration(path), qint64(0));
+}
+
+void TestOsHelpers::stillImagesHaveNoPlayingTime_data()
+{
+    QTest::addColumn<QByteArray>("format");
+
+    QTest::newRow("jpeg") << QByteArray("JPG");
+    QTest::newRow("png") << QByteArray("PNG");
+    QTest::newRow("bmp") << QByteArray("BMP");
+}
+
+void TestOsHelpers::stillImagesHaveNoPlayingTime()
+{
+    QFETCH(QByteArray, format);
+
+    // A busy picture, as a camera takes: its file is larger than the first bytes probed, which is where the
+    // image reader is chosen by the name instead.
+    QImage image(640, 480, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, qRgb((x * 7 + y * 13) & 0xff, (x * x + y) & 0xff, (x ^ y) & 0xff));
+    }
+    const QString path = QDir(m_dir.path()).filePath(QStringLiteral("still.") + QString::fromLatin1(format).toLower());
+    QVERIFY(image.save(path, format.constData()));
     QCOMPARE(mediaDuration(path), qint64(0));
 }
 

@@ -52,8 +52,7 @@ public:
     // What a view calls once MoveFileDialog has moved source to destination: the destination takes the
     // source's information file and keyword rows (also in a folder never shown, whose cache mirror folder is
     // made first) and thumbnail, a thumbnail of a file it replaced goes, and so do the source's companions and
-    // rows. A failed
-    // move needs no call: nothing was written for it.
+    // rows. A failed move needs no call: nothing was written for it.
     void mediaFileMoved(const QString &source, const QString &destination);
     // Stores a measured duration in the file's information file, keeping everything else it holds.
     void storeDuration(const QString &path, qint64 duration);

@@ -352,22 +352,23 @@ QString MediaViewOperations::destinationFolder(const QString &target)
 
 bool MediaViewOperations::localCopyFile()
 {
-    m_transferBusy = true;
-    const bool copied = copyFile(m_dragSourcePath, m_dropTargetFolder);
-    if (copied)
-        Q_EMIT fileContentChanged(m_dropTargetFolder);
-    m_transferBusy = false;
-    return copied;
+    return runTransfer(false);
 }
 
 bool MediaViewOperations::localMoveFile()
 {
+    return runTransfer(true);
+}
+
+bool MediaViewOperations::runTransfer(bool move)
+{
     m_transferBusy = true;
-    const bool moved = moveFile(m_dragSourcePath, m_dropTargetFolder);
-    if (moved)
+    const bool done = move ? moveFile(m_dragSourcePath, m_dropTargetFolder)
+                           : copyFile(m_dragSourcePath, m_dropTargetFolder);
+    if (done)
         Q_EMIT fileContentChanged(m_dropTargetFolder);
     m_transferBusy = false;
-    return moved;
+    return done;
 }
 
 bool MediaViewOperations::copyFile(const QString &source, const QString &target)

@@ -95,6 +95,8 @@ Q_SIGNALS:
     void fileRemoved(QString path);
 
 private:
+    // Runs the queued copy or move; transferBusy holds while its dialog runs, so no second one starts.
+    bool runTransfer(bool move);
     bool dropOwnItem(const QString &target, const QString &itemPath, int itemType);
     // The folder a transfer writes into: the target, else the folder holding it; empty when neither exists.
     static QString destinationFolder(const QString &target);

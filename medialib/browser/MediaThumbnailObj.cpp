@@ -9,6 +9,7 @@
 #include "ThumbnailImage.h"
 
 #include <QDir>
+#include <QFontMetrics>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -317,7 +318,10 @@ QSize MediaThumbnailObj::measure(const QString &text) const
     QLabel label(text);
     label.setFont(font());
     label.setGeometry(kNameLabelRect);
-    return label.sizeHint();
+    // Lines are stacked at the font's height without its leading: the fonts standing in for the tile's
+    // font here add a leading the original one did not have, which would leave room for one line only.
+    const int lines = int(text.count(QLatin1Char('\n'))) + 1;
+    return QSize(label.sizeHint().width(), lines * QFontMetrics(font()).height());
 }
 
 void MediaThumbnailObj::layoutName(const QString &name)
@@ -370,5 +374,11 @@ void MediaThumbnailObj::layoutName(const QString &name)
 void MediaThumbnailObj::drawTextFromFilePath(QPainter *painter, const QString &name)
 {
     layoutName(name);
-    painter->drawText(kNameRect, m_layoutText, QTextOption(Qt::Alignment(m_textAlignment)));
+    const int lineHeight = QFontMetrics(font()).height();
+    const QTextOption option{Qt::Alignment(m_textAlignment)};
+    QRectF line(kNameRect.x(), kNameRect.y(), kNameRect.width(), lineHeight);
+    for (const QString &text : m_layoutText.split(QLatin1Char('\n'))) {
+        painter->drawText(line, text, option);
+        line.translate(0, lineHeight);
+    }
 }

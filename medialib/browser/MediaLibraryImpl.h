@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MediaLibraryIntf.h"
+#include "MediaLibraryPanel.h"
 #include "UploadResult.h"
 
 #include <QList>
@@ -11,7 +12,6 @@
 
 class MediaImpl;
 class MediaInfoModifiedPanel;
-class MediaLibraryPanel;
 class MediaLibSaveResult;
 class UploadIntf;
 
@@ -86,7 +86,8 @@ private:
     void refreshInfoDialog(MediaImpl *media);
     UploadIntf *upload(const char *purpose) const;
 
-    MediaLibraryPanel *m_panel = nullptr;
+    // Owned; its parent widget may delete it first when the window goes before the service.
+    QPointer<MediaLibraryPanel> m_panel;
     std::unique_ptr<MediaInfoModifiedPanel> m_infoDialog;
     std::unique_ptr<MediaInfoModifiedPanel> m_recordingDialog;
     std::unique_ptr<MediaLibSaveResult> m_saveResult;

@@ -1,22 +1,994 @@
 #include "MediaLibraryPanel.h"
 
-MediaLibraryPanel::MediaLibraryPanel(MediaLibraryImpl *owner, QWidget *parent)
-    : QWidget(parent)
-    , m_owner(owner)
+#include "BrowserLog.h"
+#include "CaptureImpl.h"
+#include "DriveList.h"
+#include "HiddenFileList.h"
+#include "MediaFileStore.h"
+#include "MediaImpl.h"
+#include "MediaLibScrollArea.h"
+#include "MediaLibSortFilterModel.h"
+#include "MediaLibTableModel.h"
+#include "MediaLibTableView.h"
+#include "MediaLibThumbnailView.h"
+#include "MediaLibraryDatabase.h"
+#include "MediaLibraryImpl.h"
+#include "MessageBoxes.h"
+#include "SettingImpl.h"
+#include "WinUSBListener.h"
+#include "ui_MediaLibrary.h"
+
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QHash>
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSet>
+#include <QStyleOption>
+
+namespace {
+
+const QString kModeKey = QStringLiteral("medialibrary/mode");
+const QString kWidthKey = QStringLiteral("medialibrary/width");
+const QString kHeightKey = QStringLiteral("medialibrary/height");
+
+const QStringList kImagePatterns = {QStringLiteral("*.jpg"), QStringLiteral("*.jpeg"), QStringLiteral("*.jpe"),
+                                    QStringLiteral("*.jfif"), QStringLiteral("*.png"), QStringLiteral("*.bmp"),
+                                    QStringLiteral("*.tiff"), QStringLiteral("*.tif")};
+const QStringList kVideoPatterns = {QStringLiteral("*.avi"), QStringLiteral("*.wmv")};
+
+// The width the label loses to the buttons beside it, and the search edit to the buttons after it.
+constexpr int kLabelMargin = 110;
+constexpr int kSearchMargin = 79;
+// The list view's frame within the panel: a margin on the right, the header rows above and the buttons below.
+constexpr int kListWidthMargin = 27;
+constexpr int kListHeightMargin = 106;
+// The panel never reaches the main window's edges: it keeps this much of the parent's height free.
+constexpr int kParentHeightReserve = 100;
+
+// Names of a listing without those the folder's hidden list names (the keyword index and its journal).
+QStringList withoutHidden(const QString &folder, QStringList names)
 {
+    const QSet<QString> hidden = HiddenFileList::names(folder);
+    if (!hidden.isEmpty())
+        names.removeIf([&hidden](const QString &name) { return hidden.contains(name); });
+    return names;
 }
 
-MediaLibraryPanel::~MediaLibraryPanel() = default;
-
-void MediaLibraryPanel::changeDirectory(const QDir &dir)
+bool endsWithPattern(const QString &lowerPath, const QStringList &patterns)
 {
+    for (const QString &pattern : patterns) {
+        if (lowerPath.endsWith(pattern.mid(1)))
+            return true;
+    }
+    return false;
+}
+
+// A row for the record at the model's end, filled column by column as the rows of a folder are: a folder
+// gets its path and type, a file also its date, size and duration. Returns the row.
+int appendRow(MediaLibTableModel *model, MediaImpl *media)
+{
+    const int row = model->rowCount();
+    const int type = media->mediaType();
+    model->insertRows(row, 1);
+    model->setData(model->index(row, MediaLibTableModel::ColumnName), media->path());
+    model->setData(model->index(row, MediaLibTableModel::ColumnType), type);
+    if (type != MediaImpl::TYPE_FOLDER) {
+        model->setData(model->index(row, MediaLibTableModel::ColumnDate), media->lastModified());
+        model->setData(model->index(row, MediaLibTableModel::ColumnSize), media->size());
+        model->setData(model->index(row, MediaLibTableModel::ColumnDuration), media->duration());
+    }
+    return row;
+}
+
+QPoint fromRight(const QPoint &pos, int width)
+{
+    return QPoint(width - pos.x(), pos.y());
+}
+
+QPoint fromBottom(const QPoint &pos, int height)
+{
+    return QPoint(pos.x(), height - pos.y());
+}
+
+} // namespace
+
+MediaLibraryPanel::MediaLibraryPanel(MediaLibraryImpl *owner, QWidget *parent)
+    : QWidget(parent)
+    , ui(std::make_unique<Ui::MediaLibrary>())
+    , m_owner(owner)
+{
+    ui->setupUi(this);
+    ui->searchButton->hide();
+    setAcceptDrops(true);
+
+    m_folderModel = std::make_unique<MediaLibTableModel>(owner);
+    m_listView = new MediaLibTableView(this);
+    QFont listFont = m_listView->font();
+    listFont.setPointSize(11);
+    m_listView->setFont(listFont);
+    m_listView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_listView->verticalHeader()->hide();
+    m_listView->setEditTriggers(QAbstractItemView::SelectedClicked);
+    m_listView->setDragEnabled(true);
+    m_listView->setContextMenuPolicy(Qt::DefaultContextMenu);
+    ThumbnailPair pair = makeThumbnailPair();
+    m_scrollArea = pair.area;
+    m_thumbnailView = std::move(pair.view);
+
+    m_listView->setGeometry(ui->tableView->geometry());
+    m_listView->setModel(m_folderModel.get());
+    ui->tableView->hide();
+    m_scrollArea->resize(m_listView->size());
+    m_scrollArea->move(m_listView->pos());
+
+    ui->resizeBottom->setMouseTracking(true);
+    ui->resizeBottom->installEventFilter(this);
+
+    m_syncTimer.setInterval(kSyncIntervalMs);
+    connect(&m_syncTimer, &QTimer::timeout, this, &MediaLibraryPanel::syncFileSystem);
+
+    SettingImpl *settings = SettingImpl::getInstance();
+    const QString savePath = settings->getSavePath();
+    if (!QDir(savePath).exists() && !QDir().mkpath(savePath))
+        browserLog(LogSystem::LOG_ERROR, "MediaLibraryPanel - cannot create %s", qUtf8Printable(savePath));
+    changeDirectory(QDir(settings->getSavePath()));
+    settings->release();
+
+    m_capture = CaptureImpl::getInstance();
+    connect(m_capture, &CaptureIntf::oneTimeLapseImageCaptured, this, &MediaLibraryPanel::addToDatabase);
+    connect(m_capture, &CaptureIntf::oneTimeLapseImageCaptured, this, &MediaLibraryPanel::appendProtectedFolder);
+    connect(m_capture, &CaptureIntf::timeLapseImageCaptureCompleted, this,
+            qOverload<const QList<QString> &>(&MediaLibraryPanel::removeProtectedFolder));
+    connect(m_capture, &CaptureIntf::timeLapseImageCaptureAborted, this,
+            qOverload<const QList<QString> &>(&MediaLibraryPanel::removeProtectedFolder));
+    connect(m_capture, &CaptureIntf::docCamImageCaptured, this, &MediaLibraryPanel::addToDatabase);
+    connect(m_capture, &CaptureIntf::fullScreenImageCaptured, this, &MediaLibraryPanel::addToDatabase);
+
+    connect(m_listView, &QAbstractItemView::doubleClicked, m_listView, &MediaLibTableView::doubleClickedOnMediaLib);
+    connect(m_listView, &QAbstractItemView::clicked, m_listView, &MediaLibTableView::clickedOnInfoCol);
+    connect(m_listView, &MediaLibTableView::contentChanged, this, &MediaLibraryPanel::updateFolder);
+    connect(m_listView, &MediaLibTableView::fileContentChanged, this, &MediaLibraryPanel::updateFile);
+    connect(m_listView, &MediaLibTableView::newFolderRequest, this, &MediaLibraryPanel::createNewFolder);
+    connect(m_listView, &MediaLibTableView::fileRemoved, this, &MediaLibraryPanel::onfileRemoved);
+    MediaLibThumbnailView *thumbnails = m_thumbnailView.get();
+    connect(thumbnails, &MediaLibThumbnailView::newFolderRequest, this, &MediaLibraryPanel::createNewFolder);
+    connect(thumbnails, &MediaLibThumbnailView::contentChanged, this, &MediaLibraryPanel::updateFolder);
+    connect(thumbnails, &MediaLibThumbnailView::fileContentChanged, this, &MediaLibraryPanel::updateFile);
+    connect(thumbnails, &MediaLibThumbnailView::videoThumbnailReloaded, m_folderModel.get(),
+            &MediaLibTableModel::reloadMediaObj);
+    connect(ui->preBtn, &QToolButton::clicked, this, &MediaLibraryPanel::returnPreFolder);
+    connect(ui->switchBtn, &QToolButton::clicked, this, &MediaLibraryPanel::changeViewMode);
+    connect(ui->closeBtn, &QToolButton::clicked, owner, &MediaLibraryImpl::closeMediaLibPaenl);
+    connect(ui->lineEdit, &QLineEdit::returnPressed, this, &MediaLibraryPanel::createSearchResultView);
+    connect(ui->searchButton, &QToolButton::clicked, this, &MediaLibraryPanel::createSearchResultView);
+    connect(ui->addFolderBtn, &QToolButton::clicked, this, &MediaLibraryPanel::createNewFolder);
+    connect(ui->uploadManagerBtn, &QToolButton::clicked, owner, &MediaLibraryImpl::launchUploadManager);
+    connect(this, &MediaLibraryPanel::updateRequest, this, &MediaLibraryPanel::updateFolder);
+
+    recordAnchors();
+    setToolTips();
+    setMinimumSize(size());
+    setMouseTracking(true);
+    loadSettings();
+    MediaFileStore::getInstance()->setRenameHook(&MediaLibraryPanel::onMediaRename, this);
+}
+
+MediaLibraryPanel::~MediaLibraryPanel()
+{
+    storeSettings();
+    m_syncTimer.stop();
+    MediaFileStore::getInstance()->setRenameHook(nullptr, nullptr);
+    // Each scroll area gives its view back when it goes; the views, the list and the models go after them.
+    delete m_searchScrollArea;
+    delete m_scrollArea;
+    m_searchThumbnailView.reset();
+    m_thumbnailView.reset();
+    m_watcher.reset();
+    delete m_listView;
+    m_folderModel.reset();
+    m_searchModel.reset();
+    m_driveModel.reset();
+    m_usbListener.reset();
+    if (m_capture)
+        m_capture->release();
+}
+
+MediaLibraryPanel::ThumbnailPair MediaLibraryPanel::makeThumbnailPair()
+{
+    auto *area = new MediaLibScrollArea(this);
+    area->setPalette(QPalette(Qt::white));
+    area->setScrollBarVisible(false, Qt::Horizontal);
+    area->hide();
+    auto view = std::make_unique<MediaLibThumbnailView>(m_owner);
+    view->setContextMenuPolicy(Qt::DefaultContextMenu);
+    view->setAcceptDrops(true);
+    area->setWidget(view.get());
+    connect(area, &MediaLibScrollArea::scrollBarValueChanged, view.get(),
+            qOverload<int, Qt::Orientation>(&MediaLibThumbnailView::setOffset));
+    connect(view.get(), &MediaLibThumbnailView::uiRangeChanged, area, &MediaLibScrollArea::setScrollBarRange);
+    return {area, std::move(view)};
+}
+
+QStringList MediaLibraryPanel::visibleEntries(const QDir &dir)
+{
+    const QString path = dir.absolutePath();
+    return withoutHidden(path, QDir(path).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::NoSort));
+}
+
+void MediaLibraryPanel::changeDirectory(const QDir &target)
+{
+    QDir dir(target);
+    const QFileInfo entry(dir.absolutePath());
+    if (entry.isSymLink()) {
+        const QString linked = entry.symLinkTarget();
+        if (QFileInfo(linked).isDir()) {
+            dir = QDir(linked);
+        } else {
+            MessageBoxes::warning(this, QObject::tr("File error"), QObject::tr("Path does not exist"));
+            dir = m_currentDir;
+        }
+    }
+    // A folder opened from search results ends them.
+    if (m_searchModel)
+        leaveSearchResults();
+
+    m_syncTimer.stop();
+    const QString path = dir.absolutePath();
+    m_snapshotStamp = QFileInfo(path).lastModified();
+    m_entrySnapshot = visibleEntries(dir);
+    if (m_listView->mediaModel() != m_folderModel.get() || m_driveRootMode) {
+        dropUsbListener();
+        ui->addFolderBtn->setEnabled(true);
+        ui->preBtn->setEnabled(true);
+        m_listView->setAcceptDrops(true);
+        m_listView->setDragEnabled(true);
+        m_listView->setEditTriggers(QAbstractItemView::SelectedClicked);
+        m_listView->setMenuEnabled(true);
+        m_listView->setContextMenuPolicy(Qt::DefaultContextMenu);
+        m_thumbnailView->setContextMenuPolicy(Qt::DefaultContextMenu);
+        m_thumbnailView->setAcceptDrops(true);
+    }
+    m_driveRootMode = false;
+    MediaFileStore::getInstance()->makeCacheFolder(path);
+
+    // The rows are sorted once when the list takes the filled model back, not once per row.
+    m_listView->setModel(nullptr);
+    m_folderModel->clear();
+    m_thumbnailView->clearThumbnails();
+    m_scrollArea->setScrollBarValue(0, Qt::Vertical);
     m_currentDir = dir;
+    m_shownPath = path;
+    updateLabel();
+    fillFolder(dir);
+    m_listView->setModel(m_folderModel.get());
+    m_thumbnailView->createVideoThumbnails();
+    dropWatcher();
+
+    MediaLibraryDatabase *index = MediaLibraryDatabase::getInstance();
+    const QMetaObject::Connection missing =
+        connect(index, &MediaLibraryDatabase::fileNotExists, this, &MediaLibraryPanel::addToNonExistenceFileList);
+    index->syncFolder(dir);
+    disconnect(missing);
+    MediaLibraryDatabase::release();
+    clearNonExistenceFileList();
+
+    watchCurrentFolder();
+    m_thumbnailView->changeCurDir(path);
+    m_listView->changeCurDir(path);
+    m_thumbnailView->changeOrderFromSortModel(m_listView->sortModel());
+    m_thumbnailView->layoutThumbnails();
+    m_syncTimer.start(kSyncIntervalMs);
+    emit curDirChanged(path);
+}
+
+void MediaLibraryPanel::addEntry(const QString &path, int type)
+{
+    auto *media = new MediaImpl(path);
+    media->setType(type);
+    if (type != MediaImpl::TYPE_FOLDER) {
+        media->setSize(-1);
+        media->setLastModified(QDateTime());
+    }
+    appendRow(m_folderModel.get(), media);
+    m_thumbnailView->addThumbnail(media);
+    media->release();
+}
+
+void MediaLibraryPanel::fillFolder(const QDir &dir)
+{
+    const QString path = dir.absolutePath();
+    const auto pass = [&](QDir::Filters filters, const QStringList &patterns, int type) {
+        QDir listing(path, QString(), QDir::NoSort, filters);
+        listing.setNameFilters(patterns);
+        for (const QString &name : withoutHidden(path, listing.entryList()))
+            addEntry(listing.absoluteFilePath(name), type);
+    };
+    pass(QDir::Dirs | QDir::NoDotAndDotDot, {}, MediaImpl::TYPE_FOLDER);
+    pass(QDir::Files, kImagePatterns, MediaImpl::TYPE_IMAGE);
+    pass(QDir::Files, kVideoPatterns, MediaImpl::TYPE_VIDEO);
+}
+
+bool MediaLibraryPanel::addNewEntry(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return false;
+    MediaFileStore *store = MediaFileStore::getInstance();
+    auto *media = new MediaImpl(path);
+    int type = MediaImpl::TYPE_FOLDER;
+    if (!info.isDir()) {
+        store->readInfo(media);
+        const QString lower = path.toLower();
+        if (endsWithPattern(lower, kImagePatterns)) {
+            type = MediaImpl::TYPE_IMAGE;
+        } else if (endsWithPattern(lower, kVideoPatterns)) {
+            type = MediaImpl::TYPE_VIDEO;
+        } else {
+            media->release();
+            return false;
+        }
+        media->setSize(-1);
+        media->setLastModified(QDateTime());
+    }
+    media->setType(type);
+    if (type != MediaImpl::TYPE_FOLDER)
+        store->writeInfo(media);
+
+    const int row = appendRow(m_folderModel.get(), media);
+    const QModelIndex shown =
+        m_listView->sortModel()->mapFromSource(m_folderModel->index(row, MediaLibTableModel::ColumnType));
+    if (shown.isValid()) {
+        m_listView->selectRow(shown.row());
+        m_listView->scrollTo(shown);
+    }
+    m_thumbnailView->addThumbnail(media);
+    // The new tile takes its place in the list's order, so both views keep showing the entries alike.
+    m_thumbnailView->changeOrderFromSortModel(m_listView->sortModel());
+    m_thumbnailView->layoutThumbnails();
+    if (type == MediaImpl::TYPE_VIDEO)
+        m_thumbnailView->createVideoThumbnails();
+    media->release();
+    return true;
 }
 
 void MediaLibraryPanel::updateFolder()
 {
+    // Search results and the drive list show no folder to bring up to date.
+    if (m_searchModel || m_driveRootMode)
+        return;
+    m_syncTimer.stop();
+    const QString path = m_currentDir.absolutePath();
+    const QDateTime stamp = QFileInfo(path).lastModified();
+    const QStringList names = visibleEntries(m_currentDir);
+    // The last listing as a multiset: a folder of thousands is compared in one pass.
+    QHash<QString, int> remaining;
+    remaining.reserve(m_entrySnapshot.size());
+    for (const QString &name : std::as_const(m_entrySnapshot))
+        ++remaining[name];
+    for (const QString &name : names) {
+        const auto it = remaining.find(name);
+        if (it == remaining.end()) {
+            addNewEntry(m_currentDir.absoluteFilePath(name));
+        } else if (--it.value() == 0) {
+            remaining.erase(it);
+        }
+    }
+    if (remaining.isEmpty()) {
+        m_entrySnapshot = names;
+        m_snapshotStamp = stamp;
+    } else {
+        changeDirectory(m_currentDir);
+    }
+    if (!m_syncTimer.isActive())
+        m_syncTimer.start(kSyncIntervalMs);
 }
 
-void MediaLibraryPanel::updateFile(const QString &)
+void MediaLibraryPanel::updateFile(const QString &path)
 {
+    if (m_searchModel)
+        return;
+    const QFileInfo info(path);
+    if (!info.exists())
+        return;
+    const QString current = m_currentDir.absolutePath();
+    const bool inView = info.isDir() ? info.absoluteFilePath() == current : info.absolutePath() == current;
+    if (inView)
+        changeDirectory(m_currentDir);
+}
+
+void MediaLibraryPanel::directoryChanged(const QString &path)
+{
+    if (QDir(path).absolutePath() == m_currentDir.absolutePath())
+        updateFolder();
+}
+
+void MediaLibraryPanel::syncFileSystem()
+{
+    const QString path = m_currentDir.absolutePath();
+    // One stat a tick: the folder is listed only when its time stamp moved since it was last read.
+    const QDateTime stamp = QFileInfo(path).lastModified();
+    if (stamp != m_snapshotStamp) {
+        if (visibleEntries(m_currentDir).size() != m_entrySnapshot.size())
+            updateFolder();
+        else
+            m_snapshotStamp = stamp;
+    }
+    if (!m_currentDir.exists())
+        returnPreFolder();
+}
+
+void MediaLibraryPanel::returnPreFolder()
+{
+    if (m_searchModel) {
+        leaveSearchResults();
+        if (!m_driveRootMode) {
+            changeDirectory(m_currentDir);
+            return;
+        }
+    }
+    const QString path = m_currentDir.absolutePath();
+    if (m_driveRootMode || DriveList::drives().contains(path)) {
+        showDriveList();
+        return;
+    }
+    if (m_currentDir.exists()) {
+        QDir parent(m_currentDir);
+        parent.cdUp();
+        changeDirectory(parent);
+    } else {
+        showDriveList();
+    }
+}
+
+void MediaLibraryPanel::showDriveList()
+{
+    dropUsbListener();
+    m_usbListener = std::make_unique<WinUSBListener>();
+    connect(m_usbListener.get(), &WinUSBListener::usbDeviceChanged, this, &MediaLibraryPanel::onUSBDeviceChanged);
+    dropWatcher();
+    rebuildDriveList();
+    m_listView->setModel(m_driveModel.get());
+    m_shownPath = tr("My Computer");
+    updateLabel();
+}
+
+void MediaLibraryPanel::onUSBDeviceChanged()
+{
+    rebuildDriveList();
+}
+
+void MediaLibraryPanel::rebuildDriveList()
+{
+    m_syncTimer.stop();
+    m_driveRootMode = true;
+    if (!m_driveModel)
+        m_driveModel = std::make_unique<MediaLibTableModel>(m_owner);
+    ui->addFolderBtn->setEnabled(false);
+    ui->preBtn->setEnabled(false);
+    m_listView->setAcceptDrops(false);
+    m_listView->setDragEnabled(false);
+    m_listView->setMenuEnabled(false);
+    m_listView->setContextMenuPolicy(Qt::NoContextMenu);
+    m_listView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_thumbnailView->setContextMenuPolicy(Qt::NoContextMenu);
+    m_thumbnailView->setAcceptDrops(false);
+
+    m_driveModel->clear();
+    m_thumbnailView->clearThumbnails();
+    for (const QString &drive : DriveList::drives()) {
+        auto *media = new MediaImpl(drive);
+        media->setType(MediaImpl::TYPE_FOLDER);
+        appendRow(m_driveModel.get(), media);
+        m_thumbnailView->addThumbnail(media);
+        media->release();
+    }
+    m_thumbnailView->changeOrderFromSortModel(nullptr);
+    m_thumbnailView->layoutThumbnails();
+}
+
+void MediaLibraryPanel::changeViewMode()
+{
+    applyViewMode(m_viewMode == ThumbnailMode ? ListMode : ThumbnailMode);
+}
+
+void MediaLibraryPanel::applyViewMode(int mode)
+{
+    if (mode == ThumbnailMode) {
+        m_viewMode = ThumbnailMode;
+        m_listView->hide();
+        if (m_searchModel) {
+            m_scrollArea->hide();
+            m_searchScrollArea->show();
+            m_searchThumbnailView->changeOrderFromSortModel(m_listView->sortModel());
+            m_searchThumbnailView->layoutThumbnails();
+        } else {
+            m_scrollArea->show();
+            if (!m_driveRootMode)
+                m_thumbnailView->changeOrderFromSortModel(m_listView->sortModel());
+            m_thumbnailView->layoutThumbnails();
+        }
+        ui->switchBtn->setText(tr("List"));
+    } else {
+        m_viewMode = ListMode;
+        m_listView->show();
+        if (m_searchScrollArea)
+            m_searchScrollArea->hide();
+        m_scrollArea->hide();
+        ui->switchBtn->setText(tr("View"));
+    }
+}
+
+bool MediaLibraryPanel::addToDatabase(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return false;
+    const QString lower = path.toLower();
+    if (!endsWithPattern(lower, kImagePatterns) && !endsWithPattern(lower, kVideoPatterns))
+        return false;
+    // The index lower-cases the path itself; it needs the real one to find the file.
+    MediaLibraryDatabase *index = MediaLibraryDatabase::getInstance();
+    const bool added = index->addFileByPath(path, {});
+    MediaLibraryDatabase::release();
+    return added;
+}
+
+void MediaLibraryPanel::addToNonExistenceFileList(const QString &path)
+{
+    m_missingFiles.append(path);
+}
+
+void MediaLibraryPanel::clearNonExistenceFileList()
+{
+    while (!m_missingFiles.isEmpty())
+        clearMediaFile(m_missingFiles.takeFirst());
+}
+
+void MediaLibraryPanel::clearMediaFile(const QString &path)
+{
+    MediaFileStore *store = MediaFileStore::getInstance();
+    auto *media = new MediaImpl(path);
+    store->removeMediaFile(media);
+    media->release();
+
+    // The index names a vanished file in lower case, while its companions carry the name it had: they are
+    // found by their names without case, and kept while a file of that spelling is still there.
+    const QFileInfo file(path);
+    const QDir folder(file.absolutePath());
+    const QDir mirror(store->mirrorPath(folder.absolutePath()));
+    for (const QString &name : mirror.entryList(QDir::Files | QDir::Hidden, QDir::NoSort)) {
+        const QString mediaName = QFileInfo(name).completeBaseName();
+        if (mediaName.compare(file.fileName(), Qt::CaseInsensitive) != 0)
+            continue;
+        const QString mediaPath = folder.absoluteFilePath(mediaName);
+        const QString companion = mirror.absoluteFilePath(name);
+        if (QFileInfo(mediaPath).exists())
+            continue;
+        if (companion == store->infoFilePath(mediaPath) || companion == store->thumbnailPath(mediaPath))
+            QFile::remove(companion);
+    }
+}
+
+void MediaLibraryPanel::notificationReceived(const QString &)
+{
+    if (m_currentDir.absolutePath() == QLatin1String("/Volumes"))
+        showDriveList();
+}
+
+void MediaLibraryPanel::createSearchResultView()
+{
+    const QString text = ui->lineEdit->text();
+    if (text.isEmpty())
+        return;
+    MediaLibraryDatabase *index = MediaLibraryDatabase::getInstance();
+    const QStringList found = index->searchKeywords(index->parseKeywords(text));
+    MediaLibraryDatabase::release();
+
+    m_shownPath = tr("Search result: %1").arg(text);
+    m_searchText = text;
+    updateLabel();
+    ui->currentFolder->setToolTip(tr("Search result"));
+    ui->lineEdit->clear();
+
+    // The list may still show the results being replaced.
+    if (m_listView->mediaModel() == m_searchModel.get())
+        m_listView->setModel(nullptr);
+    deleteSearchResults();
+    ThumbnailPair pair = makeThumbnailPair();
+    m_searchScrollArea = pair.area;
+    m_searchThumbnailView = std::move(pair.view);
+    m_searchModel = std::make_unique<MediaLibTableModel>(m_owner);
+    m_searchModel->loadFiles(found);
+    m_searchScrollArea->setGeometry(m_scrollArea->geometry());
+    m_searchThumbnailView->setMediaList(m_searchModel->mediaList());
+    m_searchThumbnailView->changeOrderFromSortModel(nullptr);
+    m_searchThumbnailView->createVideoThumbnails();
+    m_searchThumbnailView->setAcceptDrops(false);
+    m_searchScrollArea->setAcceptDrops(false);
+    m_scrollArea->hide();
+    m_searchScrollArea->hide();
+    m_searchScrollArea->setPalette(QPalette(Qt::white));
+    if (m_viewMode == ThumbnailMode)
+        m_searchScrollArea->show();
+    m_searchThumbnailView->layoutThumbnails();
+    for (const QString &path : std::as_const(m_protectedPaths))
+        m_searchThumbnailView->appendProtectedPath(path);
+    connect(m_searchThumbnailView.get(), &MediaLibThumbnailView::fileRemoved, this, &MediaLibraryPanel::onfileRemoved);
+
+    m_listView->setModel(m_searchModel.get());
+    m_listView->setDragDropMode(QAbstractItemView::DragOnly);
+    ui->addFolderBtn->setEnabled(false);
+    ui->preBtn->setEnabled(true);
+}
+
+void MediaLibraryPanel::deleteSearchResults()
+{
+    delete m_searchScrollArea;
+    m_searchScrollArea = nullptr;
+    m_searchThumbnailView.reset();
+    m_searchModel.reset();
+}
+
+void MediaLibraryPanel::leaveSearchResults()
+{
+    ui->currentFolder->setToolTip(tr("Current directory path"));
+    if (!m_searchModel)
+        return;
+    m_listView->setModel(m_folderModel.get());
+    deleteSearchResults();
+    m_listView->setDragDropMode(QAbstractItemView::DragDrop);
+    ui->addFolderBtn->setEnabled(true);
+    ui->preBtn->setEnabled(true);
+    m_shownPath = m_currentDir.absolutePath();
+    updateLabel();
+    if (m_viewMode == ThumbnailMode) {
+        m_scrollArea->show();
+        m_thumbnailView->layoutThumbnails();
+    }
+}
+
+void MediaLibraryPanel::onfileRemoved(const QString &path)
+{
+    if (!m_searchModel)
+        return;
+    m_listView->removeMediaRow(path);
+    if (m_searchThumbnailView) {
+        m_searchThumbnailView->removeThumbnail(path);
+        m_searchThumbnailView->changeOrderFromSortModel(m_listView->sortModel());
+        m_searchThumbnailView->layoutThumbnails();
+    }
+}
+
+void MediaLibraryPanel::createNewFolder()
+{
+    if (m_driveRootMode || !m_currentDir.exists())
+        return;
+    const QString first = m_currentDir.absoluteFilePath(tr("NewFolder"));
+    QString candidate = first;
+    for (int counter = 0; QFileInfo(candidate).isDir(); ++counter)
+        candidate = QStringLiteral("%1_%2").arg(first).arg(counter);
+    if (candidate.size() > kMaxPathLength) {
+        MessageBoxes::warning(this, tr("Error"), tr("Path is invalid"));
+        return;
+    }
+    if (!QDir().mkpath(candidate) || !QFileInfo(candidate).isDir())
+        MessageBoxes::warning(this, tr("Error"), tr("Create new folder failed"));
+}
+
+void MediaLibraryPanel::pushProtection(const QString &path, bool protect)
+{
+    QList<MediaLibThumbnailView *> thumbnailViews{m_thumbnailView.get()};
+    if (m_searchThumbnailView)
+        thumbnailViews.prepend(m_searchThumbnailView.get());
+    if (protect) {
+        for (MediaLibThumbnailView *view : thumbnailViews)
+            view->appendProtectedPath(path);
+        m_listView->appendProtectedPath(path);
+    } else {
+        for (MediaLibThumbnailView *view : thumbnailViews)
+            view->removeProtectedPath(path);
+        m_listView->removeProtectedPath(path);
+    }
+}
+
+namespace {
+
+// The lower-case absolute path of the folder a time-lapse image is saved in (or of the folder itself).
+QString protectedFolderOf(const QString &path)
+{
+    const QFileInfo info(path);
+    return (info.isDir() ? info.absoluteFilePath() : info.absolutePath()).toLower();
+}
+
+} // namespace
+
+void MediaLibraryPanel::appendProtectedFolder(const QString &path)
+{
+    appendProtectedPath(protectedFolderOf(path));
+}
+
+void MediaLibraryPanel::removeProtectedFolder(const QString &path)
+{
+    removeProtectedPath(protectedFolderOf(path));
+}
+
+void MediaLibraryPanel::removeProtectedFolder(const QList<QString> &paths)
+{
+    for (const QString &path : paths)
+        removeProtectedFolder(path);
+}
+
+void MediaLibraryPanel::appendProtectedPath(const QString &path)
+{
+    const QString lower = path.toLower();
+    if (!m_protectedPaths.contains(lower))
+        m_protectedPaths.append(lower);
+    pushProtection(lower, true);
+}
+
+void MediaLibraryPanel::removeProtectedPath(const QString &path)
+{
+    const QString lower = path.toLower();
+    m_protectedPaths.removeAll(lower);
+    pushProtection(lower, false);
+}
+
+void MediaLibraryPanel::removeProtectedPath(const QList<QString> &paths)
+{
+    for (const QString &path : paths)
+        removeProtectedPath(path);
+}
+
+bool MediaLibraryPanel::isFileProhibited(const QString &path)
+{
+    return path.size() > kMaxPathLength;
+}
+
+void MediaLibraryPanel::loadSettings()
+{
+    SettingImpl *settings = SettingImpl::getInstance();
+    applyViewMode(settings->value(kModeKey).toInt());
+    const int width = settings->value(kWidthKey).toInt();
+    const int height = settings->value(kHeightKey).toInt();
+    if (width != 0 && height != 0) {
+        applyStoredSize(width, height);
+    } else {
+        settings->setValue(kWidthKey, this->width());
+        settings->setValue(kHeightKey, this->height());
+    }
+    settings->release();
+}
+
+void MediaLibraryPanel::storeSettings()
+{
+    SettingImpl *settings = SettingImpl::getInstance();
+    settings->setValue(kModeKey, m_viewMode);
+    settings->setValue(kWidthKey, width());
+    settings->setValue(kHeightKey, height());
+    settings->release();
+}
+
+void MediaLibraryPanel::applyStoredSize(int width, int height)
+{
+    const int newY = y() - (height - this->height()) / 2;
+    resize(width, height);
+    relayout();
+    update();
+    move(0, newY);
+}
+
+void MediaLibraryPanel::recordAnchors()
+{
+    const int w = width();
+    const int h = height();
+    m_lineEditPos = ui->lineEdit->pos();
+    m_preBtnPos = ui->preBtn->pos();
+    m_currentFolderPos = ui->currentFolder->pos();
+    m_listViewPos = m_listView->pos();
+    m_closeBtnAnchor = fromRight(ui->closeBtn->pos(), w);
+    m_switchBtnAnchor = fromRight(ui->switchBtn->pos(), w);
+    m_searchButtonAnchor = fromRight(ui->searchButton->pos(), w);
+    m_addFolderBtnAnchor = fromBottom(ui->addFolderBtn->pos(), h);
+    m_uploadManagerBtnAnchor = fromBottom(ui->uploadManagerBtn->pos(), h);
+    m_resizeBottomAnchor = QPoint(w - ui->resizeBottom->x(), h - ui->resizeBottom->y());
+    m_anchorsRecorded = true;
+}
+
+void MediaLibraryPanel::setToolTips()
+{
+    const std::pair<QWidget *, QString> tips[] = {
+        {ui->lineEdit, tr("Enter keyword to search")},
+        {ui->preBtn, tr("Return to previous directory")},
+        {ui->currentFolder, tr("Current directory path")},
+        {ui->closeBtn, tr("Minimize Media Library panel")},
+        {ui->switchBtn, tr("Switch between view/list mode")},
+        {ui->searchButton, tr("Press to search from all traversed media files")},
+        {ui->addFolderBtn, tr("Add new folder under current directory")},
+        {ui->uploadManagerBtn, tr("Launch upload manager")},
+        {ui->resizeBottom, tr("Drag to resize Media Library panel")},
+    };
+    for (const auto &[widget, tip] : tips) {
+        widget->setToolTip(tip);
+        widget->setAttribute(Qt::WA_AlwaysShowToolTips);
+    }
+}
+
+void MediaLibraryPanel::relayout()
+{
+    const int w = width();
+    const int h = height();
+    ui->lineEdit->resize(w - kSearchMargin, ui->lineEdit->height());
+    ui->currentFolder->resize(w - kLabelMargin, ui->currentFolder->height());
+    updateLabel();
+    m_listView->resize(w - kListWidthMargin, h - kListHeightMargin);
+    m_scrollArea->resize(m_listView->size());
+    if (m_searchScrollArea)
+        m_searchScrollArea->setGeometry(m_scrollArea->geometry());
+    ui->lineEdit->move(m_lineEditPos);
+    ui->preBtn->move(m_preBtnPos);
+    ui->currentFolder->move(m_currentFolderPos);
+    m_listView->move(m_listViewPos);
+    m_scrollArea->move(m_listViewPos);
+    if (m_searchScrollArea)
+        m_searchScrollArea->move(m_listViewPos);
+    ui->closeBtn->move(fromRight(m_closeBtnAnchor, w));
+    ui->switchBtn->move(fromRight(m_switchBtnAnchor, w));
+    ui->searchButton->move(fromRight(m_searchButtonAnchor, w));
+    ui->addFolderBtn->move(fromBottom(m_addFolderBtnAnchor, h));
+    ui->uploadManagerBtn->move(fromBottom(m_uploadManagerBtnAnchor, h));
+    ui->resizeBottom->move(w - m_resizeBottomAnchor.x(), h - m_resizeBottomAnchor.y());
+}
+
+void MediaLibraryPanel::updateLabel()
+{
+    QLabel *label = ui->currentFolder;
+    QString text = m_shownPath;
+    label->setText(text);
+    bool cut = false;
+    while (label->sizeHint().width() > label->width() && !text.isEmpty()) {
+        text.chop(1);
+        label->setText(text);
+        cut = true;
+    }
+    if (cut)
+        text = text.chopped(qMin(3, int(text.size()))) + QStringLiteral("...");
+    label->setText(QDir::toNativeSeparators(text));
+}
+
+bool MediaLibraryPanel::nearGrip(const QPoint &point) const
+{
+    return QPoint(width() - point.x(), height() - point.y()).manhattanLength() < kGripReach;
+}
+
+void MediaLibraryPanel::mousePressEvent(QMouseEvent *event)
+{
+    if (event->buttons() & Qt::LeftButton) {
+        setMouseTracking(true);
+        if (nearGrip(event->position().toPoint())) {
+            setCursor(Qt::SizeAllCursor);
+            m_resizing = true;
+        } else {
+            setCursor(Qt::ArrowCursor);
+        }
+    }
+    event->accept();
+}
+
+void MediaLibraryPanel::mouseMoveEvent(QMouseEvent *event)
+{
+    setCursor(nearGrip(event->position().toPoint()) || m_resizing ? Qt::SizeAllCursor : Qt::ArrowCursor);
+    event->accept();
+}
+
+void MediaLibraryPanel::mouseReleaseEvent(QMouseEvent *event)
+{
+    setCursor(Qt::ArrowCursor);
+    m_resizing = false;
+    event->accept();
+}
+
+bool MediaLibraryPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->resizeBottom) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
+                m_resizing = true;
+            break;
+        case QEvent::MouseButtonRelease:
+            m_resizing = false;
+            break;
+        case QEvent::MouseMove: {
+            const auto *move = static_cast<QMouseEvent *>(event);
+            const QPoint point = mapFromGlobal(move->globalPosition().toPoint());
+            setCursor(Qt::SizeAllCursor);
+            if ((move->buttons() & Qt::LeftButton) && m_resizing)
+                resizeToPoint(point);
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MediaLibraryPanel::resizeToPoint(const QPoint &point)
+{
+    const int h = height();
+    int newHeight = 2 * qAbs(h / 2 - point.y());
+    int newWidth = qAbs(point.x());
+    if (QWidget *parent = parentWidget()) {
+        if (newHeight >= parent->height() - (kParentHeightReserve - 1))
+            newHeight = parent->height() - kParentHeightReserve;
+        newWidth = qMin(newWidth, parent->width());
+    }
+    newHeight = qMax(newHeight, minimumHeight());
+    newWidth = qMax(newWidth, minimumWidth());
+    const int newY = y() - (newHeight - h) / 2;
+    hide();
+    resize(newWidth, newHeight);
+    relayout();
+    update();
+    move(0, newY);
+    show();
+}
+
+void MediaLibraryPanel::paintEvent(QPaintEvent *)
+{
+    QStyleOption option;
+    option.initFrom(this);
+    QPainter painter(this);
+    style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
+}
+
+void MediaLibraryPanel::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    // Whoever resizes the panel, its widgets follow; the form's own sizing comes before the anchors exist.
+    if (m_anchorsRecorded)
+        relayout();
+    if (m_owner)
+        m_owner->notifyWidgetResized();
+}
+
+void MediaLibraryPanel::watchCurrentFolder()
+{
+    dropWatcher();
+    const QString path = m_currentDir.absolutePath();
+    if (!QFileInfo(path).isDir())
+        return;
+    m_watcher = std::make_unique<QFileSystemWatcher>();
+    m_watcher->addPath(path);
+    connect(m_watcher.get(), &QFileSystemWatcher::directoryChanged, this, &MediaLibraryPanel::directoryChanged);
+}
+
+void MediaLibraryPanel::dropWatcher()
+{
+    // The watcher may be the sender of the signal being handled: it goes once that is over.
+    if (m_watcher) {
+        m_watcher->disconnect(this);
+        m_watcher.release()->deleteLater();
+    }
+}
+
+void MediaLibraryPanel::dropUsbListener()
+{
+    if (m_usbListener) {
+        m_usbListener->disconnect(this);
+        m_usbListener.release()->deleteLater();
+    }
+}
+
+void MediaLibraryPanel::onMediaRename(void *context, bool after, bool refresh)
+{
+    auto *panel = static_cast<MediaLibraryPanel *>(context);
+    if (!after)
+        panel->dropWatcher();
+    else if (refresh)
+        QTimer::singleShot(kRenameRefreshDelayMs, panel, &MediaLibraryPanel::updateFolder);
+    else
+        panel->watchCurrentFolder();
 }

@@ -1,28 +1,172 @@
 #pragma once
 
+#include "CppNotificaitonObserver.h"
+
+#include <QDateTime>
 #include <QDir>
+#include <QList>
+#include <QPoint>
 #include <QString>
+#include <QStringList>
+#include <QTimer>
 #include <QWidget>
 
-class MediaLibraryImpl;
+#include <memory>
 
-// The media-library browser: the media folder and the computer's drives in a list or a thumbnail view.
-class MediaLibraryPanel : public QWidget
+class CaptureIntf;
+class MediaImpl;
+class MediaLibraryImpl;
+class MediaLibScrollArea;
+class MediaLibTableModel;
+class MediaLibTableView;
+class MediaLibThumbnailView;
+class QFileSystemWatcher;
+class WinUSBListener;
+
+namespace Ui {
+class MediaLibrary;
+}
+
+// The media-library browser: one folder at a time, the drive list ("My Computer") or the results of a keyword
+// search, in a list view or a thumbnail view over the same entries. It keeps the shown folder in step with the
+// disk (a file-system watcher, a poll as backstop: new entries are added in place, vanished ones reload the
+// folder), indexes every captured image, guards the folders of a running time-lapse series, makes new
+// folders and keeps its view mode and size between runs. Owned by the media-library service.
+class MediaLibraryPanel : public QWidget, public CppNotificaitonObserver
 {
     Q_OBJECT
 
 public:
+    enum ViewMode { ListMode = 0, ThumbnailMode = 1 };
+    // The poll that backs up the watcher; it reads the folder only when the folder's time stamp moved.
+    static constexpr int kSyncIntervalMs = 300;
+    // Longest path the library makes; Windows' limit, kept so that libraries move between systems.
+    static constexpr int kMaxPathLength = 239;
+    // A pointer within this Manhattan distance of the bottom-right corner takes hold of the resize grip.
+    static constexpr int kGripReach = 31;
+    // After a rename the folder is read again once the rename's own watcher events have passed.
+    static constexpr int kRenameRefreshDelayMs = 50;
+
     MediaLibraryPanel(MediaLibraryImpl *owner, QWidget *parent);
     ~MediaLibraryPanel() override;
 
-    // Enters the folder and shows it.
+    // Enters the folder (a link is followed to its folder) and shows it.
     void changeDirectory(const QDir &dir);
-    // Reads the shown folder again.
+    void notificationReceived(const QString &name) override;
+
+    MediaLibTableView *listView() const { return m_listView; }
+    MediaLibThumbnailView *thumbnailView() const { return m_thumbnailView.get(); }
+    MediaLibScrollArea *scrollArea() const { return m_scrollArea; }
+    MediaLibThumbnailView *searchThumbnailView() const { return m_searchThumbnailView.get(); }
+    MediaLibScrollArea *searchScrollArea() const { return m_searchScrollArea; }
+    MediaLibTableModel *folderModel() const { return m_folderModel.get(); }
+    MediaLibTableModel *searchModel() const { return m_searchModel.get(); }
+    MediaLibTableModel *driveModel() const { return m_driveModel.get(); }
+    QDir currentFolder() const { return m_currentDir; }
+    // The current-folder label's full text: a folder's path, "My Computer" or the search title.
+    QString shownPath() const { return m_shownPath; }
+    int viewMode() const { return m_viewMode; }
+    bool isDriveRootMode() const { return m_driveRootMode; }
+    QStringList protectedPaths() const { return m_protectedPaths; }
+
+Q_SIGNALS:
+    void curDirChanged(QString path);
+    void updateRequest();
+
+public Q_SLOTS:
     void updateFolder();
-    // Shows a file of the shown folder that was added or changed.
     void updateFile(const QString &path);
+    bool addToDatabase(const QString &path);
+    void onfileRemoved(const QString &path);
+    void returnPreFolder();
+    void changeViewMode();
+    void directoryChanged(const QString &path);
+    void createSearchResultView();
+    void createNewFolder();
+    void onUSBDeviceChanged();
+    void syncFileSystem();
+    void addToNonExistenceFileList(const QString &path);
+    void clearNonExistenceFileList();
+    void clearMediaFile(const QString &path);
+    void appendProtectedFolder(const QString &path);
+    void removeProtectedFolder(const QString &path);
+    void removeProtectedFolder(const QList<QString> &paths);
+    void appendProtectedPath(const QString &path);
+    void removeProtectedPath(const QString &path);
+    void removeProtectedPath(const QList<QString> &paths);
+    bool isFileProhibited(const QString &path);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    struct ThumbnailPair
+    {
+        MediaLibScrollArea *area;
+        std::unique_ptr<MediaLibThumbnailView> view;
+    };
+    ThumbnailPair makeThumbnailPair();
+    // One entry: a record, a row of the folder model and a tile.
+    void addEntry(const QString &path, int type);
+    // Adds an entry that appeared in the shown folder; false when it is no folder, image or video.
+    bool addNewEntry(const QString &path);
+    void fillFolder(const QDir &dir);
+    void showDriveList();
+    void rebuildDriveList();
+    void leaveSearchResults();
+    void applyViewMode(int mode);
+    void applyStoredSize(int width, int height);
+    void loadSettings();
+    void storeSettings();
+    void recordAnchors();
+    void setToolTips();
+    void relayout();
+    void updateLabel();
+    void resizeToPoint(const QPoint &point);
+    bool nearGrip(const QPoint &point) const;
+    void watchCurrentFolder();
+    void dropWatcher();
+    void dropUsbListener();
+    void deleteSearchResults();
+    // Pushes a protected path to every view that shows entries.
+    void pushProtection(const QString &path, bool protect);
+    // The entries that count for the freshness checks: every visible name, without the hidden-list ones.
+    static QStringList visibleEntries(const QDir &dir);
+    static void onMediaRename(void *context, bool after, bool refresh);
+
+    std::unique_ptr<Ui::MediaLibrary> ui;
+    std::unique_ptr<MediaLibTableModel> m_folderModel;
+    std::unique_ptr<MediaLibTableModel> m_searchModel;
+    std::unique_ptr<MediaLibTableModel> m_driveModel;
+    std::unique_ptr<MediaLibThumbnailView> m_thumbnailView;
+    std::unique_ptr<MediaLibThumbnailView> m_searchThumbnailView;
     MediaLibraryImpl *m_owner;
+    // Children of the panel; the search one is deleted early when a search is left or replaced.
+    MediaLibScrollArea *m_scrollArea = nullptr;
+    MediaLibScrollArea *m_searchScrollArea = nullptr;
+    std::unique_ptr<QFileSystemWatcher> m_watcher;
+    MediaLibTableView *m_listView = nullptr;
+    std::unique_ptr<WinUSBListener> m_usbListener;
     QDir m_currentDir;
+    QTimer m_syncTimer;
+    // The current folder's modification time when its entries were last read.
+    QDateTime m_snapshotStamp;
+    QPoint m_lineEditPos, m_preBtnPos, m_currentFolderPos, m_listViewPos;
+    QPoint m_closeBtnAnchor, m_switchBtnAnchor, m_searchButtonAnchor;
+    QPoint m_addFolderBtnAnchor, m_uploadManagerBtnAnchor, m_resizeBottomAnchor;
+    QStringList m_entrySnapshot;
+    QStringList m_protectedPaths;
+    QStringList m_missingFiles;
+    QString m_shownPath;
+    QString m_searchText;
+    int m_viewMode = ListMode;
+    bool m_resizing = false;
+    bool m_driveRootMode = false;
+    bool m_anchorsRecorded = false;
+    CaptureIntf *m_capture = nullptr;
 };

@@ -233,6 +233,9 @@ private Q_SLOTS:
     // A picture of the list over a folder of folders, images and videos.
     void screenshot()
     {
+        // ffmpeg writes the videos without an event loop running; a loaded machine needs more than the
+        // usual limit.
+        m_watchdog.emplace(60000);
         QDir().mkpath(m_dir->path() + QStringLiteral("/Field trip"));
         QDir().mkpath(m_dir->path() + QStringLiteral("/Lessons 2026"));
         for (int i = 1; i <= 10; ++i) {

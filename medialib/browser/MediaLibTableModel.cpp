@@ -114,8 +114,12 @@ QString MediaLibTableModel::nameOf(MediaImpl *record, int role) const
     // listed, and the sort asks for every row's name many times over.
     if (record->mediaType() == MediaImpl::TYPE_FOLDER)
         return QDir(path).dirName();
-    const QFileInfo info(path);
-    return role == Qt::EditRole ? info.completeBaseName() : info.fileName();
+    // Cut from the path rather than through QFileInfo: the sort asks for every name many times over.
+    const QString fileName = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    if (role != Qt::EditRole)
+        return fileName;
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    return dot >= 0 ? fileName.left(dot) : fileName;
 }
 
 qint64 MediaLibTableModel::durationOf(MediaImpl *record) const

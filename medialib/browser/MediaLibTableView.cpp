@@ -18,9 +18,15 @@
 #include <QMouseEvent>
 #include <QPixmap>
 
+#include <iterator>
+
 namespace {
 
 constexpr int kDragPictureSide = 50;
+
+// Starting widths of the columns, wide enough for a typical name, the locale's short date and time, and a
+// size in megabytes; the header's uniform default cuts most names and every date. The user may change them.
+constexpr int kColumnWidths[] = {170, 60, 170, 80, 40, 80};
 
 } // namespace
 
@@ -65,7 +71,12 @@ void MediaLibTableView::setModel(QAbstractItemModel *model)
     m_contextIndex = QModelIndex();
     m_model = qobject_cast<MediaLibTableModel *>(model);
     m_sortModel->setSourceModel(model);
+    const bool first = !QTableView::model();
     QTableView::setModel(m_sortModel);
+    if (first) {
+        for (int column = 0; column < int(std::size(kColumnWidths)); ++column)
+            setColumnWidth(column, kColumnWidths[column]);
+    }
     doSorting();
 }
 

@@ -33,6 +33,7 @@ class TestMediaLibThumbnailView : public QObject
     Q_OBJECT
 
 private:
+    static constexpr int kMediaWatchdogMs = 60000;
     std::optional<DialogWatchdog> m_watchdog;
     std::unique_ptr<QTemporaryDir> m_dir;
     QWidget m_window;
@@ -293,6 +294,9 @@ private Q_SLOTS:
     // Pictures of the view over a folder of images, videos and folders once the thumbnails are made.
     void screenshot()
     {
+        // Writing the videos and the media framework's first start (a scan of its plug-ins) take seconds
+        // on a loaded machine, without an event loop.
+        m_watchdog.emplace(kMediaWatchdogMs);
         makeFolder(QStringLiteral("Field trip"));
         makeFolder(QStringLiteral("Lessons 2026"));
         const QList<QColor> colours = {Qt::darkCyan, Qt::darkRed, Qt::darkGreen, Qt::darkYellow, Qt::darkBlue};
@@ -328,7 +332,7 @@ private Q_SLOTS:
                 }
                 return true;
             }(),
-            30000);
+            kMediaWatchdogMs - 10000);
         QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(250, 50));
         QVERIFY(!Screenshot::save(&area, QStringLiteral("thumbnail-view")).isEmpty());
         view.clearThumbnails();

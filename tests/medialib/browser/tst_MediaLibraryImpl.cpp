@@ -537,66 +537,6 @@ private Q_SLOTS:
         QTest::qWait(kJobsSubmittedMs / 2);
         QVERIFY(MediaFileStore::getInstance()->hasInfoFile(path));
     }
-
-    void aMovedFileKeepsItsInformation_data()
-    {
-        QTest::addColumn<bool>("replaces");
-        QTest::newRow("into a folder never shown") << false;
-        QTest::newRow("over a file of the same name") << true;
-    }
-    void aMovedFileKeepsItsInformation()
-    {
-        QFETCH(bool, replaces);
-        MediaFileStore *store = MediaFileStore::getInstance();
-        const QString source = touch(QStringLiteral("board.jpg"), "new picture");
-        Record stored(new MediaImpl(source));
-        stored->setTitle(QStringLiteral("Waves"));
-        stored->setKeywords(QStringLiteral("breakers"));
-        store->writeInfo(stored.get());
-        touch(QStringLiteral("thumb-source.png"), "source thumbnail");
-        QVERIFY(QFile::rename(m_dir->filePath(QStringLiteral("thumb-source.png")), store->thumbnailPath(source)));
-
-        const QString destination = m_dir->filePath(QStringLiteral("Unseen/board.jpg"));
-        QDir().mkpath(QFileInfo(destination).absolutePath());
-        if (replaces) {
-            touch(QStringLiteral("Unseen/board.jpg"), "old picture");
-            store->makeCacheFolder(destination);
-            QFile old(store->thumbnailPath(destination));
-            QVERIFY(old.open(QIODevice::WriteOnly));
-            old.write("old thumbnail");
-            QFile::remove(destination);
-        }
-        QVERIFY(QFile::rename(source, destination));
-        m_service->mediaFileMoved(source, destination);
-
-        Record moved = readBack(destination);
-        QCOMPARE(moved->title(), QStringLiteral("Waves"));
-        QCOMPARE(search(QStringLiteral("breakers")), QStringList{destination});
-        QVERIFY(!store->hasInfoFile(source));
-        QVERIFY(!QFileInfo::exists(store->thumbnailPath(source)));
-        QFile thumbnail(store->thumbnailPath(destination));
-        QVERIFY(thumbnail.open(QIODevice::ReadOnly));
-        QCOMPARE(thumbnail.readAll(), QByteArray("source thumbnail"));
-    }
-
-    void aMeasuredDurationKeepsTheRestOfTheInformation()
-    {
-        MediaFileStore *store = MediaFileStore::getInstance();
-        const QString path = touch(QStringLiteral("Unseen/clip.avi"));
-        store->makeCacheFolder(path);
-        Record stored(new MediaImpl(path));
-        stored->setTitle(QStringLiteral("Waves"));
-        stored->setKeywords(QStringLiteral("breakers"));
-        stored->setYoutubeID(QStringLiteral("yt-7"));
-        store->writeInfo(stored.get());
-
-        m_service->storeDuration(path, 61999);
-        Record after = readBack(path);
-        QCOMPARE(after->duration(), 61999);
-        QCOMPARE(after->title(), QStringLiteral("Waves"));
-        QCOMPARE(after->youtubeID(), QStringLiteral("yt-7"));
-        QCOMPARE(search(QStringLiteral("breakers")), QStringList{path});
-    }
 };
 
 QUILLO_TEST_MAIN(TestMediaLibraryImpl)

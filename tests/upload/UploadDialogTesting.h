@@ -1,6 +1,9 @@
 #pragma once
 
+#include "DropboxProvider.h"
+#include "DropboxServiceEmulation.h"
 #include "FakeSNService.h"
+#include "ProviderRig.h"
 
 #include <QTimer>
 
@@ -27,3 +30,21 @@ inline QList<FakeStep> heldThen(const FakeStep &end)
 {
     return {FakeStep::connecting(), FakeStep::working(), FakeStep::hold(), end};
 }
+
+// The real file-hosting provider against its emulation on the local server, for the dialogs' tests that
+// go through a real service.
+struct DropboxRig
+{
+    DropboxRig()
+        : rig(QStringLiteral("dropboxOAuth"), [] { return std::make_unique<DropboxProvider>(); },
+              {QStringLiteral("auth"), QStringLiteral("token"), QStringLiteral("api"), QStringLiteral("content")})
+        , emulation(rig.server)
+    {
+        rig.handle->setParameter(QStringLiteral("consumer_key"), QString::fromLatin1(DropboxServiceEmulation::kClientId));
+    }
+    // Stores the account "teacher" with a grant the emulated service accepts.
+    void grant() { rig.addGrantedAccount(emulation.oauth(), QString::fromLatin1(DropboxServiceEmulation::kClientId)); }
+
+    ProviderRig rig;
+    DropboxServiceEmulation emulation;
+};

@@ -1,10 +1,7 @@
 #include "DialogWatchdog.h"
-#include "DropboxProvider.h"
-#include "DropboxServiceEmulation.h"
 #include "FakeSNService.h"
 #include "FormChild.h"
 #include "MessageBoxScript.h"
-#include "ProviderRig.h"
 #include "Screenshot.h"
 #include "TestEnvironment.h"
 #include "UploadDialogTesting.h"
@@ -318,10 +315,8 @@ void tst_AccountValidation::okClosesAndDeletes()
 
 void tst_AccountValidation::realProviderRows()
 {
-    ProviderRig rig(QStringLiteral("dropboxOAuth"), [] { return std::make_unique<DropboxProvider>(); },
-                    {QStringLiteral("auth"), QStringLiteral("token"), QStringLiteral("api"), QStringLiteral("content")});
-    DropboxServiceEmulation emulation(rig.server);
-    rig.handle->setParameter(QStringLiteral("consumer_key"), QString::fromLatin1(DropboxServiceEmulation::kClientId));
+    DropboxRig dropbox;
+    ProviderRig &rig = dropbox.rig;
     const AccountRecord teacher{QString(), QStringLiteral("teacher"), QStringLiteral("password")};
     const QMap<uint, AccountRecord> accounts{{SERVICE_DROPBOX, teacher}};
 
@@ -336,7 +331,7 @@ void tst_AccountValidation::realProviderRows()
     QTRY_COMPARE(boxes.shown().size(), 1);
     delete refused;
 
-    rig.addGrantedAccount(emulation.oauth(), QString::fromLatin1(DropboxServiceEmulation::kClientId));
+    dropbox.grant();
     auto *checked = new ValidationAndResultDlg(accounts, nullptr);
     checked->show();
     checked->start(rig.handle, teacher, SERVICE_DROPBOX);

@@ -1,10 +1,7 @@
 #include "DialogWatchdog.h"
-#include "DropboxProvider.h"
-#include "DropboxServiceEmulation.h"
 #include "FakeSNService.h"
 #include "FormChild.h"
 #include "MessageBoxScript.h"
-#include "ProviderRig.h"
 #include "RequestTokenDlg.h"
 #include "Screenshot.h"
 #include "TestEnvironment.h"
@@ -205,10 +202,8 @@ void tst_RequestTokenDlg::grantIsOfferedBeforeItIsRequested()
 
 void tst_RequestTokenDlg::opensTheRealPermissionPage()
 {
-    ProviderRig rig(QStringLiteral("dropboxOAuth"), [] { return std::make_unique<DropboxProvider>(); },
-                    {QStringLiteral("auth"), QStringLiteral("token"), QStringLiteral("api"), QStringLiteral("content")});
-    DropboxServiceEmulation emulation(rig.server);
-    rig.handle->setParameter(QStringLiteral("consumer_key"), QString::fromLatin1(DropboxServiceEmulation::kClientId));
+    DropboxRig dropbox;
+    ProviderRig &rig = dropbox.rig;
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost);
     const quint16 port = probe.serverPort();

@@ -20,13 +20,13 @@ UploadResult UploadProcess::run(const AccountRecord &account, const QString &app
                                 const QString &title, const QString &author, const QString &description,
                                 const QStringList &keywords, bool isVideo)
 {
+    // Path and service whatever happens; the rest only from the service's reports.
     result = {};
     result.filePath = filePath;
     result.code = static_cast<int>(serviceBit);
     if (progressBar->isCancelled()) {
         jobFailed(nullptr, SN_ERR_CANCELLED);
     } else {
-        this->filePath = filePath;
         this->title = title;
         AccountRecord uploading = account;
         SNJob *started = nullptr;
@@ -37,10 +37,14 @@ UploadResult UploadProcess::run(const AccountRecord &account, const QString &app
                     : service->uploadFile(&uploading, appName, filePath, title, author, description, keywords, extra,
                                           &started, this);
         job = started;
-        if (answer >= 0) {
-            jobOpen = job != nullptr;
-            if (jobOpen)
-                loop.exec(QEventLoop::WaitForMoreEvents);
+        if (answer >= 0 && job) {
+            jobOpen = true;
+            // A job freed without its end report (the library shutting down) ends the wait all the same.
+            connect(job, &QObject::destroyed, this, [this] {
+                job = nullptr;
+                jobEnded();
+            });
+            loop.exec(QEventLoop::WaitForMoreEvents);
         }
     }
 
@@ -72,8 +76,6 @@ void UploadProcess::uploadedCompleted(SNJob *, const QString &id, const QString 
     uploadLog(LogSystem::LOG_DEBUG, "UploadProcess::uploadedCompleted() : %s upload success.",
               serviceName.toLatin1().constData());
     if (!runReturned) {
-        result.code = static_cast<int>(serviceBit);
-        result.filePath = filePath;
         result.text2 = url;
         // The file-hosting service answers the copy's whole path; the program keeps its name.
         result.text1 = serviceBit == SERVICE_DROPBOX ? id.section(QLatin1Char('/'), -1) : id;
@@ -91,8 +93,6 @@ void UploadProcess::jobFailed(SNJob *, int errorCode)
         uploadLog(LogSystem::LOG_WARNING, "UploadProcess::uploadedCompleted():%s upload Fail!",
                   serviceName.toLatin1().constData());
     if (!runReturned) {
-        result.code = static_cast<int>(serviceBit);
-        result.filePath = filePath.isEmpty() ? result.filePath : filePath;
         result.text1.clear();
         result.text2.clear();
         result.succeeded = false;
@@ -111,8 +111,10 @@ void UploadProcess::jobEnded()
     if (!jobOpen)
         return;
     jobOpen = false;
-    if (job)
+    if (job) {
+        disconnect(job, nullptr, this, nullptr);
         job->release();
+    }
     job = nullptr;
     if (runReturned)
         deleteLater();

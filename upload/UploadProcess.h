@@ -16,8 +16,8 @@ class UploadProgressBar;
 // Uploads one file to one service for an UploadProgressBar: run() starts the library's job and waits for
 // its end in a loop that keeps the window responsive. The process belongs to nobody but itself: once run()
 // has returned it touches its dialog no more, and it deletes itself when its job can no longer report to
-// it (at once when there is no open job, else on the job's end report), so a dialog destroyed right after
-// the upload leaves nothing behind that the library could still call.
+// it (at once when there is no open job, else on the job's end report or when the job is freed), so a
+// dialog destroyed right after the upload leaves nothing behind that the library could still call.
 class UploadProcess : public QObject, public SNUploadJobListener
 {
     Q_OBJECT
@@ -52,8 +52,8 @@ private:
     UploadProgressBar *progressBar;
     uint serviceBit;
     UploadResult result;
+    // The media's title, for the progress text.
     QString title;
-    QString filePath;
     bool jobOpen = false;
     bool runReturned = false;
 };

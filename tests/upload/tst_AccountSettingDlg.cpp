@@ -204,29 +204,37 @@ void tst_AccountSettingDlg::missingGrantIsOfferedAfterTheReport_data()
 void tst_AccountSettingDlg::missingGrantIsOfferedAfterTheReport()
 {
     QFETCH(QMessageBox::StandardButton, answer);
-    MessageBoxScript boxes;
-    boxes.answerNext(answer);
     FakeSNService service(QStringLiteral("youtube"));
     service.scriptNext(FakeSNService::OP_ACCESS, {FakeStep::fail(SN_ERR_AUTHORIZATION)});
     AccountRecord cached = kCached;
     AccountSettingDlg dialog(SERVICE_YOUTUBE, &service, &cached, nullptr);
-    QString textBeforeQuestion;
+    QList<MessageBoxes::Request> asked;
+    // What the dialog showed when the question came: the failure was handled before it was asked.
+    QString textWhenAsked;
+    bool okWhenAsked = false;
+    MessageBoxes::setResponder([&](const MessageBoxes::Request &request) {
+        asked.append(request);
+        textWhenAsked = warning(dialog);
+        okWhenAsked = child<QPushButton>(dialog, "okButton")->isEnabled();
+        return answer;
+    });
     whenOpen(dialog, [&] {
         enterAndConfirm(dialog, QStringLiteral("teacher"));
-        QTRY_COMPARE(warning(dialog), QStringLiteral("Authorization failed."));
-        // The question waits until the library's report has returned.
-        textBeforeQuestion = warning(dialog);
-        QVERIFY(boxes.shown().isEmpty());
-        QTRY_COMPARE(boxes.shown().size(), 1);
+        QTRY_COMPARE(asked.size(), 1);
         QCOMPARE(warning(dialog), QStringLiteral("Authorization failed."));
-        QVERIFY(child<QPushButton>(dialog, "okButton")->isEnabled());
         // After granting in the browser the user confirms again.
         enterAndConfirm(dialog, QStringLiteral("teacher"));
     });
-    QCOMPARE(dialog.prepareAndExec(), 2);
-    QCOMPARE(boxes.shown().first().parent, &dialog);
-    QCOMPARE(boxes.lastText(), QStringLiteral("Quillo does not have permission to upload files to your account. Do "
-                                              "you want to grant permission to Quillo?"));
+    const int code = dialog.prepareAndExec();
+    MessageBoxes::setResponder({});
+
+    QCOMPARE(code, 2);
+    QCOMPARE(textWhenAsked, QStringLiteral("Authorization failed."));
+    QVERIFY(okWhenAsked);
+    QCOMPARE(asked.first().parent, &dialog);
+    QCOMPARE(asked.first().title, QStringLiteral("Warning"));
+    QCOMPARE(asked.first().text, QStringLiteral("Quillo does not have permission to upload files to your account. Do "
+                                                "you want to grant permission to Quillo?"));
     QTEST(int(TestEnvironment::openedUrls().size()), "pagesOpened");
     QCOMPARE(service.functionsCalled().contains(QStringLiteral("requestToken")), answer == QMessageBox::Yes);
 }

@@ -62,13 +62,6 @@ struct Rig
     DropboxServiceEmulation service;
 };
 
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
-}
-
 quint16 freePort()
 {
     QTcpServer probe;
@@ -163,7 +156,7 @@ void tst_DropboxProvider::uploadAndRemove()
     const JobProbe::Report end = scheduled ? r.rig.uploadScheduled(path) : r.rig.upload(path);
     QCOMPARE(end.kind, QStringLiteral("uploaded"));
     QCOMPARE(end.id, expectedId);
-    QCOMPARE(r.service.file(folderPath(end.id)), contents(path));
+    QCOMPARE(r.service.file(folderPath(end.id)), ProviderRig::contents(path));
     QVERIFY(r.service.hasLink(folderPath(end.id)));
     QVERIFY(end.url.startsWith(r.rig.server.url(QStringLiteral("/s/")).toString()));
     QCOMPARE(r.rig.server.requests("POST", QStringLiteral("/2/files/upload_session/start")).isEmpty(), !sessions);
@@ -210,7 +203,7 @@ void tst_DropboxProvider::sessionsResumeWhereTheServerStopped()
     const JobProbe::Report end = r.rig.upload(file, true);
     QCOMPARE(end.kind, QStringLiteral("uploaded"));
     QCOMPARE(end.id, QStringLiteral("lesson.avi"));
-    QCOMPARE(r.service.file(folderPath(end.id)), contents(file));
+    QCOMPARE(r.service.file(folderPath(end.id)), ProviderRig::contents(file));
     QCOMPARE(r.service.paths().size(), 1);
 }
 

@@ -55,13 +55,6 @@ struct Rig
     GooglePhotosServiceEmulation service;
 };
 
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
-}
-
 } // namespace
 
 void tst_GooglePhotosProvider::uploadsGoIntoTheProgramsAlbum_data()
@@ -96,7 +89,7 @@ void tst_GooglePhotosProvider::uploadsGoIntoTheProgramsAlbum()
                               : r.rig.upload(path, false, QStringLiteral("Lesson"), description));
         QCOMPARE(ends.last().kind, QStringLiteral("uploaded"));
         const GooglePhotosServiceEmulation::Item item = r.service.items().value(ends.last().id);
-        QCOMPARE(item.data, contents(path));
+        QCOMPARE(item.data, ProviderRig::contents(path));
         QCOMPARE(item.album, r.service.albumId(QStringLiteral("Quillo")));
         QCOMPARE(item.fileName, QFileInfo(path).fileName());
         QCOMPARE(ends.last().url, r.rig.server.url(QStringLiteral("/lr/photo/") + ends.last().id).toString());
@@ -137,7 +130,7 @@ void tst_GooglePhotosProvider::resumesWhereTheServerStopped()
 
     const JobProbe::Report end = r.rig.upload(path, true);
     QCOMPARE(end.kind, QStringLiteral("uploaded"));
-    QCOMPARE(r.service.items().value(end.id).data, contents(path));
+    QCOMPARE(r.service.items().value(end.id).data, ProviderRig::contents(path));
     QCOMPARE(r.service.items().size(), 1);
 }
 

@@ -22,6 +22,8 @@ class tst_GooglePhotosProvider : public QObject
 private Q_SLOTS:
     void uploadsGoIntoTheProgramsAlbum_data();
     void uploadsGoIntoTheProgramsAlbum();
+    void aForgottenAlbumIsFoundAgain_data();
+    void aForgottenAlbumIsFoundAgain();
     void resumesWhereTheServerStopped_data();
     void resumesWhereTheServerStopped();
     void failuresMapToCodes_data();
@@ -56,6 +58,42 @@ struct Rig
 };
 
 } // namespace
+
+void tst_GooglePhotosProvider::aForgottenAlbumIsFoundAgain_data()
+{
+    QTest::addColumn<int>("otherAlbums");
+    QTest::addColumn<bool>("albumThere");
+    // The program lists 50 albums at a time.
+    QTest::newRow("first in the list") << 0 << true;
+    QTest::newRow("on the second list") << 60 << true;
+    QTest::newRow("gone: a new one") << 3 << false;
+}
+
+void tst_GooglePhotosProvider::aForgottenAlbumIsFoundAgain()
+{
+    QFETCH(int, otherAlbums);
+    QFETCH(bool, albumThere);
+    Rig r;
+    for (int n = 0; n < otherAlbums; ++n)
+        r.service.addAlbum(QStringLiteral("Quillo %1").arg(n));
+    // Made by the program before the account lost its id.
+    const QString earlier = albumThere ? r.service.addAlbum(QStringLiteral("Quillo")) : QString();
+
+    const QString path = r.rig.writeFile(QStringLiteral("1.jpg"), 100);
+    const JobProbe::Report end = r.rig.upload(path);
+    QCOMPARE(end.kind, QStringLiteral("uploaded"));
+    const QString album = r.service.items().value(end.id).album;
+    QCOMPARE(r.service.albumTitles().count(QStringLiteral("Quillo")), 1);
+    QCOMPARE(r.service.albumId(QStringLiteral("Quillo")), album);
+    if (albumThere)
+        QCOMPARE(album, earlier);
+    QCOMPARE(r.rig.server.requests("POST", QStringLiteral("/v1/albums")).size(), albumThere ? 0 : 1);
+
+    // Found once, remembered: the next upload asks no list.
+    r.rig.server.clearRecords();
+    QCOMPARE(r.rig.upload(path).kind, QStringLiteral("uploaded"));
+    QVERIFY(r.rig.server.requests("GET", QStringLiteral("/v1/albums")).isEmpty());
+}
 
 void tst_GooglePhotosProvider::uploadsGoIntoTheProgramsAlbum_data()
 {

@@ -2,6 +2,7 @@
 
 #include "GoogleApiError.h"
 #include "NetworkJob.h"
+#include "OAuthProtocol.h"
 #include "SNServiceContext.h"
 #include "UploadErrorCode.h"
 #include "UploadLog.h"
@@ -27,6 +28,10 @@ constexpr qint64 kDefaultSimpleLimit = 16LL * 1024 * 1024;
 constexpr qint64 kDefaultChunkSize = 8LL * 1024 * 1024;
 
 const QString kApi = QStringLiteral("api");
+// The most the album list gives at once; a library with more of the program's albums than fit in a few
+// such lists was not made by this program's single album per application text.
+constexpr int kAlbumsPerList = 50;
+constexpr int kMaxAlbumLists = 10;
 
 qint64 sizeParameter(const NetworkJob &job, const char *key, qint64 fallback)
 {
@@ -81,6 +86,50 @@ struct Transfer : std::enable_shared_from_this<Transfer>
             sendBytes();
             return;
         }
+        findAlbum(QString(), 0);
+    }
+
+    // The account may have lost the album's id (signed in again under another label, an older account
+    // file) while the album is still there: the program's own albums are looked through before a second
+    // one of the same name is made.
+    void findAlbum(const QString &pageToken, int lists)
+    {
+        auto self = shared_from_this();
+        QList<QPair<QString, QString>> fields{{QStringLiteral("pageSize"), QString::number(kAlbumsPerList)},
+                                              {QStringLiteral("excludeNonAppCreatedData"), QStringLiteral("true")}};
+        if (!pageToken.isEmpty())
+            fields.append({QStringLiteral("pageToken"), pageToken});
+        QUrl url = job.service().endpoint(kApi, QStringLiteral("/v1/albums"));
+        // Every reserved character of the service's page token encoded.
+        url.setQuery(QString::fromLatin1(OAuthProtocol::formBody(fields)), QUrl::StrictMode);
+        job.send(SNRequest::get(url), [self, lists](const SNResponse &response) {
+            if (!response.isSuccess()) {
+                self->job.failWith(response);
+                return;
+            }
+            const QString title = self->job.upload().appName;
+            const QJsonArray albums = response.json().value(QStringLiteral("albums")).toArray();
+            for (const QJsonValue &value : albums) {
+                const QJsonObject found = value.toObject();
+                if (found.value(QStringLiteral("title")).toString() == title
+                    && !found.value(QStringLiteral("id")).toString().isEmpty()) {
+                    self->album = found.value(QStringLiteral("id")).toString();
+                    self->job.setAccountValue(albumKey(title), self->album);
+                    self->sendBytes();
+                    return;
+                }
+            }
+            const QString next = response.json().value(QStringLiteral("nextPageToken")).toString();
+            if (!next.isEmpty() && lists + 1 < kMaxAlbumLists)
+                self->findAlbum(next, lists + 1);
+            else
+                self->createAlbum();
+        });
+    }
+
+    void createAlbum()
+    {
+        const QString title = job.upload().appName;
         auto self = shared_from_this();
         job.send(SNRequest::post(job.service().endpoint(kApi, QStringLiteral("/v1/albums")))
                      .jsonBody(QJsonDocument(QJsonObject{{QStringLiteral("album"), QJsonObject{{QStringLiteral("title"), title}}}}))

@@ -220,7 +220,8 @@ void NetworkJob::transmit()
 
     UploadBodyDevice *body = nullptr;
     if (request.hasFileBody()) {
-        body = UploadBodyDevice::forFile(request.filePath, request.fileOffset, request.fileLength, nullptr);
+        body = UploadBodyDevice::forFile(request.filePath, request.fileOffset, request.fileLength, nullptr,
+                                         request.filePrefix, request.fileSuffix);
         if (!body) {
             uploadLog(LogSystem::LOG_ERROR, "NetworkJob::send - %s can no longer be read",
                       qUtf8Printable(request.filePath));
@@ -250,7 +251,8 @@ void NetworkJob::transmit()
         m_stallTimer.start(stallLimitMs());
         const SNRequest &current = m_pending.request;
         if (current.hasFileBody())
-            reportProgress(current.fileOffset + qMin(sent, current.fileLength), qMax<qint64>(m_fileSize, 1));
+            reportProgress(current.fileOffset + qBound<qint64>(0, sent - current.filePrefix.size(), current.fileLength),
+                           qMax<qint64>(m_fileSize, 1));
     });
     connect(reply, &QNetworkReply::downloadProgress, this, [this, reply](qint64 received, qint64) {
         if (reply != m_reply)

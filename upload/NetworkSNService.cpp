@@ -33,6 +33,14 @@ void NetworkSNService::setParameter(const QString &key, const QString &value)
     m_parameters.insert(key, value);
 }
 
+QString NetworkSNService::parameter(const QString &key) const
+{
+    const QString configured = QSettings(SettingImpl::settingsFilePath(), QSettings::IniFormat)
+                                   .value(QStringLiteral("upload/%1/%2").arg(m_name, key))
+                                   .toString();
+    return configured.isEmpty() ? m_parameters.value(key) : configured;
+}
+
 QUrl NetworkSNService::endpoint(const QString &role, const QString &path) const
 {
     QUrl base = m_manager->endpointOverride(m_name, role);
@@ -61,7 +69,7 @@ QStringList NetworkSNService::missingBuildOptions() const
     QStringList missing;
     const QStringList required = m_provider->requiredParameters();
     for (const QString &key : required) {
-        if (m_parameters.value(key).isEmpty()) {
+        if (parameter(key).isEmpty()) {
             const QString option = UploadServiceParameters::buildOption(m_name, key);
             missing.append(option.isEmpty() ? key : option);
         }

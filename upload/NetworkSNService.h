@@ -48,7 +48,9 @@ public:
                     SNJob **job, SNUploadJobListener *listener) override;
     int removeFile(const QString &path, SNJob **job, SNAccessJobListener *listener) override;
 
-    QString parameter(const QString &key) const override { return m_parameters.value(key); }
+    // Settings.ini's "upload/<service>/<key>" wins over the value the program gave: a person can register
+    // other sign-in ports ("redirect_ports") or other client ids without a new build.
+    QString parameter(const QString &key) const override;
     QUrl endpoint(const QString &role, const QString &path = QString()) const override;
 
     SNProvider &provider() const { return *m_provider; }

@@ -68,6 +68,10 @@ struct SNRequest
         contentType = type;
         return *this;
     }
+    // A multipart/form-data body: the text fields, then the file as the part named fileField. Only the file
+    // part streams from disk; its bytes alone count as progress.
+    SNRequest &multipartFileBody(const QList<QPair<QString, QString>> &fields, const QString &fileField,
+                                 const QString &path, const QString &fileName, const QByteArray &type);
     SNRequest &retryAs(Retry kind)
     {
         retry = kind;
@@ -89,6 +93,9 @@ struct SNRequest
     QString filePath;
     qint64 fileOffset = 0;
     qint64 fileLength = 0;
+    // Sent before and after the file body (the parts around a multipart file).
+    QByteArray filePrefix;
+    QByteArray fileSuffix;
     Retry retry = RETRY_REPEAT;
     Auth auth = AUTH_BEARER;
 };

@@ -5,6 +5,7 @@
 #include "OAuthClient.h"
 #include "SNAccountStore.h"
 #include "DropboxProvider.h"
+#include "FacebookProvider.h"
 #include "GooglePhotosProvider.h"
 #include "SNProvider.h"
 #include "TwitpicProvider.h"
@@ -22,6 +23,7 @@ SocialNetworkManager *SocialNetworkManager::getSocialNetworkManager()
         instance->registerProvider(QStringLiteral("twitpic"), [] { return std::make_unique<TwitpicProvider>(); });
         instance->registerProvider(QStringLiteral("youtube"), [] { return std::make_unique<YouTubeProvider>(); });
         instance->registerProvider(QStringLiteral("picasa"), [] { return std::make_unique<GooglePhotosProvider>(); });
+        instance->registerProvider(QStringLiteral("facebook"), [] { return std::make_unique<FacebookProvider>(); });
     }
     return instance;
 }

@@ -15,8 +15,10 @@ class UploadBodyDevice : public QIODevice
     Q_OBJECT
 
 public:
-    // Null when the file cannot be opened or is shorter than offset + length.
-    static UploadBodyDevice *forFile(const QString &path, qint64 offset, qint64 length, QObject *parent);
+    // Null when the file cannot be opened or is shorter than offset + length. prefix and suffix go before
+    // and after the file's bytes.
+    static UploadBodyDevice *forFile(const QString &path, qint64 offset, qint64 length, QObject *parent,
+                                     const QByteArray &prefix = {}, const QByteArray &suffix = {});
     static UploadBodyDevice *forBytes(const QByteArray &bytes, QObject *parent);
 
     bool isSequential() const override { return true; }
@@ -32,7 +34,9 @@ private:
     explicit UploadBodyDevice(QObject *parent);
 
     std::unique_ptr<QFile> m_file;
+    // The bytes before the file's (all of them without a file), and after them.
     QByteArray m_bytes;
+    QByteArray m_suffix;
     qint64 m_length = 0;
     qint64 m_done = 0;
 };

@@ -4,6 +4,7 @@
 #include "OAuthGrant.h"
 #include "ProviderRig.h"
 #include "SNAccountStore.h"
+#include "SettingImpl.h"
 #include "TestEnvironment.h"
 #include "UploadErrorCode.h"
 
@@ -11,6 +12,7 @@
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QSettings>
 #include <QTcpServer>
 
 #include <memory>
@@ -24,6 +26,8 @@ class tst_DropboxProvider : public QObject
 
 private Q_SLOTS:
     void signInOnARegisteredPortAndCheckTheAccount();
+    void theSettingsFileOverridesParameters_data();
+    void theSettingsFileOverridesParameters();
     void uploadAndRemove_data();
     void uploadAndRemove();
     void sessionsResumeWhereTheServerStopped_data();
@@ -61,13 +65,6 @@ struct Rig
     ProviderRig rig;
     DropboxServiceEmulation service;
 };
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
-}
 
 quint16 freePort()
 {
@@ -126,6 +123,35 @@ void tst_DropboxProvider::signInOnARegisteredPortAndCheckTheAccount()
     QCOMPARE(checked.result.value(QStringLiteral("name")).toString(), QStringLiteral("Ms Teacher"));
 }
 
+void tst_DropboxProvider::theSettingsFileOverridesParameters_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("askedItem");
+    QTest::addColumn<QString>("asked");
+
+    const QString port = QString::number(freePort());
+    QTest::newRow("registered ports") << "redirect_ports" << port << "redirect_uri"
+                                      << QStringLiteral("http://127.0.0.1:%1/").arg(port);
+    QTest::newRow("app key") << "consumer_key" << "another-app-key" << "client_id" << "another-app-key";
+}
+
+void tst_DropboxProvider::theSettingsFileOverridesParameters()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QFETCH(QString, askedItem);
+    QFETCH(QString, asked);
+    Rig r;
+    QSettings settings(SettingImpl::settingsFilePath(), QSettings::IniFormat);
+    settings.setValue(QStringLiteral("upload/dropboxOAuth/") + key, value);
+    settings.sync();
+
+    const QUrl consent = r.rig.requestToken();
+    settings.remove(QStringLiteral("upload"));
+    QCOMPARE(QUrlQuery(consent).queryItemValue(askedItem, QUrl::FullyDecoded), asked);
+}
+
 void tst_DropboxProvider::uploadAndRemove_data()
 {
     QTest::addColumn<QString>("name");
@@ -163,7 +189,7 @@ void tst_DropboxProvider::uploadAndRemove()
     const JobProbe::Report end = scheduled ? r.rig.uploadScheduled(path) : r.rig.upload(path);
     QCOMPARE(end.kind, QStringLiteral("uploaded"));
     QCOMPARE(end.id, expectedId);
-    QCOMPARE(r.service.file(folderPath(end.id)), contents(path));
+    QCOMPARE(r.service.file(folderPath(end.id)), ProviderRig::contents(path));
     QVERIFY(r.service.hasLink(folderPath(end.id)));
     QVERIFY(end.url.startsWith(r.rig.server.url(QStringLiteral("/s/")).toString()));
     QCOMPARE(r.rig.server.requests("POST", QStringLiteral("/2/files/upload_session/start")).isEmpty(), !sessions);
@@ -210,7 +236,7 @@ void tst_DropboxProvider::sessionsResumeWhereTheServerStopped()
     const JobProbe::Report end = r.rig.upload(file, true);
     QCOMPARE(end.kind, QStringLiteral("uploaded"));
     QCOMPARE(end.id, QStringLiteral("lesson.avi"));
-    QCOMPARE(r.service.file(folderPath(end.id)), contents(file));
+    QCOMPARE(r.service.file(folderPath(end.id)), ProviderRig::contents(file));
     QCOMPARE(r.service.paths().size(), 1);
 }
 

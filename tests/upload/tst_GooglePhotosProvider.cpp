@@ -22,6 +22,8 @@ class tst_GooglePhotosProvider : public QObject
 private Q_SLOTS:
     void uploadsGoIntoTheProgramsAlbum_data();
     void uploadsGoIntoTheProgramsAlbum();
+    void aForgottenAlbumIsFoundAgain_data();
+    void aForgottenAlbumIsFoundAgain();
     void resumesWhereTheServerStopped_data();
     void resumesWhereTheServerStopped();
     void failuresMapToCodes_data();
@@ -55,14 +57,43 @@ struct Rig
     GooglePhotosServiceEmulation service;
 };
 
-QByteArray contents(const QString &path)
+} // namespace
+
+void tst_GooglePhotosProvider::aForgottenAlbumIsFoundAgain_data()
 {
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
+    QTest::addColumn<int>("otherAlbums");
+    QTest::addColumn<bool>("albumThere");
+    // The program lists 50 albums at a time.
+    QTest::newRow("first in the list") << 0 << true;
+    QTest::newRow("on the second list") << 60 << true;
+    QTest::newRow("gone: a new one") << 3 << false;
 }
 
-} // namespace
+void tst_GooglePhotosProvider::aForgottenAlbumIsFoundAgain()
+{
+    QFETCH(int, otherAlbums);
+    QFETCH(bool, albumThere);
+    Rig r;
+    for (int n = 0; n < otherAlbums; ++n)
+        r.service.addAlbum(QStringLiteral("Quillo %1").arg(n));
+    // Made by the program before the account lost its id.
+    const QString earlier = albumThere ? r.service.addAlbum(QStringLiteral("Quillo")) : QString();
+
+    const QString path = r.rig.writeFile(QStringLiteral("1.jpg"), 100);
+    const JobProbe::Report end = r.rig.upload(path);
+    QCOMPARE(end.kind, QStringLiteral("uploaded"));
+    const QString album = r.service.items().value(end.id).album;
+    QCOMPARE(r.service.albumTitles().count(QStringLiteral("Quillo")), 1);
+    QCOMPARE(r.service.albumId(QStringLiteral("Quillo")), album);
+    if (albumThere)
+        QCOMPARE(album, earlier);
+    QCOMPARE(r.rig.server.requests("POST", QStringLiteral("/v1/albums")).size(), albumThere ? 0 : 1);
+
+    // Found once, remembered: the next upload asks no list.
+    r.rig.server.clearRecords();
+    QCOMPARE(r.rig.upload(path).kind, QStringLiteral("uploaded"));
+    QVERIFY(r.rig.server.requests("GET", QStringLiteral("/v1/albums")).isEmpty());
+}
 
 void tst_GooglePhotosProvider::uploadsGoIntoTheProgramsAlbum_data()
 {
@@ -96,7 +127,7 @@ void tst_GooglePhotosProvider::uploadsGoIntoTheProgramsAlbum()
                               : r.rig.upload(path, false, QStringLiteral("Lesson"), description));
         QCOMPARE(ends.last().kind, QStringLiteral("uploaded"));
         const GooglePhotosServiceEmulation::Item item = r.service.items().value(ends.last().id);
-        QCOMPARE(item.data, contents(path));
+        QCOMPARE(item.data, ProviderRig::contents(path));
         QCOMPARE(item.album, r.service.albumId(QStringLiteral("Quillo")));
         QCOMPARE(item.fileName, QFileInfo(path).fileName());
         QCOMPARE(ends.last().url, r.rig.server.url(QStringLiteral("/lr/photo/") + ends.last().id).toString());
@@ -137,7 +168,7 @@ void tst_GooglePhotosProvider::resumesWhereTheServerStopped()
 
     const JobProbe::Report end = r.rig.upload(path, true);
     QCOMPARE(end.kind, QStringLiteral("uploaded"));
-    QCOMPARE(r.service.items().value(end.id).data, contents(path));
+    QCOMPARE(r.service.items().value(end.id).data, ProviderRig::contents(path));
     QCOMPARE(r.service.items().size(), 1);
 }
 

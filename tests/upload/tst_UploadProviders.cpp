@@ -26,6 +26,7 @@ void tst_UploadProviders::theProgramsManagerHasTheBuiltProviders_data()
     QTest::newRow("picture posting") << "twitpic";
     QTest::newRow("video") << "youtube";
     QTest::newRow("photos") << "picasa";
+    QTest::newRow("social network") << "facebook";
 }
 
 void tst_UploadProviders::theProgramsManagerHasTheBuiltProviders()

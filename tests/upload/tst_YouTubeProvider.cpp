@@ -58,13 +58,6 @@ struct Rig
     YouTubeServiceEmulation service;
 };
 
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
-}
-
 int follow(const QUrl &consent)
 {
     QNetworkAccessManager browser;
@@ -136,7 +129,7 @@ void tst_YouTubeProvider::uploadAndRemove()
 
     const JobProbe::Report end = scheduled ? r.rig.uploadScheduled(path, true) : r.rig.upload(path, true);
     QCOMPARE(end.kind, QStringLiteral("uploaded"));
-    QCOMPARE(r.service.video(end.id), contents(path));
+    QCOMPARE(r.service.video(end.id), ProviderRig::contents(path));
     QCOMPARE(end.url, r.rig.server.url(QStringLiteral("/watch")).toString() + QStringLiteral("?v=") + end.id);
     const QJsonObject sent = r.service.metadata(end.id);
     QCOMPARE(sent.value(QStringLiteral("status")).toObject().value(QStringLiteral("privacyStatus")), QStringLiteral("unlisted"));
@@ -176,7 +169,7 @@ void tst_YouTubeProvider::resumesWhereTheServerStopped()
 
     const JobProbe::Report end = r.rig.upload(path, true);
     QCOMPARE(end.kind, QStringLiteral("uploaded"));
-    QCOMPARE(r.service.video(end.id), contents(path));
+    QCOMPARE(r.service.video(end.id), ProviderRig::contents(path));
     QCOMPARE(r.service.videoCount(), 1);
 }
 

@@ -1,6 +1,7 @@
 #include "GooglePhotosServiceEmulation.h"
 
 #include <QJsonArray>
+#include <QUrlQuery>
 
 namespace {
 
@@ -27,17 +28,24 @@ GooglePhotosServiceEmulation::GooglePhotosServiceEmulation(LocalHttpServer &serv
     server.route("GET", QStringLiteral("/v1/albums"), [this](const RecordedRequest &request) {
         if (!m_oauth.isAuthorized(request))
             return unauthorized();
+        const QUrlQuery query = request.query();
+        // 20 albums a page unless asked otherwise, 50 at most.
+        const int size = qBound(1, query.hasQueryItem(QStringLiteral("pageSize"))
+                                       ? query.queryItemValue(QStringLiteral("pageSize")).toInt() : 20, 50);
+        const int from = query.queryItemValue(QStringLiteral("pageToken")).toInt();
         QJsonArray albums;
-        for (auto album = m_albums.cbegin(); album != m_albums.cend(); ++album)
-            albums.append(QJsonObject{{QStringLiteral("id"), album.key()}, {QStringLiteral("title"), album.value()}});
-        return HttpReply::json(200, {{QStringLiteral("albums"), albums}});
+        for (int i = from; i < m_albumOrder.size() && i < from + size; ++i)
+            albums.append(QJsonObject{{QStringLiteral("id"), m_albumOrder.at(i)}, {QStringLiteral("title"), m_albums.value(m_albumOrder.at(i))}});
+        QJsonObject answer{{QStringLiteral("albums"), albums}};
+        if (from + size < m_albumOrder.size())
+            answer.insert(QStringLiteral("nextPageToken"), QString::number(from + size));
+        return HttpReply::json(200, answer);
     });
     server.route("POST", QStringLiteral("/v1/albums"), [this](const RecordedRequest &request) {
         if (!m_oauth.isAuthorized(request))
             return unauthorized();
         const QString title = request.json().value(QStringLiteral("album")).toObject().value(QStringLiteral("title")).toString();
-        const QString id = QStringLiteral("AF1Qip_album%1").arg(++m_serial);
-        m_albums.insert(id, title);
+        const QString id = addAlbum(title);
         return HttpReply::json(200, {{QStringLiteral("id"), id}, {QStringLiteral("title"), title}});
     });
     server.route("POST", QStringLiteral("/v1/uploads"), [this](const RecordedRequest &request) { return uploads(request); });
@@ -49,6 +57,14 @@ GooglePhotosServiceEmulation::GooglePhotosServiceEmulation(LocalHttpServer &serv
     });
     server.route("POST", QStringLiteral("/v1/mediaItems:batchCreate"),
                  [this](const RecordedRequest &request) { return batchCreate(request); });
+}
+
+QString GooglePhotosServiceEmulation::addAlbum(const QString &title)
+{
+    const QString id = QStringLiteral("AF1Qip_album%1").arg(++m_serial);
+    m_albums.insert(id, title);
+    m_albumOrder.append(id);
+    return id;
 }
 
 QString GooglePhotosServiceEmulation::newToken(const QByteArray &data)

@@ -77,10 +77,17 @@ QString ProviderRig::writeFile(const QString &name, qint64 size)
     return path;
 }
 
-JobProbe::Report ProviderRig::checkAccount()
+QByteArray ProviderRig::contents(const QString &path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+JobProbe::Report ProviderRig::checkAccount(const QString &label)
 {
     JobProbe probe;
-    AccountRecord account = teacher();
+    AccountRecord account = teacher(label);
     SNJob *job = nullptr;
     return waitForEnd(probe, handle->startAccessJob(&account, &job, &probe));
 }

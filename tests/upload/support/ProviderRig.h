@@ -27,9 +27,12 @@ public:
                            const QString &label = QStringLiteral("teacher"));
     // A file of size pseudo-random bytes in the rig's folder.
     QString writeFile(const QString &name, qint64 size);
+    // What the file at path holds, to compare with what the server got.
+    static QByteArray contents(const QString &path);
 
-    // Each runs one job for the account "teacher" and returns its end report (empty when it did not end).
-    JobProbe::Report checkAccount();
+    // Each runs one job for the account "teacher" (the check: label) and returns its end report (empty when
+    // it did not end).
+    JobProbe::Report checkAccount(const QString &label = QStringLiteral("teacher"));
     JobProbe::Report upload(const QString &path, bool isVideo = false, const QString &title = QStringLiteral("Lesson"),
                             const QString &description = QString(), const QStringList &keywords = {});
     // The scheduled form: the stored account, the application text as the folder.

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "SNProvider.h"
+
+// The social network ("facebook"). Programs may no longer post to a person's own timeline, so copies go to
+// a Page the person manages: the account's user name names that Page (its name or its numeric id). Sign-in
+// is the network's device login: a page of ours shows the code the person enters on the network's own
+// page while the program waits for the grant. Photos go up in one request; videos through the resumable
+// upload (continued where the server stopped after an interruption), then are published on the Page. The
+// id is the photo's or video's, the address its page. The network keeps no removal call open to us: the
+// user removes copies by hand.
+//
+// Parameters: "appID" and "client_token" (the app's id and client token, both required).
+class FacebookProvider : public SNProvider
+{
+public:
+    QStringList requiredParameters() const override;
+    QUrl defaultEndpoint(const QString &role) const override;
+    OAuthConfig oauthConfig(const SNServiceContext &service) const override;
+    void checkAccount(NetworkJob &job) override;
+    void upload(NetworkJob &job) override;
+    void remove(NetworkJob &job, const QString &path) override;
+    int failureCode(const SNResponse &response) const override;
+};

@@ -3,6 +3,7 @@
 #include "LumoVisionFake.h"
 #include "MainWindowFake.h"
 #include "MediaFake.h"
+#include "MediaLibraryFake.h"
 #include "RecordingFake.h"
 #include "SpotlightFake.h"
 #include "TestEnvironment.h"
@@ -48,6 +49,7 @@ private Q_SLOTS:
     void annotationListenerIsToldOnRequest();
     void uploadFakeIsBoundWhileItLives();
     void mediaFakeCountsReferences();
+    void mediaLibraryFakeHandsOutRecordsAndKeepsItsPanel();
     void effectFakesCloseLikeTheShades();
     void windowFakeRefusesToCloseWhenTold();
 };
@@ -330,6 +332,30 @@ void TestSharedFakes::mediaFakeCountsReferences()
     QCOMPARE(MediaFake::alive(), before + 1);
     media->release();
     QCOMPARE(MediaFake::alive(), before);
+}
+
+void TestSharedFakes::mediaLibraryFakeHandsOutRecordsAndKeepsItsPanel()
+{
+    const int before = MediaFake::alive();
+    QPointer<QWidget> panel;
+    {
+        QWidget centralArea;
+        MediaLibraryFake library(&centralArea);
+        panel = library.widget();
+        QCOMPARE(panel->parentWidget(), &centralArea);
+
+        MediaIntf *media = library.getMedia(QStringLiteral("/m/b.avi"));
+        QCOMPARE(media->path(), QStringLiteral("/m/b.avi"));
+        QCOMPARE(MediaFake::alive(), before + 1);
+        media->release();
+        QCOMPARE(MediaFake::alive(), before);
+
+        library.processRecordedFiles({QStringLiteral("/m/r_1.avi"), QStringLiteral("/m/r_2.avi")});
+        QCOMPARE(library.lastArgs(QStringLiteral("processRecordedFiles")),
+                 QVariantList{QStringList({"/m/r_1.avi", "/m/r_2.avi"})});
+        QCOMPARE(library.callNames(), QStringList({"widget", "getMedia", "processRecordedFiles"}));
+    }
+    QVERIFY(!panel);
 }
 
 namespace {

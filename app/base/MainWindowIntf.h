@@ -33,6 +33,10 @@ public Q_SLOTS:
     virtual void becomeWThreeSplit() = 0;
     virtual void becomeMThreeSplit() = 0;
 
+    // The image control bar: its close button and its full-screen toggle.
+    virtual void leaveImageFullDisplaySplit() = 0;
+    virtual void changeImageFullScreenDisplayMode(bool fullScreen) = 0;
+
     // The video control bar: its close button and its full-screen toggle.
     virtual void leaveVideoFullDisplaySplit() = 0;
     virtual void changeVideoFullScreenDisplayMode(bool fullScreen) = 0;

@@ -10,6 +10,7 @@
 #include "UploadIntf.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMap>
 #include <QMutex>
@@ -354,6 +355,34 @@ void MediaLibraryImpl::processRecordedFile(const QString &path)
     store->writeInfo(media);
     if (m_panel)
         m_panel->updateFile(media->path());
+    media->release();
+}
+
+void MediaLibraryImpl::mediaFileMoved(const QString &source, const QString &destination)
+{
+    MediaFileStore *store = MediaFileStore::getInstance();
+    store->makeCacheFolder(destination);
+    // A thumbnail at the destination shows the file the move replaced; the source's shows what is there now.
+    QFile::remove(store->thumbnailPath(destination));
+    QFile::rename(store->thumbnailPath(source), store->thumbnailPath(destination));
+    auto *media = new MediaImpl(source);
+    store->readInfo(media);
+    media->setPath(destination);
+    // Written now that the destination exists, so that its keyword rows are kept.
+    store->writeInfo(media);
+    media->setPath(source);
+    store->removeMediaFile(media);
+    media->release();
+}
+
+void MediaLibraryImpl::storeDuration(const QString &path, qint64 duration)
+{
+    MediaFileStore *store = MediaFileStore::getInstance();
+    auto *media = new MediaImpl(path);
+    store->readInfo(media);
+    media->setDuration(duration);
+    store->makeCacheFolder(path);
+    store->writeInfo(media);
     media->release();
 }
 

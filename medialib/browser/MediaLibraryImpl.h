@@ -49,6 +49,14 @@ public:
     // The information dialog in its delete mode; it is back in its publish mode afterwards.
     void showMediaInfoForDelete(MediaImpl *media);
 
+    // What a view calls once MoveFileDialog has moved source to destination: the destination takes the
+    // source's information file and keyword rows (also in a folder never shown, whose cache mirror folder is
+    // made first) and thumbnail, a thumbnail of a file it replaced goes, and so do the source's companions and
+    // rows. A failed move needs no call: nothing was written for it.
+    void mediaFileMoved(const QString &source, const QString &destination);
+    // Stores a measured duration in the file's information file, keeping everything else it holds.
+    void storeDuration(const QString &path, qint64 duration);
+
     // Queues every service the record has chosen (status 0) with its upload time, marks them queued and
     // writes the record's information file.
     void submitUploadJob(MediaImpl *media);

@@ -16,6 +16,13 @@ void MainWindowFake::becomeWThreeSplit() { record("becomeWThreeSplit"); }
 
 void MainWindowFake::becomeMThreeSplit() { record("becomeMThreeSplit"); }
 
+void MainWindowFake::leaveImageFullDisplaySplit() { record("leaveImageFullDisplaySplit"); }
+
+void MainWindowFake::changeImageFullScreenDisplayMode(bool fullScreen)
+{
+    record("changeImageFullScreenDisplayMode", {fullScreen});
+}
+
 void MainWindowFake::leaveVideoFullDisplaySplit() { record("leaveVideoFullDisplaySplit"); }
 
 void MainWindowFake::changeVideoFullScreenDisplayMode(bool fullScreen)

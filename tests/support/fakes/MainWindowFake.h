@@ -21,6 +21,8 @@ public:
     void becomeDThreeSplit() override;
     void becomeWThreeSplit() override;
     void becomeMThreeSplit() override;
+    void leaveImageFullDisplaySplit() override;
+    void changeImageFullScreenDisplayMode(bool fullScreen) override;
     void leaveVideoFullDisplaySplit() override;
     void changeVideoFullScreenDisplayMode(bool fullScreen) override;
     void becomeWidgetMode() override;

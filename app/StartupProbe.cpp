@@ -1,5 +1,7 @@
 #include "StartupProbe.h"
 
+#include "CameraFramePaintWatch.h"
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QTimer>
@@ -27,8 +29,15 @@ bool StartupProbe::answerAlreadyRunningBox(const QString &text)
 void StartupProbe::watch(QWidget *window)
 {
     const QByteArray mode = qgetenv("QUILLO_STARTUP_PROBE");
-    if (mode != "report" && mode != "quit")
+    if (mode != "report" && mode != "quit" && mode != "frame")
         return;
+    if (mode == "frame") {
+        auto *watch = new CameraFramePaintWatch(window);
+        connect(watch, &CameraFramePaintWatch::framePainted, qApp, [] {
+            report("camera frame painted");
+            QCoreApplication::quit();
+        });
+    }
     window->winId();
     window->windowHandle()->installEventFilter(new StartupProbe(mode == "quit", window));
 }
@@ -42,11 +51,16 @@ StartupProbe::StartupProbe(bool quit, QObject *parent)
 bool StartupProbe::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::Expose && static_cast<QWindow *>(watched)->isExposed()) {
-        std::printf("window shown after %lld ms\n", static_cast<long long>(s_sinceStart.elapsed()));
-        std::fflush(stdout);
+        report("window shown");
         watched->removeEventFilter(this);
         if (m_quit)
             QTimer::singleShot(0, qApp, &QCoreApplication::quit);
     }
     return QObject::eventFilter(watched, event);
+}
+
+void StartupProbe::report(const char *what)
+{
+    std::printf("%s after %lld ms\n", what, static_cast<long long>(s_sinceStart.elapsed()));
+    std::fflush(stdout);
 }

@@ -10,7 +10,9 @@ class QWidget;
 //                                  but printed on stdout as "message box: <text>"; every other box of the
 //                                  program shows as always, so the variable cannot answer a user's question;
 //   QUILLO_STARTUP_PROBE=report    prints "window shown after <ms> ms" when the main window is first shown;
-//   QUILLO_STARTUP_PROBE=quit      the same, then quits as if the user had closed the program.
+//   QUILLO_STARTUP_PROBE=quit      the same, then quits as if the user had closed the program;
+//   QUILLO_STARTUP_PROBE=frame     the same as report, then prints "camera frame painted after <ms> ms" when a
+//                                  camera view first paints a camera picture, and quits.
 // Without these variables nothing changes.
 class StartupProbe : public QObject
 {
@@ -29,6 +31,7 @@ protected:
 
 private:
     StartupProbe(bool quit, QObject *parent);
+    static void report(const char *what);
 
     bool m_quit;
     static QElapsedTimer s_sinceStart;

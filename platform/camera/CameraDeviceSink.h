@@ -6,7 +6,10 @@ class LumoDocCam;
 class CameraDeviceSink
 {
 public:
+    // A device's role is chosen among the attached devices; a virtual camera's is fixed by its profile.
+    enum class Origin { Device, VirtualDocCam, VirtualWebCam };
+
     virtual ~CameraDeviceSink() = default;
-    virtual void deviceAttached(LumoDocCam *camera, bool virtualCamera) = 0;
+    virtual void deviceAttached(LumoDocCam *camera, Origin origin) = 0;
     virtual void deviceDetached(LumoDocCam *camera) = 0;
 };

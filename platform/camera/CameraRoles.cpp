@@ -29,7 +29,7 @@ QList<bool> CameraRoles::assign(const QList<Candidate> &candidates, const QList<
     for (qsizetype i = 0; i < candidates.size(); ++i) {
         const Candidate &c = candidates[i];
         if (c.virtualCamera) {
-            docCam[i] = true;
+            docCam[i] = !c.virtualWebCam;
         } else if (!docCamIds.isEmpty()) {
             docCam[i] = docCamIds.contains(idOf(c.vendorId, c.productId));
         } else if (chosen < 0 || (c.external && !candidates[chosen].external)) {

@@ -15,11 +15,13 @@ public:
         uint productId = 0;
         bool external = true;
         bool virtualCamera = false;
+        // A virtual camera in the web-cam role.
+        bool virtualWebCam = false;
     };
 
-    // For each candidate, in order, whether it is a document camera. Virtual cameras always are. Of the
-    // others: with ids listed, exactly those listed; without, one camera: the first external one, else the
-    // first built-in one. Everything else is a web cam.
+    // For each candidate, in order, whether it is a document camera. Virtual cameras always are, unless they
+    // are virtual web cams, which never are. Of the others: with ids listed, exactly those listed; without,
+    // one camera: the first external one, else the first built-in one. Everything else is a web cam.
     static QList<bool> assign(const QList<Candidate> &candidates, const QList<quint32> &docCamIds);
     // Entries "vvvv:pppp" in hexadecimal; malformed ones are left out.
     static QList<quint32> parseIds(const QStringList &entries);

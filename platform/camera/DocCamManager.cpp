@@ -83,7 +83,7 @@ void DocCamManager::removeEventListener(DocCamManagerEventListener *listener)
     m_listeners.removeAll(listener);
 }
 
-void DocCamManager::deviceAttached(LumoDocCam *camera, bool virtualCamera)
+void DocCamManager::deviceAttached(LumoDocCam *camera, Origin origin)
 {
     for (const Entry &entry : std::as_const(m_entries)) {
         if (entry.camera == camera)
@@ -92,12 +92,12 @@ void DocCamManager::deviceAttached(LumoDocCam *camera, bool virtualCamera)
     camera->retain();
     // Virtual cameras come first, so that the one asked for is the document camera that gets opened.
     qsizetype at = m_entries.size();
-    if (virtualCamera) {
+    if (origin != Origin::Device) {
         at = 0;
-        while (at < m_entries.size() && m_entries[at].virtualCamera)
+        while (at < m_entries.size() && m_entries[at].origin != Origin::Device)
             ++at;
     }
-    m_entries.insert(at, Entry{camera, virtualCamera, false, false});
+    m_entries.insert(at, Entry{camera, origin, false, false});
     cameraLog(LogSystem::LOG_INFO, "DocCamManager::deviceAttached - %s (%04x:%04x) at %s",
               qUtf8Printable(camera->name()), camera->vendorId() & 0xFFFF, camera->productId() & 0xFFFF,
               qUtf8Printable(camera->locationId()));
@@ -123,7 +123,7 @@ void DocCamManager::assignRoles()
     QList<CameraRoles::Candidate> candidates;
     for (const Entry &entry : std::as_const(m_entries))
         candidates.append({entry.camera->vendorId(), entry.camera->productId(), entry.camera->isExternal(),
-                           entry.virtualCamera});
+                           entry.origin != Origin::Device, entry.origin == Origin::VirtualWebCam});
     const QList<bool> docCam = CameraRoles::assign(candidates, m_docCamIds);
     for (qsizetype i = 0; i < m_entries.size(); ++i) {
         Entry &entry = m_entries[i];

@@ -37,7 +37,7 @@ public:
     void addEventListener(DocCamManagerEventListener *listener);
     void removeEventListener(DocCamManagerEventListener *listener);
 
-    void deviceAttached(LumoDocCam *camera, bool virtualCamera) override;
+    void deviceAttached(LumoDocCam *camera, Origin origin) override;
     void deviceDetached(LumoDocCam *camera) override;
 
 private:
@@ -45,7 +45,7 @@ private:
     struct Entry
     {
         LumoDocCam *camera;
-        bool virtualCamera;
+        Origin origin;
         bool docCam;
         // Listeners have heard of it in its current role.
         bool reported;

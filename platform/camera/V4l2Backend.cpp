@@ -145,7 +145,7 @@ void V4l2Backend::probe(const QByteArray &path)
     identity.external = usb.external;
     auto *camera = new V4l2DocCam(m_io, path, fd, identity);
     m_cameras.insert(path, camera);
-    m_sink->deviceAttached(camera, false);
+    m_sink->deviceAttached(camera, CameraDeviceSink::Origin::Device);
 }
 
 void V4l2Backend::lose(const QByteArray &path)

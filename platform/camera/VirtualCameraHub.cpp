@@ -12,12 +12,22 @@ VirtualCameraHub *VirtualCameraHub::instance()
     return hub;
 }
 
+namespace {
+
+CameraDeviceSink::Origin originOf(const VirtualDocCam *camera)
+{
+    return camera->role() == VirtualCameraProfile::Role::WebCam ? CameraDeviceSink::Origin::VirtualWebCam
+                                                                 : CameraDeviceSink::Origin::VirtualDocCam;
+}
+
+} // namespace
+
 VirtualDocCam *VirtualCameraHub::addCamera(const VirtualCameraProfile &profile)
 {
     auto *camera = new VirtualDocCam(profile);
     m_cameras.append(camera);
     if (m_sink)
-        m_sink->deviceAttached(camera, true);
+        m_sink->deviceAttached(camera, originOf(camera));
     return camera;
 }
 
@@ -45,12 +55,15 @@ void VirtualCameraHub::postSystemEvent(int event)
 void VirtualCameraHub::attachSink(CameraDeviceSink *sink)
 {
     m_sink = sink;
-    if (!m_builtInAdded && qEnvironmentVariable("QUILLO_VIRTUAL_CAMERA") == QLatin1String("1")) {
+    if (!m_builtInAdded) {
         m_builtInAdded = true;
-        m_cameras.prepend(new VirtualDocCam(VirtualCameraProfile()));
+        if (qEnvironmentVariable("QUILLO_VIRTUAL_WEBCAM") == QLatin1String("1"))
+            m_cameras.prepend(new VirtualDocCam(VirtualCameraProfile::webCam()));
+        if (qEnvironmentVariable("QUILLO_VIRTUAL_CAMERA") == QLatin1String("1"))
+            m_cameras.prepend(new VirtualDocCam(VirtualCameraProfile()));
     }
     for (VirtualDocCam *camera : std::as_const(m_cameras))
-        m_sink->deviceAttached(camera, true);
+        m_sink->deviceAttached(camera, originOf(camera));
 }
 
 void VirtualCameraHub::detachSink(CameraDeviceSink *sink)

@@ -7,8 +7,9 @@
 class CameraDeviceSink;
 class VirtualDocCam;
 
-// The virtual cameras: plugged in and out by tests (or once, at start, by QUILLO_VIRTUAL_CAMERA=1 so that a
-// machine without a camera shows a live picture), and reported to the device manager like real ones.
+// The virtual cameras: plugged in and out by tests (or once, at start, by QUILLO_VIRTUAL_CAMERA=1 and
+// QUILLO_VIRTUAL_WEBCAM=1, so that a machine without cameras shows a live document camera and web cam), and
+// reported to the device manager like real ones.
 class VirtualCameraHub
 {
 public:

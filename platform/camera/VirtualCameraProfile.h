@@ -5,10 +5,14 @@
 
 #include <QSize>
 
-// What a virtual camera is: its identity, what it offers and the size of its stills.
+// What a virtual camera is: its identity, what it offers, the size of its stills and the role it takes.
 struct VirtualCameraProfile
 {
     static constexpr int PixelFormatRgb32 = 0x34424752; // 'RGB4'
+
+    // A virtual document camera is always a document camera and a virtual web cam always a web cam, whatever
+    // real cameras are attached and whichever ids the settings list.
+    enum class Role { DocCam, WebCam };
 
     CameraIdentity identity{QStringLiteral("Quillo Virtual Camera"), 0x1d6b, 0x0102, QStringLiteral("virtual-1"),
                             DocCamFormat{PixelFormatRgb32, 1920, 1080, 30}, true};
@@ -25,4 +29,19 @@ struct VirtualCameraProfile
                                     true};
     // Stills are taken at twice the live size in each direction, as a document camera's sensor allows.
     QSize stillSize{3840, 2160};
+    Role role = Role::DocCam;
+
+    // A web cam as a laptop has one: 720p, a name and ids of its own, and none of a document camera's
+    // controls.
+    static VirtualCameraProfile webCam()
+    {
+        VirtualCameraProfile profile;
+        profile.identity = CameraIdentity{QStringLiteral("Quillo Virtual Web Cam"), 0x1d6b, 0x0103,
+                                          QStringLiteral("virtual-webcam-1"),
+                                          DocCamFormat{PixelFormatRgb32, 1280, 720, 30}, false};
+        profile.capabilities = CameraCapabilities{};
+        profile.stillSize = QSize(1280, 720);
+        profile.role = Role::WebCam;
+        return profile;
+    }
 };

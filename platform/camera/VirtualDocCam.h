@@ -34,6 +34,7 @@ public:
     // A change made on the device itself (its own buttons), reported like a set.
     void changeParameter(CameraParameter parameter, double value);
     int stillRequests() const { return m_stillRequests; }
+    VirtualCameraProfile::Role role() const { return m_profile.role; }
 
 protected:
     std::unique_ptr<FrameSource> createSource(const DocCamFormat &format) override;

@@ -234,7 +234,7 @@ private Q_SLOTS:
                 profile.identity.vendorId = 0x1234;
                 profile.identity.productId = product;
                 cameras.append(new VirtualDocCam(profile));
-                DocCamManager::getDocCamManager({})->deviceAttached(cameras.last(), false);
+                DocCamManager::getDocCamManager({})->deviceAttached(cameras.last(), CameraDeviceSink::Origin::Device);
             }
             QVERIFY(rig.waitOpen(opened));
         }

@@ -3,6 +3,7 @@
 #include "DocCamManager.h"
 #include "SettingImpl.h"
 #include "TestEnvironment.h"
+#include "VirtualCameraHub.h"
 #include "VirtualDocCam.h"
 #include "WebCamImpl.h"
 
@@ -168,9 +169,43 @@ private Q_SLOTS:
         m_service = WebCamImpl::getInstance(nullptr);
         for (const CamId &id : {CamId{"First", 0x1234, 0x2222, "p1"}, CamId{"Listed", 0x1234, 0x5678, "p2"}}) {
             m_cameras.append(makeCamera(id));
-            DocCamManager::getDocCamManager({})->deviceAttached(m_cameras.last(), false);
+            DocCamManager::getDocCamManager({})->deviceAttached(m_cameras.last(),
+                                                                CameraDeviceSink::Origin::Device);
         }
         QTRY_COMPARE(m_service->getWebCamList(), webCams);
+        settings->setValue(QStringLiteral("camera/docCamIds"), QVariant());
+        settings->release();
+    }
+
+    // A virtual camera in the web-cam role is a web cam beside the virtual document camera, even when the
+    // settings list its ids as a document camera's, and it streams into the web-cam view.
+    void aVirtualWebCamIsAWebCam_data()
+    {
+        QTest::addColumn<QStringList>("listedIds");
+        QTest::newRow("no ids listed") << QStringList();
+        QTest::newRow("its ids listed") << QStringList{"1d6b:0103"};
+    }
+    void aVirtualWebCamIsAWebCam()
+    {
+        QFETCH(QStringList, listedIds);
+        m_service->release();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        SettingIntf *settings = SettingImpl::getInstance();
+        settings->setValue(QStringLiteral("camera/docCamIds"), listedIds);
+        m_service = WebCamImpl::getInstance(nullptr);
+        VirtualCameraHub *hub = VirtualCameraHub::instance();
+        VirtualDocCam *docCam = hub->addCamera();
+        VirtualDocCam *webCam = hub->addCamera(VirtualCameraProfile::webCam());
+        QCOMPARE(webCam->role(), VirtualCameraProfile::Role::WebCam);
+        QTRY_COMPARE(m_service->getWebCamList(), QStringList{QStringLiteral("Quillo Virtual Web Cam")});
+        m_service->showWebCam();
+        QTRY_VERIFY(hasPicture(m_service->webCamWidget()));
+        QVERIFY(webCam->streamingStream());
+        QVERIFY(!docCam->streamingStream());
+        m_service->hideWebCam();
+        hub->removeCamera(webCam);
+        hub->removeCamera(docCam);
+        QTRY_VERIFY(m_service->getWebCamList().isEmpty());
         settings->setValue(QStringLiteral("camera/docCamIds"), QVariant());
         settings->release();
     }

@@ -432,6 +432,14 @@ private Q_SLOTS:
         QTest::newRow("listed id not attached") << QList<C>{usbA} << QStringList{"1234:5678"} << QList<bool>{false};
         QTest::newRow("virtual plus real rules") << QList<C>{virtualCam, builtIn, usbA} << QStringList()
                                                  << QList<bool>{true, false, true};
+        // A virtual web cam is a web cam whatever is listed, and takes no real camera's place.
+        const C virtualWebCam{0x1d6b, 0x0103, false, true, true};
+        QTest::newRow("virtual web cam beside the virtual camera")
+            << QList<C>{virtualCam, virtualWebCam} << QStringList() << QList<bool>{true, false};
+        QTest::newRow("virtual web cam beside a built-in camera")
+            << QList<C>{virtualWebCam, builtIn} << QStringList() << QList<bool>{false, true};
+        QTest::newRow("virtual web cam listed") << QList<C>{virtualWebCam, usbA} << QStringList{"1d6b:0103"}
+                                                << QList<bool>{false, false};
         QTest::newRow("none") << QList<C>{} << QStringList() << QList<bool>{};
     }
     void roles()

@@ -111,7 +111,7 @@ private Q_SLOTS:
             profile.identity.vendorId = vendor;
             profile.identity.productId = product;
             physical.append(new VirtualDocCam(profile));
-            m_manager->deviceAttached(physical.last(), false);
+            m_manager->deviceAttached(physical.last(), CameraDeviceSink::Origin::Device);
         }
         m_manager->addEventListener(&recorder);
         QTRY_COMPARE(recorder.roles.size(), 5);

@@ -8,6 +8,7 @@
 #include "MediaFileStore.h"
 #include "MediaLibraryFake.h"
 #include "MessageBoxScript.h"
+#include "ModalAnswerer.h"
 #include "PaneLayout.h"
 #include "PipView.h"
 #include "Quillo.h"
@@ -25,6 +26,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
@@ -149,6 +151,8 @@ QWidget *imagePane(QWidget *central)
 // screen.
 struct Rig
 {
+    // Ends any dialog a test leaves open, after everything else here is gone.
+    DialogWatchdog watchdog;
     CameraFake camera;
     WebCamSizedFake webCam;
     AnnotationFake annotation;
@@ -308,6 +312,9 @@ private Q_SLOTS:
     void handingFilesOverInWidgetModeCollapsesTheBar_data();
     void handingFilesOverInWidgetModeCollapsesTheBar();
     void pauseStopsTheCounterAndResumeRestartsIt();
+    void aClickOnTheTrayIconOpensItsMenu();
+    void noStopInsideAnotherDialog();
+    void menusOpenTheirDialogs();
     void aDesktopResizeStopsTheRecording();
 
     void closeAsksTheServicesInOrder_data();
@@ -438,7 +445,6 @@ void TestQuillo::cameraConnectionRunsTheWindowFirst()
 void TestQuillo::cameraLossClearsItsDrawingAndGradeState()
 {
     Rig rig;
-    DialogWatchdog watchdog;
     MessageBoxScript script;
     script.answerNext(QMessageBox::Yes);
     QMetaObject::invokeMethod(rig.window.get(), "actionGradeCamClicked");
@@ -617,7 +623,6 @@ void TestQuillo::dropsOfOneImageOrVideo()
     QFETCH(bool, accepted);
     QFETCH(int, mode);
     QFETCH(int, previousMode);
-    DialogWatchdog watchdog;
     Rig rig({true, false, false});
     rig.video->setAnswer(QStringLiteral("attachVideo"), 0);
     rig.video->setAnswer(QStringLiteral("start"), 0);
@@ -659,7 +664,6 @@ void TestQuillo::dragOverTheLibraryPanelIsLeftToIt()
 
 void TestQuillo::imageRequestWhileAVideoPlays()
 {
-    DialogWatchdog watchdog;
     Rig rig;
     const QString clip = Rig::existingFile(QStringLiteral("clip.avi"));
     rig.video->setAnswer(QStringLiteral("attachVideo"), 0);
@@ -693,7 +697,6 @@ void TestQuillo::imageRequestWhileAVideoPlays()
 
 void TestQuillo::anImageThatDoesNotLoad()
 {
-    DialogWatchdog watchdog;
     Rig rig;
     MessageBoxScript script;
     const QString broken = Rig::existingFile(QStringLiteral(".png"));
@@ -720,7 +723,6 @@ void TestQuillo::aVideoThatDoesNotPlayLeavesFullDisplay()
     QFETCH(int, attached);
     QFETCH(int, started);
     QFETCH(QList<bool>, announced);
-    DialogWatchdog watchdog;
     Rig rig;
     const QString clip = Rig::existingFile(QStringLiteral("stuck.avi"));
     rig.video->setAnswer(QStringLiteral("attachVideo"), attached);
@@ -742,7 +744,6 @@ void TestQuillo::aVideoThatDoesNotPlayLeavesFullDisplay()
 
 void TestQuillo::aRecordingLearnsItsLengthWhilePlaying()
 {
-    DialogWatchdog watchdog;
     Rig rig;
     const QString clip = Rig::existingFile(QStringLiteral("unclosed.avi"));
     rig.video->setAnswer(QStringLiteral("attachVideo"), 0);
@@ -760,7 +761,6 @@ void TestQuillo::aRecordingLearnsItsLengthWhilePlaying()
 
 void TestQuillo::realFullScreenOnAndOff()
 {
-    DialogWatchdog watchdog;
     Rig rig;
     rig.window->imgRequestToShow(writeImage(QStringLiteral("full.png")));
     QAbstractButton *fullScreen = formChild<QAbstractButton>(*rig.imagePanel(), "fullScreenBtn");
@@ -1033,6 +1033,59 @@ void TestQuillo::pauseStopsTheCounterAndResumeRestartsIt()
     QCOMPARE(rig.recording.count(QStringLiteral("resumeRecording")), 1);
     rig.trayAction(2)->trigger();
     QCOMPARE(rig.recording.lastArgs(QStringLiteral("setMute")), QVariantList{true});
+}
+
+void TestQuillo::aClickOnTheTrayIconOpensItsMenu()
+{
+    Rig rig;
+    rig.window->startRecording();
+    emit rig.tray()->activated(QSystemTrayIcon::DoubleClick);
+    QVERIFY(!rig.trayMenu()->isVisible());
+    emit rig.tray()->activated(QSystemTrayIcon::Trigger);
+    QVERIFY(rig.trayMenu()->isVisible());
+    rig.trayMenu()->hide();
+}
+
+void TestQuillo::noStopInsideAnotherDialog()
+{
+    Rig rig;
+    rig.recording.setActionStatus(kRunning);
+    rig.window->startRecording();
+    // The tray's menu works while another dialog is open; the stop waits until that dialog is closed.
+    QDialog other(rig.window.get());
+    int callsWhileOpen = -1;
+    QTimer::singleShot(0, &other, [&] {
+        rig.trayAction(1)->trigger();
+        QTest::qWait(500);
+        callsWhileOpen = rig.recording.count(QStringLiteral("stopRecording"));
+        other.reject();
+    });
+    other.exec();
+    QCOMPARE(callsWhileOpen, 0);
+    QTRY_COMPARE(rig.recording.count(QStringLiteral("stopRecording")), 1);
+    QVERIFY(!rig.tray()->isVisible());
+}
+
+void TestQuillo::menusOpenTheirDialogs()
+{
+    Rig rig;
+    QString title;
+    ModalAnswerer about([&](QWidget *modal) {
+        title = modal->windowTitle();
+        qobject_cast<QDialog *>(modal)->reject();
+    });
+    rig.menuBar()->actions().at(1)->menu()->actions().first()->trigger();
+    QVERIFY(about.answered());
+    QCOMPARE(title, QStringLiteral("About Quillo"));
+
+    QString settingsClass;
+    ModalAnswerer settings([&](QWidget *modal) {
+        settingsClass = QString::fromLatin1(modal->metaObject()->className());
+        qobject_cast<QDialog *>(modal)->reject();
+    });
+    formChild<QAction>(*rig.window, "actionSetting")->trigger();
+    QVERIFY(settings.answered());
+    QCOMPARE(settingsClass, QStringLiteral("SettingDialog"));
 }
 
 void TestQuillo::aDesktopResizeStopsTheRecording()

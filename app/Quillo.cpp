@@ -940,11 +940,13 @@ void Quillo::imgRequestToShow(const QString &path)
 
 void Quillo::videoObjRequestToPlay(MediaIntf *media)
 {
+    if (!media)
+        return;
     if (m_displayMode == PaneLayout::VideoFullDisplay)
         leaveVideoFullDisplaySplit();
     clearImageCanvas();
     const int before = switchToFullDisplay(PaneLayout::VideoFullDisplay);
-    const QString path = media ? media->path() : QString();
+    const QString path = media->path();
     if (m_video->attachVideo(path) >= 0)
         startAttachedVideo(path, before);
     applyDisplayMode();

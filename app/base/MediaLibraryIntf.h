@@ -1,10 +1,11 @@
 #pragma once
 
+#include "MediaIntf.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
 
-class MediaIntf;
 class QWidget;
 
 // The media library as the rest of the program reaches it: the browser panel to embed, the records of media

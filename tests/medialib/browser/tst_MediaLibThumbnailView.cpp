@@ -1,0 +1,340 @@
+#include "DialogWatchdog.h"
+#include "MediaFileStore.h"
+#include "MediaImpl.h"
+#include "MediaLibScrollArea.h"
+#include "MediaLibSortFilterModel.h"
+#include "MediaLibTableModel.h"
+#include "MediaLibThumbnailView.h"
+#include "MediaLibraryImpl.h"
+#include "MediaThumbnailObj.h"
+#include "MessageBoxScript.h"
+#include "Screenshot.h"
+#include "TestEnvironment.h"
+#include "TestMedia.h"
+#include "VideoThumbnailGenerator.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPointer>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+#include <optional>
+
+class TestMediaLibThumbnailView : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::optional<DialogWatchdog> m_watchdog;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QWidget m_window;
+    MediaLibraryImpl *m_service = nullptr;
+    QList<MediaImpl *> m_records;
+
+    QString makeImage(const QString &name, const QColor &colour = Qt::darkCyan)
+    {
+        const QString path = m_dir->path() + QLatin1Char('/') + name;
+        QImage image(320, 200, QImage::Format_RGB32);
+        image.fill(colour);
+        if (!image.save(path))
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+    QString makeFolder(const QString &name)
+    {
+        const QString path = m_dir->path() + QLatin1Char('/') + name;
+        QDir().mkpath(path);
+        return path;
+    }
+    MediaImpl *record(const QString &path)
+    {
+        m_records.append(new MediaImpl(path));
+        return m_records.last();
+    }
+    // A view of the given size holding count image tiles.
+    std::unique_ptr<MediaLibThumbnailView> viewWith(int count, const QSize &size)
+    {
+        auto view = std::make_unique<MediaLibThumbnailView>(m_service);
+        view->resize(size);
+        view->show();
+        for (int i = 0; i < count; ++i)
+            view->addThumbnail(record(m_dir->path() + QStringLiteral("/img%1.jpg").arg(i)));
+        return view;
+    }
+    // Runs fn and reports whether a pop-up menu opened meanwhile (closing it at once).
+    static bool opensMenu(const std::function<void()> &fn)
+    {
+        bool opened = false;
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [&opened] {
+            if (QWidget *popup = QApplication::activePopupWidget()) {
+                opened = true;
+                popup->close();
+            }
+        });
+        closer.start(20);
+        fn();
+        return opened;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        m_service = static_cast<MediaLibraryImpl *>(MediaLibraryImpl::getInstance(&m_window));
+    }
+    void cleanupTestCase() { m_service->release(); }
+    void init()
+    {
+        m_watchdog.emplace();
+        m_dir = std::make_unique<QTemporaryDir>(TestEnvironment::home() + QStringLiteral("/Thumbs-XXXXXX"));
+        MediaFileStore::getInstance()->makeCacheFolder(m_dir->path());
+    }
+    void cleanup()
+    {
+        for (MediaImpl *media : std::as_const(m_records))
+            media->release();
+        m_records.clear();
+        m_dir.reset();
+        m_watchdog.reset();
+    }
+
+    void gridPlacesTilesInRows()
+    {
+        auto view = viewWith(4, QSize(350, 400));
+        QCOMPARE(view->thumbnails().at(3)->pos(), QPoint(0, 100));
+        QCOMPARE(view->thumbnails().at(2)->pos(), QPoint(200, 0));
+        view->layoutThumbnails();
+        QCOMPARE(view->thumbnails().at(3)->pos(), QPoint(0, 100));
+    }
+
+    // The range is the rows' height less the view's; scrolled, only the rows in sight are shown.
+    void scrollingShowsOnlyVisibleRows()
+    {
+        auto view = viewWith(7, QSize(300, 150));
+        QSignalSpy ranges(view.get(), &MediaLibThumbnailView::uiRangeChanged);
+        QVERIFY(ranges.wait(1000));
+        QCOMPARE(ranges.last().at(0).toInt(), 0);
+        QCOMPARE(ranges.last().at(1).toInt(), 150);
+        QCOMPARE(ranges.last().at(2).value<Qt::Orientation>(), Qt::Vertical);
+
+        view->layoutThumbnails();
+        for (MediaThumbnailObj *tile : view->thumbnails())
+            QVERIFY(tile->isVisible());
+
+        view->setOffset(120, Qt::Vertical);
+        const QList<MediaThumbnailObj *> tiles = view->thumbnails();
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(!tiles.at(i)->isVisible());
+        for (int i = 3; i < 6; ++i) {
+            QVERIFY(tiles.at(i)->isVisible());
+            QCOMPARE(tiles.at(i)->y(), -20);
+        }
+        QCOMPARE(tiles.at(6)->y(), 80);
+        QVERIFY(!view->thumbnailAt(QPoint(10, 10)) || view->thumbnailAt(QPoint(10, 10)) == tiles.at(3));
+    }
+
+    // Inside its scroll frame the view follows the bar, and the bar disappears once everything fits.
+    void followsItsScrollFrame()
+    {
+        MediaLibScrollArea area;
+        area.setScrollBarVisible(false, Qt::Horizontal);
+        MediaLibThumbnailView view(m_service);
+        area.setWidget(&view);
+        connect(&area, &MediaLibScrollArea::scrollBarValueChanged, &view,
+                qOverload<int, Qt::Orientation>(&MediaLibThumbnailView::setOffset));
+        connect(&view, &MediaLibThumbnailView::uiRangeChanged, &area, &MediaLibScrollArea::setScrollBarRange);
+        area.resize(320, 200);
+        area.show();
+        for (int i = 0; i < 20; ++i)
+            view.addThumbnail(record(m_dir->path() + QStringLiteral("/img%1.jpg").arg(i)));
+        QTRY_VERIFY(area.scrollBar(Qt::Vertical)->isVisible());
+        // The bar's arrival narrows the view, which reports its range once more.
+        QTest::qWait(50);
+        area.setScrollBarValue(100, Qt::Vertical);
+        QCOMPARE(view.yOffset(), 100);
+        view.clearThumbnails();
+        view.layoutThumbnails();
+        QTRY_VERIFY(!area.scrollBar(Qt::Vertical)->isVisible());
+        QCOMPARE(view.yOffset(), 0);
+        view.setParent(nullptr);
+    }
+
+    // The tiles follow the list view's sort order, and a removal keeps one order entry per tile.
+    void orderFollowsTheSortModel()
+    {
+        MediaLibTableModel model(m_service);
+        auto view = std::make_unique<MediaLibThumbnailView>(m_service);
+        view->resize(300, 300);
+        view->show();
+        for (const QString &name : {"b.jpg", "c.jpg", "a.jpg"}) {
+            const QString path = makeImage(name);
+            const int row = model.rowCount();
+            model.insertRows(row, 1);
+            model.setData(model.index(row, 0), path);
+            model.setData(model.index(row, 1), int(MediaImpl::TYPE_IMAGE));
+            view->addThumbnail(model.mediaList().at(row));
+        }
+        MediaLibSortFilterModel proxy;
+        proxy.setSourceModel(&model);
+        proxy.sort(0, Qt::DescendingOrder);
+        view->changeOrderFromSortModel(&proxy);
+        view->layoutThumbnails();
+        QCOMPARE(view->displayOrder(), (QList<int>{1, 0, 2}));
+        QCOMPARE(QFileInfo(view->thumbnailAt(QPoint(50, 50))->media()->path()).fileName(), QStringLiteral("c.jpg"));
+
+        view->removeThumbnail(m_dir->path() + QStringLiteral("/C.JPG"));
+        QCOMPARE(view->thumbnails().size(), 2);
+        QCOMPARE(view->displayOrder().size(), 2);
+        view->removeThumbnail(m_dir->path() + QStringLiteral("/none.jpg"));
+        QCOMPARE(view->thumbnails().size(), 2);
+        view->clearThumbnails();
+    }
+
+    // Double clicks open images and videos through the service and enter folders (the tile hides at once).
+    void doubleClicksOpen()
+    {
+        const QString image = makeImage(QStringLiteral("pic.png"));
+        const QString folder = makeFolder(QStringLiteral("Album"));
+        MediaLibThumbnailView view(m_service);
+        view.resize(300, 300);
+        view.show();
+        view.addThumbnail(record(image));
+        view.addThumbnail(record(folder));
+        QSignalSpy images(m_service, &MediaLibraryIntf::showImageRequested);
+        QTest::mouseDClick(&view, Qt::LeftButton, {}, QPoint(50, 50));
+        QCOMPARE(images.size(), 1);
+        QCOMPARE(images.at(0).at(0).toString(), image);
+        QTest::mouseDClick(&view, Qt::LeftButton, {}, QPoint(150, 50));
+        QVERIFY(!view.thumbnails().at(1)->isVisible());
+        QCOMPARE(images.size(), 1);
+        view.clearThumbnails();
+    }
+
+    // A second slow press on a tile renames it, also with the right button; pressing another tile in
+    // between cancels it.
+    void secondPressRenames_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<bool>("otherBetween");
+        QTest::addColumn<bool>("editing");
+        QTest::newRow("left twice") << int(Qt::LeftButton) << false << true;
+        QTest::newRow("right twice") << int(Qt::RightButton) << false << true;
+        QTest::newRow("another tile between") << int(Qt::LeftButton) << true << false;
+    }
+    void secondPressRenames()
+    {
+        QFETCH(int, button);
+        QFETCH(bool, otherBetween);
+        auto view = viewWith(2, QSize(300, 200));
+        const auto press = [&view, button](const QPoint &at) {
+            QTest::mousePress(view.get(), Qt::MouseButton(button), {}, at);
+            QTest::mouseRelease(view.get(), Qt::MouseButton(button), {}, at);
+        };
+        press(QPoint(50, 50));
+        QVERIFY(view->thumbnails().at(0)->isSelected());
+        if (otherBetween)
+            press(QPoint(150, 50));
+        QTest::qWait(QApplication::doubleClickInterval() + 50);
+        press(QPoint(50, 50));
+        QTEST(view->thumbnails().at(0)->nameEditor()->isVisible(), "editing");
+        QCOMPARE(view->thumbnails().at(1)->isSelected(), false);
+        view->thumbnails().at(0)->nameEditor()->hide();
+        view->clearThumbnails();
+    }
+
+    void contextMenuOnlyOverItems()
+    {
+        const QString image = makeImage(QStringLiteral("pic.png"));
+        MediaLibThumbnailView view(m_service);
+        view.resize(300, 300);
+        view.show();
+        view.addThumbnail(record(image));
+        view.addThumbnail(record(QStringLiteral("/")));
+        const auto menuAt = [&view](const QPoint &at) {
+            return opensMenu([&view, at] {
+                QContextMenuEvent event(QContextMenuEvent::Mouse, at, view.mapToGlobal(at));
+                QApplication::sendEvent(&view, &event);
+            });
+        };
+        QVERIFY(!menuAt(QPoint(250, 250)));
+        QVERIFY(!menuAt(QPoint(150, 50)));
+        QVERIFY(menuAt(QPoint(50, 50)));
+        view.clearThumbnails();
+    }
+
+    // A result without videos starts no generator; one with videos starts a new one each time.
+    void videoThumbnailsPerResult()
+    {
+        const QString image = makeImage(QStringLiteral("pic.png"));
+        MediaLibThumbnailView view(m_service);
+        view.resize(300, 300);
+        view.setMediaList({record(image)});
+        view.createVideoThumbnails();
+        QVERIFY(!view.videoThumbnailGenerator());
+        view.setMediaList({record(m_dir->path() + QStringLiteral("/a.avi"))});
+        QSignalSpy reloaded(&view, &MediaLibThumbnailView::videoThumbnailReloaded);
+        view.createVideoThumbnails();
+        VideoThumbnailGenerator *first = view.videoThumbnailGenerator();
+        QVERIFY(first);
+        QCOMPARE(reloaded.size(), 1);
+        view.createVideoThumbnails();
+        QVERIFY(view.videoThumbnailGenerator());
+        view.clearThumbnails();
+    }
+
+    // Pictures of the view over a folder of images, videos and folders once the thumbnails are made.
+    void screenshot()
+    {
+        makeFolder(QStringLiteral("Field trip"));
+        makeFolder(QStringLiteral("Lessons 2026"));
+        const QList<QColor> colours = {Qt::darkCyan, Qt::darkRed, Qt::darkGreen, Qt::darkYellow, Qt::darkBlue};
+        for (int i = 0; i < colours.size(); ++i)
+            makeImage(QStringLiteral("Snapshot_%1.jpg").arg(i + 1), colours.at(i));
+        makeImage(QStringLiteral("A photo with a rather long name for its tile.png"), Qt::gray);
+        QVERIFY(!TestMedia::writeAvi(m_dir->path(), QStringLiteral("Recording 1.avi"), 4.0).isEmpty());
+        QVERIFY(!TestMedia::writeWmv(m_dir->path(), QStringLiteral("Experiment.wmv"), 4.0).isEmpty());
+
+        MediaLibScrollArea area;
+        area.setPalette(QPalette(Qt::white));
+        area.setScrollBarVisible(false, Qt::Horizontal);
+        MediaLibThumbnailView view(m_service);
+        area.setWidget(&view);
+        connect(&area, &MediaLibScrollArea::scrollBarValueChanged, &view,
+                qOverload<int, Qt::Orientation>(&MediaLibThumbnailView::setOffset));
+        connect(&view, &MediaLibThumbnailView::uiRangeChanged, &area, &MediaLibScrollArea::setScrollBarRange);
+        area.resize(420, 340);
+        area.show();
+        const QFileInfoList entries = QDir(m_dir->path()).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot,
+                                                                        QDir::DirsFirst | QDir::Name);
+        for (const QFileInfo &entry : entries)
+            view.addThumbnail(record(entry.absoluteFilePath()));
+        view.createVideoThumbnails();
+        view.changeCurDir(m_dir->path());
+        view.layoutThumbnails();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&view] {
+                for (MediaThumbnailObj *tile : view.thumbnails()) {
+                    const int type = tile->media()->mediaType();
+                    if ((type == MediaImpl::TYPE_IMAGE || type == MediaImpl::TYPE_VIDEO) && tile->showsDefaultPicture())
+                        return false;
+                }
+                return true;
+            }(),
+            30000);
+        QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(250, 50));
+        QVERIFY(!Screenshot::save(&area, QStringLiteral("thumbnail-view")).isEmpty());
+        view.clearThumbnails();
+        view.setParent(nullptr);
+    }
+};
+
+QUILLO_TEST_MAIN(TestMediaLibThumbnailView)
+#include "tst_MediaLibThumbnailView.moc"

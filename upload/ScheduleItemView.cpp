@@ -2,7 +2,7 @@
 
 #include "ui_ScheduleItemView.h"
 
-#include "UploadErrorCode.h"
+#include "UploadErrorTexts.h"
 #include "UploadServiceBit.h"
 
 #include <QIcon>
@@ -96,33 +96,11 @@ void ScheduleItemView::setLink(const QString &url)
 
 void ScheduleItemView::setErrorText(int code)
 {
-    if (code >= 0)
+    const std::optional<QString> text = UploadErrorTexts::managerRow(code);
+    if (!text)
         return;
     ui->btnCancelRetry->setEnabled(true);
-    QString text;
-    switch (code) {
-    case SN_ERR_FILE_NOT_FOUND:
-        text = tr("File does not exist.");
-        break;
-    case SN_ERR_FILE_TOO_LARGE:
-        text = tr("File size is too large.");
-        break;
-    case SN_ERR_FILE_TOO_LONG:
-        text = tr("File length is too long.");
-        break;
-    case SN_ERR_TOO_OFTEN:
-        text = tr("<font color='red'>You are trying too often. Please try again later.</font>");
-        break;
-    case SN_ERR_PRIVILEGE:
-        text = tr("The linked account privilege is not enough!");
-        break;
-    case SN_ERR_CANCELLED:
-        break;
-    default:
-        text = tr("Upload failed!");
-        break;
-    }
-    ui->link->setText(text);
+    ui->link->setText(*text);
 }
 
 void ScheduleItemView::setScheduleTime(int state, const QDateTime &time)

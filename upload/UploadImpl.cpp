@@ -1,6 +1,9 @@
 #include "UploadImpl.h"
 
 #include "AccountFileKey.h"
+// Its header holds a guarded pointer to the job class, which must be complete there.
+#include "SNJob.h"
+#include "AccountSettingDlg.h"
 #include "HiddenFileList.h"
 #include "MessageBoxes.h"
 #include "RC4SimpleSNAccountFileStore.h"
@@ -52,12 +55,6 @@ qsizetype slotOf(uint serviceBit)
 
 UploadImpl *s_instance = nullptr;
 bool s_takenDown = false;
-
-UploadImpl::AccountSettingRunner &accountSettingRunner()
-{
-    static UploadImpl::AccountSettingRunner runner;
-    return runner;
-}
 
 void warn(const QString &text)
 {
@@ -147,11 +144,6 @@ UploadImpl::~UploadImpl()
         if (SNService *handle = serviceHandle(bit))
             handle->release();
     }
-}
-
-void UploadImpl::setAccountSettingRunner(AccountSettingRunner runner)
-{
-    accountSettingRunner() = std::move(runner);
 }
 
 SNService *UploadImpl::serviceHandle(uint serviceBit) const
@@ -252,12 +244,9 @@ bool UploadImpl::showAccountSetting(uint service, QWidget *parent)
     SNService *handle = serviceHandle(service);
     if (!handle)
         return false;
-    if (!accountSettingRunner()) {
-        uploadLog(LogSystem::LOG_ERROR, "UploadImpl - no account setting dialog to open for %s",
-                  qUtf8Printable(uploadServiceName(service)));
-        return false;
-    }
-    return accountSettingRunner()(service, handle, cachedAccount(service), dialogParent(parent)) >= 0;
+    // The dialog writes the account the service accepted into the cache.
+    AccountSettingDlg dialog(service, handle, cachedAccount(service), dialogParent(parent));
+    return dialog.prepareAndExec() >= 0;
 }
 
 bool UploadImpl::verifyAccess(uint service, QWidget *parent)

@@ -26,11 +26,6 @@ class UploadImpl : public UploadIntf, public ScheduleHost
 
 public:
     using Clock = std::function<QDateTime()>;
-    // Runs the account setting dialog for one service over the service's cached account (which it
-    // overwrites with an account the service accepted) and answers the dialog's result: zero or more
-    // when the user kept an account.
-    using AccountSettingRunner = std::function<int(uint serviceBit, SNService *handle, AccountRecord *cached,
-                                                   QWidget *parent)>;
 
     // The program's one service, made on first use over the library's manager and the application's
     // data folder; it is taken down when the application is about to quit, after which this is null.
@@ -42,10 +37,6 @@ public:
     // manager over the schedule file there. The clock is the wall clock unless one is given.
     UploadImpl(SocialNetworkManager *manager, const QString &dataFolder, Clock clock = {});
     ~UploadImpl() override;
-
-    // The account setting dialog lives outside this library's reach until it is bound here; without it
-    // showAccountSetting answers false.
-    static void setAccountSettingRunner(AccountSettingRunner runner);
 
     void release() override;
     bool reloadAccount(uint service) override;

@@ -6,6 +6,8 @@
 #include "Quillo.h"
 #include "StartupHelpers.h"
 #include "StartupProbe.h"
+#include "UploadAccess.h"
+#include "UploadImpl.h"
 
 #include <QApplication>
 #include <QFont>
@@ -66,6 +68,10 @@ int main(int argc, char *argv[])
     log->enableAllLog();
     log->startLog();
     appLog(LogSystem::LOG_NOTICE, "main - Quillo %s started", QUILLO_VERSION);
+
+    // The areas below the upload library reach the service only through this binding; the service itself
+    // (and with it the scheduled uploads) starts on the first request, while the window is being built.
+    UploadAccess::setProvider([] { return static_cast<UploadIntf *>(UploadImpl::getInstance()); });
 
     Quillo window(nullptr);
     app.setActivationWindow(&window, true);

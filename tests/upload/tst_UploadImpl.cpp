@@ -28,7 +28,7 @@ private Q_SLOTS:
 
 namespace {
 
-// The operations of UploadIntf belong to the service proper; the part under test needs none of them.
+// The service with its account cache in reach.
 class ServiceUnderTest : public UploadImpl
 {
 public:
@@ -37,24 +37,6 @@ public:
     {
     }
     using UploadImpl::cachedAccount;
-
-    void release() override {}
-    bool reloadAccount(uint) override { return false; }
-    AccountRecord account(uint) override { return {}; }
-    int checkAccountName(uint, AccountRecord) override { return 0; }
-    int setAccount(uint, AccountRecord) override { return 0; }
-    bool validateAccounts(QMap<uint, AccountRecord>, QWidget *) override { return false; }
-    bool showAccountSetting(uint, QWidget *) override { return false; }
-    bool verifyAccess(uint, QWidget *) override { return false; }
-    int checkImageUploadInputs(uint, QString, QString, QString, QString, QStringList) override { return 0; }
-    int uploadImageNow(uint, QString, QString, QString, QString, QStringList, QList<UploadResult> &) override { return 0; }
-    int queueImageUpload(QMap<uint, QDateTime>, QString, QString, QString, QString, QStringList) override { return 0; }
-    int checkVideoUploadInputs(uint, QString, QString, QString, QString, QStringList) override { return 0; }
-    int uploadVideoNow(uint, QString, QString, QString, QString, QStringList, QList<UploadResult> &) override { return 0; }
-    int queueVideoUpload(QMap<uint, QDateTime>, QString, QString, QString, QString, QStringList) override { return 0; }
-    void removeUploadedFiles(QMap<uint, QString>) override {}
-    void showUploadManager() override {}
-    int confirmExit() override { return 0; }
 };
 
 // A manager that speaks the sample protocol under every service name.

@@ -41,6 +41,23 @@ QPointF elementPoint(const QPainterPath &path, int index)
     return QPointF(e.x, e.y);
 }
 
+// Twice the signed area enclosed by the path's points, each subpath closed (control points taken as
+// corners, which keeps the sign of convex shapes and of stroke outlines): its sign says which way it turns.
+double signedArea(const QPainterPath &path)
+{
+    double sum = 0;
+    int first = 0;
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const bool last = i + 1 == path.elementCount() || path.elementAt(i + 1).isMoveTo();
+        const QPointF a = elementPoint(path, i);
+        const QPointF b = elementPoint(path, last ? first : i + 1);
+        sum += a.x() * b.y() - b.x() * a.y();
+        if (last)
+            first = i + 1;
+    }
+    return sum;
+}
+
 QRect pixelBox(const QPointF &p, int n)
 {
     const QPoint c = p.toPoint();
@@ -122,14 +139,22 @@ bool FreehandGraphic::rebuildOutline()
     m_outline = stroker.createStroke(m_path);
     if (m_outline.isEmpty())
         return false;
+    // The decorations are added beside the stroke, not united with it: a union with the outline of a long
+    // stroke costs seconds to minutes, and filling one path with the non-zero rule paints each pixel once
+    // all the same, provided each decoration turns the same way as the stroke's outline (a stroker's
+    // outline turns the same way whatever the path).
+    QPainterPath reference;
+    reference.lineTo(1, 0);
+    const bool strokeTurnsPositive = signedArea(stroker.createStroke(reference)) > 0;
     const double w = strokePen.widthF();
+    const auto addDecoration = [this, strokeTurnsPositive](const QPainterPath &decoration) {
+        if (decoration.isEmpty())
+            return;
+        m_outline.addPath((signedArea(decoration) > 0) == strokeTurnsPositive ? decoration : decoration.toReversed());
+    };
     for (const AnchorRecord &record : std::as_const(m_anchors)) {
-        const QPainterPath start = anchorPath(w, m_startAnchor, record.startPoint, record.startDirection);
-        if (!start.isEmpty())
-            m_outline |= start;
-        const QPainterPath end = anchorPath(w, m_endAnchor, record.endPoint, record.endDirection);
-        if (!end.isEmpty())
-            m_outline |= end;
+        addDecoration(anchorPath(w, m_startAnchor, record.startPoint, record.startDirection));
+        addDecoration(anchorPath(w, m_endAnchor, record.endPoint, record.endDirection));
     }
     return true;
 }

@@ -19,11 +19,14 @@ namespace {
 
 // One slot of the video grid: 25 frames per second.
 constexpr quint32 kFramePeriodMs = 40;
-// Sound may trail the clock by the capture latency plus one block before it counts as lost; past three
-// blocks (384 ms) the missing time is filled with silence, down to one block behind.
-constexpr qint64 kAudioLagLimitBlocks = 3;
-// Sound ahead of the clock by more than one block (a burst at start, a fast device clock) is cut off.
-constexpr qint64 kAudioLeadLimitBlocks = 1;
+// How far a block may land from the end of the sound written so far and still follow on directly: the
+// stamps' own rounding and jitter stay below it, and a sample moved by it is still heard with its picture.
+// A wider gap is time the microphone delivered nothing for and is filled with silence; a wider overlap is
+// time already written and is cut from the block.
+constexpr qint64 kAudioSlackMs = 20;
+// Sound kept while the file is set up: well above the longest microphone open seen (about 2 s), bounded
+// so that a set-up that hangs cannot fill the memory.
+constexpr qint64 kEarlyAudioLimitMs = 10000;
 
 } // namespace
 
@@ -171,15 +174,24 @@ quint32 WinAVIRecordingImpl::recordedMs() const
 
 void WinAVIRecordingImpl::pauseLocked()
 {
-    m_slotAtPause = currentSlot();
-    m_segmentTime = m_segmentTime + (m_backends.clock->nowMs() - m_tickBase);
+    const quint32 now = m_backends.clock->nowMs();
+    m_slotAtPause = (now - m_tickBase) / kFramePeriodMs + m_frameAtResume;
+    m_segmentTime = m_segmentTime + (now - m_tickBase);
+    QMutexLocker audio(&m_audioMutex);
+    if (!m_runs.isEmpty() && m_runs.last().open) {
+        m_runs.last().endMs = now;
+        m_runs.last().open = false;
+    }
     m_paused = true;
 }
 
 void WinAVIRecordingImpl::resumeLocked()
 {
     m_frameAtResume = m_avi ? m_avi->videoPosition.load() : 0;
-    m_tickBase = m_backends.clock->nowMs();
+    const quint32 now = m_backends.clock->nowMs();
+    m_tickBase = now;
+    QMutexLocker audio(&m_audioMutex);
+    m_runs.append(RecordedRun{now, 0, true, m_segmentTime});
     m_paused = false;
 }
 
@@ -233,8 +245,10 @@ bool WinAVIRecordingImpl::openNextSegment(const QString &codec)
     bool closedWell = false;
     closeCurrent(&closedWell);
     {
+        // Sound captured before the new file began is not carried into it.
         QMutexLocker audio(&m_audioMutex);
         m_avi = next;
+        m_runs.clear();
     }
     recordingLog(LogSystem::LOG_INFO, "WinAVIRecordingImpl::openNextSegment - continuing in %s",
                  qUtf8Printable(name));
@@ -255,6 +269,9 @@ int WinAVIRecordingImpl::writeFrame(const QString &codec)
         return FRAME_NOTHING_WRITTEN;
     if (m_active && !splitIfDue(codec))
         return FRAME_WRITER_FAILED;
+    // The recorded time runs from here, however long the microphone then takes to open.
+    const bool starting = !m_active;
+    const quint32 startMs = starting ? m_backends.clock->nowMs() : 0;
     const QImage picture = m_backends.grabber->grab();
     if (picture.isNull()) {
         const QString lost = m_backends.grabber->lostReason();
@@ -276,9 +293,9 @@ int WinAVIRecordingImpl::writeFrame(const QString &codec)
         // stream later; without a microphone the recording goes on with video only.
         if (m_audioDevice != kNoAudio && !m_waveFormat.isEmpty()) {
             m_audioRunning = true;
-            m_audioStarted = m_backends.audio->start(m_audioDevice, kAudioBlockBytes,
-                                                     [this](const char *data, qint64 bytes) {
-                                                         onAudioBlock(data, bytes);
+            m_audioStarted = m_backends.audio->start(m_audioDevice, kAudioBlockBytes, m_backends.clock.get(),
+                                                     [this](const char *data, qint64 bytes, quint32 capturedMs) {
+                                                         onAudioBlock(data, bytes, capturedMs);
                                                      });
             if (!m_audioStarted) {
                 recordingLog(LogSystem::LOG_WARNING,
@@ -299,8 +316,16 @@ int WinAVIRecordingImpl::writeFrame(const QString &codec)
             m_avi = createFile(firstFileName());
             return FRAME_SETUP_FAILED;
         }
-        m_tickBase = m_backends.clock->nowMs();
-        m_active = true;
+        m_tickBase = startMs;
+        {
+            QMutexLocker audio(&m_audioMutex);
+            m_runs = {RecordedRun{startMs, 0, true, 0}};
+            m_active = true;
+            for (const CapturedBlock &block : std::as_const(m_earlyAudio))
+                placeAudioLocked(block.data.constData(), block.data.size(), block.capturedMs, block.muted);
+            m_earlyAudio.clear();
+            m_earlyAudioBytes = 0;
+        }
     }
     quint32 tickBase;
     quint32 frameAtResume;
@@ -310,7 +335,9 @@ int WinAVIRecordingImpl::writeFrame(const QString &codec)
         QMutexLocker locker(&m_mutex);
         if (m_paused)
             return FRAME_NOTHING_WRITTEN;
-        tickBase = m_tickBase;
+        // The first picture was taken at the start: it keeps the first slot even when the set-up took
+        // longer than one.
+        tickBase = starting ? m_backends.clock->nowMs() : quint32(m_tickBase);
         frameAtResume = m_frameAtResume;
     }
     const quint32 result = addAviTimedFrame(m_avi, picture, &tickBase, frameAtResume, m_backends.clock.get());
@@ -348,47 +375,93 @@ void WinAVIRecordingImpl::sleepUntilNextSlot()
     m_backends.clock->sleepUntil(m_tickBase + next * kFramePeriodMs);
 }
 
-void WinAVIRecordingImpl::onAudioBlock(const char *data, qint64 bytes)
+void WinAVIRecordingImpl::onAudioBlock(const char *data, qint64 bytes, quint32 capturedMs)
 {
     QMutexLocker locker(&m_audioMutex);
-    if (!m_avi || !m_active || !m_audioRunning || m_paused || !m_avi->audioStream)
+    if (!m_avi || !m_audioRunning)
         return;
-    writeAudioLocked(m_mute ? m_silence.constData() : data, qMin(bytes, qint64(m_silence.size())));
+    if (!m_active) {
+        if (m_earlyAudioBytes + bytes > audioFrames(kEarlyAudioLimitMs) * m_waveFormat.blockAlign)
+            return;
+        m_earlyAudio.append({QByteArray(data, bytes), capturedMs, m_mute});
+        m_earlyAudioBytes += bytes;
+        return;
+    }
+    placeAudioLocked(data, bytes, capturedMs, m_mute);
 }
 
-void WinAVIRecordingImpl::writeAudioLocked(const char *data, qint64 bytes)
+qint64 WinAVIRecordingImpl::audioFrames(qint64 ms) const
 {
-    // In an AVI the sound's timing is its byte count: lost sound is replaced by silence, and sound ahead
-    // of the clock is cut, so picture and sound stay together for the whole file.
+    return ms * qint64(m_waveFormat.samplesPerSec) / 1000;
+}
+
+void WinAVIRecordingImpl::placeAudioLocked(const char *data, qint64 bytes, quint32 capturedMs, bool mute)
+{
+    // In an AVI the sound's timing is its byte count, so each part of the block is written at the place its
+    // capture time has in the file; a block may span a pause, whose part is left out.
     const qint64 blockAlign = m_waveFormat.blockAlign;
-    const qint64 expected = qint64(recordedMs()) * m_waveFormat.avgBytesPerSec / 1000 / blockAlign * blockAlign;
-    qint64 written = qint64(m_avi->audioPosition) * blockAlign;
-    if (expected - written > kAudioLagLimitBlocks * kAudioBlockBytes) {
-        qint64 missing = expected - written - kAudioBlockBytes;
-        recordingLog(LogSystem::LOG_NOTICE, "WinAVIRecordingImpl - %lld bytes of sound lost, writing silence",
-                     missing);
-        while (missing > 0) {
-            const qint64 part = qMin(missing, qint64(m_silence.size()));
-            if (addAviAudio(m_avi, m_silence.constData(), part) != AVIERR_OK)
-                return;
-            missing -= part;
-            written += part;
-        }
+    if (!m_avi->audioStream || blockAlign <= 0)
+        return;
+    const qint64 frames = bytes / blockAlign;
+    for (const RecordedRun &run : std::as_const(m_runs)) {
+        const qint64 first = qBound(qint64(0), audioFrames(qint32(run.startMs - capturedMs)), frames);
+        const qint64 last =
+            run.open ? frames : qBound(qint64(0), audioFrames(qint32(run.endMs - capturedMs)), frames);
+        if (first >= last)
+            continue;
+        const qint64 position = audioFrames(qint64(run.recordedMs) + qint32(capturedMs - run.startMs)) + first;
+        writeAudioAtLocked(data + first * blockAlign, last - first, position, mute);
     }
-    const qint64 lead = written + bytes - expected - kAudioLeadLimitBlocks * kAudioBlockBytes;
-    if (lead > 0)
-        bytes = (bytes - lead) / blockAlign * blockAlign;
-    if (bytes > 0)
-        addAviAudio(m_avi, data, bytes);
+}
+
+void WinAVIRecordingImpl::writeAudioAtLocked(const char *data, qint64 frames, qint64 position, bool mute)
+{
+    const qint64 blockAlign = m_waveFormat.blockAlign;
+    const qint64 written = qint64(m_avi->audioPosition);
+    const qint64 slack = audioFrames(kAudioSlackMs);
+    if (position - written > slack) {
+        recordingLog(LogSystem::LOG_INFO, "WinAVIRecordingImpl - no sound for %lld ms, writing silence",
+                     (position - written) * 1000 / qint64(m_waveFormat.samplesPerSec));
+        if (!writeSilenceLocked(position - written))
+            return;
+    } else if (written - position > slack) {
+        const qint64 overlap = written - position;
+        if (overlap >= frames)
+            return;
+        data += overlap * blockAlign;
+        frames -= overlap;
+    }
+    if (mute) {
+        writeSilenceLocked(frames);
+        return;
+    }
+    addAviAudio(m_avi, data, frames * blockAlign);
+}
+
+bool WinAVIRecordingImpl::writeSilenceLocked(qint64 frames)
+{
+    const qint64 blockAlign = m_waveFormat.blockAlign;
+    qint64 missing = frames * blockAlign;
+    while (missing > 0) {
+        const qint64 part = qMin(missing, qint64(m_silence.size()) / blockAlign * blockAlign);
+        if (addAviAudio(m_avi, m_silence.constData(), part) != AVIERR_OK)
+            return false;
+        missing -= part;
+    }
+    return true;
 }
 
 void WinAVIRecordingImpl::stopAudio()
 {
-    m_audioRunning = false;
+    // The source hands over what it has captured while it stops, so the running flag falls only after.
     if (m_audioStarted) {
         m_backends.audio->stop();
         m_audioStarted = false;
     }
+    m_audioRunning = false;
+    QMutexLocker audio(&m_audioMutex);
+    m_earlyAudio.clear();
+    m_earlyAudioBytes = 0;
 }
 
 void WinAVIRecordingImpl::closeCurrent(bool *closedWell)
@@ -398,9 +471,16 @@ void WinAVIRecordingImpl::closeCurrent(bool *closedWell)
         *closedWell = false;
         return;
     }
-    // The video lasts up to the moment the segment ended, as long as its sound.
-    if (m_active && m_avi->videoStream && !m_avi->failed)
+    // The video and the sound both last up to the moment the segment ended; sound the microphone had not
+    // delivered by then is silence.
+    if (m_active && m_avi->videoStream && !m_avi->failed) {
         addAviEmptyFrame(m_avi, currentSlot());
+        if (m_avi->audioStream && m_waveFormat.blockAlign > 0) {
+            const qint64 missing = audioFrames(recordedMs()) - qint64(m_avi->audioPosition);
+            if (missing > 0)
+                writeSilenceLocked(missing);
+        }
+    }
     *closedWell = closeAvi(m_avi) == AVIERR_OK;
     m_avi = nullptr;
 }
@@ -408,6 +488,9 @@ void WinAVIRecordingImpl::closeCurrent(bool *closedWell)
 bool WinAVIRecordingImpl::stop()
 {
     QMutexLocker locker(&m_mutex);
+    // The recording ends at this call: what the microphone hands over while it stops is placed up to here.
+    if (m_active && !m_paused)
+        pauseLocked();
     stopAudio();
     bool closedWell = false;
     if (m_avi)
@@ -423,6 +506,10 @@ bool WinAVIRecordingImpl::stop()
     m_paused = false;
     m_mute = false;
     m_active = false;
+    {
+        QMutexLocker audio(&m_audioMutex);
+        m_runs.clear();
+    }
     m_fileName.clear();
     return closedWell;
 }

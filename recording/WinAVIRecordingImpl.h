@@ -83,8 +83,11 @@ private:
     quint32 setUpVideo(const QString &codec);
     void closeCurrent(bool *closedWell);
     void stopAudio();
-    void onAudioBlock(const char *data, qint64 bytes);
-    void writeAudioLocked(const char *data, qint64 bytes);
+    void onAudioBlock(const char *data, qint64 bytes, quint32 capturedMs);
+    void placeAudioLocked(const char *data, qint64 bytes, quint32 capturedMs, bool mute);
+    void writeAudioAtLocked(const char *data, qint64 frames, qint64 position, bool mute);
+    bool writeSilenceLocked(qint64 frames);
+    qint64 audioFrames(qint64 ms) const;
 
     RecordingBackends m_backends;
     QStringList m_recordedFiles;
@@ -113,4 +116,23 @@ private:
     void noteWriterFailure(const QString &fallback);
     QString m_fileName;
     QByteArray m_silence;
+
+    // A stretch of clock time the current file records: sound captured inside one lands at
+    // recordedMs + (capture tick − startMs); sound captured outside all of them (before the start, while
+    // paused, before the file began) is not recorded. Guarded by m_audioMutex.
+    struct RecordedRun {
+        quint32 startMs = 0;
+        quint32 endMs = 0;
+        bool open = true;
+        quint32 recordedMs = 0;
+    };
+    QList<RecordedRun> m_runs;
+    // Sound captured while the file was being set up, placed once the writer runs. Guarded by m_audioMutex.
+    struct CapturedBlock {
+        QByteArray data;
+        quint32 capturedMs = 0;
+        bool muted = false;
+    };
+    QList<CapturedBlock> m_earlyAudio;
+    qint64 m_earlyAudioBytes = 0;
 };

@@ -67,8 +67,10 @@ bool WinAudioLevelReporter::run()
     if (m_running)
         return true;
     AudioGrabCallback *callback = m_callback.get();
-    m_running = m_source->start(m_device, kBufferBytes,
-                                [callback](const char *data, qint64 bytes) { callback->bufferCB(data, bytes); });
+    // The meter shows the latest level, whenever it was captured: the blocks need no time.
+    m_running = m_source->start(m_device, kBufferBytes, nullptr, [callback](const char *data, qint64 bytes, quint32) {
+        callback->bufferCB(data, bytes);
+    });
     if (!m_running)
         levelLog(LogSystem::LOG_WARNING, "WinAudioLevelReporter::run - the microphone cannot be opened");
     return m_running;

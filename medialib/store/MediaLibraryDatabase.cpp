@@ -13,6 +13,7 @@
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 #include <optional>
@@ -29,6 +30,15 @@ const QString kTable = QStringLiteral("files");
 // SQLite's own wait for a lock held by another process. The driver's default of 5 s would freeze the
 // window; a quarter of a second rides over another writer's commit and otherwise gives up.
 const QString kConnectOptions = QStringLiteral("QSQLITE_BUSY_TIMEOUT=250");
+constexpr int kBusyWaitMs = 250;
+// Writes refused by a busy index are tried again this often, without waiting for the lock.
+constexpr int kRetryIntervalMs = 1000;
+// At exit, what is still held back gets one last try with a longer wait: a backup or a shell holding the
+// index briefly is waited out, a lock kept for good does not hold the program's exit for long.
+constexpr int kExitWaitMs = 2000;
+// SQLite's result codes for a database locked by another connection.
+const QString kSqliteBusy = QStringLiteral("5");
+const QString kSqliteLocked = QStringLiteral("6");
 // SQLite's result codes for a file that is damaged or no database at all.
 const QString kSqliteCorrupt = QStringLiteral("11");
 const QString kSqliteNotADatabase = QStringLiteral("26");
@@ -59,6 +69,14 @@ const QString kSearchTerm = QStringLiteral(" keyword like ? escape '\\' and");
 MediaLibraryDatabase *instance = nullptr;
 QMutex accessMutex;
 QMutex countMutex;
+// Whether the last statement that failed was refused because another connection holds the index.
+bool lastFailureBusy = false;
+
+void noteFailure(const QSqlError &error)
+{
+    const QString code = error.nativeErrorCode();
+    lastFailureBusy = code == kSqliteBusy || code == kSqliteLocked;
+}
 
 enum Role { ROLE_NAME = 0, ROLE_KEYWORD = 1 };
 
@@ -116,6 +134,7 @@ bool run(QSqlQuery &query, const char *operation)
 {
     if (query.exec())
         return true;
+    noteFailure(query.lastError());
     mediaLog(LogSystem::LOG_WARNING, "MediaLibraryDatabase::%s - %s", operation,
              qUtf8Printable(query.lastError().text()));
     return false;
@@ -124,6 +143,7 @@ bool run(QSqlQuery &query, const char *operation)
 bool prepareAndRun(QSqlQuery &query, const QString &statement, const QVariantList &values, const char *operation)
 {
     if (!query.prepare(statement)) {
+        noteFailure(query.lastError());
         mediaLog(LogSystem::LOG_WARNING, "MediaLibraryDatabase::%s - %s", operation,
                  qUtf8Printable(query.lastError().text()));
         return false;
@@ -156,6 +176,8 @@ bool finish(QSqlDatabase db, bool ok, const char *operation)
     if (ok && db.commit())
         return true;
     if (ok)
+        noteFailure(db.lastError());
+    if (ok)
         mediaLog(LogSystem::LOG_WARNING, "MediaLibraryDatabase::%s - commit failed: %s", operation,
                  qUtf8Printable(db.lastError().text()));
     db.rollback();
@@ -166,6 +188,7 @@ bool begin(QSqlDatabase db, const char *operation)
 {
     if (db.transaction())
         return true;
+    noteFailure(db.lastError());
     mediaLog(LogSystem::LOG_WARNING, "MediaLibraryDatabase::%s - cannot begin: %s", operation,
              qUtf8Printable(db.lastError().text()));
     return false;
@@ -203,14 +226,71 @@ QStringList visibleFiles(const QDir &folder)
 
 MediaLibraryDatabase::MediaLibraryDatabase(QObject *parent)
     : QObject(parent)
+    , m_retryTimer(new QTimer(this))
 {
+    m_retryTimer->setInterval(kRetryIntervalMs);
+    connect(m_retryTimer, &QTimer::timeout, this, [this] { applyPending(0); });
     open();
     createTables();
 }
 
 MediaLibraryDatabase::~MediaLibraryDatabase()
 {
+    if (!m_pending.isEmpty() && m_opened && QThread::currentThread() == m_thread) {
+        applyPending(kExitWaitMs);
+        for (const PendingWrite &write : std::as_const(m_pending))
+            mediaLog(LogSystem::LOG_ERROR, "MediaLibraryDatabase - the index stayed busy, not stored: %s of %s",
+                     write.operation, qUtf8Printable(write.path));
+    }
     close();
+}
+
+bool MediaLibraryDatabase::write(const char *operation, const QString &path, const std::function<bool()> &apply)
+{
+    if (!usable())
+        return false;
+    // Held-back writes go first, so the index sees every change in the order it was made.
+    if (!applyPending(0)) {
+        m_pending.append({operation, path, apply});
+        return false;
+    }
+    lastFailureBusy = false;
+    if (apply())
+        return true;
+    if (lastFailureBusy) {
+        mediaLog(LogSystem::LOG_NOTICE, "MediaLibraryDatabase::%s - the index is busy, %s is tried again later",
+                 operation, qUtf8Printable(path));
+        m_pending.append({operation, path, apply});
+        m_retryTimer->start();
+    }
+    return false;
+}
+
+bool MediaLibraryDatabase::applyPending(int waitMs)
+{
+    if (m_pending.isEmpty())
+        return true;
+    setBusyWait(waitMs);
+    while (!m_pending.isEmpty()) {
+        lastFailureBusy = false;
+        if (!m_pending.first().apply() && lastFailureBusy)
+            break;
+        // Applied, or refused for a reason a retry cannot mend (the file is gone meanwhile): done with.
+        m_pending.removeFirst();
+    }
+    setBusyWait(kBusyWaitMs);
+    if (m_pending.isEmpty())
+        m_retryTimer->stop();
+    else
+        m_retryTimer->start();
+    return m_pending.isEmpty();
+}
+
+void MediaLibraryDatabase::setBusyWait(int ms)
+{
+    QMutexLocker lock(&accessMutex);
+    QSqlQuery query(connection());
+    query.exec(QStringLiteral("pragma busy_timeout = %1").arg(ms));
 }
 
 MediaLibraryDatabase *MediaLibraryDatabase::getInstance()
@@ -333,10 +413,12 @@ bool MediaLibraryDatabase::usable() const
 
 bool MediaLibraryDatabase::addFile(const QFileInfo &file, const QStringList &keywords)
 {
-    if (!usable() || !file.exists())
+    if (!file.exists())
         return false;
-    QMutexLocker lock(&accessMutex);
-    return addFileLocked(file, keywords);
+    return write("addFile", file.absoluteFilePath(), [this, file, keywords] {
+        QMutexLocker lock(&accessMutex);
+        return file.exists() && addFileLocked(file, keywords);
+    });
 }
 
 bool MediaLibraryDatabase::addFileLocked(const QFileInfo &file, const QStringList &keywords)
@@ -361,12 +443,15 @@ bool MediaLibraryDatabase::addFileByPath(const QString &path, const QStringList 
 
 bool MediaLibraryDatabase::updateKeywords(const QFileInfo &file, const QStringList &keywords)
 {
-    // addFile replaces the rows in one transaction, so the old rows are never lost without the new ones.
-    if (!file.exists()) {
-        removeFile(file);
-        return false;
-    }
-    return addFile(file, keywords);
+    return write("updateKeywords", file.absoluteFilePath(), [this, file, keywords] {
+        // addFile replaces the rows in one transaction, so the old rows are never lost without the new ones.
+        if (!file.exists()) {
+            removeFileNow(file);
+            return false;
+        }
+        QMutexLocker lock(&accessMutex);
+        return addFileLocked(file, keywords);
+    });
 }
 
 bool MediaLibraryDatabase::updateKeywords(const QString &path, const QStringList &keywords)
@@ -376,8 +461,11 @@ bool MediaLibraryDatabase::updateKeywords(const QString &path, const QStringList
 
 bool MediaLibraryDatabase::removeFile(const QFileInfo &file)
 {
-    if (!usable())
-        return false;
+    return write("removeFile", file.absoluteFilePath(), [this, file] { return removeFileNow(file); });
+}
+
+bool MediaLibraryDatabase::removeFileNow(const QFileInfo &file)
+{
     if (hasOtherSpelling(file.absoluteFilePath()))
         return true;
     QMutexLocker lock(&accessMutex);
@@ -391,8 +479,12 @@ bool MediaLibraryDatabase::removeFile(const QString &path)
 
 bool MediaLibraryDatabase::renameFile(const QString &newPath, const QString &oldPath, const QStringList &newKeywords)
 {
-    if (!usable())
-        return false;
+    return write("renameFile", oldPath + QStringLiteral(" -> ") + newPath,
+                 [this, newPath, oldPath, newKeywords] { return renameFileNow(newPath, oldPath, newKeywords); });
+}
+
+bool MediaLibraryDatabase::renameFileNow(const QString &newPath, const QString &oldPath, const QStringList &newKeywords)
+{
     const QFileInfo newFile(newPath);
     const QFileInfo oldFile(oldPath);
     if (!newFile.exists() && !oldFile.exists())
@@ -430,8 +522,12 @@ bool MediaLibraryDatabase::renameFile(const QString &newPath, const QString &old
 
 bool MediaLibraryDatabase::renameFolder(const QString &newPath, const QString &oldPath)
 {
-    if (!usable())
-        return false;
+    return write("renameFolder", oldPath + QStringLiteral(" -> ") + newPath,
+                 [this, newPath, oldPath] { return renameFolderNow(newPath, oldPath); });
+}
+
+bool MediaLibraryDatabase::renameFolderNow(const QString &newPath, const QString &oldPath)
+{
     if (!QFileInfo(newPath).isDir() && !QFileInfo(oldPath).isDir())
         return false;
     const QString to = QDir(newPath).absolutePath().toLower();
@@ -459,8 +555,11 @@ bool MediaLibraryDatabase::removeFolder(const QDir &folder)
 
 bool MediaLibraryDatabase::removeFolder(const QString &path)
 {
-    if (!usable())
-        return false;
+    return write("removeFolder", path, [this, path] { return removeFolderNow(path); });
+}
+
+bool MediaLibraryDatabase::removeFolderNow(const QString &path)
+{
     if (hasOtherSpelling(QDir(path).absolutePath()))
         return true;
     const QString folder = QDir(path).absolutePath().toLower();
@@ -476,7 +575,7 @@ bool MediaLibraryDatabase::syncFolder(const QString &path)
 
 bool MediaLibraryDatabase::syncFolder(const QDir &folder)
 {
-    if (!usable() || !folder.exists())
+    if (!usable() || !folder.exists() || !applyPending(0))
         return false;
     QStringList missing;
     bool ok = true;
@@ -580,8 +679,11 @@ QStringList MediaLibraryDatabase::searchKeyword(const QString &text)
 QStringList MediaLibraryDatabase::search(const QStringList &patterns)
 {
     QStringList result;
+    m_searchFailed = false;
     if (!usable() || patterns.isEmpty())
         return result;
+    // Held-back writes first; a search on an index that stays busy reads it as it is.
+    applyPending(0);
     QString statement = kSearchHead;
     for (qsizetype i = 0; i < patterns.size(); ++i)
         statement += kSearchTerm;
@@ -591,8 +693,10 @@ QStringList MediaLibraryDatabase::search(const QStringList &patterns)
     QSqlDatabase db = connection();
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!prepareAndRun(query, statement, QVariantList(patterns.cbegin(), patterns.cend()), "searchKeywords"))
+    if (!prepareAndRun(query, statement, QVariantList(patterns.cbegin(), patterns.cend()), "searchKeywords")) {
+        m_searchFailed = true;
         return result;
+    }
     QSet<QString> found;
     QSet<QString> seen;
     QList<Triple> stale;

@@ -7,8 +7,11 @@
 #include <QObject>
 #include <QStringList>
 
+#include <functional>
+
 class QSqlDatabase;
 class QThread;
+class QTimer;
 
 // The keyword index: a SQLite table that tells, for every media file met, by which words it is found (its
 // own name and the keywords the user gave it). Every text is stored lower-cased, so the index ignores case;
@@ -17,7 +20,10 @@ class QThread;
 // of rows: removing or renaming one of them leaves the shared rows alone while another spelling is still
 // there. One process-wide object; every operation is one call that takes the access lock for its
 // statements. The connection belongs to the thread that created the object: calls from any other thread
-// are refused.
+// are refused. A write refused because another program holds the index (update, remove, rename, folder
+// rename or removal) still returns false but is not lost: it is kept, in order, and applied before any
+// later operation of the index, by retries that do not wait for the lock, and once more at exit with a
+// longer wait; what is left then is logged with its path.
 class MediaLibraryDatabase : public QObject
 {
     Q_OBJECT
@@ -66,6 +72,8 @@ public:
     // removed on the way.
     QStringList searchKeywords(const QStringList &words);
     QStringList searchKeyword(const QString &text);
+    // Whether the last search could not read the index (its empty list then means nothing, not no hits).
+    bool lastSearchFailed() const { return m_searchFailed; }
 
 Q_SIGNALS:
     void fileNotExists(QString path);
@@ -80,6 +88,21 @@ private:
     bool usable() const;
     QStringList search(const QStringList &patterns);
     bool addFileLocked(const QFileInfo &file, const QStringList &keywords);
+    bool removeFileNow(const QFileInfo &file);
+    bool renameFileNow(const QString &newPath, const QString &oldPath, const QStringList &newKeywords);
+    bool renameFolderNow(const QString &newPath, const QString &oldPath);
+    bool removeFolderNow(const QString &path);
+    // Applies the write, keeping it for later when the index is busy.
+    bool write(const char *operation, const QString &path, const std::function<bool()> &apply);
+    // Applies the held-back writes in order, waiting up to waitMs for each; true when none is left.
+    bool applyPending(int waitMs);
+    void setBusyWait(int ms);
+
+    struct PendingWrite {
+        const char *operation;
+        QString path;
+        std::function<bool()> apply;
+    };
 
     bool m_opened = false;
     bool m_tablesCreated = false;
@@ -87,4 +110,8 @@ private:
     QThread *m_thread = nullptr;
     // Folder listings kept from one search to the next, used under the access lock only.
     PathCaseResolver m_resolver;
+    // Writes refused by a busy index, oldest first; the owner thread's only.
+    QList<PendingWrite> m_pending;
+    QTimer *m_retryTimer = nullptr;
+    bool m_searchFailed = false;
 };

@@ -18,19 +18,27 @@ QImage FakeGrabber::grab()
     return picture;
 }
 
-bool FakeAudioSource::start(int device, qint64 blockBytes, BlockHandler handler)
+bool FakeAudioSource::start(int device, qint64 blockBytes, RecordingClock *clock, BlockHandler handler)
 {
     Q_UNUSED(blockBytes)
     startedDevice = device;
     if (!available)
         return false;
-    QMutexLocker locker(&m_mutex);
-    m_handler = std::move(handler);
+    {
+        QMutexLocker locker(&m_mutex);
+        m_handler = std::move(handler);
+        m_clock = clock;
+        m_stamper.reset();
+    }
+    if (onStart)
+        onStart();
     return true;
 }
 
 void FakeAudioSource::stop()
 {
+    if (onStop && m_handler)
+        onStop();
     QMutexLocker locker(&m_mutex);
     m_handler = nullptr;
 }
@@ -41,10 +49,15 @@ bool FakeAudioSource::push(qint16 sample, qint64 bytes)
     auto *samples = reinterpret_cast<qint16 *>(block.data());
     for (qsizetype i = 0; i < block.size() / 2; ++i)
         samples[i] = sample;
+    return pushAt(block, m_clock ? m_stamper.stamp(bytes, m_clock->nowMs()) : 0);
+}
+
+bool FakeAudioSource::pushAt(const QByteArray &block, quint32 capturedMs)
+{
     QMutexLocker locker(&m_mutex);
     if (!m_handler)
         return false;
-    m_handler(block.constData(), block.size());
+    m_handler(block.constData(), block.size(), capturedMs);
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AudioCaptureStamper.h"
 #include "AudioSource.h"
 #include "MixerBackend.h"
 #include "RecordingClock.h"
@@ -67,17 +68,27 @@ private:
 class FakeAudioSource : public AudioSource
 {
 public:
-    bool start(int device, qint64 blockBytes, BlockHandler handler) override;
+    bool start(int device, qint64 blockBytes, RecordingClock *clock, BlockHandler handler) override;
     void stop() override;
-    // One block of 16-bit stereo samples all of value sample; false when capture is not running.
+    // One block of 16-bit stereo samples all of value sample, dated as the microphone dates what it reads
+    // (ending at the clock's tick, or following on from the block before); false when capture is not running.
     bool push(qint16 sample, qint64 bytes = 4096);
+    // A block as it stands, captured from capturedMs on.
+    bool pushAt(const QByteArray &block, quint32 capturedMs);
 
     bool available = true;
     int startedDevice = -100;
+    // Runs inside start() once capture is set up (to make the open "take time", or deliver sound in it).
+    std::function<void()> onStart;
+    // Runs inside stop() before capture ends (to hand over what the device still holds).
+    std::function<void()> onStop;
 
 private:
     QMutex m_mutex;
     BlockHandler m_handler;
+    RecordingClock *m_clock = nullptr;
+    // 8 kHz stereo 16-bit.
+    AudioCaptureStamper m_stamper{32000};
 };
 
 // The program's encoders minus the ones listed as missing.

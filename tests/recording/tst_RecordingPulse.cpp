@@ -25,6 +25,14 @@
 namespace {
 
 const QString kSourceName = QStringLiteral("quillo_test_pipe");
+// A source that hands over its sound in blocks of two seconds.
+const QString kSineSource = QStringLiteral("quillo_test_sine");
+const QString kSineDescription = QStringLiteral("QuilloTestBlockMicrophone");
+// A source whose first sound comes long after it was opened, as a microphone resuming from suspend does:
+// the monitor of a sink fed by a tone, seen through a remapping source.
+const QString kLateSink = QStringLiteral("quillo_test_late_sink");
+const QString kLateSource = QStringLiteral("quillo_test_late");
+const QString kLateDescription = QStringLiteral("QuilloTestLateMicrophone");
 const QString kDescription = QStringLiteral("QuilloTestMicrophone");
 // The known signal: a constant sample on both channels, level 66 on the meter.
 constexpr qint16 kSample = 10000;
@@ -39,6 +47,17 @@ QByteArray pactl(const QStringList &arguments, bool *ok)
     return process.readAllStandardOutput().trimmed();
 }
 
+// The sound server's input of that description, as an index among the inputs; -1 when there is none.
+int inputIndex(const QString &description)
+{
+    const QList<QAudioDevice> inputs = QMediaDevices::audioInputs();
+    for (qsizetype i = 0; i < inputs.size(); ++i) {
+        if (inputs.at(i).description() == description)
+            return int(i);
+    }
+    return -1;
+}
+
 // The real microphone, noting the clock time at which capture has started.
 class TimedMicrophone : public AudioSource
 {
@@ -47,9 +66,9 @@ public:
         : m_clock(std::move(clock))
     {
     }
-    bool start(int device, qint64 blockBytes, BlockHandler handler) override
+    bool start(int device, qint64 blockBytes, RecordingClock *clock, BlockHandler handler) override
     {
-        const bool started = m_microphone.start(device, blockBytes, std::move(handler));
+        const bool started = m_microphone.start(device, blockBytes, clock, std::move(handler));
         startedAt = m_clock->nowMs();
         return started;
     }
@@ -86,6 +105,8 @@ private Q_SLOTS:
     void cleanupTestCase();
     void recordsScreenAndSignal();
     void signalLandsAtItsMoment();
+    void awkwardMicrophonesKeepTheirTime_data();
+    void awkwardMicrophonesKeepTheirTime();
 };
 
 void TestRecordingPulse::initTestCase()
@@ -105,6 +126,18 @@ void TestRecordingPulse::initTestCase()
     // drained, as a real microphone holds no sound from before a recording opens it.
     m_modules.append(pactl({"load-module", "module-loopback", "source=" + kSourceName, "source_dont_move=true"}, &ok));
     QVERIFY2(ok, "cannot load a loopback");
+    m_modules.append(pactl({"load-module", "module-sine-source", "source_name=" + kSineSource, "rate=8000",
+                            "frequency=440", "source_properties=device.description=" + kSineDescription},
+                           &ok));
+    QVERIFY2(ok, "cannot load a sine source");
+    m_modules.append(pactl({"load-module", "module-null-sink", "sink_name=" + kLateSink, "rate=8000"}, &ok));
+    QVERIFY2(ok, "cannot load a sink for the late source");
+    m_modules.append(pactl({"load-module", "module-sine", "sink=" + kLateSink, "frequency=440"}, &ok));
+    QVERIFY2(ok, "cannot feed the sink of the late source");
+    m_modules.append(pactl({"load-module", "module-remap-source", "master=" + kLateSink + ".monitor",
+                            "source_name=" + kLateSource, "source_properties=device.description=" + kLateDescription},
+                           &ok));
+    QVERIFY2(ok, "cannot load the late source");
     m_feeding = true;
     m_feeder = QThread::create([this] {
         const int fd = ::open(QFile::encodeName(m_fifo).constData(), O_WRONLY);
@@ -205,12 +238,7 @@ void TestRecordingPulse::signalLandsAtItsMoment()
 {
     // Silence, then the known signal from a moment noted by the feeder: in the file the signal must begin
     // at that moment's place in the sound, counted from the recording's start.
-    int device = -1;
-    const QList<QAudioDevice> inputs = QMediaDevices::audioInputs();
-    for (qsizetype i = 0; i < inputs.size(); ++i) {
-        if (inputs.at(i).description() == kDescription)
-            device = int(i);
-    }
+    const int device = inputIndex(kDescription);
     QVERIFY(device >= 0);
     const quint32 silenceAsked = m_clock->nowMs();
     m_sample = 0;
@@ -224,7 +252,9 @@ void TestRecordingPulse::signalLandsAtItsMoment()
     QVERIFY(writer.initialize(0, 320, 180, device));
     std::atomic<bool> recording{true};
     std::atomic<quint32> firstFrameDone{0};
+    std::atomic<quint32> firstFrameCalled{0};
     QThread *frames = QThread::create([&] {
+        firstFrameCalled = m_clock->nowMs();
         while (recording) {
             writer.writeFrame(QString());
             if (firstFrameDone == 0)
@@ -249,10 +279,9 @@ void TestRecordingPulse::signalLandsAtItsMoment()
     stopFrames();
     QVERIFY(writer.finalize());
 
-    // The recording's clock starts between the microphone's start and the first frame, which lands on
-    // slot 1, one 40 ms slot after the start.
-    const qint64 earliestStart = microphone->startedAt;
-    const qint64 latestStart = qint64(firstFrameDone) - 40;
+    // The recording's clock starts when the first frame is asked for, before the microphone opens.
+    const qint64 earliestStart = firstFrameCalled;
+    const qint64 latestStart = microphone->startedAt;
     QVERIFY(earliestStart <= latestStart);
     const QByteArray sound = AviProbe(file).audioSamples();
     const auto *samples = reinterpret_cast<const qint16 *>(sound.constData());
@@ -274,6 +303,89 @@ void TestRecordingPulse::signalLandsAtItsMoment()
                                  .toUtf8();
     qInfo("%s", found.constData());
     QVERIFY2(stepByte >= earliestByte - kTolerance && stepByte <= latestByte + kTolerance, found.constData());
+}
+
+void TestRecordingPulse::awkwardMicrophonesKeepTheirTime_data()
+{
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<int>("recordMs");
+    QTest::newRow("two-second blocks") << kSineDescription << 3000;
+    QTest::newRow("first sound late") << kLateDescription << 3000;
+}
+
+void TestRecordingPulse::awkwardMicrophonesKeepTheirTime()
+{
+    QFETCH(QString, description);
+    QFETCH(int, recordMs);
+    const int device = inputIndex(description);
+    QVERIFY(device >= 0);
+
+    WinAVIRecordingImpl writer;
+    writer.setBackends({m_clock, std::make_shared<FakeGrabber>(QSize(320, 180)),
+                        std::make_shared<MicrophoneAudioSource>(), nullptr});
+    const QString file = m_dir.filePath(QStringLiteral("awkward%1.avi").arg(device));
+    writer.setFileName(file);
+    QVERIFY(writer.initialize(0, 320, 180, device));
+    // The frame thread starts and stops the recording, as the capture thread does.
+    std::atomic<bool> recording{true};
+    std::atomic<quint32> startCalled{0};
+    std::atomic<quint32> stopCalled{0};
+    std::atomic<bool> finalized{false};
+    QThread *frames = QThread::create([&] {
+        startCalled = m_clock->nowMs();
+        while (recording) {
+            writer.writeFrame(QString());
+            writer.sleepUntilNextSlot();
+        }
+        stopCalled = m_clock->nowMs();
+        finalized = writer.finalize();
+    });
+    const auto cleanUp = qScopeGuard([&] {
+        recording = false;
+        frames->wait();
+        delete frames;
+    });
+    frames->start();
+    QTRY_VERIFY(startCalled != 0);
+    while (m_clock->nowMs() - startCalled < quint32(recordMs))
+        QThread::msleep(5);
+    recording = false;
+    QVERIFY(frames->wait(10000));
+    QVERIFY(finalized);
+    const qint64 recordedMs = stopCalled - startCalled;
+
+    const QByteArray sound = AviProbe(file).audioSamples();
+    const auto *samples = reinterpret_cast<const qint16 *>(sound.constData());
+    const qint64 frameCount = sound.size() / 4;
+    const qint64 soundMs = frameCount * 1000 / 8000;
+    const qint64 videoMs = AviProbe::contents(file).videoSlots * 40;
+    // Sound is a sample frame louder than the quietest a tone passes through between its crossings; the
+    // longest quiet run after the first 200 ms is a gap in the sound.
+    constexpr int kQuiet = 300;
+    qint64 heard = 0;
+    qint64 firstHeard = -1;
+    qint64 longestQuiet = 0;
+    qint64 quiet = 0;
+    for (qint64 frame = 0; frame < frameCount; ++frame) {
+        const bool loud = qAbs(samples[2 * frame]) > kQuiet || qAbs(samples[2 * frame + 1]) > kQuiet;
+        if (loud) {
+            ++heard;
+            if (firstHeard < 0)
+                firstHeard = frame;
+            quiet = 0;
+        } else if (frame >= 1600 && firstHeard >= 0) {
+            longestQuiet = qMax(longestQuiet, ++quiet);
+        }
+    }
+    qInfo("%s: recorded %lld ms; video %lld ms, sound %lld ms; tone heard from %lld ms, in all %lld ms; "
+          "longest quiet run after it %lld ms",
+          qPrintable(description), recordedMs, videoMs, soundMs, firstHeard / 8, heard / 8, longestQuiet / 8);
+    QVERIFY2(qAbs(soundMs - recordedMs) <= 40, "the sound does not last the recorded time");
+    QVERIFY2(qAbs(videoMs - recordedMs) <= 40, "the video does not last the recorded time");
+    QVERIFY2(firstHeard >= 0, "no sound in the file");
+    QVERIFY2(longestQuiet <= 1600, "the sound has a gap");
+    if (description == kSineDescription)
+        QVERIFY2(firstHeard <= 1600, "the tone is missing from the start");
 }
 
 QUILLO_TEST_MAIN_X11(TestRecordingPulse)

@@ -58,6 +58,8 @@ private Q_SLOTS:
     void muteWritesSilenceOfTheSameLength();
     void lostSoundIsReplacedBySilence();
     void soundAheadOfTheClockIsCut();
+    void soundLandsAtItsCaptureTime_data();
+    void soundLandsAtItsCaptureTime();
     void missingXvidFallsBackToUncompressed();
     void failedNextSegmentEndsWriting();
     void failedRenameKeepsTheRealName();
@@ -218,6 +220,121 @@ void TestWinAVIRecordingImpl::soundAheadOfTheClockIsCut()
         m_audio->push(700);
     QVERIFY(m_writer->finalize());
     QVERIFY(AviProbe(file).audioSamples().size() <= 40 * 32 + 4096);
+}
+
+void TestWinAVIRecordingImpl::soundLandsAtItsCaptureTime_data()
+{
+    // Times in ms from the start call. The device captures from soundFrom on, hands its sound over in
+    // blocks once each is complete, and captures nothing from gapFrom for gapMs; the user pauses from
+    // pauseFrom for pauseMs; the stop comes at stopAt.
+    QTest::addColumn<int>("openMs");
+    QTest::addColumn<int>("soundFrom");
+    QTest::addColumn<int>("blockMs");
+    QTest::addColumn<int>("gapFrom");
+    QTest::addColumn<int>("gapMs");
+    QTest::addColumn<int>("pauseFrom");
+    QTest::addColumn<int>("pauseMs");
+    QTest::addColumn<int>("stopAt");
+    QTest::newRow("ready device, small blocks") << 0 << 0 << 10 << 0 << 0 << 0 << 0 << 3000;
+    QTest::newRow("slow open, sound from the start") << 1500 << 0 << 128 << 0 << 0 << 0 << 0 << 3000;
+    QTest::newRow("quick open, first sound late") << 20 << 1400 << 128 << 0 << 0 << 0 << 0 << 3000;
+    QTest::newRow("slow open, first sound later") << 2000 << 4000 << 40 << 0 << 0 << 0 << 0 << 6000;
+    QTest::newRow("two-second blocks") << 100 << 0 << 2000 << 0 << 0 << 0 << 0 << 8100;
+    QTest::newRow("two-second blocks, stopped inside one") << 100 << 0 << 2000 << 0 << 0 << 0 << 0 << 3000;
+    QTest::newRow("one second without sound") << 0 << 0 << 128 << 1000 << 1000 << 0 << 0 << 4000;
+    QTest::newRow("pause inside a large block") << 0 << 0 << 2000 << 0 << 0 << 2500 << 1000 << 7000;
+    QTest::newRow("pause, small blocks, slow open") << 800 << 0 << 64 << 0 << 0 << 1500 << 700 << 4000;
+}
+
+void TestWinAVIRecordingImpl::soundLandsAtItsCaptureTime()
+{
+    QFETCH(int, openMs);
+    QFETCH(int, soundFrom);
+    QFETCH(int, blockMs);
+    QFETCH(int, gapFrom);
+    QFETCH(int, gapMs);
+    QFETCH(int, pauseFrom);
+    QFETCH(int, pauseMs);
+    QFETCH(int, stopAt);
+    constexpr int kStepMs = 10;
+    // Every sample frame names the millisecond it was captured in (left channel) beside a marker (right),
+    // so the file shows where each piece of sound landed.
+    const quint32 origin = m_clock->nowMs();
+    int nextBlock = soundFrom;
+    QList<int> delivered;
+    auto deliverCaptured = [&] {
+        const int now = int(m_clock->nowMs() - origin);
+        while (nextBlock + blockMs <= now) {
+            if (gapMs > 0 && nextBlock + blockMs > gapFrom && nextBlock < gapFrom + gapMs) {
+                nextBlock = qMax(nextBlock + blockMs, gapFrom + gapMs);
+                continue;
+            }
+            QByteArray block(blockMs * 32, '\0');
+            auto *samples = reinterpret_cast<qint16 *>(block.data());
+            for (int frame = 0; frame < blockMs * 8; ++frame) {
+                samples[2 * frame] = qint16(nextBlock + frame / 8);
+                samples[2 * frame + 1] = 1;
+            }
+            m_audio->pushAt(block, origin + quint32(nextBlock));
+            for (int ms = nextBlock; ms < nextBlock + blockMs; ++ms)
+                delivered.append(ms);
+            nextBlock += blockMs;
+        }
+    };
+    m_audio->onStart = [&] {
+        for (int t = 0; t < openMs; t += kStepMs) {
+            m_clock->advance(kStepMs);
+            deliverCaptured();
+        }
+    };
+    const QString file = start(QStringLiteral("timing.avi"));
+    QVERIFY(!file.isEmpty());
+    QCOMPARE(m_writer->writeFrame(QString()), int(WinAVIRecordingImpl::FRAME_WRITTEN));
+    quint32 lastFrame = m_clock->nowMs();
+    while (int(m_clock->nowMs() - origin) < stopAt) {
+        m_clock->advance(kStepMs);
+        const int now = int(m_clock->nowMs() - origin);
+        deliverCaptured();
+        if (pauseMs > 0 && (now == pauseFrom || now == pauseFrom + pauseMs))
+            m_writer->togglePause();
+        if (m_clock->nowMs() - lastFrame >= 40) {
+            m_writer->writeFrame(QString());
+            lastFrame = m_clock->nowMs();
+        }
+    }
+    QVERIFY(m_writer->finalize());
+
+    auto recordedAt = [&](int captured) -> int {
+        if (pauseMs > 0 && captured >= pauseFrom + pauseMs)
+            return captured - pauseMs;
+        if (pauseMs > 0 && captured >= pauseFrom)
+            return -1;
+        return captured;
+    };
+    const int recordedMs = stopAt - pauseMs;
+    const QByteArray samples = AviProbe(file).audioSamples();
+    const qint64 frames = samples.size() / 4;
+    QVERIFY2(qAbs(frames / 8 - recordedMs) <= 40, qPrintable(QStringLiteral("sound lasts %1 ms").arg(frames / 8)));
+    const qint64 videoMs = AviProbe::contents(file).videoSlots * 40;
+    QVERIFY2(qAbs(videoMs - recordedMs) <= 40, qPrintable(QStringLiteral("video lasts %1 ms").arg(videoMs)));
+    // Each piece of sound sits within 40 ms of its moment, and every delivered millisecond is there.
+    const auto *values = reinterpret_cast<const qint16 *>(samples.constData());
+    QSet<int> found;
+    for (qint64 frame = 0; frame < frames; ++frame) {
+        if (values[2 * frame + 1] != 1)
+            continue;
+        const int captured = values[2 * frame];
+        const int expected = recordedAt(captured);
+        QVERIFY2(expected >= 0, qPrintable(QStringLiteral("sound captured at %1 ms, in a pause").arg(captured)));
+        QVERIFY2(qAbs(frame / 8 - expected) <= 40,
+                 qPrintable(QStringLiteral("sound captured at %1 ms lies at %2 ms").arg(captured).arg(frame / 8)));
+        found.insert(captured);
+    }
+    for (const int captured : std::as_const(delivered)) {
+        if (recordedAt(captured) < 0 || captured >= stopAt)
+            continue;
+        QVERIFY2(found.contains(captured), qPrintable(QStringLiteral("sound of %1 ms is missing").arg(captured)));
+    }
 }
 
 void TestWinAVIRecordingImpl::missingXvidFallsBackToUncompressed()

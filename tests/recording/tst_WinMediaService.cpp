@@ -5,6 +5,7 @@
 #include "WinMediaService.h"
 
 #include <QElapsedTimer>
+#include <QMediaPlayer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtConcurrent>
@@ -392,6 +393,33 @@ private Q_SLOTS:
         // Kept, failed, until other media are set.
         QCOMPARE(media.mediaPath(), path);
         QVERIFY(!media.play());
+    }
+
+    void videoThatStopsMovingAfterAPictureEnds()
+    {
+        // The pipeline underneath stops moving once a picture is on the screen, as a file whose decoding
+        // hangs does, without an end or an error ever coming: the player beneath is paused behind the
+        // service's back.
+        MS media;
+        FrameGrabCallback shown;
+        shown.setFpsHint(0);
+        QVERIFY(media.setMedia(m_aviSilent));
+        QVERIFY(media.setGrabberCallback(&shown));
+        media.setStallTimeout(1000);
+        auto *player = media.findChild<QMediaPlayer *>();
+        QVERIFY(player);
+        QSignalSpy statuses(&media, &MS::mediaStatusChanged);
+        QVERIFY(media.play());
+        QTRY_VERIFY_WITH_TIMEOUT(shown.hasFrame(), 5000);
+        player->pause();
+        QCOMPARE(media.mediaState(), MS::STATE_PLAYING);
+
+        // Taken as the end of the file, not as a failure: the picture shown stays valid.
+        QTRY_COMPARE_WITH_TIMEOUT(media.mediaStatus(), MS::STATUS_END_OF_MEDIA, 5000);
+        QCOMPARE(media.mediaState(), MS::STATE_STOPPED);
+        QVERIFY(!statuses.contains(QList<QVariant>{QVariant::fromValue(MS::STATUS_INVALID)}));
+        QCOMPARE(media.mediaPath(), m_aviSilent);
+        QVERIFY(media.play());
     }
 
     void soundIsOptional()

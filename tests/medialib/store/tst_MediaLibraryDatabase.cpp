@@ -85,6 +85,8 @@ private Q_SLOTS:
     void searchReturnsEveryRealSpelling();
     void searchSeesFilesChangedSinceTheLastSearch();
     void busyIndexFailsQuickly();
+    void writesRefusedByABusyIndexAreAppliedLater_data();
+    void writesRefusedByABusyIndexAreAppliedLater();
     void otherThreadIsRefused();
 };
 
@@ -578,7 +580,9 @@ void TestMediaLibraryDatabase::busyIndexFailsQuickly()
         QElapsedTimer timer;
         timer.start();
         QVERIFY(!m_index->addFileByPath(m_media + QStringLiteral("/a.jpg"), {}));
+        // An index that cannot be read is told apart from no hits.
         QVERIFY(m_index->searchKeywords({QStringLiteral("sea")}).isEmpty());
+        QVERIFY(m_index->lastSearchFailed());
         QVERIFY(!m_index->syncFolder(m_media));
         // Far below the driver's default wait of 5 s per statement.
         QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
@@ -587,7 +591,53 @@ void TestMediaLibraryDatabase::busyIndexFailsQuickly()
     }
     QSqlDatabase::removeDatabase(QStringLiteral("holder"));
     QCOMPARE(allRows(), before);
-    QCOMPARE(m_index->searchKeywords({QStringLiteral("sea")}), QStringList{m_media + QStringLiteral("/a.jpg")});
+    // The refused write (the keywords cleared) comes before the next search.
+    QVERIFY(m_index->searchKeywords({QStringLiteral("sea")}).isEmpty());
+    QVERIFY(!m_index->lastSearchFailed());
+    QCOMPARE(m_index->searchKeywords({QStringLiteral("a.jpg")}), QStringList{m_media + QStringLiteral("/a.jpg")});
+}
+
+void TestMediaLibraryDatabase::writesRefusedByABusyIndexAreAppliedLater_data()
+{
+    QTest::addColumn<QString>("hold");
+    // Immediate: other connections may still read. Exclusive: nothing may.
+    QTest::newRow("immediate transaction") << QStringLiteral("begin immediate");
+    QTest::newRow("exclusive transaction") << QStringLiteral("begin exclusive");
+}
+
+void TestMediaLibraryDatabase::writesRefusedByABusyIndexAreAppliedLater()
+{
+    QFETCH(QString, hold);
+    const QString a = m_media + QStringLiteral("/a.jpg");
+    const QString b = m_media + QStringLiteral("/b.jpg");
+    const QString c = m_media + QStringLiteral("/c.jpg");
+    touch(a);
+    touch(b);
+    QVERIFY(m_index->addFileByPath(a, {QStringLiteral("sea")}));
+    QVERIFY(m_index->addFileByPath(b, {QStringLiteral("gull")}));
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("holder"));
+        other.setDatabaseName(MediaLibraryDatabase::databasePath());
+        QVERIFY(other.open());
+        QSqlQuery lock(other);
+        QVERIFY2(lock.exec(hold), qPrintable(lock.lastError().text()));
+
+        QVERIFY(!m_index->updateKeywords(a, {QStringLiteral("boat")}));
+        QVERIFY(QFile::rename(b, c));
+        QVERIFY(!m_index->renameFile(c, b));
+        // Later writes wait behind the refused ones, whatever the lock: the order stays.
+        QVERIFY(!m_index->updateKeywords(a, {QStringLiteral("boat"), QStringLiteral("harbour")}));
+        QVERIFY(m_index->searchKeywords({QStringLiteral("boat")}).isEmpty());
+        lock.exec(QStringLiteral("rollback"));
+        other.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("holder"));
+    // Applied by the retries, with no further call to the index.
+    QTRY_COMPARE_WITH_TIMEOUT(allRows().filter(QStringLiteral("|harbour|")).size(), 1, 5000);
+    QVERIFY(allRows().filter(QStringLiteral("|sea|")).isEmpty());
+    QCOMPARE(m_index->searchKeywords({QStringLiteral("gull")}), QStringList{c});
+    QCOMPARE(m_index->searchKeywords({QStringLiteral("harbour")}), QStringList{a});
+    QVERIFY(allRows().filter(QStringLiteral("|b|jpg|")).isEmpty());
 }
 
 void TestMediaLibraryDatabase::otherThreadIsRefused()

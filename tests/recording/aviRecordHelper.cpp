@@ -1,10 +1,14 @@
 // Records with a synthetic screen and microphone until it is killed, for the tests of killed recordings.
 // Usage: aviRecordHelper <first file> <clock speed> <mode: run | stop | gaps> [<width>x<height> <codec>]
+//        aviRecordHelper <first file> <clock speed> sound <block ms> <open ms>
 // (without a size and codec: 320x180 with the recorder's own codec choice)
 // Prints "frames N" every 25 frames, "files N" when a new file is opened; in stop mode it stops after 30
 // frames and prints "stopping" from inside the stop, which then waits there to be killed; in gaps mode every
-// picture comes after a run of skipped slots.
+// picture comes after a run of skipped slots. In sound mode the microphone takes open ms to open and hands
+// its sound over from a thread of its own, a block of block ms of stamped sound once each is captured. It prints
+// "recording" just before the start and "sound N" once the sound up to N ms is handed to the writer.
 #include "RecordingFakes.h"
+#include "StampedSound.h"
 #include "WinAVIRecordingImpl.h"
 
 #include <QCoreApplication>
@@ -13,6 +17,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <thread>
 
 namespace {
 
@@ -57,6 +62,17 @@ void say(const char *format, qsizetype value)
     std::fflush(stdout);
 }
 
+// Hands the sound captured from origin on to the writer, one block of blockMs once it is complete, for
+// as long as the process lives.
+void deliverSound(FastClock *clock, FakeAudioSource *audio, quint32 origin, int blockMs)
+{
+    for (int from = 0;; from += blockMs) {
+        clock->sleepUntil(origin + quint32(from + blockMs));
+        if (audio->pushAt(StampedSound::block(from, blockMs), origin + quint32(from)))
+            say("sound %d\n", from + blockMs);
+    }
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -68,7 +84,22 @@ int main(int argc, char *argv[])
     auto audio = std::make_shared<FakeAudioSource>();
     QSize size(320, 180);
     QString codec;
-    if (argc >= 6) {
+    const bool sound = QByteArray(argv[3]) == "sound";
+    quint32 origin = 0; // the start call's tick
+    if (sound) {
+        if (argc < 6)
+            return 2;
+        const int blockMs = QByteArray(argv[4]).toInt();
+        const int openMs = QByteArray(argv[5]).toInt();
+        if (blockMs <= 0)
+            return 2;
+        // The device captures from the start call on, whatever its open takes: sound handed over while it
+        // opens comes before the writer runs.
+        audio->onStart = [clock, audio, &origin, blockMs, openMs] {
+            std::thread(deliverSound, clock.get(), audio.get(), origin, blockMs).detach();
+            clock->sleepFor(quint32(openMs));
+        };
+    } else if (argc >= 6) {
         const QByteArrayList dimensions = QByteArray(argv[4]).split('x');
         size = dimensions.size() == 2 ? QSize(dimensions.at(0).toInt(), dimensions.at(1).toInt()) : QSize();
         codec = QString::fromLatin1(argv[5]);
@@ -85,11 +116,16 @@ int main(int argc, char *argv[])
     // Enough missed slots that a cut in the picture after them would be seen in the slot count.
     constexpr quint32 kSkippedSlots = 10;
     qsizetype files = 1;
+    if (sound) {
+        origin = clock->nowMs();
+        std::printf("recording\n");
+        std::fflush(stdout);
+    }
     for (int frame = 1;; ++frame) {
         if (gaps)
             clock->sleepFor(kSkippedSlots * 40);
         writer.writeFrame(codec);
-        if (frame % 3 == 0)
+        if (!sound && frame % 3 == 0)
             audio->push(qint16(frame));
         if (frame % 25 == 0)
             say("frames %d\n", frame);

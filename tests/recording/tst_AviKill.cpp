@@ -1,11 +1,14 @@
 #include "AviProbe.h"
 #include "AviRepair.h"
 #include "LumoSystem.h"
+#include "StampedSound.h"
 #include "TestEnvironment.h"
 #include "TestMedia.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QProcess>
+#include <QSet>
 #include <QtEndian>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -18,6 +21,8 @@ class TestAviKill : public QObject
 private Q_SLOTS:
     void killedRecordingStaysPlayable_data();
     void killedRecordingStaysPlayable();
+    void soundHandedOverBeforeAKillIsKept_data();
+    void soundHandedOverBeforeAKillIsKept();
     void aRepairCutShortKeepsTheOriginal();
 };
 
@@ -175,6 +180,79 @@ void TestAviKill::killedRecordingStaysPlayable()
         QCOMPARE(qRound(doubleValue(video, "duration") * 1000), int(before.videoSlots * 40));
         QCOMPARE(qint64(intValue(audio, "nb_frames")) * 4, before.audioBytes);
     }
+}
+
+void TestAviKill::soundHandedOverBeforeAKillIsKept_data()
+{
+    QTest::addColumn<int>("blockMs");
+    QTest::addColumn<int>("openMs");
+    QTest::newRow("small blocks") << 128 << 0;
+    // A device that hands over two seconds at a time: a kill inside the second block must keep the first.
+    QTest::newRow("two-second blocks") << 2000 << 100;
+    // Sound handed over while the microphone still opens waits for the writer and is kept all the same.
+    QTest::newRow("blocks during a slow open") << 500 << 1200;
+}
+
+// The recording is killed about 3 s after its start; the start-up repair then finds in the file every
+// sample the microphone had handed over, at the moment it was captured.
+void TestAviKill::soundHandedOverBeforeAKillIsKept()
+{
+    QFETCH(int, blockMs);
+    QFETCH(int, openMs);
+    constexpr int kKillAfterMs = 3000;
+    // Sound is placed by its capture time to within the writer's own slack, well inside one picture slot.
+    constexpr int kPlacementMs = 40;
+    QTemporaryDir dir;
+    const QString file = dir.filePath("Quillo-2026-01-05_10-00-00.avi");
+    QProcess helper;
+    helper.start(QCoreApplication::applicationDirPath() + "/aviRecordHelper",
+                 QStringList{file, "1", "sound", QString::number(blockMs), QString::number(openMs)});
+    QVERIFY(helper.waitForStarted());
+    QByteArray output;
+    auto readOutput = [&] {
+        helper.waitForReadyRead(50);
+        output += helper.readAllStandardOutput();
+        return helper.state() == QProcess::NotRunning;
+    };
+    QVERIFY(QTest::qWaitFor([&] { return readOutput() || output.contains("recording"); }, 30000));
+    QVERIFY(!QTest::qWaitFor([&] { return readOutput(); }, kKillAfterMs));
+    helper.kill(); // SIGKILL
+    QVERIFY(helper.waitForFinished());
+    output += helper.readAllStandardOutput();
+
+    // The end of the sound the writer had been handed when the kill came.
+    int handedOver = 0;
+    const QList<QByteArray> lines = output.split('\n');
+    for (const QByteArray &line : lines) {
+        if (line.startsWith("sound "))
+            handedOver = qMax(handedOver, line.mid(6).toInt());
+    }
+    QVERIFY2(handedOver >= blockMs, output.constData());
+
+    QVERIFY(AviRepair::isUnfinished(file));
+    QCOMPARE(AviRepair::repairRecordings(dir.path(), QDateTime::currentDateTime().addSecs(1), {}), 1);
+    QVERIFY(!AviRepair::isUnfinished(file));
+    const AviProbe probe(file);
+    QVERIFY(probe.readable());
+    const QByteArray samples = probe.audioSamples();
+    const qint64 frames = samples.size() / 4;
+    QCOMPARE(qint64(intValue(probe.stream("audio"), "nb_frames")), frames);
+    // Nothing beyond the one block that may have been on its way when the kill came.
+    const qint64 soundMs = frames / 8;
+    QVERIFY2(soundMs >= handedOver - kPlacementMs && soundMs <= handedOver + blockMs + kPlacementMs,
+             qPrintable(QStringLiteral("%1 ms of sound in the file, %2 ms handed over").arg(soundMs).arg(handedOver)));
+    QSet<int> found;
+    const QList<StampedSound::Place> places = StampedSound::places(samples);
+    for (const StampedSound::Place &place : places) {
+        QVERIFY2(qAbs(place.fileMs - place.capturedMs) <= kPlacementMs,
+                 qPrintable(QStringLiteral("sound captured at %1 ms lies at %2 ms")
+                                .arg(place.capturedMs)
+                                .arg(place.fileMs)));
+        found.insert(place.capturedMs);
+    }
+    // The first milliseconds may precede the writer's start by the time the helper took to call it.
+    for (int captured = kPlacementMs; captured < handedOver; ++captured)
+        QVERIFY2(found.contains(captured), qPrintable(QStringLiteral("sound of %1 ms is missing").arg(captured)));
 }
 
 // A repair whose read stops before the end of the file (an I/O error, or a cancel at quitting) must not

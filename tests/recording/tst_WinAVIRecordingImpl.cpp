@@ -1,5 +1,6 @@
 #include "AviProbe.h"
 #include "RecordingFakes.h"
+#include "StampedSound.h"
 #include "TestEnvironment.h"
 #include "WinAVIRecordingImpl.h"
 
@@ -269,13 +270,7 @@ void TestWinAVIRecordingImpl::soundLandsAtItsCaptureTime()
                 nextBlock = qMax(nextBlock + blockMs, gapFrom + gapMs);
                 continue;
             }
-            QByteArray block(blockMs * 32, '\0');
-            auto *samples = reinterpret_cast<qint16 *>(block.data());
-            for (int frame = 0; frame < blockMs * 8; ++frame) {
-                samples[2 * frame] = qint16(nextBlock + frame / 8);
-                samples[2 * frame + 1] = 1;
-            }
-            m_audio->pushAt(block, origin + quint32(nextBlock));
+            m_audio->pushAt(StampedSound::block(nextBlock, blockMs), origin + quint32(nextBlock));
             for (int ms = nextBlock; ms < nextBlock + blockMs; ++ms)
                 delivered.append(ms);
             nextBlock += blockMs;
@@ -318,17 +313,17 @@ void TestWinAVIRecordingImpl::soundLandsAtItsCaptureTime()
     const qint64 videoMs = AviProbe::contents(file).videoSlots * 40;
     QVERIFY2(qAbs(videoMs - recordedMs) <= 40, qPrintable(QStringLiteral("video lasts %1 ms").arg(videoMs)));
     // Each piece of sound sits within 40 ms of its moment, and every delivered millisecond is there.
-    const auto *values = reinterpret_cast<const qint16 *>(samples.constData());
     QSet<int> found;
-    for (qint64 frame = 0; frame < frames; ++frame) {
-        if (values[2 * frame + 1] != 1)
-            continue;
-        const int captured = values[2 * frame];
-        const int expected = recordedAt(captured);
-        QVERIFY2(expected >= 0, qPrintable(QStringLiteral("sound captured at %1 ms, in a pause").arg(captured)));
-        QVERIFY2(qAbs(frame / 8 - expected) <= 40,
-                 qPrintable(QStringLiteral("sound captured at %1 ms lies at %2 ms").arg(captured).arg(frame / 8)));
-        found.insert(captured);
+    const QList<StampedSound::Place> places = StampedSound::places(samples);
+    for (const StampedSound::Place &place : places) {
+        const int expected = recordedAt(place.capturedMs);
+        QVERIFY2(expected >= 0,
+                 qPrintable(QStringLiteral("sound captured at %1 ms, in a pause").arg(place.capturedMs)));
+        QVERIFY2(qAbs(place.fileMs - expected) <= 40,
+                 qPrintable(QStringLiteral("sound captured at %1 ms lies at %2 ms")
+                                .arg(place.capturedMs)
+                                .arg(place.fileMs)));
+        found.insert(place.capturedMs);
     }
     for (const int captured : std::as_const(delivered)) {
         if (recordedAt(captured) < 0 || captured >= stopAt)

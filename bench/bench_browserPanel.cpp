@@ -34,8 +34,14 @@ namespace {
 
 // The tick whose lateness stands for the event loop's.
 constexpr int kTickMs = 5;
-// How long the loop is watched after entering a folder: long enough for a window of thumbnails to come back.
+// How long the loop is watched after a file event: long enough for a window of thumbnails to come back.
 constexpr int kDrainMs = 400;
+// After a folder change the loop is watched until it keeps time again: no tick later than kQuietLateMs for
+// kQuietMs (the earlier folder's tiles are deleted and the new ones laid out and painted in queued work),
+// at most kSettleMs.
+constexpr int kQuietLateMs = 20;
+constexpr int kQuietMs = 300;
+constexpr int kSettleMs = 20000;
 // Longest wait for a watcher event or a paint before the step counts as missed.
 constexpr int kEventTimeoutMs = 3000;
 // Files added one at a time per view; the worst and the median are reported.
@@ -55,18 +61,21 @@ public:
     {
         m_timer.setTimerType(Qt::PreciseTimer);
         QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            m_worstMs = std::max(m_worstMs, m_tick.nsecsElapsed() / 1e6 - kTickMs);
+            m_lastMs = m_tick.nsecsElapsed() / 1e6 - kTickMs;
+            m_worstMs = std::max(m_worstMs, m_lastMs);
             m_tick.restart();
         });
         m_tick.start();
         m_timer.start(kTickMs);
     }
     double worstMs() const { return m_worstMs; }
+    double lastLateMs() const { return m_lastMs; }
 
 private:
     QTimer m_timer;
     QElapsedTimer m_tick;
     double m_worstMs = 0;
+    double m_lastMs = 0;
 };
 
 void runLoop(int ms, const std::function<bool()> &done = {})
@@ -75,6 +84,18 @@ void runLoop(int ms, const std::function<bool()> &done = {})
     clock.start();
     while (clock.elapsed() < ms && !(done && done()))
         QCoreApplication::processEvents(QEventLoop::AllEvents, kTickMs);
+}
+
+void runUntilQuiet(const LatenessProbe &probe)
+{
+    QElapsedTimer clock, quiet;
+    clock.start();
+    quiet.start();
+    while (clock.elapsed() < kSettleMs && quiet.elapsed() < kQuietMs) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, kTickMs);
+        if (probe.lastLateMs() > kQuietLateMs)
+            quiet.restart();
+    }
 }
 
 // Notes when a directory watcher's notifier fires (the event that starts the panel's update) and when the
@@ -201,6 +222,7 @@ void enterFolder(MediaLibraryPanel *panel, const QString &folder, int entries, c
     const double blocked = clock.nsecsElapsed() / 1e6;
     LatenessProbe probe;
     runLoop(kDrainMs);
+    runUntilQuiet(probe);
     std::printf("%-40s %6d %-10s blocked  %8.1f ms  then worst lateness %8.1f ms\n", what, entries, view, blocked,
                 probe.worstMs());
     waitForThumbnails();
@@ -342,9 +364,8 @@ int main(int argc, char *argv[])
         enterFolder(panel, folder, entries, "enter folder, first visit", "list");
         for (int mode : {int(MediaLibraryPanel::ListMode), int(MediaLibraryPanel::ThumbnailMode)}) {
             const char *view = mode == MediaLibraryPanel::ListMode ? "list" : "thumbnails";
-            panel->changeDirectory(QDir(start));
             setMode(panel, mode);
-            runLoop(100);
+            enterFolder(panel, start, entries, "leave for an empty folder", view);
             enterFolder(panel, folder, entries, "enter folder", view);
             newFiles(panel, folder, entries, view, round);
             removals(panel, folder, entries, view, round);

@@ -175,7 +175,7 @@ private Q_SLOTS:
         auto view = std::make_unique<MediaLibThumbnailView>(m_service);
         view->resize(300, 300);
         view->show();
-        for (const QString &name : {"b.jpg", "c.jpg", "a.jpg"}) {
+        for (const char *name : {"b.jpg", "c.jpg", "a.jpg"}) {
             const QString path = makeImage(name);
             const int row = model.rowCount();
             model.insertRows(row, 1);

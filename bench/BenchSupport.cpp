@@ -16,6 +16,16 @@
 
 namespace BenchSupport {
 
+QList<int> entryCounts(int argc, char *argv[])
+{
+    QList<int> counts;
+    for (int i = 1; i < argc; ++i)
+        counts.append(QString::fromLocal8Bit(argv[i]).toInt());
+    if (counts.isEmpty())
+        counts = {1000, 10000};
+    return counts;
+}
+
 double processCpuSeconds()
 {
     timespec now{};

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QEvent>
+#include <QList>
 #include <QObject>
 #include <QSize>
 
@@ -25,6 +26,8 @@ pid_t spawn(std::vector<QByteArray> arguments, const QByteArray &output = "/dev/
             const std::vector<QByteArray> &environment = {});
 // Waits for a child and returns its user and system time in seconds; status gets its wait status.
 double waitCpuSeconds(pid_t child, int *status);
+// The folder sizes named on the command line, or 1,000 and 10,000 entries when none is.
+QList<int> entryCounts(int argc, char *argv[]);
 // Starts Xvfb with one screen of the given size on a display it picks itself; returns the display's name
 // (empty when it could not start) and the server's process.
 QByteArray startXServer(const QSize &screen, pid_t *pid);

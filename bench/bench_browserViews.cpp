@@ -4,6 +4,7 @@
 // long it held the GUI thread and how late a 5 ms timer then ran while the queued work (painting, the image
 // thumbnails coming back from their threads) drained.
 //     bin/bench_browserViews [entries...]
+#include "BenchSupport.h"
 #include "MediaFileStore.h"
 #include "MediaImpl.h"
 #include "MediaLibScrollArea.h"
@@ -175,11 +176,7 @@ int main(int argc, char *argv[])
     if (!TestEnvironment::prepare())
         return 1;
     QApplication app(argc, argv);
-    QList<int> sizes;
-    for (int i = 1; i < argc; ++i)
-        sizes.append(QString::fromLocal8Bit(argv[i]).toInt());
-    if (sizes.isEmpty())
-        sizes = {1000, 10000};
+    const QList<int> sizes = BenchSupport::entryCounts(argc, argv);
     QTemporaryDir root(TestEnvironment::home() + QStringLiteral("/Bench-XXXXXX"));
     for (int entries : sizes)
         run(root.path(), entries);

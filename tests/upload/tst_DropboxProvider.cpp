@@ -5,17 +5,14 @@
 #include "ProviderRig.h"
 #include "SNAccountStore.h"
 #include "SettingImpl.h"
+#include "TestBrowser.h"
 #include "TestEnvironment.h"
 #include "UploadErrorCode.h"
 
 #include <QFile>
 #include <QJsonDocument>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QSettings>
 #include <QTcpServer>
-
-#include <memory>
 
 Q_DECLARE_METATYPE(HttpFault)
 
@@ -73,27 +70,6 @@ quint16 freePort()
     return probe.serverPort();
 }
 
-// Follows the consent page's redirect back to our listener, as the browser would.
-int follow(const QUrl &consent)
-{
-    QNetworkAccessManager browser;
-    QUrl url = consent;
-    int status = 0;
-    for (int hop = 0; hop < 3; ++hop) {
-        QNetworkRequest request(url);
-        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-        std::unique_ptr<QNetworkReply> reply(browser.get(request));
-        if (!QTest::qWaitFor([&reply] { return reply->isFinished(); }, 10000))
-            return 0;
-        status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        const QByteArray location = reply->rawHeader("Location");
-        if (status != 302 || location.isEmpty())
-            return status;
-        url = url.resolved(QUrl::fromEncoded(location));
-    }
-    return status;
-}
-
 QString folderPath(const QString &name)
 {
     return QStringLiteral("/public/Quillo/") + name;
@@ -114,7 +90,7 @@ void tst_DropboxProvider::signInOnARegisteredPortAndCheckTheAccount()
     QCOMPARE(asked.queryItemValue(QStringLiteral("client_id")), QString::fromLatin1(DropboxServiceEmulation::kClientId));
     QCOMPARE(asked.queryItemValue(QStringLiteral("code_challenge_method")), QStringLiteral("S256"));
     QCOMPARE(QUrl(asked.queryItemValue(QStringLiteral("redirect_uri"), QUrl::FullyDecoded)).port(), int(port));
-    QCOMPARE(follow(consent), 200);
+    QCOMPARE(TestBrowser::open(consent, 3).status, 200);
     QTRY_VERIFY(!OAuthGrant::fromParams(r.rig.store->params(kService, QStringLiteral("teacher"))).refreshToken.isEmpty());
 
     const JobProbe::Report checked = r.rig.checkAccount();

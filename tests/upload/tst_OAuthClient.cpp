@@ -5,17 +5,14 @@
 #include "SNAccountStore.h"
 #include "SNJob.h"
 #include "SampleRig.h"
+#include "TestBrowser.h"
 #include "TestEnvironment.h"
 #include "UploadErrorCode.h"
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QNetworkAccessManager>
 #include <QNetworkInterface>
-#include <QNetworkReply>
 #include <QTcpSocket>
-
-#include <memory>
 
 // Our OAuth 2 client against the emulated authorization server: the consent round trip through a stand-in
 // browser, renewals, refusals and the device login, and the protocol's messages as pure functions.
@@ -50,33 +47,11 @@ namespace {
 const QString kService = QString::fromLatin1(SampleRig::kService);
 const QString kLabel = QStringLiteral("teacher");
 
-struct Page
-{
-    int status = 0;
-    QByteArray body;
-    QUrl url;
-};
+using Page = TestBrowser::Page;
 
-// Stands in for the browser: follows redirects as a browser does and returns the last page.
-Page browse(QUrl url)
+Page browse(const QUrl &url)
 {
-    QNetworkAccessManager browser;
-    Page page;
-    for (int hop = 0; hop < 5; ++hop) {
-        QNetworkRequest request(url);
-        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-        std::unique_ptr<QNetworkReply> reply(browser.get(request));
-        if (!QTest::qWaitFor([&reply] { return reply->isFinished(); }, 10000))
-            return page;
-        page.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        page.body = reply->readAll();
-        page.url = url;
-        const QByteArray location = reply->rawHeader("Location");
-        if (page.status != 302 || location.isEmpty())
-            return page;
-        url = url.resolved(QUrl::fromEncoded(location));
-    }
-    return page;
+    return TestBrowser::open(url);
 }
 
 // Runs a token request as the token dialog does: the page it answers is opened "in the browser".

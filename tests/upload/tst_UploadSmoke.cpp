@@ -4,11 +4,10 @@
 #include "LocalHttpServer.h"
 #include "ProviderRig.h"
 #include "SettingImpl.h"
+#include "TestBrowser.h"
 #include "TestEnvironment.h"
 #include "YouTubeServiceEmulation.h"
 
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
@@ -93,19 +92,7 @@ void givePermission(Emulation &emulation, const QUrl &address)
         emulation.facebook->approveDevice();
         return;
     }
-    QNetworkAccessManager browser;
-    QUrl url = address;
-    for (int hop = 0; hop < 3; ++hop) {
-        QNetworkRequest request(url);
-        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-        std::unique_ptr<QNetworkReply> reply(browser.get(request));
-        if (!QTest::qWaitFor([&reply] { return reply->isFinished(); }, 10000))
-            return;
-        const QByteArray location = reply->rawHeader("Location");
-        if (location.isEmpty())
-            return;
-        url = url.resolved(QUrl::fromEncoded(location));
-    }
+    TestBrowser::open(address, 3);
 }
 
 struct Run

@@ -3,6 +3,7 @@
 #include "OAuthGrant.h"
 #include "ProviderRig.h"
 #include "SNAccountStore.h"
+#include "TestBrowser.h"
 #include "TestEnvironment.h"
 #include "UploadErrorCode.h"
 #include "YouTubeProvider.h"
@@ -10,10 +11,6 @@
 
 #include <QFile>
 #include <QJsonArray>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-
-#include <memory>
 
 Q_DECLARE_METATYPE(HttpFault)
 
@@ -58,26 +55,6 @@ struct Rig
     YouTubeServiceEmulation service;
 };
 
-int follow(const QUrl &consent)
-{
-    QNetworkAccessManager browser;
-    QUrl url = consent;
-    int status = 0;
-    for (int hop = 0; hop < 3; ++hop) {
-        QNetworkRequest request(url);
-        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-        std::unique_ptr<QNetworkReply> reply(browser.get(request));
-        if (!QTest::qWaitFor([&reply] { return reply->isFinished(); }, 10000))
-            return 0;
-        status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        const QByteArray location = reply->rawHeader("Location");
-        if (status != 302 || location.isEmpty())
-            return status;
-        url = url.resolved(QUrl::fromEncoded(location));
-    }
-    return status;
-}
-
 } // namespace
 
 void tst_YouTubeProvider::signInAndCheckTheChannel()
@@ -90,7 +67,7 @@ void tst_YouTubeProvider::signInAndCheckTheChannel()
     QCOMPARE(asked.queryItemValue(QStringLiteral("prompt")), QStringLiteral("consent"));
     QCOMPARE(QUrl(asked.queryItemValue(QStringLiteral("redirect_uri"), QUrl::FullyDecoded)).host(),
              QStringLiteral("127.0.0.1"));
-    QCOMPARE(follow(consent), 200);
+    QCOMPARE(TestBrowser::open(consent, 3).status, 200);
     QTRY_VERIFY(!OAuthGrant::fromParams(r.rig.store->params(kService, QStringLiteral("teacher"))).refreshToken.isEmpty());
 
     const JobProbe::Report checked = r.rig.checkAccount();

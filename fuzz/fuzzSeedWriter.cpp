@@ -1,5 +1,6 @@
 // Writes the seeds of the fuzz targets whose files Quillo writes itself, with Quillo's own writers, so the
-// seeds are what users' folders hold: information files and annotation documents.
+// seeds are what users' folders hold: information files, annotation documents, schedule files, settings
+// files and the messages a second start sends the running one.
 // Usage: fuzzSeedWriter <fuzz/corpus folder>
 #include "AnnotationXmlWriter.h"
 #include "Canvas.h"
@@ -8,12 +9,19 @@
 #include "LineGraphic.h"
 #include "MediaImpl.h"
 #include "MediaInfoFile.h"
+#include "ScheduleFile.h"
+#include "ScheduleItem.h"
+#include "SettingImpl.h"
 #include "ShapeGraphic.h"
+#include "UploadServiceBit.h"
 
 #include <QApplication>
 #include <QBuffer>
+#include <QDataStream>
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
+#include <QTime>
 
 #include <cstdio>
 
@@ -65,11 +73,53 @@ void add(Canvas &canvas, QGraphicsItem *item)
     canvas.addItem(item);
 }
 
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The schedule file the upload service saves with these jobs.
+QByteArray schedule(const QString &folder, const QList<ScheduleItem *> &items)
+{
+    ScheduleFile file(folder);
+    file.save(items);
+    const QByteArray bytes = contents(file.path());
+    qDeleteAll(items);
+    return bytes;
+}
+
+// The settings file after these writes through the settings service, in a folder of its own.
+QByteArray settingsFile(void (*fill)(SettingIntf *))
+{
+    QFile::remove(SettingImpl::settingsFilePath());
+    SettingIntf *settings = SettingImpl::getInstance();
+    fill(settings);
+    settings->release();
+    return contents(SettingImpl::settingsFilePath());
+}
+
+// A second start's message as the running copy receives it, after the fuzz target's first byte: the size
+// of the pieces it arrives in.
+QByteArray instanceMessage(char pieceSize, const QString &text)
+{
+    QByteArray packet(1, pieceSize);
+    const QByteArray payload = text.toUtf8();
+    QByteArray header;
+    QDataStream out(&header, QIODevice::WriteOnly);
+    out << quint32(payload.size());
+    return packet + header + payload;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The settings service writes into the user's folders: here, folders of this run.
+    QTemporaryDir home;
+    for (const char *variable : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"})
+        qputenv(variable, home.path().toLocal8Bit());
     QApplication app(argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: fuzzSeedWriter <fuzz/corpus folder>\n");
@@ -136,5 +186,58 @@ int main(int argc, char *argv[])
             add(canvas, shape);
         }
     }));
+
+    const QString schedules = corpus.filePath(QStringLiteral("ScheduleFile/"));
+    const QString settings = corpus.filePath(QStringLiteral("SettingsIni/"));
+    const QString messages = corpus.filePath(QStringLiteral("InstanceMessage/"));
+    QDir().mkpath(schedules);
+    QDir().mkpath(settings);
+    QDir().mkpath(messages);
+    const QDateTime start(QDate(2026, 3, 14), QTime(9, 30), Qt::LocalTime);
+    ok &= save(schedules + QStringLiteral("one-picture.dat"), schedule(home.path(), {
+        new ScheduleItem(nullptr, QStringLiteral("/m/a.jpg"), SERVICE_DROPBOX, false, start, QStringLiteral("Leaf"),
+                         QString(), QString(), {}),
+    }));
+    ok &= save(schedules + QStringLiteral("three-jobs.dat"), schedule(home.path(), {
+        new ScheduleItem(nullptr, QStringLiteral("/m/b.avi"), SERVICE_YOUTUBE, true, start.addDays(40),
+                         QStringLiteral("Photosynthesis <part 1>"), QStringLiteral("Zoë Müller"),
+                         QStringLiteral("Two lines,\nand more"), {QStringLiteral("biology"), QStringLiteral("leaves")}),
+        new ScheduleItem(nullptr, QStringLiteral("/m/c.wmv"), SERVICE_FACEBOOK, true,
+                         QDateTime(QDate(2025, 12, 31), QTime(23, 59, 59, 999), Qt::UTC), QStringLiteral("文件夹"),
+                         QString(), QString(), {QString()}),
+        new ScheduleItem(nullptr, QStringLiteral("/m/d.png"), SERVICE_PICASA, false, QDateTime(), QString(),
+                         QString(), QString(), {}),
+    }));
+
+    ok &= save(settings + QStringLiteral("typed-settings.ini"), settingsFile([](SettingIntf *s) {
+        s->setSavePath(QStringLiteral("/home/teacher/Quillo/Media Library/"));
+        s->setAudioSource(QStringLiteral("USB Audio [hw:1,0]"));
+        s->setVideoQuality(1);
+        s->setMute(true);
+        s->setElapsedTimeTotalTime(3600);
+        s->setElapsedTimePeriod(5);
+    }));
+    ok &= save(settings + QStringLiteral("every-key.ini"), settingsFile([](SettingIntf *s) {
+        s->setSavePath(QStringLiteral("/tmp/Klasse 7b, Physik/"));
+        s->setValue(QStringLiteral("language"), QStringLiteral("eng"));
+        s->setValue(QStringLiteral("logs/logLevel"), 5);
+        s->setValue(QStringLiteral("logs/logFilesLocation"), QStringLiteral("/home/teacher/Quillo/logs"));
+        s->setValue(QStringLiteral("logs/logFilesExpiryDate"), 30);
+        s->setValue(QStringLiteral("NOT_FIRST_TIME_LAUNCH"), true);
+        s->setValue(QStringLiteral("TOOLS_PANEL_STATUS"), false);
+        s->setValue(QStringLiteral("MEDIA_LIB_STATUS"), true);
+        s->setValue(QStringLiteral("medialibrary/mode"), 1);
+        s->setValue(QStringLiteral("medialibrary/width"), 420);
+        s->setValue(QStringLiteral("medialibrary/height"), 600);
+        s->setValue(QStringLiteral("webCam/LastWebCamVID"), 0x046d);
+        s->setValue(QStringLiteral("webCam/LastWebCamPID"), 0x0825);
+        s->setValue(QStringLiteral("webCam/LastWebCamLocationID"), QStringLiteral("usb-0000:00:14.0-2"));
+        s->setValue(QStringLiteral("Upload Time"), QTime(14, 45));
+    }));
+
+    ok &= save(messages + QStringLiteral("activate-at-once"), instanceMessage(0, QStringLiteral("Is app exist?")));
+    ok &= save(messages + QStringLiteral("activate-in-pieces"), instanceMessage(3, QStringLiteral("Is app exist?")));
+    ok &= save(messages + QStringLiteral("utf8-byte-by-byte"), instanceMessage(1, QStringLiteral("Zoë 文件")));
+    ok &= save(messages + QStringLiteral("empty"), instanceMessage(2, QString()));
     return ok ? 0 : 1;
 }

@@ -110,23 +110,38 @@ void InstanceGuard::acceptConnection()
     }
 }
 
-void InstanceGuard::readFrom(QLocalSocket *socket)
+InstanceGuard::MessageParse InstanceGuard::parseMessage(const QByteArray &received, QString *message, qint64 *used)
 {
     constexpr qint64 headerSize = sizeof(quint32);
-    if (socket->bytesAvailable() < headerSize)
-        return;
-    QDataStream header(socket->peek(headerSize));
+    if (received.size() < headerSize)
+        return MessageParse::Incomplete;
+    QDataStream header(received.left(headerSize));
     quint32 length = 0;
     header >> length;
-    if (length > quint32(kMaxMessageBytes)) {
+    if (length > quint32(kMaxMessageBytes))
+        return MessageParse::Refused;
+    if (received.size() < headerSize + qint64(length))
+        return MessageParse::Incomplete;
+    *message = QString::fromUtf8(received.mid(headerSize, length));
+    *used = headerSize + length;
+    return MessageParse::Complete;
+}
+
+void InstanceGuard::readFrom(QLocalSocket *socket)
+{
+    QString message;
+    qint64 used = 0;
+    switch (parseMessage(socket->peek(sizeof(quint32) + kMaxMessageBytes), &message, &used)) {
+    case MessageParse::Incomplete:
+        return;
+    case MessageParse::Refused:
         socket->abort();
         socket->deleteLater();
         return;
+    case MessageParse::Complete:
+        break;
     }
-    if (socket->bytesAvailable() < headerSize + qint64(length))
-        return;
-    socket->skip(headerSize);
-    const QString message = QString::fromUtf8(socket->read(length));
+    socket->skip(used);
     socket->write(&kAcknowledge, 1);
     socket->flush();
     socket->disconnectFromServer();

@@ -32,6 +32,15 @@ public:
     // Messages from other processes are untrusted: they are capped at this many bytes and dropped if longer.
     static constexpr int kMaxMessageBytes = 4096;
 
+    // What the bytes received so far from another copy amount to. A message is its length in bytes (a
+    // big-endian quint32) followed by that many bytes of UTF-8.
+    enum class MessageParse {
+        Incomplete, // more bytes are needed
+        Refused,    // the length is over kMaxMessageBytes: the peer is dropped
+        Complete,   // message holds the text; used counts the bytes it took
+    };
+    static MessageParse parseMessage(const QByteArray &received, QString *message, qint64 *used);
+
 Q_SIGNALS:
     void messageReceived(const QString &message);
 

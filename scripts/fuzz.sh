@@ -9,7 +9,9 @@
 #   scripts/fuzz.sh soak <target> <cpu-minutes> [libFuzzer options...]
 #                                               fuzz one target at the lowest priority until it has used
 #                                               that much CPU time, logging to build-fuzz/fuzz-work/<target>/soak.log
-#   scripts/fuzz.sh all <seconds>               every target in turn, each for that many seconds (CI)
+#   scripts/fuzz.sh all <seconds>               every target for that many seconds, as many at once as
+#                                               there are cores (CI); each one's output in
+#                                               build-fuzz/fuzz-work/<target>/all.log
 #   scripts/fuzz.sh replay <target> <file...>   run the target once on each file (to reproduce a finding)
 #
 # A run starts from the target's seeds (fuzz/corpus/<target>/) and every earlier finding
@@ -128,6 +130,36 @@ soak_target() {
   [ "$status" -eq 0 ] || [ "$status" -eq 72 ] || [ "$status" -eq 130 ]
 }
 
+# Every target for the same time, each a process of its own, at most one per core (QUILLO_FUZZ_PARALLEL
+# to choose): one target on one core runs as fast as alone, so the whole takes the time of one target per
+# round instead of the sum of all. Each target's output goes to its own log, shown once it has ended.
+run_all() {
+  local seconds=$1 slots=${QUILLO_FUZZ_PARALLEL:-$(nproc)}
+  local names
+  names=$(targets)
+  for name in $names; do
+    while [ "$(jobs -rp | wc -l)" -ge "$slots" ]; do wait -n || true; done
+    mkdir -p "$work/$name"
+    rm -f "$work/$name/all.status"
+    ( status=0; run_target "$name" "$seconds" >"$work/$name/all.log" 2>&1 || status=$?
+      echo "$status" >"$work/$name/all.status" ) &
+  done
+  wait
+  local failed=()
+  for name in $names; do
+    echo "== fuzz_$name: $(grep -E '^#[0-9]+' "$work/$name/all.log" | tail -n 1)"
+    if [ "$(cat "$work/$name/all.status" 2>/dev/null)" != 0 ]; then
+      failed+=("$name")
+      tail -n 40 "$work/$name/all.log"
+    fi
+  done
+  if [ ${#failed[@]} -gt 0 ]; then
+    echo "fuzzing found faults in: ${failed[*]} (inputs in $work/<target>/)" >&2
+    return 1
+  fi
+  echo "fuzzing: $(wc -w <<<"$names") targets, $seconds s each, at most $slots at once, nothing found"
+}
+
 command=${1:-}
 case "$command" in
   build) build_targets ;;
@@ -145,15 +177,7 @@ case "$command" in
   all)
     [ $# -ge 2 ] || { echo "usage: scripts/fuzz.sh all <seconds>" >&2; exit 2; }
     build_targets
-    failed=()
-    for name in $(targets); do
-      run_target "$name" "$2" || failed+=("$name")
-    done
-    if [ ${#failed[@]} -gt 0 ]; then
-      echo "fuzzing found faults in: ${failed[*]} (inputs in $work/<target>/)" >&2
-      exit 1
-    fi
-    echo "fuzzing: $(targets | wc -l) targets, $2 s each, nothing found"
+    run_all "$2"
     ;;
   replay)
     [ $# -ge 3 ] || { echo "usage: scripts/fuzz.sh replay <target> <file...>" >&2; exit 2; }

@@ -24,6 +24,24 @@ bool isKnownState(int state)
     return state >= JOB_QUEUED && state <= JOB_SUCCEEDED;
 }
 
+// The stream's own list reader reserves room for as many strings as the count before them says, so a
+// damaged count of a few bytes asks for tens of gigabytes. The same encoding read one string at a time
+// grows only with what the file really holds; like Qt's reader it leaves the list empty on a failure.
+QStringList readStringList(QDataStream &stream)
+{
+    QStringList list;
+    quint32 count = 0;
+    stream >> count;
+    for (quint32 i = 0; i < count && stream.status() == QDataStream::Ok; ++i) {
+        QString text;
+        stream >> text;
+        list.append(text);
+    }
+    if (stream.status() != QDataStream::Ok)
+        list.clear();
+    return list;
+}
+
 } // namespace
 
 ScheduleItem::ScheduleItem(ScheduleHost *host, const QString &path, int service, bool isVideo,
@@ -47,8 +65,9 @@ ScheduleItem::ScheduleItem(ScheduleHost *host, QDataStream &stream)
 {
     qint32 service = 0;
     qint32 state = 0;
-    stream >> m_path >> service >> m_isVideo >> m_time >> m_title >> m_author >> m_description >> m_keywords
-        >> state >> m_result;
+    stream >> m_path >> service >> m_isVideo >> m_time >> m_title >> m_author >> m_description;
+    m_keywords = readStringList(stream);
+    stream >> state >> m_result;
     m_service = service;
     m_state = state;
     m_valid = stream.status() == QDataStream::Ok && isKnownState(m_state);

@@ -58,6 +58,10 @@ QString writeSettingsFile(const QByteArray &bytes)
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         FuzzSupport::fail("cannot write %s", qPrintable(path));
+    // Dated once the bytes are out: writing them would date the file anew.
+    file.close();
+    if (!file.open(QIODevice::ReadWrite))
+        FuzzSupport::fail("cannot open %s", qPrintable(path));
     const QDateTime stamp = QDateTime::fromSecsSinceEpoch(1'000'000'000 + ++inputs, Qt::UTC);
     if (!file.setFileTime(stamp, QFileDevice::FileModificationTime))
         FuzzSupport::fail("cannot date %s", qPrintable(path));
@@ -88,7 +92,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString aside = path + QStringLiteral(".bad");
     const bool keptAside = QFile::exists(aside);
     FUZZ_CHECK(isText(bytes) || keptAside, "a file that is not text was written over without being kept");
-    FUZZ_CHECK(settings->value(kWrittenKey).toInt() == int(size), "the value written did not read back");
+    const QVariant written = settings->value(kWrittenKey);
+    FUZZ_CHECK(written.toInt() == int(size), "the value written (%d) read back as \"%s\"; the file (%s aside) holds:\n%s",
+               int(size), qPrintable(written.toString()), keptAside ? "kept" : "not kept",
+               contents(path).constData());
     QMap<QString, QByteArray> after = everySetting(path);
     after.remove(kWrittenKey);
     if (keptAside) {

@@ -86,11 +86,16 @@ void keepUnreadableFile(const QString &path)
     QString kept = path + QStringLiteral(".bad");
     for (int n = 1; QFile::exists(kept); ++n)
         kept = QStringLiteral("%1.bad.%2").arg(path).arg(n);
-    if (QFile::rename(path, kept))
+    if (QFile::rename(path, kept)) {
+        // The file that signature describes is gone. The new one may well have the same size and, file times
+        // being only as fine as the kernel's clock tick, the same time: it must not be taken for the old one.
+        QMutexLocker lock(&unreadableMutex);
+        unreadableFile.reset();
         settingsLog(LogSystem::LOG_ERROR, "SettingImpl - %s could not be read; kept it as %s and started a new one",
                     qUtf8Printable(path), qUtf8Printable(kept));
-    else
+    } else {
         settingsLog(LogSystem::LOG_ERROR, "SettingImpl - %s could not be read nor moved aside", qUtf8Printable(path));
+    }
 }
 
 QVariant readValue(const QString &key, const QVariant &defaultValue)

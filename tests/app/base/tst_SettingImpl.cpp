@@ -1,6 +1,7 @@
 #include "SettingImpl.h"
 #include "TestEnvironment.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QSettings>
@@ -172,6 +173,38 @@ private Q_SLOTS:
         QCOMPARE(kept.readAll(), content);
         QCOMPARE(settings->value(QStringLiteral("language")).toString(), QStringLiteral("eng"));
         QCOMPARE(file().status(), QSettings::NoError);
+        settings->release();
+    }
+
+    void theNewFileIsNotTakenForTheUnreadableOne()
+    {
+        // As long as the file the first write makes, so that only the file time tells them apart.
+        const QByteArray content = "\x00\x01\x02\xff\xfe binary \x00 junk 123"_ba;
+        QCOMPARE(content.size(), QByteArray("[General]\nlanguage=eng\n").size());
+        const QDateTime stamp = QDateTime::currentDateTime().addSecs(-60);
+        SettingIntf *settings = SettingImpl::getInstance();
+        QFile corrupt(SettingImpl::settingsFilePath());
+        QVERIFY(corrupt.open(QIODevice::WriteOnly));
+        corrupt.write(content);
+        corrupt.close();
+        QVERIFY(corrupt.open(QIODevice::ReadWrite));
+        QVERIFY(corrupt.setFileTime(stamp, QFileDevice::FileModificationTime));
+        corrupt.close();
+
+        QVERIFY(!settings->value(QStringLiteral("language")).isValid());
+        settings->setValue(QStringLiteral("language"), QStringLiteral("eng"));
+        QFile started(SettingImpl::settingsFilePath());
+        QCOMPARE(started.size(), content.size());
+        // Written within the same clock tick as the damaged file was: the same size and the same time.
+        QVERIFY(started.open(QIODevice::ReadWrite));
+        QVERIFY(started.setFileTime(stamp, QFileDevice::FileModificationTime));
+        started.close();
+
+        QCOMPARE(settings->value(QStringLiteral("language")).toString(), QStringLiteral("eng"));
+        settings->setMute(true);
+        QVERIFY2(!QFile::exists(SettingImpl::settingsFilePath() + QStringLiteral(".bad.1")),
+                 "the new file was set aside as damaged");
+        QCOMPARE(settings->value(QStringLiteral("language")).toString(), QStringLiteral("eng"));
         settings->release();
     }
 

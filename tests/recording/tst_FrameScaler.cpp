@@ -15,9 +15,6 @@ extern "C" {
 
 namespace {
 
-// The encoder's frames are sliced over this many threads.
-constexpr int kThreads = 4;
-
 struct FrameDeleter {
     void operator()(AVFrame *frame) const { av_frame_free(&frame); }
 };
@@ -130,10 +127,13 @@ void TestFrameScaler::frameMatchesSingleThreadedConversion_data()
     QTest::addColumn<QSize>("source");
     QTest::addColumn<QImage::Format>("format");
     QTest::addColumn<QSize>("target");
-    QTest::newRow("full HD to 1024x576") << QSize(1920, 1080) << QImage::Format_RGB32 << QSize(1024, 576);
-    QTest::newRow("full HD unscaled") << QSize(1920, 1080) << QImage::Format_RGB32 << QSize(1920, 1080);
-    QTest::newRow("padded rows") << QSize(642, 479) << QImage::Format_BGR888 << QSize(320, 240);
-    QTest::newRow("red first in memory") << QSize(800, 600) << QImage::Format_RGBX8888 << QSize(640, 360);
+    QTest::addColumn<int>("threads");
+    QTest::newRow("full HD to 1024x576") << QSize(1920, 1080) << QImage::Format_RGB32 << QSize(1024, 576) << 1;
+    QTest::newRow("full HD to 1024x576 in slices")
+        << QSize(1920, 1080) << QImage::Format_RGB32 << QSize(1024, 576) << 4;
+    QTest::newRow("full HD unscaled") << QSize(1920, 1080) << QImage::Format_RGB32 << QSize(1920, 1080) << 1;
+    QTest::newRow("padded rows") << QSize(642, 479) << QImage::Format_BGR888 << QSize(320, 240) << 1;
+    QTest::newRow("red first in memory") << QSize(800, 600) << QImage::Format_RGBX8888 << QSize(640, 360) << 1;
 }
 
 void TestFrameScaler::frameMatchesSingleThreadedConversion()
@@ -141,10 +141,11 @@ void TestFrameScaler::frameMatchesSingleThreadedConversion()
     QFETCH(QSize, source);
     QFETCH(QImage::Format, format);
     QFETCH(QSize, target);
+    QFETCH(int, threads);
     const QImage picture = desktop(source, format);
     FramePtr expected = referenceConversion(picture, target);
     QVERIFY(expected);
-    FrameScaler scaler(target.width(), target.height(), AV_PIX_FMT_YUV420P, kThreads);
+    FrameScaler scaler(target.width(), target.height(), AV_PIX_FMT_YUV420P, threads);
     FramePtr frame = yuvFrame(target);
     // Twice: the second frame goes through the context kept from the first.
     for (int round = 0; round < 2; ++round) {
@@ -178,7 +179,7 @@ void TestFrameScaler::plainColoursGiveStudioRangeSamples()
     QFETCH(int, v);
     QImage picture(1920, 1080, QImage::Format_RGB32);
     picture.fill(colour);
-    FrameScaler scaler(1024, 576, AV_PIX_FMT_YUV420P, kThreads);
+    FrameScaler scaler(1024, 576, AV_PIX_FMT_YUV420P, 1);
     FramePtr frame = yuvFrame(QSize(1024, 576));
     QVERIFY(scaler.scale(picture, frame.get()));
     for (const QPoint &at : {QPoint(0, 0), QPoint(511, 287), QPoint(1023, 575)}) {
@@ -194,7 +195,7 @@ void TestFrameScaler::pictureIsLetGoAfterEachFrame()
     // conversion that kept its picture would push every later grab onto the slow path.
     const QImage pattern = desktop(QSize(1280, 720), QImage::Format_RGB32);
     int released = 0;
-    FrameScaler scaler(640, 360, AV_PIX_FMT_YUV420P, kThreads);
+    FrameScaler scaler(640, 360, AV_PIX_FMT_YUV420P, 1);
     FramePtr frame = yuvFrame(QSize(640, 360));
     FramePtr expected = referenceConversion(pattern, QSize(640, 360));
     for (int round = 1; round <= 3; ++round) {

@@ -222,13 +222,12 @@ struct VideoTransfer : std::enable_shared_from_this<VideoTransfer>
         auto self = shared_from_this();
         job.send(SNRequest::get(sessionUrl()).withoutAuth().header("Authorization", authorization()),
                  [self](const SNResponse &response) {
-                     const QJsonValue offset = response.json().value(QStringLiteral("file_offset"));
-                     const qint64 held = offset.isString() ? offset.toString().toLongLong() : qint64(offset.toDouble(-1));
-                     if (!response.isSuccess() || held < 0 || held > self->job.fileSize()) {
+                     const std::optional<qint64> held = FacebookProvider::heldOffset(response, self->job.fileSize());
+                     if (!held) {
                          self->job.failWith(response);
                          return;
                      }
-                     self->sendFrom(held);
+                     self->sendFrom(*held);
                  });
     }
 
@@ -313,6 +312,26 @@ void FacebookProvider::remove(NetworkJob &job, const QString &path)
     uploadLog(LogSystem::LOG_WARNING, "FacebookProvider::remove - %s stays on the Page; remove it there by hand",
               qUtf8Printable(path));
     job.fail(SN_ERR_NOT_SUPPORTED);
+}
+
+std::optional<qint64> FacebookProvider::heldOffset(const SNResponse &response, qint64 fileSize)
+{
+    if (!response.isSuccess())
+        return std::nullopt;
+    const QJsonValue offset = response.json().value(QStringLiteral("file_offset"));
+    qint64 held = -1;
+    if (offset.isString()) {
+        held = offset.toString().toLongLong();
+    } else {
+        // A number is a double in JSON: one past the file's end (or past what qint64 holds) is refused
+        // before it is converted.
+        const double number = offset.toDouble(-1);
+        if (number >= 0 && number <= double(fileSize))
+            held = qint64(number);
+    }
+    if (held < 0 || held > fileSize)
+        return std::nullopt;
+    return held;
 }
 
 int FacebookProvider::failureCode(const SNResponse &response) const

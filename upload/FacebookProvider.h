@@ -2,6 +2,8 @@
 
 #include "SNProvider.h"
 
+#include <optional>
+
 // The social network ("facebook"). Programs may no longer post to a person's own timeline, so copies go to
 // a Page the person manages: the account's user name names that Page (its name or its numeric id). Sign-in
 // is the network's device login: a page of ours shows the code the person enters on the network's own
@@ -21,4 +23,8 @@ public:
     void upload(NetworkJob &job) override;
     void remove(NetworkJob &job, const QString &path) override;
     int failureCode(const SNResponse &response) const override;
+
+    // How much of the file the server holds, from its answer to the upload session's status ("file_offset",
+    // a number or a text); nullopt when the answer names no place in a file of that size.
+    static std::optional<qint64> heldOffset(const SNResponse &response, qint64 fileSize);
 };

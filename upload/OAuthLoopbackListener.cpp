@@ -111,41 +111,61 @@ void OAuthLoopbackListener::onReadyRead(QTcpSocket *socket)
     if (buffer == m_buffers.end())
         return;
     buffer->append(socket->readAll());
-    if (buffer->size() > kMaxRequestBytes) {
-        m_buffers.erase(buffer);
+    const Reply result = reply(*buffer);
+    if (result.action == Reply::REPLY_WAIT)
+        return;
+    m_buffers.erase(buffer);
+    if (result.action == Reply::REPLY_DROP) {
         socket->abort();
         return;
     }
-    if (!buffer->contains("\r\n\r\n"))
-        return;
-    const QList<QByteArray> requestLine = buffer->left(buffer->indexOf("\r\n")).split(' ');
-    m_buffers.erase(buffer);
+    answer(socket, result.status, result.html);
+    if (result.callback)
+        Q_EMIT callbackReceived(result.code, result.error);
+}
+
+OAuthLoopbackListener::Reply OAuthLoopbackListener::reply(const QByteArray &received)
+{
+    Reply result;
+    if (received.size() > kMaxRequestBytes) {
+        result.action = Reply::REPLY_DROP;
+        return result;
+    }
+    if (!received.contains("\r\n\r\n"))
+        return result;
+    result.action = Reply::REPLY_ANSWER;
+    const QList<QByteArray> requestLine = received.left(received.indexOf("\r\n")).split(' ');
     if (requestLine.size() != 3 || requestLine[0] != "GET") {
-        answer(socket, 400, page(QString()));
-        return;
+        result.status = 400;
+        result.html = page(QString());
+        return result;
     }
     const QByteArray target = requestLine[1];
     if (!m_pagePath.isEmpty() && QUrl(QString::fromLatin1(target)).path() == m_pagePath) {
-        answer(socket, 200, m_page);
-        return;
+        result.status = 200;
+        result.html = m_page;
+        return result;
     }
     const OAuthProtocol::Callback callback = OAuthProtocol::parseCallback(target, m_callbackPath);
     if (m_callbackPath.isEmpty() || !callback.matchesPath || callback.state != m_state || m_callbackDone) {
-        answer(socket, 404, page(QString()));
-        return;
+        result.status = 404;
+        result.html = page(QString());
+        return result;
     }
     m_callbackDone = true;
+    result.status = 200;
     if (callback.code.isEmpty()) {
-        answer(socket, 200,
-               page(QCoreApplication::translate("OAuthLoopbackListener",
-                                                "Quillo did not receive permission. You may close this page.")));
+        result.html = page(QCoreApplication::translate("OAuthLoopbackListener",
+                                                       "Quillo did not receive permission. You may close this page."));
     } else {
-        answer(socket, 200,
-               page(QCoreApplication::translate("OAuthLoopbackListener",
-                                                "Quillo has received permission; return to Quillo and press OK.")));
+        result.html = page(QCoreApplication::translate("OAuthLoopbackListener",
+                                                       "Quillo has received permission; return to Quillo and press OK."));
     }
+    result.callback = true;
+    result.code = callback.code;
     const QString error = callback.error.isEmpty() ? QStringLiteral("no_code") : callback.error;
-    Q_EMIT callbackReceived(callback.code, callback.code.isEmpty() ? error : QString());
+    result.error = callback.code.isEmpty() ? error : QString();
+    return result;
 }
 
 void OAuthLoopbackListener::answer(QTcpSocket *socket, int status, const QString &html)

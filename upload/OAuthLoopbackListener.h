@@ -34,6 +34,28 @@ public:
     // Takes no more connections and deletes itself once the pages it is sending are out.
     void finish();
 
+    // What the bytes one connection has sent so far call for.
+    struct Reply
+    {
+        enum Action {
+            // The request has not ended yet.
+            REPLY_WAIT,
+            // Too long to be a browser's request: the connection is dropped unanswered.
+            REPLY_DROP,
+            // The page is sent and the connection closed.
+            REPLY_ANSWER,
+        };
+        Action action = REPLY_WAIT;
+        int status = 0;
+        QString html;
+        // The consent page's redirect came: callbackReceived is emitted with these once the page is out.
+        bool callback = false;
+        QString code;
+        QString error;
+    };
+    // Reads one connection's request apart from its socket; takes the callback when the request carries it.
+    Reply reply(const QByteArray &received);
+
 Q_SIGNALS:
     // Once, for the first redirect carrying the right state: a code, or the service's error.
     void callbackReceived(const QString &code, const QString &error);

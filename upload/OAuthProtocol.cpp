@@ -6,6 +6,8 @@
 #include <QRandomGenerator>
 #include <QUrlQuery>
 
+#include <algorithm>
+
 namespace {
 
 // Graph's device login answers its pending states as errors with these subcodes.
@@ -104,7 +106,9 @@ OAuthProtocol::DeviceCode OAuthProtocol::parseDeviceCode(const QByteArray &body,
     // RFC 8628 says 5 seconds when the service does not say.
     answer.intervalSeconds = static_cast<int>(qBound(qint64(1), number(object, "interval", 5), qint64(3600)));
     const QString scheme = answer.verificationUrl.scheme();
+    // The address is shown to the user and opened in the browser: it must be one a browser can go to.
     answer.ok = !answer.deviceCode.isEmpty() && !answer.userCode.isEmpty() && answer.expiresInSeconds > 0
+                && answer.verificationUrl.isValid() && !answer.verificationUrl.host().isEmpty()
                 && (scheme == QLatin1String("https") || scheme == QLatin1String("http"));
     return answer;
 }
@@ -153,6 +157,12 @@ OAuthProtocol::DevicePoll OAuthProtocol::parseDevicePoll(int status, const QByte
 OAuthProtocol::Callback OAuthProtocol::parseCallback(const QByteArray &requestTarget, const QString &redirectPath)
 {
     Callback callback;
+    // A request target is visible ASCII only (a browser percent-encodes the rest); the address parser would
+    // silently drop some other bytes and hand on a code the service never gave.
+    const bool visibleAscii = std::all_of(requestTarget.begin(), requestTarget.end(),
+                                          [](char c) { return c > 0x20 && c < 0x7f; });
+    if (!visibleAscii)
+        return callback;
     const QUrl url(QString::fromLatin1(requestTarget), QUrl::StrictMode);
     if (!url.isValid() || !url.isRelative() || url.path() != redirectPath)
         return callback;

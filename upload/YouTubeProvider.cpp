@@ -118,18 +118,12 @@ struct Session : std::enable_shared_from_this<Session>
     void onAnswer(const SNResponse &response)
     {
         if (response.status == 308) {
-            // "Range: bytes=0-n" names the last byte the server holds; without it the server holds nothing.
-            const QByteArray range = response.header("Range");
-            qint64 next = 0;
-            if (!range.isEmpty()) {
-                bool ok = false;
-                next = range.mid(range.indexOf('-') + 1).toLongLong(&ok) + 1;
-                if (!range.startsWith("bytes=0-") || !ok || next > job.fileSize()) {
-                    job.failWith(response);
-                    return;
-                }
+            const std::optional<qint64> next = YouTubeProvider::resumeOffset(response.header("Range"), job.fileSize());
+            if (!next) {
+                job.failWith(response);
+                return;
             }
-            sendFrom(next);
+            sendFrom(*next);
             return;
         }
         if (response.status == 404 && !restarted) {
@@ -263,6 +257,22 @@ void YouTubeProvider::remove(NetworkJob &job, const QString &path)
         else
             job.failWith(response);
     });
+}
+
+std::optional<qint64> YouTubeProvider::resumeOffset(const QByteArray &range, qint64 fileSize)
+{
+    // "Range: bytes=0-n" names the last byte the server holds; without it the server holds nothing.
+    if (range.isEmpty())
+        return 0;
+    constexpr QByteArrayView kHeld("bytes=0-");
+    if (!range.startsWith(kHeld))
+        return std::nullopt;
+    bool ok = false;
+    const qint64 last = range.mid(kHeld.size()).toLongLong(&ok);
+    // A last byte before the first or past the file's end is no place to go on from.
+    if (!ok || last < 0 || last >= fileSize)
+        return std::nullopt;
+    return last + 1;
 }
 
 int YouTubeProvider::failureCode(const SNResponse &response) const

@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <optional>
+
 // The video service ("youtube"): Google sign-in through the browser and a loopback redirect; videos go up
 // through a resumable insert (a session address, then the file in requests of "chunk_size" bytes, asking
 // the server how far it got after an interruption) as unlisted videos; the id is the video's, the address
@@ -32,4 +34,7 @@ public:
     // The title without "<" and ">" and at most 100 characters; the tags, in order, while they fit in 500
     // characters in all.
     static Metadata acceptable(const QString &title, const QStringList &tags);
+    // Where the upload goes on after the server's 308, from its "Range" header; nullopt when the header names
+    // no place in a file of that size.
+    static std::optional<qint64> resumeOffset(const QByteArray &range, qint64 fileSize);
 };

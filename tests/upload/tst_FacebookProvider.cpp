@@ -4,6 +4,7 @@
 #include "OAuthGrant.h"
 #include "ProviderRig.h"
 #include "SNAccountStore.h"
+#include "SNResponse.h"
 #include "TestEnvironment.h"
 #include "UploadErrorCode.h"
 
@@ -35,6 +36,8 @@ private Q_SLOTS:
     void failuresMapToCodes_data();
     void failuresMapToCodes();
     void removalIsLeftToTheUser();
+    void heldOffsetStaysInTheFile_data();
+    void heldOffsetStaysInTheFile();
 };
 
 namespace {
@@ -298,6 +301,33 @@ void tst_FacebookProvider::removalIsLeftToTheUser()
     QCOMPARE(removed.kind, QStringLiteral("failed"));
     QCOMPARE(removed.code, int(SN_ERR_NOT_SUPPORTED));
     QVERIFY(r.rig.server.requests().isEmpty());
+}
+
+void tst_FacebookProvider::heldOffsetStaysInTheFile_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<qint64>("expected");
+
+    constexpr qint64 refused = -1;
+    QTest::newRow("number") << 200 << QByteArray(R"({"file_offset":524288})") << qint64(524288);
+    QTest::newRow("text") << 200 << QByteArray(R"({"file_offset":"1000000"})") << qint64(1000000);
+    QTest::newRow("missing") << 200 << QByteArray("{}") << refused;
+    QTest::newRow("refused answer") << 500 << QByteArray(R"({"file_offset":0})") << refused;
+    QTest::newRow("past the end") << 200 << QByteArray(R"({"file_offset":1000001})") << refused;
+    QTest::newRow("negative") << 200 << QByteArray(R"({"file_offset":-1})") << refused;
+    QTest::newRow("past what qint64 holds") << 200 << QByteArray(R"({"file_offset":1e300})") << refused;
+}
+
+void tst_FacebookProvider::heldOffsetStaysInTheFile()
+{
+    QFETCH(int, status);
+    QFETCH(QByteArray, body);
+    QFETCH(qint64, expected);
+    SNResponse response;
+    response.status = status;
+    response.body = body;
+    QCOMPARE(FacebookProvider::heldOffset(response, 1000000).value_or(-1), expected);
 }
 
 QUILLO_TEST_MAIN(tst_FacebookProvider)

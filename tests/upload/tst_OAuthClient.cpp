@@ -388,6 +388,12 @@ void tst_OAuthClient::deviceCodes()
     QVERIFY(!OAuthProtocol::parseDeviceCode(noUserCode, OAuthConfig::DEVICE_RFC8628).ok);
     const QByteArray script = R"json({"device_code":"d","user_code":"U","verification_uri":"javascript:alert(1)","expires_in":600})json";
     QVERIFY(!OAuthProtocol::parseDeviceCode(script, OAuthConfig::DEVICE_RFC8628).ok);
+    // The scheme alone is no address a browser can go to.
+    for (const char *address : {"https://www.face\\u0000book.test/device", "https:device", "https://"}) {
+        const QByteArray broken = R"({"device_code":"d","user_code":"U","verification_uri":")" + QByteArray(address)
+                                  + R"(","expires_in":600})";
+        QVERIFY2(!OAuthProtocol::parseDeviceCode(broken, OAuthConfig::DEVICE_RFC8628).ok, address);
+    }
     QVERIFY(!OAuthProtocol::parseDeviceCode("garbage", OAuthConfig::DEVICE_RFC8628).ok);
 }
 
@@ -404,6 +410,11 @@ void tst_OAuthClient::callbackTargets_data()
     QTest::newRow("icon") << QByteArray("/favicon.ico") << false << "" << "" << "";
     QTest::newRow("absolute target") << QByteArray("http://evil.test/?code=x") << false << "" << "" << "";
     QTest::newRow("garbage") << QByteArray("%%%") << false << "" << "" << "";
+    // A browser percent-encodes every byte outside visible ASCII; a raw one would be dropped on the way
+    // into an address and a different code handed on.
+    QTest::newRow("raw control byte") << QByteArray("/?code=ab\x9e" "cd&state=s") << false << "" << "" << "";
+    QTest::newRow("raw latin-1 byte") << QByteArray("/?code=ab\xe9&state=s") << false << "" << "" << "";
+    QTest::newRow("raw tab") << QByteArray("/?code=ab\tcd&state=s") << false << "" << "" << "";
 }
 
 void tst_OAuthClient::callbackTargets()

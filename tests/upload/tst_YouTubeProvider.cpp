@@ -30,6 +30,8 @@ private Q_SLOTS:
     void failuresMapToCodes();
     void textsAreCutToWhatTheServiceTakes_data();
     void textsAreCutToWhatTheServiceTakes();
+    void resumeOffsetStaysInTheFile_data();
+    void resumeOffsetStaysInTheFile();
 };
 
 namespace {
@@ -237,6 +239,29 @@ void tst_YouTubeProvider::textsAreCutToWhatTheServiceTakes()
     QCOMPARE(snippet.value(QStringLiteral("title")).toString(), expectedTitle);
     QCOMPARE(snippet.value(QStringLiteral("tags")).toVariant().toStringList(), expectedTags);
     QCOMPARE(log.contains(QStringLiteral("were cut")), cut);
+}
+
+void tst_YouTubeProvider::resumeOffsetStaysInTheFile_data()
+{
+    QTest::addColumn<QByteArray>("range");
+    QTest::addColumn<qint64>("expected");
+
+    constexpr qint64 refused = -1;
+    QTest::newRow("nothing held") << QByteArray() << qint64(0);
+    QTest::newRow("part held") << QByteArray("bytes=0-262143") << qint64(262144);
+    QTest::newRow("all held") << QByteArray("bytes=0-999999") << qint64(1000000);
+    QTest::newRow("past the end") << QByteArray("bytes=0-1000000") << refused;
+    QTest::newRow("not from the start") << QByteArray("bytes=100-200") << refused;
+    QTest::newRow("no number") << QByteArray("bytes=0-") << refused;
+    QTest::newRow("negative last byte") << QByteArray("bytes=0--5") << refused;
+    QTest::newRow("last byte at the end of qint64") << QByteArray("bytes=0-9223372036854775807") << refused;
+}
+
+void tst_YouTubeProvider::resumeOffsetStaysInTheFile()
+{
+    QFETCH(QByteArray, range);
+    QFETCH(qint64, expected);
+    QCOMPARE(YouTubeProvider::resumeOffset(range, 1000000).value_or(-1), expected);
 }
 
 QUILLO_TEST_MAIN(tst_YouTubeProvider)

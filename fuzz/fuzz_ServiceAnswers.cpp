@@ -1,0 +1,198 @@
+// The online services' answers, through every reader of them that stands apart from the network: the
+// sign-in's token and device answers, the form reader, the wait a busy server asks for, each provider's
+// reading of a refusal, and the places an interrupted upload goes on from. The first byte picks the
+// reader, the next two the HTTP status; then come header lines ("Name: value") up to an empty line, and the
+// body. Beyond never crashing, what a reader hands on is what the answer said, or refused: a granted token
+// is a non-empty one from a successful answer, a device login has a web address and sane times, an upload
+// goes on only from a place inside the file, and a refusal always maps to one of the library's codes.
+#include "DropboxProvider.h"
+#include "FacebookProvider.h"
+#include "FuzzSupport.h"
+#include "GooglePhotosProvider.h"
+#include "OAuthProtocol.h"
+#include "SNErrorMap.h"
+#include "SNResponse.h"
+#include "TwitpicProvider.h"
+#include "UploadErrorCode.h"
+#include "YouTubeProvider.h"
+
+#include <QDateTime>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <memory>
+
+namespace {
+
+enum Reader {
+    READ_TOKEN,
+    READ_DEVICE_CODE,
+    READ_DEVICE_POLL,
+    READ_FORM,
+    READ_RETRY_AFTER,
+    READ_REFUSAL,
+    READ_VIDEO_RESUME,
+    READ_PAGE_VIDEO_RESUME,
+    READ_COUNT
+};
+
+SNResponse responseOf(int status, const QByteArray &rest)
+{
+    SNResponse response;
+    response.status = status;
+    const qsizetype end = rest.indexOf("\n\n");
+    response.body = end < 0 ? rest : rest.mid(end + 2);
+    if (end < 0)
+        return response;
+    for (const QByteArray &line : rest.left(end).split('\n')) {
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0)
+            response.headers.append({line.left(colon).trimmed(), line.mid(colon + 1).trimmed()});
+    }
+    return response;
+}
+
+// The file an interrupted upload sends, of a size the answer's bytes choose (up to a terabyte).
+qint64 fileSizeOf(const SNResponse &response)
+{
+    return qint64(qHash(response.body) % (qint64(1) << 40));
+}
+
+bool isLibraryCode(int code)
+{
+    static const QList<int> codes{SN_ERR_CREDENTIALS_REFUSED, SN_ERR_FILE_TOO_LARGE, SN_ERR_FILE_TOO_LONG,
+                                  SN_ERR_UNREACHABLE,        SN_ERR_CANNOT_CONNECT, SN_ERR_DISCONNECTED,
+                                  SN_ERR_TIMED_OUT,          SN_ERR_PROTOCOL,       SN_ERR_CREDENTIALS_REFUSED_2,
+                                  SN_ERR_AUTHORIZATION,      SN_ERR_TOO_OFTEN,      SN_ERR_PRIVILEGE,
+                                  SN_ERR_NOT_SUPPORTED};
+    return codes.contains(code);
+}
+
+void checkToken(const OAuthProtocol::TokenAnswer &token, const SNResponse &response)
+{
+    if (!token.ok)
+        return;
+    FUZZ_CHECK(response.isSuccess(), "a token granted by an answer with status %d", response.status);
+    FUZZ_CHECK(token.error.isEmpty(), "a token granted by an answer naming the error %s", qPrintable(token.error));
+    // A token the answer gives as a number is handed on as its digits.
+    const QJsonValue said = QJsonDocument::fromJson(response.body).object().value(QLatin1String("access_token"));
+    FUZZ_CHECK(said.isString() ? token.accessToken == said.toString() : said.isDouble(),
+               "the access token handed on is not the answer's");
+    FUZZ_CHECK(!token.accessToken.isEmpty(), "an empty access token granted");
+}
+
+void readToken(const SNResponse &response)
+{
+    checkToken(OAuthProtocol::parseTokenAnswer(response.status, response.body), response);
+}
+
+void readDeviceCode(const SNResponse &response)
+{
+    for (const auto dialect : {OAuthConfig::DEVICE_RFC8628, OAuthConfig::DEVICE_GRAPH}) {
+        const OAuthProtocol::DeviceCode code = OAuthProtocol::parseDeviceCode(response.body, dialect);
+        FUZZ_CHECK(code.intervalSeconds >= 1 && code.intervalSeconds <= 3600, "interval %d", code.intervalSeconds);
+        FUZZ_CHECK(code.expiresInSeconds >= 0 && code.expiresInSeconds <= 24 * 3600, "expiry %d", code.expiresInSeconds);
+        if (!code.ok)
+            continue;
+        FUZZ_CHECK(code.verificationUrl.isValid() && !code.verificationUrl.host().isEmpty(),
+                   "a device login sends the user to %s", qPrintable(code.verificationUrl.toString()));
+        const QString scheme = code.verificationUrl.scheme();
+        FUZZ_CHECK(scheme == QLatin1String("https") || scheme == QLatin1String("http"),
+                   "a device login sends the user to a %s address", qPrintable(scheme));
+        FUZZ_CHECK(!code.deviceCode.isEmpty() && !code.userCode.isEmpty() && code.expiresInSeconds > 0,
+                   "a device login accepted without its codes or time");
+    }
+}
+
+void readDevicePoll(const SNResponse &response)
+{
+    for (const auto dialect : {OAuthConfig::DEVICE_RFC8628, OAuthConfig::DEVICE_GRAPH}) {
+        const OAuthProtocol::DevicePoll poll = OAuthProtocol::parseDevicePoll(response.status, response.body, dialect);
+        FUZZ_CHECK((poll.state == OAuthProtocol::POLL_GRANTED) == poll.token.ok, "granted without a token, or the reverse");
+        checkToken(poll.token, response);
+    }
+}
+
+void readForm(const SNResponse &response)
+{
+    // A form read and written again reads the same (a byte that is no UTF-8 was replaced on the first
+    // reading already).
+    const QList<QPair<QString, QString>> fields = OAuthProtocol::parseForm(response.body);
+    FUZZ_CHECK(OAuthProtocol::parseForm(OAuthProtocol::formBody(fields)) == fields,
+               "a form changed when written and read again");
+}
+
+void readRetryAfter(const SNResponse &response)
+{
+    const QDateTime now = QDateTime(QDate(2026, 12, 10), QTime(10, 0), Qt::UTC);
+    const std::optional<qint64> wait = SNErrorMap::retryAfterMs(response.header("Retry-After"), now);
+    FUZZ_CHECK(!wait || *wait >= 0, "a negative wait of %lld ms", static_cast<long long>(*wait));
+}
+
+void readRefusal(const SNResponse &response)
+{
+    const std::unique_ptr<SNProvider> providers[] = {
+        std::make_unique<DropboxProvider>(), std::make_unique<YouTubeProvider>(), std::make_unique<FacebookProvider>(),
+        std::make_unique<GooglePhotosProvider>(), std::make_unique<TwitpicProvider>()};
+    for (const auto &provider : providers) {
+        const int code = provider->failureCode(response);
+        FUZZ_CHECK(isLibraryCode(code), "a refusal became %#x, which is none of the library's codes", unsigned(code));
+    }
+}
+
+void readVideoResume(const SNResponse &response)
+{
+    const qint64 size = fileSizeOf(response);
+    const std::optional<qint64> next = YouTubeProvider::resumeOffset(response.header("Range"), size);
+    FUZZ_CHECK(!next || (*next >= 0 && *next <= size), "the upload would go on from %lld in a file of %lld bytes",
+               static_cast<long long>(*next), static_cast<long long>(size));
+}
+
+void readPageVideoResume(const SNResponse &response)
+{
+    const qint64 size = fileSizeOf(response);
+    const std::optional<qint64> held = FacebookProvider::heldOffset(response, size);
+    FUZZ_CHECK(!held || (response.isSuccess() && *held >= 0 && *held <= size),
+               "the upload would go on from %lld in a file of %lld bytes", static_cast<long long>(*held),
+               static_cast<long long>(size));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (size < 3)
+        return 0;
+    const auto reader = static_cast<Reader>(data[0] % READ_COUNT);
+    const int status = (data[1] << 8) | data[2];
+    const SNResponse response = responseOf(status, FuzzSupport::bytesOf(data + 3, size - 3));
+    switch (reader) {
+    case READ_TOKEN:
+        readToken(response);
+        break;
+    case READ_DEVICE_CODE:
+        readDeviceCode(response);
+        break;
+    case READ_DEVICE_POLL:
+        readDevicePoll(response);
+        break;
+    case READ_FORM:
+        readForm(response);
+        break;
+    case READ_RETRY_AFTER:
+        readRetryAfter(response);
+        break;
+    case READ_REFUSAL:
+        readRefusal(response);
+        break;
+    case READ_VIDEO_RESUME:
+        readVideoResume(response);
+        break;
+    case READ_PAGE_VIDEO_RESUME:
+        readPageVideoResume(response);
+        break;
+    case READ_COUNT:
+        break;
+    }
+    return 0;
+}

@@ -1,5 +1,4 @@
 #include "AutoSerialFileLogger.h"
-#include "FfmpegLibraries.h"
 #include "LogSystem.h"
 #include "MessageBoxes.h"
 #include "ModuleLog.h"
@@ -12,7 +11,6 @@
 
 #include <QApplication>
 #include <QFont>
-#include <QTimer>
 #include <QTranslator>
 
 namespace {
@@ -24,9 +22,6 @@ const QString kFontFamily = QStringLiteral("Calibri");
 const QString kAlreadyRunning = QStringLiteral("Quillo is already running!");
 const QString kActivateMessage = QStringLiteral("Is app exist?");
 constexpr int kActivateTimeoutMs = 5000;
-// The media libraries load (about 200 ms of CPU, holding the program loader's lock) once the window has
-// shown its first camera picture, 100-400 ms after it shows, so that neither waits for the other.
-constexpr int kMediaLibrariesPreloadMs = 2000;
 
 // Window placement, stay-on-top windows and screen grabs need X11: on a Wayland desktop the program runs
 // through XWayland, falling back to Wayland where no X server is available.
@@ -81,7 +76,6 @@ int main(int argc, char *argv[])
     Quillo window(nullptr);
     app.setActivationWindow(&window, true);
     StartupProbe::watch(&window);
-    QTimer::singleShot(kMediaLibrariesPreloadMs, &FfmpegLibraries::preloadInBackground);
 
     const int result = app.exec();
     appLog(LogSystem::LOG_NOTICE, "main - Quillo stopped with %d", result);

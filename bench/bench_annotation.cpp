@@ -8,7 +8,8 @@
 // time of the worst frame is printed beside it with the load average.
 // Instruction counts of the moves, which a loaded machine does not change at all:
 //   valgrind --tool=callgrind --collect-atstart=no build/bin/bench_annotation 1
-// writes one file per stroke length; callgrind_annotate shows each file's total.
+// writes one file per stroke length and one per frame of the full view; callgrind_annotate shows each
+// file's total, so a frame that does more work than the others stands out.
 // Usage: bench_annotation [frames, default 100]
 #include "BenchSupport.h"
 #include "Canvas.h"
@@ -32,6 +33,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+
+#include <sys/resource.h>
 #include <vector>
 
 using BenchSupport::loadAverage;
@@ -53,6 +56,26 @@ double threadCpuMs()
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
 }
+
+// This thread's CPU split into user and system time, and its page faults: a frame that waits for the
+// kernel to find memory shows as system time, one that redraws more than it should as user time.
+struct ThreadUsage {
+    double userMs = 0;
+    double systemMs = 0;
+    long faults = 0;
+
+    static ThreadUsage now()
+    {
+        rusage usage{};
+        getrusage(RUSAGE_THREAD, &usage);
+        return {usage.ru_utime.tv_sec * 1e3 + usage.ru_utime.tv_usec / 1e3,
+                usage.ru_stime.tv_sec * 1e3 + usage.ru_stime.tv_usec / 1e3, usage.ru_minflt + usage.ru_majflt};
+    }
+    ThreadUsage operator-(const ThreadUsage &other) const
+    {
+        return {userMs - other.userMs, systemMs - other.systemMs, faults - other.faults};
+    }
+};
 
 double median(std::vector<double> values)
 {
@@ -233,24 +256,41 @@ int main(int argc, char *argv[])
     fillCanvas(canvas, byKind);
     std::vector<double> cpu;
     double worstWall = 0;
+    int worstFrame = 0;
+    ThreadUsage worstUsage;
+    // The goal's frame time, one frame of a 60 Hz screen.
+    constexpr double kFrameBudgetMs = 16;
+    int overBudget = 0;
     for (int frame = 0; frame <= frames; ++frame) {
         QElapsedTimer wall;
         wall.start();
+        const ThreadUsage before = ThreadUsage::now();
         const double start = threadCpuMs();
+        CALLGRIND_TOGGLE_COLLECT;
         view.viewport()->repaint();
+        CALLGRIND_TOGGLE_COLLECT;
+        CALLGRIND_DUMP_STATS_AT(qPrintable(QStringLiteral("view frame %1").arg(frame)));
         const double spent = threadCpuMs() - start;
+        const ThreadUsage used = ThreadUsage::now() - before;
         // The first frame fills the items' caches.
         if (frame == 0) {
             std::printf("repaint the %dx%d view with %d items: first frame %.2f ms CPU\n", kWidth, kHeight, kItems,
                         spent);
             continue;
         }
+        if (cpu.empty() || spent > *std::max_element(cpu.begin(), cpu.end())) {
+            worstFrame = frame;
+            worstUsage = used;
+        }
+        overBudget += spent > kFrameBudgetMs ? 1 : 0;
         cpu.push_back(spent);
         worstWall = qMax(worstWall, wall.nsecsElapsed() / 1e6);
     }
     std::printf("  then over %d frames: median %.2f ms CPU, worst %.2f ms CPU, worst %.2f ms wall; load average %s\n",
                 frames, median(cpu), *std::max_element(cpu.begin(), cpu.end()), worstWall,
                 loadAverage().constData());
+    std::printf("  worst frame %d: user %.2f ms, system %.2f ms, %ld page faults; %d frames over %.0f ms CPU\n",
+                worstFrame, worstUsage.userMs, worstUsage.systemMs, worstUsage.faults, overBudget, kFrameBudgetMs);
     // Where the time goes: the same view with one kind of item shown at a time.
     QStringList shares;
     for (int kind = 0; kind < kKinds; ++kind) {

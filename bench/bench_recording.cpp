@@ -41,6 +41,7 @@ extern "C" {
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 
 using namespace BenchSupport;
@@ -158,6 +159,13 @@ void stages(X11ScreenGrabber *grabber, const QSize &size, const QString &folder)
     setXvidCompression(handle, size.width(), size.height());
     double cpu[4] = {};
     double wall[4] = {};
+    double firstCpu[4] = {};
+    double worstCpu[4] = {};
+    double worstWall[4] = {};
+    // Frames that took longer than their slot: the recording would skip the next one.
+    int late = 0;
+    double lateCpu = 0;
+    double lateWall = 0;
     int shared = 0;
     quint32 tickBase = 0;
     QElapsedTimer pace;
@@ -167,11 +175,24 @@ void stages(X11ScreenGrabber *grabber, const QSize &size, const QString &folder)
         QElapsedTimer step;
         step.start();
         double mark = processCpuSeconds();
+        double frameCpu = 0;
+        double frameWall = 0;
         auto lap = [&](int stage) {
             const double now = processCpuSeconds();
-            cpu[stage] += now - mark;
+            const double spentCpu = (now - mark) * 1000;
+            const double spentWall = step.nsecsElapsed() / 1e6;
+            cpu[stage] += spentCpu;
+            wall[stage] += spentWall;
+            // The first frame sets up the scaler and the encoder.
+            if (i == 0)
+                firstCpu[stage] = spentCpu;
+            else {
+                worstCpu[stage] = qMax(worstCpu[stage], spentCpu);
+                worstWall[stage] = qMax(worstWall[stage], spentWall);
+            }
+            frameCpu += spentCpu;
+            frameWall += spentWall;
             mark = now;
-            wall[stage] += step.nsecsElapsed() / 1e6;
             step.restart();
         };
         const QImage picture = grabber->grab();
@@ -186,6 +207,11 @@ void stages(X11ScreenGrabber *grabber, const QSize &size, const QString &folder)
         addAviTimedFrame(handle, picture, &tickBase, 0, &clock);
         lap(3);
         clock.advance();
+        if (i > 0 && frameWall > kSlotMs) {
+            ++late;
+            lateCpu += frameCpu;
+            lateWall += frameWall;
+        }
     }
     closeAvi(handle);
     av_packet_free(&packet);
@@ -194,11 +220,22 @@ void stages(X11ScreenGrabber *grabber, const QSize &size, const QString &folder)
     std::printf("  stages per frame (%d frames, %d through shared memory), CPU ms [wall ms]:", kStageFrames,
                 shared);
     for (int s = 0; s < 4; ++s) {
-        std::printf(" %s %.2f [%.2f]", names[s], cpu[s] * 1000 / kStageFrames, wall[s] / kStageFrames);
+        std::printf(" %s %.2f [%.2f]", names[s], cpu[s] / kStageFrames, wall[s] / kStageFrames);
         total += cpu[s];
     }
-    std::printf("  total %.2f ms = %.0f %% of one core\n", total * 1000 / kStageFrames,
-                total * 1000 / kStageFrames / kSlotMs * 100);
+    std::printf("  total %.2f ms = %.0f %% of one core\n", total / kStageFrames, total / kStageFrames / kSlotMs * 100);
+    // A stage that stalls (a lock, a write, an allocation) shows as a worst wall time far above its worst
+    // CPU time; a machine too busy to run the thread stretches every stage's wall time alike.
+    std::printf("  first frame, CPU ms:");
+    for (int s = 0; s < 4; ++s)
+        std::printf(" %s %.2f", names[s], firstCpu[s]);
+    std::printf("\n  worst frame of each stage after the first, CPU ms [wall ms]:");
+    for (int s = 0; s < 4; ++s)
+        std::printf(" %s %.2f [%.2f]", names[s], worstCpu[s], worstWall[s]);
+    std::printf("; %d frames longer than a slot", late);
+    if (late > 0)
+        std::printf(" (on average %.2f ms CPU in %.2f ms wall)", lateCpu / late, lateWall / late);
+    std::printf("\n");
 }
 
 struct Run {
@@ -219,6 +256,31 @@ void countFrames(const QString &file, Run *run)
     const QList<QByteArray> fields = probe.readAllStandardOutput().trimmed().split(',');
     run->slotCount = fields.value(0).toInt();
     run->frames = fields.value(1).toInt();
+}
+
+// Where a recording skipped slots: the slots without a picture of their own (an empty chunk, or a gap in
+// the packets' times). Skips bunched at the start point at the set-up; skips spread over the run at frames
+// that came too late, from the machine's load or from a stage that stalled.
+QList<int> skippedSlots(const QString &file)
+{
+    QProcess probe;
+    probe.start(QStringLiteral("ffprobe"), {"-v", "error", "-select_streams", "v:0", "-show_entries", "packet=pts,size",
+                                            "-of", "csv=p=0", file});
+    probe.waitForFinished(120000);
+    QList<int> skipped;
+    int next = 0;
+    for (const QByteArray &line : probe.readAllStandardOutput().split('\n')) {
+        const QList<QByteArray> fields = line.trimmed().split(',');
+        if (fields.size() < 2)
+            continue;
+        const int slot = fields.at(0).toInt();
+        for (; next < slot; ++next)
+            skipped << next;
+        if (fields.at(1).toInt() == 0)
+            skipped << slot;
+        next = qMax(next, slot + 1);
+    }
+    return skipped;
 }
 
 Run recordWithQuillo(const std::shared_ptr<X11ScreenGrabber> &grabber, const QSize &size, int seconds,
@@ -242,6 +304,16 @@ Run recordWithQuillo(const std::shared_ptr<X11ScreenGrabber> &grabber, const QSi
     // The last slot is the closing mark, not a frame.
     run.slotCount = qMax(0, run.slotCount - 1);
     run.note = QStringLiteral("%1 skipped").arg(run.slotCount - run.frames);
+    const QList<int> skipped = skippedSlots(file);
+    if (!skipped.isEmpty()) {
+        const qsizetype early = std::count_if(skipped.begin(), skipped.end(), [](int slot) { return slot < 25; });
+        QStringList first;
+        for (int slot : skipped.mid(0, 12))
+            first << QString::number(slot);
+        run.note += QStringLiteral(" (%1 in the first second; slots %2%3)")
+                        .arg(early)
+                        .arg(first.join(QLatin1Char(' ')), skipped.size() > 12 ? QStringLiteral(" ...") : QString());
+    }
     QFile::remove(file);
     return run;
 }

@@ -3,6 +3,7 @@
 #include <QImage>
 
 extern "C" {
+#include <libavutil/buffer.h>
 #include <libavutil/frame.h>
 #include <libavutil/opt.h>
 #include <libavutil/pixfmt.h>
@@ -32,13 +33,29 @@ AVPixelFormat sourceFormatOf(const QImage &picture)
     }
 }
 
-void fillSourceFrame(const QImage &picture, AVPixelFormat format, AVFrame *source)
+void releasePicture(void *picture, uint8_t *)
 {
+    delete static_cast<QImage *>(picture);
+}
+
+// The frame refers to the picture's own pixels through a counted buffer that keeps the picture alive:
+// swscale's frame interface copies a source frame that has no buffer (a screen's worth of memory
+// allocated, filled and freed for every frame, which cost more than the scaling itself).
+bool fillSourceFrame(const QImage &picture, AVPixelFormat format, AVFrame *source)
+{
+    auto *held = new QImage(picture);
+    source->buf[0] = av_buffer_create(const_cast<uint8_t *>(held->constBits()), size_t(held->sizeInBytes()),
+                                      &releasePicture, held, AV_BUFFER_FLAG_READONLY);
+    if (!source->buf[0]) {
+        delete held;
+        return false;
+    }
     source->format = format;
     source->width = picture.width();
     source->height = picture.height();
-    source->data[0] = const_cast<uint8_t *>(picture.constBits());
+    source->data[0] = source->buf[0]->data;
     source->linesize[0] = int(picture.bytesPerLine());
+    return true;
 }
 
 } // namespace
@@ -94,8 +111,9 @@ bool FrameScaler::scale(const QImage &picture, AVFrame *target)
     AVFrame *source = av_frame_alloc();
     if (!source)
         return false;
-    fillSourceFrame(picture, AVPixelFormat(m_sourceFormat), source);
-    const int result = sws_scale_frame(m_context, target, source);
+    const int result = fillSourceFrame(picture, AVPixelFormat(m_sourceFormat), source)
+                           ? sws_scale_frame(m_context, target, source)
+                           : AVERROR(ENOMEM);
     av_frame_free(&source);
     return result >= 0;
 }

@@ -16,9 +16,10 @@ namespace {
 // Quantiser 4 keeps slide text crisp on a 1024-wide recording while a mostly still desktop stays around
 // 1-2 Mbit/s; a fixed quantiser avoids the rate control's overshoot on the frequent key frames.
 constexpr int kQuantiser = 4;
-// swscale's slices spread the 1080p conversion over a few cores (XviD itself runs on one core only);
-// four leaves the rest of the machine to the program and the encoder.
-constexpr int kScaleThreads = 4;
+// One thread: a frame's conversion takes about 6 ms of a 40 ms slot at 1080p, slices spread over more
+// threads cost more processor time in all, and on a busy machine the frame then waits for the last of its
+// slice threads to get a turn (conversions of 8 ms CPU took over 100 ms).
+constexpr int kScaleThreads = 1;
 // The recording's frame rate: one slot every 40 ms.
 constexpr int kFramesPerSecond = 25;
 

@@ -18,6 +18,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <memory>
+
 // The recording service end to end over the real controller and capture thread, with a fake screen,
 // microphone and free-space query.
 class TestRecordingImpl : public QObject
@@ -475,15 +477,17 @@ void TestRecordingImpl::quittingCancelsTheStartUpRepair()
         QVERIFY(file.open(QIODevice::ReadOnly));
         before.append(file.readAll());
     }
-    // The pool's threads are all busy, so the repair has not begun when the application quits.
-    QSemaphore blocker;
+    // The pool's threads are all busy, so the repair has not begun when the application quits. A blocking
+    // task may still wait in the queue when this test ends (a pool thread was busy with something else, and
+    // the repair was run here by the wait for its result): the semaphore is shared so that it outlives them.
+    auto blocker = std::make_shared<QSemaphore>();
     QThreadPool *pool = QThreadPool::globalInstance();
     const int threads = pool->maxThreadCount();
     for (int i = 0; i < threads; ++i)
-        pool->start([&blocker] { blocker.acquire(); });
+        pool->start([blocker] { blocker->acquire(); });
     makeService();
     QVERIFY(QMetaObject::invokeMethod(QCoreApplication::instance(), "aboutToQuit", Qt::DirectConnection));
-    blocker.release(threads);
+    blocker->release(threads);
     QCOMPARE(m_service->startUpRepair().result(), 0);
     for (qsizetype i = 0; i < recordings.size(); ++i) {
         QFile file(recordings.at(i));

@@ -145,9 +145,10 @@ private Q_SLOTS:
     // Inside its scroll frame the view follows the bar, and the bar disappears once everything fits.
     void followsItsScrollFrame()
     {
+        // The view outlives its frame, as in the panel: the frame gives it back when it goes first.
+        MediaLibThumbnailView view(m_service);
         MediaLibScrollArea area;
         area.setScrollBarVisible(false, Qt::Horizontal);
-        MediaLibThumbnailView view(m_service);
         area.setWidget(&view);
         connect(&area, &MediaLibScrollArea::scrollBarValueChanged, &view,
                 qOverload<int, Qt::Orientation>(&MediaLibThumbnailView::setOffset));
@@ -165,7 +166,6 @@ private Q_SLOTS:
         view.layoutThumbnails();
         QTRY_VERIFY(!area.scrollBar(Qt::Vertical)->isVisible());
         QCOMPARE(view.yOffset(), 0);
-        view.setParent(nullptr);
     }
 
     // The tiles follow the list view's sort order, and a removal keeps one order entry per tile.
@@ -306,10 +306,10 @@ private Q_SLOTS:
         QVERIFY(!TestMedia::writeAvi(m_dir->path(), QStringLiteral("Recording 1.avi"), 4.0).isEmpty());
         QVERIFY(!TestMedia::writeWmv(m_dir->path(), QStringLiteral("Experiment.wmv"), 4.0).isEmpty());
 
+        MediaLibThumbnailView view(m_service);
         MediaLibScrollArea area;
         area.setPalette(QPalette(Qt::white));
         area.setScrollBarVisible(false, Qt::Horizontal);
-        MediaLibThumbnailView view(m_service);
         area.setWidget(&view);
         connect(&area, &MediaLibScrollArea::scrollBarValueChanged, &view,
                 qOverload<int, Qt::Orientation>(&MediaLibThumbnailView::setOffset));
@@ -336,7 +336,6 @@ private Q_SLOTS:
         QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(250, 50));
         QVERIFY(!Screenshot::save(&area, QStringLiteral("thumbnail-view")).isEmpty());
         view.clearThumbnails();
-        view.setParent(nullptr);
     }
 };
 

@@ -124,8 +124,6 @@ MediaLibraryImpl::MediaLibraryImpl(QWidget *parent)
     : m_records(std::make_shared<QList<MediaImpl *>>())
 {
     m_panel = new MediaLibraryPanel(this, parent);
-    m_infoDialog = std::make_unique<MediaInfoModifiedPanel>();
-    m_recordingDialog = std::make_unique<MediaInfoModifiedPanel>();
     m_saveResult = std::make_unique<MediaLibSaveResult>();
 
     m_upload = UploadAccess::service();
@@ -204,6 +202,20 @@ void MediaLibraryImpl::openFolder(MediaIntf *media)
         m_panel->changeDirectory(QDir(media->path()));
 }
 
+MediaInfoModifiedPanel *MediaLibraryImpl::infoDialog()
+{
+    if (!m_infoDialog)
+        m_infoDialog = std::make_unique<MediaInfoModifiedPanel>();
+    return m_infoDialog.get();
+}
+
+MediaInfoModifiedPanel *MediaLibraryImpl::recordingDialog()
+{
+    if (!m_recordingDialog)
+        m_recordingDialog = std::make_unique<MediaInfoModifiedPanel>();
+    return m_recordingDialog.get();
+}
+
 void MediaLibraryImpl::notifyWidgetResized()
 {
     emit widgetResized();
@@ -211,9 +223,9 @@ void MediaLibraryImpl::notifyWidgetResized()
 
 void MediaLibraryImpl::showMediaInfoForDelete(MediaImpl *media)
 {
-    m_infoDialog->setMode(MediaInfoModifiedPanel::ModePublishInformation);
+    infoDialog()->setMode(MediaInfoModifiedPanel::ModePublishInformation);
     showMediaInfo(media);
-    m_infoDialog->setMode(MediaInfoModifiedPanel::ModePublishSetting);
+    infoDialog()->setMode(MediaInfoModifiedPanel::ModePublishSetting);
 }
 
 void MediaLibraryImpl::showMediaInfo(MediaImpl *media)
@@ -224,8 +236,8 @@ void MediaLibraryImpl::showMediaInfo(MediaImpl *media)
     MediaFileStore *store = MediaFileStore::getInstance();
     if (store->hasInfoFile(media->path()))
         store->readInfo(media);
-    m_infoDialog->loadMedia(media);
-    const int result = m_infoDialog->exec();
+    infoDialog()->loadMedia(media);
+    const int result = infoDialog()->exec();
     if (result == MediaInfoModifiedPanel::ResultTrash) {
         media->addRef();
         trash(media);
@@ -278,8 +290,8 @@ void MediaLibraryImpl::processRecordedFiles(QList<QString> files)
         return;
 
     MediaImpl *first = records.first();
-    m_recordingDialog->loadMedia(first, records.size() >= 2);
-    const int result = m_recordingDialog->exec();
+    recordingDialog()->loadMedia(first, records.size() >= 2);
+    const int result = recordingDialog()->exec();
 
     if (result == MediaInfoModifiedPanel::ResultTrash) {
         for (MediaImpl *media : std::as_const(records))
@@ -340,8 +352,8 @@ void MediaLibraryImpl::processRecordedFile(const QString &path)
         return;
     }
     MediaImpl *media = recordedMedia(path);
-    m_recordingDialog->loadMedia(media);
-    const int result = m_recordingDialog->exec();
+    recordingDialog()->loadMedia(media);
+    const int result = recordingDialog()->exec();
     if (result == MediaInfoModifiedPanel::ResultTrash) {
         trash(media);
         if (m_panel)
@@ -393,7 +405,7 @@ void MediaLibraryImpl::submitUploadJob(MediaImpl *media)
 
 void MediaLibraryImpl::refreshInfoDialog(MediaImpl *media)
 {
-    if (m_infoDialog->isShowingFile(media->path()))
+    if (m_infoDialog && m_infoDialog->isShowingFile(media->path()))
         m_infoDialog->reloadUploadState();
 }
 

@@ -76,6 +76,10 @@ private:
     // Withdraws the record's online copies, removes the file with its companions and gives the record back.
     void trash(MediaImpl *media);
     void refreshInfoDialog(MediaImpl *media);
+    // The two media-information dialogs are made when first shown: they are top-level windows the start
+    // does not show, and each costs about 20 ms of the window's construction (form, icons, calendar).
+    MediaInfoModifiedPanel *infoDialog();
+    MediaInfoModifiedPanel *recordingDialog();
     UploadIntf *upload(const char *purpose) const;
 
     // Owned; its parent widget may delete it first when the window goes before the service.

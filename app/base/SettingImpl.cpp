@@ -11,6 +11,7 @@
 #include <QStandardPaths>
 #include <QStringDecoder>
 
+#include <cctype>
 #include <optional>
 
 namespace {
@@ -55,8 +56,25 @@ struct FileSignature {
 std::optional<FileSignature> unreadableFile;
 QMutex unreadableMutex;
 
+// Of the values Qt keeps as a stored variant the program writes only times (a type number, 15, then four
+// bytes). Any other stored type in the file is damage, and handing it to Qt's reader is not safe: a damaged
+// count inside a stored list makes it ask for gigabytes.
+bool holdsForeignVariant(const QByteArray &content)
+{
+    static const QByteArray kVariant = QByteArrayLiteral("@Variant(");
+    static const QByteArray kStoredTime = QByteArrayLiteral("@Variant(\\0\\0\\0\\xf");
+    for (qsizetype at = content.indexOf(kVariant); at >= 0; at = content.indexOf(kVariant, at + 1)) {
+        const qsizetype next = at + kStoredTime.size();
+        // Qt escapes the byte after a hexadecimal escape when it is a hexadecimal digit itself.
+        if (content.mid(at, kStoredTime.size()) != kStoredTime
+            || (next < content.size() && std::isxdigit(static_cast<unsigned char>(content.at(next)))))
+            return true;
+    }
+    return false;
+}
+
 // Settings.ini is UTF-8 text; QSettings would take binary junk for odd keys and write it back.
-bool isBinary(const QString &path)
+bool isDamaged(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -64,14 +82,14 @@ bool isBinary(const QString &path)
     const QByteArray content = file.readAll();
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = utf8(content);
-    return content.contains('\0') || utf8.hasError();
+    return content.contains('\0') || utf8.hasError() || holdsForeignVariant(content);
 }
 
 bool isUnreadable(const QSettings &settings)
 {
     const QFileInfo info(settings.fileName());
     QMutexLocker lock(&unreadableMutex);
-    if (settings.status() == QSettings::FormatError || isBinary(info.filePath())) {
+    if (isDamaged(info.filePath()) || settings.status() == QSettings::FormatError) {
         unreadableFile = FileSignature{info.size(), info.lastModified()};
         return true;
     }

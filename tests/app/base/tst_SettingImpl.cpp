@@ -153,6 +153,12 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("content");
         QTest::newRow("binary") << "\x00\x01\x02\xff\xfe binary \x00 junk"_ba;
         QTest::newRow("broken group") << QByteArray("[recording\nvideoQuality=0\n");
+        // The program stores only times this way; a stored polygon claiming 1.7 billion points made Qt's
+        // reader ask for gigabytes.
+        QTest::newRow("stored value of a foreign type")
+            << QByteArray("[General]\nUpload%20Time=@Variant(\\0\\0\\x10\\a\\x65\\xff\\xff\\xff)\nlanguage=eng\n");
+        QTest::newRow("stored type number past the time's")
+            << QByteArray("[General]\nUpload%20Time=@Variant(\\0\\0\\0\\xf0\\0\\0\\0\\0)\n");
     }
 
     void unreadableFileIsKeptAsideBeforeTheFirstWrite()

@@ -101,3 +101,12 @@ QString TestMedia::writeUnfinishedAvi(const QString &dir, const QString &name, d
     file.write(data);
     return path;
 }
+
+QString TestMedia::writeFile(const QString &path, const QByteArray &content)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}

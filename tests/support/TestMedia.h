@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QSize>
 #include <QString>
 
@@ -11,6 +12,8 @@
 class TestMedia
 {
 public:
+    // A file of the given bytes at path, its folders made first; a test that cannot write its fixture stops.
+    static QString writeFile(const QString &path, const QByteArray &content);
     // MPEG-4 video tagged XVID, with 16-bit PCM audio.
     static QString writeAvi(const QString &dir, const QString &name, double seconds, QSize size = {320, 240},
                             bool withAudio = true);

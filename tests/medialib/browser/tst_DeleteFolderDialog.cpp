@@ -6,6 +6,7 @@
 #include "ModalAnswerer.h"
 #include "Screenshot.h"
 #include "TestEnvironment.h"
+#include "TestMedia.h"
 #include "UploadAccess.h"
 #include "UploadFake.h"
 
@@ -31,12 +32,7 @@ private:
 
     QString makeFile(const QString &relative, QFile::Permissions mode = {})
     {
-        const QString path = m_root + QLatin1Char('/') + relative;
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write("media") != 5)
-            qFatal("cannot write %s", qPrintable(path));
-        file.close();
+        const QString path = TestMedia::writeFile(m_root + QLatin1Char('/') + relative, "media");
         if (mode)
             QFile::setPermissions(path, mode);
         return path;

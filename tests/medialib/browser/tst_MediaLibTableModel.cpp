@@ -27,12 +27,7 @@ private:
 
     QString makeFile(const QString &name, qint64 size = 1)
     {
-        const QString path = m_dir->path() + QLatin1Char('/') + name;
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || !file.resize(size))
-            qFatal("cannot write %s", qPrintable(path));
-        return path;
+        return TestMedia::writeFile(m_dir->path() + QLatin1Char('/') + name, QByteArray(size, '\0'));
     }
     QString makeFolder(const QString &name)
     {

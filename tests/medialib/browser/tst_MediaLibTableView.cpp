@@ -34,12 +34,7 @@ private:
 
     QString makeFile(const QString &relative, qint64 size = 1)
     {
-        const QString path = m_dir->path() + QLatin1Char('/') + relative;
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || !file.resize(size))
-            qFatal("cannot write %s", qPrintable(path));
-        return path;
+        return TestMedia::writeFile(m_dir->path() + QLatin1Char('/') + relative, QByteArray(size, '\0'));
     }
     // A model listing the folder as the panel lists one.
     std::unique_ptr<MediaLibTableModel> listing(const QString &folder)

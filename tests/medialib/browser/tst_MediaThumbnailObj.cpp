@@ -4,6 +4,7 @@
 #include "MediaThumbnailObj.h"
 #include "MessageBoxScript.h"
 #include "TestEnvironment.h"
+#include "TestMedia.h"
 #include "ThreadManager.h"
 
 #include <QDir>
@@ -39,12 +40,7 @@ private:
 
     QString makeFile(const QString &name, const QByteArray &content = "x")
     {
-        const QString path = m_dir->path() + QLatin1Char('/') + name;
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
-            qFatal("cannot write %s", qPrintable(path));
-        return path;
+        return TestMedia::writeFile(m_dir->path() + QLatin1Char('/') + name, content);
     }
     QString makeImage(const QString &name, const QSize &size)
     {

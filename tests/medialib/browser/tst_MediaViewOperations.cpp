@@ -5,6 +5,7 @@
 #include "MediaViewOperations.h"
 #include "MessageBoxScript.h"
 #include "TestEnvironment.h"
+#include "TestMedia.h"
 
 #include <QDir>
 #include <QDropEvent>
@@ -30,12 +31,7 @@ private:
     QString path(const QString &relative) const { return m_dir->path() + QLatin1Char('/') + relative; }
     QString makeFile(const QString &relative, const QByteArray &content = "media")
     {
-        const QString file = path(relative);
-        QDir().mkpath(QFileInfo(file).absolutePath());
-        QFile out(file);
-        if (!out.open(QIODevice::WriteOnly) || out.write(content) != content.size())
-            qFatal("cannot write %s", qPrintable(file));
-        return file;
+        return TestMedia::writeFile(path(relative), content);
     }
     static void describe(const QString &file, const QString &title, const QString &keywords = QString(),
                          int youtubeStatus = MediaImpl::STATUS_NONE)

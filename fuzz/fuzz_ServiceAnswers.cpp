@@ -5,6 +5,9 @@
 // body. Beyond never crashing, what a reader hands on is what the answer said, or refused: a granted token
 // is a non-empty one from a successful answer, a device login has a web address and sane times, an upload
 // goes on only from a place inside the file, and a refusal always maps to one of the library's codes.
+// The providers' readers of successful answers (accounts, upload sessions, ids, addresses, the photo
+// service's upload status and album list, the Page list) take values only from a successful answer: an id
+// without control characters, an address only to the web, a next list only on the same server.
 #include "DropboxProvider.h"
 #include "FacebookProvider.h"
 #include "FuzzSupport.h"
@@ -16,6 +19,7 @@
 #include "UploadErrorCode.h"
 #include "YouTubeProvider.h"
 
+#include <QChar>
 #include <QDateTime>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -33,6 +37,11 @@ enum Reader {
     READ_REFUSAL,
     READ_VIDEO_RESUME,
     READ_PAGE_VIDEO_RESUME,
+    READ_DROPBOX_ANSWERS,
+    READ_VIDEO_ANSWERS,
+    READ_PHOTO_ANSWERS,
+    READ_PAGE_LIST,
+    READ_PAGE_ANSWERS,
     READ_COUNT
 };
 
@@ -157,6 +166,131 @@ void readPageVideoResume(const SNResponse &response)
                static_cast<long long>(size));
 }
 
+// An id a provider hands on: empty (refused), or taken from a successful answer and free of control
+// characters (C0, DEL and C1).
+void checkId(const QString &id, const SNResponse &response, const char *what)
+{
+    if (id.isEmpty())
+        return;
+    FUZZ_CHECK(response.isSuccess(), "%s taken from an answer with status %d", what, response.status);
+    for (const QChar c : id) {
+        const ushort u = c.unicode();
+        FUZZ_CHECK(u >= 0x20 && (u < 0x7F || u > 0x9F), "%s with the control character %#x", what, unsigned(u));
+    }
+}
+
+// An address a provider hands on (to the user's browser or the next request): empty, or a web address with
+// a host from a successful answer.
+void checkAddress(const QUrl &address, const SNResponse &response, const char *what)
+{
+    if (address.isEmpty())
+        return;
+    FUZZ_CHECK(response.isSuccess(), "%s taken from an answer with status %d", what, response.status);
+    FUZZ_CHECK(address.isValid() && !address.host().isEmpty(), "%s %s is no address with a host", what,
+               qPrintable(address.toString()));
+    const QString scheme = address.scheme();
+    FUZZ_CHECK(scheme == QLatin1String("https") || scheme == QLatin1String("http"), "%s is a %s address", what,
+               qPrintable(scheme));
+}
+
+void checkOffset(const std::optional<qint64> &offset, qint64 size, const char *what)
+{
+    FUZZ_CHECK(!offset || (*offset >= 0 && *offset <= size), "%s %lld in a file of %lld bytes", what,
+               static_cast<long long>(offset.value_or(0)), static_cast<long long>(size));
+}
+
+void readDropboxAnswers(const SNResponse &response)
+{
+    const DropboxProvider::Account account = DropboxProvider::readAccount(response);
+    checkId(account.id, response, "an account id");
+    FUZZ_CHECK(!account.id.isEmpty() || account.name.isEmpty(), "an account name without its id");
+    checkId(DropboxProvider::readSessionId(response), response, "a session id");
+    const DropboxProvider::Stored stored = DropboxProvider::readStored(response);
+    checkId(stored.name, response, "a stored name");
+    FUZZ_CHECK(stored.name.isEmpty() == stored.path.isEmpty(), "a stored file without its name or path");
+    FUZZ_CHECK(!stored.name.contains(QLatin1Char('/')), "the copy's id %s names a folder", qPrintable(stored.name));
+    checkAddress(QUrl(DropboxProvider::readCreatedLink(response)), response, "a new link");
+    checkAddress(QUrl(DropboxProvider::readListedLink(response)), response, "a listed link");
+    const qint64 size = fileSizeOf(response);
+    for (const bool committing : {false, true}) {
+        const std::optional<qint64> correct = DropboxProvider::correctOffset(response, committing, size);
+        FUZZ_CHECK(!correct || response.status == 409, "a session goes on after an answer with status %d",
+                   response.status);
+        checkOffset(correct, size, "a session would go on from");
+    }
+}
+
+void readVideoAnswers(const SNResponse &response)
+{
+    const YouTubeProvider::Channel channel = YouTubeProvider::readChannel(response);
+    checkId(channel.id, response, "a channel id");
+    FUZZ_CHECK(!channel.id.isEmpty() || channel.title.isEmpty(), "a channel title without its id");
+    checkAddress(YouTubeProvider::readSessionAddress(response), response, "a video upload session");
+    checkId(YouTubeProvider::readVideoId(response), response, "a video id");
+}
+
+void readPhotoAnswers(const SNResponse &response)
+{
+    const QString title = QString::fromUtf8(response.header("Title"));
+    const GooglePhotosProvider::AlbumList list = GooglePhotosProvider::readAlbumList(response, title);
+    checkId(list.albumId, response, "an album id");
+    FUZZ_CHECK(list.albumId.isEmpty() || list.nextPageToken.isEmpty(), "an album found and the next list asked for");
+    FUZZ_CHECK(list.nextPageToken.isEmpty() || response.isSuccess(), "a next list from a failed answer");
+    checkId(GooglePhotosProvider::readCreatedAlbumId(response), response, "a new album id");
+    checkAddress(GooglePhotosProvider::readSessionAddress(response), response, "a photo upload session");
+    checkId(GooglePhotosProvider::readUploadToken(response), response, "an upload token");
+    const qint64 size = fileSizeOf(response);
+    const GooglePhotosProvider::UploadStatus status = GooglePhotosProvider::readUploadStatus(response, size);
+    FUZZ_CHECK(status.state == GooglePhotosProvider::UploadStatus::REFUSED || response.isSuccess(),
+               "an upload goes on after an answer with status %d", response.status);
+    if (status.state == GooglePhotosProvider::UploadStatus::ACTIVE)
+        checkOffset(status.received, size, "an upload would go on from");
+    const GooglePhotosProvider::CreatedItem item = GooglePhotosProvider::readCreatedItem(response);
+    checkId(item.id, response, "an item id");
+    checkAddress(QUrl(item.address), response, "an item's page");
+    FUZZ_CHECK(item.id.isEmpty() ? isLibraryCode(item.failure) : item.failure == 0,
+               "an item made with the code %#x, or refused without one", unsigned(item.failure));
+    FUZZ_CHECK(!item.id.isEmpty() || item.address.isEmpty(), "an item's page without its id");
+}
+
+void readPageList(const SNResponse &response)
+{
+    const QString wanted = QString::fromUtf8(response.header("Label"));
+    for (const QUrl &api : {QUrl(QStringLiteral("https://graph.facebook.com/v21.0")),
+                            QUrl(QStringLiteral("http://127.0.0.1:8080/v21.0"))}) {
+        const FacebookProvider::PageList list = FacebookProvider::readPageList(response, wanted, api);
+        FUZZ_CHECK(int(list.page.has_value()) + int(list.mayNotPublish) + int(!list.next.isEmpty()) <= 1,
+                   "a Page list gave more than one way on");
+        FUZZ_CHECK(response.isSuccess() || (!list.page && !list.mayNotPublish && list.next.isEmpty()),
+                   "a Page list read from an answer with status %d", response.status);
+        if (list.page) {
+            checkId(list.page->id, response, "a Page id");
+            FUZZ_CHECK(!list.page->id.isEmpty() && !list.page->token.isEmpty(), "a Page without its id or token");
+            FUZZ_CHECK(list.page->id == wanted || list.page->name.compare(wanted, Qt::CaseInsensitive) == 0,
+                       "the Page %s is not the one the account names", qPrintable(list.page->id));
+        }
+        if (!list.next.isEmpty()) {
+            checkAddress(list.next, response, "the next Page list");
+            FUZZ_CHECK(list.next.scheme() == api.scheme() && list.next.host() == api.host()
+                           && list.next.port() == api.port(),
+                       "the next Page list is fetched from %s", qPrintable(list.next.toString()));
+        }
+    }
+}
+
+void readPageAnswers(const SNResponse &response)
+{
+    checkId(FacebookProvider::readObjectId(response), response, "a posted id");
+    const QString session = FacebookProvider::readUploadSession(response);
+    checkId(session, response, "an upload session");
+    FUZZ_CHECK(session.isEmpty() || session.startsWith(QLatin1String("upload:")), "the upload session %s",
+               qPrintable(session));
+    checkId(FacebookProvider::readUploadHandle(response), response, "an upload handle");
+    const QUrl site(QStringLiteral("https://www.facebook.com"));
+    for (const QString &field : {QStringLiteral("link"), QStringLiteral("permalink_url")})
+        checkAddress(QUrl(FacebookProvider::readAddress(response, field, site)), response, "a post's address");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -190,6 +324,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         break;
     case READ_PAGE_VIDEO_RESUME:
         readPageVideoResume(response);
+        break;
+    case READ_DROPBOX_ANSWERS:
+        readDropboxAnswers(response);
+        break;
+    case READ_VIDEO_ANSWERS:
+        readVideoAnswers(response);
+        break;
+    case READ_PHOTO_ANSWERS:
+        readPhotoAnswers(response);
+        break;
+    case READ_PAGE_LIST:
+        readPageList(response);
+        break;
+    case READ_PAGE_ANSWERS:
+        readPageAnswers(response);
         break;
     case READ_COUNT:
         break;

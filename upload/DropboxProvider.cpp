@@ -11,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -65,6 +66,18 @@ QString errorSummary(const SNResponse &response)
     return response.json().value(QStringLiteral("error_summary")).toString();
 }
 
+// The ".tag" of a refused session call; the finish call nests the session's error under lookup_failed.
+QJsonObject sessionError(const SNResponse &response, bool committing)
+{
+    const QJsonObject error = response.json().value(QStringLiteral("error")).toObject();
+    return committing ? error.value(QStringLiteral("lookup_failed")).toObject() : error;
+}
+
+QString errorTag(const SNResponse &response, bool committing)
+{
+    return sessionError(response, committing).value(QStringLiteral(".tag")).toString();
+}
+
 SNRequest rpc(const NetworkJob &job, const QString &path, const QJsonObject &argument)
 {
     return SNRequest::post(job.service().endpoint(kApi, path)).jsonBody(QJsonDocument(argument));
@@ -85,13 +98,13 @@ SNRequest contentRequest(const NetworkJob &job, const QString &path, const QJson
 // After the file is there: its shared link, or the one it already has.
 void finishWithLink(NetworkJob &job, const SNResponse &stored)
 {
-    const QJsonObject metadata = stored.json();
-    const QString name = metadata.value(QStringLiteral("name")).toString();
-    const QString path = metadata.value(QStringLiteral("path_lower")).toString();
-    if (!stored.isSuccess() || name.isEmpty() || name.contains(QLatin1Char('/')) || path.isEmpty()) {
+    const DropboxProvider::Stored file = DropboxProvider::readStored(stored);
+    if (file.name.isEmpty()) {
         job.failWith(stored);
         return;
     }
+    const QString name = file.name;
+    const QString path = file.path;
     if (name != QFileInfo(job.upload().path).fileName())
         uploadLog(LogSystem::LOG_INFO, "DropboxProvider - the name was taken; the copy is %s", qUtf8Printable(name));
     // The copy is on the server whatever happens to its link: a link that cannot be had leaves the address
@@ -104,7 +117,7 @@ void finishWithLink(NetworkJob &job, const SNResponse &stored)
     job.send(rpc(job, QStringLiteral("/2/sharing/create_shared_link_with_settings"), {{QStringLiteral("path"), path}}),
              [&job, name, path, linkFailed](const SNResponse &response) {
                  if (response.isSuccess()) {
-                     job.completeUpload(name, response.json().value(QStringLiteral("url")).toString());
+                     job.completeUpload(name, DropboxProvider::readCreatedLink(response));
                      return;
                  }
                  if (!errorSummary(response).startsWith(QLatin1String("shared_link_already_exists"))) {
@@ -114,9 +127,8 @@ void finishWithLink(NetworkJob &job, const SNResponse &stored)
                  job.send(rpc(job, QStringLiteral("/2/sharing/list_shared_links"),
                               {{QStringLiteral("path"), path}, {QStringLiteral("direct_only"), true}}),
                           [&job, name, linkFailed](const SNResponse &listed) {
-                              const QJsonArray links = listed.json().value(QStringLiteral("links")).toArray();
-                              const QString url = links.first().toObject().value(QStringLiteral("url")).toString();
-                              if (!listed.isSuccess() || url.isEmpty())
+                              const QString url = DropboxProvider::readListedLink(listed);
+                              if (url.isEmpty())
                                   linkFailed(listed);
                               else
                                   job.completeUpload(name, url);
@@ -145,8 +157,8 @@ struct Session : std::enable_shared_from_this<Session>
         job.send(contentRequest(job, QStringLiteral("/2/files/upload_session/start"), {{QStringLiteral("close"), false}},
                                 0, 0),
                  [self](const SNResponse &response) {
-                     self->sessionId = response.json().value(QStringLiteral("session_id")).toString();
-                     if (!response.isSuccess() || self->sessionId.isEmpty()) {
+                     self->sessionId = DropboxProvider::readSessionId(response);
+                     if (self->sessionId.isEmpty()) {
                          self->job.failWith(response);
                          return;
                      }
@@ -193,18 +205,12 @@ struct Session : std::enable_shared_from_this<Session>
             finishWithLink(job, response);
             return;
         }
-        const QJsonObject error = response.json().value(QStringLiteral("error")).toObject();
-        // The finish call nests the session's error under lookup_failed.
-        const QJsonObject lookup = committing ? error.value(QStringLiteral("lookup_failed")).toObject() : error;
-        const QString tag = lookup.value(QStringLiteral(".tag")).toString();
-        if (response.status == 409 && tag == QLatin1String("incorrect_offset")) {
-            bool ok = false;
-            const qint64 correct = lookup.value(QStringLiteral("correct_offset")).toVariant().toLongLong(&ok);
-            if (ok && correct >= 0 && correct <= job.fileSize()) {
-                sendFrom(correct);
-                return;
-            }
+        const std::optional<qint64> correct = DropboxProvider::correctOffset(response, committing, job.fileSize());
+        if (correct) {
+            sendFrom(*correct);
+            return;
         }
+        const QString tag = errorTag(response, committing);
         if (response.status == 409 && (tag == QLatin1String("not_found") || tag == QLatin1String("closed"))
             && !restarted && !committing) {
             // The session expired (they last a week): the whole file goes again, once.
@@ -280,16 +286,13 @@ void DropboxProvider::checkAccount(NetworkJob &job)
     // A call without arguments takes no body at all: the service refuses "{}" or a content type here.
     job.send(SNRequest::post(job.service().endpoint(kApi, QStringLiteral("/2/users/get_current_account"))),
              [&job](const SNResponse &response) {
-                 const QJsonObject me = response.json();
-                 const QString id = me.value(QStringLiteral("account_id")).toString();
-                 if (!response.isSuccess() || id.isEmpty()) {
+                 const Account account = readAccount(response);
+                 if (account.id.isEmpty()) {
                      job.failWith(response);
                      return;
                  }
-                 job.setAccountValue(QStringLiteral("account.id"), id);
-                 job.complete({{QStringLiteral("id"), id},
-                               {QStringLiteral("name"),
-                                me.value(QStringLiteral("name")).toObject().value(QStringLiteral("display_name"))}});
+                 job.setAccountValue(QStringLiteral("account.id"), account.id);
+                 job.complete({{QStringLiteral("id"), account.id}, {QStringLiteral("name"), account.name}});
              });
 }
 
@@ -321,6 +324,71 @@ void DropboxProvider::remove(NetworkJob &job, const QString &path)
                      job.failWith(response);
                  }
              });
+}
+
+DropboxProvider::Account DropboxProvider::readAccount(const SNResponse &response)
+{
+    if (!response.isSuccess())
+        return {};
+    const QJsonObject me = response.json();
+    return {usableId(me.value(QStringLiteral("account_id")).toString()),
+            me.value(QStringLiteral("name")).toObject().value(QStringLiteral("display_name")).toString()};
+}
+
+QString DropboxProvider::readSessionId(const SNResponse &response)
+{
+    return response.isSuccess() ? usableId(response.json().value(QStringLiteral("session_id")).toString()) : QString();
+}
+
+DropboxProvider::Stored DropboxProvider::readStored(const SNResponse &response)
+{
+    if (!response.isSuccess())
+        return {};
+    const QJsonObject metadata = response.json();
+    const QString name = usableId(metadata.value(QStringLiteral("name")).toString());
+    const QString path = metadata.value(QStringLiteral("path_lower")).toString();
+    if (name.isEmpty() || name.contains(QLatin1Char('/')) || path.isEmpty())
+        return {};
+    return {name, path};
+}
+
+QString DropboxProvider::readCreatedLink(const SNResponse &response)
+{
+    if (!response.isSuccess())
+        return {};
+    return webAddress(QUrl(response.json().value(QStringLiteral("url")).toString())).toString();
+}
+
+QString DropboxProvider::readListedLink(const SNResponse &response)
+{
+    if (!response.isSuccess())
+        return {};
+    const QJsonArray links = response.json().value(QStringLiteral("links")).toArray();
+    return webAddress(QUrl(links.first().toObject().value(QStringLiteral("url")).toString())).toString();
+}
+
+std::optional<qint64> DropboxProvider::correctOffset(const SNResponse &response, bool committing, qint64 fileSize)
+{
+    const QJsonObject lookup = sessionError(response, committing);
+    if (response.status != 409 || lookup.value(QStringLiteral(".tag")).toString() != QLatin1String("incorrect_offset"))
+        return std::nullopt;
+    const QJsonValue offset = lookup.value(QStringLiteral("correct_offset"));
+    qint64 correct = -1;
+    if (offset.isString()) {
+        bool ok = false;
+        correct = offset.toString().toLongLong(&ok);
+        if (!ok)
+            return std::nullopt;
+    } else {
+        // A number is a double in JSON: one past the file's end (or past what qint64 holds), or a fraction,
+        // is no byte to go on from and is refused before it is converted.
+        const double number = offset.toDouble(-1);
+        if (number >= 0 && number <= double(fileSize) && number == std::floor(number))
+            correct = qint64(number);
+    }
+    if (correct < 0 || correct > fileSize)
+        return std::nullopt;
+    return correct;
 }
 
 int DropboxProvider::failureCode(const SNResponse &response) const

@@ -23,12 +23,7 @@ constexpr int kMaxPageLists = 20;
 // The task a Page role needs to publish.
 const QString kCreateContent = QStringLiteral("CREATE_CONTENT");
 
-struct Page
-{
-    QString id;
-    QString name;
-    QString token;
-};
+using Page = FacebookProvider::Page;
 
 QByteArray form(const QList<QPair<QString, QString>> &fields)
 {
@@ -87,32 +82,21 @@ struct PageLookup : std::enable_shared_from_this<PageLookup>
             job.failWith(response);
             return;
         }
-        const QString wanted = job.accountLabel().trimmed();
-        const QJsonArray pages = response.json().value(QStringLiteral("data")).toArray();
-        for (const QJsonValue &value : pages) {
-            const QJsonObject page = value.toObject();
-            const QString id = page.value(QStringLiteral("id")).toString();
-            const QString name = page.value(QStringLiteral("name")).toString();
-            if (id != wanted && name.compare(wanted, Qt::CaseInsensitive) != 0)
-                continue;
-            const QJsonArray tasks = page.value(QStringLiteral("tasks")).toArray();
-            const QString token = page.value(QStringLiteral("access_token")).toString();
-            if (!tasks.contains(kCreateContent) || token.isEmpty()) {
-                uploadLog(LogSystem::LOG_WARNING, "FacebookProvider - the account may not publish on the Page %s",
-                          qUtf8Printable(id));
-                job.fail(SN_ERR_PRIVILEGE);
-                return;
-            }
-            job.setAccountValue(QStringLiteral("page.id"), id);
-            found({id, name, token});
+        const FacebookProvider::PageList list =
+            FacebookProvider::readPageList(response, job.accountLabel().trimmed(), job.service().endpoint(kApi));
+        if (list.mayNotPublish) {
+            uploadLog(LogSystem::LOG_WARNING, "FacebookProvider - the account may not publish on the Page %s",
+                      qUtf8Printable(job.accountLabel().trimmed()));
+            job.fail(SN_ERR_PRIVILEGE);
             return;
         }
-        // The next list only from the same server: the address comes from the answer.
-        const QUrl next(response.json().value(QStringLiteral("paging")).toObject().value(QStringLiteral("next")).toString());
-        const QUrl api = job.service().endpoint(kApi);
-        if (next.isValid() && next.host() == api.host() && next.port() == api.port() && next.scheme() == api.scheme()
-            && lists < kMaxPageLists) {
-            fetch(next);
+        if (list.page) {
+            job.setAccountValue(QStringLiteral("page.id"), list.page->id);
+            found(*list.page);
+            return;
+        }
+        if (!list.next.isEmpty() && lists < kMaxPageLists) {
+            fetch(list.next);
             return;
         }
         // Also what a grant without the Page permissions looks like: the list comes back empty.
@@ -135,14 +119,15 @@ void completeWithAddress(NetworkJob &job, const QString &id, const Page &page, c
                                {{QStringLiteral("fields"), field}, {QStringLiteral("access_token"), page.token}});
     job.send(SNRequest::get(url).withoutAuth(),
              [&job, id, field](const SNResponse &response) {
-                 const QString address = response.json().value(field).toString();
-                 if (!response.isSuccess() || address.isEmpty()) {
+                 const QString address =
+                     FacebookProvider::readAddress(response, field, job.service().endpoint(QStringLiteral("web")));
+                 if (address.isEmpty()) {
                      uploadLog(LogSystem::LOG_WARNING, "FacebookProvider - the address of %s could not be read",
                                qUtf8Printable(id));
                      job.completeUpload(id, QString());
                      return;
                  }
-                 job.completeUpload(id, job.service().endpoint(QStringLiteral("web")).resolved(QUrl(address)).toString());
+                 job.completeUpload(id, address);
              });
 }
 
@@ -158,8 +143,8 @@ void uploadPhoto(NetworkJob &job, const Page &page)
                                     QStringLiteral("source"), upload.path, QFileInfo(upload.path).fileName(), type)
                  .retryAs(SNRequest::RETRY_NEVER),
              [&job, page](const SNResponse &response) {
-                 const QString id = response.json().value(QStringLiteral("id")).toString();
-                 if (!response.isSuccess() || id.isEmpty()) {
+                 const QString id = FacebookProvider::readObjectId(response);
+                 if (id.isEmpty()) {
                      job.failWith(response);
                      return;
                  }
@@ -192,8 +177,8 @@ struct VideoTransfer : std::enable_shared_from_this<VideoTransfer>
                        {QStringLiteral("file_type"), QMimeDatabase().mimeTypeForFile(job.upload().path).name()}});
         // A session that is never used publishes nothing: creating one twice is harmless.
         job.send(SNRequest::post(url), [self](const SNResponse &response) {
-            self->session = response.json().value(QStringLiteral("id")).toString();
-            if (!response.isSuccess() || !self->session.startsWith(QLatin1String("upload:"))) {
+            self->session = FacebookProvider::readUploadSession(response);
+            if (self->session.isEmpty()) {
                 self->job.failWith(response);
                 return;
             }
@@ -233,8 +218,8 @@ struct VideoTransfer : std::enable_shared_from_this<VideoTransfer>
 
     void onBytes(const SNResponse &response)
     {
-        const QString handle = response.json().value(QStringLiteral("h")).toString();
-        if (!response.isSuccess() || handle.isEmpty()) {
+        const QString handle = FacebookProvider::readUploadHandle(response);
+        if (handle.isEmpty()) {
             job.failWith(response);
             return;
         }
@@ -250,8 +235,8 @@ struct VideoTransfer : std::enable_shared_from_this<VideoTransfer>
                            "application/x-www-form-urlencoded")
                      .retryAs(SNRequest::RETRY_NEVER),
                  [self](const SNResponse &published) {
-                     const QString id = published.json().value(QStringLiteral("id")).toString();
-                     if (!published.isSuccess() || id.isEmpty()) {
+                     const QString id = FacebookProvider::readObjectId(published);
+                     if (id.isEmpty()) {
                          self->job.failWith(published);
                          return;
                      }
@@ -332,6 +317,60 @@ std::optional<qint64> FacebookProvider::heldOffset(const SNResponse &response, q
     if (held < 0 || held > fileSize)
         return std::nullopt;
     return held;
+}
+
+FacebookProvider::PageList FacebookProvider::readPageList(const SNResponse &response, const QString &wanted,
+                                                         const QUrl &api)
+{
+    PageList list;
+    if (!response.isSuccess())
+        return list;
+    const QJsonObject answer = response.json();
+    for (const QJsonValue &value : answer.value(QStringLiteral("data")).toArray()) {
+        const QJsonObject page = value.toObject();
+        const QString id = page.value(QStringLiteral("id")).toString();
+        const QString name = page.value(QStringLiteral("name")).toString();
+        if (id != wanted && name.compare(wanted, Qt::CaseInsensitive) != 0)
+            continue;
+        const QJsonArray tasks = page.value(QStringLiteral("tasks")).toArray();
+        const QString token = page.value(QStringLiteral("access_token")).toString();
+        if (!tasks.contains(kCreateContent) || token.isEmpty() || usableId(id).isEmpty())
+            list.mayNotPublish = true;
+        else
+            list.page = Page{id, name, token};
+        return list;
+    }
+    // The next list only from the same server: the address comes from the answer.
+    const QUrl next(answer.value(QStringLiteral("paging")).toObject().value(QStringLiteral("next")).toString());
+    if (next.isValid() && next.host() == api.host() && next.port() == api.port() && next.scheme() == api.scheme())
+        list.next = next;
+    return list;
+}
+
+QString FacebookProvider::readObjectId(const SNResponse &response)
+{
+    return response.isSuccess() ? usableId(response.json().value(QStringLiteral("id")).toString()) : QString();
+}
+
+QString FacebookProvider::readUploadSession(const SNResponse &response)
+{
+    const QString session = readObjectId(response);
+    return session.startsWith(QLatin1String("upload:")) ? session : QString();
+}
+
+QString FacebookProvider::readUploadHandle(const SNResponse &response)
+{
+    return response.isSuccess() ? usableId(response.json().value(QStringLiteral("h")).toString()) : QString();
+}
+
+QString FacebookProvider::readAddress(const SNResponse &response, const QString &field, const QUrl &site)
+{
+    if (!response.isSuccess())
+        return {};
+    const QString address = response.json().value(field).toString();
+    if (address.isEmpty())
+        return {};
+    return webAddress(site.resolved(QUrl(address))).toString();
 }
 
 int FacebookProvider::failureCode(const SNResponse &response) const

@@ -27,4 +27,30 @@ public:
     // How much of the file the server holds, from its answer to the upload session's status ("file_offset",
     // a number or a text); nullopt when the answer names no place in a file of that size.
     static std::optional<qint64> heldOffset(const SNResponse &response, qint64 fileSize);
+
+    // What the program takes from the network's successful answers; empty is a refusal (or no success).
+    struct Page
+    {
+        QString id;
+        QString name;
+        QString token;
+    };
+    // One list of the Pages the person manages: the Page the account's user name names (its id, or its
+    // name in any case), refused when the person may not publish there; else the next list's address, only
+    // on the server of the api address.
+    struct PageList
+    {
+        std::optional<Page> page;
+        bool mayNotPublish = false;
+        QUrl next;
+    };
+    static PageList readPageList(const SNResponse &response, const QString &wanted, const QUrl &api);
+    // The id of a photo or video just posted.
+    static QString readObjectId(const SNResponse &response);
+    // The upload session's id ("upload:…") and the uploaded file's handle.
+    static QString readUploadSession(const SNResponse &response);
+    static QString readUploadHandle(const SNResponse &response);
+    // The address of a posted object from its field, which may be relative to the site: a web address or
+    // none.
+    static QString readAddress(const SNResponse &response, const QString &field, const QUrl &site);
 };

@@ -108,20 +108,15 @@ struct Transfer : std::enable_shared_from_this<Transfer>
                 return;
             }
             const QString title = self->job.upload().appName;
-            const QJsonArray albums = response.json().value(QStringLiteral("albums")).toArray();
-            for (const QJsonValue &value : albums) {
-                const QJsonObject found = value.toObject();
-                if (found.value(QStringLiteral("title")).toString() == title
-                    && !found.value(QStringLiteral("id")).toString().isEmpty()) {
-                    self->album = found.value(QStringLiteral("id")).toString();
-                    self->job.setAccountValue(albumKey(title), self->album);
-                    self->sendBytes();
-                    return;
-                }
+            const GooglePhotosProvider::AlbumList list = GooglePhotosProvider::readAlbumList(response, title);
+            if (!list.albumId.isEmpty()) {
+                self->album = list.albumId;
+                self->job.setAccountValue(albumKey(title), self->album);
+                self->sendBytes();
+                return;
             }
-            const QString next = response.json().value(QStringLiteral("nextPageToken")).toString();
-            if (!next.isEmpty() && lists + 1 < kMaxAlbumLists)
-                self->findAlbum(next, lists + 1);
+            if (!list.nextPageToken.isEmpty() && lists + 1 < kMaxAlbumLists)
+                self->findAlbum(list.nextPageToken, lists + 1);
             else
                 self->createAlbum();
         });
@@ -135,8 +130,8 @@ struct Transfer : std::enable_shared_from_this<Transfer>
                      .jsonBody(QJsonDocument(QJsonObject{{QStringLiteral("album"), QJsonObject{{QStringLiteral("title"), title}}}}))
                      .retryAs(SNRequest::RETRY_NEVER),
                  [self, title](const SNResponse &response) {
-                     self->album = response.json().value(QStringLiteral("id")).toString();
-                     if (!response.isSuccess() || self->album.isEmpty()) {
+                     self->album = GooglePhotosProvider::readCreatedAlbumId(response);
+                     if (self->album.isEmpty()) {
                          self->job.failWith(response);
                          return;
                      }
@@ -165,8 +160,8 @@ struct Transfer : std::enable_shared_from_this<Transfer>
                      .header("X-Goog-Upload-Protocol", "resumable")
                      .header("X-Goog-Upload-Raw-Size", QByteArray::number(job.fileSize())),
                  [self](const SNResponse &response) {
-                     self->sessionUrl = QUrl::fromEncoded(response.header("X-Goog-Upload-URL"));
-                     if (!response.isSuccess() || !self->sessionUrl.isValid() || self->sessionUrl.isEmpty()) {
+                     self->sessionUrl = GooglePhotosProvider::readSessionAddress(response);
+                     if (self->sessionUrl.isEmpty()) {
                          self->job.failWith(response);
                          return;
                      }
@@ -199,18 +194,19 @@ struct Transfer : std::enable_shared_from_this<Transfer>
     {
         auto self = shared_from_this();
         job.send(SNRequest::post(sessionUrl).header("X-Goog-Upload-Command", "query"), [self](const SNResponse &response) {
-            const QByteArray status = response.header("X-Goog-Upload-Status");
-            if (response.isSuccess() && status == "final") {
+            const GooglePhotosProvider::UploadStatus status =
+                GooglePhotosProvider::readUploadStatus(response, self->job.fileSize());
+            switch (status.state) {
+            case GooglePhotosProvider::UploadStatus::FINAL:
                 self->onBytes(response);
                 return;
-            }
-            bool ok = false;
-            const qint64 received = response.header("X-Goog-Upload-Size-Received").toLongLong(&ok);
-            if (!response.isSuccess() || status != "active" || !ok || received < 0 || received > self->job.fileSize()) {
+            case GooglePhotosProvider::UploadStatus::ACTIVE:
+                self->sendFrom(status.received);
+                return;
+            case GooglePhotosProvider::UploadStatus::REFUSED:
                 self->onAnswer(response, false);
                 return;
             }
-            self->sendFrom(received);
         });
     }
 
@@ -231,8 +227,8 @@ struct Transfer : std::enable_shared_from_this<Transfer>
 
     void onBytes(const SNResponse &response)
     {
-        const QString token = QString::fromUtf8(response.body).trimmed();
-        if (!response.isSuccess() || token.isEmpty()) {
+        const QString token = GooglePhotosProvider::readUploadToken(response);
+        if (token.isEmpty()) {
             job.failWith(response);
             return;
         }
@@ -252,19 +248,15 @@ struct Transfer : std::enable_shared_from_this<Transfer>
                      .jsonBody(QJsonDocument(batch))
                      .retryAs(SNRequest::RETRY_NEVER),
                  [&owner](const SNResponse &created) {
-                     const QJsonObject result =
-                         created.json().value(QStringLiteral("newMediaItemResults")).toArray().first().toObject();
-                     const QJsonObject status = result.value(QStringLiteral("status")).toObject();
-                     const QJsonObject mediaItem = result.value(QStringLiteral("mediaItem")).toObject();
-                     const QString id = mediaItem.value(QStringLiteral("id")).toString();
+                     const GooglePhotosProvider::CreatedItem item = GooglePhotosProvider::readCreatedItem(created);
                      if (!created.isSuccess()) {
                          owner.failWith(created);
-                     } else if (status.value(QStringLiteral("code")).toInt() != 0 || id.isEmpty()) {
+                     } else if (item.id.isEmpty()) {
                          uploadLog(LogSystem::LOG_ERROR, "GooglePhotosProvider::upload - the item was refused: %s",
-                                   qUtf8Printable(status.value(QStringLiteral("message")).toString()));
-                         owner.fail(itemCode(status.value(QStringLiteral("code")).toInt()));
+                                   qUtf8Printable(item.message));
+                         owner.fail(item.failure);
                      } else {
-                         owner.completeUpload(id, mediaItem.value(QStringLiteral("productUrl")).toString());
+                         owner.completeUpload(item.id, item.address);
                      }
                  });
     }
@@ -332,6 +324,67 @@ void GooglePhotosProvider::remove(NetworkJob &job, const QString &path)
     uploadLog(LogSystem::LOG_WARNING, "GooglePhotosProvider::remove - the service cannot delete %s; remove it by hand",
               qUtf8Printable(path));
     job.fail(SN_ERR_NOT_SUPPORTED);
+}
+
+GooglePhotosProvider::AlbumList GooglePhotosProvider::readAlbumList(const SNResponse &response, const QString &title)
+{
+    if (!response.isSuccess())
+        return {};
+    const QJsonObject list = response.json();
+    for (const QJsonValue &value : list.value(QStringLiteral("albums")).toArray()) {
+        const QJsonObject found = value.toObject();
+        const QString id = usableId(found.value(QStringLiteral("id")).toString());
+        if (found.value(QStringLiteral("title")).toString() == title && !id.isEmpty())
+            return {id, QString()};
+    }
+    return {QString(), list.value(QStringLiteral("nextPageToken")).toString()};
+}
+
+QString GooglePhotosProvider::readCreatedAlbumId(const SNResponse &response)
+{
+    return response.isSuccess() ? usableId(response.json().value(QStringLiteral("id")).toString()) : QString();
+}
+
+QUrl GooglePhotosProvider::readSessionAddress(const SNResponse &response)
+{
+    return response.isSuccess() ? webAddress(QUrl::fromEncoded(response.header("X-Goog-Upload-URL"))) : QUrl();
+}
+
+GooglePhotosProvider::UploadStatus GooglePhotosProvider::readUploadStatus(const SNResponse &response, qint64 fileSize)
+{
+    const QByteArray status = response.header("X-Goog-Upload-Status");
+    if (!response.isSuccess())
+        return {};
+    if (status == "final")
+        return {UploadStatus::FINAL, 0};
+    bool ok = false;
+    const qint64 received = response.header("X-Goog-Upload-Size-Received").toLongLong(&ok);
+    if (status != "active" || !ok || received < 0 || received > fileSize)
+        return {};
+    return {UploadStatus::ACTIVE, received};
+}
+
+QString GooglePhotosProvider::readUploadToken(const SNResponse &response)
+{
+    return response.isSuccess() ? usableId(QString::fromUtf8(response.body).trimmed()) : QString();
+}
+
+GooglePhotosProvider::CreatedItem GooglePhotosProvider::readCreatedItem(const SNResponse &response)
+{
+    const QJsonObject result = response.json().value(QStringLiteral("newMediaItemResults")).toArray().first().toObject();
+    const QJsonObject status = result.value(QStringLiteral("status")).toObject();
+    const QJsonObject mediaItem = result.value(QStringLiteral("mediaItem")).toObject();
+    const QString id = usableId(mediaItem.value(QStringLiteral("id")).toString());
+    const int code = status.value(QStringLiteral("code")).toInt();
+    CreatedItem item;
+    item.message = status.value(QStringLiteral("message")).toString();
+    if (!response.isSuccess() || code != 0 || id.isEmpty()) {
+        item.failure = itemCode(code);
+        return item;
+    }
+    item.id = id;
+    item.address = webAddress(QUrl(mediaItem.value(QStringLiteral("productUrl")).toString())).toString();
+    return item;
 }
 
 int GooglePhotosProvider::failureCode(const SNResponse &response) const

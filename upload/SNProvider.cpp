@@ -9,3 +9,21 @@ int SNProvider::failureCode(const SNResponse &response) const
 {
     return SNErrorMap::httpStatusCode(response.status);
 }
+
+QString SNProvider::usableId(const QString &id)
+{
+    for (const QChar c : id) {
+        if (c.category() == QChar::Other_Control)
+            return {};
+    }
+    return id;
+}
+
+QUrl SNProvider::webAddress(const QUrl &address)
+{
+    const QString scheme = address.scheme();
+    if (!address.isValid() || address.host().isEmpty()
+        || (scheme != QLatin1String("https") && scheme != QLatin1String("http")))
+        return {};
+    return address;
+}

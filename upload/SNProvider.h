@@ -40,4 +40,11 @@ public:
 
     // The code of an answer the provider did not accept; by its status unless the provider knows better.
     virtual int failureCode(const SNResponse &response) const;
+
+    // The rules every provider reads a successful answer by. An id is handed on only as text without control
+    // characters: it goes into request paths, the log and the upload list; empty means none.
+    static QString usableId(const QString &id);
+    // An address for the user's browser or the next request is a web address with a host; a script, a local
+    // file, a relative or broken address is none (empty).
+    static QUrl webAddress(const QUrl &address);
 };

@@ -79,8 +79,8 @@ struct Session : std::enable_shared_from_this<Session>
                      .header("X-Upload-Content-Type", type)
                      .body(metadata, "application/json; charset=UTF-8"),
                  [self](const SNResponse &response) {
-                     self->location = QUrl::fromEncoded(response.header("Location"));
-                     if (!response.isSuccess() || !self->location.isValid() || self->location.isEmpty()) {
+                     self->location = YouTubeProvider::readSessionAddress(response);
+                     if (self->location.isEmpty()) {
                          self->job.failWith(response);
                          return;
                      }
@@ -132,8 +132,8 @@ struct Session : std::enable_shared_from_this<Session>
             create();
             return;
         }
-        const QString id = response.json().value(QStringLiteral("id")).toString();
-        if (!response.isSuccess() || id.isEmpty()) {
+        const QString id = YouTubeProvider::readVideoId(response);
+        if (id.isEmpty()) {
             job.failWith(response);
             return;
         }
@@ -213,17 +213,15 @@ void YouTubeProvider::checkAccount(NetworkJob &job)
             job.failWith(response);
             return;
         }
-        const QJsonObject channel = response.json().value(QStringLiteral("items")).toArray().first().toObject();
-        const QString id = channel.value(QStringLiteral("id")).toString();
-        if (id.isEmpty()) {
+        const Channel channel = readChannel(response);
+        if (channel.id.isEmpty()) {
             // A Google account without a channel cannot upload.
             uploadLog(LogSystem::LOG_WARNING, "YouTubeProvider::checkAccount - the account has no channel");
             job.fail(SN_ERR_PRIVILEGE);
             return;
         }
-        const QString title = channel.value(QStringLiteral("snippet")).toObject().value(QStringLiteral("title")).toString();
-        job.setAccountValue(QStringLiteral("account.id"), id);
-        job.complete({{QStringLiteral("id"), id}, {QStringLiteral("name"), title}});
+        job.setAccountValue(QStringLiteral("account.id"), channel.id);
+        job.complete({{QStringLiteral("id"), channel.id}, {QStringLiteral("name"), channel.title}});
     });
 }
 
@@ -273,6 +271,27 @@ std::optional<qint64> YouTubeProvider::resumeOffset(const QByteArray &range, qin
     if (!ok || last < 0 || last >= fileSize)
         return std::nullopt;
     return last + 1;
+}
+
+YouTubeProvider::Channel YouTubeProvider::readChannel(const SNResponse &response)
+{
+    if (!response.isSuccess())
+        return {};
+    const QJsonObject channel = response.json().value(QStringLiteral("items")).toArray().first().toObject();
+    const QString id = usableId(channel.value(QStringLiteral("id")).toString());
+    if (id.isEmpty())
+        return {};
+    return {id, channel.value(QStringLiteral("snippet")).toObject().value(QStringLiteral("title")).toString()};
+}
+
+QUrl YouTubeProvider::readSessionAddress(const SNResponse &response)
+{
+    return response.isSuccess() ? webAddress(QUrl::fromEncoded(response.header("Location"))) : QUrl();
+}
+
+QString YouTubeProvider::readVideoId(const SNResponse &response)
+{
+    return response.isSuccess() ? usableId(response.json().value(QStringLiteral("id")).toString()) : QString();
 }
 
 int YouTubeProvider::failureCode(const SNResponse &response) const

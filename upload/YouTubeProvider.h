@@ -37,4 +37,17 @@ public:
     // Where the upload goes on after the server's 308, from its "Range" header; nullopt when the header names
     // no place in a file of that size.
     static std::optional<qint64> resumeOffset(const QByteArray &range, qint64 fileSize);
+
+    // What the program takes from the service's successful answers; empty is a refusal (or no success).
+    struct Channel
+    {
+        QString id;
+        QString title;
+    };
+    // The account's channel; no id when the account has none.
+    static Channel readChannel(const SNResponse &response);
+    // The upload session's address ("Location"), a web address.
+    static QUrl readSessionAddress(const SNResponse &response);
+    // The id of the video the finished upload made.
+    static QString readVideoId(const SNResponse &response);
 };

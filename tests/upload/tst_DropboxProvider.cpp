@@ -1,3 +1,4 @@
+#include "AnswerTable.h"
 #include "DropboxProvider.h"
 #include "DropboxServiceEmulation.h"
 #include "JobProbe.h"
@@ -10,9 +11,12 @@
 #include "UploadErrorCode.h"
 
 #include <QFile>
+#include <QHash>
 #include <QJsonDocument>
 #include <QSettings>
 #include <QTcpServer>
+
+#include <functional>
 
 Q_DECLARE_METATYPE(HttpFault)
 
@@ -36,6 +40,8 @@ private Q_SLOTS:
     void failuresMapToCodes();
     void headerArgumentIsAscii_data();
     void headerArgumentIsAscii();
+    void answersGiveOnlyWebAddressesAndPlainIds_data();
+    void answersGiveOnlyWebAddressesAndPlainIds();
 };
 
 namespace {
@@ -311,6 +317,83 @@ void tst_DropboxProvider::headerArgumentIsAscii()
     const QByteArray argument = DropboxProvider::apiArgument({{QStringLiteral("path"), name}});
     QCOMPARE(argument, header);
     QCOMPARE(QJsonDocument::fromJson(argument).object().value(QStringLiteral("path")).toString(), name);
+}
+
+// A link is shown to the user and opened in a browser; the name is the copy's id and the path it is
+// removed by; the offset is where the session's next bytes go.
+void tst_DropboxProvider::answersGiveOnlyWebAddressesAndPlainIds_data()
+{
+    AnswerTable::addColumns();
+
+    const QString link = QStringLiteral("link");
+    const QString listed = QStringLiteral("listed");
+    const QString stored = QStringLiteral("stored");
+    const QString offset = QStringLiteral("offset");
+    QTest::newRow("link") << link << 200 << QByteArray() << QByteArray(R"({"url":"https://www.dropbox.com/s/x/a.avi"})")
+                          << QStringLiteral("https://www.dropbox.com/s/x/a.avi");
+    QTest::newRow("link to a script") << link << 200 << QByteArray() << QByteArray(R"({"url":"javascript:alert`1`"})")
+                                      << QString();
+    QTest::newRow("link to a local file") << link << 200 << QByteArray() << QByteArray(R"({"url":"file:///etc/passwd"})")
+                                          << QString();
+    QTest::newRow("listed link") << listed << 200 << QByteArray()
+                                 << QByteArray(R"({"links":[{"url":"https://www.dropbox.com/s/y/a.avi"}]})")
+                                 << QStringLiteral("https://www.dropbox.com/s/y/a.avi");
+    QTest::newRow("listed link relative") << listed << 200 << QByteArray()
+                                          << QByteArray(R"({"links":[{"url":"/s/y/a.avi"}]})") << QString();
+    QTest::newRow("stored") << stored << 200 << QByteArray()
+                            << QByteArray(R"({"name":"a (1).avi","path_lower":"/public/q/a (1).avi"})")
+                            << QStringLiteral("a (1).avi /public/q/a (1).avi");
+    QTest::newRow("stored name in a folder") << stored << 200 << QByteArray()
+                                             << QByteArray(R"({"name":"b/a.avi","path_lower":"/public/q/b/a.avi"})")
+                                             << QString();
+    QTest::newRow("stored name with a control character")
+        << stored << 200 << QByteArray() << QByteArray(R"({"name":"a\u0007.avi","path_lower":"/public/q/a.avi"})")
+        << QString();
+    QTest::newRow("stored name with a NUL")
+        << stored << 200 << QByteArray() << QByteArray(R"({"name":"a\u0000.avi","path_lower":"/public/q/a.avi"})")
+        << QString();
+    QTest::newRow("stored without path") << stored << 200 << QByteArray() << QByteArray(R"({"name":"a.avi"})") << QString();
+    QTest::newRow("session") << QStringLiteral("session") << 200 << QByteArray()
+                             << QByteArray(R"({"session_id":"1234faaf0678bcde"})") << QStringLiteral("1234faaf0678bcde");
+    QTest::newRow("account of a refused answer") << QStringLiteral("account") << 401 << QByteArray()
+                                                 << QByteArray(R"({"account_id":"dbid:1"})") << QString();
+    const QByteArray incorrect = R"({"error":{".tag":"incorrect_offset","correct_offset":%1}})";
+    QTest::newRow("offset") << offset << 409 << QByteArray() << QByteArray(incorrect).replace("%1", "8388608")
+                            << QStringLiteral("8388608");
+    QTest::newRow("offset at the end") << offset << 409 << QByteArray() << QByteArray(incorrect).replace("%1", "10000000")
+                                       << QStringLiteral("10000000");
+    QTest::newRow("offset past the end") << offset << 409 << QByteArray()
+                                         << QByteArray(incorrect).replace("%1", "10000001") << QString();
+    QTest::newRow("offset as a fraction") << offset << 409 << QByteArray()
+                                          << QByteArray(incorrect).replace("%1", "4096.5") << QString();
+    QTest::newRow("offset past what qint64 holds") << offset << 409 << QByteArray()
+                                                   << QByteArray(incorrect).replace("%1", "1e300") << QString();
+    QTest::newRow("offset negative") << offset << 409 << QByteArray() << QByteArray(incorrect).replace("%1", "-1")
+                                     << QString();
+    QTest::newRow("offset of another status") << offset << 400 << QByteArray()
+                                              << QByteArray(incorrect).replace("%1", "0") << QString();
+}
+
+void tst_DropboxProvider::answersGiveOnlyWebAddressesAndPlainIds()
+{
+    QFETCH(QString, reader);
+    QFETCH(QString, expected);
+    const SNResponse response = AnswerTable::answer("X-Unused");
+    constexpr qint64 fileSize = 10000000;
+    const QHash<QString, std::function<QString()>> readers{
+        {QStringLiteral("link"), [&] { return DropboxProvider::readCreatedLink(response); }},
+        {QStringLiteral("listed"), [&] { return DropboxProvider::readListedLink(response); }},
+        {QStringLiteral("stored"), [&] {
+             const DropboxProvider::Stored stored = DropboxProvider::readStored(response);
+             return stored.path.isEmpty() ? stored.name : stored.name + QLatin1Char(' ') + stored.path;
+         }},
+        {QStringLiteral("session"), [&] { return DropboxProvider::readSessionId(response); }},
+        {QStringLiteral("account"), [&] { return DropboxProvider::readAccount(response).id; }},
+        {QStringLiteral("offset"), [&] {
+             const std::optional<qint64> correct = DropboxProvider::correctOffset(response, false, fileSize);
+             return correct ? QString::number(*correct) : QString();
+         }}};
+    QCOMPARE(readers.value(reader)(), expected);
 }
 
 QUILLO_TEST_MAIN(tst_DropboxProvider)

@@ -10,11 +10,13 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 
+#include <functional>
 #include <memory>
 
 Q_DECLARE_METATYPE(HttpFault)
@@ -38,6 +40,8 @@ private Q_SLOTS:
     void removalIsLeftToTheUser();
     void heldOffsetStaysInTheFile_data();
     void heldOffsetStaysInTheFile();
+    void answersGiveOnlyWebAddressesAndPlainIds_data();
+    void answersGiveOnlyWebAddressesAndPlainIds();
 };
 
 namespace {
@@ -328,6 +332,69 @@ void tst_FacebookProvider::heldOffsetStaysInTheFile()
     response.status = status;
     response.body = body;
     QCOMPARE(FacebookProvider::heldOffset(response, 1000000).value_or(-1), expected);
+}
+
+// A post's address is shown to the user and opened in a browser; the next Page list is fetched with the
+// person's token, so only from the api's own server.
+void tst_FacebookProvider::answersGiveOnlyWebAddressesAndPlainIds_data()
+{
+    QTest::addColumn<QString>("reader");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("expected");
+
+    const QString link = QStringLiteral("link");
+    const QString next = QStringLiteral("next");
+    const QByteArray list = R"({"data":[],"paging":{"next":"%1"}})";
+    QTest::newRow("link") << link << QByteArray(R"({"link":"https://www.facebook.test/photo.php?fbid=1"})")
+                          << QStringLiteral("https://www.facebook.test/photo.php?fbid=1");
+    QTest::newRow("link relative to the site") << link << QByteArray(R"({"link":"/5b/videos/2/"})")
+                                               << QStringLiteral("https://www.facebook.test/5b/videos/2/");
+    QTest::newRow("link to a script") << link << QByteArray(R"({"link":"javascript:alert`1`"})") << QString();
+    QTest::newRow("link to a local file") << link << QByteArray(R"({"link":"file:///etc/passwd"})") << QString();
+    QTest::newRow("link to another kind of address") << link << QByteArray(R"({"link":"mailto:a@b.test"})") << QString();
+    QTest::newRow("next on the same server") << next << QByteArray(list).replace("%1", "https://graph.test/v21.0/me/accounts?after=2")
+                                             << QStringLiteral("https://graph.test/v21.0/me/accounts?after=2");
+    QTest::newRow("next elsewhere") << next << QByteArray(list).replace("%1", "https://graph.test.evil.test/me/accounts")
+                                    << QString();
+    QTest::newRow("next on another port") << next << QByteArray(list).replace("%1", "https://graph.test:8443/me/accounts")
+                                          << QString();
+    QTest::newRow("next without encryption") << next << QByteArray(list).replace("%1", "http://graph.test/me/accounts")
+                                             << QString();
+    QTest::newRow("next relative") << next << QByteArray(list).replace("%1", "/me/accounts?after=2") << QString();
+    QTest::newRow("page") << QStringLiteral("page")
+                          << QByteArray(R"({"data":[{"id":"42","name":"Class 5b","access_token":"t","tasks":["CREATE_CONTENT"]}]})")
+                          << QStringLiteral("42");
+    QTest::newRow("page id with a control character")
+        << QStringLiteral("page")
+        << QByteArray(R"({"data":[{"id":"4\u00852","name":"Class 5b","access_token":"t","tasks":["CREATE_CONTENT"]}]})")
+        << QStringLiteral("may not publish");
+    QTest::newRow("upload session") << QStringLiteral("session") << QByteArray(R"({"id":"upload:MTph?sig=AR"})")
+                                    << QStringLiteral("upload:MTph?sig=AR");
+    QTest::newRow("upload session of another kind") << QStringLiteral("session") << QByteArray(R"({"id":"12345"})")
+                                                    << QString();
+}
+
+void tst_FacebookProvider::answersGiveOnlyWebAddressesAndPlainIds()
+{
+    QFETCH(QString, reader);
+    QFETCH(QByteArray, body);
+    QFETCH(QString, expected);
+    SNResponse response;
+    response.status = 200;
+    response.body = body;
+    const QUrl api(QStringLiteral("https://graph.test/v21.0"));
+    const auto pageList = [&] { return FacebookProvider::readPageList(response, QStringLiteral("class 5B"), api); };
+    const QHash<QString, std::function<QString()>> readers{
+        {QStringLiteral("link"), [&] {
+             return FacebookProvider::readAddress(response, QStringLiteral("link"), QUrl(QStringLiteral("https://www.facebook.test")));
+         }},
+        {QStringLiteral("next"), [&] { return pageList().next.toString(); }},
+        {QStringLiteral("page"), [&] {
+             const FacebookProvider::PageList found = pageList();
+             return found.mayNotPublish ? QStringLiteral("may not publish") : found.page.value_or(FacebookProvider::Page{}).id;
+         }},
+        {QStringLiteral("session"), [&] { return FacebookProvider::readUploadSession(response); }}};
+    QCOMPARE(readers.value(reader)(), expected);
 }
 
 QUILLO_TEST_MAIN(tst_FacebookProvider)

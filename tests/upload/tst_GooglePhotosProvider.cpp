@@ -1,3 +1,4 @@
+#include "AnswerTable.h"
 #include "GooglePhotosProvider.h"
 #include "GooglePhotosServiceEmulation.h"
 #include "JobProbe.h"
@@ -8,8 +9,10 @@
 #include "UploadErrorCode.h"
 
 #include <QFile>
+#include <QHash>
 #include <QJsonArray>
 
+#include <functional>
 #include <memory>
 
 Q_DECLARE_METATYPE(HttpFault)
@@ -31,6 +34,8 @@ private Q_SLOTS:
     void refusedItemsMapToCodes_data();
     void refusedItemsMapToCodes();
     void theAccountCheckReadsTheAlbums();
+    void answersGiveOnlyWebAddressesAndPlainIds_data();
+    void answersGiveOnlyWebAddressesAndPlainIds();
 };
 
 namespace {
@@ -244,6 +249,63 @@ void tst_GooglePhotosProvider::theAccountCheckReadsTheAlbums()
     r.service.oauth().revokeAccessTokens();
     r.service.oauth().revokeRefreshTokens();
     QCOMPARE(r.rig.checkAccount().code, int(SN_ERR_AUTHORIZATION));
+}
+
+// The session address takes the file's bytes; the item's page is shown to the user; the status says
+// where the bytes go on.
+void tst_GooglePhotosProvider::answersGiveOnlyWebAddressesAndPlainIds_data()
+{
+    AnswerTable::addColumns();
+
+    const QString session = QStringLiteral("session");
+    const QString item = QStringLiteral("item");
+    const QString status = QStringLiteral("status");
+    QTest::newRow("session") << session << 200 << QByteArray("https://photoslibrary.googleapis.com/v1/uploads?id=1")
+                             << QByteArray() << QStringLiteral("https://photoslibrary.googleapis.com/v1/uploads?id=1");
+    QTest::newRow("session in a local file") << session << 200 << QByteArray("file:///tmp/x") << QByteArray() << QString();
+    QTest::newRow("session relative") << session << 200 << QByteArray("v1/uploads?id=1") << QByteArray() << QString();
+    const QByteArray made = R"({"newMediaItemResults":[{"status":{},"mediaItem":{"id":"AGj1","productUrl":"%1"}}]})";
+    QTest::newRow("item page") << item << 200 << QByteArray()
+                               << QByteArray(made).replace("%1", "https://photos.google.com/lr/photo/AGj1")
+                               << QStringLiteral("AGj1 https://photos.google.com/lr/photo/AGj1");
+    QTest::newRow("item page a script") << item << 200 << QByteArray()
+                                        << QByteArray(made).replace("%1", "javascript:alert`1`") << QStringLiteral("AGj1 ");
+    QTest::newRow("item id with a control character")
+        << item << 200 << QByteArray()
+        << QByteArray(R"({"newMediaItemResults":[{"status":{},"mediaItem":{"id":"AG\u001bj1"}}]})") << QStringLiteral(" ");
+    QTest::newRow("active") << status << 200 << QByteArray("8388608") << QByteArray() << QStringLiteral("active 8388608");
+    QTest::newRow("active past the end") << status << 200 << QByteArray("10000001") << QByteArray()
+                                         << QStringLiteral("refused");
+    QTest::newRow("active negative") << status << 200 << QByteArray("-1") << QByteArray() << QStringLiteral("refused");
+    QTest::newRow("active refused answer") << status << 503 << QByteArray("0") << QByteArray()
+                                           << QStringLiteral("refused");
+    QTest::newRow("upload token") << QStringLiteral("token") << 200 << QByteArray() << QByteArray("CAIS+QIAkOo6\n")
+                                  << QStringLiteral("CAIS+QIAkOo6");
+    QTest::newRow("upload token with a control character") << QStringLiteral("token") << 200 << QByteArray()
+                                                           << QByteArray("CAIS\x01QIA") << QString();
+}
+
+void tst_GooglePhotosProvider::answersGiveOnlyWebAddressesAndPlainIds()
+{
+    QFETCH(QString, reader);
+    QFETCH(QString, expected);
+    QFETCH(QByteArray, header);
+    SNResponse response = AnswerTable::answer("X-Goog-Upload-URL");
+    response.headers += {{"X-Goog-Upload-Status", "active"}, {"X-Goog-Upload-Size-Received", header}};
+    const QHash<QString, std::function<QString()>> readers{
+        {QStringLiteral("session"), [&] { return GooglePhotosProvider::readSessionAddress(response).toString(); }},
+        {QStringLiteral("item"), [&] {
+             const GooglePhotosProvider::CreatedItem created = GooglePhotosProvider::readCreatedItem(response);
+             return created.id + QLatin1Char(' ') + created.address;
+         }},
+        {QStringLiteral("status"), [&] {
+             const GooglePhotosProvider::UploadStatus status = GooglePhotosProvider::readUploadStatus(response, 10000000);
+             return status.state == GooglePhotosProvider::UploadStatus::ACTIVE
+                        ? QStringLiteral("active %1").arg(status.received)
+                        : QStringLiteral("refused");
+         }},
+        {QStringLiteral("token"), [&] { return GooglePhotosProvider::readUploadToken(response); }}};
+    QCOMPARE(readers.value(reader)(), expected);
 }
 
 QUILLO_TEST_MAIN(tst_GooglePhotosProvider)

@@ -1,3 +1,4 @@
+#include "AnswerTable.h"
 #include "JobProbe.h"
 #include "LogCapture.h"
 #include "OAuthGrant.h"
@@ -10,7 +11,10 @@
 #include "YouTubeServiceEmulation.h"
 
 #include <QFile>
+#include <QHash>
 #include <QJsonArray>
+
+#include <functional>
 
 Q_DECLARE_METATYPE(HttpFault)
 
@@ -32,6 +36,8 @@ private Q_SLOTS:
     void textsAreCutToWhatTheServiceTakes();
     void resumeOffsetStaysInTheFile_data();
     void resumeOffsetStaysInTheFile();
+    void answersGiveOnlyWebAddressesAndPlainIds_data();
+    void answersGiveOnlyWebAddressesAndPlainIds();
 };
 
 namespace {
@@ -262,6 +268,44 @@ void tst_YouTubeProvider::resumeOffsetStaysInTheFile()
     QFETCH(QByteArray, range);
     QFETCH(qint64, expected);
     QCOMPARE(YouTubeProvider::resumeOffset(range, 1000000).value_or(-1), expected);
+}
+
+// The session address goes into the next requests (which carry the bearer token and the file's bytes):
+// a local file would be written, a relative one is no server at all.
+void tst_YouTubeProvider::answersGiveOnlyWebAddressesAndPlainIds_data()
+{
+    AnswerTable::addColumns();
+
+    const QString session = QStringLiteral("session");
+    const QByteArray video = R"({"id":"Ks-_Mh1QhMc"})";
+    const QByteArray channels = R"({"items":[{"id":"UC_x5XG1","snippet":{"title":"Class 5b"}}]})";
+    QTest::newRow("session on the web") << session << 200 << QByteArray("https://www.googleapis.com/upload?upload_id=1")
+                                        << QByteArray() << QStringLiteral("https://www.googleapis.com/upload?upload_id=1");
+    QTest::newRow("session in a local file") << session << 200 << QByteArray("file:///tmp/lesson.avi") << QByteArray()
+                                             << QString();
+    QTest::newRow("session relative") << session << 200 << QByteArray("/upload?upload_id=1") << QByteArray() << QString();
+    QTest::newRow("session without host") << session << 200 << QByteArray("https:///upload") << QByteArray() << QString();
+    QTest::newRow("session of a refused answer") << session << 400 << QByteArray("https://www.googleapis.com/upload")
+                                                 << QByteArray() << QString();
+    QTest::newRow("video id") << QStringLiteral("video") << 200 << QByteArray() << video << QStringLiteral("Ks-_Mh1QhMc");
+    QTest::newRow("video id with a line break") << QStringLiteral("video") << 200 << QByteArray()
+                                                << QByteArray(R"({"id":"Ks-\nMh1"})") << QString();
+    QTest::newRow("video id of a refused answer") << QStringLiteral("video") << 500 << QByteArray() << video << QString();
+    QTest::newRow("channel") << QStringLiteral("channel") << 200 << QByteArray() << channels << QStringLiteral("UC_x5XG1");
+    QTest::newRow("channel id with a NUL") << QStringLiteral("channel") << 200 << QByteArray()
+                                           << QByteArray(R"({"items":[{"id":"UC\u0000x"}]})") << QString();
+}
+
+void tst_YouTubeProvider::answersGiveOnlyWebAddressesAndPlainIds()
+{
+    QFETCH(QString, reader);
+    QFETCH(QString, expected);
+    const SNResponse response = AnswerTable::answer("Location");
+    const QHash<QString, std::function<QString()>> readers{
+        {QStringLiteral("session"), [&] { return YouTubeProvider::readSessionAddress(response).toString(); }},
+        {QStringLiteral("video"), [&] { return YouTubeProvider::readVideoId(response); }},
+        {QStringLiteral("channel"), [&] { return YouTubeProvider::readChannel(response).id; }}};
+    QCOMPARE(readers.value(reader)(), expected);
 }
 
 QUILLO_TEST_MAIN(tst_YouTubeProvider)

@@ -331,8 +331,10 @@ DropboxProvider::Account DropboxProvider::readAccount(const SNResponse &response
     if (!response.isSuccess())
         return {};
     const QJsonObject me = response.json();
-    return {usableId(me.value(QStringLiteral("account_id")).toString()),
-            me.value(QStringLiteral("name")).toObject().value(QStringLiteral("display_name")).toString()};
+    const QString id = usableId(me.value(QStringLiteral("account_id")).toString());
+    if (id.isEmpty())
+        return {};
+    return {id, me.value(QStringLiteral("name")).toObject().value(QStringLiteral("display_name")).toString()};
 }
 
 QString DropboxProvider::readSessionId(const SNResponse &response)

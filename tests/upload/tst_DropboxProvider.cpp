@@ -355,6 +355,11 @@ void tst_DropboxProvider::answersGiveOnlyWebAddressesAndPlainIds_data()
     QTest::newRow("stored without path") << stored << 200 << QByteArray() << QByteArray(R"({"name":"a.avi"})") << QString();
     QTest::newRow("session") << QStringLiteral("session") << 200 << QByteArray()
                              << QByteArray(R"({"session_id":"1234faaf0678bcde"})") << QStringLiteral("1234faaf0678bcde");
+    QTest::newRow("account") << QStringLiteral("account") << 200 << QByteArray()
+                             << QByteArray(R"({"account_id":"dbid:1","name":{"display_name":"Ann"}})")
+                             << QStringLiteral("dbid:1 Ann");
+    QTest::newRow("account name without its id") << QStringLiteral("account") << 200 << QByteArray()
+                                                 << QByteArray(R"({"name":{"display_name":"Ann"}})") << QString();
     QTest::newRow("account of a refused answer") << QStringLiteral("account") << 401 << QByteArray()
                                                  << QByteArray(R"({"account_id":"dbid:1"})") << QString();
     const QByteArray incorrect = R"({"error":{".tag":"incorrect_offset","correct_offset":%1}})";
@@ -388,7 +393,10 @@ void tst_DropboxProvider::answersGiveOnlyWebAddressesAndPlainIds()
              return stored.path.isEmpty() ? stored.name : stored.name + QLatin1Char(' ') + stored.path;
          }},
         {QStringLiteral("session"), [&] { return DropboxProvider::readSessionId(response); }},
-        {QStringLiteral("account"), [&] { return DropboxProvider::readAccount(response).id; }},
+        {QStringLiteral("account"), [&] {
+             const DropboxProvider::Account account = DropboxProvider::readAccount(response);
+             return account.name.isEmpty() ? account.id : account.id + QLatin1Char(' ') + account.name;
+         }},
         {QStringLiteral("offset"), [&] {
              const std::optional<qint64> correct = DropboxProvider::correctOffset(response, false, fileSize);
              return correct ? QString::number(*correct) : QString();

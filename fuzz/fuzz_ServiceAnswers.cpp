@@ -201,7 +201,7 @@ void checkOffset(const std::optional<qint64> &offset, qint64 size, const char *w
 
 void readDropboxAnswers(const SNResponse &response)
 {
-    const DropboxProvider::Account account = DropboxProvider::readAccount(response);
+    const SNProvider::Account account = DropboxProvider::readAccount(response);
     checkId(account.id, response, "an account id");
     FUZZ_CHECK(!account.id.isEmpty() || account.name.isEmpty(), "an account name without its id");
     checkId(DropboxProvider::readSessionId(response), response, "a session id");
@@ -222,9 +222,9 @@ void readDropboxAnswers(const SNResponse &response)
 
 void readVideoAnswers(const SNResponse &response)
 {
-    const YouTubeProvider::Channel channel = YouTubeProvider::readChannel(response);
+    const SNProvider::Account channel = YouTubeProvider::readChannel(response);
     checkId(channel.id, response, "a channel id");
-    FUZZ_CHECK(!channel.id.isEmpty() || channel.title.isEmpty(), "a channel title without its id");
+    FUZZ_CHECK(!channel.id.isEmpty() || channel.name.isEmpty(), "a channel title without its id");
     checkAddress(YouTubeProvider::readSessionAddress(response), response, "a video upload session");
     checkId(YouTubeProvider::readVideoId(response), response, "a video id");
 }

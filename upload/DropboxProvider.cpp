@@ -326,7 +326,7 @@ void DropboxProvider::remove(NetworkJob &job, const QString &path)
              });
 }
 
-DropboxProvider::Account DropboxProvider::readAccount(const SNResponse &response)
+SNProvider::Account DropboxProvider::readAccount(const SNResponse &response)
 {
     if (!response.isSuccess())
         return {};
@@ -339,7 +339,7 @@ DropboxProvider::Account DropboxProvider::readAccount(const SNResponse &response
 
 QString DropboxProvider::readSessionId(const SNResponse &response)
 {
-    return response.isSuccess() ? usableId(response.json().value(QStringLiteral("session_id")).toString()) : QString();
+    return answerId(response, QStringLiteral("session_id"));
 }
 
 DropboxProvider::Stored DropboxProvider::readStored(const SNResponse &response)

@@ -33,11 +33,6 @@ public:
 
     // What the program takes from the service's successful answers; an empty id, name or address is a
     // refusal (or an answer that was no success).
-    struct Account
-    {
-        QString id;
-        QString name;
-    };
     // The stored file: its final name (the copy's id, without "/") and its path for the link calls.
     struct Stored
     {

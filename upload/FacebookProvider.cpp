@@ -349,7 +349,7 @@ FacebookProvider::PageList FacebookProvider::readPageList(const SNResponse &resp
 
 QString FacebookProvider::readObjectId(const SNResponse &response)
 {
-    return response.isSuccess() ? usableId(response.json().value(QStringLiteral("id")).toString()) : QString();
+    return answerId(response, QStringLiteral("id"));
 }
 
 QString FacebookProvider::readUploadSession(const SNResponse &response)
@@ -360,7 +360,7 @@ QString FacebookProvider::readUploadSession(const SNResponse &response)
 
 QString FacebookProvider::readUploadHandle(const SNResponse &response)
 {
-    return response.isSuccess() ? usableId(response.json().value(QStringLiteral("h")).toString()) : QString();
+    return answerId(response, QStringLiteral("h"));
 }
 
 QString FacebookProvider::readAddress(const SNResponse &response, const QString &field, const QUrl &site)

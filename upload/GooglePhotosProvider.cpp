@@ -342,12 +342,12 @@ GooglePhotosProvider::AlbumList GooglePhotosProvider::readAlbumList(const SNResp
 
 QString GooglePhotosProvider::readCreatedAlbumId(const SNResponse &response)
 {
-    return response.isSuccess() ? usableId(response.json().value(QStringLiteral("id")).toString()) : QString();
+    return answerId(response, QStringLiteral("id"));
 }
 
 QUrl GooglePhotosProvider::readSessionAddress(const SNResponse &response)
 {
-    return response.isSuccess() ? webAddress(QUrl::fromEncoded(response.header("X-Goog-Upload-URL"))) : QUrl();
+    return answerAddress(response, "X-Goog-Upload-URL");
 }
 
 GooglePhotosProvider::UploadStatus GooglePhotosProvider::readUploadStatus(const SNResponse &response, qint64 fileSize)

@@ -3,6 +3,8 @@
 #include "SNErrorMap.h"
 #include "SNResponse.h"
 
+#include <QJsonObject>
+
 SNProvider::~SNProvider() = default;
 
 int SNProvider::failureCode(const SNResponse &response) const
@@ -26,4 +28,14 @@ QUrl SNProvider::webAddress(const QUrl &address)
         || (scheme != QLatin1String("https") && scheme != QLatin1String("http")))
         return {};
     return address;
+}
+
+QString SNProvider::answerId(const SNResponse &response, const QString &field)
+{
+    return response.isSuccess() ? usableId(response.json().value(field).toString()) : QString();
+}
+
+QUrl SNProvider::answerAddress(const SNResponse &response, const QByteArray &header)
+{
+    return response.isSuccess() ? webAddress(QUrl::fromEncoded(response.header(header))) : QUrl();
 }

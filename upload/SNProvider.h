@@ -47,4 +47,15 @@ public:
     // An address for the user's browser or the next request is a web address with a host; a script, a local
     // file, a relative or broken address is none (empty).
     static QUrl webAddress(const QUrl &address);
+    // A successful answer's id in that field of its JSON object, by usableId's rule; empty otherwise.
+    static QString answerId(const SNResponse &response, const QString &field);
+    // A successful answer's address in that header, by webAddress's rule; empty otherwise.
+    static QUrl answerAddress(const SNResponse &response, const QByteArray &header);
+
+    // The account an answer names: its id and the name to show; no name without an id.
+    struct Account
+    {
+        QString id;
+        QString name;
+    };
 };

@@ -213,7 +213,7 @@ void YouTubeProvider::checkAccount(NetworkJob &job)
             job.failWith(response);
             return;
         }
-        const Channel channel = readChannel(response);
+        const Account channel = readChannel(response);
         if (channel.id.isEmpty()) {
             // A Google account without a channel cannot upload.
             uploadLog(LogSystem::LOG_WARNING, "YouTubeProvider::checkAccount - the account has no channel");
@@ -221,7 +221,7 @@ void YouTubeProvider::checkAccount(NetworkJob &job)
             return;
         }
         job.setAccountValue(QStringLiteral("account.id"), channel.id);
-        job.complete({{QStringLiteral("id"), channel.id}, {QStringLiteral("name"), channel.title}});
+        job.complete({{QStringLiteral("id"), channel.id}, {QStringLiteral("name"), channel.name}});
     });
 }
 
@@ -273,7 +273,7 @@ std::optional<qint64> YouTubeProvider::resumeOffset(const QByteArray &range, qin
     return last + 1;
 }
 
-YouTubeProvider::Channel YouTubeProvider::readChannel(const SNResponse &response)
+SNProvider::Account YouTubeProvider::readChannel(const SNResponse &response)
 {
     if (!response.isSuccess())
         return {};
@@ -286,12 +286,12 @@ YouTubeProvider::Channel YouTubeProvider::readChannel(const SNResponse &response
 
 QUrl YouTubeProvider::readSessionAddress(const SNResponse &response)
 {
-    return response.isSuccess() ? webAddress(QUrl::fromEncoded(response.header("Location"))) : QUrl();
+    return answerAddress(response, "Location");
 }
 
 QString YouTubeProvider::readVideoId(const SNResponse &response)
 {
-    return response.isSuccess() ? usableId(response.json().value(QStringLiteral("id")).toString()) : QString();
+    return answerId(response, QStringLiteral("id"));
 }
 
 int YouTubeProvider::failureCode(const SNResponse &response) const

@@ -39,13 +39,8 @@ public:
     static std::optional<qint64> resumeOffset(const QByteArray &range, qint64 fileSize);
 
     // What the program takes from the service's successful answers; empty is a refusal (or no success).
-    struct Channel
-    {
-        QString id;
-        QString title;
-    };
-    // The account's channel; no id when the account has none.
-    static Channel readChannel(const SNResponse &response);
+    // The account's channel, named by its title; no id when the account has none.
+    static Account readChannel(const SNResponse &response);
     // The upload session's address ("Location"), a web address.
     static QUrl readSessionAddress(const SNResponse &response);
     // The id of the video the finished upload made.

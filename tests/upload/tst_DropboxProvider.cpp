@@ -394,7 +394,7 @@ void tst_DropboxProvider::answersGiveOnlyWebAddressesAndPlainIds()
          }},
         {QStringLiteral("session"), [&] { return DropboxProvider::readSessionId(response); }},
         {QStringLiteral("account"), [&] {
-             const DropboxProvider::Account account = DropboxProvider::readAccount(response);
+             const SNProvider::Account account = DropboxProvider::readAccount(response);
              return account.name.isEmpty() ? account.id : account.id + QLatin1Char(' ') + account.name;
          }},
         {QStringLiteral("offset"), [&] {

@@ -217,8 +217,10 @@ quint32 WinAVIRecordingImpl::setUpVideo(const QString &codec)
 void WinAVIRecordingImpl::prepareVideo(const QString &codec)
 {
     QMutexLocker locker(&m_mutex);
-    if (!m_active)
-        prepareVideoLocked(codec);
+    if (m_active)
+        return;
+    m_backends.grabber->prepare();
+    prepareVideoLocked(codec);
 }
 
 void WinAVIRecordingImpl::prepareVideoLocked(const QString &codec)

@@ -44,9 +44,9 @@ public:
     // is not positive takes the screen's size. audioDevice: input index, -1 the default, -2 no sound.
     bool initialize(WId window, int width, int height, int audioDevice);
     // Frame thread, after initialize and before the first writeFrame (which must be given the same codec):
-    // makes the first file's encoder and pays its first frames' costs (opening it, setting up the scaler:
-    // 0.1-1 s at 1080p) on a blank picture, so that they come before the recording's time starts instead
-    // of making the first slots go by without a picture.
+    // sets up the grabber, makes the first file's encoder and pays its first frames' costs (opening it,
+    // setting up the scaler: 0.1-1 s at 1080p) on a blank picture, so that they come before the recording's
+    // time starts instead of making the first slots go by without a picture.
     void prepareVideo(const QString &codec);
     // Grabs and writes one frame; codec empty: XviD with its fall-back, else a four-character code.
     int writeFrame(const QString &codec);

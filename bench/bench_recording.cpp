@@ -29,6 +29,7 @@
 #include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -280,28 +281,33 @@ void countFrames(const QString &file, Run *run)
     run->frames = fields.value(1).toInt();
 }
 
-// Where a recording skipped slots: the slots without a picture of their own (an empty chunk, or a gap in
-// the packets' times). Skips bunched at the start point at the set-up; skips spread over the run at frames
-// that came too late, from the machine's load or from a stage that stalled.
-QList<int> skippedSlots(const QString &file)
+// Where a recording skipped slots: the slots from slot 1 (a file's first frame lands there, after the empty
+// slot 0) to its last picture that hold no picture of their own (an empty chunk, or a gap in the packets'
+// times); the empty chunk that closes the file is not one. Skips bunched at the start point at the set-up;
+// skips spread over the run at frames that came too late, from the machine's load or from a stage that
+// stalled. lastSlot: the slot of the last picture.
+QList<int> skippedSlots(const QString &file, int *lastSlot)
 {
     QProcess probe;
     probe.start(QStringLiteral("ffprobe"), {"-v", "error", "-select_streams", "v:0", "-show_entries", "packet=pts,size",
                                             "-of", "csv=p=0", file});
     probe.waitForFinished(120000);
-    QList<int> skipped;
-    int next = 1;
+    QSet<int> pictures;
+    int last = 0;
     for (const QByteArray &line : probe.readAllStandardOutput().split('\n')) {
         const QList<QByteArray> fields = line.trimmed().split(',');
-        if (fields.size() < 2)
+        if (fields.size() < 2 || fields.at(1).toInt() == 0)
             continue;
         const int slot = fields.at(0).toInt();
-        for (; next < slot; ++next)
-            skipped << next;
-        if (fields.at(1).toInt() == 0 && slot > 0)
-            skipped << slot;
-        next = qMax(next, slot + 1);
+        pictures.insert(slot);
+        last = qMax(last, slot);
     }
+    QList<int> skipped;
+    for (int slot = 1; slot <= last; ++slot) {
+        if (!pictures.contains(slot))
+            skipped << slot;
+    }
+    *lastSlot = last;
     return skipped;
 }
 
@@ -327,11 +333,10 @@ Run recordWithQuillo(const std::shared_ptr<X11ScreenGrabber> &grabber, const QSi
     run.serverCpu = otherCpuSeconds(server) - serverStart;
     const QString file = thread.recordedFiles().value(0);
     countFrames(file, &run);
-    // The last slot is the closing mark, not a frame; slot 0 is every file's empty first chunk (the first
-    // frame lands on slot 1 by the grid's rule), not a slot the recording missed.
-    run.slotCount = qMax(0, run.slotCount - 2);
-    run.note = QStringLiteral("start call %1 ms; %2 skipped").arg(run.startMs, 0, 'f', 1).arg(run.slotCount - run.frames);
-    const QList<int> skipped = skippedSlots(file);
+    int lastSlot = 0;
+    const QList<int> skipped = skippedSlots(file, &lastSlot);
+    run.slotCount = lastSlot;
+    run.note = QStringLiteral("start call %1 ms; %2 skipped").arg(run.startMs, 0, 'f', 1).arg(skipped.size());
     if (!skipped.isEmpty()) {
         const qsizetype early = std::count_if(skipped.begin(), skipped.end(), [](int slot) { return slot < 25; });
         QStringList first;

@@ -1,6 +1,7 @@
 #include "SettingImpl.h"
 
 #include "ModuleLog.h"
+#include "StoredVariantGuard.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -11,7 +12,6 @@
 #include <QStandardPaths>
 #include <QStringDecoder>
 
-#include <cctype>
 #include <optional>
 
 namespace {
@@ -56,23 +56,6 @@ struct FileSignature {
 std::optional<FileSignature> unreadableFile;
 QMutex unreadableMutex;
 
-// Of the values Qt keeps as a stored variant the program writes only times (a type number, 15, then four
-// bytes). Any other stored type in the file is damage, and handing it to Qt's reader is not safe: a damaged
-// count inside a stored list makes it ask for gigabytes.
-bool holdsForeignVariant(const QByteArray &content)
-{
-    static const QByteArray kVariant = QByteArrayLiteral("@Variant(");
-    static const QByteArray kStoredTime = QByteArrayLiteral("@Variant(\\0\\0\\0\\xf");
-    for (qsizetype at = content.indexOf(kVariant); at >= 0; at = content.indexOf(kVariant, at + 1)) {
-        const qsizetype next = at + kStoredTime.size();
-        // Qt escapes the byte after a hexadecimal escape when it is a hexadecimal digit itself.
-        if (content.mid(at, kStoredTime.size()) != kStoredTime
-            || (next < content.size() && std::isxdigit(static_cast<unsigned char>(content.at(next)))))
-            return true;
-    }
-    return false;
-}
-
 // Settings.ini is UTF-8 text; QSettings would take binary junk for odd keys and write it back.
 bool isDamaged(const QString &path)
 {
@@ -82,7 +65,7 @@ bool isDamaged(const QString &path)
     const QByteArray content = file.readAll();
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = utf8(content);
-    return content.contains('\0') || utf8.hasError() || holdsForeignVariant(content);
+    return content.contains('\0') || utf8.hasError() || StoredVariantGuard::holdsForeignVariant(content);
 }
 
 bool isUnreadable(const QSettings &settings)

@@ -133,7 +133,7 @@ private Q_SLOTS:
             QCOMPARE(strayViews(webCam), 0);
 
             // The previewed camera goes: the service shows the other one, fitted again.
-            webCam->webCamRemoved(cameras.takeLast());
+            webCam->webCamRemoved(cameras.last());
             QCOMPARE(webCam->currentAuxWebCamIndex(), 0);
             QTRY_COMPARE(preview->geometry(), QRect(0, 26, 331, 248));
             QCOMPARE(selector->count(), 1);

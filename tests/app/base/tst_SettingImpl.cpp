@@ -159,6 +159,40 @@ private Q_SLOTS:
             << QByteArray("[General]\nUpload%20Time=@Variant(\\0\\0\\x10\\a\\x65\\xff\\xff\\xff)\nlanguage=eng\n");
         QTest::newRow("stored type number past the time's")
             << QByteArray("[General]\nUpload%20Time=@Variant(\\0\\0\\0\\xf0\\0\\0\\0\\0)\n");
+        // Qt's reader undoes escapes and quotes before it looks for a stored value, and looks at every item of
+        // a list: a foreign one hidden in any of these ways is still read as one.
+        QTest::newRow("marker behind a hexadecimal escape")
+            << QByteArray("[General]\nk=\\x40Variant(\\0\\0\\x10\\a\\x65\\xff\\xff\\xff)\n");
+        QTest::newRow("marker behind an octal escape")
+            << QByteArray("[General]\nk=\\100Variant(\\0\\0\\x10\\a\\x65\\xff\\xff\\xff)\n");
+        QTest::newRow("marker cut by an empty escape") << QByteArray("[General]\nk=@Varia\\xnt(\\0\\0\\0\\x2)\n");
+        QTest::newRow("marker quoted") << QByteArray("[General]\nk=  \"@Variant(\\0\\0\\0\\x2)\"\n");
+        QTest::newRow("marker in a later list item")
+            << QByteArray("[General]\nk=\"a, b\", @Variant(\\0\\0\\0\\x2)\n");
+        QTest::newRow("type number behind an escaped line break")
+            << QByteArray("[General]\nk=@Variant(\\0\\0\\\n\\0\\x2)\n");
+    }
+
+    // The program's own strings may read like a stored value somewhere inside: the file they are written to
+    // is read back whole, and not set aside as damaged.
+    void textMentioningAStoredValueIsNotDamage()
+    {
+        const QString inside = QStringLiteral("before @Variant(\u0002Rect(2) after");
+        const QStringList items{QStringLiteral("@Variant(x"), QStringLiteral("a, @Variant(\u0001)")};
+        SettingIntf *writer = SettingImpl::getInstance();
+        writer->setValue(QStringLiteral("notes"), inside);
+        writer->setValue(QStringLiteral("list"), items);
+        writer->setValue(QStringLiteral("Upload Time"), QTime(8, 30));
+
+        SettingIntf *reader = SettingImpl::getInstance();
+        QCOMPARE(reader->value(QStringLiteral("notes")).toString(), inside);
+        QCOMPARE(reader->value(QStringLiteral("list")).toStringList(), items);
+        QCOMPARE(reader->value(QStringLiteral("Upload Time")).toTime(), QTime(8, 30));
+        writer->setMute(true);
+        QVERIFY(!QFile::exists(SettingImpl::settingsFilePath() + QStringLiteral(".bad")));
+        QCOMPARE(reader->value(QStringLiteral("notes")).toString(), inside);
+        reader->release();
+        writer->release();
     }
 
     void unreadableFileIsKeptAsideBeforeTheFirstWrite()

@@ -29,6 +29,7 @@
 #include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -151,7 +152,28 @@ private:
 
 void stages(X11ScreenGrabber *grabber, const QSize &size, const QString &folder)
 {
+    // As the recorder does before its time starts: map the grabber's memory, open the encoder, then warm
+    // it on a blank screen.
+    QElapsedTimer setUp;
+    setUp.start();
+    double mark = processCpuSeconds();
+    grabber->prepare();
+    const double grabberCpu = (processCpuSeconds() - mark) * 1000;
+    const double grabberWall = setUp.nsecsElapsed() / 1e6;
+    setUp.restart();
+    mark = processCpuSeconds();
     std::unique_ptr<XvidVideoEncoder> coder = XvidVideoEncoder::create(size.width(), size.height());
+    const double openCpu = (processCpuSeconds() - mark) * 1000;
+    const double openWall = setUp.nsecsElapsed() / 1e6;
+    QImage blank(grabber->screenSize(), QImage::Format_RGB32);
+    blank.fill(Qt::black);
+    setUp.restart();
+    mark = processCpuSeconds();
+    coder->warmUp(blank);
+    std::printf("  before the recorded time, CPU ms [wall ms]: grabber %.2f [%.2f], opening the encoder %.2f [%.2f], "
+                "warm-up %.2f [%.2f]\n",
+                grabberCpu, grabberWall, openCpu, openWall, (processCpuSeconds() - mark) * 1000,
+                setUp.nsecsElapsed() / 1e6);
     AVPacket *packet = av_packet_alloc();
     CodedPacketFactory factory(coder.get(), packet);
     SlotClock clock;
@@ -183,7 +205,7 @@ void stages(X11ScreenGrabber *grabber, const QSize &size, const QString &folder)
             const double spentWall = step.nsecsElapsed() / 1e6;
             cpu[stage] += spentCpu;
             wall[stage] += spentWall;
-            // The first frame sets up the scaler and the encoder.
+            // The first frame after the warm-up: it should cost what later ones do.
             if (i == 0)
                 firstCpu[stage] = spentCpu;
             else {
@@ -226,7 +248,7 @@ void stages(X11ScreenGrabber *grabber, const QSize &size, const QString &folder)
     std::printf("  total %.2f ms = %.0f %% of one core\n", total / kStageFrames, total / kStageFrames / kSlotMs * 100);
     // A stage that stalls (a lock, a write, an allocation) shows as a worst wall time far above its worst
     // CPU time; a machine too busy to run the thread stretches every stage's wall time alike.
-    std::printf("  first frame, CPU ms:");
+    std::printf("  first frame after the warm-up, CPU ms:");
     for (int s = 0; s < 4; ++s)
         std::printf(" %s %.2f", names[s], firstCpu[s]);
     std::printf("\n  worst frame of each stage after the first, CPU ms [wall ms]:");
@@ -239,6 +261,7 @@ void stages(X11ScreenGrabber *grabber, const QSize &size, const QString &folder)
 }
 
 struct Run {
+    double startMs = 0;
     double cpu = 0;
     double serverCpu = 0;
     int frames = 0;
@@ -258,28 +281,33 @@ void countFrames(const QString &file, Run *run)
     run->frames = fields.value(1).toInt();
 }
 
-// Where a recording skipped slots: the slots without a picture of their own (an empty chunk, or a gap in
-// the packets' times). Skips bunched at the start point at the set-up; skips spread over the run at frames
-// that came too late, from the machine's load or from a stage that stalled.
-QList<int> skippedSlots(const QString &file)
+// Where a recording skipped slots: the slots from slot 1 (a file's first frame lands there, after the empty
+// slot 0) to its last picture that hold no picture of their own (an empty chunk, or a gap in the packets'
+// times); the empty chunk that closes the file is not one. Skips bunched at the start point at the set-up;
+// skips spread over the run at frames that came too late, from the machine's load or from a stage that
+// stalled. lastSlot: the slot of the last picture.
+QList<int> skippedSlots(const QString &file, int *lastSlot)
 {
     QProcess probe;
     probe.start(QStringLiteral("ffprobe"), {"-v", "error", "-select_streams", "v:0", "-show_entries", "packet=pts,size",
                                             "-of", "csv=p=0", file});
     probe.waitForFinished(120000);
-    QList<int> skipped;
-    int next = 0;
+    QSet<int> pictures;
+    int last = 0;
     for (const QByteArray &line : probe.readAllStandardOutput().split('\n')) {
         const QList<QByteArray> fields = line.trimmed().split(',');
-        if (fields.size() < 2)
+        if (fields.size() < 2 || fields.at(1).toInt() == 0)
             continue;
         const int slot = fields.at(0).toInt();
-        for (; next < slot; ++next)
-            skipped << next;
-        if (fields.at(1).toInt() == 0)
-            skipped << slot;
-        next = qMax(next, slot + 1);
+        pictures.insert(slot);
+        last = qMax(last, slot);
     }
+    QList<int> skipped;
+    for (int slot = 1; slot <= last; ++slot) {
+        if (!pictures.contains(slot))
+            skipped << slot;
+    }
+    *lastSlot = last;
     return skipped;
 }
 
@@ -291,20 +319,24 @@ Run recordWithQuillo(const std::shared_ptr<X11ScreenGrabber> &grabber, const QSi
     thread.setBackends({nullptr, grabber, nullptr, nullptr});
     const double cpuStart = processCpuSeconds();
     const double serverStart = otherCpuSeconds(server);
+    // The caller (the GUI thread) waits this long: the file is made and the encoder opened and warmed.
+    QElapsedTimer startCall;
+    startCall.start();
     if (!thread.startRecording(0, size.width(), size.height(), -2)) {
         run.note = QStringLiteral("did not start (code %1)").arg(thread.errorCode());
         return run;
     }
+    run.startMs = startCall.nsecsElapsed() / 1e6;
     QThread::sleep(seconds);
     thread.stopRecording();
     run.cpu = processCpuSeconds() - cpuStart;
     run.serverCpu = otherCpuSeconds(server) - serverStart;
     const QString file = thread.recordedFiles().value(0);
     countFrames(file, &run);
-    // The last slot is the closing mark, not a frame.
-    run.slotCount = qMax(0, run.slotCount - 1);
-    run.note = QStringLiteral("%1 skipped").arg(run.slotCount - run.frames);
-    const QList<int> skipped = skippedSlots(file);
+    int lastSlot = 0;
+    const QList<int> skipped = skippedSlots(file, &lastSlot);
+    run.slotCount = lastSlot;
+    run.note = QStringLiteral("start call %1 ms; %2 skipped").arg(run.startMs, 0, 'f', 1).arg(skipped.size());
     if (!skipped.isEmpty()) {
         const qsizetype early = std::count_if(skipped.begin(), skipped.end(), [](int slot) { return slot < 25; });
         QStringList first;

@@ -136,6 +136,23 @@ quint32 checkVideoSetUp(AviHandle *handle, int width, int height)
     return AVIERR_OK;
 }
 
+// The encoder of a set-up: the one prepared for it, or else a new one. codec empty: XviD, or uncompressed
+// frames when XviD is not available here.
+std::unique_ptr<VideoEncoder> encoderFor(AviHandle *handle, const QByteArray &codec, int width, int height)
+{
+    std::unique_ptr<VideoEncoder> prepared = std::move(handle->preparedEncoder);
+    if (prepared && handle->preparedCodec == codec && handle->preparedSize == QSize(width, height))
+        return prepared;
+    if (!codec.isEmpty())
+        return handle->encoderFactory->create(codec, width, height);
+    std::unique_ptr<VideoEncoder> encoder = handle->encoderFactory->create("XVID", width, height);
+    if (!encoder) {
+        aviLog(LogSystem::LOG_WARNING, "AviHandle - XviD not available, recording uncompressed frames");
+        encoder = handle->encoderFactory->create("DIB ", width, height);
+    }
+    return encoder;
+}
+
 } // namespace
 
 AviHandle::AviHandle() = default;
@@ -212,7 +229,7 @@ quint32 setAviVideoCompression(AviHandle *handle, int width, int height, const A
     if (check != AVIERR_OK)
         return check;
     QMutexLocker locker(&handle->mutex);
-    std::unique_ptr<VideoEncoder> encoder = handle->encoderFactory->create(options.fccHandler, width, height);
+    std::unique_ptr<VideoEncoder> encoder = encoderFor(handle, options.fccHandler, width, height);
     if (!encoder) {
         markFailed(handle, AVERROR_ENCODER_NOT_FOUND);
         return AVIERR_NOCOMPRESSOR;
@@ -226,16 +243,33 @@ quint32 setXvidCompression(AviHandle *handle, int width, int height)
     if (check != AVIERR_OK)
         return check;
     QMutexLocker locker(&handle->mutex);
-    std::unique_ptr<VideoEncoder> encoder = handle->encoderFactory->create("XVID", width, height);
-    if (!encoder) {
-        aviLog(LogSystem::LOG_WARNING, "AviHandle - XviD not available, recording uncompressed frames");
-        encoder = handle->encoderFactory->create("DIB ", width, height);
-    }
+    std::unique_ptr<VideoEncoder> encoder = encoderFor(handle, QByteArray(), width, height);
     if (!encoder) {
         markFailed(handle, AVERROR_ENCODER_NOT_FOUND);
         return AVIERR_NOCOMPRESSOR;
     }
     return setUpVideo(handle, std::move(encoder));
+}
+
+bool prepareAviVideo(AviHandle *handle, int width, int height, const QByteArray &codec, const QImage &sample)
+{
+    if (checkVideoSetUp(handle, width, height) != AVIERR_OK)
+        return false;
+    // Only the frame thread sets up the video, so the encoder is made and warmed without the muxer's lock,
+    // which the microphone's thread would otherwise wait for.
+    handle->preparedEncoder.reset();
+    std::unique_ptr<VideoEncoder> encoder = encoderFor(handle, codec, width, height);
+    if (!encoder)
+        return false;
+    if (!encoder->warmUp(sample)) {
+        aviLog(LogSystem::LOG_WARNING, "AviHandle - the encoder for %s failed on its trial frame",
+               qUtf8Printable(handle->fileName));
+        return false;
+    }
+    handle->preparedEncoder = std::move(encoder);
+    handle->preparedCodec = codec;
+    handle->preparedSize = QSize(width, height);
+    return true;
 }
 
 quint32 addAviTimedFrame(AviHandle *handle, const QImage &frame, quint32 *tickBase, quint32 frameAtResume,

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QMutex>
+#include <QSize>
 #include <QString>
 #include <QtGlobal>
 
@@ -61,6 +63,11 @@ struct AviHandle {
     AVStream *videoStream = nullptr;
     std::unique_ptr<VideoEncoder> encoder;
     VideoEncoderFactory *encoderFactory = nullptr;
+    // Made and warmed by prepareAviVideo for the set-up asking for preparedCodec ("" for XviD with its
+    // fall-back) at preparedSize; any other set-up makes its own.
+    std::unique_ptr<VideoEncoder> preparedEncoder;
+    QByteArray preparedCodec;
+    QSize preparedSize;
     // Atomic: the GUI thread reads it on resume while the frame thread writes.
     std::atomic<quint32> videoPosition{0};
     quint32 lastKeySlot = 0;
@@ -84,6 +91,12 @@ quint32 addAviAudio(AviHandle *handle, const void *data, qint64 bytes);
 quint32 setAviVideoCompression(AviHandle *handle, int width, int height, const AviCompressOptions &options);
 // The recorder's own video set-up: XviD, or uncompressed frames when XviD is not available here.
 quint32 setXvidCompression(AviHandle *handle, int width, int height);
+// Makes the encoder of a later set-up now and runs its first-frame costs on sample (a picture of the size
+// and format the frames will have), so that they fall before the recording's time starts. codec: the
+// four-character code setAviVideoCompression will be given, empty for setXvidCompression. The set-up then
+// takes this encoder. False when none could be made or it failed on the sample: the set-up then makes its
+// own and fails or succeeds as it would have.
+bool prepareAviVideo(AviHandle *handle, int width, int height, const QByteArray &codec, const QImage &sample);
 // Writes the screen picture at its 40 ms slot: slot = (now - tick base) / period + frame at resume, waiting
 // for the next slot while it equals the last one written. A tick base of 0 is set to now first.
 quint32 addAviTimedFrame(AviHandle *handle, const QImage &frame, quint32 *tickBase, quint32 frameAtResume,

@@ -71,3 +71,12 @@ bool DibVideoEncoder::encode(const QImage &picture, bool forceKey, AVPacket *pac
     packet->flags |= AV_PKT_FLAG_KEY;
     return true;
 }
+
+bool DibVideoEncoder::warmUp(const QImage &sample)
+{
+    // Frames are independent: one thrown away sets up the scaler and nothing else carries over.
+    AVPacket *packet = av_packet_alloc();
+    const bool warm = packet && encode(sample, true, packet);
+    av_packet_free(&packet);
+    return warm;
+}

@@ -14,6 +14,7 @@ public:
     void describe(AVCodecParameters *parameters) const override;
     void addMuxerOptions(AVDictionary **options) const override;
     bool encode(const QImage &picture, bool forceKey, AVPacket *packet) override;
+    bool warmUp(const QImage &sample) override;
 
     // Bytes of one stored row: three per pixel, rounded up to a multiple of 4.
     static int rowBytes(int width);

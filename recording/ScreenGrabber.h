@@ -17,6 +17,9 @@ public:
     virtual bool selectScreen() { return true; }
     // Size of the selected screen in device pixels; never empty while available.
     virtual QSize screenSize() = 0;
+    // Frame thread, before a recording's time starts: sets up what the first grab would otherwise set up
+    // (connections, memory for the pictures), so that the first grab costs what later ones do.
+    virtual void prepare() {}
     // Frame thread. The whole selected screen at its own size, 32 bits per pixel; null when the grab failed.
     // The picture may share its memory with the grabber, which leaves it unchanged while anybody holds it.
     virtual QImage grab() = 0;

@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
 
 static ModuleLog shmLog("quillo/recording");
 
@@ -112,6 +113,16 @@ ShmScreenReader::Segment *ShmScreenReader::freeSegment(qsizetype bytes)
     segment->bytes = bytes;
     m_segments.append(segment);
     return segment;
+}
+
+void ShmScreenReader::prepare(const QSize &size)
+{
+    if (!m_available || size.isEmpty())
+        return;
+    Segment *segment = freeSegment(qsizetype(size.width()) * kBytesPerPixel * size.height());
+    // Nobody holds a free segment and the next grab overwrites it whole: writing maps every page now.
+    if (segment)
+        memset(segment->address, 0, size_t(segment->bytes));
 }
 
 QImage ShmScreenReader::read(uint32_t window, const QRect &area, int *errorCode)

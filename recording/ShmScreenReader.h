@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QList>
 #include <QRect>
+#include <QSize>
 
 #include <cstdint>
 
@@ -26,6 +27,10 @@ public:
     // The area of the window at 32 bits a pixel (blue first, as QImage::Format_RGB32). Null when the server
     // refused; errorCode then holds its X error code (0: no segment could be had here).
     QImage read(uint32_t window, const QRect &area, int *errorCode);
+    // Makes the segment the next read of an area of that size will use, with all its pages mapped here: the
+    // first read of a screen's worth of new shared memory otherwise maps them one by one (about 2000 at
+    // 1080p, 50-100 ms).
+    void prepare(const QSize &size);
     // Turns the extension off for good, after the server proved unable to use it.
     void disable();
 

@@ -21,4 +21,13 @@ public:
     // Encodes one picture into packet (timestamps are left to the caller). A key frame is made when
     // forceKey is set; the packet's key flag tells which frames are key frames. False on failure.
     virtual bool encode(const QImage &picture, bool forceKey, AVPacket *packet) = 0;
+    // Pays what only the first frames cost (buffers made and first touched, the scaler's set-up) on a
+    // throw-away picture of the screen's size and format, so that the first real frame costs what later
+    // ones do. Nothing of it reaches a file, and the first frame after it is still a key frame when the
+    // caller forces one. False when the encoder already fails on it.
+    virtual bool warmUp(const QImage &sample)
+    {
+        Q_UNUSED(sample)
+        return true;
+    }
 };

@@ -78,16 +78,20 @@ bool WinAVIRecordingCtrl::startCommon(const QString &codec, bool timerMode, int 
         ctrlLog(LogSystem::LOG_NOTICE, "WinAVIRecordingCtrl::startRecording - %s is not present, recording without sound",
                 qUtf8Printable(audioSource));
     // The window is always the primary screen here.
+    bool started = false;
     if (timerMode)
         m_thread->startRecording(codec, 0, width, height, device);
     else
-        m_thread->startRecording(0, width, height, device);
+        started = m_thread->startRecording(0, width, height, device);
     if (!m_notification) {
         m_notification = new UsbDeviceMonitor(this);
         connect(m_notification, &UsbDeviceMonitor::deviceArrived, this, &WinAVIRecordingCtrl::deviceChanged);
         connect(m_notification, &UsbDeviceMonitor::deviceRemoved, this, &WinAVIRecordingCtrl::deviceChanged);
     }
-    return m_thread->isRecording();
+    // The thread-mode start answers false only when it could not begin (a nearly full disk, a file that
+    // could not be made): a capture that began and then failed at once, before this answer, is reported by
+    // the status poll like any later failure. The timer-mode start's thread keeps running after a failure.
+    return timerMode ? m_thread->isRecording() : started;
 }
 
 bool WinAVIRecordingCtrl::startRecording(int width, int height, const QString &audioSource)

@@ -114,10 +114,10 @@ bool WinAVIRecordingImpl::initialize(WId window, int width, int height, int audi
     }
     // The screen of this moment: the one of an earlier recording may be gone or no longer the primary one.
     m_backends.grabber->selectScreen();
+    m_screenSize = m_backends.grabber->screenSize();
     if (width <= 0 || height <= 0) {
-        const QSize screen = m_backends.grabber->screenSize();
-        width = screen.width();
-        height = screen.height();
+        width = m_screenSize.width();
+        height = m_screenSize.height();
     }
     m_width = width;
     m_height = height;
@@ -214,6 +214,25 @@ quint32 WinAVIRecordingImpl::setUpVideo(const QString &codec)
     return setXvidCompression(m_avi, m_width, m_height);
 }
 
+void WinAVIRecordingImpl::prepareVideo(const QString &codec)
+{
+    QMutexLocker locker(&m_mutex);
+    if (m_active)
+        return;
+    m_backends.grabber->prepare();
+    prepareVideoLocked(codec);
+}
+
+void WinAVIRecordingImpl::prepareVideoLocked(const QString &codec)
+{
+    if (!m_avi || m_screenSize.isEmpty())
+        return;
+    // Grabbed pictures are 32-bit with the screen's size, so the scaler set up here is the one they use.
+    QImage sample(m_screenSize, QImage::Format_RGB32);
+    sample.fill(Qt::black);
+    prepareAviVideo(m_avi, m_width, m_height, codec.size() > 3 ? codec.left(4).toLatin1() : QByteArray(), sample);
+}
+
 bool WinAVIRecordingImpl::splitIfDue(const QString &codec)
 {
     if (m_tickBase == 0 || recordedMs() < kSegmentMs)
@@ -252,6 +271,8 @@ bool WinAVIRecordingImpl::openNextSegment(const QString &codec)
     }
     recordingLog(LogSystem::LOG_INFO, "WinAVIRecordingImpl::openNextSegment - continuing in %s",
                  qUtf8Printable(name));
+    // The new encoder's first frames are paid for while the recording stands paused, as at the start.
+    prepareVideoLocked(codec);
     // A failed set-up leaves the new file failed; the next frame then ends the recording.
     setUpVideo(codec);
     m_tickBase = 0;

@@ -43,6 +43,11 @@ public:
     // Opens the first file. window: the screen is always the primary screen here. A width or height that
     // is not positive takes the screen's size. audioDevice: input index, -1 the default, -2 no sound.
     bool initialize(WId window, int width, int height, int audioDevice);
+    // Frame thread, after initialize and before the first writeFrame (which must be given the same codec):
+    // sets up the grabber, makes the first file's encoder and pays its first frames' costs (opening it,
+    // setting up the scaler: 0.1-1 s at 1080p) on a blank picture, so that they come before the recording's
+    // time starts instead of making the first slots go by without a picture.
+    void prepareVideo(const QString &codec);
     // Grabs and writes one frame; codec empty: XviD with its fall-back, else a four-character code.
     int writeFrame(const QString &codec);
     // Returns once the next 40 ms slot has begun, so the next grab falls into a fresh slot.
@@ -81,6 +86,7 @@ private:
     bool splitIfDue(const QString &codec);
     bool openNextSegment(const QString &codec);
     quint32 setUpVideo(const QString &codec);
+    void prepareVideoLocked(const QString &codec);
     void closeCurrent(bool *closedWell);
     void stopAudio();
     void onAudioBlock(const char *data, qint64 bytes, quint32 capturedMs);
@@ -96,6 +102,8 @@ private:
     WaveFormat m_waveFormat;
     int m_width = 0;
     int m_height = 0;
+    // The selected screen's size: the size of every picture grabbed.
+    QSize m_screenSize;
     int m_audioDevice = -1;
     QMutex m_mutex;
     // Held around every sound write and whenever the current file is closed or replaced, so sound never

@@ -119,6 +119,19 @@ void X11ScreenGrabber::connectToServer()
     m_hasXFixes = m_display && XFixesQueryExtension(m_display, &eventBase, &errorBase);
 }
 
+void X11ScreenGrabber::prepare()
+{
+    if (!m_connectionTried)
+        connectToServer();
+    QRect area;
+    {
+        QMutexLocker locker(&m_areaMutex);
+        area = m_area;
+    }
+    if (m_shm)
+        m_shm->prepare(area.size());
+}
+
 QImage X11ScreenGrabber::grab()
 {
     m_lastGrabShared = false;

@@ -33,6 +33,7 @@ public:
     bool isAvailable(QString *reason) override;
     bool selectScreen() override;
     QSize screenSize() override;
+    void prepare() override;
     QImage grab() override;
     QString lostReason() override;
 

@@ -94,6 +94,26 @@ bool XvidVideoEncoder::encode(const QImage &picture, bool forceKey, AVPacket *pa
     return convert(picture) && encodeConverted(forceKey, packet);
 }
 
+bool XvidVideoEncoder::warmUp(const QImage &sample)
+{
+    // The first frame makes and zeroes the codec library's packet buffer, sized for the worst case (tens of
+    // megabytes at 1080p), and the first predicted frame touches more of XviD's own memory for the first
+    // time: together 100-500 ms at 1080p, against 10-20 ms for any later frame. Both are paid here, on a
+    // blank picture that also sets up the scaler.
+    // The frames that follow are coded byte for byte as a fresh encoder codes them (the next real frame is a
+    // forced key frame and the quantiser is fixed) but for one byte each: the time code XviD writes into a
+    // frame's own header runs two frames ahead, which players of an AVI do not read (its index gives the
+    // timing).
+    AVPacket *packet = av_packet_alloc();
+    if (!packet)
+        return false;
+    bool warm = convert(sample) && encodeConverted(true, packet);
+    av_packet_unref(packet);
+    warm = warm && encodeConverted(false, packet);
+    av_packet_free(&packet);
+    return warm;
+}
+
 bool XvidVideoEncoder::convert(const QImage &picture)
 {
     return av_frame_make_writable(m_frame) >= 0 && m_scaler.scale(picture, m_frame);

@@ -19,6 +19,7 @@ public:
 
     void describe(AVCodecParameters *parameters) const override;
     bool encode(const QImage &picture, bool forceKey, AVPacket *packet) override;
+    bool warmUp(const QImage &sample) override;
     // The two steps of encode, apart so that their costs can be told apart: scaling and converting the
     // picture into the encoder's frame, then coding that frame.
     bool convert(const QImage &picture);

@@ -99,3 +99,57 @@ std::unique_ptr<VideoEncoder> FailingEncoderFactory::create(const QByteArray &fo
         return nullptr;
     return std::make_unique<FailingEncoder>(std::move(encoder), m_failAfter);
 }
+
+namespace {
+
+class SlowStartEncoder : public VideoEncoder
+{
+public:
+    SlowStartEncoder(std::unique_ptr<VideoEncoder> encoder, ManualClock *clock, quint32 firstFramesMs,
+                     std::atomic<int> *warmedUp)
+        : m_encoder(std::move(encoder))
+        , m_clock(clock)
+        , m_firstFramesMs(firstFramesMs)
+        , m_warmedUp(warmedUp)
+    {
+    }
+    void describe(AVCodecParameters *parameters) const override { m_encoder->describe(parameters); }
+    void addMuxerOptions(AVDictionary **options) const override { m_encoder->addMuxerOptions(options); }
+    bool encode(const QImage &picture, bool forceKey, AVPacket *packet) override
+    {
+        payFirstFrames();
+        return m_encoder->encode(picture, forceKey, packet);
+    }
+    bool warmUp(const QImage &sample) override
+    {
+        payFirstFrames();
+        ++*m_warmedUp;
+        return m_encoder->warmUp(sample);
+    }
+
+private:
+    void payFirstFrames()
+    {
+        if (!m_paid)
+            m_clock->advance(m_firstFramesMs);
+        m_paid = true;
+    }
+
+    std::unique_ptr<VideoEncoder> m_encoder;
+    ManualClock *m_clock;
+    quint32 m_firstFramesMs;
+    std::atomic<int> *m_warmedUp;
+    bool m_paid = false;
+};
+
+} // namespace
+
+std::unique_ptr<VideoEncoder> SlowStartEncoderFactory::create(const QByteArray &fourcc, int width, int height)
+{
+    std::unique_ptr<VideoEncoder> encoder = VideoEncoderFactory::create(fourcc, width, height);
+    if (!encoder)
+        return nullptr;
+    ++created;
+    m_clock->advance(m_openMs);
+    return std::make_unique<SlowStartEncoder>(std::move(encoder), m_clock.get(), m_firstFramesMs, &warmedUp);
+}

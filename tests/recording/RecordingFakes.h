@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 
 // A clock that moves only when told to, or when the code under test sleeps.
 class ManualClock : public RecordingClock
@@ -117,6 +118,28 @@ public:
 
 private:
     int m_failAfter;
+};
+
+// The program's encoders, each taking clock time as a real one does when it is new: openMs to open, and
+// firstFramesMs more for its first frames, whether they are thrown away by a warm-up or coded.
+class SlowStartEncoderFactory : public VideoEncoderFactory
+{
+public:
+    SlowStartEncoderFactory(std::shared_ptr<ManualClock> clock, quint32 openMs, quint32 firstFramesMs)
+        : m_clock(std::move(clock))
+        , m_openMs(openMs)
+        , m_firstFramesMs(firstFramesMs)
+    {
+    }
+    std::unique_ptr<VideoEncoder> create(const QByteArray &fourcc, int width, int height) override;
+
+    std::atomic<int> created{0};
+    std::atomic<int> warmedUp{0};
+
+private:
+    std::shared_ptr<ManualClock> m_clock;
+    quint32 m_openMs;
+    quint32 m_firstFramesMs;
 };
 
 // A sound server's mixer held in memory: devices known by name, with their volume (0 to 65535).

@@ -64,6 +64,8 @@ private Q_SLOTS:
     void timerModeRecordsOnItsThread();
     void timerModeFloorEndsTheCapture();
     void fullDiskLeavesAPlayableFile();
+    void aSlowEncoderStartSkipsNoSlot_data();
+    void aSlowEncoderStartSkipsNoSlot();
 };
 
 void TestAVIRecordingThread::freeSpaceFloorAtStart_data()
@@ -251,6 +253,50 @@ void TestAVIRecordingThread::fullDiskLeavesAPlayableFile()
     const AviProbe probe(m_thread->recordedFiles().first());
     QVERIFY(probe.readable());
     QVERIFY(probe.stream("video").value("nb_read_frames").toString().toInt() > 5);
+}
+
+void TestAVIRecordingThread::aSlowEncoderStartSkipsNoSlot_data()
+{
+    QTest::addColumn<QString>("codec");
+    QTest::newRow("XviD") << QString();
+    QTest::newRow("the uncompressed retry") << QStringLiteral("DIB ");
+}
+
+void TestAVIRecordingThread::aSlowEncoderStartSkipsNoSlot()
+{
+    QFETCH(QString, codec);
+    // As XviD at 1080p on a busy machine: 400 ms to open, 300 ms more for its first frames.
+    auto encoders = std::make_shared<SlowStartEncoderFactory>(m_clock, 400, 300);
+    m_thread->setBackends({m_clock, m_grabber, std::make_shared<FakeAudioSource>(), encoders});
+    const bool timerMode = !codec.isEmpty();
+    QVERIFY(timerMode ? m_thread->startRecording(codec, 0, 160, 90, -2) : m_thread->startRecording(0, 160, 90, -2));
+    // The start returns with the encoder opened and warmed.
+    QCOMPARE(encoders->warmedUp.load(), 1);
+    QVERIFY(QTest::qWaitFor([this] { return m_grabber->grabs > 40; }, 10000));
+    QVERIFY(timerMode ? m_thread->stopNow() : m_thread->stopRecording());
+    // The set-up took the warmed encoder instead of opening another.
+    QCOMPARE(encoders->created.load(), 1);
+
+    const AviProbe probe(m_thread->recordedFiles().first());
+    QVERIFY(probe.readable());
+    QHash<qint64, AviProbe::Packet> bySlot;
+    int pictures = 0;
+    const QList<AviProbe::Packet> packets = probe.packets("video");
+    for (const AviProbe::Packet &packet : packets) {
+        bySlot.insert(packet.pts, packet);
+        pictures += packet.size > 0 ? 1 : 0;
+    }
+    // Each slot of the first second has a picture, from slot 1 on: a file's first frame lands there.
+    for (qint64 slot = 1; slot < 25; ++slot)
+        QVERIFY2(bySlot.value(slot).size > 0, qPrintable(QStringLiteral("slot %1 has no picture").arg(slot)));
+    // The file starts with a key frame, whatever the warm-up left in the encoder.
+    QVERIFY(bySlot.value(1).key);
+    // Every picture grabbed is in the file and nothing else: the warm-up's blank picture is not.
+    QCOMPARE(pictures, m_grabber->grabs.load());
+    const QByteArray first = probe.firstFrameRgb();
+    QVERIFY(first.size() >= 3);
+    // The first grab is plain red-ish (hue 0): far from the warm-up's black.
+    QVERIFY2(quint8(first.at(0)) > 150, qPrintable(QStringLiteral("first pixel red %1").arg(quint8(first.at(0)))));
 }
 
 QUILLO_TEST_MAIN_PRIVATE_MOUNTS(TestAVIRecordingThread)

@@ -16,6 +16,8 @@
 
 #include <optional>
 
+#include <sys/resource.h>
+
 // A recording of a moving screen on an X server of the test's own, where the pointer may be moved: the
 // frames follow the screen, and the cursor is drawn where the server said it was when each was grabbed.
 // The same test runs on a server without the shared-memory extension, where the plain way takes over.
@@ -63,6 +65,7 @@ public:
     bool selectScreen() override { return m_grabber.selectScreen(); }
     QSize screenSize() override { return m_grabber.screenSize(); }
     QString lostReason() override { return m_grabber.lostReason(); }
+    void prepare() override { m_grabber.prepare(); }
     QImage grab() override
     {
         QImage picture = m_grabber.grab();
@@ -134,6 +137,7 @@ class TestScreenRecordingShm : public QObject
 
 private Q_SLOTS:
     void recordsMovingScreenWithCursor();
+    void aPreparedGrabberMapsNoMemoryOnItsFirstGrab();
 };
 
 void TestScreenRecordingShm::recordsMovingScreenWithCursor()
@@ -210,6 +214,57 @@ void TestScreenRecordingShm::recordsMovingScreenWithCursor()
     // The screen moves at every repaint; a loaded machine may now and then repaint slower than the slots.
     QVERIFY2(changed >= (frames.size() - 1) / 2, qPrintable(QStringLiteral("%1 of %2").arg(changed).arg(frames.size())));
     QVERIFY2(moves >= 5, qPrintable(QString::number(moves)));
+}
+
+namespace {
+
+// Pages this process mapped so far (minor faults: memory it touched for the first time).
+long mappedPages()
+{
+    rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_minflt;
+}
+
+// Pages mapped by a grab and the reading of its pixels, as the scaler reads them; -1 when the grab failed.
+long pagesMappedByAGrab(X11ScreenGrabber *grabber)
+{
+    const long before = mappedPages();
+    const QImage picture = grabber->grab();
+    if (picture.isNull())
+        return -1;
+    volatile uchar last = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+        const uchar *line = picture.constScanLine(y);
+        for (qsizetype x = 0; x < picture.bytesPerLine(); x += 64)
+            last = line[x];
+    }
+    Q_UNUSED(last)
+    return mappedPages() - before;
+}
+
+} // namespace
+
+void TestScreenRecordingShm::aPreparedGrabberMapsNoMemoryOnItsFirstGrab()
+{
+    if (qgetenv("QUILLO_TEST_XVFB_ARGS").contains("MIT-SHM"))
+        QSKIP("The plain grab has no memory of its own to prepare.");
+    const QSize screen = X11ScreenGrabber::deviceGeometry(QGuiApplication::primaryScreen()).size();
+    const long screenPages = long(screen.width()) * screen.height() * 4 / 4096;
+    // A new grabber's first picture maps its screen's worth of shared memory page by page as it is read...
+    X11ScreenGrabber fresh;
+    const long unprepared = pagesMappedByAGrab(&fresh);
+    QVERIFY(unprepared >= 0);
+    QVERIFY2(fresh.lastGrabShared(), "not through shared memory");
+    QVERIFY2(unprepared > screenPages / 2, qPrintable(QString::number(unprepared)));
+    // ...which the preparation before a recording's time starts has done already.
+    X11ScreenGrabber prepared;
+    prepared.prepare();
+    const long afterPreparing = pagesMappedByAGrab(&prepared);
+    QVERIFY(afterPreparing >= 0);
+    QVERIFY2(prepared.lastGrabShared(), "not through shared memory");
+    QVERIFY2(afterPreparing < screenPages / 10,
+             qPrintable(QStringLiteral("%1 of %2 pages").arg(afterPreparing).arg(screenPages)));
 }
 
 QUILLO_TEST_MAIN_PRIVATE_X11(TestScreenRecordingShm)

@@ -54,6 +54,7 @@ private Q_SLOTS:
     void splitsOnRecordedTime_data();
     void splitsOnRecordedTime();
     void splitExactlyAtFourteenAndAHalfMinutes();
+    void theNextFileAfterASplitSkipsNoSlot();
     void soundStreamPresence_data();
     void soundStreamPresence();
     void muteWritesSilenceOfTheSameLength();
@@ -150,6 +151,34 @@ void TestWinAVIRecordingImpl::splitExactlyAtFourteenAndAHalfMinutes()
     QCOMPARE(m_writer->recordedFiles().size(), 2);
     QVERIFY(m_writer->recordedFiles().last().endsWith("edge_2.avi"));
     m_writer->finalize();
+}
+
+void TestWinAVIRecordingImpl::theNextFileAfterASplitSkipsNoSlot()
+{
+    // Every new encoder takes 400 ms to open and 300 ms more for its first frames.
+    auto encoders = std::make_shared<SlowStartEncoderFactory>(m_clock, 400, 300);
+    m_writer->setBackends({m_clock, m_grabber, m_audio, encoders});
+    QVERIFY(!start("split-start.avi", WinAVIRecordingImpl::kNoAudio).isEmpty());
+    m_writer->prepareVideo(QString());
+    QCOMPARE(m_writer->writeFrame(QString()), int(WinAVIRecordingImpl::FRAME_WRITTEN));
+    m_clock->advance(WinAVIRecordingImpl::kSegmentMs - 1000);
+    // The capture loop's own steps, over the split and more than a second beyond it.
+    for (int frame = 0; frame < 80; ++frame) {
+        QCOMPARE(m_writer->writeFrame(QString()), int(WinAVIRecordingImpl::FRAME_WRITTEN));
+        m_writer->sleepUntilNextSlot();
+    }
+    QVERIFY(m_writer->finalize());
+    QCOMPARE(m_writer->recordedFiles().size(), 2);
+    QCOMPARE(encoders->created.load(), 2);
+    QCOMPARE(encoders->warmedUp.load(), 2);
+    QSet<qint64> pictures;
+    const QList<AviProbe::Packet> packets = AviProbe(m_writer->recordedFiles().last()).packets("video");
+    for (const AviProbe::Packet &packet : packets) {
+        if (packet.size > 0)
+            pictures.insert(packet.pts);
+    }
+    for (qint64 slot = 1; slot < 25; ++slot)
+        QVERIFY2(pictures.contains(slot), qPrintable(QStringLiteral("slot %1 has no picture").arg(slot)));
 }
 
 void TestWinAVIRecordingImpl::soundStreamPresence_data()

@@ -129,7 +129,6 @@ AVIRecordingThread::StartOutcome AVIRecordingThread::beginCapture(bool timerMode
     m_firstFrameWritten = false;
     m_stopRequested = false;
     start(QThread::TimeCriticalPriority);
-    m_videoPrepared.acquire();
     return StartOutcome::Started;
 }
 
@@ -161,10 +160,10 @@ void AVIRecordingThread::run()
     // The stop flag was cleared by the start: clearing it here would lose a stop asked right after it.
     const bool timerMode = m_timerMode;
     const QString firstCodec = timerMode ? m_firstCodec : QString();
-    // The encoder is opened and its first frames' costs paid before the start returns and the recorded time
-    // begins, so that the first second gets a picture in every slot.
+    // The encoder is opened and its first frames' costs paid here, before the first grab starts the recorded
+    // time, so that the first second gets a picture in every slot. The start has returned already: the
+    // window keeps answering meanwhile.
     m_writer.prepareVideo(firstCodec);
-    m_videoPrepared.release();
     int result = WinAVIRecordingImpl::FRAME_NOTHING_WRITTEN;
     for (int attempt = 0; attempt < kFirstFrameAttempts; ++attempt) {
         result = m_writer.writeFrame(firstCodec);

@@ -103,6 +103,4 @@ private:
     bool m_timerMode = false;
     std::atomic<bool> m_firstFrameWritten{false};
     QSemaphore m_firstFrameDone;
-    // The start waits until the capture thread has its encoder ready: the recorded time begins after that.
-    QSemaphore m_videoPrepared;
 };

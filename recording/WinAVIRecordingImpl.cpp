@@ -216,14 +216,16 @@ quint32 WinAVIRecordingImpl::setUpVideo(const QString &codec)
 
 void WinAVIRecordingImpl::prepareVideo(const QString &codec)
 {
-    QMutexLocker locker(&m_mutex);
+    // Without the mutex: until the first frame makes the recording active, nobody but this thread uses the
+    // file or the grabber, and a pause pressed meanwhile must not wait on the GUI thread for the whole
+    // preparation.
     if (m_active)
         return;
     m_backends.grabber->prepare();
-    prepareVideoLocked(codec);
+    prepareEncoder(codec);
 }
 
-void WinAVIRecordingImpl::prepareVideoLocked(const QString &codec)
+void WinAVIRecordingImpl::prepareEncoder(const QString &codec)
 {
     if (!m_avi || m_screenSize.isEmpty())
         return;
@@ -272,7 +274,7 @@ bool WinAVIRecordingImpl::openNextSegment(const QString &codec)
     recordingLog(LogSystem::LOG_INFO, "WinAVIRecordingImpl::openNextSegment - continuing in %s",
                  qUtf8Printable(name));
     // The new encoder's first frames are paid for while the recording stands paused, as at the start.
-    prepareVideoLocked(codec);
+    prepareEncoder(codec);
     // A failed set-up leaves the new file failed; the next frame then ends the recording.
     setUpVideo(codec);
     m_tickBase = 0;

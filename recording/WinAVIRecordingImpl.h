@@ -46,7 +46,8 @@ public:
     // Frame thread, after initialize and before the first writeFrame (which must be given the same codec):
     // sets up the grabber, makes the first file's encoder and pays its first frames' costs (opening it,
     // setting up the scaler: 0.1-1 s at 1080p) on a blank picture, so that they come before the recording's
-    // time starts instead of making the first slots go by without a picture.
+    // time starts instead of making the first slots go by without a picture. Takes no lock: it must not be
+    // run beside another call but a pause, mute or sound stop.
     void prepareVideo(const QString &codec);
     // Grabs and writes one frame; codec empty: XviD with its fall-back, else a four-character code.
     int writeFrame(const QString &codec);
@@ -86,7 +87,8 @@ private:
     bool splitIfDue(const QString &codec);
     bool openNextSegment(const QString &codec);
     quint32 setUpVideo(const QString &codec);
-    void prepareVideoLocked(const QString &codec);
+    // Makes the current file's encoder and warms it on a blank picture of the screen's size.
+    void prepareEncoder(const QString &codec);
     void closeCurrent(bool *closedWell);
     void stopAudio();
     void onAudioBlock(const char *data, qint64 bytes, quint32 capturedMs);

@@ -149,6 +149,8 @@ std::unique_ptr<VideoEncoder> SlowStartEncoderFactory::create(const QByteArray &
     std::unique_ptr<VideoEncoder> encoder = VideoEncoderFactory::create(fourcc, width, height);
     if (!encoder)
         return nullptr;
+    if (openGate)
+        openGate->acquire();
     ++created;
     m_clock->advance(m_openMs);
     return std::make_unique<SlowStartEncoder>(std::move(encoder), m_clock.get(), m_firstFramesMs, &warmedUp);

@@ -10,6 +10,7 @@
 #include <QByteArrayList>
 #include <QHash>
 #include <QMutex>
+#include <QSemaphore>
 
 #include <atomic>
 #include <functional>
@@ -135,6 +136,8 @@ public:
 
     std::atomic<int> created{0};
     std::atomic<int> warmedUp{0};
+    // When set, each opening waits for one release of it: the test decides when an encoder is ready.
+    QSemaphore *openGate = nullptr;
 
 private:
     std::shared_ptr<ManualClock> m_clock;

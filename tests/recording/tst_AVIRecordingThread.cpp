@@ -269,10 +269,24 @@ void TestAVIRecordingThread::aSlowEncoderStartSkipsNoSlot()
     auto encoders = std::make_shared<SlowStartEncoderFactory>(m_clock, 400, 300);
     m_thread->setBackends({m_clock, m_grabber, std::make_shared<FakeAudioSource>(), encoders});
     const bool timerMode = !codec.isEmpty();
-    QVERIFY(timerMode ? m_thread->startRecording(codec, 0, 160, 90, -2) : m_thread->startRecording(0, 160, 90, -2));
-    // The start returns with the encoder opened and warmed.
-    QCOMPARE(encoders->warmedUp.load(), 1);
+    QSemaphore gate;
+    // A check failing while the gate is shut must not leave the capture thread waiting for ever.
+    const auto openUp = qScopeGuard([&gate] { gate.release(); });
+    if (timerMode) {
+        // The uncompressed retry's start waits for its first frame, so for the preparation too.
+        QVERIFY(m_thread->startRecording(codec, 0, 160, 90, -2));
+    } else {
+        // The start answers while the encoder is still opening, and nothing is grabbed before it is ready:
+        // the recorded time has not begun.
+        encoders->openGate = &gate;
+        QVERIFY(m_thread->startRecording(0, 160, 90, -2));
+        QVERIFY(m_thread->isRecording());
+        QCOMPARE(encoders->created.load(), 0);
+        QCOMPARE(m_grabber->grabs.load(), 0);
+        gate.release();
+    }
     QVERIFY(QTest::qWaitFor([this] { return m_grabber->grabs > 40; }, 10000));
+    QCOMPARE(encoders->warmedUp.load(), 1);
     QVERIFY(timerMode ? m_thread->stopNow() : m_thread->stopRecording());
     // The set-up took the warmed encoder instead of opening another.
     QCOMPARE(encoders->created.load(), 1);

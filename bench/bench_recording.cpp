@@ -319,7 +319,8 @@ Run recordWithQuillo(const std::shared_ptr<X11ScreenGrabber> &grabber, const QSi
     thread.setBackends({nullptr, grabber, nullptr, nullptr});
     const double cpuStart = processCpuSeconds();
     const double serverStart = otherCpuSeconds(server);
-    // The caller (the GUI thread) waits this long: the file is made and the encoder opened and warmed.
+    // The caller (the GUI thread) waits this long: the file is made; the encoder is opened and warmed on the
+    // capture thread after the call has returned.
     QElapsedTimer startCall;
     startCall.start();
     if (!thread.startRecording(0, size.width(), size.height(), -2)) {

@@ -217,12 +217,35 @@ quint32 WinAVIRecordingImpl::setUpVideo(const QString &codec)
 void WinAVIRecordingImpl::prepareVideo(const QString &codec)
 {
     // Without the mutex: until the first frame makes the recording active, nobody but this thread uses the
-    // file or the grabber, and a pause pressed meanwhile must not wait on the GUI thread for the whole
-    // preparation.
+    // file, the grabber or the microphone, and a pause pressed meanwhile must not wait on the GUI thread for
+    // the whole preparation.
     if (m_active)
         return;
     m_backends.grabber->prepare();
     prepareEncoder(codec);
+    // Opened now, the microphone's own set-up (up to seconds for some) does not hold up the first frames
+    // either; what it captures before the first grab is cut when the recording starts.
+    startMicrophone();
+}
+
+void WinAVIRecordingImpl::startMicrophone()
+{
+    // The microphone is opened before the header is written, because the muxer cannot add the sound stream
+    // later; without a microphone the recording goes on with video only.
+    if (m_audioStarted || !m_avi || m_audioDevice == kNoAudio || m_waveFormat.isEmpty())
+        return;
+    m_audioRunning = true;
+    m_audioStarted = m_backends.audio->start(m_audioDevice, kAudioBlockBytes, m_backends.clock.get(),
+                                             [this](const char *data, qint64 bytes, quint32 capturedMs) {
+                                                 onAudioBlock(data, bytes, capturedMs);
+                                             });
+    if (!m_audioStarted) {
+        recordingLog(LogSystem::LOG_WARNING,
+                     "WinAVIRecordingImpl::startMicrophone - no microphone, recording without sound");
+        m_audioRunning = false;
+        m_waveFormat.channels = 0;
+        m_avi->audioFormat.channels = 0;
+    }
 }
 
 void WinAVIRecordingImpl::prepareEncoder(const QString &codec)
@@ -292,7 +315,8 @@ int WinAVIRecordingImpl::writeFrame(const QString &codec)
         return FRAME_NOTHING_WRITTEN;
     if (m_active && !splitIfDue(codec))
         return FRAME_WRITER_FAILED;
-    // The recorded time runs from here, however long the microphone then takes to open.
+    // The recorded time runs from here, however long a microphone not opened by prepareVideo then takes to
+    // open.
     const bool starting = !m_active;
     const quint32 startMs = starting ? m_backends.clock->nowMs() : 0;
     const QImage picture = m_backends.grabber->grab();
@@ -312,22 +336,7 @@ int WinAVIRecordingImpl::writeFrame(const QString &codec)
         QMutexLocker locker(&m_mutex);
         if (m_active)
             return FRAME_NOTHING_WRITTEN;
-        // The microphone is opened before the header is written, because the muxer cannot add the sound
-        // stream later; without a microphone the recording goes on with video only.
-        if (m_audioDevice != kNoAudio && !m_waveFormat.isEmpty()) {
-            m_audioRunning = true;
-            m_audioStarted = m_backends.audio->start(m_audioDevice, kAudioBlockBytes, m_backends.clock.get(),
-                                                     [this](const char *data, qint64 bytes, quint32 capturedMs) {
-                                                         onAudioBlock(data, bytes, capturedMs);
-                                                     });
-            if (!m_audioStarted) {
-                recordingLog(LogSystem::LOG_WARNING,
-                             "WinAVIRecordingImpl::writeFrame - no microphone, recording without sound");
-                m_audioRunning = false;
-                m_waveFormat.channels = 0;
-                m_avi->audioFormat.channels = 0;
-            }
-        }
+        startMicrophone();
         if (setUpVideo(codec) != AVIERR_OK) {
             stopAudio();
             bool closedWell = false;

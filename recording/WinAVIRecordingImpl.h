@@ -45,9 +45,9 @@ public:
     bool initialize(WId window, int width, int height, int audioDevice);
     // Frame thread, after initialize and before the first writeFrame (which must be given the same codec):
     // sets up the grabber, makes the first file's encoder and pays its first frames' costs (opening it,
-    // setting up the scaler: 0.1-1 s at 1080p) on a blank picture, so that they come before the recording's
-    // time starts instead of making the first slots go by without a picture. Takes no lock: it must not be
-    // run beside another call but a pause, mute or sound stop.
+    // setting up the scaler: 0.1-1 s at 1080p) on a blank picture, and opens the microphone, so that all of
+    // it comes before the recording's time starts instead of making the first slots go by without a picture.
+    // Takes no lock: it must not be run beside another call but a pause, mute or sound stop.
     void prepareVideo(const QString &codec);
     // Grabs and writes one frame; codec empty: XviD with its fall-back, else a four-character code.
     int writeFrame(const QString &codec);
@@ -89,6 +89,8 @@ private:
     quint32 setUpVideo(const QString &codec);
     // Makes the current file's encoder and warms it on a blank picture of the screen's size.
     void prepareEncoder(const QString &codec);
+    // Opens the microphone once per file set-up; a recording without one has no sound stream.
+    void startMicrophone();
     void closeCurrent(bool *closedWell);
     void stopAudio();
     void onAudioBlock(const char *data, qint64 bytes, quint32 capturedMs);

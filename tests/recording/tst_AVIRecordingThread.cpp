@@ -258,28 +258,39 @@ void TestAVIRecordingThread::fullDiskLeavesAPlayableFile()
 void TestAVIRecordingThread::aSlowEncoderStartSkipsNoSlot_data()
 {
     QTest::addColumn<QString>("codec");
-    QTest::newRow("XviD") << QString();
-    QTest::newRow("the uncompressed retry") << QStringLiteral("DIB ");
+    QTest::addColumn<quint32>("microphoneOpenMs");
+    QTest::newRow("XviD") << QString() << quint32(0);
+    QTest::newRow("the uncompressed retry") << QStringLiteral("DIB ") << quint32(0);
+    QTest::newRow("XviD with a microphone slow to open") << QString() << quint32(600);
 }
 
 void TestAVIRecordingThread::aSlowEncoderStartSkipsNoSlot()
 {
     QFETCH(QString, codec);
+    QFETCH(quint32, microphoneOpenMs);
     // As XviD at 1080p on a busy machine: 400 ms to open, 300 ms more for its first frames.
     auto encoders = std::make_shared<SlowStartEncoderFactory>(m_clock, 400, 300);
-    m_thread->setBackends({m_clock, m_grabber, std::make_shared<FakeAudioSource>(), encoders});
+    auto microphone = std::make_shared<FakeAudioSource>();
+    // What the microphone hears while it opens comes before the recorded time.
+    constexpr qint16 kBeforeTheStart = 7;
+    microphone->onStart = [&] {
+        m_clock->advance(microphoneOpenMs);
+        microphone->push(kBeforeTheStart);
+    };
+    const int audioDevice = microphoneOpenMs > 0 ? 0 : -2;
+    m_thread->setBackends({m_clock, m_grabber, microphone, encoders});
     const bool timerMode = !codec.isEmpty();
     QSemaphore gate;
     // A check failing while the gate is shut must not leave the capture thread waiting for ever.
     const auto openUp = qScopeGuard([&gate] { gate.release(); });
     if (timerMode) {
         // The uncompressed retry's start waits for its first frame, so for the preparation too.
-        QVERIFY(m_thread->startRecording(codec, 0, 160, 90, -2));
+        QVERIFY(m_thread->startRecording(codec, 0, 160, 90, audioDevice));
     } else {
         // The start answers while the encoder is still opening, and nothing is grabbed before it is ready:
         // the recorded time has not begun.
         encoders->openGate = &gate;
-        QVERIFY(m_thread->startRecording(0, 160, 90, -2));
+        QVERIFY(m_thread->startRecording(0, 160, 90, audioDevice));
         QVERIFY(m_thread->isRecording());
         QCOMPARE(encoders->created.load(), 0);
         QCOMPARE(m_grabber->grabs.load(), 0);
@@ -311,6 +322,13 @@ void TestAVIRecordingThread::aSlowEncoderStartSkipsNoSlot()
     QVERIFY(first.size() >= 3);
     // The first grab is plain red-ish (hue 0): far from the warm-up's black.
     QVERIFY2(quint8(first.at(0)) > 150, qPrintable(QStringLiteral("first pixel red %1").arg(quint8(first.at(0)))));
+    if (microphoneOpenMs > 0) {
+        const QByteArray sound = probe.audioSamples();
+        QVERIFY(!sound.isEmpty());
+        const auto *samples = reinterpret_cast<const qint16 *>(sound.constData());
+        QVERIFY2(std::find(samples, samples + sound.size() / 2, kBeforeTheStart) == samples + sound.size() / 2,
+                 "sound from before the recorded time is in the file");
+    }
 }
 
 QUILLO_TEST_MAIN_PRIVATE_MOUNTS(TestAVIRecordingThread)

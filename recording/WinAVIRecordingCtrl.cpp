@@ -78,11 +78,8 @@ bool WinAVIRecordingCtrl::startCommon(const QString &codec, bool timerMode, int 
         ctrlLog(LogSystem::LOG_NOTICE, "WinAVIRecordingCtrl::startRecording - %s is not present, recording without sound",
                 qUtf8Printable(audioSource));
     // The window is always the primary screen here.
-    bool started = false;
-    if (timerMode)
-        m_thread->startRecording(codec, 0, width, height, device);
-    else
-        started = m_thread->startRecording(0, width, height, device);
+    const bool started = timerMode ? m_thread->startRecording(codec, 0, width, height, device)
+                                   : m_thread->startRecording(0, width, height, device);
     if (!m_notification) {
         m_notification = new UsbDeviceMonitor(this);
         connect(m_notification, &UsbDeviceMonitor::deviceArrived, this, &WinAVIRecordingCtrl::deviceChanged);

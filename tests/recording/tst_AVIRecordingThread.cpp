@@ -273,9 +273,10 @@ void TestAVIRecordingThread::aSlowEncoderStartSkipsNoSlot()
     auto microphone = std::make_shared<FakeAudioSource>();
     // What the microphone hears while it opens comes before the recorded time.
     constexpr qint16 kBeforeTheStart = 7;
-    microphone->onStart = [&] {
-        m_clock->advance(microphoneOpenMs);
-        microphone->push(kBeforeTheStart);
+    // By value: a failed check returns while the capture thread may still open the microphone.
+    microphone->onStart = [clock = m_clock, microphoneOpenMs, source = microphone.get()] {
+        clock->advance(microphoneOpenMs);
+        source->push(kBeforeTheStart);
     };
     const int audioDevice = microphoneOpenMs > 0 ? 0 : -2;
     m_thread->setBackends({m_clock, m_grabber, microphone, encoders});

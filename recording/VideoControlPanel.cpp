@@ -45,7 +45,9 @@ void VideoControlPanel::showPanel()
 
 void VideoControlPanel::setVideoLength(int seconds)
 {
-    ui->jogSlider->setMaximum(seconds);
+    // The service answers "no video" with a negative code; a maximum alone below 0 would drag the minimum
+    // down with it and keep it there for every later video.
+    ui->jogSlider->setRange(0, qMax(0, seconds));
 }
 
 void VideoControlPanel::setVolumeSliderValue(int value)

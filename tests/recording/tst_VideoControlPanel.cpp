@@ -172,6 +172,38 @@ private Q_SLOTS:
             QVERIFY(video.calls.isEmpty());
     }
 
+    // Closing a video hands the panel the service's "no video" code as its length; the video opened next
+    // must still seek from its start, a click at a quarter of the slider to a quarter of its length.
+    void lengthsKeepTheSliderFromZero_data()
+    {
+        QTest::addColumn<QList<int>>("lengths");
+        QTest::addColumn<int>("quarter");
+        QTest::newRow("closed, then 120 s") << QList<int>{-2000, 120} << 30;
+        QTest::newRow("120 s, closed, 60 s") << QList<int>{120, -2000, 60} << 15;
+        QTest::newRow("refused, then 40 s") << QList<int>{-2001, 40} << 10;
+        QTest::newRow("only closed") << QList<int>{-2000} << 0;
+    }
+    void lengthsKeepTheSliderFromZero()
+    {
+        QFETCH(QList<int>, lengths);
+        QFETCH(int, quarter);
+        VideoControlPanel panel;
+        FakeVideo video;
+        panel.setVideo(&video);
+        for (int length : lengths)
+            panel.setVideoLength(length);
+        auto *jog = child<VideoCtrlSlider>(panel, "jogSlider");
+        QCOMPARE(jog->minimum(), 0);
+        QCOMPARE(jog->maximum(), qMax(0, lengths.last()));
+        QVERIFY(jog->value() >= 0);
+        jog->setFixedWidth(400);
+        video.calls.clear();
+        QTest::mouseClick(jog, Qt::LeftButton, {}, QPoint(100, jog->height() / 2));
+        QCOMPARE(jog->value(), quarter);
+        if (quarter)
+            QCOMPARE(video.calls.last(), QStringLiteral("moveTo %1").arg(quarter));
+    }
+
     void mainWindowSignals()
     {
         VideoControlPanel panel;

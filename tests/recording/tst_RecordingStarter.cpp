@@ -1,4 +1,5 @@
 #include "RecordingStarter.h"
+#include "Screenshot.h"
 #include "TestEnvironment.h"
 
 #include <QPointer>
@@ -37,6 +38,7 @@ private Q_SLOTS:
     void geometry_data();
     void geometry();
     void followsTheMainWindow();
+    void textsFitTheBox();
 };
 
 void TestRecordingStarter::runsOutAfterThreeSeconds()
@@ -141,6 +143,29 @@ void TestRecordingStarter::followsTheMainWindow()
     starter.setGeometry(0, 0, 200, 100);
     starter.quilloMoved(QPoint(40, 70));
     QCOMPARE(starter.pos(), QPoint(40, 70));
+}
+
+void TestRecordingStarter::textsFitTheBox()
+{
+    // Over a window the size of a small classroom screen, as the tool panel places it.
+    RecordingStarter starter(nullptr, false, -1, -1);
+    starter.setGeometry(QRect(0, 0, 1024, 700));
+    starter.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&starter));
+    auto *box = starter.findChild<QWidget *>("counter");
+    QVERIFY(box);
+    const QRect inside = box->rect();
+    for (const char *name : {"label1", "secToGo", "label2"}) {
+        auto *label = starter.findChild<QLabel *>(name);
+        QVERIFY(label);
+        QVERIFY2(label->width() >= label->sizeHint().width(),
+                 qPrintable(QStringLiteral("%1: %2 of %3 pixels").arg(name).arg(label->width())
+                                .arg(label->sizeHint().width())));
+        QVERIFY2(inside.contains(label->geometry()), name);
+    }
+    QCOMPARE(box->height(), 320);
+    QVERIFY(box->width() >= 360);
+    QVERIFY(!Screenshot::save(&starter, QStringLiteral("count-down")).isEmpty());
 }
 
 QUILLO_TEST_MAIN(TestRecordingStarter)

@@ -412,6 +412,12 @@ void Quillo::layoutPanes()
     }
     if (m_videoFullScreen) {
         layoutVideoView(PaneLayout::fullScreenMediaArea(central()->size(), m_videoControlPanel->height()));
+        // The window reaches the screen's size only after the switch, under a window manager well after it:
+        // the bar follows the video to its last row each time and stays above it, being the way back.
+        const QWidget *video = videoView();
+        m_videoControlPanel->setGeometry(PaneLayout::fullScreenPanelRect(
+            central()->size(), video ? video->geometry() : QRect(), m_videoControlPanel->height()));
+        raiseUpAllControlWidgets();
         return;
     }
     if (m_imageFullScreen) {

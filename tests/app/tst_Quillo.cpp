@@ -13,6 +13,7 @@
 #include "PipView.h"
 #include "Quillo.h"
 #include "RecordingFake.h"
+#include "Screenshot.h"
 #include "SettingImpl.h"
 #include "SpotlightFake.h"
 #include "TestEnvironment.h"
@@ -298,6 +299,7 @@ private Q_SLOTS:
     void aVideoThatDoesNotPlayLeavesFullDisplay();
     void aRecordingLearnsItsLengthWhilePlaying();
     void realFullScreenOnAndOff();
+    void videoFullScreenKeepsItsBar();
 
     void slidesEndInOrOut();
     void presenterModeRemembersThePanels();
@@ -784,6 +786,48 @@ void TestQuillo::realFullScreenOnAndOff()
     QVERIFY(rig.toolsPanel()->isVisible());
     QVERIFY(!(rig.window->windowState() & Qt::WindowFullScreen));
     QCOMPARE(rig.window->displayMode(), int(PaneLayout::ImageFullDisplay));
+}
+
+// The window reaches the screen's size after the switch, as under a window manager: the bar must follow
+// the video there, stay above it, and take the user back out with a click on its button.
+void TestQuillo::videoFullScreenKeepsItsBar()
+{
+    Rig rig;
+    rig.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
+    const QString clip = Rig::existingFile(QStringLiteral("lesson.avi"));
+    rig.video->setAnswer(QStringLiteral("attachVideo"), 0);
+    rig.video->setAnswer(QStringLiteral("start"), 0);
+    rig.video->setAnswer(QStringLiteral("getTotalVideoLengthInSeconds"), 60);
+    auto *media = new MediaFake(clip);
+    rig.window->videoObjRequestToPlay(media);
+    media->release();
+    QWidget *view = rig.video->videoWidget();
+    VideoControlPanel *panel = rig.videoPanel();
+    QVERIFY(view->isVisible() && panel->isVisible());
+    auto *fullScreen = formChild<QAbstractButton>(*panel, "fullScreenBtn");
+    const QSize screen = rig.window->screen()->geometry().size();
+
+    QTest::mouseClick(fullScreen, Qt::LeftButton);
+    QVERIFY(rig.window->isVideoFullScreen());
+    QTRY_COMPARE(rig.window->size(), screen);
+    QCoreApplication::processEvents();
+    QCOMPARE(panel->geometry(),
+             QRect(0, view->y() + view->height() - 1, rig.central()->width(), panel->height()));
+    QVERIFY(rig.central()->rect().contains(panel->geometry()));
+    QVERIFY(panel->isVisible());
+    // Nothing lies over the button: a click on its middle reaches it.
+    const QPoint middle = fullScreen->mapTo(rig.central(), fullScreen->rect().center());
+    QCOMPARE(rig.central()->childAt(middle), fullScreen);
+    QVERIFY(!Screenshot::save(rig.window.get(), QStringLiteral("video-full-screen")).isEmpty());
+
+    QTest::mouseClick(rig.central()->childAt(middle), Qt::LeftButton);
+    QVERIFY(!rig.window->isVideoFullScreen());
+    QVERIFY(!fullScreen->isChecked());
+    QVERIFY(!(rig.window->windowState() & Qt::WindowFullScreen));
+    QVERIFY(rig.menuBar()->isVisible());
+    QCOMPARE(rig.window->displayMode(), int(PaneLayout::VideoFullDisplay));
+    QVERIFY(panel->isVisible());
 }
 
 void TestQuillo::slidesEndInOrOut()

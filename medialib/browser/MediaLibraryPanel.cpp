@@ -200,6 +200,7 @@ MediaLibraryPanel::ThumbnailPair MediaLibraryPanel::makeThumbnailPair()
     auto *area = new MediaLibScrollArea(this);
     area->setPalette(QPalette(Qt::white));
     area->setScrollBarVisible(false, Qt::Horizontal);
+    area->setWheelLineHeight(MediaLibThumbnailView::kCellSide);
     area->hide();
     auto view = std::make_unique<MediaLibThumbnailView>(m_owner);
     view->setContextMenuPolicy(Qt::DefaultContextMenu);

@@ -484,6 +484,8 @@ private Q_SLOTS:
         QCOMPARE(switchButton->text(), QStringLiteral("List"));
         QVERIFY(m_panel->listView()->isHidden());
         QVERIFY(!m_panel->scrollArea()->isHidden());
+        // A wheel notch moves by rows of tiles.
+        QCOMPARE(m_panel->scrollArea()->wheelLineHeight(), MediaLibThumbnailView::kCellSide);
         switchButton->click();
         QCOMPARE(m_panel->viewMode(), int(MediaLibraryPanel::ListMode));
         QVERIFY(!m_panel->listView()->isHidden());

@@ -613,12 +613,14 @@ void MediaLibraryPanel::createSearchResultView()
     m_searchScrollArea->setPalette(QPalette(Qt::white));
     if (m_viewMode == ThumbnailMode)
         m_searchScrollArea->show();
-    m_searchThumbnailView->layoutThumbnails();
     for (const QString &path : std::as_const(m_protectedPaths))
         m_searchThumbnailView->appendProtectedPath(path);
     connect(m_searchThumbnailView.get(), &MediaLibThumbnailView::fileRemoved, this, &MediaLibraryPanel::onfileRemoved);
 
+    // The list sorts the results as it takes them; the tiles take that order.
     m_listView->setModel(m_searchModel.get());
+    m_searchThumbnailView->changeOrderFromSortModel(m_listView->sortModel());
+    m_searchThumbnailView->layoutThumbnails();
     m_listView->setDragDropMode(QAbstractItemView::DragOnly);
     ui->addFolderBtn->setEnabled(false);
     ui->preBtn->setEnabled(true);

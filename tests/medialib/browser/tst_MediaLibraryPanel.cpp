@@ -20,6 +20,7 @@
 #include "TestMedia.h"
 #include "UploadFake.h"
 
+#include <QHeaderView>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -423,6 +424,33 @@ private Q_SLOTS:
         enter(QFileInfo(found).absolutePath());
         QVERIFY(!m_panel->searchModel());
         QCOMPARE(rowNames(m_panel->listView()->model()), QStringList{"waves.jpg"});
+    }
+
+    // Results shown straight in the thumbnail view take the list's order, here its stored descending sort.
+    void searchResultsInTheThumbnailViewFollowTheList()
+    {
+        MediaFileStore *store = MediaFileStore::getInstance();
+        for (const char *name : {"Unit 1/bay.jpg", "Unit 2/cove.jpg", "atoll.jpg", "delta.jpg"}) {
+            auto *record = new MediaImpl(touch(QLatin1String(name)));
+            record->setKeywords(QStringLiteral("coast"));
+            store->makeCacheFolder(record->path());
+            store->writeInfo(record);
+            record->release();
+        }
+        openLibrary();
+        QHeaderView *header = m_panel->listView()->horizontalHeader();
+        header->setSortIndicator(MediaLibTableModel::ColumnName, Qt::DescendingOrder);
+        m_panel->listView()->storeSortingInfo(MediaLibTableModel::ColumnName);
+        m_panel->changeViewMode();
+        QCOMPARE(m_panel->viewMode(), int(MediaLibraryPanel::ThumbnailMode));
+
+        auto *searchEdit = child<QLineEdit>("lineEdit");
+        searchEdit->setText(QStringLiteral("coast"));
+        QTest::keyClick(searchEdit, Qt::Key_Return);
+        QVERIFY(m_panel->searchModel());
+        const QStringList listed = rowNames(m_panel->listView()->model());
+        QCOMPARE(listed, QStringList({"delta.jpg", "cove.jpg", "bay.jpg", "atoll.jpg"}));
+        QCOMPARE(tileNames(m_panel->searchThumbnailView()), listed);
     }
 
     void newFoldersAreNumbered()

@@ -157,7 +157,7 @@ MediaLibraryPanel::MediaLibraryPanel(MediaLibraryImpl *owner, QWidget *parent)
     connect(thumbnails, &MediaLibThumbnailView::contentChanged, this, &MediaLibraryPanel::updateFolder);
     connect(thumbnails, &MediaLibThumbnailView::fileContentChanged, this, &MediaLibraryPanel::updateFile);
     connect(thumbnails, &MediaLibThumbnailView::videoThumbnailReloaded, m_folderModel.get(),
-            &MediaLibTableModel::reloadMediaObj);
+            &MediaLibTableModel::reloadVideoRecords);
     connect(ui->preBtn, &QToolButton::clicked, this, &MediaLibraryPanel::returnPreFolder);
     connect(ui->switchBtn, &QToolButton::clicked, this, &MediaLibraryPanel::changeViewMode);
     connect(ui->closeBtn, &QToolButton::clicked, owner, &MediaLibraryImpl::closeMediaLibPaenl);

@@ -263,6 +263,8 @@ void MediaLibraryPanel::changeDirectory(const QDir &target)
     m_shownPath = path;
     updateLabel();
     fillFolder(dir);
+    // The thumbnail view takes the records as they are; it makes tiles only for the rows it shows.
+    m_thumbnailView->setMediaList(m_folderModel->mediaList());
     m_listView->setModel(m_folderModel.get());
     m_thumbnailView->createVideoThumbnails();
     dropWatcher();
@@ -293,7 +295,6 @@ void MediaLibraryPanel::addEntry(const QString &path, int type)
         media->setLastModified(QDateTime());
     }
     appendRow(m_folderModel.get(), media);
-    m_thumbnailView->addThumbnail(media);
     media->release();
 }
 
@@ -344,7 +345,8 @@ bool MediaLibraryPanel::addNewEntry(const QString &path)
         m_listView->selectRow(shown.row());
         m_listView->scrollTo(shown);
     }
-    m_thumbnailView->addThumbnail(media);
+    // The tile shows the row's own record, as the tiles of the folder's other entries do.
+    m_thumbnailView->addThumbnail(m_folderModel->mediaList().at(row));
     // The new tile takes its place in the list's order, so both views keep showing the entries alike.
     m_thumbnailView->changeOrderFromSortModel(m_listView->sortModel());
     m_thumbnailView->layoutThumbnails();
@@ -376,14 +378,41 @@ void MediaLibraryPanel::updateFolder()
             remaining.erase(it);
         }
     }
-    if (remaining.isEmpty()) {
-        m_entrySnapshot = names;
-        m_snapshotStamp = stamp;
-    } else {
-        changeDirectory(m_currentDir);
+    // Vanished entries leave in place: reloading a folder of thousands for one file took seconds.
+    if (!remaining.isEmpty()) {
+        for (auto it = remaining.cbegin(); it != remaining.cend(); ++it)
+            removeVanishedEntry(m_currentDir.absoluteFilePath(it.key()));
+        m_thumbnailView->changeOrderFromSortModel(m_listView->sortModel());
+        m_thumbnailView->layoutThumbnails();
     }
+    m_entrySnapshot = names;
+    m_snapshotStamp = stamp;
     if (!m_syncTimer.isActive())
         m_syncTimer.start(kSyncIntervalMs);
+}
+
+void MediaLibraryPanel::removeVanishedEntry(const QString &path)
+{
+    bool listed = false;
+    bool file = false;
+    for (MediaImpl *media : m_folderModel->mediaList()) {
+        if (media->path() == path) {
+            listed = true;
+            file = media->mediaType() != MediaImpl::TYPE_FOLDER;
+            break;
+        }
+    }
+    if (!listed)
+        return;
+    m_listView->removeMediaRow(path);
+    m_thumbnailView->removeThumbnail(path);
+    // What the store keeps of a vanished file (its information, thumbnail and index rows) goes with it, as a
+    // visit of the folder would find it gone and clear it.
+    if (file) {
+        auto *media = new MediaImpl(path);
+        MediaFileStore::getInstance()->removeMediaFile(media);
+        media->release();
+    }
 }
 
 void MediaLibraryPanel::updateFile(const QString &path)
@@ -604,7 +633,6 @@ void MediaLibraryPanel::createSearchResultView()
     m_searchModel->loadFiles(found);
     m_searchScrollArea->setGeometry(m_scrollArea->geometry());
     m_searchThumbnailView->setMediaList(m_searchModel->mediaList());
-    m_searchThumbnailView->changeOrderFromSortModel(nullptr);
     m_searchThumbnailView->createVideoThumbnails();
     m_searchThumbnailView->setAcceptDrops(false);
     m_searchScrollArea->setAcceptDrops(false);

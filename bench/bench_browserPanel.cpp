@@ -15,6 +15,7 @@
 #include "MediaLibraryPanel.h"
 #include "MediaLibScrollArea.h"
 #include "MediaThumbnailObj.h"
+#include "Screenshot.h"
 #include "SettingImpl.h"
 #include "TestEnvironment.h"
 #include "TestMedia.h"
@@ -471,8 +472,11 @@ int main(int argc, char *argv[])
                 enterFolder(panel, start, entries, "leave for an empty folder", view);
                 enterFolder(panel, folder, entries, "enter folder", view);
             }
-            if (mode == MediaLibraryPanel::ThumbnailMode)
+            if (mode == MediaLibraryPanel::ThumbnailMode) {
+                // A picture of the view over the folder, to look at beside the figures.
+                Screenshot::save(panel, QStringLiteral("bench-thumbnail-view-%1").arg(entries));
                 scrollToEnd(panel, entries);
+            }
             newFiles(panel, folder, entries, view, round);
             if (full)
                 removals(panel, folder, entries, view, round);

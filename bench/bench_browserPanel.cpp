@@ -2,15 +2,20 @@
 // entering a folder (listing, one record, row and tile per entry, the index brought in step with the folder)
 // in the list view and in the thumbnail view; a file appearing in the shown folder, from its arrival on disk
 // to the panel's watcher event and from that event to its row or tile being painted; and a file removed on
-// disk, to the end of the reload that follows. Each step reports how long the GUI thread was held and how
-// late a 5 ms timer ran meanwhile, as the views' benchmark does.
-//     bin/bench_browserPanel [entries...]
+// disk, until its row is gone (by itself or by a reload of the folder). In the thumbnail view also: how soon
+// the first tiles are painted after entering, scrolling to the end, how many tile widgets exist in each view
+// and the process's resident memory. Each step reports how long the GUI thread was held and how late a 5 ms
+// timer ran meanwhile, as the views' benchmark does.
+//     bin/bench_browserPanel [entries...]   (1,000, 5,000 and 20,000 when none are named)
 #include "BenchSupport.h"
 #include "MediaLibTableModel.h"
 #include "MediaLibTableView.h"
 #include "MediaLibThumbnailView.h"
 #include "MediaLibraryImpl.h"
 #include "MediaLibraryPanel.h"
+#include "MediaLibScrollArea.h"
+#include "MediaThumbnailObj.h"
+#include "Screenshot.h"
 #include "SettingImpl.h"
 #include "TestEnvironment.h"
 #include "TestMedia.h"
@@ -22,6 +27,7 @@
 #include <QElapsedTimer>
 #include <QFileSystemWatcher>
 #include <QImage>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -50,6 +56,8 @@ constexpr int kRepeats = 5;
 // many entries on, where a single removal is measured.
 constexpr int kLargeFolder = 5000;
 constexpr int kRemovals = 3;
+// The folder sizes of a run without arguments: a year of snapshots and a long time-lapse series.
+const QList<int> kDefaultSizes = {1000, 5000, 20000};
 // Videos among the pictures: enough to put the video thumbnailer to work, few as in a teacher's folder.
 constexpr int kVideos = 5;
 
@@ -78,12 +86,20 @@ private:
     double m_lastMs = 0;
 };
 
+// One turn of the event loop as the application's own runs it: processEvents alone, called outside any
+// event loop, never carries out deleteLater, so the tiles let go would stay in memory and in the counts.
+void turnLoop()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents, kTickMs);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
 void runLoop(int ms, const std::function<bool()> &done = {})
 {
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < ms && !(done && done()))
-        QCoreApplication::processEvents(QEventLoop::AllEvents, kTickMs);
+        turnLoop();
 }
 
 void runUntilQuiet(const LatenessProbe &probe)
@@ -92,7 +108,7 @@ void runUntilQuiet(const LatenessProbe &probe)
     clock.start();
     quiet.start();
     while (clock.elapsed() < kSettleMs && quiet.elapsed() < kQuietMs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, kTickMs);
+        turnLoop();
         if (probe.lastLateMs() > kQuietLateMs)
             quiet.restart();
     }
@@ -214,18 +230,94 @@ void waitForThumbnails()
     runLoop(3000, [] { return !ThreadManager::getInstance()->isRunning(); });
 }
 
+// Notes when a tile of the thumbnail view (or, in the list view, the list's viewport) is first painted.
+class FirstPaint : public QObject
+{
+public:
+    FirstPaint(const QElapsedTimer &clock, QWidget *shown)
+        : m_clock(clock)
+        , m_shown(shown)
+    {
+    }
+    double ms = -1;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && ms < 0) {
+            auto *tile = qobject_cast<MediaThumbnailObj *>(watched);
+            if ((tile && m_shown->isAncestorOf(tile)) || (watched == m_shown && !qobject_cast<MediaLibThumbnailView *>(m_shown)))
+                ms = m_clock.nsecsElapsed() / 1e6;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    const QElapsedTimer &m_clock;
+    QWidget *m_shown;
+};
+
+QWidget *shownView(MediaLibraryPanel *panel)
+{
+    return panel->viewMode() == MediaLibraryPanel::ThumbnailMode ? static_cast<QWidget *>(panel->thumbnailView())
+                                                                 : panel->listView()->viewport();
+}
+
+int tileWidgets(MediaLibraryPanel *panel)
+{
+    return int(panel->findChildren<MediaThumbnailObj *>().size());
+}
+
+// The resident set of the process, from /proc, in MB.
+double residentMb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
+    }
+    return -1;
+}
+
 void enterFolder(MediaLibraryPanel *panel, const QString &folder, int entries, const char *what, const char *view)
 {
     QElapsedTimer clock;
+    FirstPaint painted(clock, shownView(panel));
+    qApp->installEventFilter(&painted);
     clock.start();
     panel->changeDirectory(QDir(folder));
     const double blocked = clock.nsecsElapsed() / 1e6;
     LatenessProbe probe;
     runLoop(kDrainMs);
     runUntilQuiet(probe);
-    std::printf("%-40s %6d %-10s blocked  %8.1f ms  then worst lateness %8.1f ms\n", what, entries, view, blocked,
-                probe.worstMs());
+    qApp->removeEventFilter(&painted);
+    std::printf("%-40s %6d %-10s blocked  %8.1f ms  then worst lateness %8.1f ms  first painted %8.1f ms\n", what,
+                entries, view, blocked, probe.worstMs(), painted.ms);
     waitForThumbnails();
+    std::printf("%-40s %6d %-10s %d tile widgets, RSS %.1f MB\n", "  after it", entries, view, tileWidgets(panel),
+                residentMb());
+}
+
+void scrollToEnd(MediaLibraryPanel *panel, int entries)
+{
+    QScrollBar *bar = panel->scrollArea()->scrollBar(Qt::Vertical);
+    QElapsedTimer clock;
+    FirstPaint painted(clock, panel->thumbnailView());
+    qApp->installEventFilter(&painted);
+    clock.start();
+    bar->setValue(bar->maximum());
+    const double blocked = clock.nsecsElapsed() / 1e6;
+    LatenessProbe probe;
+    runLoop(kEventTimeoutMs, [&] { return painted.ms >= 0; });
+    runUntilQuiet(probe);
+    qApp->removeEventFilter(&painted);
+    std::printf("%-40s %6d %-10s blocked  %8.1f ms  then worst lateness %8.1f ms  first painted %8.1f ms\n",
+                "scroll to the end", entries, "thumbnails", blocked, probe.worstMs(), painted.ms);
+    waitForThumbnails();
+    bar->setValue(0);
+    runLoop(kDrainMs);
 }
 
 void newFiles(MediaLibraryPanel *panel, const QString &folder, int entries, const char *view, int round)
@@ -293,6 +385,12 @@ void removals(MediaLibraryPanel *panel, const QString &folder, int entries, cons
             if (reloadedMs < 0)
                 reloadedMs = clock.nsecsElapsed() / 1e6;
         });
+    // A folder that is not reloaded loses the one row.
+    const QMetaObject::Connection removed =
+        QObject::connect(panel->folderModel(), &QAbstractItemModel::rowsRemoved, [&] {
+            if (reloadedMs < 0 && panel->folderModel()->rowCount() > 0)
+                reloadedMs = clock.nsecsElapsed() / 1e6;
+        });
     std::vector<double> toWatcher, toReload, late, count;
     const int removalCount = entries >= kLargeFolder ? 1 : kRemovals;
     for (int i = 0; i < removalCount; ++i) {
@@ -312,9 +410,10 @@ void removals(MediaLibraryPanel *panel, const QString &folder, int entries, cons
         count.push_back(reloads);
     }
     QObject::disconnect(reloaded);
+    QObject::disconnect(removed);
     qApp->removeEventFilter(&events);
     printRow("removal: removed -> watcher event", entries, view, toWatcher);
-    printRow("removal: watcher event -> reload done", entries, view, toReload);
+    printRow("removal: watcher event -> row gone", entries, view, toReload);
     printRow("removal: worst lateness", entries, view, late);
     printRow("removal: reloads per removal", entries, view, count, "  ");
     waitForThumbnails();
@@ -335,7 +434,7 @@ int main(int argc, char *argv[])
     if (!TestEnvironment::prepare())
         return 1;
     QApplication app(argc, argv);
-    const QList<int> sizes = BenchSupport::entryCounts(argc, argv);
+    const QList<int> sizes = argc > 1 ? BenchSupport::entryCounts(argc, argv) : kDefaultSizes;
 
     QTemporaryDir root(TestEnvironment::home() + QStringLiteral("/Bench-XXXXXX"));
     const QString start = root.filePath(QStringLiteral("Media Library"));
@@ -372,6 +471,11 @@ int main(int argc, char *argv[])
             if (full) {
                 enterFolder(panel, start, entries, "leave for an empty folder", view);
                 enterFolder(panel, folder, entries, "enter folder", view);
+            }
+            if (mode == MediaLibraryPanel::ThumbnailMode) {
+                // A picture of the view over the folder, to look at beside the figures.
+                Screenshot::save(panel, QStringLiteral("bench-thumbnail-view-%1").arg(entries));
+                scrollToEnd(panel, entries);
             }
             newFiles(panel, folder, entries, view, round);
             if (full)

@@ -1,10 +1,12 @@
 #include "MediaLibScrollArea.h"
 
+#include <QApplication>
 #include <QGridLayout>
 #include <QMutexLocker>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QTimer>
+#include <QWheelEvent>
 
 MediaLibScrollArea::MediaLibScrollArea(QWidget *parent)
     : QWidget(parent)
@@ -21,6 +23,8 @@ MediaLibScrollArea::MediaLibScrollArea(QWidget *parent)
     placeBar(horizontalBar, Qt::Horizontal);
     connect(verticalBar, &QScrollBar::valueChanged, this, &MediaLibScrollArea::emitScrollBarValueChanged);
     connect(horizontalBar, &QScrollBar::valueChanged, this, &MediaLibScrollArea::emitScrollBarValueChanged);
+    // A turn over the bar itself scrolls as far as one over the content.
+    verticalBar->installEventFilter(this);
 }
 
 MediaLibScrollArea::~MediaLibScrollArea()
@@ -140,6 +144,8 @@ bool MediaLibScrollArea::setScrollBar(QScrollBar *bar, Qt::Orientation o)
     placeBar(bar, o);
     // A replacement relays its value as the original bars do, or the view would stop following it.
     connect(bar, &QScrollBar::valueChanged, this, &MediaLibScrollArea::emitScrollBarValueChanged);
+    if (o == Qt::Vertical)
+        bar->installEventFilter(this);
     bar->show();
     return true;
 }
@@ -205,4 +211,33 @@ void MediaLibScrollArea::resizeEvent(QResizeEvent *event)
         QTimer::singleShot(kSizeReportDelayMs, this, &MediaLibScrollArea::emitSizeChanged);
     }
     QWidget::resizeEvent(event);
+}
+
+bool MediaLibScrollArea::scrollByWheel(QWheelEvent *event)
+{
+    if (m_wheelLineHeight <= 0 || !verticalBar || !verticalBar->isEnabled())
+        return false;
+    m_wheelAngle += event->angleDelta().y();
+    const int notches = m_wheelAngle / QWheelEvent::DefaultDeltasPerStep;
+    m_wheelAngle -= notches * QWheelEvent::DefaultDeltasPerStep;
+    if (notches != 0) {
+        const int lines = notches * QApplication::wheelScrollLines();
+        verticalBar->setValue(verticalBar->value() - lines * m_wheelLineHeight);
+    }
+    return true;
+}
+
+void MediaLibScrollArea::wheelEvent(QWheelEvent *event)
+{
+    if (scrollByWheel(event))
+        event->accept();
+    else
+        QWidget::wheelEvent(event);
+}
+
+bool MediaLibScrollArea::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == verticalBar && event->type() == QEvent::Wheel && scrollByWheel(static_cast<QWheelEvent *>(event)))
+        return true;
+    return QWidget::eventFilter(watched, event);
 }

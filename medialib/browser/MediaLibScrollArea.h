@@ -42,6 +42,11 @@ public:
     bool setScrollBar(QScrollBar *bar, Qt::Orientation o);
     int lastError() const { return m_lastError; }
     QWidget *viewportWidget() const { return viewport; }
+    // The height of one line of the content (a row of tiles): a wheel notch anywhere over the frame moves
+    // the vertical bar by QApplication::wheelScrollLines() lines. 0, the default, leaves the wheel to the
+    // bar, whose line is its single step.
+    void setWheelLineHeight(int pixels) { m_wheelLineHeight = pixels; }
+    int wheelLineHeight() const { return m_wheelLineHeight; }
 
 Q_SIGNALS:
     void sizeChanged(QSize size);
@@ -56,10 +61,14 @@ public Q_SLOTS:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QScrollBar *barOf(Qt::Orientation o) const;
     void placeBar(QScrollBar *bar, Qt::Orientation o);
+    // Scrolls by whole notches of the wheel; false when the wheel is left to the bar.
+    bool scrollByWheel(QWheelEvent *event);
 
     QGridLayout *layout = nullptr;
     QScrollBar *verticalBar = nullptr;
@@ -68,4 +77,7 @@ private:
     QWidget *widget = nullptr;
     QMutex mutex;
     int m_lastError = NoError;
+    int m_wheelLineHeight = 0;
+    // What a high-resolution wheel turned short of a whole notch, kept for its next turn.
+    int m_wheelAngle = 0;
 };

@@ -1,11 +1,14 @@
 #include "MediaLibSortFilterModel.h"
 
+#include "MediaLibTableModel.h"
+
 namespace {
 
 // Column numbers of the list model that the order depends on.
 constexpr int kNameColumn = 0;
 constexpr int kTypeColumn = 1;
 constexpr int kSizeColumn = 3;
+constexpr int kDurationColumn = 5;
 
 const QString kFolderType = QStringLiteral("Folder");
 
@@ -103,8 +106,6 @@ bool MediaLibSortFilterModel::lessThan(const QModelIndex &left, const QModelInde
     if (!left.isValid() || !right.isValid())
         return false;
     const QAbstractItemModel *source = sourceModel();
-    const QVariant leftText = source->data(left, Qt::DisplayRole);
-    const QVariant rightText = source->data(right, Qt::DisplayRole);
     const QString leftType = source->data(source->index(left.row(), kTypeColumn), Qt::DisplayRole).toString();
     const QString rightType = source->data(source->index(right.row(), kTypeColumn), Qt::DisplayRole).toString();
 
@@ -112,6 +113,17 @@ bool MediaLibSortFilterModel::lessThan(const QModelIndex &left, const QModelInde
     if (byType != 0)
         return byType < 0;
 
+    // The duration's display text would have the list model measure the video. Rows without a duration
+    // come after the videos, as the display texts' order had them.
+    if (left.column() == kDurationColumn) {
+        const QVariant leftMs = source->data(left, MediaLibTableModel::KnownDurationRole);
+        const QVariant rightMs = source->data(right, MediaLibTableModel::KnownDurationRole);
+        if (leftMs.isValid() != rightMs.isValid())
+            return leftMs.isValid();
+        return leftMs.toLongLong() < rightMs.toLongLong();
+    }
+    const QVariant leftText = source->data(left, Qt::DisplayRole);
+    const QVariant rightText = source->data(right, Qt::DisplayRole);
     switch (left.column()) {
     case kNameColumn: {
         QString a = leftText.toString().toLower();

@@ -3,8 +3,8 @@
 #include <QSortFilterProxyModel>
 
 // The order of the media list: folders ahead of files in every column, names compared with their digit
-// runs as numbers (img9 before img10), and the size column by the number its text shows. It reads only the
-// list model's display texts of the name, "Type" and "Size" columns.
+// runs as numbers (img9 before img10), the size column by the number its text shows and the duration column
+// by the list model's known milliseconds (never measuring a video).
 class MediaLibSortFilterModel : public QSortFilterProxyModel
 {
     Q_OBJECT

@@ -146,12 +146,29 @@ qint64 MediaLibTableModel::durationOf(MediaImpl *record) const
     return measured;
 }
 
+qint64 MediaLibTableModel::knownDuration(MediaImpl *record) const
+{
+    if (record->duration() <= kDurationUnknown && !m_durationsLookedUp.contains(record->path())) {
+        m_durationsLookedUp.insert(record->path());
+        MediaImpl *stored = recordFromInfoFile(record->path());
+        if (stored->duration() > kDurationUnknown)
+            record->setDuration(stored->duration());
+        stored->release();
+    }
+    return record->duration() > kDurationUnknown ? record->duration() : 0;
+}
+
 QVariant MediaLibTableModel::data(const QModelIndex &index, int role) const
 {
     MediaImpl *record = recordAt(index);
     if (!record)
         return QVariant();
     const int type = record->mediaType();
+    if (role == KnownDurationRole) {
+        if (index.column() != ColumnDuration || type != MediaImpl::TYPE_VIDEO)
+            return QVariant();
+        return knownDuration(record);
+    }
     if (role == Qt::DecorationRole) {
         if (index.column() == ColumnInfo && type != MediaImpl::TYPE_FOLDER)
             return QIcon(QStringLiteral(":/Image/pics/info.png"));
@@ -321,6 +338,20 @@ void MediaLibTableModel::reloadMediaObj()
             record->setSize(QFileInfo(record->path()).size());
             record->setLastModified(creationTime(record->path()));
         }
+    }
+}
+
+void MediaLibTableModel::reloadVideoRecords()
+{
+    MediaFileStore *store = MediaFileStore::getInstance();
+    for (int row = 0; row < m_records.size(); ++row) {
+        MediaImpl *record = m_records.at(row);
+        if (record->mediaType() != MediaImpl::TYPE_VIDEO)
+            continue;
+        store->readInfo(record);
+        record->setSize(QFileInfo(record->path()).size());
+        record->setLastModified(creationTime(record->path()));
+        Q_EMIT dataChanged(index(row, ColumnDate), index(row, ColumnDuration));
     }
 }
 

@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 
 class MediaImpl;
@@ -22,6 +23,10 @@ class MediaLibTableModel : public QAbstractTableModel
 public:
     enum Column { ColumnName = 0, ColumnType = 1, ColumnDate = 2, ColumnSize = 3, ColumnInfo = 4,
                   ColumnDuration = 5, ColumnCount = 6 };
+    // The duration column's milliseconds as far as they are known, 0 while not: what the sort reads. It never
+    // measures a video (a media graph built on the GUI thread for each one); the thumbnail run measures them,
+    // and reloadVideoRecords brings the results in.
+    static constexpr int KnownDurationRole = Qt::UserRole + 1;
 
     explicit MediaLibTableModel(MediaLibraryImpl *owner, QObject *parent = nullptr);
     ~MediaLibTableModel() override;
@@ -56,15 +61,21 @@ public Q_SLOTS:
     void clickedOnInfoCol(const QModelIndex &index);
     void deleteInfoCol(const QModelIndex &index);
     void reloadMediaObj();
+    // Reads the information files of the video rows again (a thumbnail run has stored their lengths) and
+    // reports their cells changed, so a sort by duration puts them in their places.
+    void reloadVideoRecords();
 
 private:
     MediaImpl *recordAt(const QModelIndex &index) const;
     QString nameOf(MediaImpl *record, int role) const;
     qint64 durationOf(MediaImpl *record) const;
+    qint64 knownDuration(MediaImpl *record) const;
     bool isDriveRootFolder(MediaImpl *record) const;
 
     QList<MediaImpl *> m_records;
     MediaLibraryImpl *m_owner;
     // Folders known to be (or not be) drive roots: asking the mount table on every paint would cost.
     mutable QHash<QString, bool> m_driveRoots;
+    // Videos whose information file the sort has read for a duration: it is read once, not per comparison.
+    mutable QSet<QString> m_durationsLookedUp;
 };

@@ -137,9 +137,8 @@ void MediaLibTableView::removeMediaRow(const QString &path)
         return;
     if (m_pressedRecord == records.at(row))
         m_pressedRecord = nullptr;
-    // The row gives its record back itself.
+    // The row gives its record back itself; the rows left keep their order, so nothing is sorted again.
     m_model->removeRows(int(row), 1, QModelIndex());
-    doSorting();
 }
 
 void MediaLibTableView::onDeleteFile(const QString &path)

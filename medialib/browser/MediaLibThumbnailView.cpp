@@ -4,7 +4,6 @@
 #include "MediaLibraryImpl.h"
 #include "MediaThumbnailObj.h"
 #include "MediaViewOperations.h"
-#include "ThreadManager.h"
 #include "VideoThumbnailGenerator.h"
 
 #include <QAction>
@@ -20,6 +19,7 @@
 #include <QTimer>
 
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -57,86 +57,141 @@ int MediaLibThumbnailView::columns() const
     return width() / kCellSide;
 }
 
+QList<MediaThumbnailObj *> MediaLibThumbnailView::thumbnails() const
+{
+    QList<MediaThumbnailObj *> made;
+    for (MediaThumbnailObj *tile : m_tiles) {
+        if (tile)
+            made.append(tile);
+    }
+    return made;
+}
+
+void MediaLibThumbnailView::forgetTile(MediaThumbnailObj *tile)
+{
+    if (m_pressedTile == tile)
+        m_pressedTile = nullptr;
+    if (m_lastPressedTile == tile)
+        m_lastPressedTile = nullptr;
+    if (m_contextTile == tile)
+        m_contextTile = nullptr;
+}
+
+MediaThumbnailObj *MediaLibThumbnailView::makeTile(int entry)
+{
+    MediaImpl *media = m_records.at(entry);
+    auto *tile = new MediaThumbnailObj(media, this);
+    tile->setSelected(media == m_selectedRecord);
+    if (media->mediaType() == MediaImpl::TYPE_VIDEO)
+        tile->reloadVideoThumbnail();
+    if (m_owner)
+        connect(tile, &MediaThumbnailObj::requestShowMediaInfo, m_owner, &MediaLibraryImpl::showMediaInfo);
+    m_tiles[entry] = tile;
+    return tile;
+}
+
+void MediaLibThumbnailView::dropTile(int entry)
+{
+    MediaThumbnailObj *tile = std::exchange(m_tiles[entry], nullptr);
+    if (!tile)
+        return;
+    forgetTile(tile);
+    // A tile with a pending second press outlives this by up to a second; it must not linger on screen.
+    tile->hide();
+    tile->release();
+}
+
 void MediaLibThumbnailView::clearThumbnails()
 {
     m_pressedTile = nullptr;
     m_lastPressedTile = nullptr;
     m_contextTile = nullptr;
-    ThreadManager *threads = ThreadManager::getInstance();
-    while (threads->isRunning()) {
-        threads->stop();
-        threads->wait(10);
-    }
-    for (MediaThumbnailObj *tile : std::as_const(m_tiles)) {
-        // A tile with a pending second press outlives this by up to a second; it must not linger on screen.
-        tile->hide();
-        tile->release();
-    }
+    m_selectedRecord = nullptr;
+    for (int entry = 0; entry < m_tiles.size(); ++entry)
+        dropTile(entry);
     m_tiles.clear();
+    for (MediaImpl *media : std::as_const(m_records))
+        media->release();
+    m_records.clear();
     m_displayOrder.clear();
 }
 
-void MediaLibThumbnailView::placeNewThumbnail(MediaThumbnailObj *tile)
+void MediaLibThumbnailView::appendRecord(MediaImpl *media)
 {
-    const int c = columns();
-    if (c == 0)
-        return;
-    const int n = int(m_tiles.size());
-    const int x = (n % c) * kCellSide - m_xOffset;
-    const int y = (n / c) * kCellSide - m_yOffset;
-    QRect cell = tile->geometry();
-    cell.moveCenter(QPoint((2 * x + kCellSide - 1) / 2, (2 * y + kCellSide - 1) / 2));
-    tile->move(cell.topLeft());
-    tile->show();
-    scheduleRangeUpdate();
+    media->addRef();
+    m_records.append(media);
+    m_tiles.append(nullptr);
+    m_displayOrder.append(int(m_displayOrder.size()));
+}
+
+void MediaLibThumbnailView::visibleRows(int *first, int *end) const
+{
+    *first = m_yOffset / kCellSide;
+    *end = int(std::ceil(double(m_yOffset + height()) / kCellSide));
 }
 
 void MediaLibThumbnailView::addThumbnail(MediaImpl *media)
 {
-    auto *tile = new MediaThumbnailObj(media, this);
-    placeNewThumbnail(tile);
-    if (m_owner)
-        connect(tile, &MediaThumbnailObj::requestShowMediaInfo, m_owner, &MediaLibraryImpl::showMediaInfo);
-    m_tiles.append(tile);
-    m_displayOrder.append(int(m_displayOrder.size()));
+    if (!media)
+        return;
+    appendRecord(media);
+    scheduleRangeUpdate();
+    // The new entry comes last until the sort model's order is taken; its tile is placed at once when that
+    // cell is in sight or near it.
+    const int c = columns();
+    if (c == 0 || !isVisible())
+        return;
+    const int n = entryCount() - 1;
+    int first = 0, end = 0;
+    visibleRows(&first, &end);
+    const int made = kMadePages * qMax(1, end - first);
+    if (n / c < first - made || n / c >= end + made)
+        return;
+    MediaThumbnailObj *tile = makeTile(n);
+    tile->move((n % c) * kCellSide - m_xOffset, (n / c) * kCellSide - m_yOffset);
+    tile->show();
 }
 
 void MediaLibThumbnailView::setMediaList(const QList<MediaImpl *> &list)
 {
     clearThumbnails();
-    for (MediaImpl *media : list)
-        addThumbnail(media);
+    m_records.reserve(list.size());
+    m_tiles.reserve(list.size());
+    m_displayOrder.reserve(list.size());
+    for (MediaImpl *media : list) {
+        if (media)
+            appendRecord(media);
+    }
+    scheduleRangeUpdate();
 }
 
 void MediaLibThumbnailView::removeThumbnail(const QString &path)
 {
-    for (qsizetype i = 0; i < m_tiles.size(); ++i) {
-        MediaThumbnailObj *tile = m_tiles.at(i);
-        if (tile->media() && tile->media()->path().compare(path, Qt::CaseInsensitive) == 0) {
-            m_tiles.removeAt(i);
-            if (m_pressedTile == tile)
-                m_pressedTile = nullptr;
-            if (m_lastPressedTile == tile)
-                m_lastPressedTile = nullptr;
-            if (m_contextTile == tile)
-                m_contextTile = nullptr;
-            tile->hide();
-            tile->release();
-            // The order keeps one entry per tile; the caller rebuilds it from the sort model next.
-            m_displayOrder.clear();
-            for (int k = 0; k < m_tiles.size(); ++k)
-                m_displayOrder.append(k);
-            return;
-        }
+    for (int i = 0; i < m_records.size(); ++i) {
+        MediaImpl *media = m_records.at(i);
+        if (media->path().compare(path, Qt::CaseInsensitive) != 0)
+            continue;
+        dropTile(i);
+        m_tiles.removeAt(i);
+        m_records.removeAt(i);
+        if (m_selectedRecord == media)
+            m_selectedRecord = nullptr;
+        media->release();
+        // The order keeps one entry per record; the caller rebuilds it from the sort model next.
+        m_displayOrder.resize(m_records.size());
+        for (int k = 0; k < m_displayOrder.size(); ++k)
+            m_displayOrder[k] = k;
+        scheduleRangeUpdate();
+        return;
     }
 }
 
 void MediaLibThumbnailView::createVideoThumbnails()
 {
     QStringList videos;
-    for (MediaThumbnailObj *tile : std::as_const(m_tiles)) {
-        if (tile->media() && tile->media()->mediaType() == MediaImpl::TYPE_VIDEO)
-            videos.append(tile->media()->path());
+    for (MediaImpl *media : std::as_const(m_records)) {
+        if (media->mediaType() == MediaImpl::TYPE_VIDEO)
+            videos.append(media->path());
     }
     if (videos.isEmpty())
         return;
@@ -149,43 +204,64 @@ void MediaLibThumbnailView::createVideoThumbnails()
 
 void MediaLibThumbnailView::reloadVideoThumbnails()
 {
-    for (MediaThumbnailObj *tile : std::as_const(m_tiles))
-        tile->reloadVideoThumbnail();
+    for (MediaThumbnailObj *tile : std::as_const(m_tiles)) {
+        if (tile)
+            tile->reloadVideoThumbnail();
+    }
     Q_EMIT videoThumbnailReloaded();
 }
 
 void MediaLibThumbnailView::layoutThumbnails()
 {
     const int c = columns();
-    const int count = int(m_tiles.size());
-    if (c == 0) {
-        for (MediaThumbnailObj *tile : std::as_const(m_tiles))
-            tile->hide();
-    } else if (m_yOffset == 0) {
-        const int first = m_xOffset / kCellSide;
-        const int last = int(std::ceil(double(width()) / kCellSide)) + first;
-        for (int i = 0; i < count; ++i) {
-            MediaThumbnailObj *tile = m_tiles.at(m_displayOrder.value(i, i));
-            const int column = i % c;
-            if (column < first || column > last) {
+    const int count = entryCount();
+    if (c == 0 || !isVisible()) {
+        for (MediaThumbnailObj *tile : std::as_const(m_tiles)) {
+            if (tile)
                 tile->hide();
-                continue;
-            }
-            tile->move(column * kCellSide - m_xOffset, (i / c) * kCellSide);
-            tile->show();
         }
-    } else {
-        const int firstShown = (m_yOffset / kCellSide) * c;
-        const int end = int(std::ceil(double(m_yOffset + height()) / kCellSide)) * c;
-        for (int i = 0; i < count; ++i) {
-            MediaThumbnailObj *tile = m_tiles.at(m_displayOrder.value(i, i));
-            if (i < firstShown || i >= end) {
+        scheduleRangeUpdate();
+        update();
+        return;
+    }
+    int firstRow = 0, endRow = 0;
+    visibleRows(&firstRow, &endRow);
+    const int page = qMax(1, endRow - firstRow);
+    const int madeFirst = firstRow - kMadePages * page;
+    const int madeEnd = endRow + kMadePages * page;
+    const int keptFirst = firstRow - kKeptPages * page;
+    const int keptEnd = endRow + kKeptPages * page;
+    const int firstColumn = m_xOffset / kCellSide;
+    const int lastColumn = int(std::ceil(double(width()) / kCellSide)) + firstColumn;
+    for (int i = 0; i < count; ++i) {
+        const int entry = m_displayOrder.value(i, i);
+        const int row = i / c;
+        const int column = i % c;
+        if (row < keptFirst || row >= keptEnd) {
+            dropTile(entry);
+            continue;
+        }
+        MediaThumbnailObj *tile = m_tiles.at(entry);
+        if (row < madeFirst || row >= madeEnd) {
+            if (tile)
                 tile->hide();
-                continue;
-            }
-            tile->move((i % c) * kCellSide, (i / c) * kCellSide - m_yOffset);
-            tile->show();
+            continue;
         }
+        // Scrolled to the top, the columns in sight are shown; scrolled down, the rows in sight.
+        const bool shown = m_yOffset == 0 ? column >= firstColumn && column <= lastColumn
+                                          : row >= firstRow && row < endRow;
+        if (!shown) {
+            if (tile)
+                tile->hide();
+            continue;
+        }
+        if (!tile)
+            tile = makeTile(entry);
+        if (m_yOffset == 0)
+            tile->move(column * kCellSide - m_xOffset, row * kCellSide);
+        else
+            tile->move(column * kCellSide, row * kCellSide - m_yOffset);
+        tile->show();
     }
     scheduleRangeUpdate();
     update();
@@ -204,13 +280,13 @@ void MediaLibThumbnailView::emitUIRangeChanged()
 {
     m_rangeUpdatePending = false;
     const int c = columns();
-    const int rows = c > 0 ? int(std::ceil(double(m_tiles.size()) / c)) : 0;
+    const int rows = c > 0 ? int(std::ceil(double(m_records.size()) / c)) : 0;
     Q_EMIT uiRangeChanged(0, rows * kCellSide - height(), Qt::Vertical);
 }
 
 void MediaLibThumbnailView::changeOrderFromSortModel(QSortFilterProxyModel *proxy)
 {
-    m_displayOrder.resize(m_tiles.size());
+    m_displayOrder.resize(m_records.size());
     if (!proxy || !proxy->sourceModel()) {
         for (int i = 0; i < m_displayOrder.size(); ++i)
             m_displayOrder[i] = i;
@@ -249,7 +325,7 @@ void MediaLibThumbnailView::setOffset(const int offset[2])
 MediaThumbnailObj *MediaLibThumbnailView::thumbnailAt(const QPoint &point) const
 {
     for (MediaThumbnailObj *tile : m_tiles) {
-        if (tile->isVisible() && tile->geometry().contains(point))
+        if (tile && tile->isVisible() && tile->geometry().contains(point))
             return tile;
     }
     return nullptr;
@@ -303,17 +379,25 @@ void MediaLibThumbnailView::localMoveFile()
     m_operations->localMoveFile();
 }
 
+void MediaLibThumbnailView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Hidden (the list view shown instead), the view made no tiles.
+    layoutThumbnails();
+}
+
 void MediaLibThumbnailView::mousePressEvent(QMouseEvent *event)
 {
     setFocus(Qt::OtherFocusReason);
     setMouseTracking(true);
     for (MediaThumbnailObj *tile : std::as_const(m_tiles)) {
-        if (tile->isSelected()) {
+        if (tile && tile->isSelected()) {
             tile->setSelected(false);
             tile->update();
         }
     }
     m_pressedTile = thumbnailAt(event->position().toPoint());
+    m_selectedRecord = m_pressedTile ? m_pressedTile->media() : nullptr;
     if (m_pressedTile) {
         if (m_lastPressedTile && m_lastPressedTile != m_pressedTile)
             m_lastPressedTile->resetHittedCounter();
@@ -412,8 +496,9 @@ void MediaLibThumbnailView::dragMoveEvent(QDragMoveEvent *event)
 {
     event->acceptProposedAction();
     MediaThumbnailObj *under = thumbnailAt(event->position().toPoint());
+    m_selectedRecord = under ? under->media() : nullptr;
     for (MediaThumbnailObj *tile : std::as_const(m_tiles)) {
-        if (tile != under && tile->isSelected()) {
+        if (tile && tile != under && tile->isSelected()) {
             tile->setSelected(false);
             tile->update();
         }

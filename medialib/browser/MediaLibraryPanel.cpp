@@ -157,7 +157,7 @@ MediaLibraryPanel::MediaLibraryPanel(MediaLibraryImpl *owner, QWidget *parent)
     connect(thumbnails, &MediaLibThumbnailView::contentChanged, this, &MediaLibraryPanel::updateFolder);
     connect(thumbnails, &MediaLibThumbnailView::fileContentChanged, this, &MediaLibraryPanel::updateFile);
     connect(thumbnails, &MediaLibThumbnailView::videoThumbnailReloaded, m_folderModel.get(),
-            &MediaLibTableModel::reloadMediaObj);
+            &MediaLibTableModel::reloadVideoRecords);
     connect(ui->preBtn, &QToolButton::clicked, this, &MediaLibraryPanel::returnPreFolder);
     connect(ui->switchBtn, &QToolButton::clicked, this, &MediaLibraryPanel::changeViewMode);
     connect(ui->closeBtn, &QToolButton::clicked, owner, &MediaLibraryImpl::closeMediaLibPaenl);
@@ -200,6 +200,7 @@ MediaLibraryPanel::ThumbnailPair MediaLibraryPanel::makeThumbnailPair()
     auto *area = new MediaLibScrollArea(this);
     area->setPalette(QPalette(Qt::white));
     area->setScrollBarVisible(false, Qt::Horizontal);
+    area->setWheelLineHeight(MediaLibThumbnailView::kCellSide);
     area->hide();
     auto view = std::make_unique<MediaLibThumbnailView>(m_owner);
     view->setContextMenuPolicy(Qt::DefaultContextMenu);
@@ -262,6 +263,8 @@ void MediaLibraryPanel::changeDirectory(const QDir &target)
     m_shownPath = path;
     updateLabel();
     fillFolder(dir);
+    // The thumbnail view takes the records as they are; it makes tiles only for the rows it shows.
+    m_thumbnailView->setMediaList(m_folderModel->mediaList());
     m_listView->setModel(m_folderModel.get());
     m_thumbnailView->createVideoThumbnails();
     dropWatcher();
@@ -292,7 +295,6 @@ void MediaLibraryPanel::addEntry(const QString &path, int type)
         media->setLastModified(QDateTime());
     }
     appendRow(m_folderModel.get(), media);
-    m_thumbnailView->addThumbnail(media);
     media->release();
 }
 
@@ -343,7 +345,8 @@ bool MediaLibraryPanel::addNewEntry(const QString &path)
         m_listView->selectRow(shown.row());
         m_listView->scrollTo(shown);
     }
-    m_thumbnailView->addThumbnail(media);
+    // The tile shows the row's own record, as the tiles of the folder's other entries do.
+    m_thumbnailView->addThumbnail(m_folderModel->mediaList().at(row));
     // The new tile takes its place in the list's order, so both views keep showing the entries alike.
     m_thumbnailView->changeOrderFromSortModel(m_listView->sortModel());
     m_thumbnailView->layoutThumbnails();
@@ -375,14 +378,41 @@ void MediaLibraryPanel::updateFolder()
             remaining.erase(it);
         }
     }
-    if (remaining.isEmpty()) {
-        m_entrySnapshot = names;
-        m_snapshotStamp = stamp;
-    } else {
-        changeDirectory(m_currentDir);
+    // Vanished entries leave in place: reloading a folder of thousands for one file took seconds.
+    if (!remaining.isEmpty()) {
+        for (auto it = remaining.cbegin(); it != remaining.cend(); ++it)
+            removeVanishedEntry(m_currentDir.absoluteFilePath(it.key()));
+        m_thumbnailView->changeOrderFromSortModel(m_listView->sortModel());
+        m_thumbnailView->layoutThumbnails();
     }
+    m_entrySnapshot = names;
+    m_snapshotStamp = stamp;
     if (!m_syncTimer.isActive())
         m_syncTimer.start(kSyncIntervalMs);
+}
+
+void MediaLibraryPanel::removeVanishedEntry(const QString &path)
+{
+    bool listed = false;
+    bool file = false;
+    for (MediaImpl *media : m_folderModel->mediaList()) {
+        if (media->path() == path) {
+            listed = true;
+            file = media->mediaType() != MediaImpl::TYPE_FOLDER;
+            break;
+        }
+    }
+    if (!listed)
+        return;
+    m_listView->removeMediaRow(path);
+    m_thumbnailView->removeThumbnail(path);
+    // What the store keeps of a vanished file (its information, thumbnail and index rows) goes with it, as a
+    // visit of the folder would find it gone and clear it.
+    if (file) {
+        auto *media = new MediaImpl(path);
+        MediaFileStore::getInstance()->removeMediaFile(media);
+        media->release();
+    }
 }
 
 void MediaLibraryPanel::updateFile(const QString &path)
@@ -603,7 +633,6 @@ void MediaLibraryPanel::createSearchResultView()
     m_searchModel->loadFiles(found);
     m_searchScrollArea->setGeometry(m_scrollArea->geometry());
     m_searchThumbnailView->setMediaList(m_searchModel->mediaList());
-    m_searchThumbnailView->changeOrderFromSortModel(nullptr);
     m_searchThumbnailView->createVideoThumbnails();
     m_searchThumbnailView->setAcceptDrops(false);
     m_searchScrollArea->setAcceptDrops(false);
@@ -612,12 +641,14 @@ void MediaLibraryPanel::createSearchResultView()
     m_searchScrollArea->setPalette(QPalette(Qt::white));
     if (m_viewMode == ThumbnailMode)
         m_searchScrollArea->show();
-    m_searchThumbnailView->layoutThumbnails();
     for (const QString &path : std::as_const(m_protectedPaths))
         m_searchThumbnailView->appendProtectedPath(path);
     connect(m_searchThumbnailView.get(), &MediaLibThumbnailView::fileRemoved, this, &MediaLibraryPanel::onfileRemoved);
 
+    // The list sorts the results as it takes them; the tiles take that order.
     m_listView->setModel(m_searchModel.get());
+    m_searchThumbnailView->changeOrderFromSortModel(m_listView->sortModel());
+    m_searchThumbnailView->layoutThumbnails();
     m_listView->setDragDropMode(QAbstractItemView::DragOnly);
     ui->addFolderBtn->setEnabled(false);
     ui->preBtn->setEnabled(true);

@@ -29,8 +29,7 @@ class MediaLibrary;
 
 // The media-library browser: one folder at a time, the drive list ("My Computer") or the results of a keyword
 // search, in a list view or a thumbnail view over the same entries. It keeps the shown folder in step with the
-// disk (a file-system watcher, a poll as backstop: new entries are added in place, vanished ones reload the
-// folder), indexes every captured image, guards the folders of a running time-lapse series, makes new
+// disk (a file-system watcher, a poll as backstop: new entries are added and vanished ones removed in place), indexes every captured image, guards the folders of a running time-lapse series, makes new
 // folders and keeps its view mode and size between runs. Owned by the media-library service.
 class MediaLibraryPanel : public QWidget, public CppNotificaitonObserver
 {
@@ -115,6 +114,8 @@ private:
     void addEntry(const QString &path, int type);
     // Adds an entry that appeared in the shown folder; false when it is no folder, image or video.
     bool addNewEntry(const QString &path);
+    // Takes an entry that is gone from the shown folder out of the list and the tiles.
+    void removeVanishedEntry(const QString &path);
     void fillFolder(const QDir &dir);
     void showDriveList();
     void rebuildDriveList();

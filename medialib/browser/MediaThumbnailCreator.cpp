@@ -41,7 +41,15 @@ void MediaThumbnailCreator::run()
     }
     const QString thumbnail = m_store->thumbnailPath(m_imagePath);
     if (m_store->hasThumbnail(m_imagePath)) {
+        QImage stored(thumbnail);
+        // A cached picture larger than a thumbnail (left by an older version) is cut down once, for good.
+        if (stored.width() > ThumbnailImage::kSide || stored.height() > ThumbnailImage::kSide) {
+            stored = ThumbnailImage::fitted(stored);
+            if (!ThumbnailImage::save(stored, thumbnail))
+                browserLog(LogSystem::LOG_WARNING, "MediaThumbnailCreator - cannot write %s", qUtf8Printable(thumbnail));
+        }
         Q_EMIT thumbnailCreated(thumbnail);
+        Q_EMIT thumbnailReady(thumbnail, stored);
         return;
     }
     const QImage image = makeThumbnail(m_imagePath);
@@ -52,4 +60,5 @@ void MediaThumbnailCreator::run()
     if (!ThumbnailImage::save(image, thumbnail))
         browserLog(LogSystem::LOG_WARNING, "MediaThumbnailCreator - cannot write %s", qUtf8Printable(thumbnail));
     Q_EMIT thumbnailCreated(thumbnail);
+    Q_EMIT thumbnailReady(thumbnail, image);
 }

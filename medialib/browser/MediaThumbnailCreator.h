@@ -7,8 +7,9 @@
 class MediaFileStore;
 
 // Makes the thumbnail of one image file into the store's thumbnail cache on a thread of its own and
-// reports where it is. A thumbnail tile makes one, sets the image path and hands it to the ThreadManager;
-// it withdraws it and waits for it before deleting it.
+// reports where it is, with the picture itself, so the GUI thread reads nothing from the disk. A thumbnail
+// tile makes one, sets the image path and hands it to the ThreadManager. A tile that goes withdraws it and
+// does not wait for a decode under way: the creator then deletes itself when its thread ends.
 class MediaThumbnailCreator : public QThread
 {
     Q_OBJECT
@@ -30,6 +31,8 @@ Q_SIGNALS:
     // The thumbnail's path; emitted also when the file could not be written (its folder missing, the disk
     // full): the receiver finds no file there and keeps its picture.
     void thumbnailCreated(QString imagePath);
+    // The same, with the thumbnail's picture as it was written or found; null when the file could not be read.
+    void thumbnailReady(QString imagePath, QImage picture);
     void createThumbnailFromImageFailed();
 
 protected:

@@ -30,6 +30,14 @@ DefaultPictures &defaults()
     return pictures;
 }
 
+// The info button's icon, the same for every tile: loading it anew took most of a tile's construction. Kept
+// for the program's life and never destroyed, so no pixmap outlives the application object at exit.
+const QIcon &infoIcon()
+{
+    static const QIcon *icon = new QIcon(QStringLiteral(":/Image/pics/info.png"));
+    return *icon;
+}
+
 void loadOnce(QSharedPointer<QImage> &picture, const QString &resource)
 {
     if (!picture)
@@ -75,7 +83,7 @@ MediaThumbnailObj::MediaThumbnailObj(MediaImpl *media, QWidget *parent)
 
     if (type != MediaImpl::TYPE_FOLDER) {
         m_infoButton.setParent(this);
-        m_infoButton.setIcon(QIcon(QStringLiteral(":/Image/pics/info.png")));
+        m_infoButton.setIcon(infoIcon());
         m_infoButton.setIconSize(QSize(kInfoIconSide, kInfoIconSide));
         m_infoButton.setFlat(true);
         m_infoButton.resize(kInfoButtonSide, kInfoButtonSide);
@@ -98,12 +106,7 @@ MediaThumbnailObj::MediaThumbnailObj(MediaImpl *media, QWidget *parent)
 MediaThumbnailObj::~MediaThumbnailObj()
 {
     QMutexLocker locker(&m_paintLock);
-    if (m_creator) {
-        ThreadManager::getInstance()->removeThread(m_creator);
-        m_creator->wait();
-        delete m_creator;
-        m_creator = nullptr;
-    }
+    abandonThumbnail();
     if (m_media)
         m_media->release();
     m_media = nullptr;
@@ -119,10 +122,27 @@ void MediaThumbnailObj::release()
 {
     if (--m_refCount <= 0) {
         // Often called from the tile's own timer slot, and the view may still be walking its list: the tile
-        // goes once control is back in the event loop. It disappears at once.
+        // goes once control is back in the event loop. It disappears at once, and its picture is no longer
+        // wanted.
         hide();
+        abandonThumbnail();
         deleteLater();
     }
+}
+
+void MediaThumbnailObj::abandonThumbnail()
+{
+    if (!m_creator)
+        return;
+    MediaThumbnailCreator *creator = m_creator;
+    m_creator = nullptr;
+    creator->disconnect(this);
+    // Once withdrawn, the manager starts it no more; one it has started is running or done, and deletes
+    // itself (its finished signal reaches deleteLater). Waiting for it here froze the window while large
+    // pictures decoded.
+    ThreadManager::getInstance()->removeThread(creator);
+    if (!creator->isRunning() && !creator->isFinished())
+        delete creator;
 }
 
 QImage MediaThumbnailObj::thumbnail() const
@@ -183,10 +203,12 @@ void MediaThumbnailObj::createImageThumbnail()
 {
     if (!m_media || m_media->mediaType() != MediaImpl::TYPE_IMAGE || m_picture != defaults().picture)
         return;
-    if (!m_creator)
-        m_creator = new MediaThumbnailCreator(MediaFileStore::getInstance());
+    if (m_creator)
+        return;
+    m_creator = new MediaThumbnailCreator(MediaFileStore::getInstance());
+    connect(m_creator, &QThread::finished, m_creator, &QObject::deleteLater);
     m_creator->setImagePath(m_media->path());
-    connect(m_creator, &MediaThumbnailCreator::thumbnailCreated, this, &MediaThumbnailObj::changeThumbnail);
+    connect(m_creator, &MediaThumbnailCreator::thumbnailReady, this, &MediaThumbnailObj::showThumbnail);
     ThreadManager::getInstance()->addThread(m_creator);
 }
 
@@ -202,6 +224,15 @@ void MediaThumbnailObj::changeThumbnail(const QString &path)
     }
     m_picture = QSharedPointer<QImage>::create(path);
     m_thumbnailPath = path;
+    update();
+}
+
+void MediaThumbnailObj::showThumbnail(const QString &path, const QImage &picture)
+{
+    if (!picture.isNull()) {
+        m_picture = QSharedPointer<QImage>::create(picture);
+        m_thumbnailPath = path;
+    }
     update();
 }
 

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QMutex>
+#include <QPointer>
 #include <QPushButton>
 #include <QSharedPointer>
 #include <QString>
@@ -69,6 +70,8 @@ public Q_SLOTS:
     void timeOutResetHittedCounter();
     void changeThumbnail(const QString &path);
     void reloadVideoThumbnail();
+    // A picture the image-thumbnail thread has read or made: shown as it is, nothing read again.
+    void showThumbnail(const QString &path, const QImage &picture);
 
 private Q_SLOTS:
     void onClickInfoBtn();
@@ -82,13 +85,16 @@ private:
     static int getDeviceType(const QString &dirPath);
     void createDeviceThumbnail();
     void createImageThumbnail();
+    // Withdraws the picture's decoder without waiting for it; a decode under way finishes unheard.
+    void abandonThumbnail();
     void placeNameEditor();
     void drawTextFromFilePath(QPainter *painter, const QString &name);
     QString shownName() const;
 
     QSharedPointer<QImage> m_picture;
     MediaImpl *m_media;
-    MediaThumbnailCreator *m_creator = nullptr;
+    // Deletes itself once its thread has run, which may be before or after the tile goes.
+    QPointer<MediaThumbnailCreator> m_creator;
     QPushButton m_infoButton;
     bool m_selected = false;
     QLineEdit *m_nameEditor;

@@ -1,10 +1,12 @@
 #include "MediaLibScrollArea.h"
 #include "TestEnvironment.h"
 
+#include <QApplication>
 #include <QPointer>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWheelEvent>
 
 class TestMediaLibScrollArea : public QObject
 {
@@ -115,6 +117,46 @@ private Q_SLOTS:
         }
         QVERIFY(alive);
         QCOMPARE(content.parent(), nullptr);
+    }
+
+    // A notch of the wheel over the content, or over the bar, scrolls wheelScrollLines() lines of the
+    // content; a high-resolution wheel's part turns add up to notches; turning up goes back.
+    void wheelScrollsLinesOfTheContent_data()
+    {
+        QTest::addColumn<bool>("overBar");
+        QTest::addColumn<QList<int>>("angles");
+        QTest::addColumn<int>("lines");
+        QTest::newRow("one notch over the content") << false << QList<int>{-120} << 1;
+        QTest::newRow("one notch over the bar") << true << QList<int>{-120} << 1;
+        QTest::newRow("two half notches") << false << QList<int>{-60, -60} << 1;
+        QTest::newRow("a half notch") << false << QList<int>{-60} << 0;
+        QTest::newRow("two down, one up") << false << QList<int>{-120, -120, 120} << 1;
+    }
+    void wheelScrollsLinesOfTheContent()
+    {
+        QFETCH(bool, overBar);
+        QFETCH(QList<int>, angles);
+        constexpr int kLine = 100;
+        QWidget content;
+        MediaLibScrollArea area;
+        area.setScrollBarVisible(false, Qt::Horizontal);
+        area.setWidget(&content);
+        area.setWheelLineHeight(kLine);
+        area.resize(320, 240);
+        area.show();
+        QVERIFY(area.setScrollBarRange(0, 100 * kLine, Qt::Vertical));
+        // A real turn over a tile is not taken by the tile or the view and travels up to the frame; a sent
+        // event does not travel, so it is given to the frame here.
+        QWidget *target = overBar ? static_cast<QWidget *>(area.scrollBar(Qt::Vertical)) : &area;
+        for (int angle : angles) {
+            QWheelEvent wheel(QPointF(5, 5), target->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, angle),
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(target, &wheel);
+        }
+        QFETCH(int, lines);
+        QCOMPARE(area.scrollBar(Qt::Vertical)->value(), lines * QApplication::wheelScrollLines() * kLine);
+        // The arrow buttons keep their step of one pixel.
+        QCOMPARE(area.scrollBar(Qt::Vertical)->singleStep(), 1);
     }
 
     void replacingABarKeepsRelaying()

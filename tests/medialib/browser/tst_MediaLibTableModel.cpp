@@ -1,6 +1,7 @@
 #include "DialogWatchdog.h"
 #include "MediaFileStore.h"
 #include "MediaImpl.h"
+#include "MediaLibSortFilterModel.h"
 #include "MediaLibTableModel.h"
 #include "MediaLibraryImpl.h"
 #include "MessageBoxScript.h"
@@ -290,6 +291,42 @@ private Q_SLOTS:
         model.deleteInfoCol(model.index(2, 4));
         model.deleteInfoCol(model.index(0, 0));
         QVERIFY(!m_watchdog->expired());
+    }
+
+    // Sorting by duration measures no video: one without a stored length sorts as unknown until the
+    // thumbnail run has stored it, then takes its place; rows without a duration stay after the videos.
+    void durationSortMeasuresNothing()
+    {
+        m_watchdog.emplace(60000);
+        const QString unmeasured = TestMedia::writeAvi(m_dir->path(), QStringLiteral("b.avi"), 2.0);
+        QVERIFY(!unmeasured.isEmpty());
+        const QString known = makeFile(QStringLiteral("a.avi"), 100);
+        MediaImpl stored(known);
+        stored.setDuration(1000);
+        MediaFileStore::getInstance()->writeInfo(&stored);
+        MediaLibTableModel model(m_service);
+        addRow(model, makeFile(QStringLiteral("c.jpg")));
+        addRow(model, known);
+        addRow(model, unmeasured);
+        MediaLibSortFilterModel proxy;
+        proxy.setSourceModel(&model);
+        const auto order = [&proxy] {
+            QStringList names;
+            for (int row = 0; row < proxy.rowCount(); ++row)
+                names.append(proxy.index(row, MediaLibTableModel::ColumnName).data().toString());
+            return names;
+        };
+        proxy.sort(MediaLibTableModel::ColumnDuration, Qt::AscendingOrder);
+        QCOMPARE(order(), QStringList({"b.avi", "a.avi", "c.jpg"}));
+        MediaImpl reread(unmeasured);
+        MediaFileStore::getInstance()->readInfo(&reread);
+        QCOMPARE(reread.duration(), qint64(0));
+
+        MediaImpl measured(unmeasured);
+        measured.setDuration(90000);
+        MediaFileStore::getInstance()->writeInfo(&measured);
+        model.reloadVideoRecords();
+        QCOMPARE(order(), QStringList({"a.avi", "b.avi", "c.jpg"}));
     }
 
     void reloadReadsInformationAgain()

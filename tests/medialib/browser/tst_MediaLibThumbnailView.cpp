@@ -11,11 +11,14 @@
 #include "Screenshot.h"
 #include "TestEnvironment.h"
 #include "TestMedia.h"
+#include "ThreadManager.h"
 #include "VideoThumbnailGenerator.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
@@ -25,8 +28,14 @@
 #include <QTest>
 #include <QTimer>
 
+#include <chrono>
 #include <memory>
 #include <optional>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 class TestMediaLibThumbnailView : public QObject
 {
@@ -70,6 +79,29 @@ private:
             view->addThumbnail(record(m_dir->path() + QStringLiteral("/img%1.jpg").arg(i)));
         return view;
     }
+    // The signature and header chunk of a PNG of 8000 x 8000 pixels, without its data.
+    static QByteArray largePngStart()
+    {
+        constexpr quint32 kSide = 8000;
+        QByteArray chunk("IHDR");
+        for (quint32 value : {kSide, kSide})
+            for (int shift = 24; shift >= 0; shift -= 8)
+                chunk.append(char((value >> shift) & 0xff));
+        // Eight bits per channel, RGB, deflate, adaptive filtering, no interlace.
+        chunk.append(QByteArray::fromHex("0802000000"));
+        quint32 crc = 0xffffffffu;
+        for (const char byte : std::as_const(chunk)) {
+            crc ^= quint8(byte);
+            for (int bit = 0; bit < 8; ++bit)
+                crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+        }
+        crc ^= 0xffffffffu;
+        QByteArray bytes = QByteArray::fromHex("89504e470d0a1a0a0000000d") + chunk;
+        for (int shift = 24; shift >= 0; shift -= 8)
+            bytes.append(char((crc >> shift) & 0xff));
+        return bytes;
+    }
+
     // Runs fn and reports whether a pop-up menu opened meanwhile (closing it at once).
     static bool opensMenu(const std::function<void()> &fn)
     {
@@ -197,6 +229,133 @@ private Q_SLOTS:
         view->removeThumbnail(m_dir->path() + QStringLiteral("/none.jpg"));
         QCOMPARE(view->thumbnails().size(), 2);
         view->clearThumbnails();
+    }
+
+    // Tiles are made for the rows in sight and near them only, and let go far out of sight; the entries stay.
+    void tilesAreMadeForTheRowsInSight()
+    {
+        constexpr int kEntries = 3000;
+        auto view = viewWith(kEntries, QSize(300, 200));
+        view->layoutThumbnails();
+        QCOMPARE(view->entryCount(), kEntries);
+        // Three columns: two rows in sight and a page of rows below them.
+        const int columns = 3;
+        const int rowsInSight = 2;
+        const int bound = columns * rowsInSight * (1 + 2 * MediaLibThumbnailView::kMadePages);
+        QVERIFY(view->thumbnails().size() <= bound);
+        QVERIFY(view->tileOf(0));
+        QVERIFY(!view->tileOf(kEntries / 2));
+
+        const int lastRowTop = (kEntries / columns - 1) * MediaLibThumbnailView::kCellSide;
+        view->setOffset(lastRowTop, Qt::Vertical);
+        QVERIFY(view->thumbnails().size() <= columns * rowsInSight * (1 + 2 * MediaLibThumbnailView::kKeptPages));
+        QVERIFY(!view->tileOf(0));
+        MediaThumbnailObj *last = view->tileOf(kEntries - 1);
+        QVERIFY(last);
+        QVERIFY(last->isVisible());
+        QCOMPARE(last->pos(), QPoint(200, 0));
+        QCOMPARE(view->thumbnailAt(QPoint(250, 50)), last);
+        QCOMPARE(last->media(), view->records().last());
+        view->clearThumbnails();
+        QVERIFY(view->thumbnails().isEmpty());
+    }
+
+    // A hidden view makes no tiles; shown, it makes those in sight.
+    void aHiddenViewMakesNoTiles()
+    {
+        MediaLibThumbnailView view(m_service);
+        view.resize(300, 200);
+        QList<MediaImpl *> list;
+        for (int i = 0; i < 50; ++i)
+            list.append(record(m_dir->path() + QStringLiteral("/img%1.jpg").arg(i)));
+        view.setMediaList(list);
+        view.addThumbnail(record(m_dir->path() + QStringLiteral("/late.jpg")));
+        view.layoutThumbnails();
+        QVERIFY(view.thumbnails().isEmpty());
+        view.show();
+        QVERIFY(view.tileOf(0));
+        QVERIFY(view.tileOf(0)->isVisible());
+        view.clearThumbnails();
+    }
+
+    // A tile made again after scrolling away and back shows the selection, renames and has its menu.
+    void aTileMadeAgainKeepsWorking()
+    {
+        const QString image = makeImage(QStringLiteral("first.png"));
+        MediaLibThumbnailView view(m_service);
+        view.resize(300, 200);
+        view.show();
+        view.addThumbnail(record(image));
+        for (int i = 1; i < 600; ++i)
+            view.addThumbnail(record(m_dir->path() + QStringLiteral("/img%1.jpg").arg(i)));
+        view.changeCurDir(m_dir->path());
+        view.layoutThumbnails();
+        QTest::mousePress(&view, Qt::LeftButton, {}, QPoint(50, 50));
+        QTest::mouseRelease(&view, Qt::LeftButton, {}, QPoint(50, 50));
+        QPointer<MediaThumbnailObj> first = view.tileOf(0);
+        QVERIFY(first && first->isSelected());
+        view.setOffset(100 * MediaLibThumbnailView::kCellSide, Qt::Vertical);
+        QVERIFY(!view.tileOf(0));
+        QTest::qWait(MediaThumbnailObj::kSecondPressMs + 100);
+        QVERIFY(!first);
+        view.setOffset(0, Qt::Vertical);
+        MediaThumbnailObj *again = view.tileOf(0);
+        QVERIFY(again);
+        QVERIFY(again->isSelected());
+        QVERIFY(!view.tileOf(1)->isSelected());
+        // Its picture comes from the decoder like any tile's.
+        QTRY_VERIFY(!again->showsDefaultPicture());
+
+        QVERIFY(opensMenu([&view] {
+            QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(50, 50), view.mapToGlobal(QPoint(50, 50)));
+            QApplication::sendEvent(&view, &event);
+        }));
+        QTest::mousePress(&view, Qt::LeftButton, {}, QPoint(50, 50));
+        QTest::mouseRelease(&view, Qt::LeftButton, {}, QPoint(50, 50));
+        QTest::qWait(QApplication::doubleClickInterval() + 50);
+        QTest::mousePress(&view, Qt::LeftButton, {}, QPoint(50, 50));
+        QTest::mouseRelease(&view, Qt::LeftButton, {}, QPoint(50, 50));
+        QVERIFY(again->nameEditor()->isVisible());
+        again->nameEditor()->hide();
+        view.clearThumbnails();
+    }
+
+    // Leaving tiles whose pictures are still being decoded does not wait for the decoders: their results
+    // are dropped. The picture here is a pipe that gives nothing until the test lets it go.
+    void leavingDoesNotWaitForDecoders()
+    {
+        const QString pipe = m_dir->path() + QStringLiteral("/huge.png");
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        auto view = std::make_unique<MediaLibThumbnailView>(m_service);
+        view->resize(300, 200);
+        view->show();
+        view->addThumbnail(record(pipe));
+        // A writer can open the pipe only once the decoder has opened it for reading. It is given the start
+        // of a large picture, so that it finds its reader and waits in the decoding for the rest.
+        int writer = -1;
+        const auto openWriter = [&writer, &pipe] {
+            if (writer < 0)
+                writer = ::open(QFile::encodeName(pipe).constData(), O_WRONLY | O_NONBLOCK);
+            return writer >= 0;
+        };
+        QTRY_VERIFY(openWriter());
+        const QByteArray start = largePngStart();
+        QCOMPARE(::write(writer, start.constData(), size_t(start.size())), ssize_t(start.size()));
+        static constexpr int kDecodeMs = 3000;
+        std::thread release([writer] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(kDecodeMs));
+            ::close(writer);
+        });
+        QElapsedTimer clock;
+        clock.start();
+        view->clearThumbnails();
+        view.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        const qint64 leftMs = clock.elapsed();
+        release.join();
+        QVERIFY2(leftMs < kDecodeMs / 2, qPrintable(QString::number(leftMs)));
+        // The abandoned decoder ends by itself once its read fails.
+        QTRY_VERIFY(!ThreadManager::getInstance()->isRunning());
     }
 
     // Double clicks open images and videos through the service and enter folders (the tile hides at once).

@@ -20,6 +20,7 @@
 #include "TestMedia.h"
 #include "UploadFake.h"
 
+#include <QHeaderView>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -63,9 +64,9 @@ QStringList recordPaths(const MediaLibTableModel *model)
 QStringList tileNames(const MediaLibThumbnailView *view)
 {
     QStringList names;
-    const QList<MediaThumbnailObj *> tiles = view->thumbnails();
+    const QList<MediaImpl *> records = view->records();
     for (int index : view->displayOrder())
-        names.append(QFileInfo(tiles.at(index)->media()->path()).fileName());
+        names.append(QFileInfo(records.at(index)->path()).fileName());
     return names;
 }
 
@@ -203,19 +204,21 @@ private Q_SLOTS:
         QCOMPARE(child<QLabel>("currentFolder")->toolTip(), QStringLiteral("Current directory path"));
     }
 
-    void newEntriesAppearInPlaceAndVanishedOnesReload()
+    void newEntriesAppearAndVanishedOnesLeaveInPlace()
     {
         touch(QStringLiteral("a.jpg"));
         const QString doomed = touch(QStringLiteral("b.jpg"));
         openLibrary();
         const QList<MediaImpl *> before = m_panel->folderModel()->mediaList();
         QCOMPARE(before.size(), 2);
+        // The rows hold the records; b.jpg's goes with its row.
+        const qsizetype kept = recordNames(before).indexOf(QStringLiteral("a.jpg"));
 
         const QString added = touch(QStringLiteral("c.avi"));
         QTRY_COMPARE_WITH_TIMEOUT(m_panel->folderModel()->rowCount(), 3, kFreshnessTimeoutMs);
         // Added in place: the rows already there kept their records, and the new row is selected.
         QCOMPARE(m_panel->folderModel()->mediaList().mid(0, 2), before);
-        QCOMPARE(m_panel->thumbnailView()->thumbnails().size(), 3);
+        QCOMPARE(m_panel->thumbnailView()->entryCount(), 3);
         const QModelIndexList selected = m_panel->listView()->selectionModel()->selectedRows();
         QCOMPARE(selected.size(), 1);
         QCOMPARE(selected.first().data().toString(), QStringLiteral("c.avi"));
@@ -225,7 +228,10 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(doomed));
         QTRY_COMPARE_WITH_TIMEOUT(recordNames(m_panel->folderModel()->mediaList()),
                                   QStringList({"a.jpg", "c.avi"}), kFreshnessTimeoutMs);
-        QCOMPARE(m_panel->thumbnailView()->thumbnails().size(), 2);
+        QCOMPARE(m_panel->thumbnailView()->entryCount(), 2);
+        // Not by a reload: the record left is the one shown before.
+        QCOMPARE(m_panel->folderModel()->mediaList().first(), before.at(kept));
+        QCOMPARE(m_panel->thumbnailView()->records(), m_panel->folderModel()->mediaList());
     }
 
     void aVanishedFolderFallsBackToTheDriveList()
@@ -255,7 +261,7 @@ private Q_SLOTS:
         QVERIFY(m_panel->isDriveRootMode());
         QCOMPARE(m_panel->shownPath(), QStringLiteral("My Computer"));
         QCOMPARE(recordPaths(m_panel->driveModel()), QStringList({"/", "/media/usb", "/mnt/share"}));
-        QCOMPARE(m_panel->thumbnailView()->thumbnails().size(), 3);
+        QCOMPARE(m_panel->thumbnailView()->entryCount(), 3);
         QVERIFY(!child<QToolButton>("preBtn")->isEnabled());
         QVERIFY(!child<QToolButton>("addFolderBtn")->isEnabled());
         QVERIFY(!m_panel->listView()->acceptDrops());
@@ -397,7 +403,7 @@ private Q_SLOTS:
             QVERIFY(searchEdit->text().isEmpty());
             QCOMPARE(m_panel->listView()->mediaModel(), m_panel->searchModel());
             QCOMPARE(rowNames(m_panel->listView()->model()), QStringList{"waves.jpg"});
-            QCOMPARE(m_panel->searchThumbnailView()->thumbnails().size(), 1);
+            QCOMPARE(m_panel->searchThumbnailView()->entryCount(), 1);
             QCOMPARE(m_panel->listView()->dragDropMode(), QAbstractItemView::DragOnly);
             QVERIFY(!child<QToolButton>("addFolderBtn")->isEnabled());
             QVERIFY(child<QToolButton>("preBtn")->isEnabled());
@@ -423,6 +429,33 @@ private Q_SLOTS:
         enter(QFileInfo(found).absolutePath());
         QVERIFY(!m_panel->searchModel());
         QCOMPARE(rowNames(m_panel->listView()->model()), QStringList{"waves.jpg"});
+    }
+
+    // Results shown straight in the thumbnail view take the list's order, here its stored descending sort.
+    void searchResultsInTheThumbnailViewFollowTheList()
+    {
+        MediaFileStore *store = MediaFileStore::getInstance();
+        for (const char *name : {"Unit 1/bay.jpg", "Unit 2/cove.jpg", "atoll.jpg", "delta.jpg"}) {
+            auto *record = new MediaImpl(touch(QLatin1String(name)));
+            record->setKeywords(QStringLiteral("coast"));
+            store->makeCacheFolder(record->path());
+            store->writeInfo(record);
+            record->release();
+        }
+        openLibrary();
+        QHeaderView *header = m_panel->listView()->horizontalHeader();
+        header->setSortIndicator(MediaLibTableModel::ColumnName, Qt::DescendingOrder);
+        m_panel->listView()->storeSortingInfo(MediaLibTableModel::ColumnName);
+        m_panel->changeViewMode();
+        QCOMPARE(m_panel->viewMode(), int(MediaLibraryPanel::ThumbnailMode));
+
+        auto *searchEdit = child<QLineEdit>("lineEdit");
+        searchEdit->setText(QStringLiteral("coast"));
+        QTest::keyClick(searchEdit, Qt::Key_Return);
+        QVERIFY(m_panel->searchModel());
+        const QStringList listed = rowNames(m_panel->listView()->model());
+        QCOMPARE(listed, QStringList({"delta.jpg", "cove.jpg", "bay.jpg", "atoll.jpg"}));
+        QCOMPARE(tileNames(m_panel->searchThumbnailView()), listed);
     }
 
     void newFoldersAreNumbered()
@@ -484,6 +517,8 @@ private Q_SLOTS:
         QCOMPARE(switchButton->text(), QStringLiteral("List"));
         QVERIFY(m_panel->listView()->isHidden());
         QVERIFY(!m_panel->scrollArea()->isHidden());
+        // A wheel notch moves by rows of tiles.
+        QCOMPARE(m_panel->scrollArea()->wheelLineHeight(), MediaLibThumbnailView::kCellSide);
         switchButton->click();
         QCOMPARE(m_panel->viewMode(), int(MediaLibraryPanel::ListMode));
         QVERIFY(!m_panel->listView()->isHidden());

@@ -584,6 +584,7 @@ private Q_SLOTS:
         form.folderButton->click();
         form.resolution->setCurrentIndex(0);
         form.micSelector->setCurrentIndex(1);
+        QVERIFY(QFile::remove(SettingImpl::settingsFilePath()));
         QVERIFY(QDir().mkpath(SettingImpl::settingsFilePath()));
         const auto removeBlocker = qScopeGuard([] { QDir(SettingImpl::settingsFilePath()).removeRecursively(); });
 

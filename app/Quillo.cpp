@@ -1532,10 +1532,10 @@ void Quillo::showSettingsNotice(int notice, const QString &folder)
     box.parent = this;
     box.icon = QMessageBox::Warning;
     if (notice == int(SettingImpl::Notice::MediaFolderMissing))
-        box.text = tr("The media folder %1 cannot be found.\nCaptures and recordings go to %2 until it is back.")
+        box.text = tr("The media folder cannot be found:\n%1\n\nCaptures and recordings go to\n%2\nuntil it is back.")
                        .arg(QDir::toNativeSeparators(folder), QDir::toNativeSeparators(SettingImpl::defaultMediaFolder()));
     else
-        box.text = tr("Quillo cannot write to its data folder %1.\nChanged settings, upload schedules and the "
+        box.text = tr("Quillo cannot write to its data folder:\n%1\n\nChanged settings, upload schedules and the "
                       "information of new captures are not kept until it can.")
                        .arg(QDir::toNativeSeparators(folder));
     MessageBoxes::exec(box);

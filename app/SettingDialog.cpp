@@ -201,7 +201,7 @@ void SettingDialog::save()
         && (quality < 0 || m_settings->setVideoQuality(quality));
     if (!written) {
         MessageBoxes::warning(this, tr("Error"), tr("The settings could not be saved."),
-                              tr("Quillo cannot write to %1.")
+                              tr("Quillo cannot write to\n%1")
                                   .arg(QDir::toNativeSeparators(SettingImpl::settingsFilePath())));
         return;
     }

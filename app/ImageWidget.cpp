@@ -3,6 +3,7 @@
 #include "MediaFileStore.h"
 #include "MessageBoxes.h"
 
+#include <QFileInfo>
 #include <QFutureWatcher>
 #include <QImageReader>
 #include <QLinearGradient>
@@ -19,14 +20,31 @@ constexpr int kNoMediaPointsPer640 = 40;
 constexpr int kNoMediaReferenceWidth = 640;
 // Without a screen (never on a desktop) pictures are decoded for a full-HD one.
 const QSize kFallbackScreen(1920, 1080);
+// The TIFF and BMP readers decode at full size whatever size is asked, and Qt refuses a decoded picture
+// over 128 MB; an A4 page scanned at 600 dpi (4960x7016, 139 MB as 32-bit pixels) or a 6000x6000 BMP
+// (144 MB) would be refused. 512 MB holds a 32-bit picture of 134 megapixels (11585x11585) or a 64-bit
+// one of half that, for the one or two decodes that run at a time, and still fits beside the program on
+// a classroom computer with 4 GB; a picture over it is refused as too large.
+constexpr int kDecodeAllocationLimitMb = 512;
 
 bool rotatesQuarter(const QImageReader &reader)
 {
     return reader.transformation() & QImageIOHandler::TransformationRotate90;
 }
 
-// The picture at no more than bounds (in its shown orientation), never enlarged.
-QImage decode(const QString &path, QSize bounds)
+// A picture needing more than the decode limit at its full size (the size the readers that cannot scale
+// while reading allocate).
+bool exceedsDecodeLimit(const QImageReader &reader, QSize raw)
+{
+    const QImage::Format format = reader.imageFormat();
+    const qint64 bitsPerPixel = format == QImage::Format_Invalid ? 32 : QImage::toPixelFormat(format).bitsPerPixel();
+    const qint64 bytes = qint64(raw.width()) * raw.height() * std::max<qint64>(bitsPerPixel, 8) / 8;
+    return bytes > qint64(kDecodeAllocationLimitMb) * 1024 * 1024;
+}
+
+// The picture at no more than bounds (in its shown orientation), never enlarged; a null image when the
+// data does not hold it, with tooLarge set when it failed for its size.
+ImageWidget::Decoded decode(const QString &path, QSize bounds)
 {
     QImageReader reader(path);
     reader.setAutoTransform(true);
@@ -39,7 +57,10 @@ QImage decode(const QString &path, QSize bounds)
             reader.setScaledSize(quarter ? fitted.transposed() : fitted);
         }
     }
-    return reader.read();
+    ImageWidget::Decoded decoded;
+    decoded.image = reader.read();
+    decoded.tooLarge = decoded.image.isNull() && raw.isValid() && exceedsDecodeLimit(reader, raw);
+    return decoded;
 }
 
 } // namespace
@@ -47,6 +68,11 @@ QImage decode(const QString &path, QSize bounds)
 ImageWidget::ImageWidget(QWidget *parent)
     : QWidget(parent)
 {
+    // Qt's limit is one for the whole process; it is raised here, on the GUI thread, before this widget's
+    // first decode starts, and never lowered.
+    const int limit = QImageReader::allocationLimit();
+    if (limit != 0 && limit < kDecodeAllocationLimitMb)
+        QImageReader::setAllocationLimit(kDecodeAllocationLimitMb);
 }
 
 ImageWidget::~ImageWidget() = default;
@@ -70,9 +96,13 @@ int ImageWidget::setImage(const QString &path)
     MediaFileStore *store = MediaFileStore::getInstance();
     store->setShowingImage(path);
 
-    QImageReader reader(path);
+    // Only a regular file: opening a named pipe would hold the window until some process writes to it.
+    const bool regular = QFileInfo(path).isFile();
+    QImageReader reader;
+    if (regular)
+        reader.setFileName(path);
     reader.setAutoTransform(true);
-    const QSize raw = reader.canRead() ? reader.size() : QSize();
+    const QSize raw = regular && reader.canRead() ? reader.size() : QSize();
     if (!raw.isValid()) {
         store->setShowingImage(QString());
         update();
@@ -81,9 +111,9 @@ int ImageWidget::setImage(const QString &path)
     }
     m_sourceSize = rotatesQuarter(reader) ? raw.transposed() : raw;
 
-    auto *watcher = new QFutureWatcher<QImage>(this);
+    auto *watcher = new QFutureWatcher<Decoded>(this);
     m_decoding = watcher;
-    connect(watcher, &QFutureWatcher<QImage>::finished, this, [this, watcher] { decodeFinished(watcher); });
+    connect(watcher, &QFutureWatcher<Decoded>::finished, this, [this, watcher] { decodeFinished(watcher); });
     watcher->setFuture(QtConcurrent::run(decode, path, screenPixels()));
     update();
     return 1;
@@ -97,24 +127,27 @@ void ImageWidget::clear()
     update();
 }
 
-void ImageWidget::decodeFinished(QFutureWatcher<QImage> *watcher)
+void ImageWidget::decodeFinished(QFutureWatcher<Decoded> *watcher)
 {
     watcher->deleteLater();
     if (watcher != m_decoding)
         return;
     m_decoding = nullptr;
-    const QImage image = watcher->result();
-    if (image.isNull()) {
+    const Decoded decoded = watcher->result();
+    if (decoded.image.isNull()) {
         const QString path = m_path;
         dropImage();
         if (MediaFileStore::getInstance()->showingImage() == path)
             MediaFileStore::getInstance()->setShowingImage(QString());
         update();
-        showInvalidFormat();
+        if (decoded.tooLarge)
+            showTooLarge();
+        else
+            showInvalidFormat();
         emit decodeFailed(path);
         return;
     }
-    m_image = image;
+    m_image = decoded.image;
     update();
     emit imageDecoded();
 }
@@ -139,6 +172,13 @@ void ImageWidget::showInvalidFormat()
 {
     MessageBoxes::Request box;
     box.text = tr("Invalid format.");
+    MessageBoxes::exec(box);
+}
+
+void ImageWidget::showTooLarge()
+{
+    MessageBoxes::Request box;
+    box.text = tr("The picture is too large to show.");
     MessageBoxes::exec(box);
 }
 

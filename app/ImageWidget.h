@@ -36,6 +36,13 @@ public:
     QString path() const { return m_path; }
     // A picture is shown or being decoded.
     bool hasImage() const { return m_sourceSize.isValid(); }
+    // What a decode gives back.
+    struct Decoded {
+        QImage image;
+        // The decode failed because the picture needs more memory than a decode may take.
+        bool tooLarge = false;
+    };
+
     // The decoded picture is on screen.
     bool isDecoded() const { return !m_image.isNull(); }
     QSize decodedSize() const { return m_image.size(); }
@@ -43,18 +50,20 @@ public:
 Q_SIGNALS:
     // The picture was decoded and painted.
     void imageDecoded();
-    // The file's header promised a picture that its data did not hold ("Invalid format." was shown, the widget
-    // is empty again and nothing is recorded as shown).
+    // The file's header promised a picture that its data did not hold ("Invalid format.", or the "too large"
+    // message for a picture beyond the decode's memory, was shown; the widget is empty again and nothing is
+    // recorded as shown).
     void decodeFailed(const QString &path);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    void decodeFinished(QFutureWatcher<QImage> *watcher);
+    void decodeFinished(QFutureWatcher<Decoded> *watcher);
     void dropImage();
     QSize screenPixels() const;
     static void showInvalidFormat();
+    static void showTooLarge();
 
     QString m_path;
     QSize m_sourceSize;
@@ -62,5 +71,5 @@ private:
     QPixmap m_cache;
     // The decode of the current picture; one that finishes after another image (or none) was asked for is
     // no longer this and is dropped.
-    QFutureWatcher<QImage> *m_decoding = nullptr;
+    QFutureWatcher<Decoded> *m_decoding = nullptr;
 };

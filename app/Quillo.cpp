@@ -19,6 +19,7 @@
 #include "RecordingCounter.h"
 #include "RecordingIntf.h"
 #include "SettingDialog.h"
+#include "SettingImpl.h"
 #include "SettingIntf.h"
 #include "SpotlightIntf.h"
 #include "ToolsPanel.h"
@@ -33,7 +34,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
-#include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
@@ -124,9 +125,16 @@ Quillo::Quillo(const QuilloServices &services, QWidget *parent)
     QWidget *centralWidget = ui->centralwidget;
     m_video = services.video(centralWidget);
     m_settings = services.settings();
+    // Before any other service reads the settings: what they come upon reaches the user here, on the GUI
+    // thread, whichever thread came upon it.
+    SettingImpl::setNoticeHandler([this](SettingImpl::Notice notice, const QString &folder) {
+        QMetaObject::invokeMethod(this, [this, notice, folder] { showSettingsNotice(int(notice), folder); },
+                                  Qt::QueuedConnection);
+    });
     m_annotation = services.annotation();
 
     m_imageWidget = new ImageWidget(centralWidget);
+    connect(m_imageWidget, &ImageWidget::decodeFailed, this, &Quillo::imageDecodeFailed);
     m_noMediaWidget = new ImageWidget(centralWidget);
     m_imageCanvas = m_annotation->createCanvas(m_imageWidget->width(), m_imageWidget->height(), m_imageWidget, 0, false);
     m_imageControlPanel = new ImageControlPanel(centralWidget);
@@ -279,6 +287,7 @@ Quillo::~Quillo()
 {
     // The widgets that point at services go first, while every service still exists; then the services
     // are given back. The camera view leaves the bar before the bar goes, without any layout.
+    SettingImpl::setNoticeHandler({});
     if (QWidget *view = docCamView(); view && m_widgetBar && view->parentWidget() == m_widgetBar->getVisionContainer())
         view->setParent(central());
     m_widgetBar.reset();
@@ -915,6 +924,20 @@ void Quillo::showImage(const QString &path, int modeBefore)
     }
 }
 
+void Quillo::imageDecodeFailed(const QString &path)
+{
+    // The header was sound, so the window went on as for a picture shown; it goes back as for a file
+    // refused at once, the full display it entered announced as left.
+    if (m_mediaKind != ImageMedia || path != m_imageWidget->path())
+        return;
+    m_imageWidget->clear();
+    m_mediaKind = NoMedia;
+    if (m_displayMode == PaneLayout::ImageFullDisplay)
+        leaveImageFullDisplaySplit();
+    else
+        applyDisplayMode();
+}
+
 bool Quillo::startAttachedVideo(const QString &path, int modeBefore)
 {
     setPlayingVideo(path);
@@ -1297,9 +1320,25 @@ void Quillo::stopRecord()
     // The stop holds the GUI thread until the file is closed and then opens the modal save dialog: never
     // from inside another modal loop.
     if (QApplication::activeModalWidget()) {
-        QTimer::singleShot(kStopRetryMs, this, &Quillo::stopRecord);
+        if (!m_stopRetryScheduled) {
+            m_stopRetryScheduled = true;
+            QTimer::singleShot(kStopRetryMs, this, [this] {
+                m_stopRetryScheduled = false;
+                stopRecord();
+            });
+        }
+        if (!m_stopWaitsForDialog) {
+            // Said once per stop asked for, so that the user knows the click was heard.
+            m_stopWaitsForDialog = true;
+            MessageBoxes::Request box;
+            box.parent = QApplication::activeModalWidget();
+            box.icon = QMessageBox::Information;
+            box.text = tr("The recording stops when the open dialog is closed.");
+            MessageBoxes::exec(box);
+        }
         return;
     }
+    m_stopWaitsForDialog = false;
     m_trayIcon->hide();
     m_counterTimer->stop();
     QList<QString> files;
@@ -1348,17 +1387,37 @@ void Quillo::recordForceStopped(int code, const QList<QString> &files)
     resetCounter();
     if (code == kRecordingDiskRemoved)
         return;
-    // A vanished file costs only itself: the others are still offered for saving.
-    QList<QString> existing;
-    for (const QString &file : files) {
-        if (QFileInfo(file).isFile())
-            existing << file;
-        else
-            windowLog(LogSystem::LOG_WARNING, "Quillo::recordForceStopped() - recorded file %s is gone",
-                      qUtf8Printable(file));
-    }
+    const QList<QString> existing = recordedFilesKept(files);
     if (!existing.isEmpty())
         handRecordedFiles(existing);
+}
+
+QList<QString> Quillo::recordedFilesKept(const QList<QString> &files)
+{
+    // A vanished file costs only itself: the others are still offered for saving. An empty file holds no
+    // recording.
+    QList<QString> kept;
+    for (const QString &file : files) {
+        const QFileInfo info(file);
+        if (info.isFile() && info.size() > 0)
+            kept << file;
+        else
+            windowLog(LogSystem::LOG_WARNING, "Quillo::recordedFilesKept() - recorded file %s is gone or empty",
+                      qUtf8Printable(file));
+    }
+    return kept;
+}
+
+void Quillo::tellWhereRecordingsAre(const QList<QString> &files)
+{
+    QStringList paths;
+    for (const QString &file : files)
+        paths << QDir::toNativeSeparators(file);
+    MessageBoxes::Request box;
+    box.parent = this;
+    box.icon = QMessageBox::Information;
+    box.text = tr("The recording stopped for the exit is kept in:\n%1").arg(paths.join(QLatin1Char('\n')));
+    MessageBoxes::exec(box);
 }
 
 void Quillo::playPauseRecord(bool pause)
@@ -1444,14 +1503,15 @@ void Quillo::showGradeCamState()
 void Quillo::actionGradeCamClicked()
 {
     if (!m_docCamLent) {
+        if (!gradingServiceSetUp(this))
+            return;
         MessageBoxes::Request request;
         request.text = tr("The DocCam will be disconnected from\n Quillo while we take you to the Lumo\n "
                           "Gradecam Insight login page. Are you\n sure you want to proceed?");
         request.buttons = QMessageBox::Cancel | QMessageBox::Yes;
         if (MessageBoxes::exec(request) != QMessageBox::Yes || m_docCam->releaseDocCam() < 0)
             return;
-        QDesktopServices::openUrl(gradingServiceLoginPage());
-        m_docCamLent = true;
+        m_docCamLent = openGradingServiceLoginPage(this) || !retryDocCamReconnect();
     } else {
         if (!retryDocCamReconnect())
             return;
@@ -1470,6 +1530,21 @@ bool Quillo::retryDocCamReconnect()
             return false;
     }
     return true;
+}
+
+void Quillo::showSettingsNotice(int notice, const QString &folder)
+{
+    MessageBoxes::Request box;
+    box.parent = this;
+    box.icon = QMessageBox::Warning;
+    if (notice == int(SettingImpl::Notice::MediaFolderMissing))
+        box.text = tr("The media folder cannot be found:\n%1\n\nCaptures and recordings go to\n%2\nuntil it is back.")
+                       .arg(QDir::toNativeSeparators(folder), QDir::toNativeSeparators(SettingImpl::defaultMediaFolder()));
+    else
+        box.text = tr("Quillo cannot write to its data folder:\n%1\n\nChanged settings, upload schedules and the "
+                      "information of new captures are not kept until it can.")
+                       .arg(QDir::toNativeSeparators(folder));
+    MessageBoxes::exec(box);
 }
 
 void Quillo::showSettingPanel()
@@ -1492,17 +1567,25 @@ void Quillo::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    // The tray and the counter are reset at once; the files of a recording the check stopped are offered
+    // once the other checks decided: for saving when the window stays, by their place when it goes.
     recordForceStopped(recording, {});
+    const QList<QString> recorded = recordedFilesKept(stopped);
+    const auto refuse = [this, event, &recorded] {
+        event->ignore();
+        if (!recorded.isEmpty())
+            handRecordedFiles(recorded);
+    };
     const int capture = m_capture->confirmExit();
     if (capture < 0) {
-        event->ignore();
+        refuse();
         return;
     }
     bool granted = (recording == kCloseGranted || recording == kCloseGrantedAfterFailure) && capture == kCloseGranted;
     if (UploadIntf *upload = UploadAccess::service()) {
         const int uploads = upload->confirmExit();
         if (uploads < 0) {
-            event->ignore();
+            refuse();
             return;
         }
         granted = granted && (uploads == kCloseGranted || uploads == kCloseGrantedAfterFailure);
@@ -1510,9 +1593,11 @@ void Quillo::closeEvent(QCloseEvent *event)
     }
     m_canClose = granted;
     if (!m_canClose) {
-        event->ignore();
+        refuse();
         return;
     }
+    if (!recorded.isEmpty())
+        tellWhereRecordingsAre(recorded);
     if (m_presenterMode)
         leavePresenterMode();
     m_settings->setValue(kNotFirstLaunchKey, true);

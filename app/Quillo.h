@@ -169,6 +169,7 @@ private:
     // The display-mode change an image (7) or a video (8) makes; returns the mode before it.
     int switchToFullDisplay(int fullMode);
     void showImage(const QString &path, int modeBefore);
+    void imageDecodeFailed(const QString &path);
     bool startAttachedVideo(const QString &path, int modeBefore);
     void clearImageCanvas();
     void setPlayingVideo(const QString &path);
@@ -180,9 +181,14 @@ private:
     void resetCounter();
     void handRecordedFiles(const QList<QString> &files);
     void handRecordedFilesInWidgetMode(const QList<QString> &files);
+    // The files of a stopped recording that hold something.
+    static QList<QString> recordedFilesKept(const QList<QString> &files);
+    void tellWhereRecordingsAre(const QList<QString> &files);
     void followPrimaryScreen(QScreen *screen);
     bool retryDocCamReconnect();
     void showGradeCamState();
+    // A notice of the settings service (SettingImpl::Notice), said once in a box over the window.
+    void showSettingsNotice(int notice, const QString &folder);
 
     std::unique_ptr<Ui::Quillo> ui;
     VideoIntf *m_video = nullptr;
@@ -217,6 +223,10 @@ private:
     QAction *m_pauseAction = nullptr;
     QAction *m_muteAction = nullptr;
     int m_recordingSeconds = 0;
+    // A stop was asked for while another dialog was open; it runs once that dialog is closed.
+    bool m_stopWaitsForDialog = false;
+    // One retry of a waiting stop at a time, however often the stop is asked for.
+    bool m_stopRetryScheduled = false;
     QTimer *m_counterTimer = nullptr;
     SettingDialog *m_settingDialog = nullptr;
     bool m_canClose = false;

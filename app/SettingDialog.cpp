@@ -191,17 +191,26 @@ void SettingDialog::save()
     // The accounts go first: when their check refuses, Save changes nothing and the dialog stays as it is.
     if (!saveAccounts())
         return;
-    m_settings->setSavePath(SaveFolderCheck::storedPath(ui->videoSaveDir->text()));
+    // Every value of the page is written again, the microphone too (it was written when it was picked), so
+    // that Save answers for all of them; a value that does not reach the file keeps the dialog open.
+    const int quality = ui->videoResolutionSelector->currentIndex();
+    const int mic = ui->micSelector->currentIndex();
+    const bool written = m_settings->setSavePath(SaveFolderCheck::storedPath(ui->videoSaveDir->text()))
+        && (mic < 0 || mic >= m_micSrcList.size() || m_settings->setAudioSource(m_micSrcList.at(mic)))
+        // A stored value outside the list selects nothing; it is then kept as it is.
+        && (quality < 0 || m_settings->setVideoQuality(quality));
+    if (!written) {
+        MessageBoxes::warning(this, tr("Error"), tr("The settings could not be saved."),
+                              tr("Quillo cannot write to\n%1")
+                                  .arg(QDir::toNativeSeparators(SettingImpl::settingsFilePath())));
+        return;
+    }
     stopMonitor();
     disconnectMicSelector();
     m_savedAudioSource = m_settings->getAudioSource();
     m_savedMicVolume = int(m_recording->getVolume());
     m_webCam->openWebCam(m_webCam->currentAuxWebCamIndex());
     m_webCam->closeAuxWebCam();
-    // A stored value outside the list selects nothing; it is then kept as it is.
-    const int quality = ui->videoResolutionSelector->currentIndex();
-    if (quality >= 0)
-        m_settings->setVideoQuality(quality);
     endSession();
     loadAccounts();
     QDialog::done(0);

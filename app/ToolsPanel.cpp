@@ -15,7 +15,6 @@
 #include "SplitScreenPanel.h"
 #include "ui_ToolsPanel.h"
 
-#include <QDesktopServices>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPropertyAnimation>
@@ -345,12 +344,15 @@ void ToolsPanel::gradeCamBtnClicked()
     if (!m_docCam)
         return;
     if (!m_docCamLent) {
+        if (!gradingServiceSetUp(this))
+            return;
         const QString question = tr("The DocCam will be disconnected from\n Quillo while we take you to the Lumo\n "
                                     "Gradecam Insight login page. Are you\n sure you want to proceed?");
         if (ask(question, QMessageBox::No | QMessageBox::Ok) != QMessageBox::Ok || m_docCam->releaseDocCam() < 0)
             return;
-        QDesktopServices::openUrl(gradingServiceLoginPage());
-        m_docCamLent = true;
+        // A page that did not open leaves the user nothing to do with the camera: it is taken back, and stays
+        // lent only when that fails too, for the button to take it back later.
+        m_docCamLent = openGradingServiceLoginPage(this) || !tryReconnectDocCam();
     } else {
         if (!tryReconnectDocCam())
             return;

@@ -99,7 +99,8 @@ void WidgetModeToolBar::setRecordingService(RecordingIntf *service)
 
 bool WidgetModeToolBar::isVisionHidden() const
 {
-    return m_visionHidden;
+    // The button is the one record of the state: the window unchecks it when it expands the bar itself.
+    return ui->showHideBtn->isChecked();
 }
 
 void WidgetModeToolBar::uncheckRecordButton()
@@ -114,7 +115,7 @@ void WidgetModeToolBar::uncheckShowHideButton()
 
 void WidgetModeToolBar::showHideVision(bool hide)
 {
-    m_visionHidden = hide;
+    ui->showHideBtn->setChecked(hide);
     int visionHeight = 0;
     if (!hide && m_docCam && m_docCam->cameraWidget())
         visionHeight = m_docCam->cameraWidget()->height();

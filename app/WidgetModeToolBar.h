@@ -71,7 +71,6 @@ private:
     RecordingIntf *m_recording = nullptr;
     WidgetModeDocCamCtrlPanel *m_ctrlPanel = nullptr;
     LumoVisionIntf *m_docCam = nullptr;
-    bool m_visionHidden = false;
     // A capture is being saved; the save runs a nested event loop in which the button still takes clicks.
     bool m_capturing = false;
     QPointer<QPropertyAnimation> m_sizeAnimation;

@@ -264,7 +264,7 @@ void RecordingCommonImpl::emitRecordStopped(QList<QString> files)
 
 void RecordingCommonImpl::emitRecordStoppedWithError(int code, QString text, QList<QString> files)
 {
-    Q_UNUSED(files)
     warningBox(tr("Recording interrupted."), text);
-    emit recordStopped(code, QList<QString>());
+    // What was written before the error is the user's: the window offers it for saving.
+    emit recordStopped(code, files);
 }

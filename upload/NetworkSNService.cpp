@@ -10,7 +10,19 @@
 #include "UploadErrorCode.h"
 #include "UploadServiceParameters.h"
 
-#include <QSettings>
+namespace {
+
+// A service's value set in the settings ("upload/<service>/<key>"), read through the settings service so
+// that a damaged file is no source of values.
+QString configuredValue(const QString &service, const QString &key)
+{
+    SettingIntf *settings = SettingImpl::getInstance();
+    const QString value = settings->value(QStringLiteral("upload/%1/%2").arg(service, key)).toString();
+    settings->release();
+    return value;
+}
+
+} // namespace
 
 NetworkSNService::NetworkSNService(const QString &name, std::unique_ptr<SNProvider> provider,
                                    SocialNetworkManager *manager)
@@ -35,9 +47,7 @@ void NetworkSNService::setParameter(const QString &key, const QString &value)
 
 QString NetworkSNService::parameter(const QString &key) const
 {
-    const QString configured = QSettings(SettingImpl::settingsFilePath(), QSettings::IniFormat)
-                                   .value(QStringLiteral("upload/%1/%2").arg(m_name, key))
-                                   .toString();
+    const QString configured = configuredValue(m_name, key);
     return configured.isEmpty() ? m_parameters.value(key) : configured;
 }
 
@@ -45,9 +55,7 @@ QUrl NetworkSNService::endpoint(const QString &role, const QString &path) const
 {
     QUrl base = m_manager->endpointOverride(m_name, role);
     if (!base.isValid()) {
-        const QString configured = QSettings(SettingImpl::settingsFilePath(), QSettings::IniFormat)
-                                       .value(QStringLiteral("upload/%1/%2").arg(m_name, role))
-                                       .toString();
+        const QString configured = configuredValue(m_name, role);
         base = configured.isEmpty() ? m_provider->defaultEndpoint(role) : QUrl(configured, QUrl::StrictMode);
     }
     if (path.isEmpty())

@@ -8,11 +8,15 @@
 #include <QFileInfo>
 #include <QFile>
 #include <QMutex>
+#include <QRegularExpression>
+#include <QSet>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringDecoder>
+#include <QTemporaryFile>
 
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -99,6 +103,59 @@ void keepUnreadableFile(const QString &path)
     }
 }
 
+// The notices waiting for a handler and those already given, so that each is given once until its cause is
+// gone; a new instance starts afresh.
+struct Notices {
+    SettingImpl::NoticeHandler handler;
+    QList<std::pair<SettingImpl::Notice, QString>> waiting;
+    QSet<SettingImpl::Notice> given;
+};
+Notices notices;
+QMutex noticesMutex;
+
+void tell(SettingImpl::Notice notice, const QString &folder)
+{
+    QMutexLocker lock(&noticesMutex);
+    if (notices.given.contains(notice))
+        return;
+    notices.given.insert(notice);
+    if (notices.handler)
+        notices.handler(notice, folder);
+    else
+        notices.waiting.append({notice, folder});
+}
+
+void causeGone(SettingImpl::Notice notice)
+{
+    QMutexLocker lock(&noticesMutex);
+    notices.given.remove(notice);
+    notices.waiting.removeIf([notice](const auto &waiting) { return waiting.first == notice; });
+}
+
+// A folder the service can write into; tried with a file, as permissions say nothing to root or of a
+// read-only mount.
+bool canWriteInto(const QString &folder)
+{
+    QTemporaryFile probe(folder + kSeparator + QStringLiteral("write-check-XXXXXX"));
+    return probe.open();
+}
+
+// A settings file is replaced through a temporary file next to it, "Settings.ini." and six random letters or
+// digits, that lives for the moment of the rename; a process killed in that moment leaves it for good. One
+// program runs at a time, so any found at the start is such a leftover. A name of small letters only may be
+// the user's own copy ("Settings.ini.backup") and is left alone, as the rare leftover named so.
+void removeLeftoverTemporaryFiles(const QString &folder)
+{
+    static const QRegularExpression leftover(
+        QStringLiteral("^%1\\.(?![a-z]{6}$)[A-Za-z0-9]{6}$").arg(QRegularExpression::escape(kFileName)));
+    QDir dir(folder);
+    for (const QString &name : dir.entryList({kFileName + QStringLiteral(".*")}, QDir::Files | QDir::Hidden)) {
+        if (leftover.match(name).hasMatch() && dir.remove(name))
+            settingsLog(LogSystem::LOG_WARNING, "SettingImpl - removed %s, left by an interrupted write",
+                        qUtf8Printable(dir.filePath(name)));
+    }
+}
+
 QVariant readValue(const QString &key, const QVariant &defaultValue)
 {
     QSettings settings(SettingImpl::settingsFilePath(), QSettings::IniFormat);
@@ -108,7 +165,7 @@ QVariant readValue(const QString &key, const QVariant &defaultValue)
     return settings.value(key, defaultValue);
 }
 
-void writeValue(const QString &key, const QVariant &value)
+bool writeValue(const QString &key, const QVariant &value)
 {
     auto settings = std::make_unique<QSettings>(SettingImpl::settingsFilePath(), QSettings::IniFormat);
     if (isUnreadable(*settings)) {
@@ -118,8 +175,13 @@ void writeValue(const QString &key, const QVariant &value)
     }
     settings->setValue(key, value);
     settings->sync();
-    if (settings->status() == QSettings::AccessError)
+    if (settings->status() != QSettings::NoError) {
         settingsLog(LogSystem::LOG_ERROR, "SettingImpl::setValue - Cannot write %s", qUtf8Printable(settings->fileName()));
+        tell(SettingImpl::Notice::DataFolderNotWritable, dataFolder());
+        return false;
+    }
+    causeGone(SettingImpl::Notice::DataFolderNotWritable);
+    return true;
 }
 
 } // namespace
@@ -145,6 +207,15 @@ SettingImpl::SettingImpl()
 {
     makeFolder(dataFolder() + kSeparator);
     makeFolder(defaultMediaFolder());
+    {
+        QMutexLocker lock(&noticesMutex);
+        notices.waiting.clear();
+        notices.given.clear();
+    }
+    if (canWriteInto(dataFolder()))
+        removeLeftoverTemporaryFiles(dataFolder());
+    else
+        tell(Notice::DataFolderNotWritable, dataFolder());
 }
 
 SettingImpl::~SettingImpl() = default;
@@ -157,6 +228,17 @@ void SettingImpl::release()
     if (instance == this)
         instance = nullptr;
     delete this;
+}
+
+void SettingImpl::setNoticeHandler(NoticeHandler handler)
+{
+    QMutexLocker lock(&noticesMutex);
+    notices.handler = std::move(handler);
+    if (!notices.handler)
+        return;
+    for (const auto &[notice, folder] : std::as_const(notices.waiting))
+        notices.handler(notice, folder);
+    notices.waiting.clear();
 }
 
 QString SettingImpl::settingsFilePath()
@@ -175,18 +257,26 @@ QString SettingImpl::getSavePath()
     QString path = value(kSavePathKey).toString();
     // An empty folder is no folder: QDir("") is the working directory, and the "/" appended below would
     // send captures to the root of the file system.
-    if (path.isEmpty() || !QDir(path).exists()) {
+    if (path.isEmpty()) {
         path = defaultMediaFolder();
         setSavePath(path);
+    } else if (!QDir(path).exists()) {
+        // A folder on a stick not plugged in: the user's choice is kept and used again once it is back.
+        settingsLog(LogSystem::LOG_WARNING, "SettingImpl::getSavePath - %s is missing, using the default folder",
+                    qUtf8Printable(path));
+        tell(Notice::MediaFolderMissing, path);
+        path = defaultMediaFolder();
+    } else {
+        causeGone(Notice::MediaFolderMissing);
     }
     if (!path.endsWith(kSeparator))
         path += kSeparator;
     return path;
 }
 
-void SettingImpl::setSavePath(const QString &folder)
+bool SettingImpl::setSavePath(const QString &folder)
 {
-    setValue(kSavePathKey, folder);
+    return setValue(kSavePathKey, folder);
 }
 
 QString SettingImpl::getAudioSource()
@@ -194,9 +284,9 @@ QString SettingImpl::getAudioSource()
     return value(kAudioSourceKey).toString();
 }
 
-void SettingImpl::setAudioSource(const QString &name)
+bool SettingImpl::setAudioSource(const QString &name)
 {
-    setValue(kAudioSourceKey, name);
+    return setValue(kAudioSourceKey, name);
 }
 
 int SettingImpl::getVideoQuality()
@@ -204,9 +294,9 @@ int SettingImpl::getVideoQuality()
     return value(kVideoQualityKey, kDefaultVideoQuality).toInt();
 }
 
-void SettingImpl::setVideoQuality(int quality)
+bool SettingImpl::setVideoQuality(int quality)
 {
-    setValue(kVideoQualityKey, quality);
+    return setValue(kVideoQualityKey, quality);
 }
 
 bool SettingImpl::getMute()
@@ -214,9 +304,9 @@ bool SettingImpl::getMute()
     return value(kMuteKey).toBool();
 }
 
-void SettingImpl::setMute(bool mute)
+bool SettingImpl::setMute(bool mute)
 {
-    setValue(kMuteKey, mute);
+    return setValue(kMuteKey, mute);
 }
 
 unsigned int SettingImpl::getElapsedTimeTotalTime()
@@ -224,9 +314,9 @@ unsigned int SettingImpl::getElapsedTimeTotalTime()
     return value(kTotalTimeKey).toUInt();
 }
 
-void SettingImpl::setElapsedTimeTotalTime(unsigned int totalTime)
+bool SettingImpl::setElapsedTimeTotalTime(unsigned int totalTime)
 {
-    setValue(kTotalTimeKey, totalTime);
+    return setValue(kTotalTimeKey, totalTime);
 }
 
 unsigned int SettingImpl::getElapsedTimePeriod()
@@ -234,14 +324,14 @@ unsigned int SettingImpl::getElapsedTimePeriod()
     return value(kPeriodKey).toUInt();
 }
 
-void SettingImpl::setElapsedTimePeriod(unsigned int period)
+bool SettingImpl::setElapsedTimePeriod(unsigned int period)
 {
-    setValue(kPeriodKey, period);
+    return setValue(kPeriodKey, period);
 }
 
-void SettingImpl::setValue(const QString &key, const QVariant &value)
+bool SettingImpl::setValue(const QString &key, const QVariant &value)
 {
-    writeValue(key, value);
+    return writeValue(key, value);
 }
 
 QVariant SettingImpl::value(const QString &key)

@@ -2,6 +2,7 @@
 
 #include "SettingIntf.h"
 
+#include <functional>
 #include <memory>
 
 class QSettings;
@@ -18,20 +19,33 @@ public:
 
     void release() override;
     QString getSavePath() override;
-    void setSavePath(const QString &folder) override;
+    bool setSavePath(const QString &folder) override;
     QString getAudioSource() override;
-    void setAudioSource(const QString &name) override;
+    bool setAudioSource(const QString &name) override;
     int getVideoQuality() override;
-    void setVideoQuality(int quality) override;
+    bool setVideoQuality(int quality) override;
     bool getMute() override;
-    void setMute(bool mute) override;
+    bool setMute(bool mute) override;
     unsigned int getElapsedTimeTotalTime() override;
-    void setElapsedTimeTotalTime(unsigned int totalTime) override;
+    bool setElapsedTimeTotalTime(unsigned int totalTime) override;
     unsigned int getElapsedTimePeriod() override;
-    void setElapsedTimePeriod(unsigned int period) override;
-    void setValue(const QString &key, const QVariant &value) override;
+    bool setElapsedTimePeriod(unsigned int period) override;
+    bool setValue(const QString &key, const QVariant &value) override;
     QVariant value(const QString &key) override;
     QVariant value(const QString &key, const QVariant &defaultValue) override;
+
+    // What the service has to tell the user beyond the log; each notice is given once, until its cause is
+    // gone, and one raised before a handler is set waits for it.
+    enum class Notice {
+        // The stored media folder is missing; folder is the stored one, the default stands in for it.
+        MediaFolderMissing,
+        // The data folder (settings, upload schedules, media information) cannot be written; folder is it.
+        DataFolderNotWritable,
+    };
+    // May be called on any thread, under a lock of the service's: it must only hand the notice on.
+    using NoticeHandler = std::function<void(Notice notice, const QString &folder)>;
+    // The window sets it while it lives; an empty handler takes it away.
+    static void setNoticeHandler(NoticeHandler handler);
 
     // The settings file's full path.
     static QString settingsFilePath();

@@ -4,14 +4,23 @@
 #include "MessageBoxScript.h"
 #include "Screenshot.h"
 #include "TestEnvironment.h"
+#include "TestMedia.h"
 
-#include <QBuffer>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
+#include <QImageWriter>
 #include <QPainter>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QtEndian>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <thread>
 
 namespace {
 
@@ -62,6 +71,36 @@ QString writeBytes(const QString &dir, const QString &name, const QByteArray &by
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         return QString();
     return path;
+}
+
+// A plain white picture of the given size in the format; a TIFF is written compressed, so that a page scanned
+// at 600 dpi costs the disk little.
+QString writeBlank(const QString &dir, const QString &name, QSize size, const QByteArray &format)
+{
+    const QString path = dir + QLatin1Char('/') + name;
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QImageWriter writer(path, format);
+    if (format == "tiff")
+        writer.setCompression(1);
+    return writer.write(image) ? path : QString();
+}
+
+// The header of a 24-bit BMP of the given size, with only a few bytes of its data.
+QString writeBmpHeader(const QString &dir, const QString &name, QSize size)
+{
+    constexpr int kHeaders = 14 + 40;
+    QByteArray bytes(kHeaders, '\0');
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    qToLittleEndian<quint32>(kHeaders + 100, bytes.data() + 2);
+    qToLittleEndian<quint32>(kHeaders, bytes.data() + 10);
+    qToLittleEndian<quint32>(40, bytes.data() + 14);
+    qToLittleEndian<qint32>(size.width(), bytes.data() + 18);
+    qToLittleEndian<qint32>(size.height(), bytes.data() + 22);
+    qToLittleEndian<quint16>(1, bytes.data() + 26);
+    qToLittleEndian<quint16>(24, bytes.data() + 28);
+    return writeBytes(dir, name, bytes + QByteArray(100, '\x7f'));
 }
 
 QString showing()
@@ -163,17 +202,7 @@ private Q_SLOTS:
     // empty widget and no record.
     void brokenDataIsReportedAfterTheDecode()
     {
-        QByteArray png;
-        {
-            QBuffer buffer(&png);
-            buffer.open(QIODevice::WriteOnly);
-            QImage noise(800, 600, QImage::Format_RGB32);
-            for (int y = 0; y < noise.height(); ++y)
-                for (int x = 0; x < noise.width(); ++x)
-                    noise.setPixel(x, y, qRgb((x * 7) ^ y, (y * 13) ^ x, x * y));
-            QVERIFY(noise.save(&buffer, "PNG"));
-        }
-        const QString path = writeBytes(m_dir.path(), QStringLiteral("cut.png"), png.left(png.size() / 3));
+        const QString path = writeBytes(m_dir.path(), QStringLiteral("cut.png"), TestMedia::cutPng(QSize(800, 600)));
         MessageBoxScript boxes;
         DialogWatchdog watchdog;
         ImageWidget widget;
@@ -184,6 +213,84 @@ private Q_SLOTS:
         QCOMPARE(boxes.lastText(), QStringLiteral("Invalid format."));
         QVERIFY(showing().isEmpty());
         QVERIFY(!widget.hasImage());
+    }
+
+    // A named pipe is no picture: refused at once, never opened (an open waits for a writer for good). Should
+    // it be opened, a writer comes after a second, so that the test fails rather than hangs.
+    void refusesANamedPipeAtOnce()
+    {
+        const QString path = m_dir.path() + QStringLiteral("/pipe.png");
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        std::thread rescue([path] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+            const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+        });
+        MessageBoxScript boxes;
+        DialogWatchdog watchdog;
+        ImageWidget widget;
+        QElapsedTimer clock;
+        clock.start();
+        const int result = widget.setImage(path);
+        const qint64 elapsed = clock.elapsed();
+        rescue.join();
+        QVERIFY2(elapsed < 1000, qPrintable(QStringLiteral("took %1 ms").arg(elapsed)));
+        QCOMPARE(result, -1);
+        QCOMPARE(boxes.lastText(), QStringLiteral("Invalid format."));
+        QVERIFY(!widget.hasImage());
+        QVERIFY(showing().isEmpty());
+    }
+
+    // Pictures whose readers decode at full size whatever size is asked: shown at the screen's size up to the
+    // decode's memory limit; past it the user hears that the picture is too large, not that it is invalid.
+    void largePicturesAreShownOrSaidTooLarge_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QByteArray>("format");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("A4 page at 600 dpi, TIFF") << QStringLiteral("page.tif") << QSize(4960, 7016)
+                                                  << QByteArray("tiff") << true;
+        QTest::newRow("6000x6000 BMP") << QStringLiteral("square.bmp") << QSize(6000, 6000) << QByteArray("bmp")
+                                       << true;
+        QTest::newRow("small TIFF") << QStringLiteral("small.tif") << QSize(640, 480) << QByteArray("tiff") << true;
+        QTest::newRow("12000x12000 BMP") << QStringLiteral("huge.bmp") << QSize(12000, 12000) << QByteArray()
+                                         << false;
+    }
+
+    void largePicturesAreShownOrSaidTooLarge()
+    {
+        QFETCH(QString, name);
+        QFETCH(QSize, size);
+        QFETCH(QByteArray, format);
+        QFETCH(bool, shown);
+        const QString path = format.isEmpty() ? writeBmpHeader(m_dir.path(), name, size)
+                                              : writeBlank(m_dir.path(), name, size, format);
+        QVERIFY(!path.isEmpty());
+        const auto removeFile = qScopeGuard([&path] { QFile::remove(path); });
+        // A full-size decode of 140 MB takes about a second; the limits only catch a hang on a loaded machine.
+        constexpr int kDecodeDeadlineMs = 60000;
+        MessageBoxScript boxes;
+        DialogWatchdog watchdog(kDecodeDeadlineMs);
+        ImageWidget widget;
+        QSignalSpy decoded(&widget, &ImageWidget::imageDecoded);
+        QSignalSpy failed(&widget, &ImageWidget::decodeFailed);
+        QCOMPARE(widget.setImage(path), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(!decoded.isEmpty() || !failed.isEmpty(), kDecodeDeadlineMs);
+        if (shown) {
+            QVERIFY2(boxes.shown().isEmpty(), qPrintable(boxes.lastText()));
+            const QSize screen = QGuiApplication::primaryScreen()->size();
+            QCOMPARE(widget.decodedSize(), size.width() > screen.width() || size.height() > screen.height()
+                                               ? size.scaled(screen, Qt::KeepAspectRatio)
+                                               : size);
+            QCOMPARE(showing(), path);
+        } else {
+            QCOMPARE(boxes.shown().size(), 1);
+            QCOMPARE(boxes.lastText(), QStringLiteral("The picture is too large to show."));
+            QVERIFY(!widget.hasImage());
+            QVERIFY(showing().isEmpty());
+        }
     }
 
     // A decode that ends after the widget moved on never shows its picture.

@@ -2,6 +2,7 @@
 #include "CaptureFake.h"
 #include "DialogWatchdog.h"
 #include "FormChild.h"
+#include "GradingServicePage.h"
 #include "ImageControlPanel.h"
 #include "LumoVisionFake.h"
 #include "MediaFake.h"
@@ -16,7 +17,9 @@
 #include "Screenshot.h"
 #include "SettingImpl.h"
 #include "SpotlightFake.h"
+#include "Screenshot.h"
 #include "TestEnvironment.h"
+#include "TestMedia.h"
 #include "ToolsPanel.h"
 #include "UploadFake.h"
 #include "VideoControlPanel.h"
@@ -28,6 +31,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QMessageBox>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
@@ -41,8 +45,11 @@
 #include <QTest>
 #include <QTimer>
 
+#include <QScopeGuard>
+
 #include <memory>
 #include <optional>
+#include <thread>
 
 namespace {
 
@@ -282,6 +289,7 @@ private Q_SLOTS:
     void laterStartRestoresThePanels();
     void cameraConnectionRunsTheWindowFirst();
     void cameraLossClearsItsDrawingAndGradeState();
+    void gradingWithoutAnAddressKeepsTheCamera();
 
     void splitModesPlaceTheirSources_data();
     void splitModesPlaceTheirSources();
@@ -295,6 +303,8 @@ private Q_SLOTS:
     void dragOverTheLibraryPanelIsLeftToIt();
     void imageRequestWhileAVideoPlays();
     void anImageThatDoesNotLoad();
+    void aPictureWhoseDataIsBrokenGoesBack_data();
+    void aPictureWhoseDataIsBrokenGoesBack();
     void aVideoThatDoesNotPlayLeavesFullDisplay_data();
     void aVideoThatDoesNotPlayLeavesFullDisplay();
     void aRecordingLearnsItsLengthWhilePlaying();
@@ -322,6 +332,11 @@ private Q_SLOTS:
     void closeAsksTheServicesInOrder_data();
     void closeAsksTheServicesInOrder();
     void closeInPresenterModeSavesTheLayoutFromBefore();
+    void aRecordingStoppedByTheCloseIsOfferedOrShown_data();
+    void aRecordingStoppedByTheCloseIsOfferedOrShown();
+
+    void settingsNoticesAreSaidOnceInTheWindow();
+    void anUnwritableDataFolderIsSaidInTheWindow();
 };
 
 void TestQuillo::cleanup()
@@ -448,6 +463,7 @@ void TestQuillo::cameraLossClearsItsDrawingAndGradeState()
 {
     Rig rig;
     MessageBoxScript script;
+    setGradingServiceLoginPage(QUrl(QStringLiteral("https://grading.test.invalid/login")));
     script.answerNext(QMessageBox::Yes);
     QMetaObject::invokeMethod(rig.window.get(), "actionGradeCamClicked");
     QCOMPARE(rig.camera.count(QStringLiteral("releaseDocCam")), 1);
@@ -463,6 +479,20 @@ void TestQuillo::cameraLossClearsItsDrawingAndGradeState()
     QCOMPARE(rig.annotation.lastArgs(QStringLiteral("clearCanvas")),
              QVariantList({QVariant::fromValue(canvas), true, true}));
     QVERIFY(!rig.gradeCamAction()->isEnabled());
+    QCOMPARE(rig.gradeCamAction()->text(), QStringLiteral("GradeCam"));
+}
+
+void TestQuillo::gradingWithoutAnAddressKeepsTheCamera()
+{
+    Rig rig;
+    MessageBoxScript script;
+    setGradingServiceLoginPage(QUrl());
+    TestEnvironment::clearOpenedUrls();
+    QMetaObject::invokeMethod(rig.window.get(), "actionGradeCamClicked");
+    QCOMPARE(script.shown().size(), 1);
+    QCOMPARE(script.lastText(), QStringLiteral("The grading service is not set up in this build."));
+    QCOMPARE(rig.camera.count(QStringLiteral("releaseDocCam")), 0);
+    QVERIFY(TestEnvironment::openedUrls().isEmpty());
     QCOMPARE(rig.gradeCamAction()->text(), QStringLiteral("GradeCam"));
 }
 
@@ -709,6 +739,47 @@ void TestQuillo::anImageThatDoesNotLoad()
     QCOMPARE(rig.window->mediaKind(), 2);
     // A file not on screen can be renamed and deleted again.
     QVERIFY(MediaFileStore::getInstance()->showingImage().isEmpty());
+}
+
+void TestQuillo::aPictureWhoseDataIsBrokenGoesBack_data()
+{
+    QTest::addColumn<int>("startMode");
+    QTest::newRow("full display from one split") << int(PaneLayout::OneSplit);
+    QTest::newRow("in the media pane of two") << int(PaneLayout::DMTwoSplit);
+}
+
+// The header reads, so the window goes on as for a picture; the decode then fails and the window goes back
+// as for a file refused at once, with every button the full display disabled given back.
+void TestQuillo::aPictureWhoseDataIsBrokenGoesBack()
+{
+    QFETCH(int, startMode);
+    Rig rig;
+    MessageBoxScript script;
+    if (startMode == PaneLayout::DMTwoSplit)
+        rig.window->becomeDMTwoSplit();
+    const QString broken = TestMedia::writeFile(TestEnvironment::home() + QStringLiteral("/cut.png"),
+                                                TestMedia::cutPng(QSize(1600, 1200)));
+    QSignalSpy full(rig.window.get(), &MainWindowIntf::isFullDisplayMode);
+    rig.window->imgRequestToShow(broken);
+    QCOMPARE(rig.window->mediaKind(), 0);
+    QTRY_COMPARE(rig.window->mediaKind(), 2);
+    QCOMPARE(script.shown().size(), 1);
+    QCOMPARE(script.shown().first().text, QStringLiteral("Invalid format."));
+    QCOMPARE(rig.window->displayMode(), startMode);
+    QVERIFY(MediaFileStore::getInstance()->showingImage().isEmpty());
+    if (!full.isEmpty())
+        QCOMPARE(full.last().first().toBool(), false);
+    for (const char *button : {"splitBtn", "widgetModeBtn", "docCamBtn"})
+        QVERIFY2(formChild<QAbstractButton>(*rig.toolsPanel(), button)->isEnabled(), button);
+    QWidget *noMedia = nullptr;
+    for (QWidget *widget : rig.central()->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (QByteArray(widget->metaObject()->className()) == "ImageWidget" && widget != imagePane(rig.central()))
+            noMedia = widget;
+    }
+    QVERIFY(noMedia);
+    QCOMPARE(noMedia->isVisible(), startMode == PaneLayout::DMTwoSplit);
+    QVERIFY(!imagePane(rig.central())->isVisible());
+    QVERIFY(!Screenshot::save(rig.window.get(), QStringLiteral("broken-picture-%1").arg(startMode)).isEmpty());
 }
 
 void TestQuillo::aVideoThatDoesNotPlayLeavesFullDisplay_data()
@@ -1043,18 +1114,29 @@ void TestQuillo::forcedStopHandsOnTheFilesThatExist()
 void TestQuillo::handingFilesOverInWidgetModeCollapsesTheBar_data()
 {
     QTest::addColumn<bool>("collapsed");
-    QTest::newRow("expanded") << false;
-    QTest::newRow("collapsed") << true;
+    // Collapsed by its button, then back to normal mode and into widget mode again, which expands the bar.
+    QTest::addColumn<bool>("reentered");
+    QTest::newRow("expanded") << false << false;
+    QTest::newRow("collapsed") << true << false;
+    QTest::newRow("collapsed, then widget mode again") << false << true;
 }
 
 void TestQuillo::handingFilesOverInWidgetModeCollapsesTheBar()
 {
     QFETCH(bool, collapsed);
+    QFETCH(bool, reentered);
     Rig rig;
     rig.window->becomeWidgetMode();
     WidgetModeToolBar *bar = rig.bar();
     if (collapsed)
         bar->showHideVision(true);
+    if (reentered) {
+        formChild<QAbstractButton>(*bar, "showHideBtn")->click();
+        QVERIFY(bar->isVisionHidden());
+        rig.window->leaveWidgetMode();
+        rig.window->becomeWidgetMode();
+        QVERIFY(!bar->isVisionHidden());
+    }
     std::optional<bool> hiddenWhileSaving;
     rig.library->whileSaving = [&] { hiddenWhileSaving = bar->isVisionHidden(); };
     const QString file = Rig::existingFile(QStringLiteral("widget.avi"));
@@ -1095,10 +1177,13 @@ void TestQuillo::noStopInsideAnotherDialog()
     Rig rig;
     rig.recording.setActionStatus(kRunning);
     rig.window->startRecording();
-    // The tray's menu works while another dialog is open; the stop waits until that dialog is closed.
+    // The tray's menu works while another dialog is open; the stop waits until that dialog is closed, and the
+    // user is told so once, however often the stop is asked for.
+    MessageBoxScript script;
     QDialog other(rig.window.get());
     int callsWhileOpen = -1;
     QTimer::singleShot(0, &other, [&] {
+        rig.trayAction(1)->trigger();
         rig.trayAction(1)->trigger();
         QTest::qWait(500);
         callsWhileOpen = rig.recording.count(QStringLiteral("stopRecording"));
@@ -1106,6 +1191,9 @@ void TestQuillo::noStopInsideAnotherDialog()
     });
     other.exec();
     QCOMPARE(callsWhileOpen, 0);
+    QCOMPARE(script.shown().size(), 1);
+    QCOMPARE(script.lastText(), QStringLiteral("The recording stops when the open dialog is closed."));
+    QCOMPARE(script.shown().first().parent, &other);
     QTRY_COMPARE(rig.recording.count(QStringLiteral("stopRecording")), 1);
     QVERIFY(!rig.tray()->isVisible());
 }
@@ -1210,6 +1298,115 @@ void TestQuillo::closeInPresenterModeSavesTheLayoutFromBefore()
     QSettings saved(settingsFile(), QSettings::IniFormat);
     QCOMPARE(saved.value(QStringLiteral("TOOLS_PANEL_STATUS")).toBool(), true);
     QCOMPARE(saved.value(QStringLiteral("MEDIA_LIB_STATUS")).toBool(), true);
+}
+
+void TestQuillo::aRecordingStoppedByTheCloseIsOfferedOrShown_data()
+{
+    QTest::addColumn<int>("capture");
+    QTest::addColumn<int>("upload");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("closes");
+    QTest::addColumn<bool>("offered");
+    QTest::addColumn<bool>("told");
+    QTest::newRow("the exit goes on") << 0 << 0 << QByteArray("avi") << true << false << true;
+    QTest::newRow("time lapse kept") << -3000 << 0 << QByteArray("avi") << false << true << false;
+    QTest::newRow("uploads kept") << 0 << -1 << QByteArray("avi") << false << true << false;
+    QTest::newRow("capture answers oddly") << 5 << 0 << QByteArray("avi") << false << true << false;
+    QTest::newRow("an empty file holds no recording") << -3000 << 0 << QByteArray() << false << false << false;
+}
+
+// The check stopped the recording; its file is the user's: offered for saving when the window stays, and its
+// place said when the program goes.
+void TestQuillo::aRecordingStoppedByTheCloseIsOfferedOrShown()
+{
+    QFETCH(int, capture);
+    QFETCH(int, upload);
+    QFETCH(QByteArray, content);
+    QFETCH(bool, closes);
+    QFETCH(bool, offered);
+    QFETCH(bool, told);
+    Rig rig;
+    MessageBoxScript script;
+    UploadFake uploads;
+    const QString recorded = TestMedia::writeFile(TestEnvironment::home() + QStringLiteral("/closing.avi"), content);
+    rig.recording.setAnswer(QStringLiteral("confirmExitWhileRecording"), 0);
+    rig.recording.setAnswer(QStringLiteral("confirmExitWhileRecording.files"), QList<QString>{recorded});
+    rig.capture.setAnswer(QStringLiteral("confirmExit"), capture);
+    uploads.setAnswer(QStringLiteral("confirmExit"), upload);
+    rig.window->startRecording();
+
+    QCloseEvent event;
+    QApplication::sendEvent(rig.window.get(), &event);
+    QCOMPARE(event.isAccepted(), closes);
+    QCOMPARE(rig.library->count(QStringLiteral("processRecordedFiles")), offered ? 1 : 0);
+    if (offered)
+        QCOMPARE(rig.library->lastArgs(QStringLiteral("processRecordedFiles")), QVariantList{QStringList{recorded}});
+    QCOMPARE(script.shown().size(), told ? 1 : 0);
+    if (told)
+        QVERIFY2(script.lastText().contains(recorded), qPrintable(script.lastText()));
+    QVERIFY(!rig.tray()->isVisible());
+}
+
+// The settings service comes upon a missing media folder on any thread; the window says it once, over
+// itself, and again only after the folder was back and went again.
+void TestQuillo::settingsNoticesAreSaidOnceInTheWindow()
+{
+    Rig rig;
+    const QString stick = TestEnvironment::home() + QStringLiteral("/stick");
+    QDir(stick).removeRecursively();
+    SettingImpl *settings = SettingImpl::getInstance();
+    const auto release = qScopeGuard([settings] { settings->release(); });
+    QVERIFY(settings->setSavePath(stick));
+    QString text;
+    QWidget *parent = nullptr;
+    ModalAnswerer answerer([&](QWidget *modal) {
+        if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+            text = box->text();
+            parent = box->parentWidget();
+            QVERIFY(!Screenshot::save(box, QStringLiteral("media-folder-missing")).isEmpty());
+            box->accept();
+        }
+    });
+    QString used;
+    std::thread capture([&] { used = settings->getSavePath(); });
+    capture.join();
+    QCOMPARE(used, SettingImpl::defaultMediaFolder());
+    QTRY_VERIFY(answerer.answered());
+    QVERIFY2(text.contains(stick) && text.contains(QDir::toNativeSeparators(SettingImpl::defaultMediaFolder())),
+             qPrintable(text));
+    QCOMPARE(parent, rig.window.get());
+
+    MessageBoxScript script;
+    settings->getSavePath();
+    QTest::qWait(50);
+    QVERIFY(script.shown().isEmpty());
+    QVERIFY(QDir().mkpath(stick));
+    QCOMPARE(settings->getSavePath(), stick + QStringLiteral("/"));
+    QVERIFY(QDir(stick).removeRecursively());
+    settings->getSavePath();
+    QTRY_COMPARE(script.shown().size(), 1);
+    QCOMPARE(settings->value(QStringLiteral("savePath")).toString(), stick);
+}
+
+// A data folder that cannot be made (a file stands in its path): the window names it once.
+void TestQuillo::anUnwritableDataFolderIsSaidInTheWindow()
+{
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    const auto restore = qScopeGuard([dataHome] { qputenv("XDG_DATA_HOME", dataHome); });
+    const QString blocker = TestEnvironment::home() + QStringLiteral("/not-a-folder");
+    QFile(blocker).open(QIODevice::WriteOnly);
+    qputenv("XDG_DATA_HOME", QFile::encodeName(blocker + QStringLiteral("/data")));
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    MessageBoxScript script;
+    Rig rig;
+    QTRY_COMPARE(script.shown().size(), 1);
+    QVERIFY2(script.lastText().contains(QDir::toNativeSeparators(folder)), qPrintable(script.lastText()));
+    QCOMPARE(script.shown().first().parent, rig.window.get());
+    // Closing writes the panels' state, which fails again without a second box.
+    QCloseEvent event;
+    QApplication::sendEvent(rig.window.get(), &event);
+    QTest::qWait(50);
+    QCOMPARE(script.shown().size(), 1);
 }
 
 QUILLO_TEST_MAIN(TestQuillo)

@@ -18,7 +18,9 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -567,6 +569,49 @@ private Q_SLOTS:
         QCOMPARE(upload.count(QStringLiteral("setAccount")), 5);
         QCOMPARE(m_settings->value(QStringLiteral("savePath")).toString(), m_chosenFolder + QLatin1Char('/'));
         QCOMPARE(m_settings->getVideoQuality(), 0);
+        QCOMPARE(monitorHeld(), 0);
+    }
+
+    // A write that cannot reach the settings file (a folder stands where it belongs): Save keeps the dialog
+    // and its session open and says why; a Save once the file can be written again stores everything.
+    void saveThatCannotReachTheFileKeepsTheDialog()
+    {
+        m_chosenFolder = m_dir->path();
+        auto dialog = makeDialog();
+        const Form form(dialog.get());
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+        form.folderButton->click();
+        form.resolution->setCurrentIndex(0);
+        form.micSelector->setCurrentIndex(1);
+        QVERIFY(QFile::remove(SettingImpl::settingsFilePath()));
+        QVERIFY(QDir().mkpath(SettingImpl::settingsFilePath()));
+        const auto removeBlocker = qScopeGuard([] { QDir(SettingImpl::settingsFilePath()).removeRecursively(); });
+
+        QString text;
+        QString informative;
+        ModalAnswerer answerer([&](QWidget *modal) {
+            if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+                text = box->text();
+                informative = box->informativeText();
+                QVERIFY(!Screenshot::save(box, QStringLiteral("save-failed")).isEmpty());
+                box->accept();
+            }
+        });
+        form.save->click();
+        QVERIFY(answerer.answered());
+        QCOMPARE(text, QStringLiteral("The settings could not be saved."));
+        QVERIFY2(informative.contains(QDir::toNativeSeparators(SettingImpl::settingsFilePath())), qPrintable(informative));
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(monitorHeld(), 1);
+        QCOMPARE(m_webCam->count(QStringLiteral("openWebCam")), 0);
+
+        QVERIFY(QDir(SettingImpl::settingsFilePath()).removeRecursively());
+        form.save->click();
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(m_settings->value(QStringLiteral("savePath")).toString(), m_chosenFolder + QLatin1Char('/'));
+        QCOMPARE(m_settings->getVideoQuality(), 0);
+        QCOMPARE(m_settings->getAudioSource(), kMicrophones[1]);
         QCOMPARE(monitorHeld(), 0);
     }
 

@@ -2,6 +2,7 @@
 #include "CaptureFake.h"
 #include "DialogWatchdog.h"
 #include "FormChild.h"
+#include "GradingServicePage.h"
 #include "LumoVisionFake.h"
 #include "MainWindowFake.h"
 #include "MessageBoxScript.h"
@@ -115,6 +116,7 @@ void TestToolPanelPictures::toolPanel()
     DialogWatchdog watchdog;
     MessageBoxScript script;
     script.answerNext(QMessageBox::Ok);
+    setGradingServiceLoginPage(QUrl(QStringLiteral("https://grading.test.invalid/login")));
     formChild<QToolButton>(*panel, "gradeCamBtn")->click();
     settle();
     QVERIFY(!Screenshot::save(area, QStringLiteral("main-camera-lent")).isEmpty());

@@ -10,15 +10,18 @@
 #include "LumoVisionFake.h"
 #include "MainWindowFake.h"
 #include "MessageBoxScript.h"
+#include "ModalAnswerer.h"
 #include "OsHelpers.h"
 #include "PresenterPanel.h"
 #include "RecordingFake.h"
 #include "RecordingStarter.h"
+#include "Screenshot.h"
 #include "SplitScreenPanel.h"
 #include "TestEnvironment.h"
 #include "ToolsPanel.h"
 
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSignalSpy>
@@ -137,6 +140,9 @@ class TestToolsPanel : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // The builds these tests play have the address of a grading service unless a test takes it away.
+    void init() { setGradingServiceLoginPage(QUrl(QStringLiteral("https://grading.test.invalid/login"))); }
+
     void statesPlaceEveryWidget_data();
     void statesPlaceEveryWidget();
     void homeButtonUnchecksOnlyTheCameraButton();
@@ -159,6 +165,9 @@ private Q_SLOTS:
     void recordButtonMirrorsTheStatus();
     void gradingHandsTheCameraOverAndBack_data();
     void gradingHandsTheCameraOverAndBack();
+    void gradingWithoutAPageKeepsOrTakesBackTheCamera_data();
+    void gradingWithoutAPageKeepsOrTakesBackTheCamera();
+    void gradingButtonOfABuildWithoutAnAddress();
     void clearAllIsOneUndoableStep();
 };
 
@@ -589,6 +598,90 @@ void TestToolsPanel::gradingHandsTheCameraOverAndBack()
     }
     if (translated && script.shown().size() > 1)
         QVERIFY(script.shown().at(1).text.startsWith(QStringLiteral("Quillo ne peut pas")));
+}
+
+void TestToolsPanel::gradingWithoutAPageKeepsOrTakesBackTheCamera_data()
+{
+    QTest::addColumn<QUrl>("page");
+    QTest::addColumn<QList<int>>("answers");
+    QTest::addColumn<QList<int>>("reconnectResults");
+    // What follows: the boxes' texts, whether the camera was released, the reconnects, the button's text.
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<bool>("released");
+    QTest::addColumn<int>("reconnects");
+    QTest::addColumn<QString>("text");
+
+    const QString question = QCoreApplication::translate(
+        "ToolsPanel", "The DocCam will be disconnected from\n Quillo while we take you to the Lumo\n "
+                      "Gradecam Insight login page. Are you\n sure you want to proceed?");
+    const QString notOpened =
+        QStringLiteral("The grading service's login page could not be opened.\nThe DocCam is taken back.");
+    const QString noReconnect = QCoreApplication::translate(
+        "ToolsPanel", "Quillo can not reconnect to the DocCam.\n Make sure you are logged out of \n Gradecam.");
+    // No handler knows this scheme, so the page does not open (and nothing is started).
+    const QUrl unopened(QStringLiteral("quillo-unopened://login"));
+    QTest::newRow("no address") << QUrl() << QList<int>{} << QList<int>{}
+                                << QStringList{QStringLiteral("The grading service is not set up in this build.")}
+                                << false << 0 << "GradeCam";
+    QTest::newRow("page not opened") << unopened << QList<int>{QMessageBox::Ok} << QList<int>{0}
+                                     << QStringList{question, notOpened} << true << 1 << "GradeCam";
+    QTest::newRow("page not opened, camera not back")
+        << unopened << QList<int>{QMessageBox::Ok, QMessageBox::Ok, QMessageBox::Cancel} << QList<int>{-2005}
+        << QStringList{question, notOpened, noReconnect} << true << 1 << "Reconnect";
+}
+
+void TestToolsPanel::gradingWithoutAPageKeepsOrTakesBackTheCamera()
+{
+    QFETCH(QUrl, page);
+    QFETCH(QList<int>, answers);
+    QFETCH(QList<int>, reconnectResults);
+    QFETCH(QStringList, texts);
+    QFETCH(bool, released);
+    QFETCH(int, reconnects);
+    QFETCH(QString, text);
+    setGradingServiceLoginPage(page);
+    DialogWatchdog watchdog;
+    MessageBoxScript script;
+    for (int answer : answers)
+        script.answerNext(QMessageBox::StandardButton(answer));
+    TestEnvironment::clearOpenedUrls();
+    Rig rig;
+    rig.camera.setAnswer(QStringLiteral("releaseDocCam"), 0);
+    rig.camera.setAnswerFunction(QStringLiteral("reconnectDocCam"), [&reconnectResults](const QVariantList &) {
+        return reconnectResults.isEmpty() ? QVariant(-2005) : QVariant(reconnectResults.takeFirst());
+    });
+    rig.button("gradeCamBtn")->click();
+    QStringList shown;
+    for (const MessageBoxes::Request &box : script.shown())
+        shown << box.text;
+    QCOMPARE(shown, texts);
+    QCOMPARE(script.shown().first().parent, rig.panel);
+    QCOMPARE(rig.camera.count(QStringLiteral("releaseDocCam")), released ? 1 : 0);
+    QCOMPARE(rig.camera.count(QStringLiteral("reconnectDocCam")), reconnects);
+    QCOMPARE(rig.button("gradeCamBtn")->text(), text);
+    QVERIFY(TestEnvironment::openedUrls().isEmpty());
+}
+
+// The box a teacher sees on a build without the grading service's address, for a person to look at.
+void TestToolsPanel::gradingButtonOfABuildWithoutAnAddress()
+{
+    setGradingServiceLoginPage(QUrl());
+    DialogWatchdog watchdog;
+    Rig rig;
+    rig.window.show();
+    QString text;
+    ModalAnswerer answerer([&](QWidget *modal) {
+        if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+            text = box->text();
+            QVERIFY(!Screenshot::save(box, QStringLiteral("grading-not-set-up")).isEmpty());
+            box->accept();
+        }
+    });
+    rig.button("gradeCamBtn")->click();
+    QVERIFY(answerer.answered());
+    QCOMPARE(text, QStringLiteral("The grading service is not set up in this build."));
+    QCOMPARE(rig.camera.count(QStringLiteral("releaseDocCam")), 0);
+    QVERIFY(!Screenshot::save(&rig.window, QStringLiteral("grading-button-without-address")).isEmpty());
 }
 
 void TestToolsPanel::clearAllIsOneUndoableStep()

@@ -1,8 +1,10 @@
 #include "TestMedia.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QtEndian>
@@ -109,4 +111,19 @@ QString TestMedia::writeFile(const QString &path, const QByteArray &content)
     if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
         qFatal("cannot write %s", qPrintable(path));
     return path;
+}
+
+QByteArray TestMedia::cutPng(QSize size)
+{
+    // Noise, so that the compressed data is long enough to be cut in the middle of the picture.
+    QImage noise(size, QImage::Format_RGB32);
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x)
+            noise.setPixel(x, y, qRgb((x * 7) ^ y, (y * 13) ^ x, x * y));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!noise.save(&buffer, "PNG"))
+        fail(QStringLiteral("TestMedia: could not encode a PNG"));
+    return png.left(png.size() / 3);
 }

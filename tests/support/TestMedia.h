@@ -20,6 +20,9 @@ public:
     // WMV2 video with WMA2 audio in an ASF container.
     static QString writeWmv(const QString &dir, const QString &name, double seconds, QSize size = {320, 240},
                             bool withAudio = true);
+    // The bytes of a PNG whose header is sound and whose data breaks off after its first third: readers take
+    // it for a picture until they decode it.
+    static QByteArray cutPng(QSize size);
     // An AVI (with sound) as a recorder leaves it when it never closed the file: no index at the end and
     // frame counts of 0 in the headers.
     static QString writeUnfinishedAvi(const QString &dir, const QString &name, double seconds,

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QTcpServer>
 
@@ -41,6 +42,7 @@ private Q_SLOTS:
     void unconfiguredAndDiscontinuedServices();
     void scheduledUploadsWaitForASlot();
     void endpointsFromTheSettingsFile();
+    void aDamagedSettingsFileSetsNoEndpoint();
     void shutdownEndsJobsWithoutReports();
     void transportErrors_data();
     void transportErrors();
@@ -420,6 +422,27 @@ void tst_NetworkJob::endpointsFromTheSettingsFile()
     rig.manager.setEndpoint(QStringLiteral("other"), QStringLiteral("api"), rig.server.url(QStringLiteral("/base/")));
     QCOMPARE(context->endpoint(QStringLiteral("api"), QStringLiteral("v1/me")), rig.server.url(QStringLiteral("/base/v1/me")));
     settings.remove(QStringLiteral("upload"));
+}
+
+// Settings are read through the settings service, which trusts nothing in a file it finds damaged: the
+// service's own addresses stay.
+void tst_NetworkJob::aDamagedSettingsFileSetsNoEndpoint()
+{
+    SampleRig rig;
+    rig.manager.registerProvider(QStringLiteral("other"), [] { return std::make_unique<SampleProvider>(); });
+    auto *context = static_cast<NetworkSNService *>(rig.manager.service(QStringLiteral("other")));
+    const QUrl builtIn = context->endpoint(QStringLiteral("api"));
+    {
+        QSettings settings(SettingImpl::settingsFilePath(), QSettings::IniFormat);
+        settings.setValue(QStringLiteral("upload/other/api"), QStringLiteral("http://127.0.0.1:9/"));
+    }
+    QCOMPARE(context->endpoint(QStringLiteral("api")), QUrl(QStringLiteral("http://127.0.0.1:9/")));
+    QFile file(SettingImpl::settingsFilePath());
+    QVERIFY(file.open(QIODevice::Append));
+    file.write("junk=\xff\xfe\n");
+    file.close();
+    const auto removeFile = qScopeGuard([] { QFile::remove(SettingImpl::settingsFilePath()); });
+    QCOMPARE(context->endpoint(QStringLiteral("api")), builtIn);
 }
 
 void tst_NetworkJob::shutdownEndsJobsWithoutReports()

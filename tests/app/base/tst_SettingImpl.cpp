@@ -4,9 +4,12 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTime>
+
+#include <utility>
 
 // The byte-array literal keeps embedded zero bytes and counts them from the literal itself.
 using namespace Qt::StringLiterals;
@@ -103,8 +106,8 @@ private Q_SLOTS:
         const QString fallback = QStringLiteral("<default>");
         QTest::newRow("absent: default is stored") << QString() << false << fallback << fallback;
         QTest::newRow("empty: default is stored") << QStringLiteral("") << false << fallback << fallback;
-        QTest::newRow("missing folder: replaced by default") << existing + QStringLiteral("/gone") << false << fallback
-                                                             << fallback;
+        QTest::newRow("missing folder: default for the call, the choice kept")
+            << existing + QStringLiteral("/gone") << false << fallback << existing + QStringLiteral("/gone");
         QTest::newRow("no trailing slash: appended, not stored") << existing << true << existing + QStringLiteral("/")
                                                                  << existing;
         QTest::newRow("trailing slash kept") << existing + QStringLiteral("/") << true << existing + QStringLiteral("/")
@@ -128,6 +131,97 @@ private Q_SLOTS:
         QCOMPARE(settings->getSavePath(), resolve(expected));
         QCOMPARE(file().value(QStringLiteral("savePath")).toString(), resolve(storedAfter));
         settings->release();
+    }
+
+    // A folder on a stick not plugged in for a while: the default for each call, the user's choice kept, one
+    // notice while it is away, and the choice again once it is back.
+    void aMissingMediaFolderIsToldOnceAndUsedAgainWhenBack()
+    {
+        const QString stick = QDir::homePath() + QStringLiteral("/stick/lessons");
+        QDir(stick).removeRecursively();
+        QList<std::pair<SettingImpl::Notice, QString>> told;
+        SettingIntf *settings = SettingImpl::getInstance();
+        SettingImpl::setNoticeHandler(
+            [&told](SettingImpl::Notice notice, const QString &folder) { told.append({notice, folder}); });
+        const auto unset = qScopeGuard([] { SettingImpl::setNoticeHandler({}); });
+        QVERIFY(settings->setSavePath(stick));
+        QCOMPARE(settings->getSavePath(), SettingImpl::defaultMediaFolder());
+        QCOMPARE(settings->getSavePath(), SettingImpl::defaultMediaFolder());
+        QCOMPARE(told, (QList<std::pair<SettingImpl::Notice, QString>>{{SettingImpl::Notice::MediaFolderMissing, stick}}));
+        QCOMPARE(file().value(QStringLiteral("savePath")).toString(), stick);
+
+        QVERIFY(QDir().mkpath(stick));
+        QCOMPARE(settings->getSavePath(), stick + QStringLiteral("/"));
+        QVERIFY(QDir(stick).removeRecursively());
+        QCOMPARE(settings->getSavePath(), SettingImpl::defaultMediaFolder());
+        QCOMPARE(told.size(), 2);
+        settings->release();
+    }
+
+    // A data folder that cannot be made (a file stands where a folder of its path belongs, which stops root
+    // too): told once, naming the folder, to a handler set after the start; every setter says it failed.
+    void anUnwritableDataFolderIsToldOnceAndEverySetterFails()
+    {
+        const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+        const auto restore = qScopeGuard([dataHome] {
+            qputenv("XDG_DATA_HOME", dataHome);
+            SettingImpl::setNoticeHandler({});
+        });
+        const QString blocker = QDir::homePath() + QStringLiteral("/not-a-folder");
+        QFile(blocker).open(QIODevice::WriteOnly);
+        qputenv("XDG_DATA_HOME", QFile::encodeName(blocker + QStringLiteral("/data")));
+        const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+        QVERIFY(folder.startsWith(blocker));
+
+        SettingIntf *settings = SettingImpl::getInstance();
+        QList<std::pair<SettingImpl::Notice, QString>> told;
+        SettingImpl::setNoticeHandler(
+            [&told](SettingImpl::Notice notice, const QString &where) { told.append({notice, where}); });
+        QCOMPARE(told, (QList<std::pair<SettingImpl::Notice, QString>>{{SettingImpl::Notice::DataFolderNotWritable, folder}}));
+        QVERIFY(!settings->setValue(QStringLiteral("probe"), 1));
+        QVERIFY(!settings->setSavePath(QDir::homePath()));
+        QVERIFY(!settings->setAudioSource(QStringLiteral("USB Microphone")));
+        QVERIFY(!settings->setVideoQuality(1));
+        QVERIFY(!settings->setMute(true));
+        QVERIFY(!settings->setElapsedTimeTotalTime(60));
+        QVERIFY(!settings->setElapsedTimePeriod(5));
+        QCOMPARE(told.size(), 1);
+        settings->release();
+    }
+
+    // A folder standing where the settings file belongs: the write cannot reach the file, and says so; once
+    // the file can be written again, so does the setter.
+    void aSetterWhoseWriteCannotReachTheFileFails()
+    {
+        QVERIFY(QDir().mkpath(SettingImpl::settingsFilePath()));
+        SettingIntf *settings = SettingImpl::getInstance();
+        QVERIFY(!settings->setValue(QStringLiteral("probe"), 1));
+        QVERIFY(!settings->setVideoQuality(3));
+        QVERIFY(QDir(SettingImpl::settingsFilePath()).removeRecursively());
+        QVERIFY(settings->setVideoQuality(3));
+        QCOMPARE(file().value(QStringLiteral("recording/videoQuality")).toInt(), 3);
+        settings->release();
+    }
+
+    // A process killed while it replaced the file leaves the temporary file the new one was written to; the
+    // next start removes it and nothing else.
+    void theNextStartRemovesATemporaryFileLeftByAKill()
+    {
+        const QDir folder = QFileInfo(SettingImpl::settingsFilePath()).dir();
+        const QStringList planted{QStringLiteral("Settings.ini.aB3dE9"), QStringLiteral("Settings.ini.backup"),
+                                  QStringLiteral("Settings.ini.bad"), QStringLiteral("Settings.ini.x1")};
+        for (const QString &name : planted) {
+            QFile leftover(folder.filePath(name));
+            QVERIFY(leftover.open(QIODevice::WriteOnly));
+            leftover.write("[General]\nprobe=1\n");
+        }
+        SettingIntf *settings = SettingImpl::getInstance();
+        settings->release();
+        QVERIFY(!QFile::exists(folder.filePath(planted.first())));
+        for (const QString &name : planted.mid(1)) {
+            QVERIFY2(QFile::exists(folder.filePath(name)), qPrintable(name));
+            QFile::remove(folder.filePath(name));
+        }
     }
 
     void lastReleaseDeletesAndTheNextGetterStartsAfresh()

@@ -220,6 +220,8 @@ void TestSharedWidgets::buttonDisabledUnderThePointerShrinksBack()
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
 
+    // From outside the button, whatever the pointer did before.
+    QTest::mouseMove(window.windowHandle(), QPoint(190, 90));
     QTest::mouseMove(window.windowHandle(), QPoint(40, 40));
     QTRY_VERIFY(button->iconSize() != normal);
     button->setEnabled(false);

@@ -1,6 +1,8 @@
 #include "AnnoPanel.h"
 
 #include "AnnotationImpl.h"
+#include "CanvasEditor.h"
+#include "CanvasView.h"
 #include "FreehandPanel.h"
 #include "LinePanel.h"
 #include "ShapePanel.h"
@@ -59,8 +61,26 @@ AnnoPanel::AnnoPanel(QWidget *parent)
         {QKeySequence::Delete, &AnnoPanel::deleteGraphic},
         {QKeySequence(tr("Ctrl+K")), &AnnoPanel::clearCanvas},
     };
-    for (const auto &shortcut : shortcuts)
-        connect(new QShortcut(shortcut.keys, this), &QShortcut::activated, this, shortcut.slot);
+    for (const auto &shortcut : shortcuts) {
+        connect(new QShortcut(shortcut.keys, this), &QShortcut::activated, this, [this, slot = shortcut.slot] {
+            if (shortcutsApply())
+                (this->*slot)();
+        });
+    }
+}
+
+// A shortcut stands for a button of this strip and edits the surface the presenter last drew on. It acts
+// only while both are in sight: Qt counts the strip as visible when it is slid out of its tool panel (or
+// the panel out of the window), and a surface too when its place lies outside its parent's.
+bool AnnoPanel::shortcutsApply() const
+{
+    const auto inSight = [](const QWidget *widget) {
+        return widget && widget->isVisible() && !widget->visibleRegion().isEmpty();
+    };
+    if (!inSight(this))
+        return false;
+    auto *service = static_cast<AnnotationImpl *>(AnnotationImpl::getInstance());
+    return service && service->editor() && inSight(service->editor()->currentView());
 }
 
 AnnoPanel::~AnnoPanel()

@@ -62,6 +62,7 @@ private:
     enum ToolState { NORMAL = 0, FREEHAND = 1, LINE = 2, SHAPE = 3, TEXT = 4 };
 
     void buildStateMachine();
+    bool shortcutsApply() const;
     void toolStateEntered(ToolState state);
 
     std::unique_ptr<Ui::AnnoPanel> ui;

@@ -6,6 +6,7 @@
 
 #include <QFontDatabase>
 #include <QLineEdit>
+#include <QSignalBlocker>
 
 namespace {
 // Point sizes a typed size is held to; two digits fit the editor.
@@ -32,7 +33,10 @@ TextPanel::TextPanel(QWidget *parent)
     if (AnnotationIntf *service = AnnotationImpl::getInstance()) {
         const QFont font = service->textFont();
         ui->fontComboBox->setCurrentFont(font);
-        ui->sizeComboBox->setEditText(QString::number(font.pointSize()));
+        showSize(font.pointSize());
+        ui->boldBtn->setChecked(font.bold());
+        ui->italicBtn->setChecked(font.italic());
+        ui->underlineBtn->setChecked(font.underline());
         ui->colorCube->setCurrentColor(service->textColor());
     }
     // The box announces a new current font for every key typed into its editor; a family reaches the service
@@ -65,13 +69,24 @@ void TextPanel::fontEditingFinished()
         box->lineEdit()->setText(box->itemText(box->currentIndex()));
 }
 
+// The list's current entry is the size in use, or none when that size is not listed: a current entry left
+// on another size would show that size once picked, and picking it would change nothing.
+void TextPanel::showSize(int size)
+{
+    const QSignalBlocker quiet(ui->sizeComboBox);
+    const QString text = QString::number(size);
+    ui->sizeComboBox->setCurrentIndex(ui->sizeComboBox->findText(text));
+    ui->sizeComboBox->setEditText(text);
+}
+
 void TextPanel::fontSizeChanged(int index)
 {
     AnnotationIntf *service = AnnotationImpl::getInstance();
-    if (!service)
-        return;
     const QList<int> sizes = QFontDatabase::standardSizes();
-    service->setTextPointSize(index >= 0 && index < sizes.size() ? sizes.at(index) : sizes.first());
+    // No entry means a typed size, which its editing sends.
+    if (!service || index < 0 || index >= sizes.size())
+        return;
+    service->setTextPointSize(sizes.at(index));
 }
 
 void TextPanel::sizeEditingFinished()
@@ -80,8 +95,10 @@ void TextPanel::sizeEditingFinished()
     const int size = ui->sizeComboBox->currentText().toInt(&isNumber);
     if (!isNumber)
         return;
+    const int sent = qBound(kMinPointSize, size, kMaxPointSize);
     if (AnnotationIntf *service = AnnotationImpl::getInstance())
-        service->setTextPointSize(qBound(kMinPointSize, size, kMaxPointSize));
+        service->setTextPointSize(sent);
+    showSize(sent);
 }
 
 void TextPanel::boldBtnClicked(bool bold)

@@ -30,5 +30,7 @@ public Q_SLOTS:
     void fontColorChanged(const QColor &color);
 
 private:
+    void showSize(int size);
+
     std::unique_ptr<Ui::TextPanel> ui;
 };

@@ -19,12 +19,13 @@ void VisorShade::reset()
     *this = VisorShade();
 }
 
-void VisorShade::press(QPointF globalPos)
+void VisorShade::press(QPointF globalPos, QSizeF shadeSize)
 {
     m_dragging = true;
     m_axis = Axis::None;
     m_pressPos = globalPos;
     m_pending = QPointF();
+    m_shadeSize = shadeSize;
 }
 
 bool VisorShade::move(QPointF globalPos)
@@ -43,12 +44,18 @@ bool VisorShade::move(QPointF globalPos)
         // The shade waits for the axis; it follows from the next move on.
         return false;
     }
-    case Axis::Horizontal:
-        m_pending = QPointF(travel.x(), 0);
+    case Axis::Horizontal: {
+        // Leftwards the button follows the shade's right edge: it stops with its left edge at the widget's.
+        const qreal leftmost = kCloseButtonSize - m_shadeSize.width();
+        m_pending = QPointF(qMax(m_offset.x() + travel.x(), qMin(leftmost, m_offset.x())) - m_offset.x(), 0);
         return true;
-    case Axis::Vertical:
-        m_pending = QPointF(0, travel.y());
+    }
+    case Axis::Vertical: {
+        // Downwards the button follows the shade's top edge: it stops with its bottom at the widget's.
+        const qreal lowest = m_shadeSize.height() - kCloseButtonSize;
+        m_pending = QPointF(0, qMin(m_offset.y() + travel.y(), qMax(lowest, m_offset.y())) - m_offset.y());
         return true;
+    }
     }
     return false;
 }

@@ -2,11 +2,14 @@
 
 #include <QPoint>
 #include <QPointF>
+#include <QSizeF>
 
 // Where the visor's shade stands and how a drag moves it. A drag slides the shade along one axis only,
 // chosen once the pointer has gone clearly further along one axis than along the other, and measured from
-// the press so that the shade stays under the pointer. The offset is not limited: a shade slid out of sight
-// can always be dragged back, as the whole widget keeps taking the mouse.
+// the press so that the shade stays under the pointer. The shade may leave the widget upwards and to the
+// right, but never so far left or down that its close button, which rides on its visible top-right
+// corner, would leave the widget: the presenter can always close it. A shade slid out of sight can be
+// dragged back, as the whole widget keeps taking the mouse.
 class VisorShade
 {
 public:
@@ -14,7 +17,8 @@ public:
 
     // Back to the start: no drag, the shade at the widget's top-left corner.
     void reset();
-    void press(QPointF globalPos);
+    // shadeSize: the shade's size during this drag, which bounds how far it may go.
+    void press(QPointF globalPos, QSizeF shadeSize);
     // Returns whether the shade moved.
     bool move(QPointF globalPos);
     void release();
@@ -37,5 +41,6 @@ private:
     QPointF m_pressPos;
     QPointF m_pending;
     QPointF m_offset;
+    QSizeF m_shadeSize;
     Axis m_axis = Axis::None;
 };

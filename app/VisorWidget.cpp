@@ -55,7 +55,7 @@ void VisorWidget::mousePressEvent(QMouseEvent *event)
 {
     clearMask();
     setCursor(Qt::ClosedHandCursor);
-    m_shade.press(event->globalPosition());
+    m_shade.press(event->globalPosition(), shadeRect().size());
 }
 
 void VisorWidget::mouseMoveEvent(QMouseEvent *event)

@@ -41,8 +41,8 @@ void DocCamAdjustToolsPanel::setDocCamService(LumoVisionIntf *service)
     updateUIWithActionStatus(service->actionStatus());
     showSliders();
 
-    connect(ui->brightnessSlider, &SetValueSlider::mouseReleaseValue, this, &DocCamAdjustToolsPanel::setBrightness);
-    connect(ui->contrastSlider, &SetValueSlider::mouseReleaseValue, this, &DocCamAdjustToolsPanel::setContrast);
+    connect(ui->brightnessSlider, &SetValueSlider::valueChosen, this, &DocCamAdjustToolsPanel::setBrightness);
+    connect(ui->contrastSlider, &SetValueSlider::valueChosen, this, &DocCamAdjustToolsPanel::setContrast);
     connect(service, &LumoVisionIntf::autoExposureChanged, this, &DocCamAdjustToolsPanel::updateAutoExposure);
     connect(service, &LumoVisionIntf::autoImageChanged, this, &DocCamAdjustToolsPanel::updateAutoImg);
     connect(service, &LumoVisionIntf::autoWhiteBalanceChanged, this, &DocCamAdjustToolsPanel::updateAutoWhiteBalance);
@@ -63,20 +63,36 @@ void DocCamAdjustToolsPanel::setDocCamService(LumoVisionIntf *service)
 
 void DocCamAdjustToolsPanel::showSliders()
 {
-    ui->brightnessSlider->setValue(m_brightness);
-    ui->contrastSlider->setValue(m_contrast);
+    // A handle held by the user stays under the pointer; the camera's answers to the values sent during
+    // the drag would make it jump back and forth. The release sends the last value, and its report shows.
+    const auto show = [](SetValueSlider *slider, int value) {
+        if (!slider->isSliderDown())
+            slider->setValue(value);
+    };
+    show(ui->brightnessSlider, m_brightness);
+    show(ui->contrastSlider, m_contrast);
 }
 
+// A value the camera refuses does not stay on the slider: it goes back to the camera's own, unless the
+// user still holds the handle, whose release sends again.
 void DocCamAdjustToolsPanel::setBrightness(uint value)
 {
-    if (m_service)
-        m_service->setBrightness(value);
+    if (!m_service)
+        return;
+    if (m_service->setBrightness(value) >= 0)
+        m_brightness = int(value);
+    else
+        showSliders();
 }
 
 void DocCamAdjustToolsPanel::setContrast(uint value)
 {
-    if (m_service)
-        m_service->setContrast(value);
+    if (!m_service)
+        return;
+    if (m_service->setContrast(value) >= 0)
+        m_contrast = int(value);
+    else
+        showSliders();
 }
 
 void DocCamAdjustToolsPanel::incBrightness()
@@ -299,6 +315,11 @@ void DocCamAdjustToolsPanel::updateAutoImg(bool automatic)
 
 void DocCamAdjustToolsPanel::updateUIWithActionStatus(uint status)
 {
+    // The mask is 0 without a camera and FREEZE alone while the picture is frozen; any other bit means a
+    // camera that takes picture settings.
+    const bool adjustable = (status & ~uint(LumoVisionIntf::FREEZE)) != 0;
+    ui->brightnessSlider->setEnabled(adjustable);
+    ui->contrastSlider->setEnabled(adjustable);
     ui->autoImgBtn->setEnabled(status & LumoVisionIntf::AUTO_IMAGE_OFFERED);
     ui->incManualFocus->setEnabled(status & LumoVisionIntf::MANUAL_FOCUS);
     ui->decManualFocus->setEnabled(status & LumoVisionIntf::MANUAL_FOCUS);

@@ -116,6 +116,9 @@ void DocCamControlPanel::zoomResetRequest()
 
 void DocCamControlPanel::visionPauseRequest()
 {
+    // The click has already toggled the button; take it back, so that only the camera's report of its
+    // freeze state sets it and a refused freeze leaves it as it was.
+    ui->pauseBtn->setChecked(!ui->pauseBtn->isChecked());
     if (m_service)
         m_service->toggleFreeze();
 }

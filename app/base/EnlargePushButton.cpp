@@ -28,5 +28,13 @@ void EnlargePushButton::enterEvent(QEnterEvent *)
 
 void EnlargePushButton::leaveEvent(QEvent *)
 {
-    HoverIcon::resize(this, m_normalIconSize);
+    HoverIcon::restore(this, m_normalIconSize);
+}
+
+void EnlargePushButton::changeEvent(QEvent *event)
+{
+    QPushButton::changeEvent(event);
+    // A disabled button shows no hover, and it may never see the leave that would take the hover back.
+    if (event->type() == QEvent::EnabledChange && !isEnabled())
+        HoverIcon::restore(this, m_normalIconSize);
 }

@@ -38,7 +38,15 @@ void EnlargeToolButton::enterEvent(QEnterEvent *)
 
 void EnlargeToolButton::leaveEvent(QEvent *)
 {
-    HoverIcon::resize(this, m_normalIconSize);
+    HoverIcon::restore(this, m_normalIconSize);
+}
+
+void EnlargeToolButton::changeEvent(QEvent *event)
+{
+    QToolButton::changeEvent(event);
+    // A disabled button shows no hover, and it may never see the leave that would take the hover back.
+    if (event->type() == QEvent::EnabledChange && !isEnabled())
+        HoverIcon::restore(this, m_normalIconSize);
 }
 
 void EnlargeToolButton::paintEvent(QPaintEvent *event)

@@ -9,3 +9,11 @@ void HoverIcon::resize(QAbstractButton *button, QSize iconSize)
     button->setIconSize(iconSize);
     button->repaint();
 }
+
+void HoverIcon::restore(QAbstractButton *button, QSize normalIconSize)
+{
+    if (button->iconSize() == normalIconSize)
+        return;
+    button->setIconSize(normalIconSize);
+    button->repaint();
+}

@@ -94,6 +94,8 @@ private Q_SLOTS:
     void leavingMidSlideShowsTheButtonsAndStopsPolling();
     void undoAndRedoFollowTheService();
     void buttonsAndShortcutsEditEverySurface();
+    void shortcutsActOnlyWithStripAndSurfaceInSight_data();
+    void shortcutsActOnlyWithStripAndSurfaceInSight();
     void destroyedStripIsForgottenByTheService();
 };
 
@@ -285,6 +287,71 @@ void TestAnnoPanel::buttonsAndShortcutsEditEverySurface()
     QTest::keySequence(&window, QKeySequence::Delete);
     QCOMPARE(graphicsOn(right), 0);
     QCOMPARE(graphicsOn(left), 1);
+}
+
+void TestAnnoPanel::shortcutsActOnlyWithStripAndSurfaceInSight_data()
+{
+    QTest::addColumn<QString>("outOfSight");
+    QTest::newRow("strip slid out of its tool panel") << "strip";
+    QTest::newRow("tool panel slid out of the window") << "tools";
+    QTest::newRow("surface hidden") << "surface hidden";
+    QTest::newRow("surface placed outside its parent") << "surface outside";
+}
+
+void TestAnnoPanel::shortcutsActOnlyWithStripAndSurfaceInSight()
+{
+    QFETCH(QString, outOfSight);
+    // The main window's layout in small: the surface over the picture area, the strip inside a tool
+    // panel that slides it in and out as the tool panel does.
+    QWidget window;
+    window.resize(700, 420);
+    auto *pictures = new QWidget(&window);
+    pictures->setGeometry(0, 0, 600, 300);
+    auto *tools = new QWidget(&window);
+    tools->setGeometry(0, 310, 640, 90);
+    auto *panel = new AnnoPanel(tools);
+    panel->move(0, 0);
+    QWidget *surface = service()->createCanvas(300, 300, pictures, 0, false);
+    QWidget *other = service()->createCanvas(300, 300, pictures, 0, false);
+    other->move(300, 0);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    drawStroke(other, {30, 30}, {150, 200});
+    drawStroke(surface, {20, 20}, {200, 100});
+    drawStroke(surface, {40, 150}, {250, 250});
+    QCOMPARE(editor()->currentView(), static_cast<CanvasView *>(surface));
+    QUndoStack *history = editor()->undoStack();
+    history->undo();
+    QCOMPARE(graphicsOn(surface), 1);
+    static_cast<CanvasView *>(surface)->scene()->items().first()->setSelected(true);
+    const int step = history->index();
+
+    const auto hide = [&](bool hidden) {
+        if (outOfSight == QLatin1String("strip"))
+            panel->move(hidden ? QPoint(-tools->width(), 0) : QPoint(0, 0));
+        else if (outOfSight == QLatin1String("tools"))
+            tools->move(hidden ? QPoint(-tools->width(), 310) : QPoint(0, 310));
+        else if (outOfSight == QLatin1String("surface hidden"))
+            surface->setVisible(!hidden);
+        else
+            surface->move(hidden ? QPoint(0, pictures->height()) : QPoint(0, 0));
+    };
+    hide(true);
+    // The keys reach the window as before; nothing they stand for happens.
+    QTest::keySequence(&window, QKeySequence::Delete);
+    QTest::keySequence(&window, QKeySequence::Undo);
+    QTest::keySequence(&window, QKeySequence::Redo);
+    QTest::keyClick(&window, Qt::Key_K, Qt::ControlModifier);
+    QCOMPARE(history->index(), step);
+    QCOMPARE(graphicsOn(surface), 1);
+    QCOMPARE(graphicsOn(other), 1);
+
+    hide(false);
+    QTest::keySequence(&window, QKeySequence::Delete);
+    QCOMPARE(graphicsOn(surface), 0);
+    QCOMPARE(graphicsOn(other), 1);
+    QTest::keySequence(&window, QKeySequence::Undo);
+    QCOMPARE(graphicsOn(surface), 1);
 }
 
 void TestAnnoPanel::destroyedStripIsForgottenByTheService()

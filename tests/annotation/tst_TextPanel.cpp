@@ -41,8 +41,10 @@ private Q_SLOTS:
     void listedSizeIsSentWhenChosen();
     void unknownFamilyIsShownBackAndNotSent();
     void chosenFamilyIsSent();
-    void styleButtonsStartUncheckedAndSendTheirState_data();
-    void styleButtonsStartUncheckedAndSendTheirState();
+    void styleButtonsShowTheFontAndSendTheirState_data();
+    void styleButtonsShowTheFontAndSendTheirState();
+    void theListNeverShowsASizeNotInUse_data();
+    void theListNeverShowsASizeNotInUse();
     void colourIsSentWithItsOwnAlpha();
 };
 
@@ -89,8 +91,8 @@ void TestTextPanel::loadsFontAndColourWithoutSending()
     QCOMPARE(formChild<QFontComboBox>(panel, "fontComboBox")->currentFont().family(), family);
     auto *sizes = formChild<QComboBox>(panel, "sizeComboBox");
     QCOMPARE(sizes->currentText(), QStringLiteral("37"));
-    // The list's entry stays the first standard size; only the editor shows the loaded one.
-    QCOMPARE(sizes->currentIndex(), 0);
+    // 37 is not a standard size: no entry of the list stands for it.
+    QCOMPARE(sizes->currentIndex(), -1);
     QCOMPARE(sizes->count(), QFontDatabase::standardSizes().size());
     QCOMPARE(formChild<ColorCube>(panel, "colorCube")->currentColor(), QColor(0, 25, 255, 90));
     QCOMPARE(service()->textFont().pointSize(), 37);
@@ -161,34 +163,77 @@ void TestTextPanel::chosenFamilyIsSent()
     QCOMPARE(service()->textFont().family(), families->itemText(other));
 }
 
-void TestTextPanel::styleButtonsStartUncheckedAndSendTheirState_data()
+void TestTextPanel::styleButtonsShowTheFontAndSendTheirState_data()
 {
     QTest::addColumn<QString>("button");
-    QTest::newRow("bold") << "boldBtn";
-    QTest::newRow("italic") << "italicBtn";
-    QTest::newRow("underline") << "underlineBtn";
+    QTest::addColumn<bool>("styled");
+    for (const char *button : {"boldBtn", "italicBtn", "underlineBtn"}) {
+        QTest::addRow("%s on", button) << button << true;
+        QTest::addRow("%s off", button) << button << false;
+    }
 }
 
-void TestTextPanel::styleButtonsStartUncheckedAndSendTheirState()
+void TestTextPanel::styleButtonsShowTheFontAndSendTheirState()
 {
     QFETCH(QString, button);
-    const auto styled = [&button]() {
+    QFETCH(bool, styled);
+    const auto fontStyled = [&button]() {
         const QFont font = service()->textFont();
         return button == QLatin1String("boldBtn") ? font.bold()
                : button == QLatin1String("italicBtn") ? font.italic()
                                                        : font.underline();
     };
-    service()->setTextBold(true);
-    service()->setTextItalic(true);
-    service()->setTextUnderline(true);
+    // The other two styles the other way round, so that a button showing a neighbour's style is caught.
+    service()->setTextBold(styled != (button != QLatin1String("boldBtn")));
+    service()->setTextItalic(styled != (button != QLatin1String("italicBtn")));
+    service()->setTextUnderline(styled != (button != QLatin1String("underlineBtn")));
+    QCOMPARE(fontStyled(), styled);
     TextPanel panel;
     auto *toggle = panel.findChild<QPushButton *>(button);
-    // The buttons are not loaded from the font: they start unchecked, and the first click sends true.
-    QVERIFY(!toggle->isChecked());
+    QCOMPARE(toggle->isChecked(), styled);
+    QCOMPARE(fontStyled(), styled);
     QTest::mouseClick(toggle, Qt::LeftButton);
-    QVERIFY(styled());
+    QCOMPARE(fontStyled(), !styled);
     QTest::mouseClick(toggle, Qt::LeftButton);
-    QVERIFY(!styled());
+    QCOMPARE(fontStyled(), styled);
+}
+
+void TestTextPanel::theListNeverShowsASizeNotInUse_data()
+{
+    QTest::addColumn<int>("loaded");
+    // Typed into the editor after loading; empty for none.
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("inUse");
+    QTest::newRow("loaded, listed") << 20 << QString() << 20;
+    QTest::newRow("loaded, not listed") << 37 << QString() << 37;
+    QTest::newRow("typed, not listed") << 6 << "13" << 13;
+    QTest::newRow("typed, listed") << 6 << "48" << 48;
+    QTest::newRow("typed over a listed size, not listed") << 20 << "15" << 15;
+}
+
+void TestTextPanel::theListNeverShowsASizeNotInUse()
+{
+    QFETCH(int, loaded);
+    QFETCH(QString, typed);
+    QFETCH(int, inUse);
+    service()->setTextPointSize(loaded);
+    TextPanel panel;
+    auto *sizes = formChild<QComboBox>(panel, "sizeComboBox");
+    if (!typed.isEmpty())
+        typeAndConfirm(sizes->lineEdit(), typed);
+    QCOMPARE(service()->textFont().pointSize(), inUse);
+    QCOMPARE(sizes->currentText(), QString::number(inUse));
+    QCOMPARE(sizes->currentIndex(), sizes->findText(QString::number(inUse)));
+
+    // Whichever entry is picked now is what the text gets, the first one included.
+    const QList<int> standard = QFontDatabase::standardSizes();
+    for (int entry : {0, int(standard.size()) - 1}) {
+        if (standard.at(entry) == inUse)
+            continue;
+        sizes->setCurrentIndex(entry);
+        QCOMPARE(service()->textFont().pointSize(), standard.at(entry));
+        QCOMPARE(sizes->currentText(), QString::number(standard.at(entry)));
+    }
 }
 
 void TestTextPanel::colourIsSentWithItsOwnAlpha()

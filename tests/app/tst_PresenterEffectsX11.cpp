@@ -112,6 +112,13 @@ private Q_SLOTS:
         SentMouse::drag(visor, middle, {middle - QPointF(10, 0), middle - QPointF(600, 0)});
         QCOMPARE(visor->shade().offset(), QPointF(-600, 200));
         QVERIFY(!Screenshot::save(&picture, QStringLiteral("visor-slid-down-and-left")).isEmpty());
+
+        // Pushed on to the left and down past the edges: a strip of shade with its close button stays.
+        SentMouse::drag(visor, middle, {middle - QPointF(10, 0), middle - QPointF(900, 0)});
+        SentMouse::drag(visor, middle, {middle + QPointF(0, 10), middle + QPointF(0, 900)});
+        const int shadeWidth = kAreaSize.width() + 1;
+        QCOMPARE(visor->shade().offset(), QPointF(16 - shadeWidth, kAreaSize.height() - 16));
+        QVERIFY(!Screenshot::save(&picture, QStringLiteral("visor-slid-to-the-corner")).isEmpty());
     }
 
     void spotlightOverAPicture_data()

@@ -16,6 +16,8 @@ namespace {
 // Large enough for the drags below, small enough for the offscreen screen (800 x 600).
 const QSize kHostSize(640, 480);
 const QColor kHostColour(255, 255, 255);
+// The shade over the host: one pixel wider than the widget.
+const QSizeF kShadeSize(kHostSize.width() + 1, kHostSize.height());
 
 // The main window's central area, white, with the visor over all of it.
 struct Rig {
@@ -107,7 +109,7 @@ private Q_SLOTS:
         QFETCH(QPointF, offset);
 
         VisorShade shade;
-        shade.press({100, 100});
+        shade.press({100, 100}, kShadeSize);
         for (const QPointF &pos : moves)
             shade.move(pos);
         QCOMPARE(shade.axis(), axis);
@@ -118,7 +120,7 @@ private Q_SLOTS:
         QCOMPARE(shade.drawnOffset(), offset);
 
         // The next drag starts from where this one left the shade, its axis chosen anew.
-        shade.press({0, 0});
+        shade.press({0, 0}, kShadeSize);
         QCOMPARE(shade.axis(), VisorShade::Axis::None);
         shade.move({0, 20});
         shade.move({0, 25});
@@ -134,6 +136,7 @@ private Q_SLOTS:
         QTest::addColumn<QPoint>("buttonPos");
 
         const int w = kHostSize.width();
+        const int h = kHostSize.height();
         QTest::newRow("unmoved") << QList<QPoint>{} << int(Qt::LeftButton) << QPointF(0, 0) << QPoint(w - 15, 0);
         QTest::newRow("200 down") << QList<QPoint>{{0, 200}} << int(Qt::LeftButton) << QPointF(0, 200)
                                   << QPoint(w - 15, 200);
@@ -145,11 +148,20 @@ private Q_SLOTS:
                                                        << QPointF(250, 0) << QPoint(w - 15, 0);
         QTest::newRow("the right button drags too") << QList<QPoint>{{0, 200}} << int(Qt::RightButton)
                                                     << QPointF(0, 200) << QPoint(w - 15, 200);
-        QTest::newRow("out of the widget, the button with it")
-            << QList<QPoint>{{-(w + 100), 0}} << int(Qt::LeftButton) << QPointF(-(w + 100), 0) << QPoint(-115, 0);
-        QTest::newRow("out of the widget and fetched back")
-            << QList<QPoint>{{-(w + 100), 0}, {w + 100, 0}} << int(Qt::LeftButton) << QPointF(0, 0)
+        // The shade is w + 1 wide; leftwards it stops where the button reaches the widget's left edge.
+        QTest::newRow("left as far as it goes, the button stays in")
+            << QList<QPoint>{{-(w + 100), 0}} << int(Qt::LeftButton) << QPointF(16 - (w + 1), 0) << QPoint(0, 0);
+        QTest::newRow("left in steps, past the edge")
+            << QList<QPoint>{{-(w - 100), 0}, {-150, 0}} << int(Qt::LeftButton) << QPointF(16 - (w + 1), 0)
+            << QPoint(0, 0);
+        QTest::newRow("left as far as it goes and fetched back")
+            << QList<QPoint>{{-(w + 100), 0}, {w + 1 - 16, 0}} << int(Qt::LeftButton) << QPointF(0, 0)
             << QPoint(w - 15, 0);
+        QTest::newRow("down as far as it goes, the button stays in")
+            << QList<QPoint>{{0, h + 50}} << int(Qt::LeftButton) << QPointF(0, h - 16) << QPoint(w - 15, h - 16);
+        QTest::newRow("down and left as far as they go")
+            << QList<QPoint>{{0, h}, {-2 * w, 0}} << int(Qt::LeftButton) << QPointF(16 - (w + 1), h - 16)
+            << QPoint(0, h - 16);
     }
 
     void closeButtonRidesOnTheVisibleShadeCorner()
@@ -165,6 +177,8 @@ private Q_SLOTS:
         QCOMPARE(rig.visor->shade().offset(), offset);
         QCOMPARE(rig.closeButtonGeometry(), QRect(buttonPos, QSize(16, 16)));
         QVERIFY(rig.closeButton()->isVisible());
+        // Reachable wherever the shade went (it may stand out one pixel on the right, as the shade does).
+        QVERIFY(QRect(QPoint(0, 0), kShadeSize.toSize()).contains(rig.closeButton()->geometry()));
     }
 
     void theShadeFollowsTheDragWhileItLasts()

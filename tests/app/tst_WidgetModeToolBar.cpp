@@ -91,6 +91,7 @@ private Q_SLOTS:
     void collapseAndExpandEndSizes();
     void cameraRowFollowsTheCamera_data();
     void cameraRowFollowsTheCamera();
+    void pauseShowsOnlyTheConfirmedFreeze();
     void cameraRowButtonsCallTheCamera_data();
     void cameraRowButtonsCallTheCamera();
     void recordCountsDownOverTheCameraView_data();
@@ -210,6 +211,22 @@ void TestWidgetModeToolBar::cameraRowFollowsTheCamera()
     QVERIFY(button(*rig.controls(), "pauseBtn")->isChecked());
     emit rig.camera.freezeStatusChanged(false);
     QVERIFY(!button(*rig.controls(), "pauseBtn")->isChecked());
+}
+
+void TestWidgetModeToolBar::pauseShowsOnlyTheConfirmedFreeze()
+{
+    Rig rig;
+    QPushButton *pause = button(*rig.controls(), "pauseBtn");
+    // A refused freeze, reported by nothing, leaves the button as it was.
+    rig.camera.setAnswer(QStringLiteral("toggleFreeze"), -1000);
+    pause->click();
+    QCOMPARE(rig.camera.count(QStringLiteral("toggleFreeze")), 1);
+    QVERIFY(!pause->isChecked());
+    rig.camera.setAnswer(QStringLiteral("toggleFreeze"), 0);
+    pause->click();
+    QVERIFY(!pause->isChecked());
+    emit rig.camera.freezeStatusChanged(true);
+    QVERIFY(pause->isChecked());
 }
 
 void TestWidgetModeToolBar::cameraRowButtonsCallTheCamera_data()

@@ -4,7 +4,11 @@
 #include "SetValueSlider.h"
 #include "TestEnvironment.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QStyle>
+#include <QStyleOptionSlider>
+#include <QWheelEvent>
 #include <QLabel>
 #include <QToolButton>
 
@@ -29,6 +33,54 @@ const QList<std::pair<const char *, uint>> kMaskedControls{
 
 constexpr uint kEverything = 0x1FFFFFF;
 
+// The panel shown over a camera that offers everything, both sliders at 50.
+struct AdjustRig
+{
+    AdjustRig()
+    {
+        camera.setAnswer(QStringLiteral("actionStatus"), kEverything);
+        camera.setAnswer(QStringLiteral("brightness"), 50);
+        camera.setAnswer(QStringLiteral("contrast"), 50);
+        panel.setDocCamService(&camera);
+        panel.show();
+        camera.clearCalls();
+    }
+    SetValueSlider *slider(const QString &name) const { return formChild<SetValueSlider>(panel, qPrintable(name)); }
+
+    LumoVisionFake camera;
+    DocCamAdjustToolsPanel panel;
+};
+
+QPoint handleCentre(const QSlider *slider)
+{
+    QStyleOptionSlider option;
+    option.initFrom(slider);
+    option.subControls = QStyle::SC_All;
+    option.orientation = slider->orientation();
+    option.minimum = slider->minimum();
+    option.maximum = slider->maximum();
+    option.sliderPosition = slider->sliderPosition();
+    option.sliderValue = slider->value();
+    option.singleStep = slider->singleStep();
+    option.pageStep = slider->pageStep();
+    return slider->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider).center();
+}
+
+void wheelUp(QWidget *widget)
+{
+    const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
+    QWheelEvent wheel(at, widget->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(widget, &wheel);
+}
+
+void clickGroove(QWidget *slider, int x)
+{
+    const QPoint at(x, slider->height() / 2);
+    QTest::mousePress(slider, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(slider, Qt::LeftButton, {}, at);
+}
+
 } // namespace
 
 class TestDocCamAdjustToolsPanel : public QObject
@@ -40,7 +92,11 @@ private Q_SLOTS:
     void maskEnablesTheControls();
     void setUpReadsTheCameraAndSendsNothing_data();
     void setUpReadsTheCameraAndSendsNothing();
-    void slidersSendOnReleaseOnly();
+    void everyStepOfTheUserReachesTheCamera_data();
+    void everyStepOfTheUserReachesTheCamera();
+    void aDragIsSentWhileItLastsAndAtItsEnd();
+    void aRefusedValueGoesBack_data();
+    void aRefusedValueGoesBack();
     void reportedValuesMoveTheSliders();
     void modeButtonsShowOnlyConfirmedState_data();
     void modeButtonsShowOnlyConfirmedState();
@@ -74,9 +130,10 @@ void TestDocCamAdjustToolsPanel::maskEnablesTheControls()
     camera.setActionStatus(mask);
     for (const auto &[name, bit] : kMaskedControls)
         QVERIFY2(button(panel, name)->isEnabled() == bool(mask & bit), name);
-    // The sliders are never switched off.
-    QVERIFY(formChild<SetValueSlider>(panel, "brightnessSlider")->isEnabled());
-    QVERIFY(formChild<SetValueSlider>(panel, "contrastSlider")->isEnabled());
+    // Without a camera or while frozen the sliders would send values the camera cannot take.
+    const bool adjustable = mask != 0 && mask != LumoVisionIntf::FREEZE;
+    QCOMPARE(formChild<SetValueSlider>(panel, "brightnessSlider")->isEnabled(), adjustable);
+    QCOMPARE(formChild<SetValueSlider>(panel, "contrastSlider")->isEnabled(), adjustable);
 
     // The mask at set-up counts as well.
     DocCamAdjustToolsPanel fresh;
@@ -84,6 +141,7 @@ void TestDocCamAdjustToolsPanel::maskEnablesTheControls()
     fresh.setDocCamService(&camera);
     for (const auto &[name, bit] : kMaskedControls)
         QVERIFY2(button(fresh, name)->isEnabled() == bool(mask & bit), name);
+    QCOMPARE(formChild<SetValueSlider>(fresh, "brightnessSlider")->isEnabled(), adjustable);
 }
 
 void TestDocCamAdjustToolsPanel::setUpReadsTheCameraAndSendsNothing_data()
@@ -116,23 +174,120 @@ void TestDocCamAdjustToolsPanel::setUpReadsTheCameraAndSendsNothing()
              (QStringList{"brightness", "contrast", "exposure", "colorEffect", "actionStatus"}));
 }
 
-void TestDocCamAdjustToolsPanel::slidersSendOnReleaseOnly()
+void TestDocCamAdjustToolsPanel::everyStepOfTheUserReachesTheCamera_data()
 {
-    LumoVisionFake camera;
-    DocCamAdjustToolsPanel panel;
-    panel.setDocCamService(&camera);
-    auto *brightness = formChild<SetValueSlider>(panel, "brightnessSlider");
-    auto *contrast = formChild<SetValueSlider>(panel, "contrastSlider");
-    brightness->setValue(30);
-    brightness->setValue(31);
-    contrast->setValue(77);
-    QCOMPARE(camera.count(QStringLiteral("setBrightness")), 0);
-    QCOMPARE(camera.count(QStringLiteral("setContrast")), 0);
-    QTest::mouseRelease(brightness, Qt::LeftButton);
-    QTest::mouseRelease(contrast, Qt::LeftButton);
-    QCOMPARE(camera.count(QStringLiteral("setBrightness")), 1);
-    QCOMPARE(camera.lastArgs(QStringLiteral("setBrightness")), QVariantList{31u});
-    QCOMPARE(camera.lastArgs(QStringLiteral("setContrast")), QVariantList{77u});
+    QTest::addColumn<QString>("slider");
+    QTest::addColumn<QString>("call");
+    QTest::addColumn<QString>("gesture");
+    const std::pair<const char *, const char *> sliders[] = {{"brightnessSlider", "setBrightness"},
+                                                             {"contrastSlider", "setContrast"}};
+    for (const auto &[slider, call] : sliders) {
+        for (const char *gesture : {"right key", "page up", "end key", "wheel", "groove click"})
+            QTest::addRow("%s, %s", slider, gesture) << slider << call << gesture;
+    }
+}
+
+void TestDocCamAdjustToolsPanel::everyStepOfTheUserReachesTheCamera()
+{
+    QFETCH(QString, slider);
+    QFETCH(QString, call);
+    QFETCH(QString, gesture);
+    AdjustRig rig;
+    SetValueSlider *control = rig.slider(slider);
+    QCOMPARE(control->value(), 50);
+    if (gesture == QLatin1String("right key"))
+        QTest::keyClick(control, Qt::Key_Right);
+    else if (gesture == QLatin1String("page up"))
+        QTest::keyClick(control, Qt::Key_PageUp);
+    else if (gesture == QLatin1String("end key"))
+        QTest::keyClick(control, Qt::Key_End);
+    else if (gesture == QLatin1String("wheel"))
+        wheelUp(control);
+    else
+        clickGroove(control, control->width() - 2);
+    QVERIFY(control->value() > 50);
+    QTRY_COMPARE(rig.camera.count(call), 1);
+    QCOMPARE(rig.camera.lastArgs(call), QVariantList{uint(control->value())});
+    // Values the program shows are the camera's; they are not sent back to it.
+    control->setValue(20);
+    QTest::qWait(SetValueSlider::kDragSendIntervalMs * 2);
+    QCOMPARE(rig.camera.count(call), 1);
+}
+
+void TestDocCamAdjustToolsPanel::aDragIsSentWhileItLastsAndAtItsEnd()
+{
+    AdjustRig rig;
+    SetValueSlider *brightness = rig.slider(QStringLiteral("brightnessSlider"));
+    const QPoint handle = handleCentre(brightness);
+    QTest::mousePress(brightness, Qt::LeftButton, {}, handle);
+    QVERIFY(brightness->isSliderDown());
+    // Steps that come faster than the camera is asked go out together, as the latest of them.
+    for (int step = 1; step <= 10; ++step)
+        QTest::mouseMove(brightness, handle + QPoint(2 * step, 0));
+    QCOMPARE(rig.camera.count(QStringLiteral("setBrightness")), 0);
+    const int held = brightness->value();
+    QVERIFY(held > 50);
+    QTRY_COMPARE(rig.camera.count(QStringLiteral("setBrightness")), 1);
+    QCOMPARE(rig.camera.lastArgs(QStringLiteral("setBrightness")), QVariantList{uint(held)});
+
+    // The camera's report of an earlier value does not pull the handle from under the pointer.
+    emit rig.camera.brightnessChanged(50);
+    QCOMPARE(brightness->value(), held);
+
+    QTest::mouseMove(brightness, handle + QPoint(30, 0));
+    QTest::mouseRelease(brightness, Qt::LeftButton, {}, handle + QPoint(30, 0));
+    const int released = brightness->value();
+    QVERIFY(released > held);
+    QCOMPARE(rig.camera.count(QStringLiteral("setBrightness")), 2);
+    QCOMPARE(rig.camera.lastArgs(QStringLiteral("setBrightness")), QVariantList{uint(released)});
+    QTest::qWait(SetValueSlider::kDragSendIntervalMs * 2);
+    QCOMPARE(rig.camera.count(QStringLiteral("setBrightness")), 2);
+    emit rig.camera.brightnessChanged(released);
+    QCOMPARE(brightness->value(), released);
+}
+
+void TestDocCamAdjustToolsPanel::aRefusedValueGoesBack_data()
+{
+    QTest::addColumn<QString>("slider");
+    QTest::addColumn<QString>("call");
+    QTest::addColumn<bool>("drag");
+    QTest::newRow("brightness, key") << "brightnessSlider" << "setBrightness" << false;
+    QTest::newRow("brightness, drag") << "brightnessSlider" << "setBrightness" << true;
+    QTest::newRow("contrast, key") << "contrastSlider" << "setContrast" << false;
+    QTest::newRow("contrast, drag") << "contrastSlider" << "setContrast" << true;
+}
+
+void TestDocCamAdjustToolsPanel::aRefusedValueGoesBack()
+{
+    QFETCH(QString, slider);
+    QFETCH(QString, call);
+    QFETCH(bool, drag);
+    AdjustRig rig;
+    SetValueSlider *control = rig.slider(slider);
+    const auto change = [&] {
+        if (!drag) {
+            QTest::keyClick(control, Qt::Key_PageDown);
+            return;
+        }
+        const QPoint handle = handleCentre(control);
+        QTest::mousePress(control, Qt::LeftButton, {}, handle);
+        QTest::mouseMove(control, handle + QPoint(-10, 0));
+        QTest::mouseMove(control, handle + QPoint(-20, 0));
+        QTest::mouseRelease(control, Qt::LeftButton, {}, handle + QPoint(-20, 0));
+    };
+
+    // Accepted: the slider keeps it, and it is what a later refusal goes back to.
+    change();
+    QTRY_VERIFY(rig.camera.count(call) >= 1);
+    const int accepted = control->value();
+    QVERIFY(accepted < 50);
+    QCOMPARE(rig.camera.lastArgs(call), QVariantList{uint(accepted)});
+
+    rig.camera.setAnswer(call, -2004);
+    const int before = rig.camera.count(call);
+    change();
+    QTRY_VERIFY(rig.camera.count(call) > before);
+    QTRY_COMPARE(control->value(), accepted);
 }
 
 void TestDocCamAdjustToolsPanel::reportedValuesMoveTheSliders()

@@ -70,6 +70,7 @@ private Q_SLOTS:
     void nothingIsCalledBeforeTheService();
     void adjustSlidesTheStripAside();
     void freezeClosesTheAdjustView();
+    void pauseShowsOnlyTheConfirmedFreeze();
     void closeAdjustPanel();
 };
 
@@ -195,6 +196,34 @@ void TestDocCamControlPanel::freezeClosesTheAdjustView()
     emit camera.freezeStatusChanged(true);
     QVERIFY(!adjust->isEnabled());
     QVERIFY(!adjust->isChecked());
+}
+
+void TestDocCamControlPanel::pauseShowsOnlyTheConfirmedFreeze()
+{
+    LumoVisionFake camera;
+    camera.setAnswer(QStringLiteral("actionStatus"), 0x7Fu);
+    DocCamControlPanel panel;
+    panel.setDocCamService(&camera);
+    QToolButton *pause = button(panel, "pauseBtn");
+
+    // The camera refuses and reports nothing: the button does not claim a pause.
+    camera.setAnswer(QStringLiteral("toggleFreeze"), -1000);
+    QTest::mouseClick(pause, Qt::LeftButton);
+    QCOMPARE(camera.count(QStringLiteral("toggleFreeze")), 1);
+    QVERIFY(!pause->isChecked());
+
+    camera.setAnswer(QStringLiteral("toggleFreeze"), 0);
+    QTest::mouseClick(pause, Qt::LeftButton);
+    QVERIFY(!pause->isChecked());
+    emit camera.freezeStatusChanged(true);
+    QVERIFY(pause->isChecked());
+
+    // Nor does a refused thaw show the picture running.
+    camera.setAnswer(QStringLiteral("toggleFreeze"), -1000);
+    QTest::mouseClick(pause, Qt::LeftButton);
+    QVERIFY(pause->isChecked());
+    emit camera.freezeStatusChanged(false);
+    QVERIFY(!pause->isChecked());
 }
 
 void TestDocCamControlPanel::closeAdjustPanel()

@@ -74,6 +74,11 @@ void TestDocCamPanelPictures::controlStrip()
     camera.setActionStatus(0);
     settle();
     QVERIFY(!Screenshot::save(&panel, QStringLiteral("control-no-camera")).isEmpty());
+
+    // Without a camera the adjust view offers nothing: the sliders show that they are off.
+    button(panel, "adjustBtn")->click();
+    settle();
+    QVERIFY(!Screenshot::save(&panel, QStringLiteral("control-adjust-no-camera")).isEmpty());
 }
 
 void TestDocCamPanelPictures::captureStrip()

@@ -11,10 +11,12 @@
 #include "VirtualCameraHub.h"
 #include "VirtualDocCam.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QToolButton>
+#include <QWheelEvent>
 
 #include <memory>
 
@@ -112,15 +114,37 @@ void TestDocCamPanelsOnCamera::controlStripFollowsTheCamera()
     QVERIFY(std::any_of(log.lines.cbegin(), log.lines.cend(),
                         [](const QString &line) { return line.startsWith(QLatin1String("zoom ")); }));
 
-    // A value reported by the camera moves the slider; the user's release sends one.
+    // A value reported by the camera moves the slider; one the program shows is not sent back.
     camera->setBrightness(40);
-    QTRY_COMPARE(formChild<SetValueSlider>(panel, "brightnessSlider")->value(), 40);
+    auto *brightness = formChild<SetValueSlider>(panel, "brightnessSlider");
+    QTRY_COMPARE(brightness->value(), 40);
     auto *contrast = formChild<SetValueSlider>(panel, "contrastSlider");
     contrast->setValue(85);
-    QTest::qWait(50);
+    QTest::qWait(SetValueSlider::kDragSendIntervalMs * 2);
     QCOMPARE(camera->contrast(), 30);
-    QTest::mouseRelease(contrast, Qt::LeftButton);
-    QTRY_COMPARE(camera->contrast(), 85);
+    QCOMPARE(contrast->value(), 85);
+
+    // Keys and the wheel reach the camera as the handle shows them.
+    QTest::keyClick(contrast, Qt::Key_End);
+    QTRY_COMPARE(camera->contrast(), 100);
+    QTest::keyClick(brightness, Qt::Key_PageDown);
+    QCOMPARE(brightness->value(), 30);
+    QTRY_COMPARE(camera->brightness(), 30);
+    const QPointF middle(brightness->width() / 2.0, brightness->height() / 2.0);
+    QWheelEvent wheel(middle, brightness->mapToGlobal(middle), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(brightness, &wheel);
+    QVERIFY(brightness->value() < 30);
+    QTRY_COMPARE(camera->brightness(), brightness->value());
+
+    // Frozen, the camera takes no settings, and the sliders take none either.
+    button(panel, "pauseBtn")->click();
+    QTRY_VERIFY(button(panel, "pauseBtn")->isChecked());
+    QVERIFY(!brightness->isEnabled());
+    QVERIFY(!contrast->isEnabled());
+    button(panel, "pauseBtn")->click();
+    QTRY_VERIFY(brightness->isEnabled());
+    QVERIFY(contrast->isEnabled());
 }
 
 void TestDocCamPanelsOnCamera::modeButtonsShowWhatTheCameraConfirms()

@@ -84,6 +84,8 @@ private slots:
     void hoverGrowsIcon();
     void pointerMovesGrowAndShrinkIcon();
     void restoreIconSizeTakesBackHover();
+    void buttonDisabledUnderThePointerShrinksBack_data();
+    void buttonDisabledUnderThePointerShrinksBack();
     void toolButtonPaintsIconAboveTextBand_data();
     void toolButtonPaintsIconAboveTextBand();
     void toolButtonWithoutTextPaintsAsPlainToolButton();
@@ -185,6 +187,57 @@ void TestSharedWidgets::restoreIconSizeTakesBackHover()
     QCOMPARE(button.iconSize(), QSize(50, 50));
     button.restoreIconSize();
     QCOMPARE(button.iconSize(), QSize(40, 40));
+}
+
+void TestSharedWidgets::buttonDisabledUnderThePointerShrinksBack_data()
+{
+    QTest::addColumn<ButtonKind>("kind");
+    QTest::addColumn<QSize>("normal");
+    QTest::newRow("tool button") << ButtonKind::Tool << QSize(40, 40);
+    QTest::newRow("push button") << ButtonKind::Push << QSize(30, 30);
+}
+
+void TestSharedWidgets::buttonDisabledUnderThePointerShrinksBack()
+{
+    QFETCH(ButtonKind, kind);
+    QFETCH(QSize, normal);
+    // Through the window system, as when a camera goes away while the pointer rests on its button.
+    QWidget window;
+    window.resize(200, 100);
+    QAbstractButton *button = nullptr;
+    if (kind == ButtonKind::Tool) {
+        auto *tool = new EnlargeToolButton(&window);
+        tool->setIconSize(normal);
+        tool->saveIconSize();
+        button = tool;
+    } else {
+        auto *push = new EnlargePushButton(&window);
+        push->setIconSize(normal);
+        push->saveIconSize();
+        button = push;
+    }
+    button->setGeometry(10, 10, 60, 60);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    // From outside the button, whatever the pointer did before.
+    QTest::mouseMove(window.windowHandle(), QPoint(190, 90));
+    QTest::mouseMove(window.windowHandle(), QPoint(40, 40));
+    QTRY_VERIFY(button->iconSize() != normal);
+    button->setEnabled(false);
+    QCOMPARE(button->iconSize(), normal);
+    QTest::mouseMove(window.windowHandle(), QPoint(190, 90));
+    QTest::qWait(0);
+    QCOMPARE(button->iconSize(), normal);
+
+    // A leave reaching a button that is disabled takes the hover back by itself (the attribute is set
+    // directly, so no change event does it first).
+    button->setEnabled(true);
+    hover(button);
+    QVERIFY(button->iconSize() != normal);
+    button->setAttribute(Qt::WA_Disabled);
+    unhover(button);
+    QCOMPARE(button->iconSize(), normal);
 }
 
 void TestSharedWidgets::toolButtonPaintsIconAboveTextBand_data()

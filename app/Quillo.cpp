@@ -1468,7 +1468,10 @@ bool Quillo::retryDocCamReconnect()
 
 void Quillo::showSettingPanel()
 {
+    const QString saveFolder = m_settings->getSavePath();
     m_settingDialog->exec();
+    if (m_settings->getSavePath() != saveFolder)
+        m_mediaLibrary->showSaveFolder();
 }
 
 void Quillo::showAboutDialog()

@@ -14,6 +14,7 @@
 #include "MediaThumbnailObj.h"
 #include "MediaViewOperations.h"
 #include "MessageBoxScript.h"
+#include "ModalAnswerer.h"
 #include "Screenshot.h"
 #include "SettingImpl.h"
 #include "TestEnvironment.h"
@@ -23,6 +24,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -598,6 +600,31 @@ private Q_SLOTS:
         QTRY_COMPARE(m_panel->height(), 440);
         QVERIFY(inside());
         QCOMPARE(m_panel->y(), 0);
+    }
+
+    // A file trashed through its information dialog leaves the search results it was found in.
+    void aFileTrashedFromTheResultsLeavesThem()
+    {
+        touch(QStringLiteral("waves.jpg"));
+        touch(QStringLiteral("waves at dusk.jpg"));
+        openLibrary();
+        auto *searchEdit = child<QLineEdit>("lineEdit");
+        searchEdit->setText(QStringLiteral("waves"));
+        QTest::keyClick(searchEdit, Qt::Key_Return);
+        QCOMPARE(rowNames(m_panel->listView()->model()), (QStringList{"waves at dusk.jpg", "waves.jpg"}));
+        MediaImpl *shown = nullptr;
+        for (MediaImpl *record : m_panel->searchModel()->mediaList()) {
+            if (record->path().endsWith(QLatin1String("/waves.jpg")))
+                shown = record;
+        }
+        QVERIFY(shown);
+        ModalAnswerer answerer([](QWidget *dialog) {
+            dialog->findChild<QPushButton *>(QStringLiteral("pushButton_trashCan"))->click();
+        });
+        m_service->showMediaInfo(shown);
+        QVERIFY(answerer.answered());
+        QVERIFY(!QFileInfo::exists(QDir(m_media).filePath(QStringLiteral("waves.jpg"))));
+        QCOMPARE(rowNames(m_panel->listView()->model()), QStringList{"waves at dusk.jpg"});
     }
 
     // Another save folder chosen in the settings is what the library shows next, search results or not.

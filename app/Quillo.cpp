@@ -1549,7 +1549,10 @@ void Quillo::showSettingsNotice(int notice, const QString &folder)
 
 void Quillo::showSettingPanel()
 {
+    const QString saveFolder = m_settings->getSavePath();
     m_settingDialog->exec();
+    if (m_settings->getSavePath() != saveFolder)
+        m_mediaLibrary->showSaveFolder();
 }
 
 void Quillo::showAboutDialog()

@@ -28,6 +28,9 @@ public:
     // Asks the presenter once what to do with a recording's files (absolute paths, in the recorder's order),
     // names the further files after the first, files them in the library and queues the chosen uploads.
     virtual void processRecordedFiles(QList<QString> files) = 0;
+    // Shows the media folder the settings name now: called after the user chose another one, so that new
+    // captures are seen where they are saved.
+    virtual void showSaveFolder() = 0;
 
 Q_SIGNALS:
     void showImageRequested(QString path);

@@ -37,6 +37,9 @@ DeleteFolderDialog::DeleteFolderDialog(QWidget *parent)
     ui->setupUi(this);
     ui->progressBar->reset();
     ui->statusLabel->setText(QString());
+    m_startTimer.setSingleShot(true);
+    m_startTimer.setInterval(kStartDelayMs);
+    connect(&m_startTimer, &QTimer::timeout, this, &DeleteFolderDialog::startDeletion);
 }
 
 DeleteFolderDialog::~DeleteFolderDialog() = default;
@@ -92,8 +95,14 @@ bool DeleteFolderDialog::deleteFolder(const QString &folder, bool removeLinks)
     const QString title = tr("Delete Folder \"%1\"").arg(top.fileName());
     setWindowTitle(cutQuoted(title, 63, 60));
 
-    QTimer::singleShot(kStartDelayMs, this, &DeleteFolderDialog::startDeletion);
+    m_startTimer.start();
     exec();
+    m_startTimer.stop();
+    // Only the start fills the plan.
+    const bool started = !m_plan.isEmpty();
+    // Escape or the close button before the start: the user changed their mind, which needs no message.
+    if (!started)
+        return false;
 
     if (QFileInfo(folder).isDir()) {
         MessageBoxes::warning(this, tr("Delete Folder"), tr("Cannot remove this folder"));

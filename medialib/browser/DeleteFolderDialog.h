@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QList>
+#include <QTimer>
 
 #include <memory>
 
@@ -16,7 +17,7 @@ class DeleteFolderDialog;
 // never followed, so nothing outside the tree is touched and a link cycle cannot loop.
 //
 // The work runs in slices of the dialog's own event loop so the bar paints. It cannot stop half-way, so
-// the dialog cannot be closed while it runs.
+// the dialog cannot be closed while it runs; closed before it starts, it removes nothing.
 class DeleteFolderDialog : public QDialog
 {
     Q_OBJECT
@@ -66,4 +67,6 @@ private:
     QList<Step> m_plan;
     qsizetype m_nextStep = 0;
     qint64 m_stepsDone = 0;
+    // Armed for each showing and stopped when it ends: a dialog dismissed before the start removes nothing.
+    QTimer m_startTimer;
 };

@@ -17,8 +17,6 @@
 #include <QFileSystemWatcher>
 #include <QSignalBlocker>
 
-#include <sys/stat.h>
-
 namespace {
 
 // Folder path plus file name stay within this many characters, the limit the whole media library keeps.
@@ -26,19 +24,6 @@ constexpr int kMaxPathLength = 240;
 const QString kFirstPartSuffix = QStringLiteral("_1");
 // What UploadIntf::checkVideoUploadInputs answers when the title is missing.
 constexpr int kTitleMissing = -2000;
-
-// Whether two paths name one file: on a file system that ignores letter case "Talk.avi" and "talk.avi" do,
-// elsewhere they are two files.
-bool sameFile(const QString &a, const QString &b)
-{
-    if (a == b)
-        return true;
-    struct stat first {};
-    struct stat second {};
-    return ::stat(QFile::encodeName(a).constData(), &first) == 0
-        && ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev
-        && first.st_ino == second.st_ino;
-}
 
 // The upload service for one call; null, with the reason logged, when none is bound.
 UploadIntf *uploadService(const char *purpose)
@@ -63,6 +48,10 @@ MediaInfoModifiedPanel::MediaInfoModifiedPanel(QWidget *parent)
     ui->cancelBtn->setDefault(true);
     ui->pushButton_save->setText(tr("Cancel"));
     ui->pushButton_save->setDefault(false);
+    // Delete is reached only on purpose: a click leaves the focus where it was, and Return on it (once the
+    // user has tabbed there) still goes to Save, so a reused dialog never trashes the next file by one key.
+    ui->pushButton_trashCan->setAutoDefault(false);
+    ui->pushButton_trashCan->setFocusPolicy(Qt::TabFocus);
     for (EnlargePushButton *link : {ui->btnDropBox, ui->btnFacebook, ui->btnPicasa, ui->btnTwitpic, ui->btnYouTube})
         link->saveIconSize();
     setWindowTitle(m_titlePrefix + tr(" image"));
@@ -167,6 +156,12 @@ void MediaInfoModifiedPanel::loadMedia(MediaImpl *record, bool multiFile)
         applyMode();
     ui->uploadDateEdit->setDate(today);
     showServices();
+    // The dialog is reused: each showing starts where a new one would, whatever the last showing focused.
+    ui->cancelBtn->setDefault(true);
+    if (ui->lineEdit_fileName->isEnabled())
+        ui->lineEdit_fileName->setFocus();
+    else
+        ui->pushButton_save->setFocus();
 }
 
 void MediaInfoModifiedPanel::showServices()
@@ -424,7 +419,7 @@ void MediaInfoModifiedPanel::onClickSaveOrPublish()
     appendFirstPartSuffix(newBaseName);
     const QString newName = old.suffix().isEmpty() ? newBaseName : newBaseName + QLatin1Char('.') + old.suffix();
     const QString newPath = old.absoluteDir().absoluteFilePath(newName);
-    if (QFileInfo::exists(newPath) && !sameFile(newPath, oldPath)) {
+    if (QFileInfo::exists(newPath) && !MediaFileStore::isSameFile(newPath, oldPath)) {
         MessageBoxes::Request question;
         question.parent = this;
         question.title = QObject::tr("Rename file");
@@ -470,6 +465,14 @@ void MediaInfoModifiedPanel::onClickSaveOrPublish()
                 ui->lineEdit_title->setFocus();
             return;
         }
+    }
+    // What the user typed is kept before the dialog closes: a file whose information cannot be written (a
+    // name too long for its information file, a full or read-only disk) stays open with the texts in place.
+    MediaFileStore *store = MediaFileStore::getInstance();
+    store->makeCacheFolder(QFileInfo(m_record->path()).absolutePath());
+    if (!store->writeInfo(m_record)) {
+        MessageBoxes::warning(this, QString(), tr("The title, keywords and description of this file could not be saved."));
+        return;
     }
     done(ResultSave);
 }

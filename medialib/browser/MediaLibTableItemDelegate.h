@@ -20,6 +20,8 @@ public:
 
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
                           const QModelIndex &index) const override;
+    // The present name always fits, however deep the folder: the limit applies to what is typed beyond it.
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override;
 
 private:
     QString folderPath;

@@ -224,7 +224,10 @@ bool MediaLibTableModel::setData(const QModelIndex &index, const QVariant &value
         break;
     case ColumnType:
         record->setType(value.toInt());
-        break;
+        // The type places the row before any column's order (folders first): the whole row has changed for
+        // the sort, whichever column it sorts by.
+        Q_EMIT dataChanged(this->index(index.row(), 0), this->index(index.row(), ColumnCount - 1));
+        return true;
     case ColumnDate:
         record->setLastModified(value.toDateTime());
         break;

@@ -69,7 +69,24 @@ void MediaLibTableView::setModel(QAbstractItemModel *model)
 {
     m_pressedRecord = nullptr;
     m_contextIndex = QModelIndex();
+    for (const QMetaObject::Connection &connection : std::as_const(m_modelConnections))
+        disconnect(connection);
+    m_modelConnections.clear();
     m_model = qobject_cast<MediaLibTableModel *>(model);
+    if (m_model) {
+        // The pressed record belongs to its row: a mount change or a reload while the button is held takes
+        // the row, and the press with it.
+        m_modelConnections.append(connect(m_model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+                                          [this](const QModelIndex &, int first, int last) {
+                                              const QList<MediaImpl *> records = m_model->mediaList();
+                                              for (int row = first; row <= last && row < records.size(); ++row) {
+                                                  if (records.at(row) == m_pressedRecord)
+                                                      m_pressedRecord = nullptr;
+                                              }
+                                          }));
+        m_modelConnections.append(connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this,
+                                          [this] { m_pressedRecord = nullptr; }));
+    }
     m_sortModel->setSourceModel(model);
     const bool first = !QTableView::model();
     QTableView::setModel(m_sortModel);
@@ -135,8 +152,6 @@ void MediaLibTableView::removeMediaRow(const QString &path)
     }
     if (row < 0)
         return;
-    if (m_pressedRecord == records.at(row))
-        m_pressedRecord = nullptr;
     // The row gives its record back itself; the rows left keep their order, so nothing is sorted again.
     m_model->removeRows(int(row), 1, QModelIndex());
 }

@@ -71,6 +71,7 @@ private:
 
     MediaLibTableModel *m_model = nullptr;
     MediaImpl *m_pressedRecord = nullptr;
+    QList<QMetaObject::Connection> m_modelConnections;
     QPoint m_pressPosition;
     QModelIndex m_contextIndex;
     MediaLibSortFilterModel *m_sortModel;

@@ -6,6 +6,8 @@
 #include "MediaInfoModifiedPanel.h"
 #include "MediaLibSaveResult.h"
 #include "MediaLibraryPanel.h"
+#include "MessageBoxes.h"
+#include "SettingImpl.h"
 #include "UploadAccess.h"
 #include "UploadIntf.h"
 
@@ -196,6 +198,15 @@ void MediaLibraryImpl::requestPlayVideo(MediaIntf *media)
     emit playVideoRequested(media);
 }
 
+void MediaLibraryImpl::showSaveFolder()
+{
+    if (!m_panel)
+        return;
+    SettingImpl *settings = SettingImpl::getInstance();
+    m_panel->changeDirectory(QDir(settings->getSavePath()));
+    settings->release();
+}
+
 void MediaLibraryImpl::openFolder(MediaIntf *media)
 {
     if (media && m_panel)
@@ -239,10 +250,15 @@ void MediaLibraryImpl::showMediaInfo(MediaImpl *media)
     infoDialog()->loadMedia(media);
     const int result = infoDialog()->exec();
     if (result == MediaInfoModifiedPanel::ResultTrash) {
+        const QString path = media->path();
         media->addRef();
         trash(media);
-        if (m_panel)
+        if (m_panel) {
+            // Search results list no folder the update would read again: the file leaves them itself.
+            if (!QFileInfo::exists(path))
+                m_panel->onfileRemoved(path);
             m_panel->updateFolder();
+        }
     } else if (result == MediaInfoModifiedPanel::ResultSave) {
         submitUploadJob(media);
         store->writeInfo(media);
@@ -315,6 +331,7 @@ void MediaLibraryImpl::processRecordedFiles(QList<QString> files)
         statuses.insert(service, first->uploadStatus(service));
 
     MediaFileStore *store = MediaFileStore::getInstance();
+    bool kept = true;
     for (MediaImpl *media : std::as_const(records)) {
         if (media != first) {
             const QString baseName = QFileInfo(media->path()).completeBaseName();
@@ -335,10 +352,12 @@ void MediaLibraryImpl::processRecordedFiles(QList<QString> files)
         const bool waits = result == MediaInfoModifiedPanel::ResultSave;
         if (waits)
             m_waiting.append(media);
-        store->writeInfo(media);
+        kept = store->writeInfo(media) && kept;
         if (!waits)
             media->release();
     }
+    if (!kept)
+        warnRecordingInfoLost();
     QTimer::singleShot(kWaitingJobsDelayMs, this, &MediaLibraryImpl::uploadWaitingJobs);
     if (m_panel)
         m_panel->updateFile(firstPath);
@@ -364,10 +383,17 @@ void MediaLibraryImpl::processRecordedFile(const QString &path)
         submitUploadJob(media);
     MediaFileStore *store = MediaFileStore::getInstance();
     store->makeCacheFolder(media->path());
-    store->writeInfo(media);
+    if (!store->writeInfo(media))
+        warnRecordingInfoLost();
     if (m_panel)
         m_panel->updateFile(media->path());
     media->release();
+}
+
+void MediaLibraryImpl::warnRecordingInfoLost()
+{
+    MessageBoxes::warning(m_panel, QString(),
+                          tr("The recording was kept, but its title, keywords and description could not be saved."));
 }
 
 void MediaLibraryImpl::uploadWaitingJobs()

@@ -36,6 +36,7 @@ public:
     MediaIntf *getMedia(const QString &path) override;
     MediaIntf *acquireMedia(const QString &path) override;
     void processRecordedFiles(QList<QString> files) override;
+    void showSaveFolder() override;
     // The same flow for one file.
     virtual void processRecordedFile(const QString &path);
 
@@ -76,6 +77,8 @@ private:
     // Withdraws the record's online copies, removes the file with its companions and gives the record back.
     void trash(MediaImpl *media);
     void refreshInfoDialog(MediaImpl *media);
+    // A recording's texts that could not be written are told, not dropped: the file itself is kept.
+    void warnRecordingInfoLost();
     // The two media-information dialogs are made when first shown: they are top-level windows the start
     // does not show, and each costs about 20 ms of the window's construction (form, icons, calendar).
     MediaInfoModifiedPanel *infoDialog();

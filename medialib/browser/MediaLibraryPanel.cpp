@@ -125,6 +125,9 @@ MediaLibraryPanel::MediaLibraryPanel(MediaLibraryImpl *owner, QWidget *parent)
 
     ui->resizeBottom->setMouseTracking(true);
     ui->resizeBottom->installEventFilter(this);
+    // A smaller window takes the panel in with it.
+    if (parent)
+        parent->installEventFilter(this);
 
     m_syncTimer.setInterval(kSyncIntervalMs);
     connect(&m_syncTimer, &QTimer::timeout, this, &MediaLibraryPanel::syncFileSystem);
@@ -803,11 +806,29 @@ void MediaLibraryPanel::storeSettings()
 
 void MediaLibraryPanel::applyStoredSize(int width, int height)
 {
-    const int newY = y() - (height - this->height()) / 2;
-    resize(width, height);
+    const QSize size = fittedSize(width, height);
+    move(0, y());
+    placeWithin(size, y() - (size.height() - this->height()) / 2);
+}
+
+QSize MediaLibraryPanel::fittedSize(int width, int height) const
+{
+    if (QWidget *parent = parentWidget()) {
+        if (height >= parent->height() - (kParentHeightReserve - 1))
+            height = parent->height() - kParentHeightReserve;
+        width = qMin(width, parent->width());
+    }
+    return QSize(width, height).expandedTo(minimumSize());
+}
+
+void MediaLibraryPanel::placeWithin(const QSize &size, int y)
+{
+    if (QWidget *parent = parentWidget())
+        y = qMax(0, qMin(y, parent->height() - size.height()));
+    resize(size);
     relayout();
     update();
-    move(0, newY);
+    move(x(), y);
 }
 
 void MediaLibraryPanel::recordAnchors()
@@ -922,6 +943,8 @@ void MediaLibraryPanel::mouseReleaseEvent(QMouseEvent *event)
 
 bool MediaLibraryPanel::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == parentWidget() && event->type() == QEvent::Resize && m_anchorsRecorded)
+        placeWithin(fittedSize(width(), height()), y());
     if (watched == ui->resizeBottom) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
@@ -949,21 +972,11 @@ bool MediaLibraryPanel::eventFilter(QObject *watched, QEvent *event)
 void MediaLibraryPanel::resizeToPoint(const QPoint &point)
 {
     const int h = height();
-    int newHeight = 2 * qAbs(h / 2 - point.y());
-    int newWidth = qAbs(point.x());
-    if (QWidget *parent = parentWidget()) {
-        if (newHeight >= parent->height() - (kParentHeightReserve - 1))
-            newHeight = parent->height() - kParentHeightReserve;
-        newWidth = qMin(newWidth, parent->width());
-    }
-    newHeight = qMax(newHeight, minimumHeight());
-    newWidth = qMax(newWidth, minimumWidth());
-    const int newY = y() - (newHeight - h) / 2;
+    // Grows about its vertical centre, as far as the parent lets it.
+    const QSize size = fittedSize(qAbs(point.x()), 2 * qAbs(h / 2 - point.y()));
     hide();
-    resize(newWidth, newHeight);
-    relayout();
-    update();
-    move(0, newY);
+    move(0, y());
+    placeWithin(size, y() - (size.height() - h) / 2);
     show();
 }
 

@@ -129,6 +129,11 @@ private:
     void relayout();
     void updateLabel();
     void resizeToPoint(const QPoint &point);
+    // The size bounded by the parent (its width, its height less the reserve) and by the form.
+    QSize fittedSize(int width, int height) const;
+    // Gives the panel that size with its top at y, moved as little as keeps the whole panel inside the
+    // parent, so the header's search box and buttons stay in reach.
+    void placeWithin(const QSize &size, int y);
     bool nearGrip(const QPoint &point) const;
     void watchCurrentFolder();
     void dropWatcher();

@@ -286,14 +286,17 @@ void MediaThumbnailObj::startEditing()
     const QString path = m_media->path();
     const QFileInfo info(path);
     const bool folder = m_media->mediaType() == MediaImpl::TYPE_FOLDER;
-    m_nameEditor->setText(folder ? QDir(path).dirName() : info.completeBaseName());
+    const QString name = folder ? QDir(path).dirName() : info.completeBaseName();
     const int parentLength = int(info.absolutePath().size());
-    if (parentLength > kMaxPathLength - 1)
-        return;
     // A file keeps its dot and suffix, so they count against the limit too.
     const int baseLimit = folder ? kMaxPathLength : kMaxPathLength - 1 - int(info.suffix().size());
     const int taken = info.isDir() ? int(info.absoluteFilePath().size()) : parentLength;
-    m_nameEditor->setMaxLength(qMax(0, baseLimit - taken));
+    // The limit holds back what is typed beyond the present name, never the name itself: a cut name would
+    // be committed as a rename when the editor is left untouched.
+    m_nameEditor->setMaxLength(qMax(qMax(0, baseLimit - taken), int(name.size())));
+    m_nameEditor->setText(name);
+    if (parentLength > kMaxPathLength - 1)
+        return;
     m_nameEditor->show();
     m_nameEditor->selectAll();
     m_nameEditor->setFocus(Qt::OtherFocusReason);

@@ -248,6 +248,10 @@ bool MediaViewOperations::acceptsDrag(const QMimeData *mime) const
 {
     if (m_transferBusy || !mime || !mime->hasUrls() || mime->urls().size() != 1)
         return false;
+    // A picture dragged from a web page comes as its address: there is no file to copy in.
+    const QUrl url = mime->urls().constFirst();
+    if (!url.isLocalFile() && !url.scheme().isEmpty())
+        return false;
     return endsWithAny(draggedPath(mime).toLower(), kDropSuffixes);
 }
 
@@ -313,7 +317,10 @@ bool MediaViewOperations::dropOwnItem(const QString &target, const QString &item
         return true;
     }
     const QFileInfo item(itemPath);
-    if (item.absolutePath().compare(target, Qt::CaseInsensitive) == 0)
+    // The shown folder by another spelling (a folder link, "..", a doubled slash) is still its own folder:
+    // asking to replace the file by itself would end in removing its only copy.
+    if (item.absolutePath().compare(target, Qt::CaseInsensitive) == 0
+        || MediaFileStore::isSameFile(QDir(target).filePath(item.fileName()), itemPath))
         return true;
     MediaFileStore *store = MediaFileStore::getInstance();
     if ((itemType == MediaImpl::TYPE_IMAGE && itemPath.compare(store->showingImage(), Qt::CaseInsensitive) == 0)
@@ -398,8 +405,9 @@ bool MediaViewOperations::moveFile(const QString &source, const QString &target)
     if (folderPath.isEmpty())
         return false;
     const QString destination = QDir(folderPath).filePath(sourceInfo.fileName());
-    if (destination == source)
-        return false;
+    // Onto itself by another path: already where it should be, and nothing may be removed.
+    if (MediaFileStore::isSameFile(destination, source))
+        return true;
 
     MediaFileStore *store = MediaFileStore::getInstance();
     // A folder never shown has no mirror in the cache yet; without one the information would be lost.

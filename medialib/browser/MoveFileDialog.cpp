@@ -1,27 +1,16 @@
 #include "MoveFileDialog.h"
 
 #include "BrowserLog.h"
+#include "MediaFileStore.h"
 #include "MessageBoxes.h"
 #include "ui_MoveFileDialog.h"
 
 #include <QDir>
 #include <QTimer>
 
-#include <sys/stat.h>
-
 #include <cmath>
 
 namespace {
-
-// The same file under two paths (a link, a second name, a folder reached twice) is one device and inode.
-bool sameFile(const QString &a, const QString &b)
-{
-    struct stat first {};
-    struct stat second {};
-    return ::stat(QFile::encodeName(a).constData(), &first) == 0
-        && ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev
-        && first.st_ino == second.st_ino;
-}
 
 // Where a path lies: the name of its folder, or for a file straight in a root that root without slashes.
 QString place(const QFileInfo &info)
@@ -63,7 +52,7 @@ bool MoveFileDialog::start(const QString &source, const QString &destination, in
         MessageBoxes::warning(this, tr("File error"), tr("Open file failed"));
         return false;
     }
-    if (sameFile(source, destination)) {
+    if (MediaFileStore::isSameFile(source, destination)) {
         sourceFile.close();
         completed = true;
         return true;

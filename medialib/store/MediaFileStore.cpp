@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -19,6 +20,7 @@
 
 #include <climits>
 
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 
 namespace {
@@ -140,25 +142,35 @@ void MediaFileStore::makeCacheFolder(const QString &path)
     HiddenFileList::markHidden(cacheRootPath());
 }
 
-void MediaFileStore::writeInfo(MediaImpl *record)
+bool MediaFileStore::isSameFile(const QString &a, const QString &b)
+{
+    struct stat first {};
+    struct stat second {};
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0
+        && ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev
+        && first.st_ino == second.st_ino;
+}
+
+bool MediaFileStore::writeInfo(MediaImpl *record)
 {
     if (!record)
-        return;
+        return false;
     QSaveFile file(infoFilePath(record->path()));
     if (!file.open(QIODevice::WriteOnly)) {
         mediaLog(LogSystem::LOG_ERROR, "MediaFileStore::writeInfo - cannot write %s: %s",
                  qUtf8Printable(file.fileName()), qUtf8Printable(file.errorString()));
-        return;
+        return false;
     }
     file.write(MediaInfoFile::toXml(*record));
     if (!file.commit()) {
         mediaLog(LogSystem::LOG_ERROR, "MediaFileStore::writeInfo - cannot write %s: %s",
                  qUtf8Printable(file.fileName()), qUtf8Printable(file.errorString()));
-        return;
+        return false;
     }
     MediaLibraryDatabase *index = MediaLibraryDatabase::getInstance();
     index->updateKeywords(record->path(), record->keywords());
     MediaLibraryDatabase::release();
+    return true;
 }
 
 void MediaFileStore::readInfo(MediaImpl *record)
@@ -169,6 +181,21 @@ void MediaFileStore::readInfo(MediaImpl *record)
     if (!file.open(QIODevice::ReadOnly))
         return;
     MediaInfoFile::read(file, *record);
+}
+
+QList<std::pair<QString, QStringList>> MediaFileStore::storedKeywords()
+{
+    QList<std::pair<QString, QStringList>> stored;
+    QDirIterator it(m_cacheRoot, {QLatin1Char('*') + kInfoSuffix}, QDir::Files | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString infoPath = it.next();
+        // The mirror holds the media file's absolute path below the cache root.
+        const QString mediaPath = infoPath.mid(m_cacheRoot.size()).chopped(kInfoSuffix.size());
+        if (QFileInfo(mediaPath).isFile())
+            stored.append({mediaPath, keywordsOf(mediaPath)});
+    }
+    return stored;
 }
 
 void MediaFileStore::makeImageThumbnail(MediaImpl *record)

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
+
 class MediaImpl;
 
 // The companions the program keeps for each media file outside the media folder (an XML information file
@@ -30,11 +32,15 @@ public:
     // Makes sure the mirror folder of path exists; creating it marks the cache root hidden.
     void makeCacheFolder(const QString &path);
 
-    // Replaces the record's information file atomically, then its rows in the keyword index. Nothing
-    // happens when the mirror folder does not exist.
-    void writeInfo(MediaImpl *record);
+    // Replaces the record's information file atomically, then its rows in the keyword index. False, with
+    // the old file and rows left as they were, when the file cannot be written (no mirror folder, a name too
+    // long for an information file, a full or read-only disk).
+    bool writeInfo(MediaImpl *record);
     // Fills the record from its information file; a missing or broken file leaves what it could not give.
     void readInfo(MediaImpl *record);
+    // Every media file that still exists and has an information file, with the keywords it gives: what a
+    // new keyword index is built from.
+    QList<std::pair<QString, QStringList>> storedKeywords();
     // A 100 x 100 thumbnail of an image record, aspect ratio ignored.
     void makeImageThumbnail(MediaImpl *record);
 
@@ -57,6 +63,9 @@ public:
     // rows, and updates the record's path. Refusals and failures are told in a message and change nothing.
     void renameMediaFile(MediaImpl *record, const QString &newName, bool refresh);
     static bool isValidFileName(const QString &name);
+    // Whether two paths name one existing file (a folder link, "..", a doubled slash, a second hard link,
+    // or another letter case where the file system ignores it): one device and inode, not one text.
+    static bool isSameFile(const QString &a, const QString &b);
 
 private:
     MediaFileStore();

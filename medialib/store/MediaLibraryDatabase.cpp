@@ -1,6 +1,7 @@
 #include "MediaLibraryDatabase.h"
 
 #include "HiddenFileList.h"
+#include "MediaFileStore.h"
 #include "ModuleLog.h"
 
 #include <QDateTime>
@@ -169,6 +170,16 @@ bool insertRow(QSqlQuery &insert, const Triple &file, const QString &keyword, Ro
     return run(insert, "insert");
 }
 
+// A file's name row and one row per keyword.
+bool insertFileRows(QSqlQuery &insert, const QFileInfo &file, const QStringList &keywords)
+{
+    const Triple triple = Triple::of(file);
+    bool ok = insertRow(insert, triple, file.fileName().toLower(), ROLE_NAME);
+    for (const QString &keyword : keywords)
+        ok = ok && insertRow(insert, triple, keyword.toLower(), ROLE_KEYWORD);
+    return ok;
+}
+
 // Ends a transaction: kept when every statement in it succeeded, otherwise undone, so the index is never
 // left half-changed.
 bool finish(QSqlDatabase db, bool ok, const char *operation)
@@ -232,6 +243,8 @@ MediaLibraryDatabase::MediaLibraryDatabase(QObject *parent)
     connect(m_retryTimer, &QTimer::timeout, this, [this] { applyPending(0); });
     open();
     createTables();
+    if (m_rebuildNeeded && usable())
+        rebuildFromInfoFiles();
 }
 
 MediaLibraryDatabase::~MediaLibraryDatabase()
@@ -355,8 +368,9 @@ void MediaLibraryDatabase::open()
     }
     if (!isDamaged(db))
         return;
-    // The rows can be rebuilt (folders are synchronised as they are shown); a damaged file cannot be used.
-    // It is kept beside the new one for whoever wants to look at it.
+    // The rows can be rebuilt (every file's keywords from its information file, the names of files without
+    // one as their folders are shown); a damaged file cannot be used. It is kept beside the new one for
+    // whoever wants to look at it.
     db.close();
     const QString kept = path + QStringLiteral(".damaged-")
                          + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
@@ -369,6 +383,7 @@ void MediaLibraryDatabase::open()
     QFile::rename(path + QStringLiteral("-journal"), kept + QStringLiteral("-journal"));
     HiddenFileList::markHidden(kept);
     m_opened = db.open();
+    m_rebuildNeeded = m_opened;
     mediaLog(LogSystem::LOG_ERROR, "MediaLibraryDatabase::open - %s was damaged; kept it as %s and started %s",
              qUtf8Printable(path), qUtf8Printable(kept), m_opened ? "a new index" : "nothing (cannot open)");
 }
@@ -388,6 +403,24 @@ void MediaLibraryDatabase::createTables()
     query.exec(kCreateKeywordIndex.arg(QStringLiteral("files_keyword_index"), kTable));
     query.exec(kCreateFolderIndex.arg(QStringLiteral("files_dir_index"), kTable));
     m_tablesCreated = true;
+}
+
+void MediaLibraryDatabase::rebuildFromInfoFiles()
+{
+    m_rebuildNeeded = false;
+    // Once, after a damage: one transaction, so the rebuild costs one commit however many files there are.
+    const QList<std::pair<QString, QStringList>> stored = MediaFileStore::getInstance()->storedKeywords();
+    QMutexLocker lock(&accessMutex);
+    QSqlDatabase db = connection();
+    if (!begin(db, "rebuild"))
+        return;
+    QSqlQuery insert(db);
+    bool ok = insert.prepare(kInsert);
+    for (const auto &[path, keywords] : stored)
+        ok = ok && insertFileRows(insert, QFileInfo(path), keywords);
+    if (finish(db, ok, "rebuild"))
+        mediaLog(LogSystem::LOG_NOTICE, "MediaLibraryDatabase - the new index holds the keywords of %lld files",
+                 qlonglong(stored.size()));
 }
 
 void MediaLibraryDatabase::close()
@@ -430,9 +463,7 @@ bool MediaLibraryDatabase::addFileLocked(const QFileInfo &file, const QStringLis
     bool ok = deleteRows(db, triple, "addFile");
     QSqlQuery insert(db);
     ok = ok && insert.prepare(kInsert);
-    ok = ok && insertRow(insert, triple, file.fileName().toLower(), ROLE_NAME);
-    for (const QString &keyword : keywords)
-        ok = ok && insertRow(insert, triple, keyword.toLower(), ROLE_KEYWORD);
+    ok = ok && insertFileRows(insert, file, keywords);
     return finish(db, ok, "addFile");
 }
 

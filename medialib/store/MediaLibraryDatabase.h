@@ -86,6 +86,7 @@ private:
     void createTables();
     void close();
     bool usable() const;
+    void rebuildFromInfoFiles();
     QStringList search(const QStringList &patterns);
     bool addFileLocked(const QFileInfo &file, const QStringList &keywords);
     bool removeFileNow(const QFileInfo &file);
@@ -106,6 +107,8 @@ private:
 
     bool m_opened = false;
     bool m_tablesCreated = false;
+    // A damaged file was set aside and this index is new: it is filled from the information files.
+    bool m_rebuildNeeded = false;
     int m_userCount = 1;
     QThread *m_thread = nullptr;
     // Folder listings kept from one search to the next, used under the access lock only.

@@ -327,6 +327,7 @@ private Q_SLOTS:
     void aClickOnTheTrayIconOpensItsMenu();
     void noStopInsideAnotherDialog();
     void menusOpenTheirDialogs();
+    void anotherSaveFolderIsShownInTheLibrary();
     void aDesktopResizeStopsTheRecording();
 
     void closeAsksTheServicesInOrder_data();
@@ -1218,6 +1219,30 @@ void TestQuillo::menusOpenTheirDialogs()
     formChild<QAction>(*rig.window, "actionSetting")->trigger();
     QVERIFY(settings.answered());
     QCOMPARE(settingsClass, QStringLiteral("SettingDialog"));
+}
+
+// The library follows a save folder changed in the settings, and only a change.
+void TestQuillo::anotherSaveFolderIsShownInTheLibrary()
+{
+    Rig rig;
+    const QString other = TestEnvironment::home() + QStringLiteral("/Other captures");
+    QVERIFY(QDir().mkpath(other));
+    const auto openSettings = [&rig](const std::function<void()> &inside) {
+        ModalAnswerer answerer([&inside](QWidget *modal) {
+            inside();
+            qobject_cast<QDialog *>(modal)->reject();
+        });
+        formChild<QAction>(*rig.window, "actionSetting")->trigger();
+        QVERIFY(answerer.answered());
+    };
+    openSettings([] {});
+    QCOMPARE(rig.library->count(QStringLiteral("showSaveFolder")), 0);
+    openSettings([&other] {
+        SettingImpl *settings = SettingImpl::getInstance();
+        settings->setSavePath(other);
+        settings->release();
+    });
+    QCOMPARE(rig.library->count(QStringLiteral("showSaveFolder")), 1);
 }
 
 void TestQuillo::aDesktopResizeStopsTheRecording()

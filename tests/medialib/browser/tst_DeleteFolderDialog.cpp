@@ -209,6 +209,33 @@ private Q_SLOTS:
         QTEST(dialog.findChild<QLabel *>(QStringLiteral("statusLabel"))->text(), "status");
     }
 
+    // Escape or the close button before the deletion starts ends it: nothing is removed, then or later, and
+    // no failure is reported for what the user called off.
+    void dismissedBeforeTheStartRemovesNothing_data()
+    {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("escape") << true;
+        QTest::newRow("close button") << false;
+    }
+    void dismissedBeforeTheStartRemovesNothing()
+    {
+        QFETCH(bool, escape);
+        const QString kept = makeFile(QStringLiteral("a/kept.jpg"));
+        MessageBoxScript boxes;
+        DeleteFolderDialog dialog;
+        ModalAnswerer answerer([escape](QWidget *shown) {
+            if (escape)
+                QTest::keyClick(shown, Qt::Key_Escape);
+            else
+                shown->close();
+        });
+        QVERIFY(!dialog.deleteFolder(m_root, false));
+        QVERIFY(answerer.answered());
+        QTest::qWait(DeleteFolderDialog::kStartDelayMs * 2);
+        QVERIFY(QFile::exists(kept));
+        QVERIFY(boxes.shown().isEmpty());
+    }
+
     void cannotBeClosedWhileDeleting()
     {
         const QString playing = makeFile(QStringLiteral("lesson.avi"));

@@ -15,6 +15,8 @@
 #include <QDir>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -201,6 +203,35 @@ private Q_SLOTS:
         QCOMPARE(editor->maxLength(), 240 - int(m_dir->path().size()));
     }
 
+    // In a deep folder the room left is shorter than the present name: the list's editor still shows all
+    // of it, and a commit of the untouched name renames nothing.
+    void deepFolderEditorKeepsThePresentName()
+    {
+        QString deep = QStringLiteral("deep");
+        while (m_dir->path().size() + deep.size() < 215)
+            deep += QStringLiteral("/unit");
+        const QString base = QStringLiteral("experiment-with-light-and-shadow-week-3");
+        const QString file = makeFile(deep + QLatin1Char('/') + base + QStringLiteral(".jpg"));
+        const QString folder = QFileInfo(file).absolutePath();
+        MediaFileStore::getInstance()->makeCacheFolder(folder);
+        MediaLibTableView view;
+        setUpLikeThePanel(view);
+        view.resize(500, 200);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        auto model = listing(folder);
+        view.setModel(model.get());
+        view.changeCurDir(folder);
+        view.edit(view.model()->index(0, 0));
+        QPointer<QLineEdit> editor;
+        QTRY_VERIFY((editor = view.viewport()->findChild<QLineEdit *>()) && editor->isVisible());
+        QCOMPARE(editor->text(), base);
+        QVERIFY(!Screenshot::save(&view, QStringLiteral("deep-folder-rename")).isEmpty());
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_VERIFY(!editor || !editor->isVisible());
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{base + QStringLiteral(".jpg")});
+    }
+
     void menuOnlyOverRowsAndNotForDrives()
     {
         makeFile(QStringLiteral("pic.jpg"));
@@ -223,6 +254,41 @@ private Q_SLOTS:
         view.setMenuEnabled(false);
         view.setModel(model.get());
         QVERIFY(!opensMenu(view, row));
+    }
+
+    // A mount change while the button is held rebuilds the drive list: the press goes with its row, and the
+    // next move starts no drag from the freed record.
+    void pressOutlivesNoDriveListRebuild()
+    {
+        MediaLibTableView view;
+        setUpLikeThePanel(view);
+        view.resize(500, 300);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        MediaLibTableModel drives(m_service);
+        const auto fill = [&drives](const QStringList &roots) {
+            for (const QString &root : roots) {
+                const int row = drives.rowCount();
+                drives.insertRows(row, 1);
+                drives.setData(drives.index(row, 0), root);
+                drives.setData(drives.index(row, 1), int(MediaImpl::TYPE_FOLDER));
+            }
+        };
+        fill({QStringLiteral("/"), m_dir->path()});
+        view.setModel(&drives);
+        const QPoint row = view.visualRect(view.model()->index(1, 0)).center();
+        QTest::mousePress(view.viewport(), Qt::LeftButton, {}, row);
+        QVERIFY(view.pressedRecord());
+
+        drives.clear();
+        fill({QStringLiteral("/")});
+        QVERIFY(!view.pressedRecord());
+        const QPoint away = row + QPoint(QApplication::startDragDistance() * 3, 0);
+        QMouseEvent move(QEvent::MouseMove, away, view.viewport()->mapToGlobal(away), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view.viewport(), &move);
+        QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, away);
+        QCOMPARE(drives.rowCount(), 1);
     }
 
     // A picture of the list over a folder of folders, images and videos.

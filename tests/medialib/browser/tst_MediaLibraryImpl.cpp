@@ -9,6 +9,7 @@
 #include "TestEnvironment.h"
 #include "UploadFake.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -536,6 +537,64 @@ private Q_SLOTS:
         QVERIFY(MediaFileStore::getInstance()->hasInfoFile(path));
         QTest::qWait(kJobsSubmittedMs / 2);
         QVERIFY(MediaFileStore::getInstance()->hasInfoFile(path));
+    }
+
+    // The dialog is reused: a Delete clicked for one file leaves nothing behind for the next showing, where
+    // Return saves (the focus starts on the name) and never trashes.
+    void returnAfterAnEarlierDeleteSaves()
+    {
+        const QString first = touch(QStringLiteral("first.jpg"));
+        const QString second = touch(QStringLiteral("second.jpg"));
+        Record one(new MediaImpl(first));
+        Record two(new MediaImpl(second));
+        const DialogAction clickDelete = [](QWidget *dialog) {
+            auto *button = dialog->findChild<QPushButton *>(QStringLiteral("pushButton_trashCan"));
+            QTest::mouseClick(button, Qt::LeftButton);
+        };
+        inDialog(clickDelete, [&] { m_service->showMediaInfo(one.get()); });
+        QVERIFY(!QFileInfo::exists(first));
+
+        QString focused;
+        inDialog(
+            [&focused](QWidget *dialog) {
+                focused = QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+                QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : dialog, Qt::Key_Return);
+                if (dialog->isVisible())
+                    cancel(dialog);
+            },
+            [&] { m_service->showMediaInfo(two.get()); });
+        QVERIFY(QFileInfo::exists(second));
+        QCOMPARE(focused, QStringLiteral("lineEdit_fileName"));
+        QVERIFY(MediaFileStore::getInstance()->hasInfoFile(second));
+    }
+
+    // Information that cannot be written (a name too long for its information file) keeps the dialog open
+    // with a message; the recording flow says so too. The file itself is kept either way.
+    void informationThatCannotBeWrittenIsTold()
+    {
+        const QString path = touch(QString(248, QLatin1Char('n')) + QStringLiteral(".jpg"));
+        Record shown(new MediaImpl(path));
+        MessageBoxScript boxes;
+        bool openAfterSave = false;
+        inDialog(
+            [&openAfterSave](QWidget *dialog) {
+                type(dialog, "lineEdit_title", QStringLiteral("Waves"));
+                save(dialog);
+                openAfterSave = dialog->isVisible();
+                if (openAfterSave)
+                    cancel(dialog);
+            },
+            [&] { m_service->showMediaInfo(shown.get()); });
+        QVERIFY(openAfterSave);
+        QCOMPARE(boxes.lastText(), QStringLiteral("The title, keywords and description of this file could not be saved."));
+        QVERIFY(QFileInfo::exists(path));
+        QCOMPARE(m_upload->count(QStringLiteral("queueImageUpload")), 0);
+
+        const QString recording = touch(QString(248, QLatin1Char('r')) + QStringLiteral(".avi"));
+        inDialog(cancel, [&] { m_service->processRecordedFiles({recording}); });
+        QCOMPARE(boxes.lastText(),
+                 QStringLiteral("The recording was kept, but its title, keywords and description could not be saved."));
+        QVERIFY(QFileInfo::exists(recording));
     }
 };
 

@@ -14,6 +14,7 @@
 #include "MediaThumbnailObj.h"
 #include "MediaViewOperations.h"
 #include "MessageBoxScript.h"
+#include "ModalAnswerer.h"
 #include "Screenshot.h"
 #include "SettingImpl.h"
 #include "TestEnvironment.h"
@@ -24,6 +25,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -472,6 +474,18 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(m_panel->folderModel()->rowCount(), 3, kFreshnessTimeoutMs);
     }
 
+    // A new folder takes its place among the folders at once, before any file, without a reload.
+    void aNewFolderSortsBeforeTheFiles()
+    {
+        touch(QStringLiteral("apple.jpg"));
+        touch(QStringLiteral("berry.jpg"));
+        openLibrary();
+        QCOMPARE(rowNames(m_panel->listView()->model()), (QStringList{"apple.jpg", "berry.jpg"}));
+        child<QToolButton>("addFolderBtn")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(m_panel->folderModel()->rowCount(), 3, kFreshnessTimeoutMs);
+        QCOMPARE(rowNames(m_panel->listView()->model()), (QStringList{"NewFolder", "apple.jpg", "berry.jpg"}));
+    }
+
     void aNewFolderThatCannotBeMadeIsReported_data()
     {
         QTest::addColumn<int>("pathLength");
@@ -585,6 +599,88 @@ private Q_SLOTS:
         // Half above, half below.
         QCOMPARE(m_panel->y(), 100 - (expectedHeight - 440) / 2);
         QCOMPARE(resized.isEmpty(), expectedHeight == 440);
+    }
+
+    // A large stored size, the grip pulled far from a panel at the window's top and a window made smaller
+    // all keep the whole panel, its header included, inside the window.
+    void thePanelStaysInsideTheWindow()
+    {
+        setSetting(QStringLiteral("medialibrary/width"), 700);
+        setSetting(QStringLiteral("medialibrary/height"), 2000);
+        QWidget window;
+        window.resize(1000, 700);
+        openLibrary(&window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const auto inside = [&window, this] { return window.rect().contains(m_panel->geometry()); };
+        QVERIFY2(inside(), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(m_panel->x()).arg(m_panel->y())
+                                          .arg(m_panel->width()).arg(m_panel->height())));
+        QCOMPARE(m_panel->height(), 600);
+
+        m_panel->resize(260, 440);
+        m_panel->move(0, 0);
+        auto *grip = child<QLabel>("resizeBottom");
+        const QPoint start = grip->mapFrom(m_panel, QPoint(m_panel->width() - 1, m_panel->height()));
+        const QPoint end = start + QPoint(300, 400);
+        QTest::mousePress(grip, Qt::LeftButton, {}, start);
+        QMouseEvent move(QEvent::MouseMove, QPointF(end), QPointF(grip->mapToGlobal(end)), Qt::NoButton,
+                         Qt::LeftButton, {});
+        QApplication::sendEvent(grip, &move);
+        QTest::mouseRelease(grip, Qt::LeftButton, {}, end);
+        QCOMPARE(m_panel->height(), 600);
+        QVERIFY(inside());
+        QVERIFY(!Screenshot::save(&window, QStringLiteral("panel-largest")).isEmpty());
+
+        window.resize(800, 450);
+        QTRY_COMPARE(m_panel->height(), 440);
+        QVERIFY(inside());
+        QCOMPARE(m_panel->y(), 0);
+    }
+
+    // A file trashed through its information dialog leaves the search results it was found in.
+    void aFileTrashedFromTheResultsLeavesThem()
+    {
+        touch(QStringLiteral("waves.jpg"));
+        touch(QStringLiteral("waves at dusk.jpg"));
+        openLibrary();
+        auto *searchEdit = child<QLineEdit>("lineEdit");
+        searchEdit->setText(QStringLiteral("waves"));
+        QTest::keyClick(searchEdit, Qt::Key_Return);
+        QCOMPARE(rowNames(m_panel->listView()->model()), (QStringList{"waves at dusk.jpg", "waves.jpg"}));
+        MediaImpl *shown = nullptr;
+        for (MediaImpl *record : m_panel->searchModel()->mediaList()) {
+            if (record->path().endsWith(QLatin1String("/waves.jpg")))
+                shown = record;
+        }
+        QVERIFY(shown);
+        ModalAnswerer answerer([](QWidget *dialog) {
+            dialog->findChild<QPushButton *>(QStringLiteral("pushButton_trashCan"))->click();
+        });
+        m_service->showMediaInfo(shown);
+        QVERIFY(answerer.answered());
+        QVERIFY(!QFileInfo::exists(QDir(m_media).filePath(QStringLiteral("waves.jpg"))));
+        QCOMPARE(rowNames(m_panel->listView()->model()), QStringList{"waves at dusk.jpg"});
+    }
+
+    // Another save folder chosen in the settings is what the library shows next, search results or not.
+    void theSaveFolderChosenInTheSettingsIsShown()
+    {
+        const QString other = m_root->filePath(QStringLiteral("Other captures"));
+        QVERIFY(QDir().mkpath(other));
+        touch(QStringLiteral("waves.jpg"));
+        QFile(QDir(other).filePath(QStringLiteral("new capture.jpg"))).open(QIODevice::WriteOnly);
+        openLibrary();
+        auto *searchEdit = child<QLineEdit>("lineEdit");
+        searchEdit->setText(QStringLiteral("waves"));
+        QTest::keyClick(searchEdit, Qt::Key_Return);
+        QVERIFY(m_panel->searchModel());
+        SettingImpl *settings = SettingImpl::getInstance();
+        settings->setSavePath(other);
+        settings->release();
+        m_service->showSaveFolder();
+        QVERIFY(!m_panel->searchModel());
+        QCOMPARE(m_panel->currentFolder().absolutePath(), other);
+        QCOMPARE(rowNames(m_panel->listView()->model()), QStringList{"new capture.jpg"});
     }
 
     void aLongPathIsCutAtItsEnd()

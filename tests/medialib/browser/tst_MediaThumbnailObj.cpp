@@ -3,6 +3,7 @@
 #include "MediaImpl.h"
 #include "MediaThumbnailObj.h"
 #include "MessageBoxScript.h"
+#include "Screenshot.h"
 #include "TestEnvironment.h"
 #include "TestMedia.h"
 #include "ThreadManager.h"
@@ -143,6 +144,34 @@ private Q_SLOTS:
         QVERIFY(fileTile.nameEditor()->isVisibleTo(&fileTile));
         QCOMPARE(folderTile.nameEditor()->maxLength(), 240 - int(folder.size()));
         QCOMPARE(folderTile.nameEditor()->text(), QStringLiteral("old"));
+    }
+
+    // In a deep folder the room left is shorter than the present name: the editor still shows all of it,
+    // and leaving it untouched renames nothing.
+    void deepFolderEditorKeepsThePresentName()
+    {
+        QString deep = m_dir->path();
+        while (deep.size() < 205)
+            deep += QStringLiteral("/unit");
+        const QString base = QStringLiteral("experiment-with-light-and-shadow-week-3");
+        const QString file = TestMedia::writeFile(deep + QLatin1Char('/') + base + QStringLiteral(".jpg"), "x");
+        Record record(file);
+        QWidget view;
+        view.resize(200, 200);
+        auto *tile = new MediaThumbnailObj(record.media, &view);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        tile->startEditing();
+        QLineEdit *editor = tile->nameEditor();
+        QVERIFY(editor->isVisibleTo(tile));
+        QCOMPARE(editor->text(), base);
+        QVERIFY(!Screenshot::save(&view, QStringLiteral("deep-folder-rename")).isEmpty());
+        MessageBoxScript boxes;
+        QTest::keyClick(editor, Qt::Key_Return);
+        QVERIFY(!editor->isVisibleTo(tile));
+        QCOMPARE(record.media->path(), file);
+        QVERIFY(QFile::exists(file));
+        QCOMPARE(QDir(deep).entryList(QDir::Files), QStringList{base + QStringLiteral(".jpg")});
     }
 
     void noEditorUnderAnOverlongFolder()

@@ -257,13 +257,15 @@ private Q_SLOTS:
         QTest::newRow("a folder") << QStringList{"/d/folder"} << false;
         QTest::newRow("a text file") << QStringList{"/d/a.txt"} << false;
         QTest::newRow("nothing") << QStringList{} << false;
+        QTest::newRow("a picture from a web page") << QStringList{"https://example.org/photos/a.jpg"} << false;
+        QTest::newRow("a picture by ftp") << QStringList{"ftp://example.org/a.png"} << false;
     }
     void dragEnterTakesOneMediaFile()
     {
         QFETCH(QStringList, files);
         QList<QUrl> list;
         for (const QString &file : files)
-            list.append(QUrl::fromLocalFile(file));
+            list.append(file.contains(QLatin1String("://")) ? QUrl(file) : QUrl::fromLocalFile(file));
         MediaViewOperations operations(m_view.get(), MediaViewOperations::SurveyRule::List);
         QTEST(operations.acceptsDrag(urls(list).get()), "accepted");
     }
@@ -385,6 +387,42 @@ private Q_SLOTS:
         QCOMPARE(titleOf(existing), QStringLiteral("Old"));
         QCOMPARE(contentOf(source), QByteArray("new picture"));
         QCOMPARE(titleOf(source), QStringLiteral("New"));
+    }
+
+    // The item's own folder by another spelling: the drop asks nothing and a move there is done with the
+    // file, its information and its keywords all kept.
+    void movingOntoItselfByAnotherSpelling_data()
+    {
+        QTest::addColumn<QString>("spelling");
+        QTest::newRow("folder link") << "link";
+        QTest::newRow("dot dot") << "from/../from";
+        QTest::newRow("doubled slash") << "/from";
+    }
+    void movingOntoItselfByAnotherSpelling()
+    {
+        QFETCH(QString, spelling);
+        const QString source = makeFile(QStringLiteral("from/pic.jpg"), "picture");
+        describe(source, QStringLiteral("Volcano"), QStringLiteral("geology"));
+        QVERIFY(QFile::link(path(QStringLiteral("from")), path(QStringLiteral("link"))));
+        const QString target = path(spelling);
+        MediaViewOperations operations(m_view.get(), MediaViewOperations::SurveyRule::List);
+        auto mime = urls({QUrl::fromLocalFile(source)});
+        QDropEvent drop(QPointF(1, 1), Qt::MoveAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
+        MessageBoxScript boxes;
+        boxes.answerNext(QMessageBox::Yes);
+
+        QVERIFY(operations.drop(&drop, target, source, MediaImpl::TYPE_IMAGE));
+        QTest::qWait(2 * MediaViewOperations::kTransferDelayMs);
+        QCOMPARE(boxes.shown().size(), 0);
+
+        operations.queueTransfer(source, target);
+        QVERIFY(operations.localMoveFile());
+        QCOMPARE(contentOf(source), QByteArray("picture"));
+        QCOMPARE(titleOf(source), QStringLiteral("Volcano"));
+        MediaLibraryDatabase *index = MediaLibraryDatabase::getInstance();
+        const QStringList found = index->searchKeyword(QStringLiteral("geology"));
+        MediaLibraryDatabase::release();
+        QVERIFY(found.contains(source));
     }
 
     void newFolderRequestNamesTheCurrentFolder()

@@ -1,3 +1,5 @@
+#include "MediaFileStore.h"
+#include "MediaImpl.h"
 #include "MediaLibraryDatabase.h"
 #include "TestEnvironment.h"
 
@@ -60,6 +62,7 @@ private Q_SLOTS:
     void init();
     void cleanup();
     void damagedIndexIsSetAsideAndReplaced();
+    void damagedIndexIsRebuiltWithTheKeywords();
     void addFileStoresLowerCasedRows();
     void addAndUpdateOfMissingFile();
     void awkwardNamesAreStoredAndFound_data();
@@ -146,6 +149,41 @@ void TestMediaLibraryDatabase::damagedIndexIsSetAsideAndReplaced()
     touch(m_media + QStringLiteral("/x.jpg"));
     QVERIFY(m_index->addFileByPath(m_media + QStringLiteral("/x.jpg"), {}));
     QCOMPARE(allRows().size(), 1);
+}
+
+// The new index takes every file's keywords from its information file; a file gone since keeps no rows.
+void TestMediaLibraryDatabase::damagedIndexIsRebuiltWithTheKeywords()
+{
+    MediaFileStore *store = MediaFileStore::getInstance();
+    const QString snapshot = m_media + QStringLiteral("/Trip/Snap 1.JPG");
+    const QString gone = m_media + QStringLiteral("/Trip/gone.jpg");
+    for (const QString &path : {snapshot, gone}) {
+        touch(path);
+        store->makeCacheFolder(QFileInfo(path).absolutePath());
+        MediaImpl record(path);
+        record.setKeywords(QStringLiteral("Volcano, lava"));
+        QVERIFY(store->writeInfo(&record));
+    }
+    QVERIFY(QFile::remove(gone));
+
+    MediaLibraryDatabase::release();
+    MediaLibraryDatabase::release();
+    // The earlier test's damaged file may carry this second's name.
+    const QFileInfo index(MediaLibraryDatabase::databasePath());
+    for (const QFileInfo &kept : index.absoluteDir().entryInfoList({QStringLiteral("*.damaged-*")}, QDir::Files | QDir::Hidden))
+        QVERIFY(QFile::remove(kept.absoluteFilePath()));
+    {
+        QFile file(MediaLibraryDatabase::databasePath());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(QByteArray(4096, 'x'));
+    }
+    m_index = MediaLibraryDatabase::getInstance();
+    QVERIFY(m_index->isOpened());
+    QCOMPARE(m_index->searchKeyword(QStringLiteral("volcano")), QStringList{snapshot});
+    QCOMPARE(m_index->searchKeyword(QStringLiteral("lava")), QStringList{snapshot});
+    const QString trip = m_media + QStringLiteral("/trip");
+    QCOMPARE(allRows(), (QStringList{row(trip, "snap 1", "jpg", "snap 1.jpg", 0), row(trip, "snap 1", "jpg", "lava", 1),
+                                     row(trip, "snap 1", "jpg", "volcano", 1)}));
 }
 
 void TestMediaLibraryDatabase::init()

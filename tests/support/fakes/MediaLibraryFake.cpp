@@ -38,3 +38,8 @@ void MediaLibraryFake::processRecordedFiles(QList<QString> files)
 {
     record("processRecordedFiles", {QStringList(files)});
 }
+
+void MediaLibraryFake::showSaveFolder()
+{
+    record("showSaveFolder");
+}

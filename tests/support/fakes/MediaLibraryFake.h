@@ -24,6 +24,7 @@ public:
     MediaIntf *getMedia(const QString &path) override;
     MediaIntf *acquireMedia(const QString &path) override;
     void processRecordedFiles(QList<QString> files) override;
+    void showSaveFolder() override;
 
 private:
     // Its parent owns it too; the pointer clears when that parent deletes it first.

@@ -406,10 +406,14 @@ void ToolsPanel::startStopRecording(bool checked)
     countDown->show();
     countDown->start();
     connect(countDown, &RecordingStarter::startRecording, this, &ToolsPanel::startRecording);
+    // The recording is readied during the count-down, so that its time starts when the count ends.
+    m_recording->prepareRecording();
 }
 
 void ToolsPanel::startRecording(bool go)
 {
+    if (!go && m_recording)
+        m_recording->cancelPreparedRecording();
     if (go && m_recording && m_recording->startRecording() >= 0) {
         if (m_mainWindow)
             m_mainWindow->startRecording();

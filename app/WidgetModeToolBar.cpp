@@ -162,10 +162,14 @@ void WidgetModeToolBar::startRecording(bool)
     countDown->show();
     countDown->start();
     connect(countDown, &RecordingStarter::startRecording, this, &WidgetModeToolBar::startStopRecording);
+    // The recording is readied during the count-down, so that its time starts when the count ends.
+    m_recording->prepareRecording();
 }
 
 void WidgetModeToolBar::startStopRecording(bool go)
 {
+    if (!go && m_recording)
+        m_recording->cancelPreparedRecording();
     if (go && m_recording && m_recording->startRecording() >= 0) {
         if (m_mainWindow)
             m_mainWindow->startRecording();

@@ -1,11 +1,14 @@
 #include "AVIRecordingThread.h"
 
+#include "AviRepair.h"
 #include "LumoSystem.h"
 #include "MessageBoxes.h"
 #include "ModuleLog.h"
 #include "SettingImpl.h"
 
 #include <QDateTime>
+#include <QDeadlineTimer>
+#include <QFile>
 #include <QDir>
 #include <QFileInfo>
 
@@ -33,7 +36,9 @@ AVIRecordingThread::AVIRecordingThread(QObject *parent)
 
 AVIRecordingThread::~AVIRecordingThread()
 {
-    requestStopAndWait();
+    // Deleting a running thread would end the process: here, at its end, the wait is the capture's own.
+    if (!requestStopAndWait())
+        wait();
 }
 
 void AVIRecordingThread::setBackends(const RecordingBackends &backends)
@@ -84,18 +89,20 @@ bool AVIRecordingThread::freeSpaceEnough()
 }
 
 // Steps shared by both starts, with the mutex held; true when the writer's first file is open.
-bool AVIRecordingThread::prepareStart()
+bool AVIRecordingThread::prepareStart(bool quiet)
 {
     m_outputFile = outputFileName();
     if (!freeSpaceEnough()) {
-        MessageBoxes::warning(nullptr, tr("Warning"), tr("Not enough memory for recording."));
+        if (!quiet)
+            MessageBoxes::warning(nullptr, tr("Warning"), tr("Not enough disk space for recording."));
         m_errorCode = RECORDING_THREAD_FREE_SPACE_NOT_ENOUGH;
         return false;
     }
     const QString reason = m_writer.unavailableReason();
     if (!reason.isEmpty()) {
         // Recording a screen that cannot be read would only give black frames.
-        MessageBoxes::warning(nullptr, tr("Warning"), reason);
+        if (!quiet)
+            MessageBoxes::warning(nullptr, tr("Warning"), reason);
         m_errorCode = RECORDING_THREAD_INITIALIZE_FAILED;
         return false;
     }
@@ -103,8 +110,8 @@ bool AVIRecordingThread::prepareStart()
     return true;
 }
 
-AVIRecordingThread::StartOutcome AVIRecordingThread::beginCapture(bool timerMode, const QString &codec, WId window,
-                                                                   int width, int height, int audioDevice)
+AVIRecordingThread::StartOutcome AVIRecordingThread::beginCapture(bool timerMode, bool quiet, const QString &codec,
+                                                                   WId window, int width, int height, int audioDevice)
 {
     m_running = false;
     if (isRunning()) {
@@ -112,7 +119,7 @@ AVIRecordingThread::StartOutcome AVIRecordingThread::beginCapture(bool timerMode
         m_errorCode = RECORDING_THREAD_ALREADY_RECORDING;
         return StartOutcome::AlreadyRunning;
     }
-    if (!prepareStart())
+    if (!prepareStart(quiet))
         return StartOutcome::Failed;
     if (!m_writer.initialize(window, width, height, audioDevice)) {
         m_errorCode = RECORDING_THREAD_INITIALIZE_FAILED;
@@ -128,14 +135,39 @@ AVIRecordingThread::StartOutcome AVIRecordingThread::beginCapture(bool timerMode
     m_firstCodec = codec;
     m_firstFrameWritten = false;
     m_stopRequested = false;
+    m_go.acquire(m_go.available());
+    m_started = false;
     start(QThread::TimeCriticalPriority);
     return StartOutcome::Started;
+}
+
+bool AVIRecordingThread::prepareRecording(WId window, int width, int height, int audioDevice)
+{
+    QMutexLocker locker(&m_mutex);
+    if (m_prepared || isRunning())
+        return false;
+    m_prepared = beginCapture(false, true, QString(), window, width, height, audioDevice) == StartOutcome::Started;
+    return m_prepared;
 }
 
 bool AVIRecordingThread::startRecording(WId window, int width, int height, int audioDevice)
 {
     QMutexLocker locker(&m_mutex);
-    return beginCapture(false, QString(), window, width, height, audioDevice) != StartOutcome::Failed;
+    if (m_prepared) {
+        // A prepared capture that ended by itself meanwhile reports it through the status poll.
+        m_prepared = false;
+        m_writer.markStart();
+        m_started = true;
+        m_go.release();
+        return true;
+    }
+    const bool started =
+        beginCapture(false, false, QString(), window, width, height, audioDevice) != StartOutcome::Failed;
+    if (started) {
+        m_started = true;
+        m_go.release();
+    }
+    return started;
 }
 
 bool AVIRecordingThread::startRecording(const QString &codec, WId window, int width, int height, int audioDevice)
@@ -143,10 +175,12 @@ bool AVIRecordingThread::startRecording(const QString &codec, WId window, int wi
     StartOutcome outcome;
     {
         QMutexLocker locker(&m_mutex);
-        outcome = beginCapture(true, codec, window, width, height, audioDevice);
+        outcome = beginCapture(true, false, codec, window, width, height, audioDevice);
     }
     if (outcome != StartOutcome::Started)
         return outcome == StartOutcome::AlreadyRunning;
+    m_started = true;
+    m_go.release();
     // The frames are grabbed and encoded on the capture thread; the caller only learns how the first went.
     m_firstFrameDone.acquire();
     if (m_firstFrameWritten)
@@ -164,8 +198,11 @@ void AVIRecordingThread::run()
     // time, so that the first second gets a picture in every slot. The start has returned already: the
     // window keeps answering meanwhile.
     m_writer.prepareVideo(firstCodec);
+    // A prepared capture waits here for the count-down's end; a stop releases it too.
+    m_go.acquire();
+    const bool cancelled = !m_started;
     int result = WinAVIRecordingImpl::FRAME_NOTHING_WRITTEN;
-    for (int attempt = 0; attempt < kFirstFrameAttempts; ++attempt) {
+    for (int attempt = 0; !cancelled && attempt < kFirstFrameAttempts; ++attempt) {
         result = m_writer.writeFrame(firstCodec);
         // Timer mode goes on after a failed set-up too: its later frames set up XviD with its fall-back.
         if (result == WinAVIRecordingImpl::FRAME_WRITTEN ||
@@ -178,7 +215,7 @@ void AVIRecordingThread::run()
         m_firstFrameWritten = started;
         m_firstFrameDone.release();
     }
-    if (!started) {
+    if (!started && !cancelled) {
         m_stopRequested = true;
         if (!timerMode)
             m_errorCode = result == WinAVIRecordingImpl::FRAME_SETUP_FAILED ? RECORDING_THREAD_VIDEO_CODEC_FAILED
@@ -207,9 +244,31 @@ void AVIRecordingThread::run()
     }
     QMutexLocker locker(&m_mutex);
     m_writer.finalize();
+    if (m_writer.failedForSpace())
+        finishAfterFullDisk();
+    if (cancelled) {
+        // A count-down cancelled before its end recorded nothing: no empty file is left for the library.
+        for (const QString &file : m_writer.recordedFiles())
+            QFile::remove(file);
+    }
     // A timer-mode start that failed stays "running" until its caller stops it.
     if (started || !timerMode)
         m_running = false;
+}
+
+void AVIRecordingThread::finishAfterFullDisk()
+{
+    // A file whose disk filled up could not write its index: it is made playable now, not at the next
+    // start, so that the library plays it at once. The repair's copy needs room; without, the file is
+    // finished where it lies.
+    for (const QString &file : m_writer.recordedFiles()) {
+        if (!AviRepair::isUnfinished(file))
+            continue;
+        const QFileInfo info(file);
+        const bool roomForACopy = m_freeSpace(info.absolutePath()) > info.size() + kMinFreeBytes;
+        if (!(roomForACopy && AviRepair::repair(file)))
+            AviRepair::finishInPlace(file);
+    }
 }
 
 void AVIRecordingThread::endCapture(int code, const QString &cause)
@@ -229,14 +288,25 @@ QString AVIRecordingThread::failureCause() const
     return m_failureCause;
 }
 
-void AVIRecordingThread::requestStopAndWait()
+bool AVIRecordingThread::requestStopAndWait()
 {
+    if (isRunning() && !m_stopRequested)
+        m_writer.markEnd();
     m_stopRequested = true;
-    wait();
+    m_go.release();
+    if (wait(QDeadlineTimer(kStopLimitMs)))
+        return true;
+    threadLog(LogSystem::LOG_ERROR, "AVIRecordingThread - the capture did not end within %d ms, it finishes on its own",
+              kStopLimitMs);
+    return false;
 }
 
 bool AVIRecordingThread::stopRecording()
 {
+    {
+        QMutexLocker locker(&m_mutex);
+        m_prepared = false;
+    }
     if (!isRunning()) {
         m_errorCode = RECORDING_THREAD_NOT_RECORDING;
         return true;
@@ -248,9 +318,11 @@ bool AVIRecordingThread::stopRecording()
 
 bool AVIRecordingThread::stopNow()
 {
-    requestStopAndWait();
+    // A capture still ending finalizes its own files.
+    const bool ended = requestStopAndWait();
     QMutexLocker locker(&m_mutex);
-    m_writer.finalize();
+    if (ended)
+        m_writer.finalize();
     m_running = false;
     return true;
 }

@@ -53,6 +53,11 @@ public:
     // Replaces the free-space query (between recordings).
     void setFreeSpaceQuery(FreeSpaceQuery query);
 
+    // Opens the file, warms the encoder, maps the screen and opens the microphone while the count-down
+    // runs; the recording's time starts with the startRecording that follows, or the preparation is
+    // ended by stopRecording. Quiet: a preparation that cannot begin leaves its boxes to the start.
+    bool prepareRecording(WId window, int width, int height, int audioDevice);
+    // Starts the prepared recording, or else prepares and starts one.
     bool startRecording(WId window, int width, int height, int audioDevice);
     bool startRecording(const QString &codec, WId window, int width, int height, int audioDevice);
     bool stopRecording();
@@ -68,6 +73,12 @@ public:
     void setMute(bool mute);
     bool getMute() const;
     void stopAudioCapture();
+    // Whether the microphone of the running recording was given up (see WinAVIRecordingImpl).
+    bool microphoneGivenUp() const { return m_writer.microphoneGivenUp(); }
+    // How long a stop waits for the capture thread: the microphone's close (3.5 s at most), an open still
+    // under way (2.5 s at most) and the file's index, with room to spare. A thread that takes longer
+    // finishes its files on its own.
+    static constexpr int kStopLimitMs = 8000;
 
     // The save folder setting, created when missing; an empty setting becomes "<home>/Quillo/" first.
     // Empty when there is still no folder.
@@ -79,15 +90,18 @@ protected:
     void run() override;
 
 private:
-    bool prepareStart();
+    bool prepareStart(bool quiet);
     enum class StartOutcome { AlreadyRunning, Failed, Started };
     // Sets up the writer and starts the thread; called with m_mutex held.
-    StartOutcome beginCapture(bool timerMode, const QString &codec, WId window, int width, int height,
-                              int audioDevice);
+    StartOutcome beginCapture(bool timerMode, bool quiet, const QString &codec, WId window, int width,
+                              int height, int audioDevice);
     bool freeSpaceEnough();
+    // Makes the files of a recording ended by a full disk playable.
+    void finishAfterFullDisk();
     // Ends the capture loop with a code and its cause, logged.
     void endCapture(int code, const QString &cause);
-    void requestStopAndWait();
+    // Asks the capture to end and waits for it up to kStopLimitMs; false when it is still running.
+    bool requestStopAndWait();
 
     QMutex m_mutex;
     std::atomic<int> m_errorCode{RECORDING_THREAD_NO_ERROR};
@@ -103,4 +117,9 @@ private:
     bool m_timerMode = false;
     std::atomic<bool> m_firstFrameWritten{false};
     QSemaphore m_firstFrameDone;
+    // Released by the start (or a stop) once the capture is prepared; a prepared capture waits for it.
+    QSemaphore m_go;
+    bool m_prepared = false;
+    // Whether the start came: a capture released by a stop alone was cancelled.
+    std::atomic<bool> m_started{false};
 };

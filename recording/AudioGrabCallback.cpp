@@ -18,9 +18,12 @@ void AudioGrabCallback::bufferCB(const char *data, qint64 bytes)
     const qint64 count = bytes / 2;
     if (count == 0)
         return;
-    // Only the deciding sample is read; copying it keeps a block at an odd address readable.
-    qint16 last = 0;
-    const qint64 index = (count - 1) & ~qint64(1);
-    std::memcpy(&last, data + index * 2, sizeof last);
-    m_level.store(levelOfSample(last), std::memory_order_relaxed);
+    int loudest = 0;
+    for (qint64 index = 0; index < count; ++index) {
+        // Copying each sample keeps a block at an odd address readable.
+        qint16 sample = 0;
+        std::memcpy(&sample, data + index * 2, sizeof sample);
+        loudest = qMax(loudest, qAbs(int(sample)));
+    }
+    m_level.store(levelOfSample(qint16(qMin(loudest, 32767))), std::memory_order_relaxed);
 }

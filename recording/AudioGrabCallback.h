@@ -12,8 +12,8 @@ public:
     // The meter's value for one sample: 20·log10(sample) − 40 dB scaled by 100/60, 0 for quiet or
     // negative samples; full scale gives 83.
     static quint16 levelOfSample(qint16 sample);
-    // Each sample at an even index (0, 2, 4, ...) sets the level in turn, so the buffer's last such sample
-    // decides; an empty buffer leaves the level as it was.
+    // The buffer's loudest sample, of either sign and either channel, sets the level, so a steady tone
+    // reads steadily whichever part of its wave a buffer ends in; an empty buffer leaves the level as it was.
     void bufferCB(const char *data, qint64 bytes);
     quint16 level() const { return m_level.load(std::memory_order_relaxed); }
 

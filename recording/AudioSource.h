@@ -23,4 +23,7 @@ public:
     // Stops capture; returns only when no block handler runs any more. Sound already captured is handed
     // over before it returns.
     virtual void stop() = 0;
+    // Whether the last start failed because the input did not open in time (a source nobody feeds, a
+    // stalled microphone), rather than because there was none to open.
+    virtual bool stalled() const { return false; }
 };

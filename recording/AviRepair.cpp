@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QtEndian>
 
+#include <cctype>
 #include <cstdio>
 
 extern "C" {
@@ -104,37 +105,56 @@ private:
     AVIOContext *m_context = nullptr;
 };
 
-// The whole chunks of one video stream in the file, empty ones (skipped slots) included: one chunk a slot.
-int64_t countSlots(const QByteArray &source, int streamIndex)
+// Walks the whole chunks of the file in order, stepping into every list whatever size an unfinished one
+// claims, up to the first chunk cut off; visit answers whether to go on.
+void walkChunks(const QString &fileName, const std::function<bool(const QByteArray &id, quint32 size)> &visit)
 {
-    QFile file(QFile::decodeName(source));
+    QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray number = QByteArray::number(streamIndex).rightJustified(2, '0');
-    const QByteArray compressed = number + "dc";
-    const QByteArray uncompressed = number + "db";
+        return;
     const qint64 fileSize = file.size();
-    int64_t chunks = 0;
     for (qint64 offset = 0; offset + 8 <= fileSize;) {
         if (!file.seek(offset))
-            break;
+            return;
         const QByteArray header = file.read(8);
         if (header.size() < 8)
-            break;
+            return;
         const QByteArray id = header.left(4);
-        // Lists hold chunks: step into them, whatever size an unfinished one claims.
         if (id == "RIFF" || id == "LIST") {
             offset += 12;
             continue;
         }
         const quint32 size = qFromLittleEndian<quint32>(header.constData() + 4);
-        if (offset + 8 + qint64(size) > fileSize)
-            break;
-        if (id == compressed || id == uncompressed)
-            ++chunks;
+        if (offset + 8 + qint64(size) > fileSize || !visit(id, size))
+            return;
         offset += 8 + qint64(size) + (size & 1);
     }
+}
+
+// The whole chunks of one video stream in the file, empty ones (skipped slots) included: one chunk a slot.
+int64_t countSlots(const QByteArray &source, int streamIndex)
+{
+    const QByteArray number = QByteArray::number(streamIndex).rightJustified(2, '0');
+    const QByteArray compressed = number + "dc";
+    const QByteArray uncompressed = number + "db";
+    int64_t chunks = 0;
+    walkChunks(QFile::decodeName(source), [&](const QByteArray &id, quint32) {
+        if (id == compressed || id == uncompressed)
+            ++chunks;
+        return true;
+    });
     return chunks;
+}
+
+// Whether the file holds one whole data chunk of a stream ("00dc", "01wb", ...).
+bool hasWholeChunk(const QString &fileName)
+{
+    bool found = false;
+    walkChunks(fileName, [&found](const QByteArray &id, quint32 size) {
+        found = std::isdigit(uchar(id.at(0))) && std::isdigit(uchar(id.at(1))) && size > 0;
+        return !found;
+    });
+    return found;
 }
 
 bool remux(const QByteArray &source, const QByteArray &target, const AviRepair::CancelCheck &cancelled)
@@ -287,6 +307,149 @@ bool AviRepair::repair(const QString &fileName, const CancelCheck &cancelled)
     return true;
 }
 
+bool AviRepair::finishInPlace(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadWrite))
+        return false;
+    const qint64 fileSize = file.size();
+    const auto readAt = [&file](qint64 offset, qint64 bytes) {
+        return file.seek(offset) ? file.read(bytes) : QByteArray();
+    };
+    const auto u32 = [](const QByteArray &bytes, int at) { return qFromLittleEndian<quint32>(bytes.constData() + at); };
+    // Where the header fields to fill in lie.
+    qint64 avih = -1;
+    qint64 dmlh = -1;
+    struct Stream {
+        qint64 strh = -1;
+        bool video = false;
+        quint32 sampleSize = 0;
+        qint64 chunks = 0;
+        qint64 bytes = 0;
+    };
+    QList<Stream> streams;
+    // Each RIFF list and its movi list: offset of the list header.
+    QList<qint64> riffs;
+    QList<qint64> movis;
+    qint64 end = 0;
+    for (qint64 riff = 0; riff + 12 <= fileSize;) {
+        const QByteArray header = readAt(riff, 12);
+        if (header.size() < 12 || !header.startsWith("RIFF"))
+            break;
+        riffs.append(riff);
+        end = riff + 12;
+        const quint32 riffSize = u32(header, 4);
+        const qint64 riffEnd = riffSize == kUnfinishedSize ? fileSize : qMin(fileSize, riff + 8 + qint64(riffSize));
+        for (qint64 offset = riff + 12; offset + 8 <= riffEnd;) {
+            const QByteArray chunk = readAt(offset, 12);
+            const QByteArray id = chunk.left(4);
+            const quint32 size = u32(chunk, 4);
+            const bool list = id == "LIST" && chunk.size() == 12;
+            if (list && chunk.mid(8, 4) == "movi") {
+                movis.append(offset);
+                // The chunks up to the first one cut off.
+                qint64 at = offset + 12;
+                while (at + 8 <= fileSize) {
+                    const QByteArray data = readAt(at, 8);
+                    const quint32 dataSize = u32(data, 4);
+                    if (data.size() < 8 || at + 8 + qint64(dataSize) > fileSize || data.startsWith("RIFF"))
+                        break;
+                    const QByteArray dataId = data.left(4);
+                    if (std::isdigit(uchar(dataId.at(0))) && std::isdigit(uchar(dataId.at(1)))) {
+                        const int index = dataId.left(2).toInt();
+                        if (index < streams.size()) {
+                            ++streams[index].chunks;
+                            streams[index].bytes += dataSize;
+                        }
+                    }
+                    at += 8 + qint64(dataSize) + (dataSize & 1);
+                }
+                end = qMin(at, fileSize);
+                offset = end;
+                continue;
+            }
+            if (offset + 8 + qint64(size) > riffEnd)
+                break;
+            if (list && chunk.mid(8, 4) == "hdrl") {
+                // The header list: the main header, and per stream its header.
+                for (qint64 at = offset + 12; at + 8 <= offset + 8 + qint64(size);) {
+                    const QByteArray sub = readAt(at, 12);
+                    const quint32 subSize = u32(sub, 4);
+                    if (sub.startsWith("avih"))
+                        avih = at + 8;
+                    if (sub.startsWith("LIST") && sub.mid(8, 4) == "strl") {
+                        const QByteArray strh = readAt(at + 12, 8 + 48);
+                        if (strh.startsWith("strh") && strh.size() == 56) {
+                            Stream stream;
+                            stream.strh = at + 12 + 8;
+                            stream.video = strh.mid(8, 4) == "vids";
+                            stream.sampleSize = u32(strh, 8 + 44);
+                            streams.append(stream);
+                        }
+                    }
+                    if (sub.startsWith("LIST") && sub.mid(8, 4) == "odml" && readAt(at + 12, 4) == "dmlh")
+                        dmlh = at + 12 + 8;
+                    at += 8 + qint64(subSize) + (subSize & 1);
+                }
+            }
+            offset += 8 + qint64(size) + (size & 1);
+            end = offset;
+        }
+        riff = riffSize == kUnfinishedSize ? fileSize : riff + 8 + qint64(riffSize) + (riffSize & 1);
+    }
+    if (avih < 0 || streams.isEmpty() || movis.isEmpty())
+        return false;
+    const auto writeAt = [&file](qint64 offset, quint32 value) {
+        char bytes[4];
+        qToLittleEndian(value, bytes);
+        return file.seek(offset) && file.write(bytes, 4) == 4;
+    };
+    // Only the last RIFF and movi lists can be unfinished; the earlier ones were closed when the next began.
+    bool ok = file.resize(end);
+    ok = ok && writeAt(riffs.last() + 4, quint32(end - riffs.last() - 8));
+    ok = ok && writeAt(movis.last() + 4, quint32(end - movis.last() - 8));
+    const auto video = std::find_if(streams.begin(), streams.end(), [](const Stream &s) { return s.video; });
+    const quint32 frames = video != streams.end() ? quint32(video->chunks) : 0;
+    // The main header's flags: no index follows.
+    constexpr quint32 kHasIndex = 0x10;
+    const QByteArray mainHeader = readAt(avih, 20);
+    ok = ok && mainHeader.size() == 20 && writeAt(avih + 12, u32(mainHeader, 12) & ~kHasIndex);
+    ok = ok && writeAt(avih + 16, frames);
+    if (dmlh >= 0)
+        ok = ok && writeAt(dmlh, frames);
+    for (const Stream &stream : std::as_const(streams)) {
+        const quint32 length =
+            stream.video || stream.sampleSize == 0 ? quint32(stream.chunks) : quint32(stream.bytes / stream.sampleSize);
+        ok = ok && writeAt(stream.strh + 32, length);
+    }
+    ok = ok && file.flush();
+    if (ok)
+        repairLog(LogSystem::LOG_NOTICE, "AviRepair - finished %s where it lies (%u frames)", qUtf8Printable(fileName),
+                  frames);
+    else
+        repairLog(LogSystem::LOG_ERROR, "AviRepair - cannot finish %s where it lies", qUtf8Printable(fileName));
+    return ok;
+}
+
+bool AviRepair::isUnrecoverable(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    // The smallest whole header: "RIFF", its size and "AVI ".
+    constexpr qint64 kRiffHeaderBytes = 12;
+    const QByteArray start = file.read(kRiffHeaderBytes);
+    if (start.size() < kRiffHeaderBytes)
+        return QByteArrayLiteral("RIFF").startsWith(start.left(4)) || start.isEmpty();
+    return start.startsWith("RIFF") && start.mid(8, 4) == "AVI " && isUnfinished(fileName) &&
+           !hasWholeChunk(fileName);
+}
+
+QString AviRepair::setAsideName(const QString &fileName)
+{
+    return fileName + QStringLiteral(".unrecoverable");
+}
+
 int AviRepair::repairFolder(const QString &folder)
 {
     int repaired = 0;
@@ -311,6 +474,18 @@ int AviRepair::repairRecordings(const QString &folder, const QDateTime &cutoff, 
             break;
         if (!ownName.match(file.fileName()).hasMatch() || file.lastModified() >= cutoff)
             continue;
+        if (isUnrecoverable(file.filePath())) {
+            // An entry nothing can play (a recording killed before its first chunk) would stay in the
+            // library for good; set aside, it stays findable.
+            const QString aside = setAsideName(file.filePath());
+            if (!QFileInfo::exists(aside) && QFile::rename(file.filePath(), aside))
+                repairLog(LogSystem::LOG_WARNING, "AviRepair - %s holds nothing recoverable, set aside as %s",
+                          qUtf8Printable(file.filePath()), qUtf8Printable(aside));
+            else
+                repairLog(LogSystem::LOG_ERROR, "AviRepair - %s holds nothing recoverable and cannot be set aside",
+                          qUtf8Printable(file.filePath()));
+            continue;
+        }
         if (isUnfinished(file.filePath()) && repair(file.filePath(), cancelled))
             ++repaired;
     }

@@ -1,14 +1,20 @@
 #include "MicrophoneAudioSource.h"
 
+#include "AudioCaptureStamper.h"
 #include "ModuleLog.h"
 #include "RecordingClock.h"
 
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QAudioSource>
-#include <QMediaDevices>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QMediaDevices>
+#include <QMutex>
+#include <QSemaphore>
 #include <QThread>
+
+#include <atomic>
 
 static ModuleLog microphoneLog("quillo/recording");
 
@@ -29,38 +35,49 @@ constexpr qint32 kDrainSlackMs = 20;
 
 } // namespace
 
-MicrophoneAudioSource::MicrophoneAudioSource()
-    : m_stamper(kSampleRate * kFrameBytes)
+class MicrophoneAudioSource::Capture : public QObject
 {
-}
+public:
+    Capture(qint64 blockBytes, RecordingClock *clock, BlockHandler handler)
+        : m_blockBytes(blockBytes)
+        , m_clock(clock)
+        , m_stamper(kBytesPerSecond)
+        , m_handler(std::move(handler))
+    {
+    }
 
-MicrophoneAudioSource::~MicrophoneAudioSource()
-{
-    stop();
-}
+    bool open(int device);
+    void close(quint32 stopMs);
+    // From then on no block is handed over; returns once no handler call runs any more.
+    void silence()
+    {
+        QMutexLocker locker(&m_handlerMutex);
+        m_silenced = true;
+    }
 
-bool MicrophoneAudioSource::start(int device, qint64 blockBytes, RecordingClock *clock, BlockHandler handler)
-{
-    stop();
-    m_blockBytes = qMax(blockBytes / kFrameBytes, qint64(1)) * kFrameBytes;
-    m_clock = clock;
-    m_stamper.reset();
-    m_anyCaptured = false;
-    m_handler = std::move(handler);
-    m_thread = new QThread;
-    m_thread->setObjectName(QStringLiteral("microphone"));
-    m_context = new QObject;
-    m_context->moveToThread(m_thread);
-    m_thread->start(QThread::HighPriority);
-    bool opened = false;
-    QMetaObject::invokeMethod(
-        m_context, [this, device, &opened] { opened = openOnThread(device); }, Qt::BlockingQueuedConnection);
-    if (!opened)
-        stop();
-    return opened;
-}
+    QSemaphore opened;
+    std::atomic<bool> openedWell{false};
+    QSemaphore closed;
 
-bool MicrophoneAudioSource::openOnThread(int device)
+private:
+    void read();
+
+    QAudioSource *m_source = nullptr;
+    QIODevice *m_input = nullptr;
+    // Bytes short of one whole sample frame, kept for the next read.
+    QByteArray m_pending;
+    qint64 m_blockBytes = 0;
+    RecordingClock *m_clock = nullptr;
+    AudioCaptureStamper m_stamper;
+    // The tick up to which sound has been handed over.
+    quint32 m_capturedUntil = 0;
+    bool m_anyCaptured = false;
+    QMutex m_handlerMutex;
+    bool m_silenced = false;
+    BlockHandler m_handler;
+};
+
+bool MicrophoneAudioSource::Capture::open(int device)
 {
     const QList<QAudioDevice> inputs = QMediaDevices::audioInputs();
     if (inputs.isEmpty()) {
@@ -73,16 +90,16 @@ bool MicrophoneAudioSource::openOnThread(int device)
     format.setSampleRate(kSampleRate);
     format.setChannelCount(kChannels);
     format.setSampleFormat(QAudioFormat::Int16);
-    m_source = new QAudioSource(chosen, format, m_context);
+    m_source = new QAudioSource(chosen, format, this);
     m_input = m_source->start();
     if (!m_input || m_source->error() != QAudio::NoError) {
         microphoneLog(LogSystem::LOG_WARNING, "MicrophoneAudioSource::start - cannot open %s",
                       qUtf8Printable(chosen.description()));
-        closeOnThread(0);
+        close(0);
         return false;
     }
-    QObject::connect(m_input, &QIODevice::readyRead, m_context, [this] { readOnThread(); });
-    QObject::connect(m_source, &QAudioSource::stateChanged, m_context, [this](QAudio::State state) {
+    QObject::connect(m_input, &QIODevice::readyRead, this, [this] { read(); });
+    QObject::connect(m_source, &QAudioSource::stateChanged, this, [this](QAudio::State state) {
         // A microphone unplugged mid-recording: the recording goes on, without its sound.
         if (state == QAudio::StoppedState && m_source && m_source->error() != QAudio::NoError)
             microphoneLog(LogSystem::LOG_WARNING, "MicrophoneAudioSource - the microphone stopped (error %d), "
@@ -91,7 +108,7 @@ bool MicrophoneAudioSource::openOnThread(int device)
     return true;
 }
 
-void MicrophoneAudioSource::readOnThread()
+void MicrophoneAudioSource::Capture::read()
 {
     if (!m_input)
         return;
@@ -109,26 +126,29 @@ void MicrophoneAudioSource::readOnThread()
     // Sound is handed over as soon as it is read: holding a partial block back would delay it, and lose it
     // at the stop.
     const quint32 first = m_clock ? m_stamper.stamp(whole, m_clock->nowMs()) : 0;
-    for (qint64 offset = 0; offset < whole; offset += m_blockBytes) {
-        const quint32 stamp = m_clock ? first + quint32(offset * 1000 / kBytesPerSecond) : 0;
-        m_handler(m_pending.constData() + offset, qMin(m_blockBytes, whole - offset), stamp);
+    {
+        QMutexLocker locker(&m_handlerMutex);
+        for (qint64 offset = 0; !m_silenced && offset < whole; offset += m_blockBytes) {
+            const quint32 stamp = m_clock ? first + quint32(offset * 1000 / kBytesPerSecond) : 0;
+            m_handler(m_pending.constData() + offset, qMin(m_blockBytes, whole - offset), stamp);
+        }
     }
     m_capturedUntil = first + quint32(whole * 1000 / kBytesPerSecond);
     m_anyCaptured = true;
     m_pending.remove(0, whole);
 }
 
-void MicrophoneAudioSource::closeOnThread(quint32 stopMs)
+void MicrophoneAudioSource::Capture::close(quint32 stopMs)
 {
     // What the device captured up to the stop still belongs to the recording, also when the source hands
     // it over only with its next block.
-    readOnThread();
+    read();
     if (m_clock && m_anyCaptured && m_source && m_source->error() == QAudio::NoError) {
         QElapsedTimer waited;
         waited.start();
         while (qint32(stopMs - m_capturedUntil) > kDrainSlackMs && waited.elapsed() < kDrainLimitMs) {
             QThread::msleep(10);
-            readOnThread();
+            read();
         }
     }
     if (m_source)
@@ -139,17 +159,104 @@ void MicrophoneAudioSource::closeOnThread(quint32 stopMs)
     m_pending.clear();
 }
 
+MicrophoneAudioSource::MicrophoneAudioSource() = default;
+
+MicrophoneAudioSource::~MicrophoneAudioSource()
+{
+    stop();
+    reap();
+    // A capture still stuck in the sound server when the program ends is left to the end of the process:
+    // deleting its thread while it runs would end the process at once.
+}
+
+bool MicrophoneAudioSource::start(int device, qint64 blockBytes, RecordingClock *clock, BlockHandler handler)
+{
+    stop();
+    reap();
+    m_clock = clock;
+    m_stalled = false;
+    blockBytes = qMax(blockBytes / kFrameBytes, qint64(1)) * kFrameBytes;
+    m_capture = new Capture(blockBytes, clock, std::move(handler));
+    m_thread = new QThread;
+    m_thread->setObjectName(QStringLiteral("microphone"));
+    m_capture->moveToThread(m_thread);
+    m_thread->start(QThread::HighPriority);
+    Capture *capture = m_capture;
+    QMetaObject::invokeMethod(capture, [capture, device] {
+        capture->openedWell = capture->open(device);
+        capture->opened.release();
+    });
+    if (!capture->opened.tryAcquire(1, kOpenLimitMs)) {
+        // A source that never finishes opening (one nobody feeds, a stalled USB or Bluetooth microphone)
+        // would otherwise hold the recording without limit.
+        microphoneLog(LogSystem::LOG_WARNING,
+                      "MicrophoneAudioSource::start - the microphone did not open within %d ms, given up",
+                      kOpenLimitMs);
+        abandon();
+        m_stalled = true;
+        return false;
+    }
+    if (!capture->openedWell) {
+        stop();
+        return false;
+    }
+    return true;
+}
+
+void MicrophoneAudioSource::queueClose(quint32 stopMs)
+{
+    Capture *capture = m_capture;
+    QMetaObject::invokeMethod(capture, [capture, stopMs] {
+        capture->close(stopMs);
+        capture->closed.release();
+        // The close is the capture's last step: its thread ends with it.
+        QThread::currentThread()->quit();
+    });
+}
+
 void MicrophoneAudioSource::stop()
 {
     if (!m_thread)
         return;
-    const quint32 stopMs = m_clock ? m_clock->nowMs() : 0;
-    QMetaObject::invokeMethod(m_context, [this, stopMs] { closeOnThread(stopMs); }, Qt::BlockingQueuedConnection);
-    m_thread->quit();
-    m_thread->wait();
-    // The thread has ended, so its objects can go from here.
-    delete m_context;
-    m_context = nullptr;
-    delete m_thread;
+    // The stop tick is taken here: sound captured up to it is still handed over.
+    queueClose(m_clock ? m_clock->nowMs() : 0);
+    const QDeadlineTimer deadline(kCloseLimitMs);
+    if (m_capture->closed.tryAcquire(1, int(deadline.remainingTime())) && m_thread->wait(deadline)) {
+        delete m_capture;
+        m_capture = nullptr;
+        delete m_thread;
+        m_thread = nullptr;
+        return;
+    }
+    microphoneLog(LogSystem::LOG_WARNING,
+                  "MicrophoneAudioSource::stop - the microphone did not close within %d ms, left to close on its own",
+                  kCloseLimitMs);
+    leave();
+}
+
+void MicrophoneAudioSource::abandon()
+{
+    queueClose(0);
+    leave();
+}
+
+void MicrophoneAudioSource::leave()
+{
+    m_capture->silence();
+    m_abandoned.append({m_thread, m_capture});
     m_thread = nullptr;
+    m_capture = nullptr;
+}
+
+void MicrophoneAudioSource::reap()
+{
+    for (auto it = m_abandoned.begin(); it != m_abandoned.end();) {
+        if (!it->thread->isFinished()) {
+            ++it;
+            continue;
+        }
+        delete it->capture;
+        delete it->thread;
+        it = m_abandoned.erase(it);
+    }
 }

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QWidget>
 
 static ModuleLog recordingLog("quillo/recording");
@@ -84,11 +85,30 @@ void RecordingCommonImpl::enterIdle()
     setStatus(RECORDING_STATUS_IDLE);
 }
 
+void RecordingCommonImpl::prepareRecording()
+{
+    QMutexLocker locker(&recordingMutex());
+    if (recording || prepared)
+        return;
+    prepared = doPrepareRecording();
+}
+
+void RecordingCommonImpl::cancelPreparedRecording()
+{
+    QMutexLocker locker(&recordingMutex());
+    if (recording || !prepared)
+        return;
+    prepared = false;
+    doCancelPreparedRecording();
+}
+
 int RecordingCommonImpl::startRecording()
 {
     QMutexLocker locker(&recordingMutex());
     if (recording)
         return RECORDING_ALREADY_RECORDING;
+    // A start refused before the engine takes over gives up what the count-down readied.
+    auto cancelPrepared = qScopeGuard([this] { cancelPreparedRecording(); });
     SettingIntf *settings = SettingImpl::getInstance();
     const QString folder = settings->getSavePath();
     settings->release();
@@ -108,6 +128,8 @@ int RecordingCommonImpl::startRecording()
         warningBox(tr("Not enough disk space!"), tr("Cannot start recording!"));
         return RECORDING_NO_SPACE;
     }
+    cancelPrepared.dismiss();
+    prepared = false;
     const int result = doStartRecording();
     if (result < 0)
         return result;

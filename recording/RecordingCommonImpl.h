@@ -48,6 +48,8 @@ public:
 
     void release() override;
     int startRecording() override;
+    void prepareRecording() override;
+    void cancelPreparedRecording() override;
     int stopRecording(QList<QString> *files) override;
     int pauseRecording() override;
     int resumeRecording() override;
@@ -57,6 +59,9 @@ public:
     uint actionStatus() override;
 
     virtual int doStartRecording() = 0;
+    // Readies what doStartRecording then starts; false when nothing was readied.
+    virtual bool doPrepareRecording() { return false; }
+    virtual void doCancelPreparedRecording() {}
     virtual int doStopRecording(QList<QString> *files) = 0;
     virtual int doPauseRecording() = 0;
     virtual int doResumeRecording() = 0;
@@ -108,6 +113,8 @@ private:
     int refCount = 1;
     bool recording = false;
     bool paused = false;
+    // A recording is readied for the count-down's end.
+    bool prepared = false;
     uint status = RECORDING_STATUS_IDLE;
     // The running recording holds one level-monitor user (its start's monitor call succeeded).
     bool recordingHoldsMonitor = false;

@@ -136,13 +136,34 @@ QList<QString> RecordingImpl::getOldAudioSources()
     return ctrl->cachedAudioSources();
 }
 
-int RecordingImpl::doStartRecording()
+int RecordingImpl::recordingWidth()
 {
     const int quality = settings->getVideoQuality();
     settings->setVideoQuality(quality);
-    const int width = widthForQuality(quality);
+    return widthForQuality(quality);
+}
+
+QString RecordingImpl::recordingSource()
+{
     // A muted setting records no sound stream at all.
-    const QString source = settings->getMute() ? QString() : settings->getAudioSource();
+    return settings->getMute() ? QString() : settings->getAudioSource();
+}
+
+bool RecordingImpl::doPrepareRecording()
+{
+    return !uncompressedRetry && ctrl->prepareRecording(recordingWidth(), 0, recordingSource());
+}
+
+void RecordingImpl::doCancelPreparedRecording()
+{
+    QStringList files;
+    ctrl->stopRecording(&files);
+}
+
+int RecordingImpl::doStartRecording()
+{
+    const int width = recordingWidth();
+    const QString source = recordingSource();
     bool started;
     if (uncompressedRetry) {
         // The retry's start answers true even when its first frame failed; the capture then records
@@ -157,6 +178,8 @@ int RecordingImpl::doStartRecording()
         return RECORDING_PLATFORM_FAILED;
     }
     recordingLog(LogSystem::LOG_INFO, "RecordingImpl::doStartRecording()");
+    if (!uncompressedRetry)
+        microphoneReported = false;
     statusTimer.start();
     frameTimer.start();
     return RECORDING_OK;
@@ -218,7 +241,6 @@ int RecordingImpl::doStopRecording(QString &fileName)
 
 int RecordingImpl::doPauseRecording()
 {
-    recordingLog(LogSystem::LOG_INFO, "RecordingImpl::doPauseRecording()");
     if (!ctrl->togglePause()) {
         recordingLog(LogSystem::LOG_INFO, "RecordingImpl::doPauseRecording() - pause recording error");
         return RECORDING_PLATFORM_FAILED;
@@ -229,7 +251,6 @@ int RecordingImpl::doPauseRecording()
 
 int RecordingImpl::doResumeRecording()
 {
-    recordingLog(LogSystem::LOG_INFO, "RecordingImpl::doResumeRecording()");
     if (ctrl->togglePause()) {
         recordingLog(LogSystem::LOG_INFO, "RecordingImpl::doResumeRecording() - resume recording error");
         return RECORDING_PLATFORM_FAILED;
@@ -238,10 +259,22 @@ int RecordingImpl::doResumeRecording()
     return 1;
 }
 
+void RecordingImpl::reportMicrophoneGivenUp()
+{
+    if (microphoneReported || !ctrl->microphoneGivenUp())
+        return;
+    microphoneReported = true;
+    recordingLog(LogSystem::LOG_WARNING, "RecordingImpl - the microphone gives no sound, the recording goes on "
+                                         "without it");
+    warningBox(tr("The microphone gives no sound."), tr("The recording goes on without sound."));
+}
+
 void RecordingImpl::checkRecordingStatus()
 {
-    if (ctrl->isRecording())
+    if (ctrl->isRecording()) {
+        reportMicrophoneGivenUp();
         return;
+    }
     const int code = ctrl->errorCode();
     statusTimer.stop();
     static const char *const endTexts[] = {

@@ -36,6 +36,8 @@ public:
     QList<QString> audioSources() override;
 
     int doStartRecording() override;
+    bool doPrepareRecording() override;
+    void doCancelPreparedRecording() override;
     int doStopRecording(QList<QString> *files) override;
     int doPauseRecording() override;
     int doResumeRecording() override;
@@ -62,6 +64,11 @@ protected:
 
 private:
     int stopController(QStringList *files);
+    // The recording's width and microphone from the settings.
+    int recordingWidth();
+    QString recordingSource();
+    // Tells the user once per recording that its microphone was given up.
+    void reportMicrophoneGivenUp();
 
     SettingIntf *settings;
     std::unique_ptr<WinAVIRecordingCtrl> ctrl;
@@ -72,6 +79,7 @@ private:
     QTimer frameTimer;
     qint64 lastAudioDeviceCount = 0;
     bool uncompressedRetry = false;
+    bool microphoneReported = false;
     // Files of the attempt before the uncompressed retry; they belong to the same recording.
     QStringList earlierFiles;
     std::shared_ptr<std::atomic<bool>> repairCancelled = std::make_shared<std::atomic<bool>>(false);

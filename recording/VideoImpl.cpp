@@ -70,7 +70,10 @@ void VideoImpl::replaceMediaService()
 
 int VideoImpl::attachVideo(const QString &path)
 {
-    stop();
+    // Nothing loaded has nothing to stop.
+    if (!m_path.isEmpty() && m_media && m_media->mediaStatus() != WinMediaService::STATUS_NO_MEDIA &&
+        m_media->mediaState() != WinMediaService::STATE_STOPPED)
+        stop();
     if (m_widget)
         m_widget->clearFrame();
     m_file.reset();
@@ -102,11 +105,12 @@ int VideoImpl::attachVideo(const QString &path)
 
     // The status is known synchronously; a failure the player finds later is warned about when it comes.
     const WinMediaService::MEDIA_STATUS status = m_media->mediaStatus();
-    if (status == WinMediaService::STATUS_INVALID || status == WinMediaService::STATUS_NO_MEDIA)
+    const bool unplayable = status == WinMediaService::STATUS_INVALID || status == WinMediaService::STATUS_NO_MEDIA;
+    if (unplayable)
         warnInvalid();
 
     Q_EMIT actionStatusChanged(actionStatus());
-    return VIDEO_OK;
+    return unplayable ? VIDEO_REFUSED : VIDEO_OK;
 }
 
 void VideoImpl::warnInvalid()

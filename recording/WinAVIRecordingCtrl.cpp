@@ -67,24 +67,42 @@ int WinAVIRecordingCtrl::heightForWidth(const QSize &desktop, int width, bool ev
     return height;
 }
 
-bool WinAVIRecordingCtrl::startCommon(const QString &codec, bool timerMode, int width, int height,
-                                      const QString &audioSource)
+int WinAVIRecordingCtrl::captureTerms(bool even, int width, int *height, const QString &audioSource)
 {
-    if (width != 0 && height == 0)
-        height = heightForWidth(desktopSize(), width, !timerMode);
+    if (width != 0 && *height == 0)
+        *height = heightForWidth(desktopSize(), width, even);
     m_audioSource = audioSource;
     const int device = audioSourceIndex(audioSource);
     if (device < 0 && !audioSource.isEmpty())
         ctrlLog(LogSystem::LOG_NOTICE, "WinAVIRecordingCtrl::startRecording - %s is not present, recording without sound",
                 qUtf8Printable(audioSource));
+    return device;
+}
+
+void WinAVIRecordingCtrl::watchDevices()
+{
+    if (m_notification)
+        return;
+    m_notification = new UsbDeviceMonitor(this);
+    connect(m_notification, &UsbDeviceMonitor::deviceArrived, this, &WinAVIRecordingCtrl::deviceChanged);
+    connect(m_notification, &UsbDeviceMonitor::deviceRemoved, this, &WinAVIRecordingCtrl::deviceChanged);
+}
+
+bool WinAVIRecordingCtrl::prepareRecording(int width, int height, const QString &audioSource)
+{
+    const int device = captureTerms(true, width, &height, audioSource);
+    // The window is always the primary screen here.
+    return m_thread->prepareRecording(0, width, height, device);
+}
+
+bool WinAVIRecordingCtrl::startCommon(const QString &codec, bool timerMode, int width, int height,
+                                      const QString &audioSource)
+{
+    const int device = captureTerms(!timerMode, width, &height, audioSource);
     // The window is always the primary screen here.
     const bool started = timerMode ? m_thread->startRecording(codec, 0, width, height, device)
                                    : m_thread->startRecording(0, width, height, device);
-    if (!m_notification) {
-        m_notification = new UsbDeviceMonitor(this);
-        connect(m_notification, &UsbDeviceMonitor::deviceArrived, this, &WinAVIRecordingCtrl::deviceChanged);
-        connect(m_notification, &UsbDeviceMonitor::deviceRemoved, this, &WinAVIRecordingCtrl::deviceChanged);
-    }
+    watchDevices();
     // The thread-mode start answers false only when it could not begin (a nearly full disk, a file that
     // could not be made): a capture that began and then failed at once, before this answer, is reported by
     // the status poll like any later failure. The timer-mode start's thread keeps running after a failure.
@@ -161,6 +179,11 @@ int WinAVIRecordingCtrl::errorCode()
 QString WinAVIRecordingCtrl::failureCause()
 {
     return m_thread->failureCause();
+}
+
+bool WinAVIRecordingCtrl::microphoneGivenUp()
+{
+    return m_thread->microphoneGivenUp();
 }
 
 void WinAVIRecordingCtrl::setMute(bool mute)

@@ -28,6 +28,9 @@ public:
     // Records on the capture thread. A width with a height of 0 takes the height from the screen's
     // aspect, made even.
     bool startRecording(int width, int height, const QString &audioSource);
+    // Readies a recording of these terms during the count-down; the next startRecording starts it, a
+    // stopRecording gives it up.
+    bool prepareRecording(int width, int height, const QString &audioSource);
     // The same with the first frame in codec ("DIB " uncompressed); the height is kept as computed.
     bool startRecording(const QString &codec, int width, int height, const QString &audioSource);
     bool stopRecording(QString &fileName);
@@ -41,6 +44,8 @@ public:
     int errorCode();
     // Why the capture ended by itself; empty otherwise.
     QString failureCause();
+    // Whether the running recording's microphone was given up.
+    bool microphoneGivenUp();
     void setMute(bool mute);
     bool getMute();
     void setVolume(uint percent);
@@ -66,6 +71,9 @@ public Q_SLOTS:
 
 private:
     bool startCommon(const QString &codec, bool timerMode, int width, int height, const QString &audioSource);
+    // The capture thread's terms for a recording size and a microphone name.
+    int captureTerms(bool even, int width, int *height, const QString &audioSource);
+    void watchDevices();
     bool removeNotification();
 
     QSharedPointer<AVIRecordingThread> m_thread;

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 static ModuleLog recordingLog("quillo/recording");
 
@@ -24,11 +25,32 @@ constexpr quint32 kFramePeriodMs = 40;
 // A wider gap is time the microphone delivered nothing for and is filled with silence; a wider overlap is
 // time already written and is cut from the block.
 constexpr qint64 kAudioSlackMs = 20;
-// Sound kept while the file is set up: well above the longest microphone open seen (about 2 s), bounded
-// so that a set-up that hangs cannot fill the memory.
+// Sound kept while the file is set up: the 3 s count-down and well above the longest microphone open
+// seen (about 2 s), bounded so that a set-up that hangs cannot fill the memory.
 constexpr qint64 kEarlyAudioLimitMs = 10000;
 
+// The files the process's recordings are writing, by absolute path.
+QMutex writingMutex;
+QSet<QString> writingFiles;
+
+void noteWriting(const QString &fileName, bool writing)
+{
+    const QString path = QFileInfo(fileName).absoluteFilePath();
+    QMutexLocker locker(&writingMutex);
+    if (writing)
+        writingFiles.insert(path);
+    else
+        writingFiles.remove(path);
+}
+
 } // namespace
+
+bool WinAVIRecordingImpl::isBeingWritten(const QString &fileName)
+{
+    const QString path = QFileInfo(fileName).absoluteFilePath();
+    QMutexLocker locker(&writingMutex);
+    return writingFiles.contains(path);
+}
 
 WinAVIRecordingImpl::WinAVIRecordingImpl(QObject *parent)
     : QObject(parent)
@@ -91,8 +113,11 @@ QString WinAVIRecordingImpl::nextSegmentName() const
 AviHandle *WinAVIRecordingImpl::createFile(const QString &name)
 {
     const bool withSound = m_audioDevice != kNoAudio && !m_waveFormat.isEmpty();
-    return createAvi(name, int(kFramePeriodMs), withSound ? &m_waveFormat : nullptr,
-                     m_backends.encoderFactory.get());
+    AviHandle *handle =
+        createAvi(name, int(kFramePeriodMs), withSound ? &m_waveFormat : nullptr, m_backends.encoderFactory.get());
+    if (handle)
+        noteWriting(name, true);
+    return handle;
 }
 
 QStringList WinAVIRecordingImpl::recordedFiles() const
@@ -133,6 +158,11 @@ bool WinAVIRecordingImpl::initialize(WId window, int width, int height, int audi
         m_failureCause.clear();
     }
     m_audioStarted = false;
+    m_microphoneOpened = false;
+    m_anySound = false;
+    m_microphoneGivenUp = false;
+    m_startMarked = false;
+    m_endMarked = false;
     if (audioDevice != kNoAudio) {
         stopAudio();
         m_waveFormat = WaveFormat();
@@ -172,9 +202,8 @@ quint32 WinAVIRecordingImpl::recordedMs() const
     return m_paused ? m_segmentTime.load() : m_backends.clock->nowMs() + m_segmentTime - tickBase;
 }
 
-void WinAVIRecordingImpl::pauseLocked()
+void WinAVIRecordingImpl::pauseLocked(quint32 now)
 {
-    const quint32 now = m_backends.clock->nowMs();
     m_slotAtPause = (now - m_tickBase) / kFramePeriodMs + m_frameAtResume;
     m_segmentTime = m_segmentTime + (now - m_tickBase);
     QMutexLocker audio(&m_audioMutex);
@@ -203,7 +232,7 @@ bool WinAVIRecordingImpl::togglePause()
     if (m_paused)
         resumeLocked();
     else
-        pauseLocked();
+        pauseLocked(m_backends.clock->nowMs());
     return m_paused;
 }
 
@@ -221,31 +250,90 @@ void WinAVIRecordingImpl::prepareVideo(const QString &codec)
     // the whole preparation.
     if (m_active)
         return;
+    // Opened first and beside the rest, the microphone's own set-up (up to seconds for some) holds up
+    // neither the encoder nor the first frames; what it captures before the start is cut.
+    openMicrophone();
     m_backends.grabber->prepare();
     prepareEncoder(codec);
-    // Opened now, the microphone's own set-up (up to seconds for some) does not hold up the first frames
-    // either; what it captures before the first grab is cut when the recording starts.
-    startMicrophone();
+}
+
+void WinAVIRecordingImpl::markStart()
+{
+    m_startAt = m_backends.clock->nowMs();
+    m_startMarked = true;
+}
+
+void WinAVIRecordingImpl::markEnd()
+{
+    if (!m_backends.clock)
+        return;
+    m_endAt = m_backends.clock->nowMs();
+    m_endMarked = true;
+}
+
+void WinAVIRecordingImpl::openMicrophone()
+{
+    if (m_audioStarted || m_microphoneOpener || !m_avi || m_audioDevice == kNoAudio || m_waveFormat.isEmpty())
+        return;
+    m_audioRunning = true;
+    m_microphoneOpener.reset(QThread::create([this] {
+        m_microphoneOpened = m_backends.audio->start(m_audioDevice, kAudioBlockBytes, m_backends.clock.get(),
+                                                     [this](const char *data, qint64 bytes, quint32 capturedMs) {
+                                                         onAudioBlock(data, bytes, capturedMs);
+                                                     });
+        m_microphoneOpenedAt = m_backends.clock->nowMs();
+    }));
+    m_microphoneOpener->setObjectName(QStringLiteral("microphone open"));
+    m_microphoneOpener->start();
 }
 
 void WinAVIRecordingImpl::startMicrophone()
 {
-    // The microphone is opened before the header is written, because the muxer cannot add the sound stream
-    // later; without a microphone the recording goes on with video only.
-    if (m_audioStarted || !m_avi || m_audioDevice == kNoAudio || m_waveFormat.isEmpty())
+    // The microphone's answer is taken before the header is written, because the muxer cannot add the
+    // sound stream later; without a microphone the recording goes on with video only. The open ends
+    // within the source's own limit.
+    openMicrophone();
+    if (!m_microphoneOpener)
         return;
-    m_audioRunning = true;
-    m_audioStarted = m_backends.audio->start(m_audioDevice, kAudioBlockBytes, m_backends.clock.get(),
-                                             [this](const char *data, qint64 bytes, quint32 capturedMs) {
-                                                 onAudioBlock(data, bytes, capturedMs);
-                                             });
-    if (!m_audioStarted) {
+    m_microphoneOpener->wait();
+    takeMicrophoneAnswer();
+}
+
+void WinAVIRecordingImpl::takeMicrophoneAnswer()
+{
+    m_microphoneOpener.reset();
+    m_audioStarted = m_microphoneOpened;
+    if (m_audioStarted)
+        return;
+    m_audioRunning = false;
+    if (m_backends.audio->stalled())
+        giveUpMicrophone("it did not open in time, recording without sound");
+    else
         recordingLog(LogSystem::LOG_WARNING,
                      "WinAVIRecordingImpl::startMicrophone - no microphone, recording without sound");
-        m_audioRunning = false;
+    if (!m_active && m_avi) {
         m_waveFormat.channels = 0;
         m_avi->audioFormat.channels = 0;
     }
+}
+
+void WinAVIRecordingImpl::giveUpMicrophone(const char *why)
+{
+    m_audioRunning = false;
+    if (m_microphoneGivenUp.exchange(true))
+        return;
+    recordingLog(LogSystem::LOG_WARNING, "WinAVIRecordingImpl - the microphone is given up: %s", why);
+}
+
+void WinAVIRecordingImpl::checkMicrophoneDelivers()
+{
+    if (!m_audioStarted || !m_audioRunning || m_anySound || m_microphoneGivenUp)
+        return;
+    if (m_backends.clock->nowMs() - m_microphoneOpenedAt < kSilentMicrophoneMs)
+        return;
+    // A microphone that opened but hands over nothing (one nobody feeds, a stalled one): the recording
+    // goes on with silence, as after a microphone lost while recording.
+    giveUpMicrophone("it delivered no sound, recording goes on with silence");
 }
 
 void WinAVIRecordingImpl::prepareEncoder(const QString &codec)
@@ -271,7 +359,7 @@ bool WinAVIRecordingImpl::openNextSegment(const QString &codec)
     if (!m_active)
         return false;
     if (!m_paused)
-        pauseLocked();
+        pauseLocked(m_backends.clock->nowMs());
     const QString name = nextSegmentName();
     AviHandle *next = createFile(name);
     if (!next) {
@@ -311,14 +399,21 @@ int WinAVIRecordingImpl::writeFrame(const QString &codec)
 {
     if (m_writerFailed)
         return FRAME_WRITER_FAILED;
+    if (m_endMarked && m_active)
+        return FRAME_NOTHING_WRITTEN;
     if (m_paused)
         return FRAME_NOTHING_WRITTEN;
     if (m_active && !splitIfDue(codec))
         return FRAME_WRITER_FAILED;
-    // The recorded time runs from here, however long a microphone not opened by prepareVideo then takes to
-    // open.
+    if (m_active)
+        checkMicrophoneDelivers();
+    // The recorded time runs from the count-down's end, or else from here: without a count-down an open
+    // begun by prepareVideo is waited for first, as the rest of the preparation was, while a microphone
+    // not opened by prepareVideo opens inside the recorded time.
     const bool starting = !m_active;
-    const quint32 startMs = starting ? m_backends.clock->nowMs() : 0;
+    if (starting && !m_startMarked && m_microphoneOpener)
+        startMicrophone();
+    const quint32 startMs = !starting ? 0 : m_startMarked ? m_startAt.load() : m_backends.clock->nowMs();
     const QImage picture = m_backends.grabber->grab();
     if (picture.isNull()) {
         const QString lost = m_backends.grabber->lostReason();
@@ -412,11 +507,14 @@ void WinAVIRecordingImpl::onAudioBlock(const char *data, qint64 bytes, quint32 c
     QMutexLocker locker(&m_audioMutex);
     if (!m_avi || !m_audioRunning)
         return;
+    m_anySound = true;
     if (!m_active) {
-        if (m_earlyAudioBytes + bytes > audioFrames(kEarlyAudioLimitMs) * m_waveFormat.blockAlign)
-            return;
+        // The newest sound is the one the recording may still need: the oldest goes first.
+        const qint64 limit = audioFrames(kEarlyAudioLimitMs) * m_waveFormat.blockAlign;
         m_earlyAudio.append({QByteArray(data, bytes), capturedMs, m_mute});
         m_earlyAudioBytes += bytes;
+        while (m_earlyAudioBytes > limit && !m_earlyAudio.isEmpty())
+            m_earlyAudioBytes -= m_earlyAudio.takeFirst().data.size();
         return;
     }
     placeAudioLocked(data, bytes, capturedMs, m_mute);
@@ -485,6 +583,12 @@ bool WinAVIRecordingImpl::writeSilenceLocked(qint64 frames)
 
 void WinAVIRecordingImpl::stopAudio()
 {
+    // An open still under way ends within the source's own limit.
+    if (m_microphoneOpener) {
+        m_microphoneOpener->wait();
+        m_microphoneOpener.reset();
+        m_audioStarted = m_microphoneOpened;
+    }
     // The source hands over what it has captured while it stops, so the running flag falls only after.
     if (m_audioStarted) {
         m_backends.audio->stop();
@@ -513,16 +617,20 @@ void WinAVIRecordingImpl::closeCurrent(bool *closedWell)
                 writeSilenceLocked(missing);
         }
     }
+    const QString fileName = m_avi->fileName;
     *closedWell = closeAvi(m_avi) == AVIERR_OK;
     m_avi = nullptr;
+    noteWriting(fileName, false);
 }
 
 bool WinAVIRecordingImpl::stop()
 {
     QMutexLocker locker(&m_mutex);
-    // The recording ends at this call: what the microphone hands over while it stops is placed up to here.
+    // The recording ends at this call, or at the moment its stop was asked for: what the microphone hands
+    // over while it stops is placed up to there.
     if (m_active && !m_paused)
-        pauseLocked();
+        pauseLocked(m_endMarked ? m_endAt.load() : m_backends.clock->nowMs());
+    m_endMarked = false;
     stopAudio();
     bool closedWell = false;
     if (m_avi)

@@ -5,6 +5,9 @@
 
 #include <QAudioDevice>
 #include <QMediaDevices>
+#include <QSemaphore>
+
+#include <atomic>
 
 static ModuleLog levelLog("quillo/recording");
 
@@ -30,7 +33,16 @@ WinAudioLevelReporter::WinAudioLevelReporter(InputDescriptions inputs, std::uniq
 WinAudioLevelReporter::~WinAudioLevelReporter()
 {
     QMutexLocker locker(&m_mutex);
+    finishOpen();
     m_source->stop();
+}
+
+void WinAudioLevelReporter::finishOpen()
+{
+    if (!m_opener)
+        return;
+    m_opener->wait();
+    m_opener.reset();
 }
 
 int WinAudioLevelReporter::findDevice(const QString &wanted, const QStringList &descriptions)
@@ -46,6 +58,7 @@ int WinAudioLevelReporter::findDevice(const QString &wanted, const QStringList &
 bool WinAudioLevelReporter::start(const QString &audioSourceName)
 {
     QMutexLocker locker(&m_mutex);
+    finishOpen();
     m_source->stop();
     m_running = false;
     const int device = findDevice(audioSourceName, m_inputs());
@@ -66,14 +79,26 @@ bool WinAudioLevelReporter::run()
         return false;
     if (m_running)
         return true;
+    finishOpen();
     AudioGrabCallback *callback = m_callback.get();
-    // The meter shows the latest level, whenever it was captured: the blocks need no time.
-    m_running = m_source->start(m_device, kBufferBytes, nullptr, [callback](const char *data, qint64 bytes, quint32) {
-        callback->bufferCB(data, bytes);
-    });
-    if (!m_running)
-        levelLog(LogSystem::LOG_WARNING, "WinAudioLevelReporter::run - the microphone cannot be opened");
-    return m_running;
+    auto answered = std::make_shared<QSemaphore>();
+    auto opened = std::make_shared<std::atomic<bool>>(false);
+    m_opener.reset(QThread::create([source = m_source.get(), device = m_device, callback, answered, opened] {
+        // The meter shows the latest level, whenever it was captured: the blocks need no time.
+        *opened = source->start(device, kBufferBytes, nullptr, [callback](const char *data, qint64 bytes, quint32) {
+            callback->bufferCB(data, bytes);
+        });
+        if (!*opened)
+            levelLog(LogSystem::LOG_WARNING, "WinAudioLevelReporter::run - the microphone cannot be opened");
+        answered->release();
+    }));
+    m_opener->start();
+    if (answered->tryAcquire(1, kOpenAnswerMs) && !*opened) {
+        finishOpen();
+        return false;
+    }
+    m_running = true;
+    return true;
 }
 
 bool WinAudioLevelReporter::stop()
@@ -81,6 +106,7 @@ bool WinAudioLevelReporter::stop()
     QMutexLocker locker(&m_mutex);
     if (!m_callback)
         return false;
+    finishOpen();
     m_source->stop();
     m_running = false;
     return true;

@@ -3,6 +3,7 @@
 #include "AudioGrabCallback.h"
 
 #include <QMutex>
+#include <QThread>
 #include <QString>
 #include <QStringList>
 
@@ -21,6 +22,9 @@ public:
 
     // Buffers this long (20 ms) keep the value fresh for a reader polling every 30 ms.
     static constexpr qint64 kBufferBytes = 640;
+    // How long run waits for the microphone to open: a usual one opens within tens of ms; one slower (or
+    // never opening) goes on opening off the caller's thread, the GUI's.
+    static constexpr int kOpenAnswerMs = 200;
 
     // Empty arguments take the system's audio inputs and the microphone capture.
     explicit WinAudioLevelReporter(InputDescriptions inputs = {}, std::unique_ptr<AudioSource> source = {});
@@ -36,7 +40,11 @@ public:
     quint16 level() const;
 
 private:
+    // Waits for an open still under way (it ends within the source's own limit).
+    void finishOpen();
+
     InputDescriptions m_inputs;
+    std::unique_ptr<QThread> m_opener;
     std::unique_ptr<AudioSource> m_source;
     std::unique_ptr<AudioGrabCallback> m_callback;
     int m_device = -1;

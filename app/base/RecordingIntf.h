@@ -17,6 +17,11 @@ public:
 
     virtual void release() = 0;
     virtual int startRecording() = 0;
+    // Readies a recording while the count-down runs (the file, the encoder, the microphone), so that the
+    // recorded time starts with startRecording; a cancelled count-down gives it up with
+    // cancelPreparedRecording. A preparation that fails is left to startRecording to report.
+    virtual void prepareRecording() {}
+    virtual void cancelPreparedRecording() {}
     // files receives the paths written, in order.
     virtual int stopRecording(QList<QString> *files) = 0;
     virtual int pauseRecording() = 0;

@@ -5,6 +5,7 @@
 #include "MediaFileStore.h"
 #include "MediaImpl.h"
 #include "ThumbnailImage.h"
+#include "WinAVIRecordingImpl.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -123,7 +124,9 @@ void VideoThumbnailGenerator::createFolderThumbnails(const QDir &folder)
 
 bool VideoThumbnailGenerator::loadVideo(const QString &path)
 {
-    if (!QFileInfo(path).isFile())
+    // A recording still being written has no picture to show yet; it is taken once its folder changes
+    // after the recording.
+    if (!QFileInfo(path).isFile() || WinAVIRecordingImpl::isBeingWritten(path))
         return false;
     closeCurrent(false);
     // The media service's own synchronous probe: a file it cannot play is refused here, with status 8.

@@ -1,5 +1,7 @@
 #include "AVIRecordingThread.h"
 #include "AviProbe.h"
+#include "AviRepair.h"
+#include "MediaFileProbe.h"
 #include "MessageBoxScript.h"
 #include "PrivateMount.h"
 #include "RecordingFakes.h"
@@ -63,9 +65,13 @@ private Q_SLOTS:
     void aLostScreenEndsTheCapture();
     void timerModeRecordsOnItsThread();
     void timerModeFloorEndsTheCapture();
+    void fullDiskLeavesAPlayableFile_data();
     void fullDiskLeavesAPlayableFile();
     void aSlowEncoderStartSkipsNoSlot_data();
     void aSlowEncoderStartSkipsNoSlot();
+    void theCountDownPreparesTheRecording();
+    void aCancelledCountDownLeavesNoFile();
+    void aSilentMicrophoneIsGivenUp();
 };
 
 void TestAVIRecordingThread::freeSpaceFloorAtStart_data()
@@ -93,7 +99,7 @@ void TestAVIRecordingThread::freeSpaceFloorAtStart()
         QVERIFY(QFileInfo::exists(m_thread->outputFile()));
     } else {
         QCOMPARE(m_thread->errorCode(), int(RECORDING_THREAD_FREE_SPACE_NOT_ENOUGH));
-        QCOMPARE(boxes.lastText(), QStringLiteral("Not enough memory for recording."));
+        QCOMPARE(boxes.lastText(), QStringLiteral("Not enough disk space for recording."));
         QCOMPARE(boxes.shown().first().title, QStringLiteral("Warning"));
         QVERIFY(!QFileInfo::exists(m_thread->outputFile()));
         QVERIFY(!m_thread->isRecording());
@@ -238,21 +244,46 @@ void TestAVIRecordingThread::timerModeFloorEndsTheCapture()
     QVERIFY(AviProbe(m_thread->recordedFiles().first()).readable());
 }
 
+void TestAVIRecordingThread::fullDiskLeavesAPlayableFile_data()
+{
+    QTest::addColumn<bool>("withSound");
+    QTest::newRow("pictures only") << false;
+    QTest::newRow("with sound") << true;
+}
+
 void TestAVIRecordingThread::fullDiskLeavesAPlayableFile()
 {
+    QFETCH(bool, withSound);
     QTemporaryDir small;
     const PrivateMount disk = PrivateMount::smallDisk(small.path(), 6 * 1024 * 1024);
     if (!disk.isMounted())
         return;
     setSaveFolder(small.path() + "/");
     // The floor is passed (the query says there is room) so the writes themselves fail on the full disk.
-    makeThread(std::make_shared<LimitedEncoderFactory>(QByteArrayList{"XVID"}));
-    QVERIFY(m_thread->startRecording(0, 320, 180, -2));
+    // The microphone hands over 40 ms of sound a picture.
+    auto microphone = std::make_shared<FakeAudioSource>();
+    m_grabber->onGrab = [microphone] { microphone->push(1000, 1280); };
+    m_thread->setBackends({m_clock, m_grabber, microphone, std::make_shared<LimitedEncoderFactory>(QByteArrayList{"XVID"})});
+    QVERIFY(m_thread->startRecording(0, 320, 180, withSound ? 0 : -2));
     QVERIFY(waitForEnd());
     QCOMPARE(m_thread->errorCode(), int(RECORDING_THREAD_FREE_SPACE_NOT_ENOUGH));
-    const AviProbe probe(m_thread->recordedFiles().first());
+    const QString file = m_thread->recordedFiles().first();
+    const AviProbe probe(file);
     QVERIFY(probe.readable());
     QVERIFY(probe.stream("video").value("nb_read_frames").toString().toInt() > 5);
+    // Finished as the recording ends, the disk still full: the file has its length, and the start-up repair
+    // has nothing left to do.
+    QVERIFY(!AviRepair::isUnfinished(file));
+    const MediaFileProbe::Result media = MediaFileProbe::probe(file);
+    QVERIFY(media.playable);
+    QCOMPARE(media.hasAudio, withSound);
+    const AviProbe::Contents contents = AviProbe::contents(file);
+    QVERIFY2(qAbs(media.durationMs - contents.videoSlots * 40) <= 80,
+             qPrintable(QStringLiteral("%1 ms for %2 slots").arg(media.durationMs).arg(contents.videoSlots)));
+    if (withSound) {
+        QCOMPARE(probe.stream("audio").value("nb_frames").toString().toLongLong(), contents.audioBytes / 4);
+        QCOMPARE(qint64(probe.audioSamples().size()), contents.audioBytes);
+    }
 }
 
 void TestAVIRecordingThread::aSlowEncoderStartSkipsNoSlot_data()
@@ -330,6 +361,81 @@ void TestAVIRecordingThread::aSlowEncoderStartSkipsNoSlot()
         QVERIFY2(std::find(samples, samples + sound.size() / 2, kBeforeTheStart) == samples + sound.size() / 2,
                  "sound from before the recorded time is in the file");
     }
+}
+
+void TestAVIRecordingThread::theCountDownPreparesTheRecording()
+{
+    // As XviD at 1080p on a busy machine, and a microphone slow to open: all of it during the count-down.
+    auto encoders = std::make_shared<SlowStartEncoderFactory>(m_clock, 400, 300);
+    auto microphone = std::make_shared<FakeAudioSource>();
+    auto microphoneOpen = std::make_shared<std::atomic<bool>>(false);
+    microphone->onStart = [clock = m_clock, microphoneOpen] {
+        clock->advance(600);
+        *microphoneOpen = true;
+    };
+    m_thread->setBackends({m_clock, m_grabber, microphone, encoders});
+    QVERIFY(m_thread->prepareRecording(0, 160, 90, 0));
+    QVERIFY(QTest::qWaitFor([&] { return encoders->warmedUp == 1 && *microphoneOpen; }, 10000));
+    // Nothing is grabbed while the count-down runs.
+    QTest::qWait(50);
+    QCOMPARE(m_grabber->grabs.load(), 0);
+    m_clock->advance(3000);
+
+    auto firstGrabAt = std::make_shared<std::atomic<quint32>>(0);
+    m_grabber->onGrab = [clock = m_clock, firstGrabAt] {
+        quint32 none = 0;
+        firstGrabAt->compare_exchange_strong(none, clock->nowMs());
+    };
+    const quint32 startAt = m_clock->nowMs();
+    QVERIFY(m_thread->startRecording(0, 160, 90, 0));
+    QVERIFY(QTest::qWaitFor([this] { return m_grabber->grabs > 50; }, 10000));
+    const quint32 stopAt = m_clock->nowMs();
+    QVERIFY(m_thread->stopRecording());
+    const quint32 stoppedAt = m_clock->nowMs();
+
+    // The recorded time starts as the count-down ends: its first picture is of that moment.
+    QVERIFY2(*firstGrabAt - startAt < 40, qPrintable(QStringLiteral("first picture %1 ms late").arg(*firstGrabAt - startAt)));
+    QCOMPARE(encoders->created.load(), 1);
+    const AviProbe probe(m_thread->recordedFiles().first());
+    QVERIFY(probe.readable());
+    // The file lasts from the start to the stop's request.
+    const qint64 videoMs = AviProbe::contents(m_thread->recordedFiles().first()).videoSlots * 40;
+    QVERIFY2(videoMs >= qint64(stopAt - startAt) - 40 && videoMs <= qint64(stoppedAt - startAt) + 40,
+             qPrintable(QStringLiteral("video %1 ms, recorded %2..%3 ms").arg(videoMs).arg(stopAt - startAt).arg(stoppedAt - startAt)));
+    const qint64 soundMs = probe.audioSamples().size() / 32;
+    QVERIFY2(qAbs(soundMs - videoMs) <= 40, qPrintable(QStringLiteral("sound %1 ms, video %2 ms").arg(soundMs).arg(videoMs)));
+}
+
+void TestAVIRecordingThread::aCancelledCountDownLeavesNoFile()
+{
+    QVERIFY(m_thread->prepareRecording(0, 160, 90, 0));
+    const QString file = m_thread->outputFile();
+    QVERIFY(QTest::qWaitFor([&file] { return WinAVIRecordingImpl::isBeingWritten(file); }, 10000));
+    QVERIFY(m_thread->stopRecording());
+    QVERIFY(!m_thread->isRecording());
+    QCOMPARE(m_grabber->grabs.load(), 0);
+    QVERIFY(!QFileInfo::exists(file));
+    QVERIFY(!WinAVIRecordingImpl::isBeingWritten(file));
+}
+
+void TestAVIRecordingThread::aSilentMicrophoneIsGivenUp()
+{
+    // A microphone that opens and then hands over nothing, as a source nobody feeds.
+    m_thread->setBackends({m_clock, m_grabber, std::make_shared<FakeAudioSource>(), nullptr});
+    QVERIFY(m_thread->startRecording(0, 160, 90, 0));
+    QVERIFY(QTest::qWaitFor([this] { return m_thread->microphoneGivenUp(); }, 10000));
+    QVERIFY(m_thread->isRecording());
+    const int grabs = m_grabber->grabs;
+    QVERIFY(QTest::qWaitFor([this, grabs] { return m_grabber->grabs > grabs + 25; }, 10000));
+    QVERIFY(m_thread->stopRecording());
+    // The recording went on, its sound silence for its whole length.
+    const AviProbe probe(m_thread->recordedFiles().first());
+    QVERIFY(probe.readable());
+    const qint64 videoMs = AviProbe::contents(m_thread->recordedFiles().first()).videoSlots * 40;
+    QVERIFY(videoMs > qint64(WinAVIRecordingImpl::kSilentMicrophoneMs));
+    const QByteArray sound = probe.audioSamples();
+    QVERIFY2(qAbs(sound.size() / 32 - videoMs) <= 40, qPrintable(QString::number(sound.size() / 32)));
+    QVERIFY(std::all_of(sound.begin(), sound.end(), [](char byte) { return byte == 0; }));
 }
 
 QUILLO_TEST_MAIN_PRIVATE_MOUNTS(TestAVIRecordingThread)

@@ -24,6 +24,8 @@ private Q_SLOTS:
     void soundHandedOverBeforeAKillIsKept_data();
     void soundHandedOverBeforeAKillIsKept();
     void aRepairCutShortKeepsTheOriginal();
+    void nothingRecoverableIsSetAside_data();
+    void nothingRecoverableIsSetAside();
 };
 
 namespace {
@@ -284,6 +286,55 @@ void TestAviKill::aRepairCutShortKeepsTheOriginal()
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), original);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+}
+
+void TestAviKill::nothingRecoverableIsSetAside_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("setAside");
+    QTest::newRow("empty") << "empty" << true;
+    QTest::newRow("cut inside the first header") << "cut header" << true;
+    QTest::newRow("headers without a chunk") << "headers" << true;
+    QTest::newRow("someone else's file") << "text" << false;
+}
+
+void TestAviKill::nothingRecoverableIsSetAside()
+{
+    // A recording killed before its first chunk reached the disk: the start-up repair sets it aside under
+    // a name the user finds, so the library lists no entry that cannot play.
+    QFETCH(QString, kind);
+    QFETCH(bool, setAside);
+    QTemporaryDir dir;
+    const QString name = dir.filePath("Quillo-2026-01-02_03-04-05.avi");
+    QByteArray content;
+    if (kind == "cut header") {
+        content = QByteArrayLiteral("RIFF\xff\xff");
+    } else if (kind == "headers") {
+        const QString whole = TestMedia::writeUnfinishedAvi(dir.path(), "whole.avi", 1.0);
+        QFile file(whole);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        content = file.readAll();
+        const qsizetype movi = content.indexOf("movi");
+        QVERIFY(movi > 0);
+        content.truncate(movi + 4);
+        file.close();
+        QVERIFY(QFile::remove(whole));
+    } else if (kind == "text") {
+        content = "not a recording";
+    }
+    QFile file(name);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+    file.close();
+
+    QCOMPARE(AviRepair::isUnrecoverable(name), setAside);
+    QCOMPARE(AviRepair::repairRecordings(dir.path(), QDateTime::currentDateTime().addSecs(1), {}), 0);
+    QCOMPARE(QFileInfo::exists(name), !setAside);
+    QCOMPARE(QFileInfo::exists(AviRepair::setAsideName(name)), setAside);
+    if (setAside) {
+        QVERIFY(AviRepair::setAsideName(name).startsWith(name));
+        QVERIFY(!AviRepair::setAsideName(name).endsWith(".avi"));
+    }
 }
 
 QUILLO_TEST_MAIN(TestAviKill)

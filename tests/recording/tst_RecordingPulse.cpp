@@ -1,4 +1,6 @@
+#include "AVIRecordingThread.h"
 #include "AviProbe.h"
+#include "MessageBoxScript.h"
 #include "MicrophoneAudioSource.h"
 #include "RecordingFakes.h"
 #include "RecordingImpl.h"
@@ -34,6 +36,12 @@ const QString kLateSink = QStringLiteral("quillo_test_late_sink");
 const QString kLateSource = QStringLiteral("quillo_test_late");
 const QString kLateDescription = QStringLiteral("QuilloTestLateMicrophone");
 const QString kDescription = QStringLiteral("QuilloTestMicrophone");
+// A silent microphone: a source that delivers silence at its own pace.
+const QString kNullSource = QStringLiteral("quillo_test_null");
+const QString kNullDescription = QStringLiteral("QuilloTestNullMicrophone");
+// A microphone that opens but delivers nothing: a pipe source nobody writes to.
+const QString kDeadSource = QStringLiteral("quillo_test_dead");
+const QString kDeadDescription = QStringLiteral("QuilloTestDeadMicrophone");
 // The known signal: a constant sample on both channels, level 66 on the meter.
 constexpr qint16 kSample = 10000;
 // The recording's sound: 8 kHz stereo 16-bit.
@@ -107,6 +115,9 @@ private Q_SLOTS:
     void signalLandsAtItsMoment();
     void awkwardMicrophonesKeepTheirTime_data();
     void awkwardMicrophonesKeepTheirTime();
+    void theCountDownIsRecorded_data();
+    void theCountDownIsRecorded();
+    void aDeadMicrophoneNeverHoldsTheStop();
 };
 
 void TestRecordingPulse::initTestCase()
@@ -138,6 +149,16 @@ void TestRecordingPulse::initTestCase()
                             "source_name=" + kLateSource, "source_properties=device.description=" + kLateDescription},
                            &ok));
     QVERIFY2(ok, "cannot load the late source");
+    m_modules.append(pactl({"load-module", "module-null-source", "source_name=" + kNullSource, "rate=8000",
+                            "description=" + kNullDescription},
+                           &ok));
+    QVERIFY2(ok, "cannot load a null source");
+    m_modules.append(pactl({"load-module", "module-pipe-source", "source_name=" + kDeadSource,
+                            "file=" + qEnvironmentVariable("XDG_RUNTIME_DIR") + "/quillo-test-dead.fifo",
+                            "format=s16le", "rate=8000", "channels=2",
+                            "source_properties=device.description=" + kDeadDescription},
+                           &ok));
+    QVERIFY2(ok, "cannot load a pipe source without a writer");
     m_feeding = true;
     m_feeder = QThread::create([this] {
         const int fd = ::open(QFile::encodeName(m_fifo).constData(), O_WRONLY);
@@ -386,6 +407,89 @@ void TestRecordingPulse::awkwardMicrophonesKeepTheirTime()
     QVERIFY2(longestQuiet <= 1600, "the sound has a gap");
     if (description == kSineDescription)
         QVERIFY2(firstHeard <= 1600, "the tone is missing from the start");
+}
+
+void TestRecordingPulse::theCountDownIsRecorded_data()
+{
+    QTest::addColumn<QString>("description");
+    QTest::newRow("silent") << kNullDescription;
+    QTest::newRow("first sound late") << kLateDescription;
+    QTest::newRow("two-second blocks") << kSineDescription;
+}
+
+void TestRecordingPulse::theCountDownIsRecorded()
+{
+    // The encoder, the screen and the microphone are made ready during the count-down: the file lasts from
+    // the start to the stop, whatever the microphone.
+    QFETCH(QString, description);
+    const int device = inputIndex(description);
+    QVERIFY(device >= 0);
+    SettingIntf *settings = SettingImpl::getInstance();
+    settings->setSavePath(m_dir.filePath(QStringLiteral("countdown%1").arg(device)) + "/");
+    settings->release();
+    AVIRecordingThread thread;
+    thread.setBackends({m_clock, std::make_shared<FakeGrabber>(QSize(1280, 720)),
+                        std::make_shared<MicrophoneAudioSource>(), nullptr});
+    QVERIFY(thread.prepareRecording(0, 1280, 720, device));
+    QThread::msleep(3000);
+    const quint32 startAt = m_clock->nowMs();
+    QVERIFY(thread.startRecording(0, 1280, 720, device));
+    QThread::msleep(3000);
+    const quint32 stopAt = m_clock->nowMs();
+    QVERIFY(thread.stopRecording());
+    const qint64 recordedMs = stopAt - startAt;
+
+    const QString file = thread.recordedFiles().value(0);
+    const qint64 videoMs = AviProbe::contents(file).videoSlots * 40;
+    const qint64 soundMs = AviProbe(file).audioSamples().size() / 4 * 1000 / 8000;
+    qInfo("%s: recorded %lld ms; video %lld ms, sound %lld ms", qPrintable(description), recordedMs, videoMs,
+          soundMs);
+    QVERIFY2(qAbs(videoMs - recordedMs) <= 40, "the video does not last from the start to the stop");
+    QVERIFY2(qAbs(soundMs - recordedMs) <= 40, "the sound does not last from the start to the stop");
+}
+
+void TestRecordingPulse::aDeadMicrophoneNeverHoldsTheStop()
+{
+    // Through the service as the window drives it: the count-down, the start, a while, the stop.
+    SettingIntf *settings = SettingImpl::getInstance();
+    settings->setSavePath(m_dir.filePath(QStringLiteral("dead")) + "/");
+    settings->setAudioSource(kDeadDescription);
+    settings->setVideoQuality(0);
+    settings->setMute(false);
+    settings->release();
+    MessageBoxScript boxes;
+    RecordingIntf *service = RecordingImpl::getInstance();
+    const auto release = qScopeGuard([service] { service->release(); });
+    QVERIFY(service->audioSources().contains(kDeadDescription));
+    service->prepareRecording();
+    QTest::qWait(3000);
+    QElapsedTimer recorded;
+    recorded.start();
+    QCOMPARE(service->startRecording(), 0);
+    // Past the bound after which a microphone that delivered nothing is given up.
+    QTest::qWait(int(WinAVIRecordingImpl::kSilentMicrophoneMs) + 1000);
+    const qint64 recordedMs = recorded.elapsed();
+    QElapsedTimer stopping;
+    stopping.start();
+    QList<QString> files;
+    QCOMPARE(service->stopRecording(&files), 0);
+    const qint64 stopMs = stopping.elapsed();
+    qInfo("the stop took %lld ms", stopMs);
+    QVERIFY2(stopMs < AVIRecordingThread::kStopLimitMs, qPrintable(QString::number(stopMs)));
+
+    // The user was told once.
+    const auto told = std::count_if(boxes.shown().begin(), boxes.shown().end(), [](const MessageBoxes::Request &box) {
+        return box.text == QStringLiteral("The microphone gives no sound.");
+    });
+    QCOMPARE(told, 1);
+    // The picture was recorded from the start, and the file plays.
+    QCOMPARE(files.size(), 1);
+    const AviProbe probe(files.first());
+    QVERIFY(probe.readable());
+    const qint64 videoMs = AviProbe::contents(files.first()).videoSlots * 40;
+    qInfo("recorded %lld ms, video %lld ms", recordedMs, videoMs);
+    QVERIFY2(qAbs(videoMs - recordedMs) <= 80, qPrintable(QString::number(videoMs)));
+    QVERIFY(probe.stream("video").value("nb_read_frames").toString().toInt() > 25);
 }
 
 QUILLO_TEST_MAIN_X11(TestRecordingPulse)

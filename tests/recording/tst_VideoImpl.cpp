@@ -4,6 +4,8 @@
 #include "VideoImpl.h"
 #include "VideoWidget.h"
 
+#include <QBuffer>
+#include <QImage>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -98,24 +100,44 @@ private Q_SLOTS:
         QVERIFY(!widget);
     }
 
+    void unplayableFileWarnsOnce_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        // What a start answers afterwards: refused, or nothing to play for a file of no video kind.
+        QTest::addColumn<int>("startAnswer");
+        QTest::newRow("noise named .wmv") << "broken.wmv" << QByteArray(2048, '\x11') << -2001;
+        QTest::newRow("empty .avi") << "empty.avi" << QByteArray() << -2001;
+        QTest::newRow("text named .avi") << "text.avi" << QByteArray("just some words\n") << -2001;
+        QByteArray picture;
+        QBuffer buffer(&picture);
+        buffer.open(QIODevice::WriteOnly);
+        QImage(32, 32, QImage::Format_RGB32).save(&buffer, "PNG");
+        QTest::newRow("a picture") << "picture.png" << picture << -2000;
+    }
+
     void unplayableFileWarnsOnce()
     {
-        const QString path = m_dir.filePath(QStringLiteral("broken.wmv"));
+        // A file the player cannot play is refused after its box, so the caller does not go on to play it.
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(int, startAnswer);
+        const QString path = m_dir.filePath(name);
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray(2048, '\x11'));
+        file.write(content);
         file.close();
         MessageBoxScript boxes;
         VideoImpl video(&m_parent);
         QSignalSpy status(&video, &VideoIntf::actionStatusChanged);
-        QCOMPARE(video.attachVideo(path), 0);
+        QCOMPARE(video.attachVideo(path), -2001);
         QCoreApplication::processEvents();
         QCOMPARE(boxes.shown().size(), 1);
         QCOMPARE(boxes.shown().first().title, QStringLiteral("Can't Play Video!"));
         QCOMPARE(boxes.shown().first().text, QStringLiteral("This video file is invaild"));
         QCOMPARE(boxes.shown().first().icon, QMessageBox::Warning);
         QCOMPARE(status.last().at(0).toUInt(), 0u);
-        QCOMPARE(video.start(), -2001);
+        QCOMPARE(video.start(), startAnswer);
         QCOMPARE(video.actionStatus(), 0u);
     }
 

@@ -24,14 +24,16 @@ void TestWinAudioLevelReporter::levelOfBuffer_data()
     QTest::addColumn<QList<qint16>>("samples");
     QTest::addColumn<int>("level");
     QTest::newRow("silence") << QList<qint16>{0, 0, 0, 0} << 0;
-    QTest::newRow("full scale last") << QList<qint16>{100, 0, 5, 0, 32767, 0} << 83;
+    QTest::newRow("full scale among quiet") << QList<qint16>{100, 0, 5, 0, 32767, 0} << 83;
     QTest::newRow("10000") << QList<qint16>{10000, 10000} << 66;
     QTest::newRow("1000") << QList<qint16>{1000, 1000} << 33;
     QTest::newRow("100 is the threshold") << QList<qint16>{100, 100} << 0;
-    QTest::newRow("negative last") << QList<qint16>{32767, 0, -32768, 0} << 0;
-    // Six samples: indices 0, 2 and 4 are read, so the fifth decides and the sixth does not.
-    QTest::newRow("fifth of six decides") << QList<qint16>{0, 0, 0, 0, 1000, 32767} << 33;
-    QTest::newRow("odd count: last sample read") << QList<qint16>{0, 32767, 10000} << 66;
+    QTest::newRow("negative full scale") << QList<qint16>{0, 0, -32768, 0} << 83;
+    // A steady tone reads the same whichever half of its wave the buffer ends in.
+    QTest::newRow("tone ending high") << QList<qint16>{-10000, -10000, 10000, 10000} << 66;
+    QTest::newRow("tone ending low") << QList<qint16>{10000, 10000, -10000, -10000} << 66;
+    QTest::newRow("loud right channel") << QList<qint16>{0, 0, 0, 0, 1000, 32767} << 83;
+    QTest::newRow("odd count") << QList<qint16>{0, 1000, 10000} << 66;
 }
 
 void TestWinAudioLevelReporter::levelOfBuffer()

@@ -62,8 +62,10 @@ void loadLanguage(QTranslator *translator)
     } else {
         const QString file = kTranslationPattern.arg(language);
         // The working directory first; a program started from a launcher runs elsewhere, so the folder
-        // beside the executable is tried as well.
-        if (!translator->load(file) && !translator->load(file, QCoreApplication::applicationDirPath()))
+        // beside the executable (the build tree) and the program's installed data folder are tried as well.
+        const QString beside = QCoreApplication::applicationDirPath();
+        const QString installed = QDir(beside).filePath(QStringLiteral(QUILLO_LANGUAGE_PARENT_FROM_BIN));
+        if (!translator->load(file) && !translator->load(file, beside) && !translator->load(file, installed))
             appLog(LogSystem::LOG_WARNING, "loadLanguage - No translation %s.qm; showing untranslated texts",
                    qUtf8Printable(file));
     }

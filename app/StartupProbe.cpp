@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QTimer>
+#include <QTranslator>
 #include <QWidget>
 #include <QWindow>
 
@@ -26,11 +27,25 @@ bool StartupProbe::answerAlreadyRunningBox(const QString &text)
     return true;
 }
 
-void StartupProbe::watch(QWidget *window)
+bool StartupProbe::enabled()
 {
     const QByteArray mode = qgetenv("QUILLO_STARTUP_PROBE");
-    if (mode != "report" && mode != "quit" && mode != "frame")
+    return mode == "report" || mode == "quit" || mode == "frame";
+}
+
+void StartupProbe::reportTranslation(const QTranslator &translator)
+{
+    if (!enabled())
         return;
+    std::printf("translation: %s\n", translator.filePath().isEmpty() ? "none" : qPrintable(translator.filePath()));
+    std::fflush(stdout);
+}
+
+void StartupProbe::watch(QWidget *window)
+{
+    if (!enabled())
+        return;
+    const QByteArray mode = qgetenv("QUILLO_STARTUP_PROBE");
     if (mode == "frame") {
         auto *watch = new CameraFramePaintWatch(window);
         connect(watch, &CameraFramePaintWatch::framePainted, qApp, [] {

@@ -59,6 +59,7 @@ int main(int argc, char *argv[])
 
     QTranslator translator;
     loadLanguage(&translator);
+    StartupProbe::reportTranslation(translator);
     removeExpiredLogs();
 
     LogSystem *log = LogSystem::getSysLogSystem();

@@ -49,7 +49,7 @@ ScheduleManager::ScheduleManager(ScheduleHost *host, const QString &dataFolder)
     m_saveWarning->setWordWrap(true);
     m_saveWarning->setText(QStringLiteral("<font color='red'>%1</font>")
                                .arg(tr("The upload list could not be saved: queued jobs would be lost when Quillo "
-                                       "closes. It is saved again at the next change.")
+                                       "closes. Quillo tries again at the next change.")
                                         .toHtmlEscaped()));
     m_saveWarning->hide();
     ui->gridLayout->addWidget(m_saveWarning, ui->gridLayout->rowCount(), 0, 1, ui->gridLayout->columnCount());

@@ -66,10 +66,11 @@ QString SampleRig::writeFile(const QString &name, qint64 size)
     return path;
 }
 
-void SampleRig::checkBoundedAnswer(const QByteArray &method, const QString &path, const HttpFault &fault, int code)
+void SampleRig::checkBoundedAnswer(const QByteArray &method, const QString &path, const HttpFault &fault,
+                                   int deadlineMs, int code)
 {
     SNTimings timings = quickTimings();
-    timings.answerDeadlineMs = 1000;
+    timings.answerDeadlineMs = deadlineMs;
     manager.setTimings(timings);
     server.addFault(method, path, fault);
     const MemoryWatch memory;

@@ -1,6 +1,7 @@
 #include "DropboxProvider.h"
 
 #include "NetworkJob.h"
+#include "ResumeProgress.h"
 #include "SNErrorMap.h"
 #include "SNServiceContext.h"
 #include "UploadErrorCode.h"
@@ -143,6 +144,7 @@ struct Session : std::enable_shared_from_this<Session>
     qint64 chunkSize;
     QString sessionId;
     bool restarted = false;
+    ResumeProgress progress;
 
     Session(NetworkJob &owner, qint64 chunk)
         : job(owner)
@@ -191,10 +193,12 @@ struct Session : std::enable_shared_from_this<Session>
                                 length)
                      .retryAs(SNRequest::RETRY_RESUME),
                  [self, offset, length](const SNResponse &response) {
-                     if (response.isSuccess())
+                     if (response.isSuccess()) {
+                         self->progress.advance(offset + length);
                          self->sendFrom(offset + length);
-                     else
+                     } else {
                          self->onAnswer(response, false);
+                     }
                  },
                  [self, offset] { self->sendFrom(offset); });
     }
@@ -207,6 +211,12 @@ struct Session : std::enable_shared_from_this<Session>
         }
         const std::optional<qint64> correct = DropboxProvider::correctOffset(response, committing, job.fileSize());
         if (correct) {
+            if (!progress.advance(*correct)) {
+                uploadLog(LogSystem::LOG_ERROR, "DropboxProvider - the server keeps naming offset %lld, never further",
+                          *correct);
+                job.fail(SN_ERR_PROTOCOL);
+                return;
+            }
             sendFrom(*correct);
             return;
         }
@@ -215,6 +225,7 @@ struct Session : std::enable_shared_from_this<Session>
             && !restarted && !committing) {
             // The session expired (they last a week): the whole file goes again, once.
             restarted = true;
+            progress = ResumeProgress();
             start();
             return;
         }

@@ -261,6 +261,12 @@ QUrl FacebookProvider::defaultEndpoint(const QString &role) const
     return QUrl(QStringLiteral("https://graph.facebook.com/v21.0"));
 }
 
+QStringList FacebookProvider::tokenRoles() const
+{
+    // Videos go to a server of their own.
+    return {kApi, QStringLiteral("video")};
+}
+
 OAuthConfig FacebookProvider::oauthConfig(const SNServiceContext &service) const
 {
     OAuthConfig config;

@@ -18,6 +18,7 @@ class FacebookProvider : public SNProvider
 public:
     QStringList requiredParameters() const override;
     QUrl defaultEndpoint(const QString &role) const override;
+    QStringList tokenRoles() const override;
     OAuthConfig oauthConfig(const SNServiceContext &service) const override;
     void checkAccount(NetworkJob &job) override;
     void upload(NetworkJob &job) override;

@@ -1,5 +1,6 @@
 #include "NetworkJob.h"
 
+#include "BoundedAnswer.h"
 #include "NetworkSNService.h"
 #include "OAuthClient.h"
 #include "OAuthGrant.h"
@@ -17,6 +18,8 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+
+#include <algorithm>
 
 namespace {
 
@@ -90,7 +93,7 @@ void NetworkJob::start()
     if (!missing.isEmpty()) {
         uploadLog(LogSystem::LOG_ERROR, "NetworkJob::start - %s is not configured: build with %s set",
                   qUtf8Printable(name), qUtf8Printable(missing.join(QStringLiteral(", "))));
-        fail(SN_ERR_PROTOCOL);
+        fail(SN_ERR_NOT_CONFIGURED);
         return;
     }
     if (m_label.isEmpty()) {
@@ -215,6 +218,13 @@ void NetworkJob::transmit()
             fail(SN_ERR_AUTHORIZATION);
             return;
         }
+        if (!mayReceiveToken(request.url)) {
+            uploadLog(LogSystem::LOG_ERROR, "NetworkJob::send - %s://%s:%d is none of the service's servers; the token "
+                      "is not sent there", qUtf8Printable(request.url.scheme()), qUtf8Printable(request.url.host()),
+                      request.url.port());
+            fail(SN_ERR_PROTOCOL);
+            return;
+        }
         networkRequest.setRawHeader("Authorization", "Bearer " + grant.accessToken.toLatin1());
     }
 
@@ -239,12 +249,16 @@ void NetworkJob::transmit()
     }
 
     m_stalled = false;
-    m_answerTooLong = false;
     QNetworkReply *reply =
         m_service->manager()->network()->sendCustomRequest(networkRequest, request.method, body);
     if (body)
         body->setParent(reply);
     m_reply = reply;
+    auto *answer = new BoundedAnswer(reply, kMaxAnswerBytes, m_service->manager()->timings().answerDeadlineMs);
+    connect(answer, &BoundedAnswer::received, this, [this, reply] {
+        if (reply == m_reply)
+            m_stallTimer.start(stallLimitMs());
+    });
     connect(reply, &QNetworkReply::uploadProgress, this, [this, reply](qint64 sent, qint64) {
         if (reply != m_reply)
             return;
@@ -254,21 +268,19 @@ void NetworkJob::transmit()
             reportProgress(current.fileOffset + qBound<qint64>(0, sent - current.filePrefix.size(), current.fileLength),
                            qMax<qint64>(m_fileSize, 1));
     });
-    connect(reply, &QNetworkReply::downloadProgress, this, [this, reply](qint64 received, qint64) {
-        if (reply != m_reply)
-            return;
-        m_stallTimer.start(stallLimitMs());
-        if (received > kMaxAnswerBytes) {
-            m_answerTooLong = true;
-            reply->abort();
-        }
-    });
     connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] {
         if (reply == m_reply)
             m_stallTimer.start(stallLimitMs());
     });
     connect(reply, &QNetworkReply::finished, this, [this, reply] { onFinished(reply); });
     m_stallTimer.start(stallLimitMs());
+}
+
+bool NetworkJob::mayReceiveToken(const QUrl &url) const
+{
+    const QStringList roles = m_service->provider().tokenRoles();
+    return std::any_of(roles.cbegin(), roles.cend(),
+                       [this, &url](const QString &role) { return SNProvider::sameServer(url, m_service->endpoint(role)); });
 }
 
 int NetworkJob::stallLimitMs() const
@@ -303,9 +315,17 @@ void NetworkJob::onFinished(QNetworkReply *reply)
         fail(SN_ERR_TIMED_OUT);
         return;
     }
-    if (m_answerTooLong) {
-        uploadLog(LogSystem::LOG_ERROR, "NetworkJob - %s: the answer is too long", qUtf8Printable(what));
-        fail(SN_ERR_PROTOCOL);
+    const BoundedAnswer *answer = reply->findChild<BoundedAnswer *>();
+    if (answer->failure() == BoundedAnswer::TOO_LONG) {
+        uploadLog(LogSystem::LOG_ERROR, "NetworkJob - %s: the answer is longer than %lld bytes; the connection is dropped",
+                  qUtf8Printable(what), kMaxAnswerBytes);
+        fail(SN_ERR_DISCONNECTED);
+        return;
+    }
+    if (answer->failure() == BoundedAnswer::TOO_LATE) {
+        uploadLog(LogSystem::LOG_ERROR, "NetworkJob - %s: the answer did not end within %d ms", qUtf8Printable(what),
+                  m_service->manager()->timings().answerDeadlineMs);
+        fail(SN_ERR_TIMED_OUT);
         return;
     }
     SNResponse response;
@@ -320,7 +340,7 @@ void NetworkJob::onFinished(QNetworkReply *reply)
         return;
     }
     response.headers = reply->rawHeaderPairs();
-    response.body = reply->readAll();
+    response.body = answer->body();
     uploadLog(LogSystem::LOG_INFO, "NetworkJob - %s: %d", qUtf8Printable(what), response.status);
 
     const std::optional<qint64> retryAfter =

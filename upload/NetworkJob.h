@@ -30,6 +30,10 @@ class SocialNetworkManager;
 //   is waited out once when its Retry-After is short; the tries start anew once a file body goes further
 //   than where the last one failed;
 // - no byte moving for the stall limit ends the job as timed out; cancel and the stall are told apart;
+// - the access token goes only to the service's own servers (SNProvider::tokenRoles), never to another
+//   address an answer names;
+// - answers are read within a size cap and a deadline (BoundedAnswer): a longer one drops the connection,
+//   a late one times out;
 // - answers the provider does not accept, and failures without an answer, become the library's codes.
 class NetworkJob : public SNJob
 {
@@ -111,6 +115,7 @@ private:
     void retryLater(int finalCode, std::optional<qint64> delayMs);
     void dropReply();
     int stallLimitMs() const;
+    bool mayReceiveToken(const QUrl &url) const;
 
     Kind m_kind;
     NetworkSNService *m_service;
@@ -121,7 +126,6 @@ private:
     Pending m_pending;
     QPointer<QNetworkReply> m_reply;
     bool m_stalled = false;
-    bool m_answerTooLong = false;
     QTimer m_stallTimer;
     // Tries used since the transfer last went further.
     int m_retries = 0;

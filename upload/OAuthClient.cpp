@@ -1,5 +1,6 @@
 #include "OAuthClient.h"
 
+#include "BoundedAnswer.h"
 #include "OAuthGrant.h"
 #include "OAuthLoopbackListener.h"
 #include "OAuthProtocol.h"
@@ -83,11 +84,20 @@ QNetworkReply *OAuthClient::postForm(const QUrl &url, const QList<QPair<QString,
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     request.setTransferTimeout(m_manager->timings().interactiveStallMs);
     QNetworkReply *reply = m_manager->network()->post(request, OAuthProtocol::formBody(fields));
-    connect(reply, &QNetworkReply::finished, this, [reply, handler = std::move(handler)] {
+    auto *answer = new BoundedAnswer(reply, kMaxAnswerBytes, m_manager->timings().answerDeadlineMs);
+    connect(reply, &QNetworkReply::finished, this, [reply, answer, url, handler = std::move(handler)] {
         reply->deleteLater();
+        // An answer cut off at a bound has a status but no usable body: it counts as no answer.
+        if (answer->failure() != BoundedAnswer::WITHIN_BOUNDS) {
+            const bool tooLong = answer->failure() == BoundedAnswer::TOO_LONG;
+            uploadLog(LogSystem::LOG_ERROR, "OAuthClient - the answer of %s %s", qUtf8Printable(url.host()),
+                      tooLong ? "is too long; the connection is dropped" : "did not end in time");
+            handler(0, {}, tooLong ? SN_ERR_DISCONNECTED : SN_ERR_TIMED_OUT);
+            return;
+        }
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         const int transport = status != 0 ? 0 : SNErrorMap::transportCode(reply->error());
-        handler(status, reply->read(kMaxAnswerBytes), transport);
+        handler(status, answer->body(), transport);
     });
     return reply;
 }
@@ -352,11 +362,17 @@ void OAuthClient::refresh(const QString &service, const QString &label, const OA
         m_refreshes[id].reply = nullptr;
         SNAccountStore *store = m_manager->accountStore();
         const OAuthProtocol::TokenAnswer answer = OAuthProtocol::parseTokenAnswer(status, body);
+        QMap<QString, QString> params = store ? store->params(service, label) : QMap<QString, QString>();
+        OAuthGrant grant = OAuthGrant::fromParams(params);
         if (transport != 0) {
             finishRefresh(id, transport);
-        } else if (answer.ok && store) {
-            QMap<QString, QString> params = store->params(service, label);
-            OAuthGrant grant = OAuthGrant::fromParams(params);
+        } else if (grant.isEmpty()) {
+            // The account went while the renewal was under way: a token stored now would come back as a
+            // pending grant nobody asked for.
+            uploadLog(LogSystem::LOG_NOTICE, "OAuthClient::refresh - the %s account is gone; the answer is dropped",
+                      qUtf8Printable(service));
+            finishRefresh(id, SN_ERR_AUTHORIZATION);
+        } else if (answer.ok) {
             grant.accessToken = answer.accessToken;
             if (!answer.refreshToken.isEmpty())
                 grant.refreshToken = answer.refreshToken;
@@ -367,16 +383,19 @@ void OAuthClient::refresh(const QString &service, const QString &label, const OA
             grant.writeTo(params);
             store->setParams(service, label, params);
             finishRefresh(id, 0);
-        } else if (answer.error == QLatin1String("invalid_grant") || status == 400 || status == 401) {
+        } else if (answer.error == QLatin1String("invalid_grant")) {
+            // Only this refusal says the permission itself is gone; a 400 or 401 for anything else (a rotated
+            // client secret, a malformed request, a proxy) fails the renewal and keeps the grant.
             uploadLog(LogSystem::LOG_NOTICE, "OAuthClient::refresh - %s no longer accepts the grant; it is removed",
                       qUtf8Printable(service));
-            if (store)
-                store->setParams(service, label, OAuthGrant::withoutGrant(store->params(service, label)));
+            store->setParams(service, label, OAuthGrant::withoutGrant(params));
             finishRefresh(id, SN_ERR_AUTHORIZATION);
         } else {
-            uploadLog(LogSystem::LOG_ERROR, "OAuthClient::refresh - %s answered status %d", qUtf8Printable(service),
-                      status);
-            finishRefresh(id, answer.ok ? SN_ERR_PROTOCOL : SNErrorMap::httpStatusCode(status));
+            uploadLog(LogSystem::LOG_ERROR, "OAuthClient::refresh - %s answered status %d %s", qUtf8Printable(service),
+                      status, qUtf8Printable(answer.error.left(64)));
+            // The grant is kept, so the refusal is not "no permission" (which would ask for a new one).
+            const bool refused = status == 400 || status == 401;
+            finishRefresh(id, refused ? SN_ERR_PROTOCOL : SNErrorMap::httpStatusCode(status));
         }
     });
 }

@@ -33,8 +33,8 @@ public:
     // in the account store under the label; a new request for the same service replaces an unfinished one.
     void authorize(const QString &service, const QString &label, const OAuthConfig &config, PageReady ready);
     // Renews the label's access token. Callers asking while a renewal for the label runs share its answer.
-    // A grant the service refuses (invalid_grant, 400, 401) is removed and the answer is
-    // SN_ERR_AUTHORIZATION.
+    // A grant the service refuses (invalid_grant) is removed and the answer is SN_ERR_AUTHORIZATION; other
+    // refusals keep it. An answer for a label no account carries any more is dropped.
     void refresh(const QString &service, const QString &label, const OAuthConfig &config, Done done);
     // Stops listeners, polls and renewals without answering anyone.
     void shutdown();

@@ -30,6 +30,14 @@ QUrl SNProvider::webAddress(const QUrl &address)
     return address;
 }
 
+bool SNProvider::sameServer(const QUrl &address, const QUrl &server)
+{
+    // "https://host" and "https://host:443" are one server.
+    const auto portOf = [](const QUrl &url) { return url.port(url.scheme() == QLatin1String("https") ? 443 : 80); };
+    return !address.host().isEmpty() && address.scheme() == server.scheme()
+           && address.host().compare(server.host(), Qt::CaseInsensitive) == 0 && portOf(address) == portOf(server);
+}
+
 QString SNProvider::answerId(const SNResponse &response, const QString &field)
 {
     return response.isSuccess() ? usableId(response.json().value(field).toString()) : QString();

@@ -22,11 +22,14 @@ public:
     virtual ~SNProvider();
 
     // The parameter keys the provider cannot work without. Jobs of a service missing one fail with
-    // SN_ERR_PROTOCOL, and the log names the build option that supplies it (UploadServiceParameters).
+    // SN_ERR_NOT_CONFIGURED, and the log names the build option that supplies it (UploadServiceParameters).
     virtual QStringList requiredParameters() const { return {}; }
     // A service that no longer exists: every job fails with SN_ERR_UNREACHABLE, no account is usable.
     virtual bool isDiscontinued() const { return false; }
     virtual QUrl defaultEndpoint(const QString &role) const = 0;
+    // The roles whose servers (scheme, host and port) may receive the account's access token. A request
+    // to an address an answer named goes out with the token only when it is on one of them.
+    virtual QStringList tokenRoles() const { return {QStringLiteral("api"), QStringLiteral("content")}; }
     virtual OAuthConfig oauthConfig(const SNServiceContext &service) const = 0;
     // Larger files fail with SN_ERR_FILE_TOO_LARGE before anything is sent.
     virtual qint64 maximumFileSize(bool isVideo) const { return std::numeric_limits<qint64>::max(); }
@@ -47,6 +50,8 @@ public:
     // An address for the user's browser or the next request is a web address with a host; a script, a local
     // file, a relative or broken address is none (empty).
     static QUrl webAddress(const QUrl &address);
+    // Both addresses go to one server: the same scheme, host and port, named or implied.
+    static bool sameServer(const QUrl &address, const QUrl &server);
     // A successful answer's id in that field of its JSON object, by usableId's rule; empty otherwise.
     static QString answerId(const SNResponse &response, const QString &field);
     // A successful answer's address in that header, by webAddress's rule; empty otherwise.

@@ -14,6 +14,10 @@ struct SNTimings
     int interactiveStallMs = 60 * 1000;
     // A scheduled upload's stall limit; set from the start-up values.
     int scheduledStallMs = 100 * 1000;
+    // Once a service starts answering, the whole answer has arrived within this long, or the request fails
+    // as "timed out". The answers are small documents that take well under a second; a minute leaves room
+    // for a poor line and still ends a server that drips bytes to keep a request open for ever.
+    int answerDeadlineMs = 60 * 1000;
     // How long the browser has to come back with a grant (the user signs in and reads the consent page).
     int grantWaitMs = 10 * 60 * 1000;
     // An access token that ends within this much is renewed before it is used.

@@ -8,6 +8,7 @@
 #include "ScheduleItemView.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QScreen>
 #include <QStandardItemModel>
 
@@ -43,6 +44,15 @@ ScheduleManager::ScheduleManager(ScheduleHost *host, const QString &dataFolder)
     , m_file(dataFolder)
 {
     ui->setupUi(this);
+    m_saveWarning = new QLabel(this);
+    m_saveWarning->setObjectName(QStringLiteral("lblSaveFailed"));
+    m_saveWarning->setWordWrap(true);
+    m_saveWarning->setText(QStringLiteral("<font color='red'>%1</font>")
+                               .arg(tr("The upload list could not be saved: queued jobs would be lost when Quillo "
+                                       "closes. Quillo tries again at the next change.")
+                                        .toHtmlEscaped()));
+    m_saveWarning->hide();
+    ui->gridLayout->addWidget(m_saveWarning, ui->gridLayout->rowCount(), 0, 1, ui->gridLayout->columnCount());
     load();
 
     m_model = new QStandardItemModel(0, 1, this);
@@ -162,9 +172,13 @@ int ScheduleManager::confirmExit()
 {
     if (std::none_of(m_items.begin(), m_items.end(), [](const auto &item) { return item->isPending(); }))
         return 0;
+    // The jobs come back at the next start only from the file: one that cannot be written is said here,
+    // while the user can still stay.
+    QString pending = tr("There are jobs scheduled to be uploaded.");
+    if (!save())
+        pending += QLatin1Char(' ') + tr("The upload list could not be saved: they will be lost.");
     // Asked while the program closes: its own box, whatever window is in front.
-    switch (MessageBoxes::exec(yesNoWarning(nullptr, tr("Do you really want to exit Quillo?"),
-                                            tr("There are jobs scheduled to be uploaded.")))) {
+    switch (MessageBoxes::exec(yesNoWarning(nullptr, tr("Do you really want to exit Quillo?"), pending))) {
     case QMessageBox::Yes:
         return kExitYes;
     case QMessageBox::No:
@@ -189,9 +203,11 @@ void ScheduleManager::showWindow()
     activateWindow();
 }
 
-void ScheduleManager::save()
+bool ScheduleManager::save()
 {
-    m_file.save(items());
+    const bool saved = m_file.save(items());
+    m_saveWarning->setVisible(!saved);
+    return saved;
 }
 
 QList<ScheduleItem *> ScheduleManager::items() const

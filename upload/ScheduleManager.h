@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+class QLabel;
 class QStandardItemModel;
 class ScheduleHost;
 class ScheduleItem;
@@ -46,7 +47,9 @@ public:
     // Shows and raises the window, over the program's window (or the screen) the first time.
     void showWindow();
 
-    void save();
+    // Writes the schedule file; false when it could not be written. The window says so until a later save
+    // (at the next change) succeeds.
+    bool save();
     int rowOf(ScheduleItem *item) const;
     void refreshRow(ScheduleItem *item, ScheduleItemView *view);
     void removeItems(QList<ScheduleItem *> items);
@@ -81,4 +84,6 @@ private:
     ScheduleFile m_file;
     UploadNowOrReschedule m_rescheduleDialog;
     bool m_placed = false;
+    // Owned by the window.
+    QLabel *m_saveWarning = nullptr;
 };

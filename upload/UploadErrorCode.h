@@ -26,4 +26,6 @@ enum UploadErrorCode : int {
     SN_ERR_CANCELLED = static_cast<int>(0xE0040000u),
     // The service has no call for what was asked (the photo service deletes nothing an app put there).
     SN_ERR_NOT_SUPPORTED = static_cast<int>(0xE0050001u),
+    // This build has no client id (or other build option) for the service, so it cannot talk to it.
+    SN_ERR_NOT_CONFIGURED = static_cast<int>(0xE0050002u),
 };

@@ -24,6 +24,7 @@ constexpr Row kSharedRows[] = {
     {SN_ERR_AUTHORIZATION, "Authorization failed."},
     {SN_ERR_TOO_OFTEN, "You are trying too often. Please try again later."},
     {SN_ERR_PRIVILEGE, "The linked account privilege is not enough!"},
+    {SN_ERR_NOT_CONFIGURED, "This service is not set up in this build of Quillo."},
 };
 
 constexpr Row kManagerRows[] = {

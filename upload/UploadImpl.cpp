@@ -27,13 +27,16 @@
 #include <QPointer>
 #include <QStandardPaths>
 
+#include <algorithm>
+
 namespace {
 
 // Seconds without a byte moving before a scheduled upload fails, and scheduled uploads running at once.
 constexpr int kStallSeconds = 100;
 constexpr int kConcurrentTransfers = 5;
-// The photo service refuses longer descriptions.
-constexpr int kPhotoDescriptionLimit = 1024;
+// The photo service keeps no more of a description than this; refused here, a longer one is not cut
+// behind the user's back.
+constexpr int kPhotoDescriptionLimit = 1000;
 // What checkAccountName answers for a refused name, and the input checks for a missing title.
 constexpr int kNameRefused = -1001;
 constexpr int kInputRefused = -1;
@@ -41,8 +44,6 @@ constexpr int kTitleMissing = -2000;
 // The services each kind of file goes to, in the order they are tried.
 constexpr uint kImageOrder[] = {SERVICE_FACEBOOK, SERVICE_PICASA, SERVICE_DROPBOX, SERVICE_TWITPIC};
 constexpr uint kVideoOrder[] = {SERVICE_YOUTUBE, SERVICE_FACEBOOK, SERVICE_PICASA, SERVICE_DROPBOX};
-// The services whose bits a mask may hold, counted for the progress dialog's total.
-constexpr uint kServiceMaskBits = 0x3F;
 
 qsizetype slotOf(uint serviceBit)
 {
@@ -299,7 +300,7 @@ int UploadImpl::checkUploadInputs(uint serviceMask, const QString &path, const Q
                                   const QString &description)
 {
     if ((serviceMask & SERVICE_PICASA) && description.size() > kPhotoDescriptionLimit) {
-        warn(tr("Picasa's description limit is 1024 characters."));
+        warn(tr("Picasa's description limit is 1000 characters."));
         return kInputRefused;
     }
     if (QFile(path).size() <= 0) {
@@ -330,12 +331,19 @@ int UploadImpl::uploadNow(bool isVideo, uint serviceMask, const QString &path, c
                           const QString &author, const QString &description, const QStringList &keywords,
                           QList<UploadResult> &results)
 {
-    const int count = qPopulationCount(serviceMask & kServiceMaskBits);
-    if (count == 0)
+    // Only the services that take this kind of file count towards the whole upload's progress.
+    const auto &order = isVideo ? kVideoOrder : kImageOrder;
+    const int count = int(std::count_if(std::begin(order), std::end(order), [serviceMask](uint bit) {
+        return (serviceMask & bit) != 0;
+    }));
+    if (count == 0) {
+        // Services were named, but none takes this kind of file: nothing was tried.
+        if (serviceMask != 0)
+            results.clear();
         return 0;
+    }
     UploadProgressBar dialog(count, m_appName, path, title, author, description, keywords);
     dialog.show();
-    const auto &order = isVideo ? kVideoOrder : kImageOrder;
     for (const uint bit : order) {
         if (serviceMask & bit)
             dialog.uploadTo(serviceHandle(bit), *cachedAccount(bit), bit, isVideo);
@@ -373,14 +381,22 @@ int UploadImpl::queueVideoUpload(QMap<uint, QDateTime> times, QString path, QStr
 
 void UploadImpl::removeUploadedFiles(QMap<uint, QString> idsByService)
 {
+    // The media file's information, which names these copies, goes with the file: whatever could not be
+    // removed is told once, in a box the user reads at their pace, and its id stays in the log.
+    QStringList staying;
     for (auto it = idsByService.constBegin(); it != idsByService.constEnd(); ++it) {
         const uint bit = it.key();
         if (bit == SERVICE_YOUTUBE || bit == SERVICE_PICASA || bit == SERVICE_DROPBOX) {
-            SNService *handle = serviceHandle(bit);
-            if (!handle)
-                continue;
-            RemoveProgressDlg removal(handle, nullptr);
-            removal.removeFile(m_appName, it.value());
+            bool removed = false;
+            if (SNService *handle = serviceHandle(bit)) {
+                RemoveProgressDlg removal(handle, nullptr);
+                removed = removal.removeFile(m_appName, it.value());
+            }
+            if (!removed) {
+                uploadLog(LogSystem::LOG_ERROR, "UploadImpl::removeUploadedFiles - the %s copy %s stays online",
+                          qUtf8Printable(uploadServiceName(bit)), qUtf8Printable(it.value()));
+                staying.append(onlineCopyText(bit, it.value()));
+            }
         } else if (bit == SERVICE_FACEBOOK || bit == SERVICE_TWITPIC) {
             MessageBoxes::Request box;
             box.fromService = true;
@@ -390,6 +406,29 @@ void UploadImpl::removeUploadedFiles(QMap<uint, QString> idsByService)
                                                : tr("Please delete upload file from Twitpic.");
             MessageBoxes::exec(box);
         }
+    }
+    if (staying.isEmpty())
+        return;
+    MessageBoxes::Request box;
+    box.fromService = true;
+    box.icon = QMessageBox::Warning;
+    box.title = tr("Warning");
+    box.text = tr("These uploaded copies could not be removed and stay online:");
+    box.informativeText = staying.join(QLatin1Char('\n')) + QStringLiteral("\n\n")
+                          + tr("Please delete them on the service's website.");
+    MessageBoxes::exec(box);
+}
+
+QString UploadImpl::onlineCopyText(uint bit, const QString &id) const
+{
+    switch (bit) {
+    case SERVICE_YOUTUBE:
+        return tr("Youtube: video %1").arg(id);
+    case SERVICE_PICASA:
+        return tr("Picasa: photo %1").arg(id);
+    default:
+        // The file-hosting service keeps the program's copies in its public folder.
+        return tr("Dropbox: public/%1/%2").arg(m_appName, id);
     }
 }
 

@@ -93,6 +93,8 @@ private:
     int uploadNow(bool isVideo, uint serviceMask, const QString &path, const QString &title, const QString &author,
                   const QString &description, const QStringList &keywords, QList<UploadResult> &results);
     void startScheduleManager(const QString &dataFolder);
+    // How the user finds a copy that stayed online: its service and where it is there.
+    QString onlineCopyText(uint bit, const QString &id) const;
     // The window a dialog of this service stands over: the caller's, else the active one; null when the
     // program has no window in front.
     static QWidget *dialogParent(QWidget *parent);

@@ -26,6 +26,11 @@ void ValidationProcess::run(SNService *service, const AccountRecord &account, ui
     this->serviceBit = serviceBit;
     this->service = service;
     this->account = account;
+    if (!service) {
+        // A service bit without a service handle: there is nothing to check the account with.
+        jobFailed(nullptr, SN_ERR_UNREACHABLE);
+        return;
+    }
 
     SNJob *started = nullptr;
     int answer = service->startAccessJob(&this->account, &started, this);

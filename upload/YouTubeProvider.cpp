@@ -2,6 +2,7 @@
 
 #include "GoogleApiError.h"
 #include "NetworkJob.h"
+#include "ResumeProgress.h"
 #include "SNServiceContext.h"
 #include "UploadErrorCode.h"
 #include "UploadLog.h"
@@ -58,6 +59,7 @@ struct Session : std::enable_shared_from_this<Session>
     qint64 chunkSize;
     QUrl location;
     bool restarted = false;
+    ResumeProgress progress;
 
     Session(NetworkJob &owner, const QByteArray &body, qint64 chunk)
         : job(owner)
@@ -102,7 +104,7 @@ struct Session : std::enable_shared_from_this<Session>
         SNRequest request = SNRequest::put(location).header("Content-Range", range).retryAs(SNRequest::RETRY_RESUME);
         if (length > 0)
             request.fileBody(job.upload().path, offset, length, "application/octet-stream");
-        job.send(request, [self](const SNResponse &response) { self->onAnswer(response); },
+        job.send(request, [self](const SNResponse &response) { self->onAnswer(response, true); },
                  [self] { self->askOffset(); });
     }
 
@@ -112,15 +114,23 @@ struct Session : std::enable_shared_from_this<Session>
         job.send(SNRequest::put(location)
                      .header("Content-Range", QStringLiteral("bytes */%1").arg(job.fileSize()).toLatin1())
                      .retryAs(SNRequest::RETRY_REPEAT),
-                 [self](const SNResponse &response) { self->onAnswer(response); });
+                 [self](const SNResponse &response) { self->onAnswer(response, false); });
     }
 
-    void onAnswer(const SNResponse &response)
+    // afterChunk: the answer to a chunk, not to the question how far the server got after an interruption
+    // (the engine counts those).
+    void onAnswer(const SNResponse &response, bool afterChunk)
     {
         if (response.status == 308) {
             const std::optional<qint64> next = YouTubeProvider::resumeOffset(response.header("Range"), job.fileSize());
             if (!next) {
                 job.failWith(response);
+                return;
+            }
+            if (afterChunk && !progress.advance(*next)) {
+                uploadLog(LogSystem::LOG_ERROR, "YouTubeProvider - the server keeps naming offset %lld, never further",
+                          *next);
+                job.fail(SN_ERR_PROTOCOL);
                 return;
             }
             sendFrom(*next);
@@ -129,6 +139,7 @@ struct Session : std::enable_shared_from_this<Session>
         if (response.status == 404 && !restarted) {
             // The session expired: the video starts again in a new one, once.
             restarted = true;
+            progress = ResumeProgress();
             create();
             return;
         }

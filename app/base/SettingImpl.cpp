@@ -205,7 +205,12 @@ SettingImpl *SettingImpl::addRef()
 
 SettingImpl::SettingImpl()
 {
-    makeFolder(dataFolder() + kSeparator);
+    // The data folder holds the account file with the services' grants: made for its owner alone.
+    const QString data = dataFolder();
+    if (!QDir(data).exists()
+        && !(QDir::root().mkpath(QFileInfo(data).absolutePath())
+             && QDir::root().mkdir(data, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)))
+        settingsLog(LogSystem::LOG_ERROR, "SettingImpl::SettingImpl - Cannot create %s", qUtf8Printable(data));
     makeFolder(defaultMediaFolder());
     {
         QMutexLocker lock(&noticesMutex);

@@ -34,6 +34,8 @@ private Q_SLOTS:
     void sessionsResumeWhereTheServerStopped_data();
     void sessionsResumeWhereTheServerStopped();
     void theCommitIsNeverSentTwice();
+    void aServerThatNeverGoesFurtherEndsTheUpload_data();
+    void aServerThatNeverGoesFurtherEndsTheUpload();
     void anExistingSharedLinkIsListed();
     void removingWhatIsGoneSucceeds();
     void failuresMapToCodes_data();
@@ -235,6 +237,35 @@ void tst_DropboxProvider::theCommitIsNeverSentTwice()
     QCOMPARE(end.code, int(SN_ERR_DISCONNECTED));
     QCOMPARE(r.rig.server.requests("POST", QStringLiteral("/2/files/upload_session/finish")).size(), 1);
     QCOMPARE(r.service.paths().size(), 1);
+}
+
+void tst_DropboxProvider::aServerThatNeverGoesFurtherEndsTheUpload_data()
+{
+    QTest::addColumn<qint64>("named");
+    QTest::newRow("the same offset again and again") << qint64(4096);
+    QTest::newRow("back to the start every time") << qint64(0);
+}
+
+void tst_DropboxProvider::aServerThatNeverGoesFurtherEndsTheUpload()
+{
+    QFETCH(qint64, named);
+    Rig r;
+    r.grant();
+    r.useSessions();
+    const QString file = r.rig.writeFile(QStringLiteral("lesson.avi"), 4 * 4096 + 5);
+    r.rig.server.route("POST", QStringLiteral("/2/files/upload_session/append_v2"), [named](const RecordedRequest &) {
+        return HttpReply::json(
+            409, {{QStringLiteral("error_summary"), QStringLiteral("incorrect_offset/")},
+                  {QStringLiteral("error"),
+                   QJsonObject{{QStringLiteral(".tag"), QStringLiteral("incorrect_offset")}, {QStringLiteral("correct_offset"), named}}}});
+    });
+
+    const JobProbe::Report end = r.rig.upload(file, true);
+    QCOMPARE(end.kind, QStringLiteral("failed"));
+    QCOMPARE(end.code, int(SN_ERR_PROTOCOL));
+    const qsizetype rounds = r.rig.server.requests("POST", QStringLiteral("/2/files/upload_session/append_v2")).size();
+    QVERIFY2(rounds <= 5, qPrintable(QString::number(rounds)));
+    QVERIFY(r.rig.server.requests("POST", QStringLiteral("/2/files/upload_session/finish")).isEmpty());
 }
 
 void tst_DropboxProvider::anExistingSharedLinkIsListed()

@@ -29,6 +29,8 @@ private Q_SLOTS:
     void aForgottenAlbumIsFoundAgain();
     void resumesWhereTheServerStopped_data();
     void resumesWhereTheServerStopped();
+    void theTokenGoesOnlyToTheServicesServers_data();
+    void theTokenGoesOnlyToTheServicesServers();
     void failuresMapToCodes_data();
     void failuresMapToCodes();
     void refusedItemsMapToCodes_data();
@@ -175,6 +177,32 @@ void tst_GooglePhotosProvider::resumesWhereTheServerStopped()
     QCOMPARE(end.kind, QStringLiteral("uploaded"));
     QCOMPARE(r.service.items().value(end.id).data, ProviderRig::contents(path));
     QCOMPARE(r.service.items().size(), 1);
+}
+
+void tst_GooglePhotosProvider::theTokenGoesOnlyToTheServicesServers_data()
+{
+    QTest::addColumn<bool>("otherPort");
+    QTest::newRow("upload address on another port") << true;
+    QTest::newRow("upload address on another host name") << false;
+}
+
+void tst_GooglePhotosProvider::theTokenGoesOnlyToTheServicesServers()
+{
+    QFETCH(bool, otherPort);
+    Rig r;
+    r.useSessions();
+    LocalHttpServer elsewhere;
+    const QUrl address = otherPort ? elsewhere.url(QStringLiteral("/v1/uploads/session/s1"))
+                                   : QUrl(QStringLiteral("http://localhost:%1/v1/uploads/session/s1").arg(r.rig.server.port()));
+    r.rig.server.addFault("POST", QStringLiteral("/v1/uploads"),
+                          HttpFault::replyWith(HttpReply::text(200)
+                                                   .header("X-Goog-Upload-Status", "active")
+                                                   .header("X-Goog-Upload-URL", address.toEncoded())));
+
+    const JobProbe::Report end = r.rig.upload(r.rig.writeFile(QStringLiteral("clip.avi"), 2 * 4096 + 100), true);
+    QCOMPARE(end.code, int(SN_ERR_PROTOCOL));
+    QVERIFY(elsewhere.requests().isEmpty());
+    QVERIFY(r.rig.server.requests("POST", QStringLiteral("/v1/uploads/session/*")).isEmpty());
 }
 
 void tst_GooglePhotosProvider::failuresMapToCodes_data()

@@ -4,6 +4,7 @@
 #include "NetworkSNService.h"
 #include "SettingImpl.h"
 #include "SNErrorMap.h"
+#include "SNProvider.h"
 #include "SNJob.h"
 #include "SampleProvider.h"
 #include "SampleRig.h"
@@ -18,6 +19,8 @@
 
 #include <limits>
 #include <memory>
+
+Q_DECLARE_METATYPE(HttpFault)
 
 // The job engine against the local server: streaming, progress, resume, retries and back-off, stalls, and
 // every failure mapped to the library's codes.
@@ -50,6 +53,12 @@ private Q_SLOTS:
     void statusCodes();
     void retryAfter_data();
     void retryAfter();
+    void answersAreBounded_data();
+    void answersAreBounded();
+    void tokenGoesOnlyToTheServicesServers_data();
+    void tokenGoesOnlyToTheServicesServers();
+    void sameServer_data();
+    void sameServer();
 };
 
 namespace {
@@ -359,7 +368,7 @@ void tst_NetworkJob::unconfiguredAndDiscontinuedServices()
     SampleRig rig;
     rig.addGrantedAccount();
     rig.handle->setParameter(QStringLiteral("client_id"), QString());
-    QCOMPARE(checkAccount(rig)->end().code, int(SN_ERR_PROTOCOL));
+    QCOMPARE(checkAccount(rig)->end().code, int(SN_ERR_NOT_CONFIGURED));
     QVERIFY(log.contains(QStringLiteral("sample is not configured: build with client_id set")));
     QVERIFY(rig.server.requests().isEmpty());
 
@@ -550,6 +559,77 @@ void tst_NetworkJob::retryAfter()
     QFETCH(qint64, ms);
     const QDateTime now(QDate(1994, 11, 6), QTime(8, 49, 7), Qt::UTC);
     QCOMPARE(SNErrorMap::retryAfterMs(value, now).value_or(-1), ms);
+}
+
+void tst_NetworkJob::answersAreBounded_data()
+{
+    QTest::addColumn<HttpFault>("fault");
+    QTest::addColumn<int>("deadlineMs");
+    QTest::addColumn<int>("code");
+    // The cap ends an endless answer long before a deadline a busy machine could reach.
+    QTest::newRow("endless, at full socket speed") << HttpFault::endlessReply() << 60000 << int(SN_ERR_DISCONNECTED);
+    QTest::newRow("dripping, a byte at a time") << HttpFault::dripReply(20) << 1000 << int(SN_ERR_TIMED_OUT);
+}
+
+void tst_NetworkJob::answersAreBounded()
+{
+    QFETCH(HttpFault, fault);
+    QFETCH(int, deadlineMs);
+    QFETCH(int, code);
+    SampleRig rig;
+    rig.addGrantedAccount();
+    rig.checkBoundedAnswer("GET", QStringLiteral("/v1/me"), fault, deadlineMs, code);
+}
+
+void tst_NetworkJob::tokenGoesOnlyToTheServicesServers_data()
+{
+    QTest::addColumn<bool>("otherPort");
+    QTest::newRow("session on another port") << true;
+    QTest::newRow("session on another host name") << false;
+}
+
+void tst_NetworkJob::tokenGoesOnlyToTheServicesServers()
+{
+    QFETCH(bool, otherPort);
+    SampleRig rig;
+    rig.addGrantedAccount();
+    rig.handle->setParameter(QStringLiteral("simple_limit"), QStringLiteral("1000"));
+    LocalHttpServer elsewhere;
+    SampleServiceEmulation other(elsewhere);
+    const QUrl session = otherPort ? elsewhere.url(QStringLiteral("/v1/sessions/s1"))
+                                   : QUrl(QStringLiteral("http://localhost:%1/v1/sessions/s1").arg(rig.server.port()));
+    rig.server.addFault("POST", QStringLiteral("/v1/sessions"),
+                        HttpFault::replyWith(HttpReply::json(200, {}).header("Location", session.toEncoded())));
+
+    const auto probe = upload(rig, rig.writeFile(QStringLiteral("clip.avi"), 5000));
+    QCOMPARE(probe->end().code, int(SN_ERR_PROTOCOL));
+    QVERIFY(elsewhere.requests().isEmpty());
+    QVERIFY(rig.server.requests("PUT", QStringLiteral("/v1/sessions/*")).isEmpty());
+}
+
+void tst_NetworkJob::sameServer_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("server");
+    QTest::addColumn<bool>("same");
+    const QString api = QStringLiteral("https://api.example.test/v1");
+    QTest::newRow("same server, other path") << "https://api.example.test/upload?id=7" << api << true;
+    QTest::newRow("port named") << "https://api.example.test:443/upload" << api << true;
+    QTest::newRow("host in capitals") << "https://API.example.test/upload" << api << true;
+    QTest::newRow("plain http") << "http://api.example.test/upload" << api << false;
+    QTest::newRow("plain http on 443") << "http://api.example.test:443/upload" << api << false;
+    QTest::newRow("another port") << "https://api.example.test:8443/upload" << api << false;
+    QTest::newRow("another host") << "https://api.example.test.evil.test/upload" << api << false;
+    QTest::newRow("no host") << "https:///upload" << "https:///v1" << false;
+    QTest::newRow("local test server") << "http://127.0.0.1:8080/s" << "http://127.0.0.1:8080/" << true;
+}
+
+void tst_NetworkJob::sameServer()
+{
+    QFETCH(QString, address);
+    QFETCH(QString, server);
+    QFETCH(bool, same);
+    QCOMPARE(SNProvider::sameServer(QUrl(address), QUrl(server)), same);
 }
 
 QUILLO_TEST_MAIN(tst_NetworkJob)

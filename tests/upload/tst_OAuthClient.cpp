@@ -14,6 +14,9 @@
 #include <QNetworkInterface>
 #include <QTcpSocket>
 
+Q_DECLARE_METATYPE(HttpFault)
+Q_DECLARE_METATYPE(HttpReply)
+
 // Our OAuth 2 client against the emulated authorization server: the consent round trip through a stand-in
 // browser, renewals, refusals and the device login, and the protocol's messages as pure functions.
 class tst_OAuthClient : public QObject
@@ -29,6 +32,11 @@ private Q_SLOTS:
     void aNewRequestReplacesTheUnfinishedOne();
     void expiringTokenIsRenewedOnceForAllJobs();
     void refusedRenewalRemovesTheGrant();
+    void otherRefusalsKeepTheGrant_data();
+    void otherRefusalsKeepTheGrant();
+    void renewalAnswersAreBounded_data();
+    void renewalAnswersAreBounded();
+    void aRenewalAnsweredAfterTheAccountWentIsDropped();
     void unauthorizedAnswerRenewsOnce();
     void deviceLogin_data();
     void deviceLogin();
@@ -235,6 +243,72 @@ void tst_OAuthClient::refusedRenewalRemovesTheGrant()
     QCOMPARE(rig.store->params(kService, kLabel).value(QStringLiteral("account.id")), QStringLiteral("user-7"));
     QVERIFY(!rig.handle->isAccountUsable(rig.store->storedAccount(kService)));
     QVERIFY(rig.server.requests("GET", QStringLiteral("/v1/me")).isEmpty());
+}
+
+void tst_OAuthClient::otherRefusalsKeepTheGrant_data()
+{
+    QTest::addColumn<HttpReply>("answer");
+    QTest::newRow("400, rotated client secret")
+        << HttpReply::json(400, {{QStringLiteral("error"), QStringLiteral("invalid_client")}});
+    QTest::newRow("401, rotated client secret")
+        << HttpReply::json(401, {{QStringLiteral("error"), QStringLiteral("invalid_client")}});
+    QTest::newRow("400, malformed request")
+        << HttpReply::json(400, {{QStringLiteral("error"), QStringLiteral("invalid_request")}});
+    QTest::newRow("401 from a proxy") << HttpReply::text(401, "<html>sign in to the network</html>");
+}
+
+void tst_OAuthClient::otherRefusalsKeepTheGrant()
+{
+    QFETCH(HttpReply, answer);
+    SampleRig rig;
+    rig.addGrantedAccount(kLabel, 30);
+    const OAuthGrant before = grantOf(rig);
+    rig.server.addFault("POST", QStringLiteral("/oauth/token"), HttpFault::replyWith(answer));
+    QCOMPARE(checkAccount(rig).code, int(SN_ERR_PROTOCOL));
+    QCOMPARE(grantOf(rig).refreshToken, before.refreshToken);
+    QCOMPARE(grantOf(rig).accessToken, before.accessToken);
+    QVERIFY(rig.handle->isAccountUsable(rig.store->storedAccount(kService)));
+    // The next check renews with the kept grant.
+    QCOMPARE(checkAccount(rig).kind, QStringLiteral("completed"));
+}
+
+void tst_OAuthClient::renewalAnswersAreBounded_data()
+{
+    QTest::addColumn<HttpFault>("fault");
+    QTest::addColumn<int>("deadlineMs");
+    QTest::addColumn<int>("code");
+    // The cap ends an endless answer long before a deadline a busy machine could reach.
+    QTest::newRow("endless, at full socket speed") << HttpFault::endlessReply() << 60000 << int(SN_ERR_DISCONNECTED);
+    QTest::newRow("dripping, a byte at a time") << HttpFault::dripReply(20) << 1000 << int(SN_ERR_TIMED_OUT);
+}
+
+void tst_OAuthClient::renewalAnswersAreBounded()
+{
+    QFETCH(HttpFault, fault);
+    QFETCH(int, deadlineMs);
+    QFETCH(int, code);
+    SampleRig rig;
+    rig.addGrantedAccount(kLabel, 30);
+    const OAuthGrant before = grantOf(rig);
+    rig.checkBoundedAnswer("POST", QStringLiteral("/oauth/token"), fault, deadlineMs, code);
+    QCOMPARE(grantOf(rig).refreshToken, before.refreshToken);
+}
+
+void tst_OAuthClient::aRenewalAnsweredAfterTheAccountWentIsDropped()
+{
+    SampleRig rig;
+    rig.addGrantedAccount(kLabel, 30);
+    rig.server.addFault("POST", QStringLiteral("/oauth/token"), HttpFault::delayReply(300));
+    JobProbe probe;
+    AccountRecord account{QString(), kLabel, QString()};
+    SNJob *job = nullptr;
+    QCOMPARE(rig.handle->startAccessJob(&account, &job, &probe), 0);
+    QTRY_VERIFY(!rig.server.requests("POST", QStringLiteral("/oauth/token")).isEmpty());
+    rig.store->removeAccount(kService);
+    QTRY_VERIFY(probe.hasEnded());
+    QCOMPARE(probe.end().code, int(SN_ERR_AUTHORIZATION));
+    QVERIFY(rig.store->params(kService, kLabel).isEmpty());
+    QVERIFY(rig.store->entries().isEmpty());
 }
 
 void tst_OAuthClient::unauthorizedAnswerRenewsOnce()

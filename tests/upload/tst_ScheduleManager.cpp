@@ -19,6 +19,7 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimeEdit>
@@ -40,6 +41,7 @@ private Q_SLOTS:
     void outcomesAreReportedAndSaved();
     void confirmExitAnswers_data();
     void confirmExitAnswers();
+    void aScheduleFileThatCannotBeWrittenIsSaid();
     void overdueJobsAtStartUp_data();
     void overdueJobsAtStartUp();
     void jobsSurviveARestart();
@@ -339,6 +341,47 @@ void tst_ScheduleManager::confirmExitAnswers()
         QCOMPARE(box.defaultButton, QMessageBox::No);
         QVERIFY(box.fromService);
     }
+}
+
+void tst_ScheduleManager::aScheduleFileThatCannotBeWrittenIsSaid()
+{
+    QTemporaryDir root;
+    // A file where the data folder should be: the folder cannot be made, so neither can the schedule file.
+    const QString folder = root.filePath(QStringLiteral("data"));
+    QFile blocker(folder);
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    FakeScheduleHost host;
+    DialogWatchdog watchdog;
+    ScheduleManager manager(&host, folder);
+    auto *warning = manager.findChild<QLabel *>(QStringLiteral("lblSaveFailed"));
+    QVERIFY(warning);
+    QVERIFY(warning->isHidden());
+    const QDateTime later = host.currentDateTime().addDays(1);
+    manager.addJob({{SERVICE_PICASA, later}}, QStringLiteral("/m/Photosynthesis worksheet.png"), false,
+                   QStringLiteral("T"), {}, {}, {});
+    QVERIFY(!warning->isHidden());
+    manager.showWindow();
+    QVERIFY(!Screenshot::save(&manager, QStringLiteral("schedule-queue-unsaved")).isEmpty());
+
+    {
+        MessageBoxScript boxes;
+        boxes.answerNext(QMessageBox::No);
+        QCOMPARE(manager.confirmExit(), -3000);
+        QCOMPARE(boxes.shown().at(0).informativeText,
+                 QStringLiteral("There are jobs scheduled to be uploaded. The upload list could not be saved: they "
+                                "will be lost."));
+    }
+
+    // The next change tries again.
+    QVERIFY(QFile::remove(folder));
+    manager.addJob({{SERVICE_DROPBOX, later}}, QStringLiteral("/m/b.png"), false, QStringLiteral("T"), {}, {}, {});
+    QVERIFY(warning->isHidden());
+    QCOMPARE(stored(folder, host).size(), size_t(2));
+    MessageBoxScript boxes;
+    boxes.answerNext(QMessageBox::No);
+    manager.confirmExit();
+    QCOMPARE(boxes.shown().at(0).informativeText, QStringLiteral("There are jobs scheduled to be uploaded."));
 }
 
 void tst_ScheduleManager::overdueJobsAtStartUp_data()

@@ -47,6 +47,8 @@ void tst_UploadErrorTexts::accessErrorBox_data()
     QTest::newRow("authorization") << int(SN_ERR_AUTHORIZATION) << "Authorization failed.";
     QTest::newRow("too often") << int(SN_ERR_TOO_OFTEN) << "You are trying too often. Please try again later.";
     QTest::newRow("privilege") << int(SN_ERR_PRIVILEGE) << "The linked account privilege is not enough!";
+    QTest::newRow("not set up in this build") << int(SN_ERR_NOT_CONFIGURED)
+                                              << "This service is not set up in this build of Quillo.";
     QTest::newRow("'@' code has no row") << int(SN_ERR_AT_IN_USER_NAME) << "Social network unknown error!";
     QTest::newRow("cancel has no row") << int(SN_ERR_CANCELLED) << "Social network unknown error!";
     QTest::newRow("file code has no row") << int(SN_ERR_FILE_NOT_FOUND) << "Social network unknown error!";
@@ -79,6 +81,8 @@ void tst_UploadErrorTexts::accountDialog_data()
                                        << "Unknown error with Social network.";
     QTest::newRow("too often") << int(SN_ERR_TOO_OFTEN) << uint(SERVICE_PICASA) << "x"
                                << "You are trying too often. Please try again later.";
+    QTest::newRow("not set up in this build") << int(SN_ERR_NOT_CONFIGURED) << uint(SERVICE_DROPBOX) << "x"
+                                              << "This service is not set up in this build of Quillo.";
 }
 
 void tst_UploadErrorTexts::accountDialog()
@@ -100,6 +104,8 @@ void tst_UploadErrorTexts::validationRow_data()
     QTest::newRow("timed out") << int(SN_ERR_TIMED_OUT) << red("Social network access timed out.");
     QTest::newRow("authorization") << int(SN_ERR_AUTHORIZATION) << red("Authorization failed.");
     QTest::newRow("privilege") << int(SN_ERR_PRIVILEGE) << red("The linked account privilege is not enough!");
+    QTest::newRow("not set up in this build") << int(SN_ERR_NOT_CONFIGURED)
+                                              << red("This service is not set up in this build of Quillo.");
     QTest::newRow("cancel") << int(SN_ERR_CANCELLED) << red("Unknown error with Social network.");
     QTest::newRow("unknown") << -2 << red("Unknown error with Social network.");
 }

@@ -3,6 +3,7 @@
 #include "AccountSettingDlg.h"
 #include "DialogWatchdog.h"
 #include "FakeSNService.h"
+#include "LogCapture.h"
 #include "MessageBoxScript.h"
 #include "ModalAnswerer.h"
 #include "ScheduleItem.h"
@@ -18,6 +19,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QLineEdit>
+#include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -43,7 +46,9 @@ private Q_SLOTS:
     void validateAccounts();
     void immediateUploadOrder_data();
     void immediateUploadOrder();
+    void overallProgressCountsOnlyTheServicesTakingTheFile();
     void removalPerService();
+    void failedRemovalsAreTold();
     void queuedUploadsReportThroughTheSignals();
     void confirmExitAsksAboutPendingJobs();
 };
@@ -119,11 +124,14 @@ void tst_UploadService::inputChecks_data()
     QTest::addColumn<QString>("box");
 
     const QByteArray bytes("picture");
-    const QString limit = QStringLiteral("Picasa's description limit is 1024 characters.");
-    QTest::newRow("all fine") << uint(SERVICE_PICASA | SERVICE_DROPBOX) << 1024 << bytes << true
+    const QString limit = QStringLiteral("Picasa's description limit is 1000 characters.");
+    QTest::newRow("all fine") << uint(SERVICE_PICASA | SERVICE_DROPBOX) << 1000 << bytes << true
                               << QStringLiteral("T") << 0 << QString();
     QTest::newRow("photo description too long, before anything else")
         << uint(SERVICE_PICASA) << 1025 << QByteArray() << false << QString() << -1 << limit;
+    // The service would cut these to its limit without a word.
+    QTest::newRow("photo description just over the service's limit")
+        << uint(SERVICE_PICASA | SERVICE_DROPBOX) << 1001 << bytes << true << QStringLiteral("T") << -1 << limit;
     QTest::newRow("long description elsewhere") << uint(SERVICE_DROPBOX | SERVICE_YOUTUBE) << 5000 << bytes << true
                                                 << QStringLiteral("T") << 0 << QString();
     QTest::newRow("missing file") << uint(SERVICE_DROPBOX) << 0 << QByteArray() << false << QStringLiteral("T")
@@ -400,6 +408,37 @@ void tst_UploadService::immediateUploadOrder()
     }
 }
 
+void tst_UploadService::overallProgressCountsOnlyTheServicesTakingTheFile()
+{
+    DialogWatchdog watchdog;
+    Rig rig;
+    for (const auto &fake : rig.fakes)
+        fake->store().addAccount(fake->name(), kTeacher);
+    rig.fake(SERVICE_PICASA)
+        .scriptNext(FakeSNService::OP_UPLOAD, {FakeStep::progress(100), FakeStep::wait(50),
+                                               FakeStep::uploaded(QStringLiteral("p1"), QStringLiteral("https://x.test/p1"))});
+    int highest = -1;
+    QPointer<QProgressBar> watched;
+    QTimer finder;
+    QObject::connect(&finder, &QTimer::timeout, &finder, [&highest, &watched] {
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            auto *bar = widget->findChild<QProgressBar *>(QStringLiteral("overallSNProgressBar"));
+            if (bar && bar != watched) {
+                watched = bar;
+                QObject::connect(bar, &QProgressBar::valueChanged, bar, [&highest](int value) { highest = qMax(highest, value); });
+            }
+        }
+    });
+    finder.start(1);
+    QList<UploadResult> results;
+    // The video-sharing service takes no pictures: the picture goes to the photo service alone.
+    QCOMPARE(rig.service->uploadImageNow(SERVICE_YOUTUBE | SERVICE_PICASA, rig.file("picture"), QStringLiteral("T"), {},
+                                         {}, {}, results),
+             0);
+    QCOMPARE(results.size(), 1);
+    QCOMPARE(highest, 100);
+}
+
 void tst_UploadService::removalPerService()
 {
     DialogWatchdog watchdog;
@@ -423,6 +462,34 @@ void tst_UploadService::removalPerService()
     QCOMPARE(rig.fake(SERVICE_DROPBOX).calls().at(0).arguments, QStringList{QStringLiteral("public/Quillo/clip.png")});
     QVERIFY(rig.fake(SERVICE_FACEBOOK).calls().isEmpty());
     QVERIFY(rig.fake(SERVICE_TWITPIC).calls().isEmpty());
+}
+
+void tst_UploadService::failedRemovalsAreTold()
+{
+    DialogWatchdog watchdog;
+    Rig rig;
+    LogCapture log;
+    MessageBoxScript boxes;
+    rig.fake(SERVICE_YOUTUBE).scriptNext(FakeSNService::OP_REMOVE, {FakeStep::fail(SN_ERR_DISCONNECTED)});
+    rig.fake(SERVICE_DROPBOX).scriptNext(FakeSNService::OP_REMOVE, {FakeStep::fail(SN_ERR_TIMED_OUT)});
+    rig.service->removeUploadedFiles({{SERVICE_YOUTUBE, QStringLiteral("v1")},
+                                      {SERVICE_PICASA, QStringLiteral("p1")},
+                                      {SERVICE_DROPBOX, QStringLiteral("clip.png")}});
+    QCOMPARE(boxes.shown().size(), 1);
+    const MessageBoxes::Request &box = boxes.shown().at(0);
+    QCOMPARE(box.icon, QMessageBox::Warning);
+    QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(box.text, QStringLiteral("These uploaded copies could not be removed and stay online:"));
+    QCOMPARE(box.informativeText, QStringLiteral("Youtube: video v1\nDropbox: public/Quillo/clip.png\n\n"
+                                                 "Please delete them on the service's website."));
+    QVERIFY(log.contains(QStringLiteral("the youtube copy v1 stays online")));
+    QVERIFY(log.contains(QStringLiteral("the dropboxOAuth copy clip.png stays online")));
+    QVERIFY(!log.contains(QStringLiteral("copy p1")));
+
+    // Nothing to tell when every copy went.
+    MessageBoxScript quiet;
+    rig.service->removeUploadedFiles({{SERVICE_PICASA, QStringLiteral("p2")}});
+    QVERIFY(quiet.shown().isEmpty());
 }
 
 void tst_UploadService::queuedUploadsReportThroughTheSignals()

@@ -30,6 +30,9 @@ private Q_SLOTS:
     void uploadAndRemove();
     void resumesWhereTheServerStopped_data();
     void resumesWhereTheServerStopped();
+    void aServerThatNeverGoesFurtherEndsTheUpload();
+    void theTokenGoesOnlyToTheServicesServers_data();
+    void theTokenGoesOnlyToTheServicesServers();
     void failuresMapToCodes_data();
     void failuresMapToCodes();
     void textsAreCutToWhatTheServiceTakes_data();
@@ -156,6 +159,48 @@ void tst_YouTubeProvider::resumesWhereTheServerStopped()
     QCOMPARE(end.kind, QStringLiteral("uploaded"));
     QCOMPARE(r.service.video(end.id), ProviderRig::contents(path));
     QCOMPARE(r.service.videoCount(), 1);
+}
+
+void tst_YouTubeProvider::aServerThatNeverGoesFurtherEndsTheUpload()
+{
+    Rig r;
+    r.grant();
+    const QString path = r.rig.writeFile(QStringLiteral("lesson.avi"), 3 * kChunk + 5000);
+    // Every chunk is answered as if only the first had arrived.
+    r.rig.server.route("PUT", QStringLiteral("/upload/youtube/v3/videos"), [](const RecordedRequest &) {
+        return HttpReply::text(308).header("Range", "bytes=0-" + QByteArray::number(kChunk - 1));
+    });
+
+    const JobProbe::Report end = r.rig.upload(path, true);
+    QCOMPARE(end.kind, QStringLiteral("failed"));
+    QCOMPARE(end.code, int(SN_ERR_PROTOCOL));
+    const qsizetype rounds = r.rig.server.requests("PUT", QStringLiteral("/upload/youtube/v3/videos")).size();
+    QVERIFY2(rounds <= 5, qPrintable(QString::number(rounds)));
+}
+
+void tst_YouTubeProvider::theTokenGoesOnlyToTheServicesServers_data()
+{
+    QTest::addColumn<bool>("otherPort");
+    QTest::newRow("session on another port") << true;
+    QTest::newRow("session on another host name") << false;
+}
+
+void tst_YouTubeProvider::theTokenGoesOnlyToTheServicesServers()
+{
+    QFETCH(bool, otherPort);
+    Rig r;
+    r.grant();
+    LocalHttpServer elsewhere;
+    QUrl session = otherPort ? elsewhere.url(QStringLiteral("/upload/youtube/v3/videos"))
+                             : QUrl(QStringLiteral("http://localhost:%1/upload/youtube/v3/videos").arg(r.rig.server.port()));
+    session.setQuery(QStringLiteral("uploadType=resumable&upload_id=u1"));
+    r.rig.server.addFault("POST", QStringLiteral("/upload/youtube/v3/videos"),
+                          HttpFault::replyWith(HttpReply::json(200, {}).header("Location", session.toEncoded())));
+
+    const JobProbe::Report end = r.rig.upload(r.rig.writeFile(QStringLiteral("lesson.avi"), 5000), true);
+    QCOMPARE(end.code, int(SN_ERR_PROTOCOL));
+    QVERIFY(elsewhere.requests().isEmpty());
+    QVERIFY(r.rig.server.requests("PUT", QStringLiteral("/upload/youtube/v3/videos")).isEmpty());
 }
 
 void tst_YouTubeProvider::failuresMapToCodes_data()

@@ -51,6 +51,19 @@ private Q_SLOTS:
         settings->release();
     }
 
+    void dataFolderIsMadeForItsOwnerAlone()
+    {
+        const QString data = QFileInfo(SettingImpl::settingsFilePath()).path();
+        QVERIFY(QDir(data).removeRecursively());
+        SettingIntf *settings = SettingImpl::getInstance();
+        // Owner, group and others; Qt also reports the owner's bits again as the "user" ones.
+        const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther
+                                          | QFile::WriteOther | QFile::ExeOther;
+        const QFile::Permissions owner = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+        QCOMPARE(QFile::permissions(data) & (owner | others), owner);
+        settings->release();
+    }
+
     void typedGettersGiveTheirDefaultsWithoutWriting()
     {
         SettingIntf *settings = SettingImpl::getInstance();

@@ -12,6 +12,12 @@ namespace {
 // Small enough that a server that stops reading soon holds the client back, large enough for speed.
 constexpr qint64 kSocketReadBuffer = 64 * 1024;
 constexpr qint64 kMaxHeadBytes = 64 * 1024;
+// An endless answer is written in blocks of this size whenever less than kStreamBacklog waits to be sent:
+// as fast as the client reads, without the server's own memory growing.
+constexpr qint64 kStreamBlock = 256 * 1024;
+constexpr qint64 kStreamBacklog = 1024 * 1024;
+// What a dripping answer announces: far more than it will ever send.
+constexpr qint64 kDripLength = 1024 * 1024 * 1024;
 
 QByteArray reasonPhrase(int status)
 {
@@ -162,6 +168,16 @@ HttpFault HttpFault::slowRead(qint64 bytesPerTick, int tickMs)
     return make(SLOW_READ, bytesPerTick, tickMs);
 }
 
+HttpFault HttpFault::endlessReply()
+{
+    return make(ENDLESS_REPLY);
+}
+
+HttpFault HttpFault::dripReply(int tickMs)
+{
+    return make(DRIP_REPLY, 0, tickMs);
+}
+
 struct LocalHttpServer::Connection : QObject
 {
     enum State { HEADERS, BODY, WAITING, CLOSED };
@@ -177,6 +193,8 @@ struct LocalHttpServer::Connection : QObject
     std::optional<HttpFault> fault;
     QTimer throttle;
     qint64 budget = 0;
+    // Writes a DRIP_REPLY's bytes.
+    QTimer drip;
 };
 
 LocalHttpServer::LocalHttpServer(QObject *parent)
@@ -372,6 +390,10 @@ void LocalHttpServer::finishRequest(Connection *connection)
         request = m_requests[connection->record];
     }
     const std::optional<HttpFault> fault = connection->fault;
+    if (fault && (fault->kind == HttpFault::ENDLESS_REPLY || fault->kind == HttpFault::DRIP_REPLY)) {
+        stream(connection, *fault);
+        return;
+    }
     if (fault && fault->kind == HttpFault::NOT_HTTP) {
         connection->socket->write(fault->raw);
         close(connection, false);
@@ -423,6 +445,44 @@ void LocalHttpServer::answer(Connection *connection, const HttpReply &reply)
     }
     connection->state = Connection::HEADERS;
     connection->fault.reset();
+}
+
+void LocalHttpServer::stream(Connection *connection, const HttpFault &fault)
+{
+    QByteArray head = "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\n";
+    if (fault.kind == HttpFault::DRIP_REPLY)
+        head += "Content-Length: " + QByteArray::number(kDripLength) + "\r\n";
+    else
+        head += "Connection: close\r\n";
+    connection->socket->write(head + "\r\n");
+    QPointer<Connection> guard(connection);
+    if (fault.kind == HttpFault::DRIP_REPLY) {
+        connect(&connection->drip, &QTimer::timeout, this, [this, guard] {
+            if (!guard || guard->state == Connection::CLOSED)
+                return;
+            guard->socket->write(" ");
+            ++m_streamedBytes;
+        });
+        connection->drip.start(fault.ms);
+        return;
+    }
+    connect(connection->socket, &QTcpSocket::bytesWritten, this, [this, guard] {
+        if (guard)
+            streamMore(guard);
+    });
+    streamMore(connection);
+}
+
+void LocalHttpServer::streamMore(Connection *connection)
+{
+    static const QByteArray block(kStreamBlock, ' ');
+    QTcpSocket *socket = connection->socket;
+    while (connection->state != Connection::CLOSED && socket->state() == QAbstractSocket::ConnectedState
+           && socket->bytesToWrite() < kStreamBacklog) {
+        if (socket->write(block) < 0)
+            return;
+        m_streamedBytes += block.size();
+    }
 }
 
 void LocalHttpServer::notifyIncomplete(Connection *connection)

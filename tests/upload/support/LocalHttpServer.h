@@ -72,6 +72,10 @@ struct HttpFault
         NOT_HTTP,
         // Read the body at bytes per ms milliseconds, so that the client's progress moves in steps.
         SLOW_READ,
+        // Take the whole request and answer 200 with a body that never ends, as fast as the socket takes it.
+        ENDLESS_REPLY,
+        // Take the whole request and answer 200 with a long body, one byte every ms milliseconds.
+        DRIP_REPLY,
     };
 
     Kind kind = REPLY;
@@ -88,6 +92,8 @@ struct HttpFault
     static HttpFault closeBeforeReply();
     static HttpFault notHttp(const QByteArray &raw);
     static HttpFault slowRead(qint64 bytesPerTick, int tickMs);
+    static HttpFault endlessReply();
+    static HttpFault dripReply(int tickMs);
 
 private:
     static HttpFault make(Kind kind, qint64 bytes = 0, int ms = 0);
@@ -124,6 +130,8 @@ public:
     QList<RecordedRequest> requests() const { return m_requests; }
     QList<RecordedRequest> requests(const QByteArray &method, const QString &path) const;
     int connectionCount() const { return m_connectionCount; }
+    // The body bytes written by ENDLESS_REPLY and DRIP_REPLY faults so far.
+    qint64 streamedBytes() const { return m_streamedBytes; }
     void clearRecords() { m_requests.clear(); }
 
 private:
@@ -150,6 +158,8 @@ private:
     void readBody(Connection *connection);
     void finishRequest(Connection *connection);
     void answer(Connection *connection, const HttpReply &reply);
+    void stream(Connection *connection, const HttpFault &fault);
+    void streamMore(Connection *connection);
     void close(Connection *connection, bool abortive);
     void notifyIncomplete(Connection *connection);
 
@@ -160,4 +170,5 @@ private:
     QList<Connection *> m_connections;
     std::function<void(const RecordedRequest &)> m_incomplete;
     int m_connectionCount = 0;
+    qint64 m_streamedBytes = 0;
 };

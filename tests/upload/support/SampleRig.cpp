@@ -1,11 +1,15 @@
 #include "SampleRig.h"
 
+#include "JobProbe.h"
+#include "MemoryWatch.h"
 #include "OAuthGrant.h"
 #include "SampleProvider.h"
 
 #include <QDateTime>
 #include <QFile>
+#include <QElapsedTimer>
 #include <QRandomGenerator>
+#include <QTest>
 
 SampleRig::SampleRig()
     : service(server)
@@ -60,4 +64,27 @@ QString SampleRig::writeFile(const QString &name, qint64 size)
         written += file.write(block.constData(), qMin<qint64>(block.size(), size - written));
     }
     return path;
+}
+
+void SampleRig::checkBoundedAnswer(const QByteArray &method, const QString &path, const HttpFault &fault,
+                                   int deadlineMs, int code)
+{
+    SNTimings timings = quickTimings();
+    timings.answerDeadlineMs = deadlineMs;
+    manager.setTimings(timings);
+    server.addFault(method, path, fault);
+    const MemoryWatch memory;
+    QElapsedTimer clock;
+    clock.start();
+    JobProbe probe;
+    AccountRecord account{QString(), QStringLiteral("teacher"), QString()};
+    SNJob *job = nullptr;
+    QCOMPARE(handle->startAccessJob(&account, &job, &probe), 0);
+    // Generous deadline: it catches a job that goes on reading.
+    QVERIFY2(QTest::qWaitFor([&probe] { return probe.hasEnded(); }, 10000),
+             qPrintable(QStringLiteral("still running after %1 ms").arg(clock.elapsed())));
+    QCOMPARE(probe.end().code, code);
+    qInfo("ended after %lld ms; memory rose by at most %lld KiB while the server sent %lld bytes", clock.elapsed(),
+          memory.peakRise() / 1024, server.streamedBytes());
+    QVERIFY2(memory.peakRise() < kAnswerMemoryBound, qPrintable(QString::number(memory.peakRise())));
 }

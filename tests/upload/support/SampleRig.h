@@ -29,6 +29,15 @@ public:
     AccountRecord addGrantedAccount(const QString &label = QStringLiteral("teacher"), int lifetimeSeconds = 3600);
     // A file of size pseudo-random bytes in the rig's folder.
     QString writeFile(const QString &name, qint64 size);
+    // Runs an account check of "teacher" while the server answers method and path with fault (an answer
+    // that never ends or never finishes) under the answer deadline given, and checks that it ends soon with
+    // code while the memory stays within kAnswerMemoryBound; the figures go to the test's output.
+    void checkBoundedAnswer(const QByteArray &method, const QString &path, const HttpFault &fault, int deadlineMs,
+                            int code);
+
+    // The largest answer the engine keeps (4 MiB), Qt's read buffer and the socket's, with room for the
+    // allocator; unbounded, such an answer grows the process by hundreds of megabytes a second.
+    static constexpr qint64 kAnswerMemoryBound = 32 * 1024 * 1024;
 
     LocalHttpServer server;
     SampleServiceEmulation service;

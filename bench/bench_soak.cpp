@@ -10,6 +10,7 @@
 // (mallinfo2), the threads and the open descriptors; at the end the peak and the growth after the first
 // three cycles, per cycle and per hour of cycles (a snapshot every two minutes is 30 cycles an hour).
 //     bin/bench_soak [cycles, default 30] [seconds of each recording, default 5]
+#include "AllocatorPolicy.h"
 #include "BenchSupport.h"
 #include "CaptureImpl.h"
 #include "LumoVisionImpl.h"
@@ -310,6 +311,8 @@ private:
 
 int main(int argc, char *argv[])
 {
+    // As the program does, before any thread exists.
+    AllocatorPolicy::apply();
     const int cycles = argc > 1 ? std::max(1, atoi(argv[1])) : 30;
     const int recordSeconds = argc > 2 ? std::max(1, atoi(argv[2])) : 5;
 

@@ -1,3 +1,4 @@
+#include "AllocatorPolicy.h"
 #include "AutoSerialFileLogger.h"
 #include "LogSystem.h"
 #include "MessageBoxes.h"
@@ -38,6 +39,9 @@ void preferX11()
 int main(int argc, char *argv[])
 {
     StartupProbe::markStart();
+    // Before any thread: the program runs all day, and with the allocator's defaults the large pictures it
+    // handles (stills, frames, grabs) leave their freed memory held by the process, growing it without end.
+    AllocatorPolicy::apply();
     preferX11();
     MyApp app(argc, argv);
 

@@ -119,7 +119,7 @@ void SettingDialog::showEvent(QShowEvent *event)
         const int micIndex = m_micSrcList.indexOf(m_settings->getAudioSource());
         if (micIndex >= 0)
             ui->micSelector->setCurrentIndex(micIndex);
-        ui->videoSaveDir->setText(QDir::toNativeSeparators(m_settings->getSavePath()));
+        showSavePath();
 
         m_showConnections = {
             connect(m_webCam, &WebCamIntf::webCamListChanged, this, &SettingDialog::getWebCamListDidChanged),
@@ -186,6 +186,12 @@ void SettingDialog::cancel()
     QDialog::done(0);
 }
 
+void SettingDialog::showSavePath()
+{
+    m_shownSavePath = QDir::toNativeSeparators(m_settings->getSavePath());
+    ui->videoSaveDir->setText(m_shownSavePath);
+}
+
 void SettingDialog::save()
 {
     // The accounts go first: when their check refuses, Save changes nothing and the dialog stays as it is.
@@ -195,7 +201,10 @@ void SettingDialog::save()
     // that Save answers for all of them; a value that does not reach the file keeps the dialog open.
     const int quality = ui->videoResolutionSelector->currentIndex();
     const int mic = ui->micSelector->currentIndex();
-    const bool written = m_settings->setSavePath(SaveFolderCheck::storedPath(ui->videoSaveDir->text()))
+    // A folder shown as it was given is not written again: while the chosen one is missing (a stick not
+    // plugged in) the field shows the default folder in its place, and writing that would lose the choice.
+    const QString folder = ui->videoSaveDir->text();
+    const bool written = (folder == m_shownSavePath || m_settings->setSavePath(SaveFolderCheck::storedPath(folder)))
         && (mic < 0 || mic >= m_micSrcList.size() || m_settings->setAudioSource(m_micSrcList.at(mic)))
         // A stored value outside the list selects nothing; it is then kept as it is.
         && (quality < 0 || m_settings->setVideoQuality(quality));
@@ -385,7 +394,7 @@ void SettingDialog::undoSession()
     if (!m_micSrcList.isEmpty())
         ui->micSelector->setCurrentIndex(int(m_micSrcList.indexOf(m_savedAudioSource)));
     showVolume(uint(m_savedMicVolume));
-    ui->videoSaveDir->setText(QDir::toNativeSeparators(m_settings->getSavePath()));
+    showSavePath();
     m_webCam->closeAuxWebCam();
     ui->videoResolutionSelector->setCurrentIndex(m_settings->getVideoQuality());
     endSession();

@@ -70,6 +70,8 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
+    // Shows the folder captures go to now, and keeps what was shown.
+    void showSavePath();
     struct AccountRow
     {
         uint service;
@@ -101,6 +103,8 @@ private:
     QList<QString> m_micSrcList;
     QList<QString> m_webCamSrcList;
     QString m_savedAudioSource;
+    // The folder the field showed when the dialog opened or was last undone.
+    QString m_shownSavePath;
     int m_savedMicVolume = 0;
     // In the order the accounts are loaded and stored.
     QList<AccountRow> m_accountRows;

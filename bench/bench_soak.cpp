@@ -347,6 +347,7 @@ int main(int argc, char *argv[])
 
     SettingImpl *settings = SettingImpl::getInstance();
     const QString saveFolder = root + QStringLiteral("/Media/");
+    QDir().mkpath(saveFolder);
     settings->setSavePath(saveFolder);
     // A later start with both panels put away, as a teacher's program starts after the first day.
     settings->setValue(QStringLiteral("NOT_FIRST_TIME_LAUNCH"), true);

@@ -287,6 +287,12 @@ void RecordingCommonImpl::emitRecordStopped(QList<QString> files)
 void RecordingCommonImpl::emitRecordStoppedWithError(int code, QString text, QList<QString> files)
 {
     warningBox(tr("Recording interrupted."), text);
-    // What was written before the error is the user's: the window offers it for saving.
-    emit recordStopped(code, files);
+    // What was written before the error is the user's: the window offers it for saving. A file the engine
+    // named but never wrote, or that holds nothing, is no recording to offer.
+    QList<QString> kept;
+    for (const QString &file : files) {
+        if (QFileInfo(file).size() > 0)
+            kept << file;
+    }
+    emit recordStopped(code, kept);
 }

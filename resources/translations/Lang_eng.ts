@@ -8,11 +8,11 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Not enough memory for recording.</source>
+        <source>The free space fell below the floor.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>The free space fell below the floor.</source>
+        <source>Not enough disk space for recording.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -575,6 +575,18 @@ p, li { white-space: pre-wrap; }
     </message>
 </context>
 <context>
+    <name>GradingServicePage</name>
+    <message>
+        <source>The grading service is not set up in this build.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The grading service&apos;s login page could not be opened.
+The DocCam is taken back.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>ImageControlPanel</name>
     <message>
         <source>Form</source>
@@ -589,6 +601,10 @@ p, li { white-space: pre-wrap; }
     </message>
     <message>
         <source>No Media</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The picture is too large to show.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -736,6 +752,10 @@ p, li { white-space: pre-wrap; }
         <source>File does not exist</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>The title, keywords and description of this file could not be saved.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>MediaLibSaveResult</name>
@@ -803,6 +823,13 @@ p, li { white-space: pre-wrap; }
     </message>
     <message>
         <source>View</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>MediaLibraryImpl</name>
+    <message>
+        <source>The recording was kept, but its title, keywords and description could not be saved.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1252,6 +1279,31 @@ This file may be read-only or in use.</source>
  Gradecam.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>The recording stops when the open dialog is closed.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The recording stopped for the exit is kept in:
+%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The media folder cannot be found:
+%1
+
+Captures and recordings go to
+%2
+until it is back.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Quillo cannot write to its data folder:
+%1
+
+Changed settings, upload schedules and the information of new captures are not kept until it can.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>RecordingCommonImpl</name>
@@ -1303,6 +1355,14 @@ This file may be read-only or in use.</source>
     <name>RecordingImpl</name>
     <message>
         <source>Use XVID codec failed. Please contact customer service</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The microphone gives no sound.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The recording goes on without sound.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1438,6 +1498,14 @@ p, li { white-space: pre-wrap; }
     </message>
     <message>
         <source>There are jobs scheduled to be uploaded.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The upload list could not be saved: queued jobs would be lost when Quillo closes. Quillo tries again at the next change.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The upload list could not be saved: they will be lost.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1590,6 +1658,15 @@ QToolButton:hover {
     </message>
     <message>
         <source>Destination folder is write protected</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The settings could not be saved.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Quillo cannot write to
+%1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1756,10 +1833,6 @@ QToolButton:hover {
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Picasa&apos;s description limit is 1024 characters.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>File size is zero!</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1777,6 +1850,30 @@ QToolButton:hover {
     </message>
     <message>
         <source>Please delete upload file from Twitpic.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Picasa&apos;s description limit is 1000 characters.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>These uploaded copies could not be removed and stay online:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Please delete them on the service&apos;s website.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Youtube: video %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Picasa: photo %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Dropbox: public/%1/%2</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

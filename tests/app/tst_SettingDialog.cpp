@@ -324,6 +324,22 @@ private Q_SLOTS:
         QVERIFY(previewsAskedInside(form));
     }
 
+    // While the chosen folder is missing the field shows the default in its place; a Save that leaves the field
+    // as it was keeps the choice, for the folder to be used again once it is back.
+    void saveKeepsAMissingFolderChosen()
+    {
+        const QString missing = m_dir->path() + QStringLiteral("/stick/Quillo/");
+        QVERIFY(m_settings->setSavePath(missing));
+        auto dialog = makeDialog();
+        const Form form(dialog.get());
+        dialog->show();
+        form.resolution->setCurrentIndex(0);
+        form.save->click();
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(m_settings->value(QStringLiteral("savePath")).toString(), missing);
+        QCOMPARE(m_settings->getVideoQuality(), 0);
+    }
+
     // Cancel, whichever way the user asks for it (or the program ends the dialog), undoes what took effect and
     // gives back what the show took: a second show then starts everything once.
     void cancelUndoesAndReleases_data()

@@ -64,7 +64,7 @@ root=$scratch/root
 dpkg-deb -x "$deb" "$root"
 # Every library the program links comes from a package the package depends on.
 while read -r library; do
-  path=$(ldconfig -p | awk -v lib="$library" '$1 == lib && /x86-64/ { print $NF; exit }')
+  path=$(ldconfig -p | awk -v lib="$library" '$1 == lib && /x86-64/ && !found { print $NF; found = 1 }')
   [ -n "$path" ] || fail "cannot find the linked library $library"
   owner=$(dpkg -S "$(realpath "$path")" 2>/dev/null || dpkg -S "$path") || fail "no package owns $path"
   owner=${owner%%:*}

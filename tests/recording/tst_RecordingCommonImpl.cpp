@@ -291,7 +291,14 @@ void TestRecordingCommonImpl::forcedStopWithError()
 {
     MessageBoxScript boxes;
     QCOMPARE(m_service->startRecording(), 0);
-    m_service->written = {m_dir.filePath("x.avi")};
+    // One file with pictures in it, one left empty and one never made.
+    QFile kept(m_dir.filePath("x.avi"));
+    QVERIFY(kept.open(QIODevice::WriteOnly) && kept.write("RIFF") == 4);
+    kept.close();
+    QFile empty(m_dir.filePath("y.avi"));
+    QVERIFY(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    m_service->written = {m_dir.filePath("x.avi"), m_dir.filePath("y.avi"), m_dir.filePath("z.avi")};
     QSignalSpy stopped(m_service, &RecordingIntf::recordStopped);
     m_service->forceStopRecordingWithError(-5000, "Use XVID codec failed. Please contact customer service");
     QCOMPARE(boxes.lastText(), QStringLiteral("Recording interrupted."));
@@ -299,7 +306,7 @@ void TestRecordingCommonImpl::forcedStopWithError()
              QStringLiteral("Use XVID codec failed. Please contact customer service"));
     QCOMPARE(stopped.size(), 1);
     QCOMPARE(stopped.first().at(0).toInt(), -5000);
-    // What was written before the error is handed on, for the window to offer.
+    // What was written before the error is handed on, for the window to offer; nothing that holds nothing.
     QCOMPARE(stopped.first().at(1).value<QList<QString>>(), QList<QString>{m_dir.filePath("x.avi")});
     QCOMPARE(m_service->actionStatus(), 1u);
 }

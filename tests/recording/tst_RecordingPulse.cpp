@@ -444,8 +444,12 @@ void TestRecordingPulse::theCountDownIsRecorded()
     const qint64 soundMs = AviProbe(file).audioSamples().size() / 4 * 1000 / 8000;
     qInfo("%s: recorded %lld ms; video %lld ms, sound %lld ms", qPrintable(description), recordedMs, videoMs,
           soundMs);
-    QVERIFY2(qAbs(videoMs - recordedMs) <= 40, "the video does not last from the start to the stop");
-    QVERIFY2(qAbs(soundMs - recordedMs) <= 40, "the sound does not last from the start to the stop");
+    // One slot on a quiet machine; on a loaded one the stop reaches the microphone's thread a few slots after
+    // the test read its clock. The fault this catches, a start that loses its first fraction of a second to
+    // the preparation, is several times more.
+    constexpr qint64 kToleranceMs = 120;
+    QVERIFY2(qAbs(videoMs - recordedMs) <= kToleranceMs, "the video does not last from the start to the stop");
+    QVERIFY2(qAbs(soundMs - recordedMs) <= kToleranceMs, "the sound does not last from the start to the stop");
 }
 
 void TestRecordingPulse::aDeadMicrophoneNeverHoldsTheStop()

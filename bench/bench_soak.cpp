@@ -7,8 +7,9 @@
 //  - the media library's thumbnail view opened on a folder of 500 pictures (and left again),
 //  - a video played for 5 s.
 // After every cycle it prints the resident memory, the heap in use and what the allocator holds free
-// (mallinfo2), the threads and the open descriptors; at the end the peak and the growth after the first
-// three cycles, per cycle and per hour of cycles (a snapshot every two minutes is 30 cycles an hour).
+// (mallinfo2), the threads, the open descriptors, the cycle's peak and the step that made it; at the end the
+// peak and the growth after the first three cycles, per cycle and per hour of cycles (a snapshot every two
+// minutes is 30 cycles an hour).
 //     bin/bench_soak [cycles, default 30] [seconds of each recording, default 5]
 #include "AllocatorPolicy.h"
 #include "BenchSupport.h"
@@ -104,6 +105,15 @@ Reading read()
     reading.descriptors = int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System
                                                                               | QDir::NoDotAndDotDot).size());
     return reading;
+}
+
+// Starts the kernel's count of the peak resident memory afresh, so that the next reading's peak is that of
+// the steps since.
+void resetPeak()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
 }
 
 bool run(const QString &program, const QStringList &arguments)
@@ -204,13 +214,33 @@ public:
     bool cycle()
     {
         m_liveSnapshot = false;
-        return snapshot() && screenGrab() && recording() && library() && playVideo();
+        m_peakMb = 0;
+        m_peakStep = nullptr;
+        return step("snapshot", &Soak::snapshot) && step("screen grab", &Soak::screenGrab)
+               && step("recording", &Soak::recording) && step("library", &Soak::library)
+               && step("video", &Soak::playVideo);
     }
+
+    // The highest resident memory of the last cycle and the step that reached it.
+    double peakMb() const { return m_peakMb; }
+    const char *peakStep() const { return m_peakStep ? m_peakStep : "-"; }
 
     // The cycle's snapshot came from the live picture.
     bool liveSnapshot() const { return m_liveSnapshot; }
 
 private:
+    bool step(const char *name, bool (Soak::*run)())
+    {
+        resetPeak();
+        const bool done = (this->*run)();
+        const double peak = read().peakMb;
+        if (peak > m_peakMb) {
+            m_peakMb = peak;
+            m_peakStep = name;
+        }
+        return done;
+    }
+
     bool failed(const char *step, int code = 0)
     {
         std::fprintf(stderr, "%s failed (%d)\n", step, code);
@@ -313,6 +343,8 @@ private:
     QString m_clip;
     int m_recordSeconds;
     bool m_liveSnapshot = false;
+    double m_peakMb = 0;
+    const char *m_peakStep = nullptr;
 };
 
 } // namespace
@@ -387,16 +419,17 @@ int main(int argc, char *argv[])
         std::printf("bench_soak: %d cycles on Xvfb 1920x1080, virtual camera 1920x1080 live and 3840x2160 stills, "
                     "recordings of %d s, %d pictures, a video of %d s\n",
                     cycles, recordSeconds, kLibraryPictures, kVideoSeconds);
-        std::printf("before the window: RSS %.1f MB; window up: RSS %.1f MB, heap in use %.1f MB, threads %d, "
-                    "descriptors %d\n",
-                    beforeWindow.rssMb, start.rssMb, start.heapMb, start.threads, start.descriptors);
-        std::printf("%5s %9s %9s %10s %10s %7s %5s %7s\n", "cycle", "RSS MB", "peak MB", "heap MB", "free MB",
-                    "threads", "fds", "s");
+        std::printf("before the window: RSS %.1f MB; window up: RSS %.1f MB (peak %.1f MB), heap in use %.1f MB, "
+                    "threads %d, descriptors %d\n",
+                    beforeWindow.rssMb, start.rssMb, start.peakMb, start.heapMb, start.threads, start.descriptors);
+        std::printf("%5s %9s %9s %-12s %10s %10s %7s %5s %7s\n", "cycle", "RSS MB", "peak MB", "peak in", "heap MB",
+                    "free MB", "threads", "fds", "s");
         std::fflush(stdout);
 
         Soak soak(&window, video, library, saveFolder, clip, recordSeconds);
         QList<double> rss, heap, threads, descriptors;
         QElapsedTimer clock;
+        double peakMb = 0;
         for (int i = 1; status == 0 && i <= cycles; ++i) {
             clock.start();
             if (!soak.cycle() || boxShown) {
@@ -408,14 +441,15 @@ int main(int argc, char *argv[])
             heap.append(now.heapMb);
             threads.append(now.threads);
             descriptors.append(now.descriptors);
-            std::printf("%5d %9.1f %9.1f %10.1f %10.1f %7d %5d %7.1f%s\n", i, now.rssMb, now.peakMb, now.heapMb,
-                        now.freeHeldMb, now.threads, now.descriptors, clock.elapsed() / 1000.0,
+            peakMb = std::max(peakMb, soak.peakMb());
+            std::printf("%5d %9.1f %9.1f %-12s %10.1f %10.1f %7d %5d %7.1f%s\n", i, now.rssMb, soak.peakMb(),
+                        soak.peakStep(), now.heapMb, now.freeHeldMb, now.threads, now.descriptors,
+                        clock.elapsed() / 1000.0,
                         soak.liveSnapshot() ? "  (snapshot from the live picture: no still in time)" : "");
             std::fflush(stdout);
         }
         if (!rss.isEmpty()) {
-            const Reading end = read();
-            std::printf("peak RSS %.1f MB\n", end.peakMb);
+            std::printf("peak RSS over the cycles %.1f MB\n", peakMb);
             if (rss.size() > kWarmUpCycles + 1) {
                 const double rssSlope = slopePerCycle(rss);
                 const double heapSlope = slopePerCycle(heap);

@@ -13,6 +13,7 @@
 #include <QMutex>
 #include <QSemaphore>
 #include <QThread>
+#include <QTimer>
 
 #include <atomic>
 
@@ -32,6 +33,16 @@ constexpr qint64 kReadBytes = 10 * kBytesPerSecond;
 constexpr qint64 kDrainLimitMs = 2500;
 // Sound this close to the stop counts as all of it: the capture latency of a usual microphone.
 constexpr qint32 kDrainSlackMs = 20;
+// How often the input is read besides its own signal. The audio input signals only at the period of the
+// sound server's fragment, which for a source delivering large blocks is as long as a block and not in step
+// with it: a block then waited up to that long before it was read, and was lost with the program. Read this
+// often, sound waits no longer than a usual microphone's fragment before it is handed over and written.
+constexpr int kPollMs = 20;
+// A large block may reach the input in pieces some milliseconds apart. Dated each by its own arrival, the
+// first piece would seem to end a block's length too late, break the running count and be overwritten by
+// the next. Sound is held while more of it keeps arriving, for at most this long (two reads and some), and
+// dated by its last piece: what a kill can lose of sound already here stays this short.
+constexpr qint64 kSettleMs = 50;
 
 } // namespace
 
@@ -60,12 +71,17 @@ public:
     QSemaphore closed;
 
 private:
-    void read();
+    // Reads what has arrived; hands it over once no more arrives with it, or at once with handOver.
+    void read(bool handOver = false);
 
     QAudioSource *m_source = nullptr;
     QIODevice *m_input = nullptr;
-    // Bytes short of one whole sample frame, kept for the next read.
+    QTimer *m_poll = nullptr;
+    // Sound read but not yet handed over, and bytes short of one whole sample frame.
     QByteArray m_pending;
+    // When the sound held in m_pending began arriving, and when its last piece came.
+    QElapsedTimer m_pendingSince;
+    quint32 m_lastArrivalMs = 0;
     qint64 m_blockBytes = 0;
     RecordingClock *m_clock = nullptr;
     AudioCaptureStamper m_stamper;
@@ -99,6 +115,9 @@ bool MicrophoneAudioSource::Capture::open(int device)
         return false;
     }
     QObject::connect(m_input, &QIODevice::readyRead, this, [this] { read(); });
+    m_poll = new QTimer(this);
+    QObject::connect(m_poll, &QTimer::timeout, this, [this] { read(); });
+    m_poll->start(kPollMs);
     QObject::connect(m_source, &QAudioSource::stateChanged, this, [this](QAudio::State state) {
         // A microphone unplugged mid-recording: the recording goes on, without its sound.
         if (state == QAudio::StoppedState && m_source && m_source->error() != QAudio::NoError)
@@ -108,24 +127,32 @@ bool MicrophoneAudioSource::Capture::open(int device)
     return true;
 }
 
-void MicrophoneAudioSource::Capture::read()
+void MicrophoneAudioSource::Capture::read(bool handOver)
 {
     if (!m_input)
         return;
     // Read with room for a large block: the sound server's whole fragment must fit, or nothing is read.
+    bool arrived = false;
     for (;;) {
         QByteArray chunk(kReadBytes, Qt::Uninitialized);
         const qint64 got = m_input->read(chunk.data(), chunk.size());
         if (got <= 0)
             break;
         m_pending.append(chunk.constData(), got);
+        arrived = true;
+    }
+    if (arrived) {
+        m_lastArrivalMs = m_clock ? m_clock->nowMs() : 0;
+        if (!m_pendingSince.isValid())
+            m_pendingSince.start();
     }
     const qint64 whole = m_pending.size() / kFrameBytes * kFrameBytes;
     if (whole == 0)
         return;
-    // Sound is handed over as soon as it is read: holding a partial block back would delay it, and lose it
-    // at the stop.
-    const quint32 first = m_clock ? m_stamper.stamp(whole, m_clock->nowMs()) : 0;
+    if (arrived && !handOver && m_pendingSince.elapsed() < kSettleMs)
+        return;
+    m_pendingSince.invalidate();
+    const quint32 first = m_clock ? m_stamper.stamp(whole, m_lastArrivalMs) : 0;
     {
         QMutexLocker locker(&m_handlerMutex);
         for (qint64 offset = 0; !m_silenced && offset < whole; offset += m_blockBytes) {
@@ -142,15 +169,17 @@ void MicrophoneAudioSource::Capture::close(quint32 stopMs)
 {
     // What the device captured up to the stop still belongs to the recording, also when the source hands
     // it over only with its next block.
-    read();
+    read(true);
     if (m_clock && m_anyCaptured && m_source && m_source->error() == QAudio::NoError) {
         QElapsedTimer waited;
         waited.start();
         while (qint32(stopMs - m_capturedUntil) > kDrainSlackMs && waited.elapsed() < kDrainLimitMs) {
             QThread::msleep(10);
-            read();
+            read(true);
         }
     }
+    delete m_poll;
+    m_poll = nullptr;
     if (m_source)
         m_source->stop();
     delete m_source;

@@ -2,6 +2,7 @@
 
 #include "FrameGrabCallback.h"
 #include "MediaFileProbe.h"
+#include "PlaybackSoundPacing.h"
 #include "VideoLog.h"
 
 #include <QAudioDevice>
@@ -127,6 +128,8 @@ bool WinMediaService::setMedia(const QString &path)
 void WinMediaService::createPlayer(bool withAudio)
 {
     m_player = new QMediaPlayer(this);
+    // Before the sound output is made: its sink is set up as the framework adds it.
+    PlaybackSoundPacing::install();
     m_sink = new QVideoSink(m_player);
     m_audio = new QAudioOutput(m_player);
     m_player->setVideoSink(m_sink);

@@ -1,12 +1,18 @@
 // Records with a synthetic screen and microphone until it is killed, for the tests of killed recordings.
 // Usage: aviRecordHelper <first file> <clock speed> <mode: run | stop | gaps> [<width>x<height> <codec>]
 //        aviRecordHelper <first file> <clock speed> sound <block ms> <open ms>
+//        aviRecordHelper <first file> 1 microphone <input description> <count-down ms>
 // (without a size and codec: 320x180 with the recorder's own codec choice)
 // Prints "frames N" every 25 frames, "files N" when a new file is opened; in stop mode it stops after 30
 // frames and prints "stopping" from inside the stop, which then waits there to be killed; in gaps mode every
 // picture comes after a run of skipped slots. In sound mode the microphone takes open ms to open and hands
 // its sound over from a thread of its own, a block of block ms of stamped sound once each is captured. It prints
-// "recording" just before the start and "sound N" once the sound up to N ms is handed to the writer.
+// "recording" just before the start and "sound N" once the sound up to N ms is handed to the writer. In
+// microphone mode the sound comes from the sound server's input of that description through the program's
+// own microphone, opened during a count-down of count-down ms as the program does; it prints "recording" when
+// the recorded time starts.
+#include "AudioInputs.h"
+#include "MicrophoneAudioSource.h"
 #include "RecordingFakes.h"
 #include "StampedSound.h"
 #include "WinAVIRecordingImpl.h"
@@ -73,6 +79,32 @@ void deliverSound(FastClock *clock, FakeAudioSource *audio, quint32 origin, int 
     }
 }
 
+// Records the screen stand-in and the real microphone until killed.
+int recordMicrophone(const QString &file, const QString &description, int countDownMs)
+{
+    const int device = AudioInputs::indexOf(description);
+    if (device < 0)
+        return 3;
+    const QSize size(320, 180);
+    auto clock = std::make_shared<FastClock>(1);
+    WinAVIRecordingImpl writer;
+    writer.setBackends({clock, std::make_shared<FakeGrabber>(size), std::make_shared<MicrophoneAudioSource>(), nullptr});
+    writer.setFileName(file);
+    if (!writer.initialize(0, size.width(), size.height(), device))
+        return 1;
+    writer.prepareVideo(QString());
+    clock->sleepFor(quint32(countDownMs));
+    writer.markStart();
+    std::printf("recording\n");
+    std::fflush(stdout);
+    for (int frame = 1;; ++frame) {
+        writer.writeFrame(QString());
+        if (frame % 25 == 0)
+            say("frames %d\n", frame);
+        writer.sleepUntilNextSlot();
+    }
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -80,6 +112,9 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     if (argc < 4)
         return 2;
+    if (QByteArray(argv[3]) == "microphone")
+        return argc < 6 ? 2 : recordMicrophone(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[4]),
+                                                QByteArray(argv[5]).toInt());
     auto clock = std::make_shared<FastClock>(QByteArray(argv[2]).toUInt());
     auto audio = std::make_shared<FakeAudioSource>();
     QSize size(320, 180);

@@ -1,3 +1,4 @@
+#include "AudioInputs.h"
 #include "AviProbe.h"
 #include "AviRepair.h"
 #include "LumoSystem.h"
@@ -8,6 +9,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSet>
 #include <QtEndian>
 #include <QTemporaryDir>
@@ -23,6 +25,8 @@ private Q_SLOTS:
     void killedRecordingStaysPlayable();
     void soundHandedOverBeforeAKillIsKept_data();
     void soundHandedOverBeforeAKillIsKept();
+    void soundOfABlockMicrophoneIsKeptUpToTheKill_data();
+    void soundOfABlockMicrophoneIsKeptUpToTheKill();
     void aRepairCutShortKeepsTheOriginal();
     void nothingRecoverableIsSetAside_data();
     void nothingRecoverableIsSetAside();
@@ -71,6 +75,16 @@ bool cutInsideLastPicture(const QString &fileName)
     }
     return lastPicture > 0 && lastPictureSize > 1 && skippedSlotBefore &&
            file.resize(lastPicture + 8 + lastPictureSize / 2);
+}
+
+bool pactl(const QStringList &arguments, QByteArray *output = nullptr)
+{
+    QProcess process;
+    process.start(QStringLiteral("pactl"), arguments);
+    const bool ok = process.waitForFinished(10000) && process.exitCode() == 0;
+    if (output)
+        *output = process.readAllStandardOutput().trimmed();
+    return ok;
 }
 
 double doubleValue(const QJsonObject &stream, const char *key)
@@ -255,6 +269,91 @@ void TestAviKill::soundHandedOverBeforeAKillIsKept()
     // The first milliseconds may precede the writer's start by the time the helper took to call it.
     for (int captured = kPlacementMs; captured < handedOver; ++captured)
         QVERIFY2(found.contains(captured), qPrintable(QStringLiteral("sound of %1 ms is missing").arg(captured)));
+}
+
+void TestAviKill::soundOfABlockMicrophoneIsKeptUpToTheKill_data()
+{
+    QTest::addColumn<int>("killAfterMs");
+    QTest::newRow("killed after 3 s") << 3000;
+    QTest::newRow("killed after 8 s") << 8000;
+}
+
+// The program's own microphone on a sound server's input that hands over two seconds of sound at a time,
+// opened during the count-down, the recording killed a while after the count-down's end: the repaired file
+// holds the sound from the start up to the last block the input had handed over, each at its time, so that
+// the sound is short of the pictures by no more than the one block still on its way.
+void TestAviKill::soundOfABlockMicrophoneIsKeptUpToTheKill()
+{
+    QFETCH(int, killAfterMs);
+    if (qEnvironmentVariableIsEmpty("QUILLO_TEST_PULSE") || qEnvironmentVariableIsEmpty("QUILLO_TEST_PULSE_SERVER"))
+        QSKIP("needs the sound server of the test script");
+    // The sound server's sine source delivers its sound in blocks of this length.
+    constexpr qint64 kBlockMs = 2000;
+    // Beyond the block: the microphone's reading interval and a loaded machine's delays in handing over and
+    // writing, and the kill coming a few slots after the test's own wait.
+    constexpr qint64 kSlackMs = 400;
+    // The count-down the program opens the microphone in.
+    constexpr int kCountDownMs = 3000;
+    const QString description = QStringLiteral("QuilloKillBlockMicrophone");
+    // The test's own runtime folder hides the server; its address is given instead, also to the helper.
+    qputenv("PULSE_SERVER", qgetenv("QUILLO_TEST_PULSE_SERVER"));
+    QByteArray module;
+    QVERIFY2(pactl({"load-module", "module-sine-source", "source_name=quillo_kill_sine", "rate=8000",
+                    "frequency=440", "source_properties=device.description=" + description},
+                   &module),
+             "cannot load a sine source");
+    const auto unload = qScopeGuard([&module] { pactl({"unload-module", QString::fromLatin1(module)}); });
+    QTRY_VERIFY_WITH_TIMEOUT(AudioInputs::indexOf(description) >= 0, 10000);
+
+    QTemporaryDir dir;
+    const QString file = dir.filePath("Quillo-2026-01-05_11-00-00.avi");
+    QProcess helper;
+    helper.start(QCoreApplication::applicationDirPath() + "/aviRecordHelper",
+                 QStringList{file, "1", "microphone", description, QString::number(kCountDownMs)});
+    QVERIFY(helper.waitForStarted());
+    QByteArray output;
+    auto readOutput = [&] {
+        helper.waitForReadyRead(20);
+        output += helper.readAllStandardOutput();
+        return helper.state() == QProcess::NotRunning;
+    };
+    QVERIFY(QTest::qWaitFor([&] { return readOutput() || output.contains("recording"); }, 30000));
+    QVERIFY2(helper.state() == QProcess::Running, output.constData());
+    QVERIFY(!QTest::qWaitFor([&] { return readOutput(); }, killAfterMs));
+    helper.kill(); // SIGKILL
+    QVERIFY(helper.waitForFinished());
+
+    QCOMPARE(AviRepair::repairRecordings(dir.path(), QDateTime::currentDateTime().addSecs(1), {}), 1);
+    const AviProbe probe(file);
+    QVERIFY(probe.readable());
+    const qint64 videoMs = AviProbe::contents(file).videoSlots * 40;
+    const QByteArray sound = probe.audioSamples();
+    const auto *samples = reinterpret_cast<const qint16 *>(sound.constData());
+    const qint64 frames = sound.size() / 4;
+    const qint64 soundMs = frames / 8;
+    // The tone is louder than this but where it crosses zero; a run of quiet samples longer than its period
+    // is a gap.
+    constexpr int kQuiet = 300;
+    qint64 firstHeard = -1;
+    qint64 quiet = 0;
+    qint64 longestQuiet = 0;
+    for (qint64 frame = 0; frame < frames; ++frame) {
+        if (qAbs(samples[2 * frame]) > kQuiet) {
+            if (firstHeard < 0)
+                firstHeard = frame;
+            quiet = 0;
+        } else if (firstHeard >= 0) {
+            longestQuiet = qMax(longestQuiet, ++quiet);
+        }
+    }
+    qInfo("killed %d ms after the start: video %lld ms, sound %lld ms, tone from %lld ms, longest gap %lld ms",
+          killAfterMs, videoMs, soundMs, firstHeard / 8, longestQuiet / 8);
+    QVERIFY2(videoMs >= killAfterMs - 40, "pictures are missing");
+    QVERIFY2(soundMs <= videoMs + 40, "sound past the pictures");
+    QVERIFY2(videoMs - soundMs <= kBlockMs + kSlackMs, "sound handed over before the kill is missing");
+    // From the start on, without gaps: the sound of the count-down's end is at the file's start.
+    QVERIFY2(firstHeard >= 0 && firstHeard / 8 <= 40, "the tone is missing from the start");
+    QVERIFY2(longestQuiet / 8 <= 40, "the sound has a gap");
 }
 
 // A repair whose read stops before the end of the file (an I/O error, or a cancel at quitting) must not

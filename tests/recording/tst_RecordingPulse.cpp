@@ -1,4 +1,5 @@
 #include "AVIRecordingThread.h"
+#include "AudioInputs.h"
 #include "AviProbe.h"
 #include "MessageBoxScript.h"
 #include "MicrophoneAudioSource.h"
@@ -55,17 +56,6 @@ QByteArray pactl(const QStringList &arguments, bool *ok)
     return process.readAllStandardOutput().trimmed();
 }
 
-// The sound server's input of that description, as an index among the inputs; -1 when there is none.
-int inputIndex(const QString &description)
-{
-    const QList<QAudioDevice> inputs = QMediaDevices::audioInputs();
-    for (qsizetype i = 0; i < inputs.size(); ++i) {
-        if (inputs.at(i).description() == description)
-            return int(i);
-    }
-    return -1;
-}
-
 // The real microphone, noting the clock time at which capture has started.
 class TimedMicrophone : public AudioSource
 {
@@ -118,6 +108,7 @@ private Q_SLOTS:
     void theCountDownIsRecorded_data();
     void theCountDownIsRecorded();
     void aDeadMicrophoneNeverHoldsTheStop();
+    void aBlockIsHandedOverAsItArrives();
 };
 
 void TestRecordingPulse::initTestCase()
@@ -259,7 +250,7 @@ void TestRecordingPulse::signalLandsAtItsMoment()
 {
     // Silence, then the known signal from a moment noted by the feeder: in the file the signal must begin
     // at that moment's place in the sound, counted from the recording's start.
-    const int device = inputIndex(kDescription);
+    const int device = AudioInputs::indexOf(kDescription);
     QVERIFY(device >= 0);
     const quint32 silenceAsked = m_clock->nowMs();
     m_sample = 0;
@@ -338,7 +329,7 @@ void TestRecordingPulse::awkwardMicrophonesKeepTheirTime()
 {
     QFETCH(QString, description);
     QFETCH(int, recordMs);
-    const int device = inputIndex(description);
+    const int device = AudioInputs::indexOf(description);
     QVERIFY(device >= 0);
 
     WinAVIRecordingImpl writer;
@@ -422,7 +413,7 @@ void TestRecordingPulse::theCountDownIsRecorded()
     // The encoder, the screen and the microphone are made ready during the count-down: the file lasts from
     // the start to the stop, whatever the microphone.
     QFETCH(QString, description);
-    const int device = inputIndex(description);
+    const int device = AudioInputs::indexOf(description);
     QVERIFY(device >= 0);
     SettingIntf *settings = SettingImpl::getInstance();
     settings->setSavePath(m_dir.filePath(QStringLiteral("countdown%1").arg(device)) + "/");
@@ -494,6 +485,32 @@ void TestRecordingPulse::aDeadMicrophoneNeverHoldsTheStop()
     qInfo("recorded %lld ms, video %lld ms", recordedMs, videoMs);
     QVERIFY2(qAbs(videoMs - recordedMs) <= 80, qPrintable(QString::number(videoMs)));
     QVERIFY(probe.stream("video").value("nb_read_frames").toString().toInt() > 25);
+}
+
+void TestRecordingPulse::aBlockIsHandedOverAsItArrives()
+{
+    // The sine source hands a newly opened input its first two-second block at once (within about 60 ms),
+    // and the next ones every two seconds. Each must be handed over as it arrives, not when the input next
+    // signals at the period of its two-second fragments: a block waiting for that was lost with a killed
+    // program and dated as late as it had waited.
+    const int device = AudioInputs::indexOf(kSineDescription);
+    QVERIFY(device >= 0);
+    MicrophoneAudioSource microphone;
+    std::atomic<quint32> firstBlockAt{0};
+    QVERIFY(microphone.start(device, WinAVIRecordingImpl::kAudioBlockBytes, m_clock.get(),
+                             [&](const char *, qint64, quint32) {
+                                 quint32 none = 0;
+                                 firstBlockAt.compare_exchange_strong(none, m_clock->nowMs());
+                             }));
+    const quint32 openedAt = m_clock->nowMs();
+    // Well above the source's own delay and a loaded machine's, well below the fragment's period.
+    constexpr quint32 kHandOverMs = 700;
+    QTest::qWait(int(kHandOverMs) + 2000);
+    microphone.stop();
+    QVERIFY2(firstBlockAt != 0, "no sound handed over");
+    const quint32 waited = firstBlockAt - openedAt;
+    qInfo("the first block was handed over %u ms after the open", waited);
+    QVERIFY2(waited <= kHandOverMs, qPrintable(QString::number(waited)));
 }
 
 QUILLO_TEST_MAIN_X11(TestRecordingPulse)

@@ -25,7 +25,6 @@ ModuleLog lumoVisionLog("quillo/lumoVision");
 
 QRecursiveMutex serviceMutex;
 using Locker = QMutexLocker<QRecursiveMutex>;
-LumoVisionImpl *instance = nullptr;
 LumoVisionImpl::Timings timings;
 
 constexpr int kNoCamera = -1000;
@@ -70,13 +69,7 @@ int effectFromCode(int code)
 
 LumoVisionIntf *LumoVisionImpl::getInstance(QWidget *parent)
 {
-    Locker locker(&serviceMutex);
-    if (instance) {
-        ++instance->m_references;
-        return instance;
-    }
-    instance = new LumoVisionImpl(parent);
-    return instance;
+    return acquire(serviceMutex, [parent] { return new LumoVisionImpl(parent); });
 }
 
 void LumoVisionImpl::setTimings(const Timings &newTimings)
@@ -140,13 +133,8 @@ LumoVisionImpl::~LumoVisionImpl()
 
 void LumoVisionImpl::release()
 {
-    Locker locker(&serviceMutex);
-    if (--m_references > 0)
-        return;
-    // Cleared under the lock, or a getInstance in between would hand out the service being deleted.
-    instance = nullptr;
-    locker.unlock();
-    delete this;
+    if (releaseReference(serviceMutex))
+        delete this;
 }
 
 QWidget *LumoVisionImpl::cameraWidget()

@@ -3,6 +3,7 @@
 #include "CameraThrottleController.h"
 #include "CameraWidget.h"
 #include "CameraWidgetDelegate.h"
+#include "CountedService.h"
 #include "CppNotificaitonObserver.h"
 #include "DocCamManagerEventListener.h"
 #include "LumoVisionIntf.h"
@@ -29,7 +30,8 @@ class LumoVisionImpl : public LumoVisionIntf,
                        public DocCamManagerEventListener,
                        public CameraWidgetDelegate,
                        public CameraThrottleController,
-                       public CppNotificaitonObserver
+                       public CppNotificaitonObserver,
+                       public CountedService<LumoVisionImpl>
 {
     Q_OBJECT
 
@@ -168,7 +170,6 @@ private:
     // Guarded: the parent given to getInstance may delete the view before the last release.
     QPointer<CameraWidget> m_cameraWidget;
     DocCamManager *m_manager = nullptr;
-    int m_references = 1;
     bool m_hqPending = false;
     QTimer m_hqTimer;
     uint m_actionStatus = 0;

@@ -7,6 +7,7 @@
 #include "CppNotificaitonObserver.h"
 #include "DocCamManagerEventListener.h"
 #include "LumoVisionIntf.h"
+#include "LumoVisionStatus.h"
 #include "RequestedSetting.h"
 
 #include <QList>
@@ -149,6 +150,7 @@ private:
     void closeDocCam();
     void readParameters();
     void buildActionStatus();
+    LumoVisionStatus::Settings statusSettings() const;
     void deriveWhiteBalanceBits();
     // actionStatusChanged with the mask, or with the freeze control alone while the picture is frozen.
     void emitActionStatus();

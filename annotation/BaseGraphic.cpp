@@ -3,13 +3,8 @@
 #include "AnnotationXmlReader.h"
 #include "AnnotationXmlWriter.h"
 #include "Canvas.h"
+#include "GraphicFactory.h"
 #include "GraphicGeometry.h"
-#include "FreehandGraphic.h"
-#include "HiliterGraphic.h"
-#include "ImageGraphic.h"
-#include "LineGraphic.h"
-#include "ShapeGraphic.h"
-#include "TextGraphic.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -64,35 +59,6 @@ QPointF elementPoint(const QPainterPath &path, int index)
 QVector2D vectorOf(const QPointF &p)
 {
     return QVector2D(float(p.x()), float(p.y()));
-}
-
-// Copies a child graphic of class T, or returns null when the child only has T's type code.
-template<typename T>
-QGraphicsItem *copyChildAs(QGraphicsItem *child)
-{
-    if (auto *graphic = dynamic_cast<T *>(child))
-        return new T(*graphic);
-    return nullptr;
-}
-
-QGraphicsItem *copyChildGraphic(QGraphicsItem *child)
-{
-    switch (child->type()) {
-    case TYPE_FREEHAND:
-        return copyChildAs<FreehandGraphic>(child);
-    case TYPE_LINE:
-        return copyChildAs<LineGraphic>(child);
-    case TYPE_IMAGE:
-        return copyChildAs<ImageGraphic>(child);
-    case TYPE_SHAPE:
-        return copyChildAs<ShapeGraphic>(child);
-    case TYPE_TEXT:
-        return copyChildAs<TextGraphic>(child);
-    case TYPE_HILITER:
-        return copyChildAs<HiliterGraphic>(child);
-    default:
-        return nullptr;
-    }
 }
 
 } // namespace
@@ -440,7 +406,7 @@ void BaseGraphic::copyItemState(const QGraphicsItem *source)
     m_item->setZValue(source->zValue());
     const QList<QGraphicsItem *> children = source->childItems();
     for (QGraphicsItem *child : children) {
-        if (QGraphicsItem *copy = copyChildGraphic(child))
+        if (QGraphicsItem *copy = GraphicFactory::copy(child))
             copy->setParentItem(m_item);
     }
 }

@@ -5,12 +5,10 @@
 #include "BaseGraphic.h"
 #include "CanvasEditor.h"
 #include "CanvasView.h"
-#include "FreehandGraphic.h"
-#include "HiliterGraphic.h"
-#include "LineGraphic.h"
-#include "ShapeGraphic.h"
+#include "GraphicFactory.h"
 
 #include <QFocusEvent>
+#include <QGraphicsItem>
 #include <QGraphicsSceneDragDropEvent>
 #include <QGraphicsSceneMouseEvent>
 #include <QGraphicsSceneWheelEvent>
@@ -30,22 +28,6 @@ BaseGraphic *persistentGraphic(QGraphicsItem *item)
     return graphic && graphic->hasCapability(CAP_PERSISTENT) ? graphic : nullptr;
 }
 
-// The graphic classes a document stores, created empty for reading; null for any other type.
-QGraphicsItem *createStoredGraphic(int type)
-{
-    switch (type) {
-    case TYPE_FREEHAND:
-        return new FreehandGraphic();
-    case TYPE_LINE:
-        return new LineGraphic();
-    case TYPE_HILITER:
-        return new HiliterGraphic();
-    case TYPE_SHAPE:
-        return new ShapeGraphic(ShapeGraphic::RECTANGLE);
-    default:
-        return nullptr;
-    }
-}
 bool s_debugMode = false;
 
 // Inserted pictures step down and to the right by this much so that each stays visible, and start
@@ -191,7 +173,7 @@ bool Canvas::readXml(AnnotationXmlReader &reader)
         int type = 0;
         if (!reader.readInt(QStringLiteral("type"), type))
             return false;
-        QGraphicsItem *item = createStoredGraphic(type);
+        QGraphicsItem *item = GraphicFactory::createStored(type);
         if (!item) {
             reader.raiseError(QCoreApplication::translate("QGraphicsScene", "Insufficient memory."));
             return false;

@@ -7,13 +7,13 @@
 #include "EraserTool.h"
 #include "FreehandGraphic.h"
 #include "GenericTool.h"
+#include "GraphicFactory.h"
 #include "HiliterGraphic.h"
 #include "ImageGraphic.h"
 #include "LineGraphic.h"
 #include "MessageBoxes.h"
 #include "PendingDelItem.h"
 #include "SelectTool.h"
-#include "ShapeGraphic.h"
 #include "ShapeTool.h"
 #include "TextGraphic.h"
 #include "TextTool.h"
@@ -24,7 +24,6 @@
 #include "UndoOpacityGraphic.h"
 #include "UndoRotateGraphic.h"
 #include "UndoScaleGraphic.h"
-#include "UndoZorderGraphic.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -69,27 +68,6 @@ bool dragCarriesPictures(const QMimeData *mime)
             return false;
     }
     return true;
-}
-
-// The copy of a graphic by its own class; null for a class that cannot be copied.
-QGraphicsItem *copyOf(QGraphicsItem *item)
-{
-    switch (item->type()) {
-    case TYPE_FREEHAND:
-        return new (std::nothrow) FreehandGraphic(*static_cast<FreehandGraphic *>(item));
-    case TYPE_LINE:
-        return new (std::nothrow) LineGraphic(*static_cast<LineGraphic *>(item));
-    case TYPE_IMAGE:
-        return new (std::nothrow) ImageGraphic(*static_cast<ImageGraphic *>(item));
-    case TYPE_SHAPE:
-        return new (std::nothrow) ShapeGraphic(*static_cast<ShapeGraphic *>(item));
-    case TYPE_TEXT:
-        return new (std::nothrow) TextGraphic(*static_cast<TextGraphic *>(item));
-    case TYPE_HILITER:
-        return new (std::nothrow) HiliterGraphic(*static_cast<HiliterGraphic *>(item));
-    default:
-        return nullptr;
-    }
 }
 
 // A clone is placed this far right of and below its source, so both stay visible.
@@ -274,24 +252,9 @@ QList<QGraphicsItem *> CanvasEditor::selection() const
     return m_currentView->scene()->selectedItems();
 }
 
-void CanvasEditor::beginMacro(const QString &text)
+SelectionEdits CanvasEditor::edits() const
 {
-    if (m_undoStack)
-        m_undoStack->beginMacro(text);
-}
-
-void CanvasEditor::endMacro()
-{
-    if (m_undoStack)
-        m_undoStack->endMacro();
-}
-
-void CanvasEditor::pushOrDiscard(QUndoCommand *command)
-{
-    if (m_undoStack)
-        m_undoStack->push(command);
-    else
-        delete command;
+    return SelectionEdits(m_undoStack);
 }
 
 void CanvasEditor::showWarning(const QString &text) const
@@ -350,11 +313,11 @@ void CanvasEditor::editDelete()
         return;
     // Taken before the macro opens, so that a text typed just now is recorded as a step of its own.
     finishTextEditing(m_currentView->scene());
-    beginMacro(tr("Undo Delete"));
+    edits().beginMacro(tr("Undo Delete"));
     bool deleted = false;
     for (QGraphicsItem *item : selected)
         deleted = deleteItem(item, true) || deleted;
-    endMacro();
+    edits().endMacro();
     if (deleted)
         emit canvasChanged(true);
 }
@@ -370,12 +333,12 @@ void CanvasEditor::editClearAll()
     if (!scene || scene->items().isEmpty())
         return;
     scene->clearSelection();
-    beginMacro(tr("Undo Clear All"));
+    edits().beginMacro(tr("Undo Clear All"));
     bool deleted = false;
     const QList<QGraphicsItem *> items = scene->items();
     for (QGraphicsItem *item : items)
         deleted = deleteItem(item, true) || deleted;
-    endMacro();
+    edits().endMacro();
     if (deleted)
         emit canvasChanged(true);
 }
@@ -444,7 +407,7 @@ void CanvasEditor::insertImageFiles(const QStringList &files)
     Canvas *canvas = m_currentView ? qobject_cast<Canvas *>(m_currentView->scene()) : nullptr;
     if (!canvas || files.isEmpty())
         return;
-    beginMacro(tr("Undo Insert Image File"));
+    edits().beginMacro(tr("Undo Insert Image File"));
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     bool inserted = false;
     for (const QString &file : files) {
@@ -455,7 +418,7 @@ void CanvasEditor::insertImageFiles(const QStringList &files)
         auto *image = new (std::nothrow) ImageGraphic(file);
         if (!image || !image->startDrawing(QPointF())) {
             delete image;
-            endMacro();
+            edits().endMacro();
             showWarning(tr("Insufficient memory."));
             QGuiApplication::restoreOverrideCursor();
             return;
@@ -468,7 +431,7 @@ void CanvasEditor::insertImageFiles(const QStringList &files)
             m_undoStack->push(new UndoNewGraphic(image));
         inserted = true;
     }
-    endMacro();
+    edits().endMacro();
     if (inserted) {
         m_currentView->setHasAnnotations(true);
         emit canvasChanged(true);
@@ -680,24 +643,10 @@ void CanvasEditor::setUnderline(bool underline)
 
 // ---- Undoable edits of the selection ----------------------------------------------------------
 
-void CanvasEditor::editSelection(const QString &text, unsigned capability, const GraphicEdit &edit)
+void CanvasEditor::editSelection(const QString &text, unsigned capability, const SelectionEdits::GraphicEdit &edit)
 {
-    if (!editableCanvas())
-        return;
-    const QList<QGraphicsItem *> selected = selection();
-    if (selected.isEmpty())
-        return;
-    beginMacro(text);
-    bool changed = false;
-    for (QGraphicsItem *item : selected) {
-        auto *graphic = dynamic_cast<BaseGraphic *>(item);
-        if (!graphic || !graphic->hasCapability(capability))
-            continue;
-        pushOrDiscard(edit(graphic));
-        changed = true;
-    }
-    endMacro();
-    if (changed)
+    Canvas *canvas = editableCanvas();
+    if (canvas && edits().editEach(canvas, text, capability, edit))
         emit canvasChanged(true);
 }
 
@@ -747,108 +696,18 @@ void CanvasEditor::editFlip()
     });
 }
 
-QList<QGraphicsItem *> CanvasEditor::restackTargets(Canvas *canvas, bool forward) const
-{
-    const QList<QGraphicsItem *> ordered = canvas->selectedItemsByZ(forward ? Qt::AscendingOrder : Qt::DescendingOrder);
-    if (ordered.size() == 1 && (forward ? canvas->isTopItem(ordered.first()) : canvas->isBottomItem(ordered.first())))
-        return {};
-    return ordered;
-}
-
-void CanvasEditor::restackToEnd(bool toFront)
+void CanvasEditor::restack(bool (SelectionEdits::*move)(Canvas *, const QString &, bool) const, const QString &text,
+                           bool forward)
 {
     Canvas *canvas = editableCanvas();
-    if (!canvas)
-        return;
-    // From the far end inwards, so that the moved items keep their order among themselves.
-    const QList<QGraphicsItem *> ordered = restackTargets(canvas, toFront);
-    if (ordered.isEmpty())
-        return;
-    beginMacro(toFront ? tr("Undo Bring to Front") : tr("Undo Send to Back"));
-    bool changed = false;
-    for (QGraphicsItem *item : ordered) {
-        auto *graphic = dynamic_cast<BaseGraphic *>(item);
-        if (!graphic || !graphic->hasCapability(CAP_ZORDER))
-            continue;
-        const double old = item->zValue();
-        item->setZValue(toFront ? canvas->nextZMax() : canvas->nextZMin());
-        pushOrDiscard(new UndoZorderGraphic(item, old));
-        changed = true;
-    }
-    endMacro();
-    if (changed)
+    if (canvas && (edits().*move)(canvas, text, forward))
         emit canvasChanged(true);
 }
 
-void CanvasEditor::editBringToFront() { restackToEnd(true); }
-void CanvasEditor::editSendToBack() { restackToEnd(false); }
-void CanvasEditor::editBringForward() { restackOneStep(true); }
-void CanvasEditor::editSendBackward() { restackOneStep(false); }
-
-// Moves each selected graphic one place towards the front (forward) or the back, past its nearest
-// neighbour in that direction; adjacent selected graphics move together as a run and are spread evenly
-// between the two neighbours beyond them. "Beneath" below means the next item in the moving direction.
-void CanvasEditor::restackOneStep(bool forward)
-{
-    Canvas *canvas = editableCanvas();
-    if (!canvas)
-        return;
-    const QList<QGraphicsItem *> ordered = restackTargets(canvas, forward);
-    if (ordered.isEmpty())
-        return;
-    beginMacro(forward ? tr("Undo Bring Forward") : tr("Undo Send Backward"));
-    const QList<QGraphicsItem *> stacked = canvas->items(forward ? Qt::AscendingOrder : Qt::DescendingOrder);
-    const auto farEnd = [canvas, forward]() { return forward ? canvas->nextZMax() : canvas->nextZMin(); };
-    bool changed = false;
-    const auto moveTo = [this, &changed](QGraphicsItem *item, double z) {
-        const double old = item->zValue();
-        item->setZValue(z);
-        pushOrDiscard(new UndoZorderGraphic(item, old));
-        changed = true;
-    };
-    QList<QGraphicsItem *> pending;
-    for (int i = 0; i < ordered.size(); ++i) {
-        QGraphicsItem *item = ordered.at(i);
-        auto *graphic = dynamic_cast<BaseGraphic *>(item);
-        if (!graphic || !graphic->hasCapability(CAP_ZORDER))
-            continue;
-        const int at = stacked.indexOf(item);
-        if (at < 0)
-            continue;
-        QGraphicsItem *beneath1 = at + 1 < stacked.size() ? stacked.at(at + 1) : nullptr;
-        QGraphicsItem *beneath2 = at + 2 < stacked.size() ? stacked.at(at + 2) : nullptr;
-        QGraphicsItem *next = i + 1 < ordered.size() ? ordered.at(i + 1) : nullptr;
-        if (!beneath1) {
-            pending.clear();
-            continue;
-        }
-        if (beneath1 == next) {
-            pending.append(item);
-            continue;
-        }
-        if (!pending.isEmpty())
-            pending.append(item);
-        if (!beneath2 && pending.isEmpty()) {
-            moveTo(item, farEnd());
-        } else if (!beneath2) {
-            for (QGraphicsItem *run : std::as_const(pending))
-                moveTo(run, farEnd());
-        } else if (pending.isEmpty()) {
-            moveTo(item, (beneath1->zValue() + beneath2->zValue()) * 0.5);
-        } else {
-            const double step = (beneath2->zValue() - beneath1->zValue()) / (pending.size() + 1);
-            double z = beneath1->zValue();
-            for (QGraphicsItem *run : std::as_const(pending)) {
-                z += step;
-                moveTo(run, z);
-            }
-            pending.clear();
-        }
-    }
-    endMacro();
-    if (changed)
-        emit canvasChanged(true);
-}
+void CanvasEditor::editBringToFront() { restack(&SelectionEdits::restackToEnd, tr("Undo Bring to Front"), true); }
+void CanvasEditor::editSendToBack() { restack(&SelectionEdits::restackToEnd, tr("Undo Send to Back"), false); }
+void CanvasEditor::editBringForward() { restack(&SelectionEdits::restackOneStep, tr("Undo Bring Forward"), true); }
+void CanvasEditor::editSendBackward() { restack(&SelectionEdits::restackOneStep, tr("Undo Send Backward"), false); }
 
 void CanvasEditor::editClone()
 {
@@ -858,15 +717,15 @@ void CanvasEditor::editClone()
     const QList<QGraphicsItem *> ordered = canvas->selectedItemsByZ(Qt::AscendingOrder);
     if (ordered.isEmpty())
         return;
-    beginMacro(tr("Undo Clone"));
+    edits().beginMacro(tr("Undo Clone"));
     bool changed = false;
     for (QGraphicsItem *item : ordered) {
         auto *graphic = dynamic_cast<BaseGraphic *>(item);
         if (!graphic || !graphic->hasCapability(CAP_CLONE))
             continue;
-        QGraphicsItem *copy = copyOf(item);
+        QGraphicsItem *copy = GraphicFactory::copy(item);
         if (!copy) {
-            endMacro();
+            edits().endMacro();
             showWarning(tr("Insufficient memory."));
             if (changed)
                 emit canvasChanged(true);
@@ -879,7 +738,7 @@ void CanvasEditor::editClone()
             m_undoStack->push(new UndoNewGraphic(copy));
         changed = true;
     }
-    endMacro();
+    edits().endMacro();
     if (changed)
         emit canvasChanged(true);
 }

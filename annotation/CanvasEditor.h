@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SelectionEdits.h"
+
 #include <QBrush>
 #include <QFont>
 #include <QList>
@@ -22,7 +24,6 @@ class QGraphicsSceneMouseEvent;
 class QGraphicsSceneWheelEvent;
 class QGraphicsTextItem;
 class QKeyEvent;
-class QUndoCommand;
 class QUndoStack;
 class QWidget;
 
@@ -169,9 +170,6 @@ private:
         std::optional<int> width;
         std::optional<int> style;
     };
-    // Makes one graphic change and returns the command that undoes it.
-    using GraphicEdit = std::function<QUndoCommand *(BaseGraphic *graphic)>;
-
     // The eight tools the editor owns.
     QList<BaseTool *> tools() const;
     // The scene the selection edits act on; null when there is none or a tool is drawing.
@@ -182,15 +180,11 @@ private:
     // Calls change on every selected graphic with one of the capability bits; emits the change when
     // any call returned true.
     void restyleSelection(unsigned capabilities, const std::function<bool(BaseGraphic *)> &change);
-    void editSelection(const QString &text, unsigned capability, const GraphicEdit &edit);
-    // The selection by z from the far end of the move (the front when forward); empty when there is
-    // nothing to move, also for a single graphic already at that end.
-    QList<QGraphicsItem *> restackTargets(Canvas *canvas, bool forward) const;
-    void restackToEnd(bool toFront);
-    void restackOneStep(bool forward);
-    void beginMacro(const QString &text);
-    void endMacro();
-    void pushOrDiscard(QUndoCommand *command);
+    // The selection edits on the current history.
+    SelectionEdits edits() const;
+    void editSelection(const QString &text, unsigned capability, const SelectionEdits::GraphicEdit &edit);
+    void restack(bool (SelectionEdits::*move)(Canvas *, const QString &, bool) const, const QString &text,
+                 bool forward);
     void endTextEditing(QGraphicsTextItem *text, bool clearSceneSelection);
     QGraphicsTextItem *editedText() const;
     void showWarning(const QString &text) const;

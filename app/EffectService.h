@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CountedService.h"
+
 #include <QMutexLocker>
 #include <QPointer>
 #include <QRecursiveMutex>
@@ -10,35 +12,20 @@
 // from this class) that owns one widget of type Widget and implements Intf's widget operations on it.
 // Each Service has a lock of its own, guarding the instance, the count and the widget pointer.
 template <class Service, class Intf, class Widget>
-class EffectService : public Intf
+class EffectService : public Intf, public CountedService<Service>
 {
 public:
     // The process-wide service; each call is one reference, given back with release(). The first caller's
     // parent becomes the widget's parent.
     static Intf *getInstance(QWidget *parent)
     {
-        QMutexLocker lock(&s_mutex);
-        if (s_instance)
-            return s_instance->addRef();
-        s_instance = new Service(parent);
-        return s_instance;
-    }
-
-    Service *addRef()
-    {
-        QMutexLocker lock(&s_mutex);
-        ++m_refCount;
-        return static_cast<Service *>(this);
+        return CountedService<Service>::acquire(s_mutex, [parent] { return new Service(parent); });
     }
 
     void release() override
     {
-        QMutexLocker lock(&s_mutex);
-        if (--m_refCount > 0)
-            return;
-        s_instance = nullptr;
-        lock.unlock();
-        delete this;
+        if (CountedService<Service>::releaseReference(s_mutex))
+            delete this;
     }
 
     // Null once the widget's parent has deleted it.
@@ -81,8 +68,5 @@ protected:
     QPointer<Widget> m_widget;
 
 private:
-    // Recursive because getInstance holds it while addRef takes it again.
     static inline QRecursiveMutex s_mutex;
-    static inline Service *s_instance = nullptr;
-    int m_refCount = 1;
 };

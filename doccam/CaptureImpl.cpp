@@ -32,7 +32,6 @@ namespace {
 ModuleLog captureLog("quillo/capture");
 
 QRecursiveMutex serviceMutex;
-CaptureImpl *instance = nullptr;
 
 CaptureEnvironment &nextEnvironment()
 {
@@ -62,12 +61,7 @@ Qt::WindowFlags serviceWindowFlags()
 
 CaptureIntf *CaptureImpl::getInstance()
 {
-    QMutexLocker lock(&serviceMutex);
-    if (instance)
-        ++instance->m_refCount;
-    else
-        instance = new CaptureImpl;
-    return instance;
+    return acquire(serviceMutex, [] { return new CaptureImpl; });
 }
 
 void CaptureImpl::setEnvironment(const CaptureEnvironment &environment)
@@ -78,12 +72,8 @@ void CaptureImpl::setEnvironment(const CaptureEnvironment &environment)
 
 void CaptureImpl::release()
 {
-    QMutexLocker lock(&serviceMutex);
-    if (--m_refCount > 0)
-        return;
-    instance = nullptr;
-    lock.unlock();
-    delete this;
+    if (releaseReference(serviceMutex))
+        delete this;
 }
 
 CaptureImpl::CaptureImpl()

@@ -2,6 +2,7 @@
 
 #include "CaptureEnvironment.h"
 #include "CaptureIntf.h"
+#include "CountedService.h"
 
 #include <QImage>
 #include <QList>
@@ -21,7 +22,7 @@ class SettingIntf;
 // The capture service. Every saved file is announced; no file is ever replaced (a name already taken gets a
 // numbered suffix). A snapshot asks the camera for a full-quality still behind a modal "Capturing..." bar
 // and falls back to the live frame when the still does not come.
-class CaptureImpl : public CaptureIntf
+class CaptureImpl : public CaptureIntf, public CountedService<CaptureImpl>
 {
     Q_OBJECT
 
@@ -94,7 +95,6 @@ private:
     void failTimeLapse();
     static QString timeStamp();
 
-    int m_refCount = 1;
     CaptureEnvironment m_environment;
     SettingIntf *m_settings = nullptr;
     LumoVisionIntf *m_docCam = nullptr;

@@ -25,7 +25,6 @@ ModuleLog lumoVisionLog("quillo/lumoVision");
 
 QRecursiveMutex serviceMutex;
 using Locker = QMutexLocker<QRecursiveMutex>;
-LumoVisionImpl *instance = nullptr;
 LumoVisionImpl::Timings timings;
 
 constexpr int kNoCamera = -1000;
@@ -39,15 +38,9 @@ constexpr int kStillCameraClosed = -1000;
 
 constexpr uint kMaximumLevel = 100;
 
-// The controls every open camera offers (zoom, freeze, rotate, mirror and the unread 0x100, 0x200,
-// 0x2000000, 0x4000000), before its capabilities add theirs.
-constexpr uint kBaseStatus = 0x0600037E;
-constexpr uint kCapabilityByteMask = 0xFF;
 constexpr uint kModeBitsMask = LumoVisionIntf::ENHANCE_MODE_OFFERED | LumoVisionIntf::WIDE_ANGLE_MODE_OFFERED
                                | LumoVisionIntf::MICROSCOPE_MODE_OFFERED | LumoVisionIntf::INFINITE_MODE_OFFERED
                                | LumoVisionIntf::MACRO_MODE_OFFERED;
-// These models report manual focus but cannot be focused by hand.
-const QStringList kNoManualFocusModels{QStringLiteral("LumoVision Q40"), QStringLiteral("LumoVision Q30")};
 
 const QString kInUseNotification = QStringLiteral("LMDocCamInUseNotification");
 const QString kNoDocCamNotification = QStringLiteral("LMNoDoCamNotification");
@@ -70,13 +63,7 @@ int effectFromCode(int code)
 
 LumoVisionIntf *LumoVisionImpl::getInstance(QWidget *parent)
 {
-    Locker locker(&serviceMutex);
-    if (instance) {
-        ++instance->m_references;
-        return instance;
-    }
-    instance = new LumoVisionImpl(parent);
-    return instance;
+    return acquire(serviceMutex, [parent] { return new LumoVisionImpl(parent); });
 }
 
 void LumoVisionImpl::setTimings(const Timings &newTimings)
@@ -140,13 +127,8 @@ LumoVisionImpl::~LumoVisionImpl()
 
 void LumoVisionImpl::release()
 {
-    Locker locker(&serviceMutex);
-    if (--m_references > 0)
-        return;
-    // Cleared under the lock, or a getInstance in between would hand out the service being deleted.
-    instance = nullptr;
-    locker.unlock();
-    delete this;
+    if (releaseReference(serviceMutex))
+        delete this;
 }
 
 QWidget *LumoVisionImpl::cameraWidget()
@@ -656,47 +638,25 @@ void LumoVisionImpl::readParameters()
     emit freezeStatusChanged(m_frozen);
 }
 
+LumoVisionStatus::Settings LumoVisionImpl::statusSettings() const
+{
+    LumoVisionStatus::Settings settings;
+    settings.autoExposure = m_autoExposure;
+    settings.autoWhiteBalance = m_autoWhiteBalance;
+    settings.blackWhite = m_colorEffect == EFFECT_BLACK_WHITE;
+    return settings;
+}
+
 void LumoVisionImpl::deriveWhiteBalanceBits()
 {
-    m_actionStatus &= ~uint(WHITE_BALANCE_ADJUSTABLE | MANUAL_WHITE_BALANCE);
-    if (!m_current || m_colorEffect == EFFECT_BLACK_WHITE)
-        return;
-    if (m_current->canSetWhiteBalance() && m_current->canAdjustColorGains())
-        m_actionStatus |= WHITE_BALANCE_ADJUSTABLE;
-    if (!m_autoWhiteBalance)
-        m_actionStatus |= MANUAL_WHITE_BALANCE;
+    const bool offered = m_current && m_current->canSetWhiteBalance() && m_current->canAdjustColorGains();
+    m_actionStatus =
+        LumoVisionStatus::withWhiteBalance(m_actionStatus, m_current != nullptr, offered, statusSettings());
 }
 
 void LumoVisionImpl::buildActionStatus()
 {
-    LumoDocCam *camera = m_current;
-    uint mask = kBaseStatus | (camera->controlCapabilities() & kCapabilityByteMask);
-    if (camera->canSetExposureMode() && camera->canAdjustExposure())
-        mask |= EXPOSURE_ADJUSTABLE;
-    if (!m_autoExposure)
-        mask |= MANUAL_EXPOSURE;
-    if (camera->supportsManualFocus() && !kNoManualFocusModels.contains(camera->name()))
-        mask |= MANUAL_FOCUS;
-    const uint effects = camera->supportedColorEffects();
-    if (effects & CameraParameters::ColorEffectBlackWhite)
-        mask |= BLACK_WHITE_OFFERED;
-    if (effects & CameraParameters::ColorEffectNegative)
-        mask |= NEGATIVE_OFFERED;
-    if (camera->supportsAutoImage())
-        mask |= AUTO_IMAGE_OFFERED;
-    const uint modes = camera->supportedModes();
-    if (modes & CameraParameters::ModeEnhance)
-        mask |= ENHANCE_MODE_OFFERED;
-    if (modes & CameraParameters::ModeMicroscope)
-        mask |= MICROSCOPE_MODE_OFFERED;
-    if (modes & CameraParameters::ModeMacro)
-        mask |= MACRO_MODE_OFFERED;
-    if (modes & CameraParameters::ModeInfinite)
-        mask |= INFINITE_MODE_OFFERED;
-    if (camera->supportsWideAngle())
-        mask |= WIDE_ANGLE_MODE_OFFERED;
-    m_actionStatus = mask;
-    deriveWhiteBalanceBits();
+    m_actionStatus = LumoVisionStatus::mask(LumoVisionStatus::offersOf(m_current), statusSettings());
     emitActionStatus();
 }
 

@@ -3,9 +3,11 @@
 #include "CameraThrottleController.h"
 #include "CameraWidget.h"
 #include "CameraWidgetDelegate.h"
+#include "CountedService.h"
 #include "CppNotificaitonObserver.h"
 #include "DocCamManagerEventListener.h"
 #include "LumoVisionIntf.h"
+#include "LumoVisionStatus.h"
 #include "RequestedSetting.h"
 
 #include <QList>
@@ -29,7 +31,8 @@ class LumoVisionImpl : public LumoVisionIntf,
                        public DocCamManagerEventListener,
                        public CameraWidgetDelegate,
                        public CameraThrottleController,
-                       public CppNotificaitonObserver
+                       public CppNotificaitonObserver,
+                       public CountedService<LumoVisionImpl>
 {
     Q_OBJECT
 
@@ -147,6 +150,7 @@ private:
     void closeDocCam();
     void readParameters();
     void buildActionStatus();
+    LumoVisionStatus::Settings statusSettings() const;
     void deriveWhiteBalanceBits();
     // actionStatusChanged with the mask, or with the freeze control alone while the picture is frozen.
     void emitActionStatus();
@@ -168,7 +172,6 @@ private:
     // Guarded: the parent given to getInstance may delete the view before the last release.
     QPointer<CameraWidget> m_cameraWidget;
     DocCamManager *m_manager = nullptr;
-    int m_references = 1;
     bool m_hqPending = false;
     QTimer m_hqTimer;
     uint m_actionStatus = 0;

@@ -18,7 +18,6 @@ namespace {
 ModuleLog webCamLog("quillo/webCam");
 
 QRecursiveMutex serviceMutex;
-WebCamImpl *instance = nullptr;
 
 // A camera held by another program is usually given back within seconds; asking every 2 s finds it soon
 // without keeping the device busy with open attempts.
@@ -33,12 +32,7 @@ const QString kLocationKey = QStringLiteral("webCam/LastWebCamLocationID");
 
 WebCamImpl *WebCamImpl::getInstance(QWidget *parent)
 {
-    QMutexLocker lock(&serviceMutex);
-    if (instance)
-        ++instance->m_refCount;
-    else
-        instance = new WebCamImpl(parent);
-    return instance;
+    return acquire(serviceMutex, [parent] { return new WebCamImpl(parent); });
 }
 
 void WebCamImpl::setRetryInterval(int milliseconds)
@@ -49,12 +43,8 @@ void WebCamImpl::setRetryInterval(int milliseconds)
 
 void WebCamImpl::release()
 {
-    QMutexLocker lock(&serviceMutex);
-    if (--m_refCount > 0)
-        return;
-    instance = nullptr;
-    lock.unlock();
-    delete this;
+    if (releaseReference(serviceMutex))
+        delete this;
 }
 
 WebCamImpl::WebCamImpl(QWidget *parent)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CameraThrottleController.h"
+#include "CountedService.h"
 #include "DocCamManagerEventListener.h"
 #include "WebCamIntf.h"
 
@@ -18,7 +19,10 @@ class SettingIntf;
 // The web-cam service. Each view streams its own camera, except that the auxiliary view showing the main
 // view's camera is fed by the main view (a device gives only one stream at a time). The last main web cam
 // is remembered in the settings and found again by its ids and port.
-class WebCamImpl : public WebCamIntf, public DocCamManagerEventListener, public CameraThrottleController
+class WebCamImpl : public WebCamIntf,
+                   public DocCamManagerEventListener,
+                   public CameraThrottleController,
+                   public CountedService<WebCamImpl>
 {
     Q_OBJECT
 
@@ -81,7 +85,6 @@ private:
     LumoDocCam *m_auxCam = nullptr;
     DocCamStream *m_auxStream = nullptr;
     QPointer<CameraWidget> m_auxView;
-    int m_refCount = 1;
     QTimer m_mainRetryTimer;
     QTimer m_auxRetryTimer;
     bool m_mainViewShown = false;

@@ -54,18 +54,13 @@ QMessageBox::StandardButton RecordingCommonImpl::warningBox(const QString &text,
 
 void RecordingCommonImpl::release()
 {
-    QMutexLocker locker(&recordingMutex());
-    if (--refCount > 0)
-        return;
-    forgetInstance();
-    locker.unlock();
-    delete this;
+    if (releaseReference(recordingMutex()))
+        delete this;
 }
 
 void RecordingCommonImpl::addRef()
 {
-    QMutexLocker locker(&recordingMutex());
-    ++refCount;
+    addReference(recordingMutex());
 }
 
 void RecordingCommonImpl::setStatus(uint newStatus)

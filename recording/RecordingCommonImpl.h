@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CountedService.h"
 #include "RecordingIntf.h"
 
 #include <QMessageBox>
@@ -35,7 +36,7 @@ enum RecordingActionStatus : uint {
 // The platform-neutral state machine of the recording service: argument and folder checks before a
 // start, the status codes and action-status mask, the exit confirmation, forced stops with their boxes,
 // the level monitor's use count and reference counting. The platform operations are the do... ones.
-class RecordingCommonImpl : public RecordingIntf
+class RecordingCommonImpl : public RecordingIntf, public CountedService<RecordingCommonImpl>
 {
     Q_OBJECT
 
@@ -97,9 +98,6 @@ protected:
     explicit RecordingCommonImpl(QObject *parent = nullptr);
     ~RecordingCommonImpl() override;
 
-    // Called when the last reference goes, before the object is deleted.
-    virtual void forgetInstance() {}
-
     static QMessageBox::StandardButton warningBox(const QString &text, const QString &informativeText,
                                                   QMessageBox::StandardButtons buttons = QMessageBox::Ok,
                                                   QMessageBox::StandardButton defaultButton = QMessageBox::Ok);
@@ -110,7 +108,6 @@ private:
     void enterIdle();
 
     int audioMonitorUsers = 0;
-    int refCount = 1;
     bool recording = false;
     bool paused = false;
     // A recording is readied for the count-down's end.

@@ -24,24 +24,11 @@ constexpr int kFrameMs = 10;        // the uncompressed retry's disk check, well
 // The codec of the retry after a capture ended by itself: uncompressed frames need no encoder.
 const QString kUncompressedCodec = QStringLiteral("DIB ");
 
-RecordingImpl *instancePointer = nullptr;
-
 } // namespace
 
 RecordingImpl *RecordingImpl::getInstance()
 {
-    QMutexLocker locker(&recordingMutex());
-    if (!instancePointer)
-        instancePointer = new RecordingImpl;
-    else
-        instancePointer->addRef();
-    return instancePointer;
-}
-
-void RecordingImpl::forgetInstance()
-{
-    if (instancePointer == this)
-        instancePointer = nullptr;
+    return static_cast<RecordingImpl *>(acquire(recordingMutex(), [] { return new RecordingImpl; }));
 }
 
 RecordingImpl::RecordingImpl(std::unique_ptr<WinAVIRecordingCtrl> ctrl,

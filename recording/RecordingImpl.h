@@ -59,9 +59,6 @@ public Q_SLOTS:
     void addFrame();
     QList<QString> getOldAudioSources();
 
-protected:
-    void forgetInstance() override;
-
 private:
     int stopController(QStringList *files);
     // The recording's width and microphone from the settings.

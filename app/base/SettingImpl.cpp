@@ -34,7 +34,6 @@ const QString kTotalTimeKey = QStringLiteral("capture/elapsed-time/totalTime");
 const QString kPeriodKey = QStringLiteral("capture/elapsed-time/period");
 constexpr int kDefaultVideoQuality = 2;
 
-SettingImpl *instance = nullptr;
 // The count and the instance pointer are guarded so that a service released on another thread cannot
 // be deleted twice; the settings file itself needs no lock, every access opening it anew.
 QMutex instanceMutex;
@@ -188,18 +187,12 @@ bool writeValue(const QString &key, const QVariant &value)
 
 SettingImpl *SettingImpl::getInstance()
 {
-    QMutexLocker lock(&instanceMutex);
-    if (!instance)
-        instance = new SettingImpl;
-    else
-        ++instance->m_refCount;
-    return instance;
+    return acquire(instanceMutex, [] { return new SettingImpl; });
 }
 
 SettingImpl *SettingImpl::addRef()
 {
-    QMutexLocker lock(&instanceMutex);
-    ++m_refCount;
+    addReference(instanceMutex);
     return this;
 }
 
@@ -227,12 +220,8 @@ SettingImpl::~SettingImpl() = default;
 
 void SettingImpl::release()
 {
-    QMutexLocker lock(&instanceMutex);
-    if (--m_refCount > 0)
-        return;
-    if (instance == this)
-        instance = nullptr;
-    delete this;
+    if (releaseReference(instanceMutex))
+        delete this;
 }
 
 void SettingImpl::setNoticeHandler(NoticeHandler handler)

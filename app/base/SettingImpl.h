@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CountedService.h"
 #include "SettingIntf.h"
 
 #include <functional>
@@ -10,7 +11,7 @@ class QSettings;
 // Settings in "Settings.ini" in the user's application-data folder. Nothing is cached: every operation
 // opens the file, does its one read or write and closes it, so a value written through one reference is
 // read at once through any other and has reached the disk when the call returns.
-class SettingImpl : public SettingIntf
+class SettingImpl : public SettingIntf, public CountedService<SettingImpl>
 {
 public:
     // The process-wide service; each call is one reference, given back with release().
@@ -56,5 +57,4 @@ private:
     SettingImpl();
     ~SettingImpl() override;
 
-    int m_refCount = 1;
 };

@@ -63,14 +63,12 @@ constexpr int kStopRetryMs = 200;
 constexpr int kBalloonMs = 10000;
 constexpr int kCounterTickMs = 1000;
 
-// The recording service's status bits the window reads.
-constexpr uint kRecordingInProgress = 2;
-constexpr uint kRecordingRunning = 6;
-// The playback service's status bits.
-constexpr uint kVideoStopped = 1;
-constexpr uint kVideoPlaying = 2;
-constexpr uint kVideoPaused = 4;
-constexpr uint kVideoNotStopped = 8;
+// Running, not paused: the counter goes on.
+constexpr uint kRecordingRunning = RecordingIntf::RECORDING_STATUS_RECORDING | RecordingIntf::RECORDING_STATUS_RUNNING;
+
+// The status word recordingStatusChangedUI() is given carries the sound's state in this bit, set while sound
+// is recorded; the recording service's own mask has no such bit.
+constexpr uint kSoundOn = 16;
 
 // The recording ended because its disk was removed: its files cannot be offered.
 constexpr int kRecordingDiskRemoved = -4001;
@@ -846,7 +844,7 @@ void Quillo::showMediaPane()
     m_noMediaWidget->hide();
     switch (m_mediaKind) {
     case ImageMedia:
-        if (m_video->actionStatus() & kVideoNotStopped) {
+        if (m_video->actionStatus() & VideoIntf::ACTION_NOT_STOPPED) {
             m_video->stop();
             setPlayingVideo(QString());
         }
@@ -959,7 +957,7 @@ void Quillo::imgRequestToShow(const QString &path)
     if (m_displayMode == PaneLayout::ImageFullDisplay)
         leaveImageFullDisplaySplit();
     clearImageCanvas();
-    if (m_video->actionStatus() & kVideoPlaying)
+    if (m_video->actionStatus() & VideoIntf::ACTION_PLAYING)
         m_video->pause();
     const int before = switchToFullDisplay(PaneLayout::ImageFullDisplay);
     showImage(path, before);
@@ -1067,11 +1065,11 @@ void Quillo::switchRealFullScreen(bool fullScreen, QWidget *controlPanel, QWidge
 
 void Quillo::videoStatusControl(uint status)
 {
-    if (status & kVideoPlaying)
+    if (status & VideoIntf::ACTION_PLAYING)
         m_videoControlPanel->setPlayPauseChecked(true);
-    if (status & kVideoPaused)
+    if (status & VideoIntf::ACTION_PAUSED)
         m_videoControlPanel->setPlayPauseChecked(false);
-    if (status & kVideoStopped)
+    if (status & VideoIntf::ACTION_STOPPED)
         m_videoControlPanel->setPlayPauseChecked(false);
     // A recording that was never closed learns its length only once it plays; the service reports its
     // status again after it found out.
@@ -1315,7 +1313,7 @@ void Quillo::recordingCounterCount()
 
 void Quillo::stopRecord()
 {
-    if (!(m_recording->actionStatus() & kRecordingInProgress))
+    if (!(m_recording->actionStatus() & RecordingIntf::RECORDING_STATUS_RECORDING))
         return;
     // The stop holds the GUI thread until the file is closed and then opens the modal save dialog: never
     // from inside another modal loop.
@@ -1346,7 +1344,7 @@ void Quillo::stopRecord()
     if (result < 0) {
         const uint status = m_recording->actionStatus();
         windowLog(LogSystem::LOG_ERROR, "Quillo::stopRecord() - stop failed with %d, status now %u", result, status);
-        if (status & kRecordingInProgress) {
+        if (status & RecordingIntf::RECORDING_STATUS_RECORDING) {
             // Still recording: the user keeps the controls to stop it.
             m_trayIcon->show();
             if (status == kRecordingRunning)
@@ -1468,8 +1466,8 @@ void Quillo::getResolutionChangedToResize(int)
 
 void Quillo::recordingStatusChangedUI(uint status)
 {
-    m_pauseAction->setChecked(!(status & 4));
-    m_muteAction->setChecked(!(status & 16));
+    m_pauseAction->setChecked(!(status & RecordingIntf::RECORDING_STATUS_RUNNING));
+    m_muteAction->setChecked(!(status & kSoundOn));
 }
 
 // ---- Camera connection, grading service, menus, closing

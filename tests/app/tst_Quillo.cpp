@@ -14,6 +14,7 @@
 #include "PipView.h"
 #include "Quillo.h"
 #include "RecordingFake.h"
+#include "RecordingTray.h"
 #include "Screenshot.h"
 #include "SettingImpl.h"
 #include "SpotlightFake.h"
@@ -231,7 +232,7 @@ struct Rig
     QSystemTrayIcon *tray() const { return window->findChild<QSystemTrayIcon *>(); }
     QMenu *trayMenu() const { return tray()->contextMenu(); }
     QAction *trayAction(int index) const { return trayMenu()->actions().at(index); }
-    QTimer *counterTimer() const { return window->findChild<QTimer *>(); }
+    QTimer *counterTimer() const { return window->findChild<RecordingTray *>()->findChild<QTimer *>(); }
     WidgetModeToolBar *bar() const
     {
         for (QWidget *top : QApplication::topLevelWidgets()) {

@@ -21,12 +21,10 @@ class LumoVisionIntf;
 class MediaIntf;
 class MediaLibraryIntf;
 class PipView;
-class QAction;
-class QMenu;
 class QPropertyAnimation;
 class QScreen;
-class QTimer;
 class RecordingIntf;
+class RecordingTray;
 class SettingDialog;
 class SettingIntf;
 class SpotlightIntf;
@@ -44,7 +42,10 @@ class Quillo;
 // The program's one main window. Its central widget holds up to three panes (document camera, web cam,
 // media) and a picture-in-picture view in one of nine display modes, with the tool panel sliding in from
 // the top and the media library from the left. It owns the small widget-mode bar that stands in for it,
-// shows the tray icon while a recording runs, and asks the services before the program quits.
+// shows the tray icon while a recording runs, and asks the services before the program quits. Its member
+// functions are kept by concern: Quillo.cpp (construction, menus, closing), QuilloLayout.cpp (display
+// modes and panes), QuilloMedia.cpp (image and video), QuilloSlides.cpp (panel slides, widget and presenter
+// modes), QuilloRecording.cpp (stopping a recording, its files, the tray) and QuilloCamera.cpp (cameras).
 class Quillo : public MainWindowIntf
 {
     Q_OBJECT
@@ -177,8 +178,6 @@ private:
     void slide(QPointer<QPropertyAnimation> &animation, QWidget *panel, const QPoint &end);
     void enterPresenterMode(bool visor);
 
-    void restartCounter();
-    void resetCounter();
     void handRecordedFiles(const QList<QString> &files);
     void handRecordedFilesInWidgetMode(const QList<QString> &files);
     // The files of a stopped recording that hold something.
@@ -216,18 +215,11 @@ private:
     // A window of its own; it holds the camera view in widget mode.
     std::unique_ptr<WidgetModeToolBar> m_widgetBar;
     bool m_widgetMode = false;
-    QSystemTrayIcon *m_trayIcon = nullptr;
-    QMenu *m_trayMenu = nullptr;
-    QAction *m_counterAction = nullptr;
-    QAction *m_stopRecordAction = nullptr;
-    QAction *m_pauseAction = nullptr;
-    QAction *m_muteAction = nullptr;
-    int m_recordingSeconds = 0;
+    RecordingTray *m_recordingTray = nullptr;
     // A stop was asked for while another dialog was open; it runs once that dialog is closed.
     bool m_stopWaitsForDialog = false;
     // One retry of a waiting stop at a time, however often the stop is asked for.
     bool m_stopRetryScheduled = false;
-    QTimer *m_counterTimer = nullptr;
     SettingDialog *m_settingDialog = nullptr;
     bool m_canClose = false;
     QString m_currentVideoPath;

@@ -25,9 +25,6 @@ namespace {
 // stored and sent as the password, so a row is complete as soon as its user name is given.
 const QString kPasswordPlaceholder = QStringLiteral("password");
 
-// Bit 0 of the recording service's action status: no recording runs.
-constexpr uint kRecordingIdle = 1;
-
 SettingDialog::FolderPrompt &folderPrompt()
 {
     static SettingDialog::FolderPrompt prompt;
@@ -130,7 +127,7 @@ void SettingDialog::showEvent(QShowEvent *event)
                     &SettingDialog::changeUIWithRecordingStatus),
         };
         connectMicSelector();
-        ui->micSelector->setEnabled(m_recording->actionStatus() & kRecordingIdle);
+        ui->micSelector->setEnabled(m_recording->actionStatus() & RecordingIntf::RECORDING_STATUS_IDLE);
     }
     QDialog::showEvent(event);
 }
@@ -296,7 +293,7 @@ void SettingDialog::micVolReport(uint level)
 
 void SettingDialog::changeUIWithRecordingStatus(uint status)
 {
-    if (status & kRecordingIdle) {
+    if (status & RecordingIntf::RECORDING_STATUS_IDLE) {
         ui->micSelector->setEnabled(true);
         updateMicSrcList();
     } else {

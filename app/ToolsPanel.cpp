@@ -10,7 +10,7 @@
 #include "MessageBoxes.h"
 #include "OsHelpers.h"
 #include "PresenterPanel.h"
-#include "RecordingCommonImpl.h"
+#include "RecordingIntf.h"
 #include "RecordingStarter.h"
 #include "SplitScreenPanel.h"
 #include "ui_ToolsPanel.h"
@@ -398,7 +398,7 @@ void ToolsPanel::startStopRecording(bool checked)
         return;
     }
     // A running or paused recording leaves the button checked until the next status redraws it.
-    if (!(m_recording->actionStatus() & RECORDING_STATUS_IDLE))
+    if (!(m_recording->actionStatus() & RecordingIntf::RECORDING_STATUS_IDLE))
         return;
     auto *countDown = new RecordingStarter(m_mainWindow, false, -1, -1);
     connect(m_mainWindow, &MainWindowIntf::quilloMoved, countDown, &RecordingStarter::quilloMoved);
@@ -430,7 +430,7 @@ void ToolsPanel::clearAll()
 
 void ToolsPanel::recordUIChangedWithStatus(uint status)
 {
-    const bool recording = status & RECORDING_STATUS_RECORDING;
+    const bool recording = status & RecordingIntf::RECORDING_STATUS_RECORDING;
     ui->recordBtn->setChecked(recording);
     // The status texts are the program's own and are not translated.
     ui->recordBtn->setText(recording ? QStringLiteral("Click to stop") : QStringLiteral("Record"));

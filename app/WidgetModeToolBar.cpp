@@ -1,9 +1,9 @@
 #include "WidgetModeToolBar.h"
 
-#include "CaptureImpl.h"
+#include "CaptureIntf.h"
 #include "LumoVisionIntf.h"
 #include "MainWindowIntf.h"
-#include "RecordingCommonImpl.h"
+#include "RecordingIntf.h"
 #include "RecordingStarter.h"
 #include "WidgetModeDocCamCtrlPanel.h"
 #include "ui_WidgetModeToolBar.h"
@@ -131,7 +131,7 @@ void WidgetModeToolBar::showHideVision(bool hide)
 
 void WidgetModeToolBar::recordUIChangedWithStatus(uint status)
 {
-    const bool recording = status & RECORDING_STATUS_RECORDING;
+    const bool recording = status & RecordingIntf::RECORDING_STATUS_RECORDING;
     ui->recordingBtn->setChecked(recording);
     // The status texts are the program's own and are not translated.
     ui->recordingBtn->setToolTip(recording ? QStringLiteral("Click to stop") : QStringLiteral("Record"));
@@ -153,7 +153,7 @@ void WidgetModeToolBar::startRecording(bool)
 {
     if (!m_recording || !m_mainWindow)
         return;
-    if (!(m_recording->actionStatus() & RECORDING_STATUS_IDLE)) {
+    if (!(m_recording->actionStatus() & RecordingIntf::RECORDING_STATUS_IDLE)) {
         m_mainWindow->stopRecord();
         return;
     }
@@ -189,7 +189,7 @@ void WidgetModeToolBar::docCamCapture()
 
 void WidgetModeToolBar::captureActionStatusChangedUI(uint status)
 {
-    ui->captureBtn->setEnabled(status & CaptureImpl::DOC_CAM);
+    ui->captureBtn->setEnabled(status & CaptureIntf::DOC_CAM);
 }
 
 void WidgetModeToolBar::docCamConnectedChangedUI(const QString &)

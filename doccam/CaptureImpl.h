@@ -27,17 +27,6 @@ class CaptureImpl : public CaptureIntf, public CountedService<CaptureImpl>
     Q_OBJECT
 
 public:
-    enum CaptureActionStatus : uint {
-        FULL_SCREEN = 0x001,
-        DOC_CAM = 0x002,
-        TIME_LAPSE = 0x004,
-        TIME_LAPSE_EDITORS_SHOWN = 0x008,
-        TIME_LAPSE_EDITORS_EDITABLE = 0x010,
-        TIME_LAPSE_START_SHOWN = 0x020,
-        TIME_LAPSE_PARAMETERS_VALID = 0x040,
-        TIME_LAPSE_RUNNING = 0x080,
-        TIME_LAPSE_PROGRESS_SHOWN = 0x100,
-    };
     static constexpr uint kNoCamera = FULL_SCREEN;
     static constexpr uint kReady = FULL_SCREEN | DOC_CAM | TIME_LAPSE;
     static constexpr uint kSetup = TIME_LAPSE | TIME_LAPSE_EDITORS_SHOWN | TIME_LAPSE_EDITORS_EDITABLE |

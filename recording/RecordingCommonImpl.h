@@ -25,14 +25,6 @@ enum RecordingStatusCode {
     RECORDING_EXIT_STOP_FAILED = 1000,
 };
 
-// The action-status mask the service sends.
-enum RecordingActionStatus : uint {
-    RECORDING_STATUS_IDLE = 1,
-    RECORDING_STATUS_RECORDING = 2,
-    RECORDING_STATUS_RUNNING = 4,
-    RECORDING_STATUS_PAUSED = 8,
-};
-
 // The platform-neutral state machine of the recording service: argument and folder checks before a
 // start, the status codes and action-status mask, the exit confirmation, forced stops with their boxes,
 // the level monitor's use count and reference counting. The platform operations are the do... ones.

@@ -4,14 +4,6 @@
 #include "VideoIntf.h"
 #include "ui_VideoControlPanel.h"
 
-namespace {
-// The action-status bits the panel follows.
-constexpr uint kStopped = 1;
-constexpr uint kPlaying = 2;
-constexpr uint kPaused = 4;
-constexpr uint kSeekable = 16;
-} // namespace
-
 VideoControlPanel::VideoControlPanel(QWidget *parent)
     : QFrame(parent)
     , ui(std::make_unique<Ui::VideoControlPanel>())
@@ -74,10 +66,10 @@ void VideoControlPanel::videoStartPauseRequest(bool play)
         m_video->pause();
         return;
     }
-    if (m_video->actionStatus() & kPaused)
+    if (m_video->actionStatus() & VideoIntf::ACTION_PAUSED)
         m_video->resume();
     // Read afresh: a resumed video is no longer stopped and must not be started again.
-    if (m_video->actionStatus() & kStopped)
+    if (m_video->actionStatus() & VideoIntf::ACTION_STOPPED)
         m_video->start();
 }
 
@@ -95,13 +87,13 @@ void VideoControlPanel::setVideoVolume(int percent)
 
 void VideoControlPanel::btnsEnableByVideoStatus(uint status)
 {
-    ui->jogSlider->setEnabled(status & kSeekable);
-    if (status & kStopped) {
+    ui->jogSlider->setEnabled(status & VideoIntf::ACTION_SEEKABLE);
+    if (status & VideoIntf::ACTION_STOPPED) {
         ui->playPauseBtn->setChecked(false);
         ui->playPauseBtn->setEnabled(true);
     } else {
         ui->playPauseBtn->setChecked(true);
-        ui->playPauseBtn->setEnabled(status & (kPlaying | kPaused));
+        ui->playPauseBtn->setEnabled(status & (VideoIntf::ACTION_PLAYING | VideoIntf::ACTION_PAUSED));
     }
 }
 

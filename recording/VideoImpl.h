@@ -27,15 +27,6 @@ public:
         VIDEO_VOLUME_TOO_HIGH = -4000,
     };
 
-    enum ActionStatus : uint {
-        ACTION_STOPPED = 1,
-        ACTION_PLAYING = 2,
-        ACTION_PAUSED = 4,
-        ACTION_NOT_STOPPED = 8,
-        ACTION_SEEKABLE = 16,
-        ACTION_PLAYABLE = 32,
-    };
-
     // A new service whose widget is a child of videoParent.
     static VideoImpl *create(QWidget *videoParent);
     explicit VideoImpl(QWidget *videoParent);

@@ -7,13 +7,6 @@
 // The capture service: document-camera snapshots, desktop grabs and time-lapse series saved as JPEG files in
 // the media folder. Operations return 0, 1000 or a negative code and never throw; every saved file is
 // announced through one of the *Captured signals so that the media library can index it.
-//
-// Action-status bits (actionStatus / actionStatusChanged):
-//   0x001 full-screen grab available      0x002 document-camera snapshot available
-//   0x004 time-lapse button available     0x008 time and interval editors shown
-//   0x010 time and interval editors editable  0x020 start/stop button shown
-//   0x040 time-lapse parameters valid     0x080 a series is running
-//   0x100 progress label shown
 // Codes: 0 done; -1 no folder to save into or the save failed; -1000 no camera; -2000 invalid argument or
 // parameters; -2001 a series is running; -2002 no series to stop; -3000 the user refused to quit.
 // Abort reasons of timeLapseImageCaptureAborted: 1000 stopped by the user, -1000 camera lost, -1 a shot
@@ -25,6 +18,21 @@ class CaptureIntf : public QObject
 public:
     using QObject::QObject;
     ~CaptureIntf() override = default;
+
+    // Bits of actionStatus() and actionStatusChanged(): each names a control the panels enable or show.
+    enum CaptureActionStatus : uint {
+        FULL_SCREEN = 0x001,
+        DOC_CAM = 0x002,
+        TIME_LAPSE = 0x004,
+        TIME_LAPSE_EDITORS_SHOWN = 0x008,
+        TIME_LAPSE_EDITORS_EDITABLE = 0x010,
+        TIME_LAPSE_START_SHOWN = 0x020,
+        // The start/stop button is enabled.
+        TIME_LAPSE_PARAMETERS_VALID = 0x040,
+        // The start/stop button is shown, enabled and checked.
+        TIME_LAPSE_RUNNING = 0x080,
+        TIME_LAPSE_PROGRESS_SHOWN = 0x100,
+    };
 
     virtual void release() = 0;
     // Both fill *path with the file's path; captureScreen does so even when the save then fails.

@@ -15,6 +15,18 @@ public:
     using QObject::QObject;
     ~RecordingIntf() override = default;
 
+    // Bits of actionStatus() and actionStatusChanged(): 1 when idle, 6 while running, 10 while paused.
+    enum RecordingActionStatus : uint {
+        // No recording runs: one may start.
+        RECORDING_STATUS_IDLE = 1,
+        // A recording runs or is paused: it may stop.
+        RECORDING_STATUS_RECORDING = 2,
+        // It may pause.
+        RECORDING_STATUS_RUNNING = 4,
+        // It may resume.
+        RECORDING_STATUS_PAUSED = 8,
+    };
+
     virtual void release() = 0;
     virtual int startRecording() = 0;
     // Readies a recording while the count-down runs (the file, the encoder, the microphone), so that the
@@ -37,7 +49,7 @@ public:
     virtual void stopAudioMonitor() = 0;
     virtual int confirmExitWhileRecording(QList<QString> *files) = 0;
     virtual QList<QString> audioSources() = 0;
-    // Bits: 1 idle (may start), 2 recording (may stop), 4 running (may pause), 8 paused (may resume).
+    // RecordingActionStatus bits.
     virtual uint actionStatus() = 0;
 
 Q_SIGNALS:

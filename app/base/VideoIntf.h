@@ -16,6 +16,17 @@ public:
     using QObject::QObject;
     ~VideoIntf() override = default;
 
+    // Bits of actionStatus() and actionStatusChanged(); 0 when nothing plays.
+    enum VideoActionStatus : uint {
+        ACTION_STOPPED = 1,
+        ACTION_PLAYING = 2,
+        ACTION_PAUSED = 4,
+        // Playing or paused.
+        ACTION_NOT_STOPPED = 8,
+        ACTION_SEEKABLE = 16,
+        ACTION_PLAYABLE = 32,
+    };
+
     virtual QWidget *videoWidget() = 0;
     virtual void showVideo() = 0;
     virtual void hideVideo() = 0;
@@ -34,7 +45,7 @@ public:
     // 0 (silent) to 100 (full).
     virtual int getVolume() = 0;
     virtual int setVolume(uint percent) = 0;
-    // Bits: 1 stopped, 2 playing, 4 paused, 8 not stopped, 16 seekable, 32 playable; 0 when nothing plays.
+    // VideoActionStatus bits.
     virtual uint actionStatus() = 0;
     virtual void dropFpsForLoadBalance(int fps) = 0;
 

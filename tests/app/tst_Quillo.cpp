@@ -14,6 +14,7 @@
 #include "PipView.h"
 #include "Quillo.h"
 #include "RecordingFake.h"
+#include "RecordingTray.h"
 #include "Screenshot.h"
 #include "SettingImpl.h"
 #include "SpotlightFake.h"
@@ -54,12 +55,9 @@
 namespace {
 
 // The recording service's status values: idle, running, paused.
-constexpr uint kIdle = 1;
-constexpr uint kRunning = 6;
-constexpr uint kPaused = 10;
-// The playback service's status bits.
-constexpr uint kVideoPlaying = 2;
-constexpr uint kVideoNotStopped = 8;
+constexpr uint kIdle = RecordingIntf::RECORDING_STATUS_IDLE;
+constexpr uint kRunning = RecordingIntf::RECORDING_STATUS_RECORDING | RecordingIntf::RECORDING_STATUS_RUNNING;
+constexpr uint kPaused = RecordingIntf::RECORDING_STATUS_RECORDING | RecordingIntf::RECORDING_STATUS_PAUSED;
 // Long enough for a 100 ms slide on a loaded machine.
 constexpr int kSlideWaitMs = 2000;
 
@@ -234,7 +232,7 @@ struct Rig
     QSystemTrayIcon *tray() const { return window->findChild<QSystemTrayIcon *>(); }
     QMenu *trayMenu() const { return tray()->contextMenu(); }
     QAction *trayAction(int index) const { return trayMenu()->actions().at(index); }
-    QTimer *counterTimer() const { return window->findChild<QTimer *>(); }
+    QTimer *counterTimer() const { return window->findChild<RecordingTray *>()->findChild<QTimer *>(); }
     WidgetModeToolBar *bar() const
     {
         for (QWidget *top : QApplication::topLevelWidgets()) {
@@ -709,7 +707,7 @@ void TestQuillo::imageRequestWhileAVideoPlays()
     QCOMPARE(rig.window->previousDisplayMode(), int(PaneLayout::OneSplit));
     QCOMPARE(MediaFileStore::getInstance()->playingVideo(), clip);
 
-    rig.video->setAnswer(QStringLiteral("actionStatus"), kVideoPlaying | kVideoNotStopped);
+    rig.video->setAnswer(QStringLiteral("actionStatus"), VideoIntf::ACTION_PLAYING | VideoIntf::ACTION_NOT_STOPPED);
     rig.video->clearCalls();
     rig.window->imgRequestToShow(writeImage(QStringLiteral("slide.png")));
     QCOMPARE(rig.window->displayMode(), int(PaneLayout::ImageFullDisplay));
@@ -829,7 +827,7 @@ void TestQuillo::aRecordingLearnsItsLengthWhilePlaying()
     QSlider *jog = formChild<QSlider>(*rig.videoPanel(), "jogSlider");
     QCOMPARE(jog->maximum(), 0);
     rig.video->setAnswer(QStringLiteral("getTotalVideoLengthInSeconds"), 95);
-    rig.video->setActionStatus(kVideoPlaying | kVideoNotStopped);
+    rig.video->setActionStatus(VideoIntf::ACTION_PLAYING | VideoIntf::ACTION_NOT_STOPPED);
     QCOMPARE(jog->maximum(), 95);
 }
 

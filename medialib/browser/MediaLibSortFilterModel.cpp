@@ -84,6 +84,16 @@ int MediaLibSortFilterModel::naturalCompare(QString &a, QString &b)
     return 0;
 }
 
+bool MediaLibSortFilterModel::nameLessThan(const QString &a, const QString &b)
+{
+    QString lowerA = a.toLower();
+    QString lowerB = b.toLower();
+    const int natural = naturalCompare(lowerA, lowerB);
+    if (natural != 0)
+        return natural < 0;
+    return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+}
+
 quint64 MediaLibSortFilterModel::sizeValue(const QVariant &text) const
 {
     QString value = text.toString();

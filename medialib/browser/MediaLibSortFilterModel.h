@@ -22,6 +22,9 @@ public:
     // The first run of number characters in s: its start, its end (one past) and its value, 0 when it does
     // not convert. False when s holds none.
     static bool findNumber(const QString &s, int &start, int &end, qint64 &value);
+    // The name column's order of two names of the same kind: digit runs as numbers, then the whole texts
+    // without regard to case.
+    static bool nameLessThan(const QString &a, const QString &b);
     // A size text ("1,024KB", "900Bytes") as kilobytes; a byte count counts 0.
     quint64 sizeValue(const QVariant &text) const;
 

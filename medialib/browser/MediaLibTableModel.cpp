@@ -12,6 +12,8 @@
 #include <QLocale>
 #include <QTime>
 
+#include <utility>
+
 namespace {
 
 // A duration of 0 or 1 ms means "not known yet"; 1 is what a thumbnail run stores for a video whose length
@@ -52,8 +54,29 @@ MediaLibTableModel::~MediaLibTableModel()
 
 void MediaLibTableModel::clear()
 {
-    if (!m_records.isEmpty())
-        removeRows(0, int(m_records.size()));
+    if (m_records.isEmpty())
+        return;
+    // All rows in one step: taking them one by one from the front moves the rest each time, seconds for a
+    // folder of tens of thousands.
+    beginRemoveRows(QModelIndex(), 0, int(m_records.size()) - 1);
+    const QList<MediaImpl *> gone = std::exchange(m_records, {});
+    for (MediaImpl *record : gone)
+        record->release();
+    endRemoveRows();
+}
+
+void MediaLibTableModel::appendRecords(const QList<MediaImpl *> &records)
+{
+    if (records.isEmpty())
+        return;
+    const int first = int(m_records.size());
+    beginInsertRows(QModelIndex(), first, first + int(records.size()) - 1);
+    m_records.reserve(first + records.size());
+    for (MediaImpl *record : records) {
+        record->addRef();
+        m_records.append(record);
+    }
+    endInsertRows();
 }
 
 int MediaLibTableModel::rowCount(const QModelIndex &) const

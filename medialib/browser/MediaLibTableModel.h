@@ -34,6 +34,8 @@ public:
     // The records in row order; the row keeps its reference.
     QList<MediaImpl *> mediaList() const { return m_records; }
     void clear();
+    // Appends rows for the records in one insertion; each row takes a reference of its own.
+    void appendRecords(const QList<MediaImpl *> &records);
     // Fills an empty model with the paths that exist, skipping files that are neither image nor video.
     void loadFiles(const QList<QString> &paths);
 

@@ -3,7 +3,6 @@
 #include "BrowserLog.h"
 #include "CaptureImpl.h"
 #include "DriveList.h"
-#include "HiddenFileList.h"
 #include "MediaFileStore.h"
 #include "MediaImpl.h"
 #include "MediaLibScrollArea.h"
@@ -19,24 +18,17 @@
 #include "ui_MediaLibrary.h"
 
 #include <QFileInfo>
-#include <QFileSystemWatcher>
-#include <QHash>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QSet>
 #include <QStyleOption>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 
 const QString kModeKey = QStringLiteral("medialibrary/mode");
 const QString kWidthKey = QStringLiteral("medialibrary/width");
 const QString kHeightKey = QStringLiteral("medialibrary/height");
-
-const QStringList kImagePatterns = {QStringLiteral("*.jpg"), QStringLiteral("*.jpeg"), QStringLiteral("*.jpe"),
-                                    QStringLiteral("*.jfif"), QStringLiteral("*.png"), QStringLiteral("*.bmp"),
-                                    QStringLiteral("*.tiff"), QStringLiteral("*.tif")};
-const QStringList kVideoPatterns = {QStringLiteral("*.avi"), QStringLiteral("*.wmv")};
 
 // The width the label loses to the buttons beside it, and the search edit to the buttons after it.
 constexpr int kLabelMargin = 110;
@@ -47,39 +39,16 @@ constexpr int kListHeightMargin = 106;
 // The panel never reaches the main window's edges: it keeps this much of the parent's height free.
 constexpr int kParentHeightReserve = 100;
 
-// Names of a listing without those the folder's hidden list names (the keyword index and its journal).
-QStringList withoutHidden(const QString &folder, QStringList names)
+// A record for a row of a listed entry: a file's date and size are left to be read when first shown.
+MediaImpl *newRecord(const QString &path, int type)
 {
-    const QSet<QString> hidden = HiddenFileList::names(folder);
-    if (!hidden.isEmpty())
-        names.removeIf([&hidden](const QString &name) { return hidden.contains(name); });
-    return names;
-}
-
-bool endsWithPattern(const QString &lowerPath, const QStringList &patterns)
-{
-    for (const QString &pattern : patterns) {
-        if (lowerPath.endsWith(pattern.mid(1)))
-            return true;
-    }
-    return false;
-}
-
-// A row for the record at the model's end, filled column by column as the rows of a folder are: a folder
-// gets its path and type, a file also its date, size and duration. Returns the row.
-int appendRow(MediaLibTableModel *model, MediaImpl *media)
-{
-    const int row = model->rowCount();
-    const int type = media->mediaType();
-    model->insertRows(row, 1);
-    model->setData(model->index(row, MediaLibTableModel::ColumnName), media->path());
-    model->setData(model->index(row, MediaLibTableModel::ColumnType), type);
+    auto *media = new MediaImpl(path);
+    media->setType(type);
     if (type != MediaImpl::TYPE_FOLDER) {
-        model->setData(model->index(row, MediaLibTableModel::ColumnDate), media->lastModified());
-        model->setData(model->index(row, MediaLibTableModel::ColumnSize), media->size());
-        model->setData(model->index(row, MediaLibTableModel::ColumnDuration), media->duration());
+        media->setSize(-1);
+        media->setLastModified(QDateTime());
     }
-    return row;
+    return media;
 }
 
 QPoint fromRight(const QPoint &pos, int width)
@@ -129,8 +98,17 @@ MediaLibraryPanel::MediaLibraryPanel(MediaLibraryImpl *owner, QWidget *parent)
     if (parent)
         parent->installEventFilter(this);
 
-    m_syncTimer.setInterval(kSyncIntervalMs);
-    connect(&m_syncTimer, &QTimer::timeout, this, &MediaLibraryPanel::syncFileSystem);
+    connect(&m_folderWatch, &FolderWatch::changed, this, &MediaLibraryPanel::applyChanges);
+    connect(&m_folderWatch, &FolderWatch::folderGone, this, &MediaLibraryPanel::returnPreFolder);
+    connect(&m_loading, &QFutureWatcher<FolderListing>::finished, this, [this] {
+        if (!m_loadingActive)
+            return;
+        m_loaded = m_loading.result();
+        m_nextEntry = 0;
+        insertNextBatch();
+    });
+    m_batchTimer.setSingleShot(true);
+    connect(&m_batchTimer, &QTimer::timeout, this, &MediaLibraryPanel::insertNextBatch);
 
     SettingImpl *settings = SettingImpl::getInstance();
     const QString savePath = settings->getSavePath();
@@ -181,14 +159,16 @@ MediaLibraryPanel::MediaLibraryPanel(MediaLibraryImpl *owner, QWidget *parent)
 MediaLibraryPanel::~MediaLibraryPanel()
 {
     storeSettings();
-    m_syncTimer.stop();
+    cancelLoading();
+    m_loading.disconnect(this);
+    m_folderWatch.stopPolling();
     MediaFileStore::getInstance()->setRenameHook(nullptr, nullptr);
     // Each scroll area gives its view back when it goes; the views, the list and the models go after them.
     delete m_searchScrollArea;
     delete m_scrollArea;
     m_searchThumbnailView.reset();
     m_thumbnailView.reset();
-    m_watcher.reset();
+    m_folderWatch.dropWatcher();
     delete m_listView;
     m_folderModel.reset();
     m_searchModel.reset();
@@ -215,12 +195,6 @@ MediaLibraryPanel::ThumbnailPair MediaLibraryPanel::makeThumbnailPair()
     return {area, std::move(view)};
 }
 
-QStringList MediaLibraryPanel::visibleEntries(const QDir &dir)
-{
-    const QString path = dir.absolutePath();
-    return withoutHidden(path, QDir(path).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::NoSort));
-}
-
 void MediaLibraryPanel::changeDirectory(const QDir &target)
 {
     QDir dir(target);
@@ -238,10 +212,9 @@ void MediaLibraryPanel::changeDirectory(const QDir &target)
     if (m_searchModel)
         leaveSearchResults();
 
-    m_syncTimer.stop();
+    m_folderWatch.stopPolling();
+    cancelLoading();
     const QString path = dir.absolutePath();
-    m_snapshotStamp = QFileInfo(path).lastModified();
-    m_entrySnapshot = visibleEntries(dir);
     if (m_listView->mediaModel() != m_folderModel.get() || m_driveRootMode) {
         dropUsbListener();
         ui->addFolderBtn->setEnabled(true);
@@ -265,13 +238,84 @@ void MediaLibraryPanel::changeDirectory(const QDir &target)
     m_currentDir = dir;
     m_shownPath = path;
     updateLabel();
-    fillFolder(dir);
-    // The thumbnail view takes the records as they are; it makes tiles only for the rows it shows.
-    m_thumbnailView->setMediaList(m_folderModel->mediaList());
-    m_listView->setModel(m_folderModel.get());
-    m_thumbnailView->createVideoThumbnails();
-    dropWatcher();
+    m_folderWatch.dropWatcher();
+    m_folderWatch.setFolder(path, FolderListing());
+    if (FolderListing::holdsMoreThan(path, kImmediateEntries)) {
+        // The list takes the empty model; the batches go into it sorted.
+        m_listView->setModel(m_folderModel.get());
+        m_thumbnailView->changeCurDir(path);
+        m_listView->changeCurDir(path);
+        m_loadingActive = true;
+        m_loading.setFuture(QtConcurrent::run(&FolderListing::read, path, true));
+    } else {
+        const FolderListing listing = FolderListing::read(path, true);
+        QList<MediaImpl *> records;
+        records.reserve(listing.entries.size());
+        for (const FolderListing::Entry &listed : listing.entries)
+            records.append(newRecord(listed.path, listed.type));
+        m_folderModel->appendRecords(records);
+        for (MediaImpl *record : std::as_const(records))
+            record->release();
+        // The thumbnail view takes the records as they are; it makes tiles only for the rows it shows.
+        m_thumbnailView->setMediaList(m_folderModel->mediaList());
+        m_listView->setModel(m_folderModel.get());
+        m_thumbnailView->changeCurDir(path);
+        m_listView->changeCurDir(path);
+        finishEntering(listing);
+    }
+    emit curDirChanged(path);
+}
 
+void MediaLibraryPanel::insertNextBatch()
+{
+    if (!m_loadingActive)
+        return;
+    if (m_nextEntry == m_loaded.entries.size()) {
+        // The index is brought in step in a turn of its own, after the last rows are shown.
+        m_loadingActive = false;
+        const FolderListing listing = std::exchange(m_loaded, FolderListing());
+        finishEntering(listing);
+        return;
+    }
+    const qsizetype end = qMin(m_loaded.entries.size(), m_nextEntry + kBatchEntries);
+    QList<MediaImpl *> records;
+    records.reserve(end - m_nextEntry);
+    for (; m_nextEntry < end; ++m_nextEntry) {
+        const FolderListing::Entry &listed = m_loaded.entries.at(m_nextEntry);
+        records.append(newRecord(listed.path, listed.type));
+    }
+    m_folderModel->appendRecords(records);
+    for (MediaImpl *record : std::as_const(records)) {
+        m_thumbnailView->addThumbnail(record);
+        record->release();
+    }
+    m_thumbnailView->changeOrderFromSortModel(m_listView->sortModel());
+    m_thumbnailView->layoutThumbnails();
+    m_batchTimer.start(0);
+}
+
+void MediaLibraryPanel::cancelLoading()
+{
+    // A reading still under way finishes on the worker; its result is dropped.
+    m_loadingActive = false;
+    m_batchTimer.stop();
+    m_loaded = FolderListing();
+    m_nextEntry = 0;
+}
+
+void MediaLibraryPanel::finishEntering(const FolderListing &listing)
+{
+    m_thumbnailView->createVideoThumbnails();
+    syncIndex(m_currentDir);
+    m_folderWatch.setFolder(m_currentDir.absolutePath(), listing);
+    m_folderWatch.startWatcher();
+    m_thumbnailView->changeOrderFromSortModel(m_listView->sortModel());
+    m_thumbnailView->layoutThumbnails();
+    m_folderWatch.startPolling();
+}
+
+void MediaLibraryPanel::syncIndex(const QDir &dir)
+{
     MediaLibraryDatabase *index = MediaLibraryDatabase::getInstance();
     const QMetaObject::Connection missing =
         connect(index, &MediaLibraryDatabase::fileNotExists, this, &MediaLibraryPanel::addToNonExistenceFileList);
@@ -279,42 +323,7 @@ void MediaLibraryPanel::changeDirectory(const QDir &target)
     disconnect(missing);
     MediaLibraryDatabase::release();
     clearNonExistenceFileList();
-
-    watchCurrentFolder();
-    m_thumbnailView->changeCurDir(path);
-    m_listView->changeCurDir(path);
-    m_thumbnailView->changeOrderFromSortModel(m_listView->sortModel());
-    m_thumbnailView->layoutThumbnails();
-    m_syncTimer.start(kSyncIntervalMs);
-    emit curDirChanged(path);
 }
-
-void MediaLibraryPanel::addEntry(const QString &path, int type)
-{
-    auto *media = new MediaImpl(path);
-    media->setType(type);
-    if (type != MediaImpl::TYPE_FOLDER) {
-        media->setSize(-1);
-        media->setLastModified(QDateTime());
-    }
-    appendRow(m_folderModel.get(), media);
-    media->release();
-}
-
-void MediaLibraryPanel::fillFolder(const QDir &dir)
-{
-    const QString path = dir.absolutePath();
-    const auto pass = [&](QDir::Filters filters, const QStringList &patterns, int type) {
-        QDir listing(path, QString(), QDir::NoSort, filters);
-        listing.setNameFilters(patterns);
-        for (const QString &name : withoutHidden(path, listing.entryList()))
-            addEntry(listing.absoluteFilePath(name), type);
-    };
-    pass(QDir::Dirs | QDir::NoDotAndDotDot, {}, MediaImpl::TYPE_FOLDER);
-    pass(QDir::Files, kImagePatterns, MediaImpl::TYPE_IMAGE);
-    pass(QDir::Files, kVideoPatterns, MediaImpl::TYPE_VIDEO);
-}
-
 bool MediaLibraryPanel::addNewEntry(const QString &path)
 {
     const QFileInfo info(path);
@@ -326,9 +335,9 @@ bool MediaLibraryPanel::addNewEntry(const QString &path)
     if (!info.isDir()) {
         store->readInfo(media);
         const QString lower = path.toLower();
-        if (endsWithPattern(lower, kImagePatterns)) {
+        if (FolderListing::isImagePath(lower)) {
             type = MediaImpl::TYPE_IMAGE;
-        } else if (endsWithPattern(lower, kVideoPatterns)) {
+        } else if (FolderListing::isVideoPath(lower)) {
             type = MediaImpl::TYPE_VIDEO;
         } else {
             media->release();
@@ -341,7 +350,13 @@ bool MediaLibraryPanel::addNewEntry(const QString &path)
     if (type != MediaImpl::TYPE_FOLDER)
         store->writeInfo(media);
 
-    const int row = appendRow(m_folderModel.get(), media);
+    // The row has a record of its own, with what the listing knows and the stored duration.
+    MediaImpl *rowRecord = newRecord(path, type);
+    if (type != MediaImpl::TYPE_FOLDER)
+        rowRecord->setDuration(media->duration());
+    m_folderModel->appendRecords({rowRecord});
+    rowRecord->release();
+    const int row = m_folderModel->rowCount() - 1;
     const QModelIndex shown =
         m_listView->sortModel()->mapFromSource(m_folderModel->index(row, MediaLibTableModel::ColumnType));
     if (shown.isValid()) {
@@ -361,39 +376,31 @@ bool MediaLibraryPanel::addNewEntry(const QString &path)
 
 void MediaLibraryPanel::updateFolder()
 {
-    // Search results and the drive list show no folder to bring up to date.
-    if (m_searchModel || m_driveRootMode)
+    // Search results and the drive list show no folder to bring up to date; a folder still being read is
+    // read whole, and watched from that reading on.
+    if (m_searchModel || m_driveRootMode || m_loadingActive)
         return;
-    m_syncTimer.stop();
-    const QString path = m_currentDir.absolutePath();
-    const QDateTime stamp = QFileInfo(path).lastModified();
-    const QStringList names = visibleEntries(m_currentDir);
-    // The last listing as a multiset: a folder of thousands is compared in one pass.
-    QHash<QString, int> remaining;
-    remaining.reserve(m_entrySnapshot.size());
-    for (const QString &name : std::as_const(m_entrySnapshot))
-        ++remaining[name];
-    for (const QString &name : names) {
-        const auto it = remaining.find(name);
-        if (it == remaining.end()) {
-            addNewEntry(m_currentDir.absoluteFilePath(name));
-        } else if (--it.value() == 0) {
-            remaining.erase(it);
-        }
-    }
+    m_folderWatch.stopPolling();
+    const FolderWatch::Changes changes =
+        m_folderWatch.takeListing(FolderListing::read(m_currentDir.absolutePath(), false));
+    applyChanges(changes.added, changes.removed);
+    m_folderWatch.startPolling();
+}
+
+void MediaLibraryPanel::applyChanges(const QStringList &added, const QStringList &removed)
+{
+    if (m_searchModel || m_driveRootMode || m_loadingActive)
+        return;
+    for (const QString &name : added)
+        addNewEntry(m_currentDir.absoluteFilePath(name));
     // Vanished entries leave in place: reloading a folder of thousands for one file took seconds.
-    if (!remaining.isEmpty()) {
-        for (auto it = remaining.cbegin(); it != remaining.cend(); ++it)
-            removeVanishedEntry(m_currentDir.absoluteFilePath(it.key()));
+    if (!removed.isEmpty()) {
+        for (const QString &name : removed)
+            removeVanishedEntry(m_currentDir.absoluteFilePath(name));
         m_thumbnailView->changeOrderFromSortModel(m_listView->sortModel());
         m_thumbnailView->layoutThumbnails();
     }
-    m_entrySnapshot = names;
-    m_snapshotStamp = stamp;
-    if (!m_syncTimer.isActive())
-        m_syncTimer.start(kSyncIntervalMs);
 }
-
 void MediaLibraryPanel::removeVanishedEntry(const QString &path)
 {
     bool listed = false;
@@ -439,19 +446,8 @@ void MediaLibraryPanel::directoryChanged(const QString &path)
 
 void MediaLibraryPanel::syncFileSystem()
 {
-    const QString path = m_currentDir.absolutePath();
-    // One stat a tick: the folder is listed only when its time stamp moved since it was last read.
-    const QDateTime stamp = QFileInfo(path).lastModified();
-    if (stamp != m_snapshotStamp) {
-        if (visibleEntries(m_currentDir).size() != m_entrySnapshot.size())
-            updateFolder();
-        else
-            m_snapshotStamp = stamp;
-    }
-    if (!m_currentDir.exists())
-        returnPreFolder();
+    m_folderWatch.poll();
 }
-
 void MediaLibraryPanel::returnPreFolder()
 {
     if (m_searchModel) {
@@ -480,7 +476,7 @@ void MediaLibraryPanel::showDriveList()
     dropUsbListener();
     m_usbListener = std::make_unique<WinUSBListener>();
     connect(m_usbListener.get(), &WinUSBListener::usbDeviceChanged, this, &MediaLibraryPanel::onUSBDeviceChanged);
-    dropWatcher();
+    m_folderWatch.dropWatcher();
     rebuildDriveList();
     m_listView->setModel(m_driveModel.get());
     m_shownPath = tr("My Computer");
@@ -494,7 +490,8 @@ void MediaLibraryPanel::onUSBDeviceChanged()
 
 void MediaLibraryPanel::rebuildDriveList()
 {
-    m_syncTimer.stop();
+    m_folderWatch.stopPolling();
+    cancelLoading();
     m_driveRootMode = true;
     if (!m_driveModel)
         m_driveModel = std::make_unique<MediaLibTableModel>(m_owner);
@@ -513,7 +510,7 @@ void MediaLibraryPanel::rebuildDriveList()
     for (const QString &drive : DriveList::drives()) {
         auto *media = new MediaImpl(drive);
         media->setType(MediaImpl::TYPE_FOLDER);
-        appendRow(m_driveModel.get(), media);
+        m_driveModel->appendRecords({media});
         m_thumbnailView->addThumbnail(media);
         media->release();
     }
@@ -559,7 +556,7 @@ bool MediaLibraryPanel::addToDatabase(const QString &path)
     if (!info.isFile())
         return false;
     const QString lower = path.toLower();
-    if (!endsWithPattern(lower, kImagePatterns) && !endsWithPattern(lower, kVideoPatterns))
+    if (!FolderListing::isImagePath(lower) && !FolderListing::isVideoPath(lower))
         return false;
     // The index lower-cases the path itself; it needs the real one to find the file.
     MediaLibraryDatabase *index = MediaLibraryDatabase::getInstance();
@@ -998,26 +995,6 @@ void MediaLibraryPanel::resizeEvent(QResizeEvent *event)
         m_owner->notifyWidgetResized();
 }
 
-void MediaLibraryPanel::watchCurrentFolder()
-{
-    dropWatcher();
-    const QString path = m_currentDir.absolutePath();
-    if (!QFileInfo(path).isDir())
-        return;
-    m_watcher = std::make_unique<QFileSystemWatcher>();
-    m_watcher->addPath(path);
-    connect(m_watcher.get(), &QFileSystemWatcher::directoryChanged, this, &MediaLibraryPanel::directoryChanged);
-}
-
-void MediaLibraryPanel::dropWatcher()
-{
-    // The watcher may be the sender of the signal being handled: it goes once that is over.
-    if (m_watcher) {
-        m_watcher->disconnect(this);
-        m_watcher.release()->deleteLater();
-    }
-}
-
 void MediaLibraryPanel::dropUsbListener()
 {
     if (m_usbListener) {
@@ -1030,9 +1007,9 @@ void MediaLibraryPanel::onMediaRename(void *context, bool after, bool refresh)
 {
     auto *panel = static_cast<MediaLibraryPanel *>(context);
     if (!after)
-        panel->dropWatcher();
+        panel->m_folderWatch.dropWatcher();
     else if (refresh)
         QTimer::singleShot(kRenameRefreshDelayMs, panel, &MediaLibraryPanel::updateFolder);
-    else
-        panel->watchCurrentFolder();
+    else if (!panel->m_driveRootMode)
+        panel->m_folderWatch.startWatcher();
 }

@@ -236,6 +236,43 @@ private Q_SLOTS:
         QCOMPARE(m_panel->thumbnailView()->records(), m_panel->folderModel()->mediaList());
     }
 
+    // A folder too large to read at once is read on a worker and its rows arrive in batches, filled as a
+    // small folder's are (folders, images, videos) and shown in the list's order, the tiles alike; it is
+    // followed from its last batch on. Left before its rows are in, it adds none of them to the next folder.
+    void aLargeFolderArrivesInBatches()
+    {
+        const int images = MediaLibraryPanel::kImmediateEntries + MediaLibraryPanel::kBatchEntries + 10;
+        const QString large = QDir(m_media).filePath(QStringLiteral("Time-lapse"));
+        QVERIFY(QDir().mkpath(large + QStringLiteral("/Day 2")));
+        for (int i = 0; i < images; ++i)
+            touch(QStringLiteral("Time-lapse/frame%1.jpg").arg(i));
+        touch(QStringLiteral("Time-lapse/lesson.avi"));
+        openLibrary();
+        enter(large);
+        QVERIFY(m_panel->isLoading());
+        QTRY_VERIFY_WITH_TIMEOUT(!m_panel->isLoading(), kFreshnessTimeoutMs);
+        const QStringList filled = recordNames(m_panel->folderModel()->mediaList());
+        QCOMPARE(filled.size(), images + 2);
+        QCOMPARE(filled.first(), QStringLiteral("Day 2"));
+        QCOMPARE(filled.last(), QStringLiteral("lesson.avi"));
+        const QStringList shown = rowNames(m_panel->listView()->model());
+        QCOMPARE(shown.mid(0, 4), QStringList({"Day 2", "frame0.jpg", "frame1.jpg", "frame2.jpg"}));
+        QCOMPARE(shown.at(11), QStringLiteral("frame10.jpg"));
+        QCOMPARE(tileNames(m_panel->thumbnailView()), shown);
+
+        touch(QStringLiteral("Time-lapse/late.jpg"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_panel->folderModel()->rowCount(), images + 3, kFreshnessTimeoutMs);
+
+        enter(large);
+        QVERIFY(m_panel->isLoading());
+        enter(m_media);
+        QVERIFY(!m_panel->isLoading());
+        // Long enough for the abandoned reading to come back and be dropped.
+        QTest::qWait(kFreshnessTimeoutMs / 5);
+        QCOMPARE(recordNames(m_panel->folderModel()->mediaList()), QStringList{"Time-lapse"});
+        QCOMPARE(m_panel->thumbnailView()->entryCount(), 1);
+    }
+
     void aVanishedFolderFallsBackToTheDriveList()
     {
         const QString folder = QDir(m_media).filePath(QStringLiteral("Unit 1"));

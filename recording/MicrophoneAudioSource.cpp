@@ -38,11 +38,12 @@ constexpr qint32 kDrainSlackMs = 20;
 // with it: a block then waited up to that long before it was read, and was lost with the program. Read this
 // often, sound waits no longer than a usual microphone's fragment before it is handed over and written.
 constexpr int kPollMs = 20;
-// A large block may reach the input in pieces some milliseconds apart. Dated each by its own arrival, the
-// first piece would seem to end a block's length too late, break the running count and be overwritten by
-// the next. Sound is held while more of it keeps arriving, for at most this long (two reads and some), and
-// dated by its last piece: what a kill can lose of sound already here stays this short.
-constexpr qint64 kSettleMs = 50;
+// A large block may reach the input in pieces some milliseconds apart, on a loaded machine some tens of
+// milliseconds. Dated each by its own arrival, the first piece would seem to end a block's length too late,
+// break the running count and be overwritten by the next. Sound is held while more of it keeps arriving, for
+// at most this long (a few reads), and dated by its last piece: what a kill can lose of sound already here
+// stays this short, and the level meter still follows the sound ten times a second.
+constexpr qint64 kSettleMs = 100;
 
 } // namespace
 

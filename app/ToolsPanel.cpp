@@ -23,6 +23,8 @@
 #include <QStateMachine>
 #include <QStyleOptionFrame>
 
+#include <algorithm>
+
 namespace {
 
 // Where a state puts a widget, in the terms of the panel's layout rule (see setupStateMachine).
@@ -42,6 +44,10 @@ enum class Place {
 // The main state and the five function states.
 constexpr int kStateCount = 6;
 
+// Room each side of a label before its button widens, so that it does not touch its neighbour's; the form's
+// widths leave the tightest English label ("Split screen") a little more.
+constexpr int kLabelMargin = 2;
+
 } // namespace
 
 ToolsPanel::ToolsPanel(QWidget *parent)
@@ -55,6 +61,7 @@ ToolsPanel::ToolsPanel(QWidget *parent)
                                       ui->splitBtn, ui->widgetModeBtn, ui->mainMenuBtn, ui->gradeCamBtn})
         button->saveIconSize();
     ui->labelBack->hide();
+    fitButtonsToTexts();
 
     m_annoPanel = new AnnoPanel(this);
     m_docCamPanel = new DocCamControlPanel(this);
@@ -79,6 +86,36 @@ ToolsPanel::ToolsPanel(QWidget *parent)
 
 ToolsPanel::~ToolsPanel() = default;
 
+// The form's widths hold the English labels; a longer language's label widens its button instead of being
+// cut, and whatever stands to its right moves along, the panel growing with it. The home button waits just
+// beyond the left edge.
+void ToolsPanel::fitButtonsToTexts()
+{
+    QList<QWidget *> row;
+    for (QWidget *widget : findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (widget->x() >= 0)
+            row << widget;
+    }
+    std::sort(row.begin(), row.end(), [](QWidget *a, QWidget *b) { return a->x() < b->x(); });
+    int growth = 0;
+    for (QWidget *widget : row) {
+        widget->move(widget->x() + growth, widget->y());
+        if (auto *button = qobject_cast<EnlargeToolButton *>(widget)) {
+            const int wider = button->textWidth() + 2 * kLabelMargin - button->width();
+            if (wider > 0) {
+                button->resize(button->width() + wider, button->height());
+                growth += wider;
+            }
+        }
+    }
+    resize(width() + growth, height());
+
+    EnlargeToolButton *home = ui->mainMenuBtn;
+    const int gap = -home->width() - home->x();
+    home->resize(std::max(home->width(), home->textWidth() + 2 * kLabelMargin), home->height());
+    home->move(-home->width() - gap, home->y());
+}
+
 // Every state assigns "pos" from the form's geometry and the panel's width W, by one rule: a widget sent off
 // to the left goes to its x - (W + x0), one sent off to the right to its x + (W - x0), both at y 5, x0 being
 // the x of the first button. In a function state the home button takes the first place, the function's
@@ -88,10 +125,16 @@ ToolsPanel::~ToolsPanel() = default;
 void ToolsPanel::setupStateMachine()
 {
     const int panelWidth = width();
+    // The home and the function places are as wide as the widest button that stands there.
     const QPoint home = ui->docCamBtn->pos();
-    const QPoint function = ui->annoBtn->pos();
-    const QPoint homeSeparator = ui->line->pos();
-    const QPoint stripSeparator = ui->line_4->pos();
+    const int homeWidth = std::max(ui->docCamBtn->width(), ui->mainMenuBtn->width());
+    const QPoint homeSeparator(ui->line->x() + homeWidth - ui->docCamBtn->width(), ui->line->y());
+    const QPoint function(homeSeparator.x() + ui->annoBtn->x() - ui->line->x(), ui->annoBtn->y());
+    int functionWidth = 0;
+    for (const QWidget *button : {ui->annoBtn, ui->docCamBtn, ui->captureBtn, ui->splitBtn, ui->presenterBtn})
+        functionWidth = std::max(functionWidth, button->width());
+    const QPoint stripSeparator(function.x() + functionWidth + ui->line_4->x() - ui->annoBtn->x() - ui->annoBtn->width(),
+                                ui->line_4->y());
     const QPoint strip(stripSeparator.x() + function.x() - homeSeparator.x(), 0);
     const QPoint arrow = ui->labelBack->pos() + (function - home);
     const int outY = home.y();
@@ -114,7 +157,7 @@ void ToolsPanel::setupStateMachine()
         {ui->docCamBtn, ui->docCamBtn, ui->docCamBtn,
          {P::Form, P::LeftOut, P::Function, P::LeftOut, P::LeftOut, P::LeftOut}},
         {ui->line, ui->line, ui->line,
-         {P::Form, P::LeftOut, P::Stay, P::StripSeparator, P::LeftOut, P::StripSeparator}},
+         {P::Form, P::LeftOut, P::HomeSeparator, P::StripSeparator, P::LeftOut, P::StripSeparator}},
         {ui->annoBtn, ui->annoBtn, ui->annoBtn,
          {P::Form, P::Function, P::RightOut, P::LeftOut, P::LeftOut, P::LeftOut}},
         {ui->line_4, ui->line_4, ui->line_3,

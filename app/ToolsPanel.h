@@ -76,6 +76,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    void fitButtonsToTexts();
     void setupStateMachine();
     void addFunctionState(QState *main, QState *function, QAbstractButton *button);
     void addSlideAnimations(QAbstractTransition *transition);

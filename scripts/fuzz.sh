@@ -53,9 +53,10 @@ build_targets() {
   # Debug keeps Quillo's assertions; -O1 and line tables only are libFuzzer's usual trade between speed of
   # the runs, speed of the build and readable stack traces.
   "$top/scripts/install-deps.sh"
+  source "$top/scripts/build-tools.sh"
   if [ ! -f "$build/CMakeCache.txt" ]; then
     CXX=${CXX_FUZZ:-clang++} CC=${CC_FUZZ:-clang} cmake -S "$top" -B "$build" -DQUILLO_FUZZ=ON \
-      -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -gline-tables-only" >/dev/null
+      -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -gline-tables-only" "${quillo_configure[@]}" >/dev/null
   fi
   cmake --build "$build" -j"${QUILLO_FUZZ_JOBS:-$(nproc)}" --target quillo_fuzz_targets
 }

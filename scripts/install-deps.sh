@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake pkg-config ccache lld file desktop-file-utils appstream
+  build-essential cmake ninja-build pkg-config ccache lld file desktop-file-utils appstream
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-scxml-dev qt6-multimedia-dev qt6-svg-dev
   qt6-tools-dev qt6-l10n-tools qt6-translations-l10n qt6-image-formats-plugins
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav

@@ -18,12 +18,24 @@ for arg in "$@"; do
 done
 
 "$top/scripts/install-deps.sh"
+# Each step's time on the clock and the machine's load beside it (a shared machine's builds take longer than
+# a quiet one's); with QUILLO_TIMINGS set, the lines are added to that file as well, for .ci/run's summary.
+phase=$([ "$sanitize" = 1 ] && echo sanitized || echo plain)
+timed() {
+  local name=$1 started=$SECONDS status=0
+  shift
+  "$@" || status=$?
+  local line="== $phase $name: $((SECONDS - started)) s (load average $(cut -d' ' -f1-3 /proc/loadavg))"
+  echo "$line"
+  [ -z "${QUILLO_TIMINGS:-}" ] || echo "$line" >>"$QUILLO_TIMINGS"
+  return "$status"
+}
 if [ "$sanitize" = 1 ]; then
   build=$build-sanitize
   # Sanitized code runs a few times slower than the normal build, and leak checking at exit adds to it.
   # -O1 is the level the sanitizers' authors advise, and line tables are all a report's stack needs: compiling
   # takes about 40 % less processor time than -O2 with full debug information, which CI pays on every run.
-  QUILLO_BUILD_DIR=$build "$top/scripts/build.sh" -DQUILLO_SANITIZE=ON -DQUILLO_TEST_TIMEOUT=360 \
+  QUILLO_BUILD_DIR=$build timed build "$top/scripts/build.sh" -DQUILLO_SANITIZE=ON -DQUILLO_TEST_TIMEOUT=360 \
     -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG"
   # The slow unwinder at each allocation gives a leak its whole stack, through libraries built without frame
   # pointers too: the suppressions then match the library that leaked rather than the allocator it called.
@@ -37,9 +49,9 @@ if [ "$sanitize" = 1 ]; then
 elif [ "${CI:-}" = true ]; then
   # CI only needs a failing test's stack, for which line tables are enough; full debug information makes
   # every object several times larger to write and link.
-  QUILLO_BUILD_DIR=$build "$top/scripts/build.sh" -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG"
+  QUILLO_BUILD_DIR=$build timed build "$top/scripts/build.sh" -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG"
 else
-  QUILLO_BUILD_DIR=$build "$top/scripts/build.sh"
+  QUILLO_BUILD_DIR=$build timed build "$top/scripts/build.sh"
 fi
 
 scratch=$(mktemp -d)
@@ -91,4 +103,4 @@ else
 fi
 
 cd "$build"
-ctest --output-on-failure -j"$(nproc)" "${ctest_args[@]}"
+timed suite ctest --output-on-failure -j"$(nproc)" "${ctest_args[@]}"

@@ -3,6 +3,7 @@
 #include "HoverIcon.h"
 
 #include <QEnterEvent>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionToolButton>
@@ -29,6 +30,18 @@ void EnlargeToolButton::saveIconSize()
 void EnlargeToolButton::restoreIconSize()
 {
     setIconSize(m_normalIconSize);
+}
+
+QFont EnlargeToolButton::textFont() const
+{
+    QFont textFont = font();
+    textFont.setPointSize(kTextPointSize);
+    return textFont;
+}
+
+int EnlargeToolButton::textWidth() const
+{
+    return QFontMetrics(textFont()).horizontalAdvance(text());
 }
 
 void EnlargeToolButton::enterEvent(QEnterEvent *)
@@ -78,8 +91,6 @@ void EnlargeToolButton::paintEvent(QPaintEvent *event)
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     painter.drawPixmap(iconRect, icon().pixmap(iconSize(), devicePixelRatioF(), mode, state));
 
-    QFont textFont = font();
-    textFont.setPointSize(kTextPointSize);
-    painter.setFont(textFont);
+    painter.setFont(textFont());
     painter.drawText(QRect(0, h - kTextBandHeight, w, kTextBandHeight), Qt::AlignCenter, text());
 }

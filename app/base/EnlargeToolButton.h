@@ -18,6 +18,8 @@ public:
     void saveIconSize();
     // Takes back a hover enlargement, for buttons that move or hide on click and so never see the leave.
     void restoreIconSize();
+    // The width the label takes in its band under the icon.
+    int textWidth() const;
 
 protected:
     void enterEvent(QEnterEvent *event) override;
@@ -26,5 +28,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    QFont textFont() const;
+
     QSize m_normalIconSize{-1, -1};
 };

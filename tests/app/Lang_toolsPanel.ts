@@ -29,5 +29,17 @@
  Vérifiez que vous êtes déconnecté de
  Gradecam.</translation>
     </message>
+    <message>
+        <source>Split screen</source>
+        <translation>Écran partagé</translation>
+    </message>
+    <message>
+        <source>Main menu</source>
+        <translation>Menu principal</translation>
+    </message>
+    <message>
+        <source>Widget mode</source>
+        <translation>Mode widget</translation>
+    </message>
 </context>
 </TS>

@@ -4,6 +4,7 @@
 #include "CaptureSelectionPanel.h"
 #include "DialogWatchdog.h"
 #include "DocCamControlPanel.h"
+#include "EnlargeToolButton.h"
 #include "FormChild.h"
 #include "FreehandPanel.h"
 #include "GradingServicePage.h"
@@ -27,6 +28,8 @@
 #include <QSignalSpy>
 #include <QToolButton>
 #include <QTranslator>
+
+#include <algorithm>
 
 namespace {
 
@@ -145,6 +148,8 @@ private Q_SLOTS:
 
     void statesPlaceEveryWidget_data();
     void statesPlaceEveryWidget();
+    void longerLabelsWidenTheirButtons_data() { statesPlaceEveryWidget_data(); }
+    void longerLabelsWidenTheirButtons();
     void homeButtonUnchecksOnlyTheCameraButton();
     void returnToMainMenu();
     void leavingAStripClosesItsSubPanel_data();
@@ -210,6 +215,46 @@ void TestToolsPanel::statesPlaceEveryWidget()
     rig.button("mainMenuBtn")->click();
     QTRY_COMPARE(positions(*rig.panel), tablePositions(0));
     QVERIFY(!rig.arrowShown());
+}
+
+// A translation's longer labels widen their buttons instead of being cut, in every state; nothing the panel
+// shows overlaps, and the home button still waits out of sight in the main state.
+void TestToolsPanel::longerLabelsWidenTheirButtons()
+{
+    QFETCH(int, state);
+    QTranslator translator;
+    QVERIFY(translator.load(QStringLiteral(TEST_QM_FILE)));
+    QCoreApplication::installTranslator(&translator);
+    const auto removeTranslator = qScopeGuard([&translator] { QCoreApplication::removeTranslator(&translator); });
+    Rig rig;
+    QCOMPARE(rig.button("splitBtn")->text(), QStringLiteral("Écran partagé"));
+    if (state != 0) {
+        rig.button(kStateButtons[state])->click();
+        // Every widget slides for the same time, so the home button's arrival ends the slide.
+        QTRY_COMPARE(rig.button("mainMenuBtn")->x(), 12);
+    }
+
+    QList<QWidget *> shown;
+    for (QWidget *widget : rig.panel->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        const QString name = widget->objectName();
+        if (!widget->isHidden() && name != QLatin1String("labelBack") && name != QLatin1String("closeBtn") &&
+            widget->geometry().intersects(rig.panel->rect()))
+            shown << widget;
+    }
+    std::sort(shown.begin(), shown.end(), [](QWidget *a, QWidget *b) { return a->x() < b->x(); });
+    QVERIFY(shown.size() >= 3);
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        QWidget *widget = shown.at(i);
+        if (auto *button = qobject_cast<EnlargeToolButton *>(widget))
+            QVERIFY2(button->width() >= button->textWidth(), qPrintable(button->text()));
+        QVERIFY2(widget->x() >= 0, qPrintable(widget->objectName()));
+        // Two separators may stand on one another; nothing else may touch its neighbour.
+        if (i > 0 && widget->geometry() != shown.at(i - 1)->geometry())
+            QVERIFY2(widget->x() > shown.at(i - 1)->geometry().right(),
+                     qPrintable(shown.at(i - 1)->objectName() + QLatin1String(" / ") + widget->objectName()));
+    }
+    if (state == 0)
+        QVERIFY(shown.last()->geometry().right() < rig.button("closeBtn")->x());
 }
 
 void TestToolsPanel::homeButtonUnchecksOnlyTheCameraButton()

@@ -190,6 +190,7 @@ private Q_SLOTS:
         m_recording->setAnswer(QStringLiteral("getVolume"), kVolume);
         m_webCam = std::make_unique<WebCamFake>();
         m_webCam->setAnswer(QStringLiteral("getWebCamList"), kWebCams);
+        m_webCam->setAnswer(QStringLiteral("webCamCount"), int(kWebCams.size()));
         m_webCam->setAnswer(QStringLiteral("currentAuxWebCamIndex"), 0);
         m_video = std::make_unique<VideoFake>();
         m_dir = std::make_unique<QTemporaryDir>();

@@ -14,6 +14,7 @@
 #include "VisorFake.h"
 #include "WebCamFake.h"
 
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QWidget>
 
@@ -44,7 +45,7 @@ private Q_SLOTS:
     void answerFunctionsSeeArgumentsAndMayEmit();
     void outParametersAreFilledFromTheirAnswers();
     void callsFromManyThreadsAreAllRecorded();
-    void answersNobodyAskedForFailTheTest();
+    void answersNobodyAskedForAreReported();
     void stillFollowUpComesLaterOrBeforeTheReturn();
     void helpersKeepAnswersAndSignalsInStep();
     void viewsAreOwnedLikeTheServicesOwnThem();
@@ -182,7 +183,7 @@ void TestSharedFakes::callsFromManyThreadsAreAllRecorded()
     QCOMPARE(video.count(QStringLiteral("moveTo")), kThreads * kCallsEach);
 }
 
-void TestSharedFakes::answersNobodyAskedForFailTheTest()
+void TestSharedFakes::answersNobodyAskedForAreReported()
 {
     auto camera = std::make_unique<LumoVisionFake>();
     camera->setAnswer(QStringLiteral("zoomIn"), -2004);
@@ -201,7 +202,7 @@ void TestSharedFakes::answersNobodyAskedForFailTheTest()
     camera->grabCurrentFrame(&frame);
     QCOMPARE(camera->unusedAnswers(), QStringList({"brightnes", "zomOut"}));
 
-    QEXPECT_FAIL("", "the fake names the answers nobody asked for", Continue);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("nothing asked for.*: brightnes, zomOut$")));
     camera.reset();
 }
 

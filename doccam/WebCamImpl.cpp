@@ -288,7 +288,7 @@ QWidget *WebCamImpl::auxWebCamWidget(QWidget *parent)
         m_auxView = new CameraWidget(this, parent);
         // Its parent (a dialog) may delete it before closeAuxWebCam: its own stream then goes with it.
         connect(m_auxView, &QObject::destroyed, this, [this] {
-            QMutexLocker lock(&serviceMutex);
+            QMutexLocker destroyedLock(&serviceMutex);
             closeAuxWebCamStream();
         });
         openAuxWebCam(findLastWebCam());

@@ -31,11 +31,11 @@ RecordingImpl *RecordingImpl::getInstance()
     return static_cast<RecordingImpl *>(acquire(recordingMutex(), [] { return new RecordingImpl; }));
 }
 
-RecordingImpl::RecordingImpl(std::unique_ptr<WinAVIRecordingCtrl> ctrl,
-                             std::unique_ptr<WinAudioLevelReporter> levelReporter)
+RecordingImpl::RecordingImpl(std::unique_ptr<WinAVIRecordingCtrl> givenCtrl,
+                             std::unique_ptr<WinAudioLevelReporter> givenLevelReporter)
     : settings(SettingImpl::getInstance())
-    , ctrl(ctrl ? std::move(ctrl) : std::make_unique<WinAVIRecordingCtrl>())
-    , levelReporter(levelReporter ? std::move(levelReporter) : std::make_unique<WinAudioLevelReporter>())
+    , ctrl(givenCtrl ? std::move(givenCtrl) : std::make_unique<WinAVIRecordingCtrl>())
+    , levelReporter(givenLevelReporter ? std::move(givenLevelReporter) : std::make_unique<WinAudioLevelReporter>())
 {
     levelTimer.setInterval(kLevelMs);
     statusTimer.setInterval(kStatusMs);

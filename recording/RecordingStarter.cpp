@@ -11,9 +11,9 @@ constexpr int kStepMs = 1000;
 
 } // namespace
 
-RecordingStarter::RecordingStarter(QWidget *parent, bool fixedBackground, int width, int height)
+RecordingStarter::RecordingStarter(QWidget *parent, bool keepBackground, int width, int height)
     : QWidget(parent, Qt::Dialog | Qt::FramelessWindowHint)
-    , fixedBackground(fixedBackground)
+    , fixedBackground(keepBackground)
 {
     setupUi(this);
     setWindowModality(Qt::ApplicationModal);

@@ -248,15 +248,15 @@ struct Transfer : std::enable_shared_from_this<Transfer>
                      .jsonBody(QJsonDocument(batch))
                      .retryAs(SNRequest::RETRY_NEVER),
                  [&owner](const SNResponse &created) {
-                     const GooglePhotosProvider::CreatedItem item = GooglePhotosProvider::readCreatedItem(created);
+                     const GooglePhotosProvider::CreatedItem createdItem = GooglePhotosProvider::readCreatedItem(created);
                      if (!created.isSuccess()) {
                          owner.failWith(created);
-                     } else if (item.id.isEmpty()) {
+                     } else if (createdItem.id.isEmpty()) {
                          uploadLog(LogSystem::LOG_ERROR, "GooglePhotosProvider::upload - the item was refused: %s",
-                                   qUtf8Printable(item.message));
-                         owner.fail(item.failure);
+                                   qUtf8Printable(createdItem.message));
+                         owner.fail(createdItem.failure);
                      } else {
-                         owner.completeUpload(item.id, item.address);
+                         owner.completeUpload(createdItem.id, createdItem.address);
                      }
                  });
     }

@@ -360,35 +360,37 @@ void OAuthClient::refresh(const QString &service, const QString &label, const OA
         if (!m_refreshes.contains(id))
             return;
         m_refreshes[id].reply = nullptr;
-        SNAccountStore *store = m_manager->accountStore();
+        SNAccountStore *accountStore = m_manager->accountStore();
         const OAuthProtocol::TokenAnswer answer = OAuthProtocol::parseTokenAnswer(status, body);
-        QMap<QString, QString> params = store ? store->params(service, label) : QMap<QString, QString>();
-        OAuthGrant grant = OAuthGrant::fromParams(params);
+        QMap<QString, QString> params =
+            accountStore ? accountStore->params(service, label) : QMap<QString, QString>();
+        OAuthGrant storedGrant = OAuthGrant::fromParams(params);
         if (transport != 0) {
             finishRefresh(id, transport);
-        } else if (grant.isEmpty()) {
+        } else if (storedGrant.isEmpty()) {
             // The account went while the renewal was under way: a token stored now would come back as a
             // pending grant nobody asked for.
             uploadLog(LogSystem::LOG_NOTICE, "OAuthClient::refresh - the %s account is gone; the answer is dropped",
                       qUtf8Printable(service));
             finishRefresh(id, SN_ERR_AUTHORIZATION);
         } else if (answer.ok) {
-            grant.accessToken = answer.accessToken;
+            storedGrant.accessToken = answer.accessToken;
             if (!answer.refreshToken.isEmpty())
-                grant.refreshToken = answer.refreshToken;
+                storedGrant.refreshToken = answer.refreshToken;
             if (!answer.scope.isEmpty())
-                grant.scope = answer.scope;
-            grant.expiresAt = answer.expiresIn >= 0 ? QDateTime::currentDateTimeUtc().addSecs(answer.expiresIn)
-                                                    : QDateTime();
-            grant.writeTo(params);
-            store->setParams(service, label, params);
+                storedGrant.scope = answer.scope;
+            storedGrant.expiresAt = answer.expiresIn >= 0
+                                        ? QDateTime::currentDateTimeUtc().addSecs(answer.expiresIn)
+                                        : QDateTime();
+            storedGrant.writeTo(params);
+            accountStore->setParams(service, label, params);
             finishRefresh(id, 0);
         } else if (answer.error == QLatin1String("invalid_grant")) {
             // Only this refusal says the permission itself is gone; a 400 or 401 for anything else (a rotated
             // client secret, a malformed request, a proxy) fails the renewal and keeps the grant.
             uploadLog(LogSystem::LOG_NOTICE, "OAuthClient::refresh - %s no longer accepts the grant; it is removed",
                       qUtf8Printable(service));
-            store->setParams(service, label, OAuthGrant::withoutGrant(params));
+            accountStore->setParams(service, label, OAuthGrant::withoutGrant(params));
             finishRefresh(id, SN_ERR_AUTHORIZATION);
         } else {
             uploadLog(LogSystem::LOG_ERROR, "OAuthClient::refresh - %s answered status %d %s", qUtf8Printable(service),

@@ -144,15 +144,15 @@ void DocCamManager::post(const QList<DocCamManagerEventListener *> &listeners, L
     QMetaObject::invokeMethod(
         this,
         [this, listeners, held = RetainedCamera(camera), event] {
-            LumoDocCam *camera = held.get();
+            LumoDocCam *retained = held.get();
             for (DocCamManagerEventListener *listener : listeners) {
                 if (!m_listeners.contains(listener))
                     continue;
                 switch (event) {
-                case Event::DocCamArrived: listener->docCamArrived(camera); break;
-                case Event::DocCamRemoved: listener->docCamRemoved(camera); break;
-                case Event::WebCamArrived: listener->webCamArrived(camera); break;
-                case Event::WebCamRemoved: listener->webCamRemoved(camera); break;
+                case Event::DocCamArrived: listener->docCamArrived(retained); break;
+                case Event::DocCamRemoved: listener->docCamRemoved(retained); break;
+                case Event::WebCamArrived: listener->webCamArrived(retained); break;
+                case Event::WebCamRemoved: listener->webCamRemoved(retained); break;
                 }
             }
         },

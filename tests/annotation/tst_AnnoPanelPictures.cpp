@@ -1,3 +1,4 @@
+#include "AnimationWatch.h"
 #include "FormChild.h"
 #include "Screenshot.h"
 #include "TestEnvironment.h"
@@ -12,16 +13,6 @@
 #include <QToolButton>
 #include <QUndoStack>
 
-namespace {
-
-// Lets a slide (250 ms) end and the window paint before the picture is taken.
-void settle()
-{
-    QTest::qWait(600);
-}
-
-} // namespace
-
 // Pictures of the annotation strip in each of its states, with its option panels, for a person to look at.
 class TestAnnoPanelPictures : public QObject
 {
@@ -34,15 +25,16 @@ private Q_SLOTS:
 
 void TestAnnoPanelPictures::annotationStrip()
 {
+    AnimationWatch animations;
     AnnotationIntf *service = AnnotationImpl::getInstance();
     AnnoPanel panel;
     panel.show();
     QVERIFY(QTest::qWaitForWindowExposed(&panel));
-    settle();
+    QVERIFY(AnimationWatch::waitForPaint(&panel));
     QVERIFY(!Screenshot::save(&panel, QStringLiteral("normal")).isEmpty());
 
     static_cast<AnnotationImpl *>(service)->editor()->undoStack()->push(new QUndoCommand(QStringLiteral("step")));
-    settle();
+    QVERIFY(AnimationWatch::waitForPaint(&panel));
     QVERIFY(!Screenshot::save(&panel, QStringLiteral("normal-undo-available")).isEmpty());
 
     const struct
@@ -53,10 +45,10 @@ void TestAnnoPanelPictures::annotationStrip()
     for (const auto &tool : tools) {
         QToolButton *button = formChild<QToolButton>(panel, tool.button);
         button->click();
-        settle();
+        QVERIFY(animations.waitForAnimationsThenPaint(&panel));
         QVERIFY(!Screenshot::save(&panel, QLatin1String(tool.name)).isEmpty());
         button->click();
-        settle();
+        QVERIFY(animations.waitForAnimations());
     }
 
     // A thicker, half-transparent pen with another colour and shape.
@@ -68,13 +60,13 @@ void TestAnnoPanelPictures::annotationStrip()
     QVERIFY(QTest::qWaitForWindowExposed(&chosen));
     QTest::qWait(0);
     formChild<QToolButton>(chosen, "shapeBtn")->click();
-    settle();
+    QVERIFY(animations.waitForAnimationsThenPaint(&chosen));
     QVERIFY(!Screenshot::save(&chosen, QStringLiteral("shape-chosen-pen")).isEmpty());
     formChild<QToolButton>(chosen, "shapeBtn")->click();
     formChild<QToolButton>(chosen, "textBtn")->click();
     formChild<QPushButton>(chosen, "boldBtn")->click();
     formChild<QPushButton>(chosen, "underlineBtn")->click();
-    settle();
+    QVERIFY(animations.waitForAnimationsThenPaint(&chosen));
     QVERIFY(!Screenshot::save(&chosen, QStringLiteral("text-bold-underlined")).isEmpty());
     service->release();
 }
@@ -85,7 +77,7 @@ void TestAnnoPanelPictures::colourWheel()
     wheel.resize(192, 192);
     wheel.show();
     QVERIFY(QTest::qWaitForWindowExposed(&wheel));
-    settle();
+    QVERIFY(AnimationWatch::waitForPaint(&wheel));
     QVERIFY(!Screenshot::save(&wheel, QStringLiteral("colour-wheel")).isEmpty());
 }
 

@@ -1,3 +1,4 @@
+#include "AnimationWatch.h"
 #include "AnnotationFake.h"
 #include "CaptureFake.h"
 #include "DialogWatchdog.h"
@@ -22,12 +23,6 @@ namespace {
 // What the camera of the pictures offers: every control and every mode.
 constexpr uint kEveryControl = 0x1FFFFFF;
 constexpr uint kRecording = 6;
-
-// Lets a slide (250 ms) end and the window paint before the picture is taken.
-void settle()
-{
-    QTest::qWait(600);
-}
 
 // A worksheet under the camera, standing in for the live view the main window moves into the bar.
 QPixmap worksheet(const QSize &size)
@@ -64,6 +59,7 @@ private Q_SLOTS:
 
 void TestToolPanelPictures::toolPanel()
 {
+    AnimationWatch animations;
     LumoVisionFake camera;
     camera.setAnswer(QStringLiteral("isDocCamConnected"), true);
     camera.setAnswer(QStringLiteral("actionStatus"), kEveryControl);
@@ -90,7 +86,7 @@ void TestToolPanelPictures::toolPanel()
     panel->setAnnotationService(&annotation);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    settle();
+    QVERIFY(AnimationWatch::waitForPaint(area));
     QVERIFY(!Screenshot::save(area, QStringLiteral("main")).isEmpty());
 
     const struct
@@ -102,14 +98,14 @@ void TestToolPanelPictures::toolPanel()
     for (const auto &state : states) {
         QToolButton *button = formChild<QToolButton>(*panel, state.button);
         button->click();
-        settle();
+        QVERIFY(animations.waitForAnimationsThenPaint(area));
         QVERIFY(!Screenshot::save(area, QLatin1String(state.name)).isEmpty());
         button->click();
-        settle();
+        QVERIFY(animations.waitForAnimations());
     }
 
     recording.setActionStatus(kRecording);
-    settle();
+    QVERIFY(AnimationWatch::waitForPaint(area));
     QVERIFY(!Screenshot::save(area, QStringLiteral("main-recording")).isEmpty());
     recording.setActionStatus(1u);
 
@@ -118,20 +114,21 @@ void TestToolPanelPictures::toolPanel()
     script.answerNext(QMessageBox::Ok);
     setGradingServiceLoginPage(QUrl(QStringLiteral("https://grading.test.invalid/login")));
     formChild<QToolButton>(*panel, "gradeCamBtn")->click();
-    settle();
+    QVERIFY(AnimationWatch::waitForPaint(area));
     QVERIFY(!Screenshot::save(area, QStringLiteral("main-camera-lent")).isEmpty());
 
     camera.disconnectCamera();
-    settle();
+    QVERIFY(AnimationWatch::waitForPaint(area));
     QVERIFY(!Screenshot::save(area, QStringLiteral("main-no-camera")).isEmpty());
 
     emit window.isFullDisplayMode(true);
-    settle();
+    QVERIFY(AnimationWatch::waitForPaint(area));
     QVERIFY(!Screenshot::save(area, QStringLiteral("main-full-display")).isEmpty());
 }
 
 void TestToolPanelPictures::widgetModeBar()
 {
+    AnimationWatch animations;
     LumoVisionFake camera;
     camera.setAnswer(QStringLiteral("isDocCamConnected"), true);
     camera.setAnswer(QStringLiteral("actionStatus"), kEveryControl);
@@ -153,25 +150,25 @@ void TestToolPanelPictures::widgetModeBar()
     bar.move(40, 40);
     bar.show();
     QVERIFY(QTest::qWaitForWindowExposed(&bar));
-    settle();
+    QVERIFY(AnimationWatch::waitForPaint(&bar));
     QVERIFY(!Screenshot::save(&bar, QStringLiteral("bar-tools")).isEmpty());
 
     formChild<QPushButton>(bar, "docCamBtn")->click();
     emit camera.freezeStatusChanged(true);
-    settle();
+    QVERIFY(AnimationWatch::waitForPaint(&bar));
     QVERIFY(!Screenshot::save(&bar, QStringLiteral("bar-camera-row-frozen")).isEmpty());
     emit camera.freezeStatusChanged(false);
     camera.setActionStatus(LumoVisionIntf::AUTO_FOCUS | LumoVisionIntf::ZOOM_IN | LumoVisionIntf::FREEZE);
-    settle();
+    QVERIFY(AnimationWatch::waitForPaint(&bar));
     QVERIFY(!Screenshot::save(&bar, QStringLiteral("bar-camera-row-few-controls")).isEmpty());
     formChild<QPushButton>(bar, "docCamBtn")->click();
 
     recording.setActionStatus(kRecording);
-    settle();
+    QVERIFY(AnimationWatch::waitForPaint(&bar));
     QVERIFY(!Screenshot::save(&bar, QStringLiteral("bar-recording")).isEmpty());
 
     formChild<QPushButton>(bar, "showHideBtn")->click();
-    settle();
+    QVERIFY(animations.waitForAnimationsThenPaint(&bar));
     QVERIFY(!Screenshot::save(&bar, QStringLiteral("bar-collapsed")).isEmpty());
 }
 

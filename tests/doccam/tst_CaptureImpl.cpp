@@ -1,7 +1,7 @@
 #include "CaptureImpl.h"
 #include "DialogWatchdog.h"
-#include "FakeLumoVision.h"
 #include "JpegFileWriter.h"
+#include "LumoVisionFake.h"
 #include "MessageBoxScript.h"
 #include "ModalAnswerer.h"
 #include "SettingImpl.h"
@@ -72,7 +72,7 @@ class TestCaptureImpl : public QObject
     Q_OBJECT
 
 private:
-    FakeLumoVision *m_camera = nullptr;
+    LumoVisionFake *m_camera = nullptr;
     CaptureImpl *m_service = nullptr;
     std::unique_ptr<QTemporaryDir> m_media;
     QString m_folder;
@@ -122,8 +122,9 @@ private Q_SLOTS:
         settings->setSavePath(m_folder);
         settings->release();
         QDir().mkpath(m_folder);
-        m_camera = new FakeLumoVision;
-        m_camera->liveFrame = kLive;
+        m_camera = new LumoVisionFake;
+        m_camera->setConnected(true, QStringLiteral("Fake"));
+        m_camera->setLiveFrame(kLive);
         m_freeSpace = qint64(1) << 30;
         m_writable = true;
         m_sounds = 0;
@@ -142,7 +143,7 @@ private Q_SLOTS:
     void desktopGrabWorksWithoutCamera()
     {
         m_service->release();
-        m_camera->connected = false;
+        m_camera->setConnected(false);
         create();
         QCOMPARE(m_service->actionStatus(), 1u);
         QSignalSpy grabs(m_service, &CaptureIntf::fullScreenImageCaptured);
@@ -191,7 +192,7 @@ private Q_SLOTS:
     {
         QFETCH(int, umask);
         QFETCH(int, mode);
-        m_camera->hqResult = -2000;
+        m_camera->setAnswer(QStringLiteral("requestHQImage"), -2000);
         const mode_t previous = ::umask(mode_t(umask));
         QString screen;
         QString snapshot;
@@ -231,18 +232,19 @@ private Q_SLOTS:
         QFETCH(int, code);
         QFETCH(QSize, saved);
         QFETCH(bool, dialogShown);
-        m_camera->hqResult = requestResult;
+        m_camera->setAnswer(QStringLiteral("requestHQImage"), requestResult);
         uint statusDuringDialog = 99;
-        m_camera->onHQRequest = [&](FakeLumoVision *camera) {
+        m_camera->setStillFollowUp([&](LumoVisionFake *camera) {
             statusDuringDialog = m_service->actionStatus();
-            camera->connected = !cameraLostMeanwhile;
+            if (cameraLostMeanwhile)
+                camera->setConnected(false);
             if (still == 0)
                 Q_EMIT camera->hqImageCaptured(kStill);
             else if (still == 1)
                 Q_EMIT camera->hqImageCaptured(QImage());
             else
                 Q_EMIT camera->hqImageCaptureAborted(-1);
-        };
+        });
         QSignalSpy status(m_service, &CaptureIntf::actionStatusChanged);
         QSignalSpy snapshots(m_service, &CaptureIntf::docCamImageCaptured);
         QString path;
@@ -267,8 +269,7 @@ private Q_SLOTS:
 
     void stillDeliveredBeforeTheRequestReturns()
     {
-        m_camera->synchronous = true;
-        m_camera->onHQRequest = FakeLumoVision::deliver(kStill);
+        m_camera->setStillFollowUp(LumoVisionFake::deliver(kStill), LumoVisionFake::StillDelivery::BeforeReturn);
         QSignalSpy snapshots(m_service, &CaptureIntf::docCamImageCaptured);
         QString path;
         QCOMPARE(m_service->captureVision(&path), 0);
@@ -307,7 +308,7 @@ private Q_SLOTS:
         QFETCH(QString, warning);
         m_freeSpace = freeSpace;
         m_writable = writable;
-        m_camera->hqResult = -2000;
+        m_camera->setAnswer(QStringLiteral("requestHQImage"), -2000);
         MessageBoxScript boxes;
         QSignalSpy grabs(m_service, &CaptureIntf::fullScreenImageCaptured);
         QSignalSpy snapshots(m_service, &CaptureIntf::docCamImageCaptured);
@@ -355,7 +356,7 @@ private Q_SLOTS:
 
     void capturesWithinOneSecondNeverReplaceAFile()
     {
-        m_camera->hqResult = -2000;
+        m_camera->setAnswer(QStringLiteral("requestHQImage"), -2000);
         // A file of the user's already under the names the next captures would take.
         const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss"));
         const QString users = m_folder + QStringLiteral("Quillo-%1.jpg").arg(stamp);
@@ -536,8 +537,7 @@ private Q_SLOTS:
             QCOMPARE(startSeries(1000, 10, result), 0);
             QTRY_VERIFY(each.count() >= 3);
             if (how == QLatin1String("camera")) {
-                m_camera->connected = false;
-                Q_EMIT m_camera->docCamDisconnected();
+                m_camera->disconnectCamera();
             } else {
                 m_freeSpace = 0;
             }

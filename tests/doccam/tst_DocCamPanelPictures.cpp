@@ -1,3 +1,4 @@
+#include "AnimationWatch.h"
 #include "CaptureFake.h"
 #include "CaptureImpl.h"
 #include "CaptureSelectionPanel.h"
@@ -20,12 +21,6 @@ QToolButton *button(const QWidget &panel, const char *name)
     return formChild<QToolButton>(panel, name);
 }
 
-// Lets a slide (250 ms) end and the window paint before the picture is taken.
-void settle()
-{
-    QTest::qWait(600);
-}
-
 } // namespace
 
 // Pictures of the camera and capture strips in each of their states, for a person to look at.
@@ -40,6 +35,7 @@ private Q_SLOTS:
 
 void TestDocCamPanelPictures::controlStrip()
 {
+    AnimationWatch animations;
     LumoVisionFake camera;
     camera.setAnswer(QStringLiteral("actionStatus"), kEveryControl);
     camera.setAnswer(QStringLiteral("brightness"), 60);
@@ -48,7 +44,7 @@ void TestDocCamPanelPictures::controlStrip()
     panel.setDocCamService(&camera);
     panel.show();
     QVERIFY(QTest::qWaitForWindowExposed(&panel));
-    settle();
+    QVERIFY(AnimationWatch::waitForPaint(&panel));
     QVERIFY(!Screenshot::save(&panel, QStringLiteral("control-normal")).isEmpty());
 
     button(panel, "adjustBtn")->click();
@@ -56,28 +52,28 @@ void TestDocCamPanelPictures::controlStrip()
     emit camera.docCamModeChanged(LumoVisionIntf::MODE_MICROSCOPE);
     emit camera.autoImageChanged(true);
     button(panel, "incManualFocus")->click();
-    settle();
+    QVERIFY(animations.waitForAnimationsThenPaint(&panel));
     QVERIFY(!Screenshot::save(&panel, QStringLiteral("control-adjust")).isEmpty());
 
     camera.setActionStatus(LumoVisionIntf::MANUAL_FOCUS | LumoVisionIntf::NEGATIVE_OFFERED |
                            LumoVisionIntf::BLACK_WHITE_OFFERED);
     emit camera.colorEffectChanged(LumoVisionIntf::EFFECT_NEGATIVE);
-    settle();
+    QVERIFY(AnimationWatch::waitForPaint(&panel));
     QVERIFY(!Screenshot::save(&panel, QStringLiteral("control-adjust-few-modes")).isEmpty());
 
     camera.setActionStatus(LumoVisionIntf::FREEZE);
     emit camera.freezeStatusChanged(true);
-    settle();
+    QVERIFY(AnimationWatch::waitForPaint(&panel));
     QVERIFY(!Screenshot::save(&panel, QStringLiteral("control-frozen")).isEmpty());
 
     emit camera.freezeStatusChanged(false);
     camera.setActionStatus(0);
-    settle();
+    QVERIFY(AnimationWatch::waitForPaint(&panel));
     QVERIFY(!Screenshot::save(&panel, QStringLiteral("control-no-camera")).isEmpty());
 
     // Without a camera the adjust view offers nothing: the sliders show that they are off.
     button(panel, "adjustBtn")->click();
-    settle();
+    QVERIFY(animations.waitForAnimationsThenPaint(&panel));
     QVERIFY(!Screenshot::save(&panel, QStringLiteral("control-adjust-no-camera")).isEmpty());
 }
 
@@ -89,30 +85,30 @@ void TestDocCamPanelPictures::captureStrip()
     panel.setCaptureService(&capture);
     panel.show();
     QVERIFY(QTest::qWaitForWindowExposed(&panel));
-    settle();
+    QVERIFY(AnimationWatch::waitForPaint(&panel));
     QVERIFY(!Screenshot::save(&panel, QStringLiteral("capture-ready")).isEmpty());
 
     capture.setActionStatus(CaptureImpl::kNoCamera);
-    settle();
+    QVERIFY(AnimationWatch::waitForPaint(&panel));
     QVERIFY(!Screenshot::save(&panel, QStringLiteral("capture-no-camera")).isEmpty());
 
     capture.setActionStatus(CaptureImpl::kSetup);
     formChild<QPushButton>(panel, "timeMin")->click();
     for (int i = 0; i < 12; ++i)
         button(panel, "incTimeBtn")->click();
-    settle();
+    QVERIFY(AnimationWatch::waitForPaint(&panel));
     QVERIFY(!Screenshot::save(&panel, QStringLiteral("capture-setup")).isEmpty());
 
     formChild<QPushButton>(panel, "intervalSec")->click();
     for (int i = 0; i < 30; ++i)
         button(panel, "incIntervalBtn")->click();
     capture.setActionStatus(CaptureImpl::kSetup | CaptureImpl::TIME_LAPSE_PARAMETERS_VALID);
-    settle();
+    QVERIFY(AnimationWatch::waitForPaint(&panel));
     QVERIFY(!Screenshot::save(&panel, QStringLiteral("capture-setup-valid")).isEmpty());
 
     capture.setActionStatus(CaptureImpl::kSeriesRunning);
     emit capture.timeLapseCaptureProgressUpdated(3, 25);
-    settle();
+    QVERIFY(AnimationWatch::waitForPaint(&panel));
     QVERIFY(!Screenshot::save(&panel, QStringLiteral("capture-running")).isEmpty());
 }
 

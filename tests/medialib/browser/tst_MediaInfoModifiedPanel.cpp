@@ -136,7 +136,6 @@ private Q_SLOTS:
     {
         m_watchdog.emplace();
         m_upload = std::make_unique<UploadFake>();
-        m_upload->setAnswer(QStringLiteral("verifyAccess"), true);
         TestEnvironment::clearOpenedUrls();
     }
 
@@ -287,6 +286,7 @@ private Q_SLOTS:
 
     void saveSubmitsOnlyWhatIsTicked()
     {
+        m_upload->setAnswer(QStringLiteral("verifyAccess"), true);
         // A "chosen" status read from the file shows unticked, so it is not sent, and it is not kept.
         Record media = record(QStringLiteral("lesson.avi"));
         media->setUploadStatus(MediaImpl::SERVICE_FACEBOOK, MediaImpl::STATUS_CHOSEN);
@@ -316,6 +316,7 @@ private Q_SLOTS:
     }
     void closingWithoutSaveChoosesNothing()
     {
+        m_upload->setAnswer(QStringLiteral("verifyAccess"), true);
         // However the dialog closes without Save, it gives the record back, stops watching the file and
         // leaves no service "chosen".
         QFETCH(QString, how);
@@ -524,6 +525,7 @@ private Q_SLOTS:
 
     void failedInputCheckKeepsTheRenamedFileOpen()
     {
+        m_upload->setAnswer(QStringLiteral("verifyAccess"), true);
         // The upload service's own warning runs an event loop of its own, as a message box does, after the
         // file was renamed under the dialog's watch.
         m_upload->setAnswerFunction(QStringLiteral("checkVideoUploadInputs"), [](const QVariantList &) {
@@ -554,6 +556,7 @@ private Q_SLOTS:
 
     void uploadFinishingWhileOpenRefreshesInPlace()
     {
+        m_upload->setAnswer(QStringLiteral("verifyAccess"), true);
         MediaFileStore *store = MediaFileStore::getInstance();
         Record media = record(QStringLiteral("lesson.avi"));
         media->setUploadStatus(MediaImpl::SERVICE_YOUTUBE, MediaImpl::STATUS_QUEUED);

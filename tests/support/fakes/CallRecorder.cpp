@@ -1,5 +1,19 @@
 #include "CallRecorder.h"
 
+#include <QDebug>
+
+CallRecorder::~CallRecorder()
+{
+    const QStringList unused = unusedAnswers();
+    if (unused.isEmpty())
+        return;
+    const QString message = QStringLiteral("The fake was given answers nothing asked for (a misspelt name, or an "
+                                           "answer the test does not need): %1")
+                                .arg(unused.join(QStringLiteral(", ")));
+    // Reported, not failed, until the suite's fixtures set only what their tests ask for.
+    qWarning("%s", qPrintable(message));
+}
+
 QList<CallRecorder::Call> CallRecorder::calls() const
 {
     QMutexLocker lock(&m_mutex);
@@ -42,6 +56,14 @@ void CallRecorder::setAnswer(const QString &key, const QVariant &value)
     QMutexLocker lock(&m_mutex);
     m_answerFunctions.remove(key);
     m_answers.insert(key, value);
+    m_unused.insert(key);
+}
+
+void CallRecorder::provideAnswer(const QString &key, const QVariant &value)
+{
+    QMutexLocker lock(&m_mutex);
+    m_answerFunctions.remove(key);
+    m_answers.insert(key, value);
 }
 
 void CallRecorder::setAnswerFunction(const QString &key, AnswerFunction function)
@@ -49,6 +71,15 @@ void CallRecorder::setAnswerFunction(const QString &key, AnswerFunction function
     QMutexLocker lock(&m_mutex);
     m_answers.remove(key);
     m_answerFunctions.insert(key, std::move(function));
+    m_unused.insert(key);
+}
+
+QStringList CallRecorder::unusedAnswers() const
+{
+    QMutexLocker lock(&m_mutex);
+    QStringList keys(m_unused.cbegin(), m_unused.cend());
+    keys.sort();
+    return keys;
 }
 
 void CallRecorder::record(const char *name, const QVariantList &args) const
@@ -63,6 +94,7 @@ QVariant CallRecorder::lookup(const char *key, const QVariantList &args) const
     AnswerFunction function;
     {
         QMutexLocker lock(&m_mutex);
+        m_unused.remove(name);
         if (!m_answerFunctions.contains(name))
             return m_answers.value(name);
         function = m_answerFunctions.value(name);

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QList>
 #include <QMutex>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -13,7 +14,9 @@
 // what the test set. A method answers its own name ("zoomIn"); an out-parameter it fills answers
 // "method.parameter" ("stopRecording.files"). Until a test sets an answer a method gives back 0, false or
 // an empty value (each fake names its few other defaults). A fake keeps no state of its own: a setter is
-// recorded, not reflected by its getter, unless the test sets that answer too.
+// recorded, not reflected by its getter, unless the test sets that answer too. An answer the test set that
+// nothing asked for by the fake's end is reported as a warning naming the key: a misspelt name would
+// otherwise leave the fake answering its default unnoticed.
 //     LumoVisionFake camera;
 //     camera.setAnswer("zoomIn", -2004);
 //     panel.zoomInButton()->click();
@@ -42,10 +45,16 @@ public:
 
     void setAnswer(const QString &key, const QVariant &value);
     void setAnswerFunction(const QString &key, AnswerFunction function);
+    // The keys of the answers set by the test that nothing has asked for yet, sorted.
+    QStringList unusedAnswers() const;
 
 protected:
     CallRecorder() = default;
-    ~CallRecorder() = default;
+    ~CallRecorder();
+
+    // For a fake's own helpers that keep answers in step with a signal they send (connectCamera): the
+    // answer need not be asked for.
+    void provideAnswer(const QString &key, const QVariant &value);
 
     void record(const char *name, const QVariantList &args = {}) const;
     // The answer set for the key, or the fallback.
@@ -70,4 +79,5 @@ private:
     mutable QList<Call> m_calls;
     QHash<QString, QVariant> m_answers;
     QHash<QString, AnswerFunction> m_answerFunctions;
+    mutable QSet<QString> m_unused;
 };

@@ -2,7 +2,7 @@
 
 void CaptureFake::setActionStatus(uint status)
 {
-    setAnswer(QStringLiteral("actionStatus"), status);
+    provideAnswer(QStringLiteral("actionStatus"), status);
     emit actionStatusChanged(status);
 }
 

@@ -1,6 +1,14 @@
 #include "LumoVisionFake.h"
 
+#include <QTimer>
 #include <QWidget>
+
+namespace {
+
+// What the service answers for a frame while no camera is connected.
+constexpr int kNoCamera = -1000;
+
+} // namespace
 
 LumoVisionFake::LumoVisionFake()
     : m_view(new QWidget)
@@ -14,22 +22,43 @@ LumoVisionFake::~LumoVisionFake()
 
 void LumoVisionFake::connectCamera(const QString &name)
 {
-    setAnswer(QStringLiteral("isDocCamConnected"), true);
-    setAnswer(QStringLiteral("docCamName"), name);
+    setConnected(true, name);
     emit docCamConnected(name);
 }
 
 void LumoVisionFake::disconnectCamera()
 {
-    setAnswer(QStringLiteral("isDocCamConnected"), false);
-    setAnswer(QStringLiteral("docCamName"), QString());
+    setConnected(false);
     emit docCamDisconnected();
+}
+
+void LumoVisionFake::setConnected(bool connected, const QString &name)
+{
+    provideAnswer(QStringLiteral("isDocCamConnected"), connected);
+    provideAnswer(QStringLiteral("docCamName"), connected ? name : QString());
+    provideAnswer(QStringLiteral("grabCurrentFrame"), connected ? 0 : kNoCamera);
 }
 
 void LumoVisionFake::setActionStatus(uint status)
 {
-    setAnswer(QStringLiteral("actionStatus"), status);
+    provideAnswer(QStringLiteral("actionStatus"), status);
     emit actionStatusChanged(status);
+}
+
+void LumoVisionFake::setLiveFrame(const QImage &frame)
+{
+    provideAnswer(QStringLiteral("grabCurrentFrame.image"), frame);
+}
+
+void LumoVisionFake::setStillFollowUp(StillFollowUp followUp, StillDelivery delivery)
+{
+    m_stillFollowUp = std::move(followUp);
+    m_stillDelivery = delivery;
+}
+
+LumoVisionFake::StillFollowUp LumoVisionFake::deliver(const QImage &still)
+{
+    return [still](LumoVisionFake *camera) { emit camera->hqImageCaptured(still); };
 }
 
 void LumoVisionFake::release() { record("release"); }
@@ -101,7 +130,17 @@ int LumoVisionFake::grabCurrentFrame(QImage *image)
     return result;
 }
 
-int LumoVisionFake::requestHQImage() { return respond<int>("requestHQImage"); }
+int LumoVisionFake::requestHQImage()
+{
+    const int result = respond<int>("requestHQImage");
+    if (result < 0 || !m_stillFollowUp)
+        return result;
+    if (m_stillDelivery == StillDelivery::BeforeReturn)
+        m_stillFollowUp(this);
+    else
+        QTimer::singleShot(0, this, [this] { m_stillFollowUp(this); });
+    return result;
+}
 void LumoVisionFake::reservedOperation() { record("reservedOperation"); }
 int LumoVisionFake::releaseDocCam() { return respond<int>("releaseDocCam"); }
 int LumoVisionFake::reconnectDocCam() { return respond<int>("reconnectDocCam"); }

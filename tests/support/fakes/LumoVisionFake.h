@@ -3,12 +3,15 @@
 #include "CallRecorder.h"
 #include "LumoVisionIntf.h"
 
+#include <QImage>
 #include <QPointer>
 
-// The document-camera service for window tests (see CallRecorder for calls and answers). Its live view is
-// a plain widget of its own that show/hideCameraWidget show and hide; cameraWidgetSizeFor answers the
-// area unless set; grabCurrentFrame fills "grabCurrentFrame.image". A test emits the service's signals
-// itself (emit camera.hqImageCaptured(still)); the helpers below keep answers and signals in step.
+#include <functional>
+
+// The document-camera service for window and service tests (see CallRecorder for calls and answers). Its
+// live view is a plain widget of its own that show/hideCameraWidget show and hide; cameraWidgetSizeFor
+// answers the area unless set; grabCurrentFrame fills "grabCurrentFrame.image". A test emits the service's
+// signals itself (emit camera.hqImageCaptured(still)); the helpers below keep answers and signals in step.
 class LumoVisionFake : public LumoVisionIntf, public CallRecorder
 {
     Q_OBJECT
@@ -17,11 +20,24 @@ public:
     LumoVisionFake();
     ~LumoVisionFake() override;
 
-    // isDocCamConnected and docCamName answer accordingly, and docCamConnected or docCamDisconnected is sent.
+    // isDocCamConnected and docCamName answer accordingly, grabCurrentFrame fails as the service's does
+    // without a camera (-1000), and docCamConnected or docCamDisconnected is sent.
     void connectCamera(const QString &name);
     void disconnectCamera();
+    // The same without the signal: a camera lost while the service waits for it, before it hears of it.
+    void setConnected(bool connected, const QString &name = QString());
     // actionStatus answers it, and actionStatusChanged is sent.
     void setActionStatus(uint status);
+    // What grabCurrentFrame fills in, when the test needs no other answer of it.
+    void setLiveFrame(const QImage &frame);
+
+    // What the camera does after a still request it took (requestHQImage answering 0 or more): in the event
+    // loop, as the service delivers later, or before requestHQImage returns.
+    enum class StillDelivery { Later, BeforeReturn };
+    using StillFollowUp = std::function<void(LumoVisionFake *camera)>;
+    void setStillFollowUp(StillFollowUp followUp, StillDelivery delivery = StillDelivery::Later);
+    // The follow-up that sends the still.
+    static StillFollowUp deliver(const QImage &still);
 
     void release() override;
     QWidget *cameraWidget() override;
@@ -75,4 +91,6 @@ public:
 private:
     // Owned here as the real service owns its view, wherever a layout put it.
     QPointer<QWidget> m_view;
+    StillFollowUp m_stillFollowUp;
+    StillDelivery m_stillDelivery = StillDelivery::Later;
 };

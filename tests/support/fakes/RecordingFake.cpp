@@ -2,13 +2,13 @@
 
 void RecordingFake::setActionStatus(uint status)
 {
-    setAnswer(QStringLiteral("actionStatus"), status);
+    provideAnswer(QStringLiteral("actionStatus"), status);
     emit actionStatusChanged(status);
 }
 
 void RecordingFake::setAudioSources(const QList<QString> &sources)
 {
-    setAnswer(QStringLiteral("audioSources"), sources);
+    provideAnswer(QStringLiteral("audioSources"), sources);
     emit audioSourcesChanged(sources);
 }
 

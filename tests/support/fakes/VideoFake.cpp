@@ -14,7 +14,7 @@ VideoFake::~VideoFake()
 
 void VideoFake::setActionStatus(uint status)
 {
-    setAnswer(QStringLiteral("actionStatus"), status);
+    provideAnswer(QStringLiteral("actionStatus"), status);
     emit actionStatusChanged(status);
 }
 

@@ -15,8 +15,8 @@ WebCamFake::~WebCamFake()
 
 void WebCamFake::setWebCamList(const QList<QString> &names)
 {
-    setAnswer(QStringLiteral("getWebCamList"), names);
-    setAnswer(QStringLiteral("webCamCount"), int(names.size()));
+    provideAnswer(QStringLiteral("getWebCamList"), names);
+    provideAnswer(QStringLiteral("webCamCount"), int(names.size()));
     emit webCamListChanged(names);
 }
 

@@ -14,6 +14,7 @@
 #include "VisorFake.h"
 #include "WebCamFake.h"
 
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QWidget>
 
@@ -44,6 +45,8 @@ private Q_SLOTS:
     void answerFunctionsSeeArgumentsAndMayEmit();
     void outParametersAreFilledFromTheirAnswers();
     void callsFromManyThreadsAreAllRecorded();
+    void answersNobodyAskedForAreReported();
+    void stillFollowUpComesLaterOrBeforeTheReturn();
     void helpersKeepAnswersAndSignalsInStep();
     void viewsAreOwnedLikeTheServicesOwnThem();
     void annotationListenerIsToldOnRequest();
@@ -178,6 +181,57 @@ void TestSharedFakes::callsFromManyThreadsAreAllRecorded()
     for (std::thread &thread : threads)
         thread.join();
     QCOMPARE(video.count(QStringLiteral("moveTo")), kThreads * kCallsEach);
+}
+
+void TestSharedFakes::answersNobodyAskedForAreReported()
+{
+    auto camera = std::make_unique<LumoVisionFake>();
+    camera->setAnswer(QStringLiteral("zoomIn"), -2004);
+    camera->setAnswer(QStringLiteral("zomOut"), -2004);
+    camera->setAnswerFunction(QStringLiteral("brightnes"), [](const QVariantList &) { return 40; });
+    camera->setAnswer(QStringLiteral("grabCurrentFrame.image"), QImage(4, 3, QImage::Format_RGB32));
+    // What the helpers set keeps the fake in step with their signal: nothing need ask for it.
+    camera->connectCamera(QStringLiteral("Desk camera"));
+    camera->setActionStatus(3);
+    camera->setLiveFrame(QImage(4, 3, QImage::Format_RGB32));
+    QCOMPARE(camera->zoomIn(), -2004);
+    QCOMPARE(camera->zoomOut(), 0);
+    QCOMPARE(camera->brightness(), 0);
+    QCOMPARE(camera->unusedAnswers(), QStringList({"brightnes", "grabCurrentFrame.image", "zomOut"}));
+    QImage frame;
+    camera->grabCurrentFrame(&frame);
+    QCOMPARE(camera->unusedAnswers(), QStringList({"brightnes", "zomOut"}));
+
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("nothing asked for.*: brightnes, zomOut$")));
+    camera.reset();
+}
+
+void TestSharedFakes::stillFollowUpComesLaterOrBeforeTheReturn()
+{
+    LumoVisionFake camera;
+    QSignalSpy stills(&camera, &LumoVisionIntf::hqImageCaptured);
+    QImage still(8, 8, QImage::Format_RGB32);
+    still.fill(Qt::green);
+    camera.setStillFollowUp(LumoVisionFake::deliver(still));
+    QCOMPARE(camera.requestHQImage(), 0);
+    QCOMPARE(stills.count(), 0);
+    QTRY_COMPARE(stills.count(), 1);
+    QCOMPARE(stills.first().first().value<QImage>(), still);
+
+    camera.setStillFollowUp(LumoVisionFake::deliver(still), LumoVisionFake::StillDelivery::BeforeReturn);
+    QCOMPARE(camera.requestHQImage(), 0);
+    QCOMPARE(stills.count(), 2);
+
+    // A refused request is followed by nothing.
+    camera.setAnswer(QStringLiteral("requestHQImage"), -2004);
+    QCOMPARE(camera.requestHQImage(), -2004);
+    QTest::qWait(0);
+    QCOMPARE(stills.count(), 2);
+
+    // Without a camera a frame fails as the service's does.
+    camera.disconnectCamera();
+    QImage frame;
+    QCOMPARE(camera.grabCurrentFrame(&frame), -1000);
 }
 
 void TestSharedFakes::helpersKeepAnswersAndSignalsInStep()

@@ -13,6 +13,8 @@ class UpdateAnnoStateIntf;
 // count users: every caller shares one reference, and the first release() destroys the service, after
 // which the next getter call builds a fresh one. Surfaces made by a destroyed service stay usable as
 // plain views of their drawings.
+// Unlike the counted services, a getInstance() is not to be paired with a release(): that release destroys the
+// service under the window, which owns it. A second owner that must keep it takes AnnotationImpl::addRef() first.
 class AnnotationIntf
 {
 public:

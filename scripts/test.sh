@@ -3,18 +3,24 @@
 # system-tray host and a PulseAudio server with a virtual microphone are started here for the tests that
 # need them.
 #
-#   scripts/test.sh [--sanitize] [ctest arguments...]
+#   scripts/test.sh [--sanitize] [--build-only | --suite-only] [ctest arguments...]
 #
 # --sanitize builds a second tree (<build>-sanitize) with AddressSanitizer and UndefinedBehaviorSanitizer and
-# runs the suite there: any report, a leak included, fails its test.
+# runs the suite there: any report, a leak included, fails its test. --build-only stops after the build and
+# --suite-only runs the suite of a tree built before, so that CI can build one tree while another's suite runs.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUILLO_BUILD_DIR:-$top/build}
 
-sanitize=0
+sanitize=0 build_step=1 suite_step=1
 ctest_args=()
 for arg in "$@"; do
-  if [ "$arg" = --sanitize ]; then sanitize=1; else ctest_args+=("$arg"); fi
+  case $arg in
+    --sanitize) sanitize=1 ;;
+    --build-only) suite_step=0 ;;
+    --suite-only) build_step=0 ;;
+    *) ctest_args+=("$arg") ;;
+  esac
 done
 
 "$top/scripts/install-deps.sh"
@@ -30,12 +36,15 @@ timed() {
   [ -z "${QUILLO_TIMINGS:-}" ] || echo "$line" >>"$QUILLO_TIMINGS"
   return "$status"
 }
+build_tree() {
+  QUILLO_BUILD_DIR=$build timed build "$top/scripts/build.sh" "$@"
+}
 if [ "$sanitize" = 1 ]; then
   build=$build-sanitize
   # Sanitized code runs a few times slower than the normal build, and leak checking at exit adds to it.
   # -O1 is the level the sanitizers' authors advise, and line tables are all a report's stack needs: compiling
   # takes about 40 % less processor time than -O2 with full debug information, which CI pays on every run.
-  QUILLO_BUILD_DIR=$build timed build "$top/scripts/build.sh" -DQUILLO_SANITIZE=ON -DQUILLO_TEST_TIMEOUT=360 \
+  [ "$build_step" = 0 ] || build_tree -DQUILLO_SANITIZE=ON -DQUILLO_TEST_TIMEOUT=360 \
     -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG"
   # The slow unwinder at each allocation gives a leak its whole stack, through libraries built without frame
   # pointers too: the suppressions then match the library that leaked rather than the allocator it called.
@@ -49,10 +58,11 @@ if [ "$sanitize" = 1 ]; then
 elif [ "${CI:-}" = true ]; then
   # CI only needs a failing test's stack, for which line tables are enough; full debug information makes
   # every object several times larger to write and link.
-  QUILLO_BUILD_DIR=$build timed build "$top/scripts/build.sh" -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG"
+  [ "$build_step" = 0 ] || build_tree -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG"
 else
-  QUILLO_BUILD_DIR=$build timed build "$top/scripts/build.sh"
+  [ "$build_step" = 0 ] || build_tree
 fi
+[ "$suite_step" = 1 ] || exit 0
 
 scratch=$(mktemp -d)
 chmod 700 "$scratch"

@@ -41,7 +41,7 @@ private Q_SLOTS:
         const QString folder = TestEnvironment::root() + QStringLiteral("/start");
         QVERIFY(QDir().mkpath(folder + QStringLiteral("/language")));
         const QString qm = folder + QStringLiteral("/language/Lang_fra.qm");
-        QVERIFY(QFile::copy(QStringLiteral(TEST_QM_FILE), qm));
+        QVERIFY(QFile::copy(TestEnvironment::inputPath("TEST_QM_FILE"), qm));
         QVERIFY(QDir::setCurrent(folder));
 
         SettingImpl *settings = SettingImpl::getInstance();

@@ -44,7 +44,7 @@ private:
         for (const QString &setting : settings)
             env.insert(setting.section(QLatin1Char('='), 0, 0), setting.section(QLatin1Char('='), 1));
         process.setProcessEnvironment(env);
-        process.setProgram(QStringLiteral(QUILLO_BINARY));
+        process.setProgram(TestEnvironment::inputPath("QUILLO_BINARY"));
         process.start();
     }
 

@@ -129,10 +129,10 @@ private Q_SLOTS:
         const QString work = QDir::homePath() + QStringLiteral("/work");
         QVERIFY(QDir().mkpath(work + QStringLiteral("/language")));
         QFile::remove(work + QStringLiteral("/language/Lang_fre.qm"));
-        QVERIFY(QFile::copy(QStringLiteral(TEST_QM_FILE), work + QStringLiteral("/language/Lang_fre.qm")));
+        QVERIFY(QFile::copy(TestEnvironment::inputPath("TEST_QM_FILE"), work + QStringLiteral("/language/Lang_fre.qm")));
         const QString besideProgram = QCoreApplication::applicationDirPath() + QStringLiteral("/language/Lang_tst.qm");
         if (!inWorkingFolder && !QFile::exists(besideProgram))
-            QVERIFY(QFile::copy(QStringLiteral(TEST_QM_FILE), besideProgram));
+            QVERIFY(QFile::copy(TestEnvironment::inputPath("TEST_QM_FILE"), besideProgram));
         const QString previous = QDir::currentPath();
         QDir::setCurrent(work);
         file().setValue(QStringLiteral("language"), language);

@@ -223,7 +223,7 @@ void TestToolsPanel::longerLabelsWidenTheirButtons()
 {
     QFETCH(int, state);
     QTranslator translator;
-    QVERIFY(translator.load(QStringLiteral(TEST_QM_FILE)));
+    QVERIFY(translator.load(TestEnvironment::inputPath("TEST_QM_FILE")));
     QCoreApplication::installTranslator(&translator);
     const auto removeTranslator = qScopeGuard([&translator] { QCoreApplication::removeTranslator(&translator); });
     Rig rig;
@@ -600,7 +600,7 @@ void TestToolsPanel::gradingHandsTheCameraOverAndBack()
 
     QTranslator translator;
     if (translated) {
-        QVERIFY(translator.load(QStringLiteral(TEST_QM_FILE)));
+        QVERIFY(translator.load(TestEnvironment::inputPath("TEST_QM_FILE")));
         QCoreApplication::installTranslator(&translator);
     }
     const auto removeTranslator = qScopeGuard([&translator] { QCoreApplication::removeTranslator(&translator); });

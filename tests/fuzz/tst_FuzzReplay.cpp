@@ -34,16 +34,18 @@ private slots:
 
 void TestFuzzReplay::theTargetHasSeeds()
 {
-    QVERIFY2(!filesIn(QStringLiteral(QUILLO_FUZZ_CORPUS)).isEmpty(), QUILLO_FUZZ_CORPUS);
+    const QString corpus = TestEnvironment::inputPath("QUILLO_FUZZ_CORPUS");
+    QVERIFY2(!filesIn(corpus).isEmpty(), qPrintable(corpus));
 }
 
 void TestFuzzReplay::replay_data()
 {
     QTest::addColumn<QString>("path");
-    for (const char *folder : {QUILLO_FUZZ_CORPUS, QUILLO_FUZZ_REGRESSIONS}) {
+    for (const char *variable : {"QUILLO_FUZZ_CORPUS", "QUILLO_FUZZ_REGRESSIONS"}) {
+        const QString folder = TestEnvironment::inputPath(variable);
         // Rows are named "corpus/<target>/<file>" or "regressions/<target>/<file>".
-        const QDir base(QString::fromUtf8(folder) + QStringLiteral("/../.."));
-        for (const QString &path : filesIn(QString::fromUtf8(folder)))
+        const QDir base(folder + QStringLiteral("/../.."));
+        for (const QString &path : filesIn(folder))
             QTest::newRow(qPrintable(base.relativeFilePath(path))) << path;
     }
 }

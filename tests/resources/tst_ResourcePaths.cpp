@@ -24,7 +24,7 @@ QMap<QString, QString> namedResources(const QString &folder)
     static const QRegularExpression inCode(QStringLiteral("(?:\"|url\\()(:/[^\"%)]+)"));
     static const QRegularExpression inForm(QStringLiteral("(?:>|url\\()(:/[^<)]+)"));
     static const QRegularExpression formInclude(QStringLiteral("#include \"ui_(\\w+)\\.h\""));
-    const QDir sources(QStringLiteral(QUILLO_SOURCE_DIR));
+    const QDir sources(TestEnvironment::inputPath("QUILLO_SOURCE_DIR"));
     QMap<QString, QString> named;
     QDirIterator files(sources.filePath(folder), {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files);
     while (files.hasNext()) {
@@ -66,7 +66,7 @@ void TestResourcePaths::everyNamedResourceLoads_data()
             QTest::addRow("%s in %s", qPrintable(it.key()), qPrintable(it.value())) << it.key();
     }
     if (count == 0)
-        qFatal("no resource path found under %s", QUILLO_SOURCE_DIR);
+        qFatal("no resource path found under %s", qPrintable(TestEnvironment::inputPath("QUILLO_SOURCE_DIR")));
 }
 
 void TestResourcePaths::everyNamedResourceLoads()

@@ -84,23 +84,25 @@ private Q_SLOTS:
         const QString extracted = scratch.filePath(QStringLiteral("extracted.ts"));
         QProcess lupdate;
         lupdate.setProcessChannelMode(QProcess::MergedChannels);
-        lupdate.start(QStringLiteral(QUILLO_LUPDATE),
+        lupdate.start(TestEnvironment::inputPath("QUILLO_LUPDATE"),
                       {QStringLiteral("-locations"), QStringLiteral("none"), QStringLiteral("-no-obsolete"),
-                       QStringLiteral("@" QUILLO_TRANSLATED_SOURCES), QStringLiteral("-ts"), extracted});
+                       QLatin1Char('@') + TestEnvironment::inputPath("QUILLO_TRANSLATED_SOURCES"),
+                       QStringLiteral("-ts"), extracted});
         QVERIFY2(lupdate.waitForFinished(60000), "lupdate did not finish");
         const QByteArray output = lupdate.readAll();
         QVERIFY2(lupdate.exitStatus() == QProcess::NormalExit && lupdate.exitCode() == 0, output.constData());
 
         const QSet<Message> fromSources = readMessages(extracted);
-        const QSet<Message> inFile = readMessages(QStringLiteral(QUILLO_TS_FILE));
+        const QString tsFile = TestEnvironment::inputPath("QUILLO_TS_FILE");
+        const QSet<Message> inFile = readMessages(tsFile);
         QVERIFY2(fromSources.size() > 100, "the extraction found almost no texts: is the source list complete?");
         const QStringList missing = describe(fromSources - inFile);
         const QStringList stale = describe(inFile - fromSources);
         const QString advice = QStringLiteral("; run `cmake --build build --target update_translations`");
         QVERIFY2(missing.isEmpty(), qPrintable(QStringLiteral("texts of the sources missing from %1%2:\n%3")
-                                                   .arg(QStringLiteral(QUILLO_TS_FILE), advice, missing.join('\n'))));
+                                                   .arg(tsFile, advice, missing.join('\n'))));
         QVERIFY2(stale.isEmpty(), qPrintable(QStringLiteral("texts no source shows any more in %1%2:\n%3")
-                                                 .arg(QStringLiteral(QUILLO_TS_FILE), advice, stale.join('\n'))));
+                                                 .arg(tsFile, advice, stale.join('\n'))));
     }
 };
 

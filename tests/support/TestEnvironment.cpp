@@ -187,3 +187,11 @@ void TestEnvironment::clearOpenedUrls()
 }
 
 #include "TestEnvironment.moc"
+
+QString TestEnvironment::inputPath(const char *variable)
+{
+    const QString path = qEnvironmentVariable(variable);
+    if (path.isEmpty())
+        qFatal("%s is not set: run the test through ctest, which sets it", variable);
+    return path;
+}

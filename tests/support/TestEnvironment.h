@@ -34,6 +34,10 @@ public:
     static void catchOpenedUrls();
     static QList<QUrl> openedUrls();
     static void clearOpenedUrls();
+    // A file or folder of the build or source tree that CMake names for the test in its environment. Paths are
+    // given there rather than compiled in, so that a test's object is the same wherever the tree lies and the
+    // compiler cache serves a clean clone at another path. Ends the test when the variable is not set.
+    static QString inputPath(const char *variable);
 };
 
 #define QUILLO_TEST_MAIN_IMPL(TestObject, AppClass, Display, Mounts)                                           \

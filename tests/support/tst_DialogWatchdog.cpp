@@ -31,7 +31,7 @@ ChildRun runVictim(const QStringList &functions)
     child.setProcessChannelMode(QProcess::MergedChannels);
     QElapsedTimer clock;
     clock.start();
-    child.start(QStringLiteral(DIALOG_WATCHDOG_VICTIM), functions);
+    child.start(TestEnvironment::inputPath("DIALOG_WATCHDOG_VICTIM"), functions);
     if (!child.waitForFinished(kChildLimitMs))
         child.kill();
     child.waitForFinished();

@@ -117,7 +117,7 @@ Run runTool(Emulation &emulation, const QStringList &arguments)
             givePermission(emulation, QUrl(match.captured(1)));
         }
     });
-    tool.start(QStringLiteral(UPLOAD_SMOKE), arguments);
+    tool.start(TestEnvironment::inputPath("UPLOAD_SMOKE"), arguments);
     Run run;
     if (!QTest::qWaitFor([&tool] { return tool.state() == QProcess::NotRunning; }, 90000)) {
         tool.kill();

@@ -34,7 +34,7 @@ void fill(MediaImpl &r)
 
 QByteArray golden()
 {
-    QFile file(QStringLiteral(MEDIA_FILE_STORE_DATA "/full-record.mnfo"));
+    QFile file(TestEnvironment::inputPath("MEDIA_FILE_STORE_DATA") + QStringLiteral("/full-record.mnfo"));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 

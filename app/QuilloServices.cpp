@@ -19,7 +19,9 @@ QuilloServices QuilloServices::system()
     services.annotation = [] { return AnnotationImpl::getInstance(); };
     services.docCam = [](QWidget *parent) { return LumoVisionImpl::getInstance(parent); };
     services.webCam = [](QWidget *parent) -> WebCamIntf * { return WebCamImpl::getInstance(parent); };
-    services.mediaLibrary = [](QWidget *parent) -> MediaLibraryIntf * { return MediaLibraryImpl::getInstance(parent); };
+    services.mediaLibrary = [](QWidget *parent) -> MediaLibraryIntf * {
+        return MediaLibraryImpl::getInstance(parent, CaptureImpl::getInstance());
+    };
     services.recording = []() -> RecordingIntf * { return RecordingImpl::getInstance(); };
     services.capture = [] { return CaptureImpl::getInstance(); };
     services.visor = [](QWidget *parent) { return VisorImpl::getInstance(parent); };

@@ -1,6 +1,7 @@
 #include "MediaLibraryImpl.h"
 
 #include "BrowserLog.h"
+#include "CaptureIntf.h"
 #include "MediaFileStore.h"
 #include "MediaImpl.h"
 #include "MediaInfoModifiedPanel.h"
@@ -113,19 +114,22 @@ MediaImpl *recordedMedia(const QString &path)
 
 } // namespace
 
-MediaLibraryIntf *MediaLibraryImpl::getInstance(QWidget *parent)
+MediaLibraryIntf *MediaLibraryImpl::getInstance(QWidget *parent, CaptureIntf *capture)
 {
-    if (instance)
+    if (instance) {
         ++instance->m_refCount;
-    else
-        instance = new MediaLibraryImpl(parent);
+        if (capture)
+            capture->release();
+    } else {
+        instance = new MediaLibraryImpl(parent, capture);
+    }
     return instance;
 }
 
-MediaLibraryImpl::MediaLibraryImpl(QWidget *parent)
+MediaLibraryImpl::MediaLibraryImpl(QWidget *parent, CaptureIntf *capture)
     : m_records(std::make_shared<QList<MediaImpl *>>())
 {
-    m_panel = new MediaLibraryPanel(this, parent);
+    m_panel = new MediaLibraryPanel(this, parent, capture);
     m_saveResult = std::make_unique<MediaLibSaveResult>();
 
     m_upload = UploadAccess::service();

@@ -10,6 +10,7 @@
 
 #include <memory>
 
+class CaptureIntf;
 class MediaImpl;
 class MediaInfoModifiedPanel;
 class MediaLibSaveResult;
@@ -28,8 +29,9 @@ class MediaLibraryImpl : public MediaLibraryIntf
 
 public:
     // The first call makes the service with its panel on parent; later calls count one more user and
-    // ignore the argument.
-    static MediaLibraryIntf *getInstance(QWidget *parent);
+    // ignore the argument. capture is one counted reference of the capture service handed over to the panel;
+    // a call that finds the service made gives it back at once.
+    static MediaLibraryIntf *getInstance(QWidget *parent, CaptureIntf *capture = nullptr);
 
     void release() override;
     QWidget *widget() override;
@@ -71,7 +73,7 @@ public Q_SLOTS:
     void uploadWaitingJobs();
 
 private:
-    explicit MediaLibraryImpl(QWidget *parent);
+    MediaLibraryImpl(QWidget *parent, CaptureIntf *capture);
     ~MediaLibraryImpl() override;
 
     // Withdraws the record's online copies, removes the file with its companions and gives the record back.

@@ -1,7 +1,7 @@
 #include "MediaLibraryPanel.h"
 
 #include "BrowserLog.h"
-#include "CaptureImpl.h"
+#include "CaptureIntf.h"
 #include "DriveList.h"
 #include "MediaFileStore.h"
 #include "MediaImpl.h"
@@ -63,10 +63,11 @@ QPoint fromBottom(const QPoint &pos, int height)
 
 } // namespace
 
-MediaLibraryPanel::MediaLibraryPanel(MediaLibraryImpl *owner, QWidget *parent)
+MediaLibraryPanel::MediaLibraryPanel(MediaLibraryImpl *owner, QWidget *parent, CaptureIntf *capture)
     : QWidget(parent)
     , ui(std::make_unique<Ui::MediaLibrary>())
     , m_owner(owner)
+    , m_capture(capture)
 {
     ui->setupUi(this);
     ui->searchButton->hide();
@@ -117,16 +118,8 @@ MediaLibraryPanel::MediaLibraryPanel(MediaLibraryImpl *owner, QWidget *parent)
     changeDirectory(QDir(settings->getSavePath()));
     settings->release();
 
-    m_capture = CaptureImpl::getInstance();
-    connect(m_capture, &CaptureIntf::oneTimeLapseImageCaptured, this, &MediaLibraryPanel::addToDatabase);
-    connect(m_capture, &CaptureIntf::oneTimeLapseImageCaptured, this, &MediaLibraryPanel::appendProtectedFolder);
-    connect(m_capture, &CaptureIntf::timeLapseImageCaptureCompleted, this,
-            qOverload<const QList<QString> &>(&MediaLibraryPanel::removeProtectedFolder));
-    connect(m_capture, &CaptureIntf::timeLapseImageCaptureAborted, this,
-            qOverload<const QList<QString> &>(&MediaLibraryPanel::removeProtectedFolder));
-    connect(m_capture, &CaptureIntf::docCamImageCaptured, this, &MediaLibraryPanel::addToDatabase);
-    connect(m_capture, &CaptureIntf::fullScreenImageCaptured, this, &MediaLibraryPanel::addToDatabase);
-
+    if (m_capture)
+        connectCapture();
     connect(m_listView, &QAbstractItemView::doubleClicked, m_listView, &MediaLibTableView::doubleClickedOnMediaLib);
     connect(m_listView, &QAbstractItemView::clicked, m_listView, &MediaLibTableView::clickedOnInfoCol);
     connect(m_listView, &MediaLibTableView::contentChanged, this, &MediaLibraryPanel::updateFolder);
@@ -154,6 +147,18 @@ MediaLibraryPanel::MediaLibraryPanel(MediaLibraryImpl *owner, QWidget *parent)
     setMouseTracking(true);
     loadSettings();
     MediaFileStore::getInstance()->setRenameHook(&MediaLibraryPanel::onMediaRename, this);
+}
+
+void MediaLibraryPanel::connectCapture()
+{
+    connect(m_capture, &CaptureIntf::oneTimeLapseImageCaptured, this, &MediaLibraryPanel::addToDatabase);
+    connect(m_capture, &CaptureIntf::oneTimeLapseImageCaptured, this, &MediaLibraryPanel::appendProtectedFolder);
+    connect(m_capture, &CaptureIntf::timeLapseImageCaptureCompleted, this,
+            qOverload<const QList<QString> &>(&MediaLibraryPanel::removeProtectedFolder));
+    connect(m_capture, &CaptureIntf::timeLapseImageCaptureAborted, this,
+            qOverload<const QList<QString> &>(&MediaLibraryPanel::removeProtectedFolder));
+    connect(m_capture, &CaptureIntf::docCamImageCaptured, this, &MediaLibraryPanel::addToDatabase);
+    connect(m_capture, &CaptureIntf::fullScreenImageCaptured, this, &MediaLibraryPanel::addToDatabase);
 }
 
 MediaLibraryPanel::~MediaLibraryPanel()

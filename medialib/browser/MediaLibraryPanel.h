@@ -53,7 +53,9 @@ public:
     // After a rename the folder is read again once the rename's own watcher events have passed.
     static constexpr int kRenameRefreshDelayMs = 50;
 
-    MediaLibraryPanel(MediaLibraryImpl *owner, QWidget *parent);
+    // capture: one counted reference of the capture service, which the panel gives back when it goes; null
+    // (a test of the views) leaves captured files unindexed and their folders unprotected.
+    MediaLibraryPanel(MediaLibraryImpl *owner, QWidget *parent, CaptureIntf *capture);
     ~MediaLibraryPanel() override;
 
     // Enters the folder (a link is followed to its folder) and shows it.
@@ -119,6 +121,7 @@ private:
         std::unique_ptr<MediaLibThumbnailView> view;
     };
     ThumbnailPair makeThumbnailPair();
+    void connectCapture();
     // The rows of the next batch of the folder read on the worker, with their tiles.
     void insertNextBatch();
     // What follows the last row: video thumbnails, the index, the watch over the folder.

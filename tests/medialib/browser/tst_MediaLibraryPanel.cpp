@@ -1,4 +1,4 @@
-#include "CaptureImpl.h"
+#include "CaptureFake.h"
 #include "DialogWatchdog.h"
 #include "DriveList.h"
 #include "MediaFileStore.h"
@@ -99,6 +99,7 @@ private:
     QString m_media;
     std::optional<DialogWatchdog> m_watchdog;
     std::unique_ptr<UploadFake> m_upload;
+    CaptureFake m_capture;
     MediaLibraryImpl *m_service = nullptr;
     MediaLibraryPanel *m_panel = nullptr;
 
@@ -130,7 +131,7 @@ private:
 
     void openLibrary(QWidget *parent = nullptr)
     {
-        m_service = static_cast<MediaLibraryImpl *>(MediaLibraryImpl::getInstance(parent));
+        m_service = static_cast<MediaLibraryImpl *>(MediaLibraryImpl::getInstance(parent, &m_capture));
         m_panel = m_service->panel();
     }
 
@@ -351,9 +352,7 @@ private Q_SLOTS:
         QFETCH(bool, indexed);
         openLibrary();
         const QString path = touch(QStringLiteral("Class 4B/") + name);
-        CaptureIntf *capture = CaptureImpl::getInstance();
-        emit capture->docCamImageCaptured(path);
-        capture->release();
+        emit m_capture.docCamImageCaptured(path);
         const QString word = QFileInfo(name).completeBaseName().toLower();
         QCOMPARE(search(word), indexed ? QStringList{path} : QStringList());
         QVERIFY(!m_panel->addToDatabase(QFileInfo(path).absolutePath()));
@@ -365,9 +364,8 @@ private Q_SLOTS:
         const QString first = touch(QStringLiteral("Time Lapse 1/TL_0001.jpg"));
         const QString second = touch(QStringLiteral("Time Lapse 1/TL_0002.jpg"));
         const QString folder = QFileInfo(first).absolutePath().toLower();
-        CaptureIntf *capture = CaptureImpl::getInstance();
-        emit capture->oneTimeLapseImageCaptured(first);
-        emit capture->oneTimeLapseImageCaptured(second);
+        emit m_capture.oneTimeLapseImageCaptured(first);
+        emit m_capture.oneTimeLapseImageCaptured(second);
         QCOMPARE(m_panel->protectedPaths(), QStringList{folder});
         QVERIFY(m_panel->listView()->operations()->protectedPaths().contains(folder));
         QVERIFY(m_panel->thumbnailView()->operations()->protectedPaths().contains(folder));
@@ -379,8 +377,7 @@ private Q_SLOTS:
         m_panel->thumbnailView()->operations()->isProtected(QFileInfo(first).absolutePath());
         QCOMPARE(boxes.lastText(), QStringLiteral("This folder is in use"));
 
-        emit capture->timeLapseImageCaptureAborted({first, second}, 1000);
-        capture->release();
+        emit m_capture.timeLapseImageCaptureAborted({first, second}, 1000);
         QVERIFY(m_panel->protectedPaths().isEmpty());
         QVERIFY(m_panel->listView()->operations()->protectedPaths().isEmpty());
         QVERIFY(m_panel->thumbnailView()->operations()->protectedPaths().isEmpty());

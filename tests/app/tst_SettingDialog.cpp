@@ -190,7 +190,6 @@ private Q_SLOTS:
         m_recording->setAnswer(QStringLiteral("getVolume"), kVolume);
         m_webCam = std::make_unique<WebCamFake>();
         m_webCam->setAnswer(QStringLiteral("getWebCamList"), kWebCams);
-        m_webCam->setAnswer(QStringLiteral("webCamCount"), int(kWebCams.size()));
         m_webCam->setAnswer(QStringLiteral("currentAuxWebCamIndex"), 0);
         m_video = std::make_unique<VideoFake>();
         m_dir = std::make_unique<QTemporaryDir>();
@@ -293,6 +292,7 @@ private Q_SLOTS:
 
     void saveAppliesTheChoices()
     {
+        m_webCam->setAnswer(QStringLiteral("webCamCount"), int(kWebCams.size()));
         m_chosenFolder = m_dir->path();
         auto dialog = makeDialog();
         const Form form(dialog.get());
@@ -548,6 +548,7 @@ private Q_SLOTS:
     // and the level monitor go on; a web cam chosen then shows inside the dialog.
     void refusedSaveChangesNothing()
     {
+        m_webCam->setAnswer(QStringLiteral("webCamCount"), int(kWebCams.size()));
         UploadFake upload;
         upload.setAnswerFunction(QStringLiteral("checkAccountName"), [](const QVariantList &args) {
             return QVariant(args.value(0).toUInt() == 1 && args.value(1).value<AccountRecord>().userName.contains(QLatin1Char('@'))

@@ -62,11 +62,11 @@ void TestToolPanelPictures::toolPanel()
     AnimationWatch animations;
     LumoVisionFake camera;
     camera.setAnswer(QStringLiteral("isDocCamConnected"), true);
-    camera.setAnswer(QStringLiteral("actionStatus"), kEveryControl);
+    camera.setActionStatus(kEveryControl);
     CaptureFake capture;
-    capture.setAnswer(QStringLiteral("actionStatus"), 7u);
+    capture.setActionStatus(7u);
     RecordingFake recording;
-    recording.setAnswer(QStringLiteral("actionStatus"), 1u);
+    recording.setActionStatus(1u);
     AnnotationFake annotation;
     MainWindowFake window;
     // The panel hangs from the top edge of the window's black central area.
@@ -131,12 +131,12 @@ void TestToolPanelPictures::widgetModeBar()
     AnimationWatch animations;
     LumoVisionFake camera;
     camera.setAnswer(QStringLiteral("isDocCamConnected"), true);
-    camera.setAnswer(QStringLiteral("actionStatus"), kEveryControl);
+    camera.setActionStatus(kEveryControl);
     camera.cameraWidget()->resize(348, 261);
     CaptureFake capture;
-    capture.setAnswer(QStringLiteral("actionStatus"), 7u);
+    capture.setActionStatus(7u);
     RecordingFake recording;
-    recording.setAnswer(QStringLiteral("actionStatus"), 1u);
+    recording.setActionStatus(1u);
     MainWindowFake window;
     WidgetModeToolBar bar;
     bar.setMainWindow(&window);

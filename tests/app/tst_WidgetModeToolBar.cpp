@@ -41,9 +41,9 @@ struct Rig
     explicit Rig(bool cameraConnected = true)
     {
         camera.setAnswer(QStringLiteral("isDocCamConnected"), cameraConnected);
-        camera.setAnswer(QStringLiteral("actionStatus"), kEveryControl);
-        capture.setAnswer(QStringLiteral("actionStatus"), 7u);
-        recording.setAnswer(QStringLiteral("actionStatus"), kIdle);
+        camera.setActionStatus(kEveryControl);
+        capture.setActionStatus(7u);
+        recording.setActionStatus(kIdle);
         bar.setMainWindow(&window);
         bar.setCaptureService(&capture);
         bar.setDocCamService(&camera);
@@ -278,7 +278,9 @@ void TestWidgetModeToolBar::recordCountsDownOverTheCameraView()
         rig.button("showHideBtn")->click();
         QTRY_COMPARE(rig.bar.height(), 50);
     }
-    rig.recording.setAnswer(QStringLiteral("startRecording"), startResult);
+    // A cancelled count-down never starts the recording.
+    if (!cancel)
+        rig.recording.setAnswer(QStringLiteral("startRecording"), startResult);
     rig.button("recordingBtn")->click();
     RecordingStarter *countDown = rig.countDown();
     QVERIFY(countDown);

@@ -125,7 +125,6 @@ private Q_SLOTS:
         QVERIFY(m_dir->isValid());
         MediaFileStore::getInstance()->makeCacheFolder(m_dir->path());
         m_upload = std::make_unique<UploadFake>();
-        m_upload->setAnswer(QStringLiteral("verifyAccess"), true);
         makeService();
     }
 
@@ -274,6 +273,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, name);
         QFETCH(QString, queueCall);
+        m_upload->setAnswer(QStringLiteral("verifyAccess"), true);
         const QString path = touch(name);
         Record shown(new MediaImpl(path));
         inDialog(
@@ -445,6 +445,7 @@ private Q_SLOTS:
 
     void recordedFilesAreQueuedASecondLater()
     {
+        m_upload->setAnswer(QStringLiteral("verifyAccess"), true);
         const QList<QString> files{touch(QStringLiteral("R_1.avi")), touch(QStringLiteral("R_2.avi"))};
         inDialog(
             [&](QWidget *dialog) {

@@ -15,8 +15,9 @@
 // "method.parameter" ("stopRecording.files"). Until a test sets an answer a method gives back 0, false or
 // an empty value (each fake names its few other defaults). A fake keeps no state of its own: a setter is
 // recorded, not reflected by its getter, unless the test sets that answer too. An answer the test set that
-// nothing asked for by the fake's end is reported as a warning naming the key: a misspelt name would
-// otherwise leave the fake answering its default unnoticed.
+// nothing asked for by the fake's end fails the test, naming the key: a misspelt name would otherwise leave
+// the fake answering its default unnoticed. The test that fails is the one running when the fake goes, so a
+// fake lives no longer than the test function (or its init() and cleanup()) that sets its answers.
 //     LumoVisionFake camera;
 //     camera.setAnswer("zoomIn", -2004);
 //     panel.zoomInButton()->click();

@@ -14,7 +14,6 @@
 #include "VisorFake.h"
 #include "WebCamFake.h"
 
-#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QWidget>
 
@@ -45,7 +44,7 @@ private Q_SLOTS:
     void answerFunctionsSeeArgumentsAndMayEmit();
     void outParametersAreFilledFromTheirAnswers();
     void callsFromManyThreadsAreAllRecorded();
-    void answersNobodyAskedForAreReported();
+    void answersNobodyAskedForFailTheTest();
     void stillFollowUpComesLaterOrBeforeTheReturn();
     void helpersKeepAnswersAndSignalsInStep();
     void viewsAreOwnedLikeTheServicesOwnThem();
@@ -183,7 +182,7 @@ void TestSharedFakes::callsFromManyThreadsAreAllRecorded()
     QCOMPARE(video.count(QStringLiteral("moveTo")), kThreads * kCallsEach);
 }
 
-void TestSharedFakes::answersNobodyAskedForAreReported()
+void TestSharedFakes::answersNobodyAskedForFailTheTest()
 {
     auto camera = std::make_unique<LumoVisionFake>();
     camera->setAnswer(QStringLiteral("zoomIn"), -2004);
@@ -202,7 +201,7 @@ void TestSharedFakes::answersNobodyAskedForAreReported()
     camera->grabCurrentFrame(&frame);
     QCOMPARE(camera->unusedAnswers(), QStringList({"brightnes", "zomOut"}));
 
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("nothing asked for.*: brightnes, zomOut$")));
+    QEXPECT_FAIL("", "the fake names the answers nobody asked for", Continue);
     camera.reset();
 }
 

@@ -196,12 +196,12 @@ void stages(X11ScreenGrabber *grabber, const QSize &size, const QString &folder)
         QThread::msleep(qMax<qint64>(0, qint64(i) * kSlotMs - pace.elapsed()));
         QElapsedTimer step;
         step.start();
-        double mark = processCpuSeconds();
+        double lapStart = processCpuSeconds();
         double frameCpu = 0;
         double frameWall = 0;
         auto lap = [&](int stage) {
             const double now = processCpuSeconds();
-            const double spentCpu = (now - mark) * 1000;
+            const double spentCpu = (now - lapStart) * 1000;
             const double spentWall = step.nsecsElapsed() / 1e6;
             cpu[stage] += spentCpu;
             wall[stage] += spentWall;
@@ -214,7 +214,7 @@ void stages(X11ScreenGrabber *grabber, const QSize &size, const QString &folder)
             }
             frameCpu += spentCpu;
             frameWall += spentWall;
-            mark = now;
+            lapStart = now;
             step.restart();
         };
         const QImage picture = grabber->grab();

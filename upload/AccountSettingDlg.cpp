@@ -30,13 +30,13 @@ AccountSettingDlg::AccountSettingDlg(uint serviceBit, SNService *service, Accoun
                                      QWidget *parent)
     : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint)
     , ui(std::make_unique<Ui::AccountSettingDlg>())
-    , serviceBit(serviceBit)
-    , service(service)
-    , cachedAccount(cachedAccount)
+    , m_serviceBit(serviceBit)
+    , m_service(service)
+    , m_cachedAccount(cachedAccount)
 {
     ui->setupUi(this);
     if (cachedAccount)
-        account = *cachedAccount;
+        m_account = *cachedAccount;
 
     QPalette warning = ui->warnigLabel->palette();
     warning.setColor(QPalette::WindowText, Qt::red);
@@ -63,8 +63,8 @@ AccountSettingDlg::~AccountSettingDlg()
 
 int AccountSettingDlg::prepareAndExec()
 {
-    ui->usernameEdit->setText(account.userName);
-    setServiceIcon(serviceBit);
+    ui->usernameEdit->setText(m_account.userName);
+    setServiceIcon(m_serviceBit);
     adjustSize();
     return exec();
 }
@@ -100,12 +100,12 @@ void AccountSettingDlg::setServiceIcon(uint serviceBit)
 void AccountSettingDlg::accept()
 {
     ui->okButton->setEnabled(false);
-    account.userName = ui->usernameEdit->text();
-    account.password = ui->pwdEdit->text();
+    m_account.userName = ui->usernameEdit->text();
+    m_account.password = ui->pwdEdit->text();
     ui->labelUR->setText(QStringLiteral(" "));
     ui->labelPR->setText(QStringLiteral(" "));
     ui->warnigLabel->hide();
-    if (!account.userName.isEmpty() && !account.password.isEmpty()) {
+    if (!m_account.userName.isEmpty() && !m_account.password.isEmpty()) {
         startValidation();
         return;
     }
@@ -122,9 +122,9 @@ void AccountSettingDlg::accept()
 
 void AccountSettingDlg::reject()
 {
-    if (job) {
+    if (m_job) {
         // Released as well: the dialog goes and nobody waits for the cancelled check's report.
-        job->cancel();
+        m_job->cancel();
         releaseJob();
     }
     done(-1);
@@ -132,12 +132,12 @@ void AccountSettingDlg::reject()
 
 void AccountSettingDlg::startValidation()
 {
-    jobConnecting(job);
+    jobConnecting(m_job);
     SNJob *started = nullptr;
-    const int answer = service->startAccessJob(&account, &started, this);
-    job = started;
+    const int answer = m_service->startAccessJob(&m_account, &started, this);
+    m_job = started;
     if (answer < 0)
-        jobFailed(job, answer);
+        jobFailed(m_job, answer);
 }
 
 void AccountSettingDlg::jobConnecting(SNJob *reported)
@@ -160,13 +160,13 @@ void AccountSettingDlg::jobCompleted(SNJob *reported, const QMap<QString, QVaria
         return;
     ui->okButton->setEnabled(true);
     ui->warnigLabel->hide();
-    const AccountRecord stored = service->storedAccount();
-    if (cachedAccount)
-        *cachedAccount = account;
+    const AccountRecord stored = m_service->storedAccount();
+    if (m_cachedAccount)
+        *m_cachedAccount = m_account;
     if (stored.userName.isEmpty()) {
-        service->addAccount(account);
-    } else if (service->replaceAccount(stored, account, 0) == SN_ERR_SET_PASSWORD_ONLY) {
-        service->setPassword(stored, account.password);
+        m_service->addAccount(m_account);
+    } else if (m_service->replaceAccount(stored, m_account, 0) == SN_ERR_SET_PASSWORD_ONLY) {
+        m_service->setPassword(stored, m_account.password);
     }
     releaseJob();
     done(2);
@@ -177,7 +177,7 @@ void AccountSettingDlg::jobFailed(SNJob *reported, int code)
     if (!isCurrent(reported))
         return;
     ui->okButton->setEnabled(true);
-    showStatus(UploadErrorTexts::accountDialog(code, serviceBit, account.userName));
+    showStatus(UploadErrorTexts::accountDialog(code, m_serviceBit, m_account.userName));
     ui->usernameEdit->setFocus();
     ui->usernameEdit->selectAll();
     releaseJob();
@@ -192,7 +192,7 @@ void AccountSettingDlg::tryToRequestToken()
     // Closed in the meantime: nothing more to ask.
     if (!isVisible())
         return;
-    RequestTokenDlg::offerGrant(service, account, this, tr("Warning"),
+    RequestTokenDlg::offerGrant(m_service, m_account, this, tr("Warning"),
                                 tr("Quillo does not have permission to upload files to your account. Do you want to "
                                    "grant permission to Quillo?"));
 }
@@ -212,9 +212,9 @@ void AccountSettingDlg::showStatus(const QString &text)
 
 void AccountSettingDlg::releaseJob()
 {
-    if (job)
-        job->release();
-    job = nullptr;
+    if (m_job)
+        m_job->release();
+    m_job = nullptr;
 }
 
 void AccountSettingDlg::restorePlaceholderPassword()

@@ -45,15 +45,15 @@ public Q_SLOTS:
 private:
     void startValidation();
     // A report of a job that is not the running check (one cancelled with the dialog) changes nothing.
-    bool isCurrent(SNJob *reported) const { return !reported || reported == job; }
+    bool isCurrent(SNJob *reported) const { return !reported || reported == m_job; }
     void showStatus(const QString &text);
     void releaseJob();
     void restorePlaceholderPassword();
 
     std::unique_ptr<Ui::AccountSettingDlg> ui;
-    uint serviceBit;
-    SNService *service;
-    AccountRecord *cachedAccount;
-    AccountRecord account;
-    QPointer<SNJob> job;
+    uint m_serviceBit;
+    SNService *m_service;
+    AccountRecord *m_cachedAccount;
+    AccountRecord m_account;
+    QPointer<SNJob> m_job;
 };

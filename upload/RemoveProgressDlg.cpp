@@ -8,7 +8,7 @@
 RemoveProgressDlg::RemoveProgressDlg(SNService *service, QWidget *parent)
     : SNJobStatusDialog(parent, OnDismiss::LetJobFinish, 0)
     , ui(std::make_unique<Ui::RemoveProgressDlg>())
-    , service(service)
+    , m_service(service)
 {
     ui->setupUi(this);
 }
@@ -17,18 +17,18 @@ RemoveProgressDlg::~RemoveProgressDlg() = default;
 
 bool RemoveProgressDlg::removeFile(const QString &folderName, const QString &fileId)
 {
-    this->folderName = folderName;
-    this->fileId = fileId;
+    m_folderName = folderName;
+    m_fileId = fileId;
     return runJob(QStringLiteral("Connecting")) >= 0;
 }
 
 int RemoveProgressDlg::startJob(SNJob **job)
 {
     // The file-hosting service keeps the program's copies under its public folder.
-    const QString path = service->name() == uploadServiceName(SERVICE_DROPBOX)
-                             ? QStringLiteral("public/") + folderName + QLatin1Char('/') + fileId
-                             : fileId;
-    return service->removeFile(path, job, this);
+    const QString path = m_service->name() == uploadServiceName(SERVICE_DROPBOX)
+                             ? QStringLiteral("public/") + m_folderName + QLatin1Char('/') + m_fileId
+                             : m_fileId;
+    return m_service->removeFile(path, job, this);
 }
 
 QLabel *RemoveProgressDlg::statusLabel() const
@@ -39,7 +39,7 @@ QLabel *RemoveProgressDlg::statusLabel() const
 SNJobStatusDialog::StatusTexts RemoveProgressDlg::statusTexts() const
 {
     return {QStringLiteral("Connecting"),
-            QCoreApplication::translate("QDialog", "Remove uploaded file from ") + service->name(),
+            QCoreApplication::translate("QDialog", "Remove uploaded file from ") + m_service->name(),
             QStringLiteral("Remove file fail!"), QStringLiteral("Remove file Compelete!")};
 }
 

@@ -33,7 +33,7 @@ protected:
 
 private:
     std::unique_ptr<Ui::RemoveProgressDlg> ui;
-    SNService *service;
-    QString folderName;
-    QString fileId;
+    SNService *m_service;
+    QString m_folderName;
+    QString m_fileId;
 };

@@ -11,7 +11,7 @@
 RequestTokenDlg::RequestTokenDlg(SNService *service, QWidget *parent)
     : SNJobStatusDialog(parent, OnDismiss::CancelJob, 0)
     , ui(std::make_unique<Ui::RequestTokenDlg>())
-    , service(service)
+    , m_service(service)
 {
     ui->setupUi(this);
 }
@@ -20,7 +20,7 @@ RequestTokenDlg::~RequestTokenDlg() = default;
 
 int RequestTokenDlg::start(const AccountRecord &account)
 {
-    this->account = account;
+    m_account = account;
     return runJob(QStringLiteral("Connecting"));
 }
 
@@ -48,7 +48,7 @@ void RequestTokenDlg::offerGrant(SNService *service, const AccountRecord &accoun
 
 int RequestTokenDlg::startJob(SNJob **job)
 {
-    return service->requestToken(&account, job, this);
+    return m_service->requestToken(&m_account, job, this);
 }
 
 QLabel *RequestTokenDlg::statusLabel() const

@@ -42,6 +42,6 @@ protected:
 
 private:
     std::unique_ptr<Ui::RequestTokenDlg> ui;
-    SNService *service;
-    AccountRecord account;
+    SNService *m_service;
+    AccountRecord m_account;
 };

@@ -8,9 +8,9 @@
 #include "UploadServiceBit.h"
 
 UploadProcess::UploadProcess(SNService *service, UploadProgressBar *progressBar, uint serviceBit)
-    : service(service)
-    , progressBar(progressBar)
-    , serviceBit(serviceBit)
+    : m_service(service)
+    , m_progressBar(progressBar)
+    , m_serviceBit(serviceBit)
 {
 }
 
@@ -21,37 +21,37 @@ UploadResult UploadProcess::run(const AccountRecord &account, const QString &app
                                 const QStringList &keywords, bool isVideo)
 {
     // Path and service whatever happens; the rest only from the service's reports.
-    result = {};
-    result.filePath = filePath;
-    result.code = static_cast<int>(serviceBit);
-    if (progressBar->isCancelled()) {
+    m_result = {};
+    m_result.filePath = filePath;
+    m_result.code = static_cast<int>(m_serviceBit);
+    if (m_progressBar->isCancelled()) {
         jobFailed(nullptr, SN_ERR_CANCELLED);
     } else {
-        this->title = title;
+        m_title = title;
         AccountRecord uploading = account;
         SNJob *started = nullptr;
         const QMap<QString, QString> extra;
         const int answer =
-            isVideo ? service->uploadVideoFile(&uploading, appName, filePath, title, author, description, keywords,
+            isVideo ? m_service->uploadVideoFile(&uploading, appName, filePath, title, author, description, keywords,
                                                extra, &started, this)
-                    : service->uploadFile(&uploading, appName, filePath, title, author, description, keywords, extra,
+                    : m_service->uploadFile(&uploading, appName, filePath, title, author, description, keywords, extra,
                                           &started, this);
-        job = started;
-        if (answer >= 0 && job) {
-            jobOpen = true;
+        m_job = started;
+        if (answer >= 0 && m_job) {
+            m_jobOpen = true;
             // A job freed without its end report (the library shutting down) ends the wait all the same.
-            connect(job, &QObject::destroyed, this, [this] {
-                job = nullptr;
+            connect(m_job, &QObject::destroyed, this, [this] {
+                m_job = nullptr;
                 jobEnded();
             });
-            loop.exec(QEventLoop::WaitForMoreEvents);
+            m_loop.exec(QEventLoop::WaitForMoreEvents);
         }
     }
 
-    const UploadResult outcome = result;
-    progressBar = nullptr;
-    runReturned = true;
-    if (!jobOpen)
+    const UploadResult outcome = m_result;
+    m_progressBar = nullptr;
+    m_runReturned = true;
+    if (!m_jobOpen)
         deleteLater();
     return outcome;
 }
@@ -66,36 +66,36 @@ void UploadProcess::jobWorking(SNJob *)
 
 void UploadProcess::uploadProgress(SNJob *, int kilobytes, int percent)
 {
-    if (progressBar)
-        progressBar->updateProgress(title, service->name(), kilobytes, percent);
+    if (m_progressBar)
+        m_progressBar->updateProgress(m_title, m_service->name(), kilobytes, percent);
 }
 
 void UploadProcess::uploadedCompleted(SNJob *, const QString &id, const QString &url)
 {
-    const QString serviceName = service->name();
+    const QString serviceName = m_service->name();
     uploadLog(LogSystem::LOG_DEBUG, "UploadProcess::uploadedCompleted() : %s upload success.",
               serviceName.toLatin1().constData());
-    if (!runReturned) {
-        result.text2 = url;
+    if (!m_runReturned) {
+        m_result.text2 = url;
         // The file-hosting service answers the copy's whole path; the program keeps its name.
-        result.text1 = serviceBit == SERVICE_DROPBOX ? id.section(QLatin1Char('/'), -1) : id;
-        result.succeeded = true;
+        m_result.text1 = m_serviceBit == SERVICE_DROPBOX ? id.section(QLatin1Char('/'), -1) : id;
+        m_result.succeeded = true;
     }
     jobEnded();
 }
 
 void UploadProcess::jobFailed(SNJob *, int errorCode)
 {
-    const QString serviceName = service->name();
+    const QString serviceName = m_service->name();
     if (errorCode == SN_ERR_CANCELLED)
         uploadLog(LogSystem::LOG_WARNING, "Cancel %s upload job!", serviceName.toLatin1().constData());
     else
         uploadLog(LogSystem::LOG_WARNING, "UploadProcess::uploadedCompleted():%s upload Fail!",
                   serviceName.toLatin1().constData());
-    if (!runReturned) {
-        result.text1.clear();
-        result.text2.clear();
-        result.succeeded = false;
+    if (!m_runReturned) {
+        m_result.text1.clear();
+        m_result.text2.clear();
+        m_result.succeeded = false;
     }
     jobEnded();
 }
@@ -107,22 +107,22 @@ void UploadProcess::jobCompleted(SNJob *, const QMap<QString, QVariant> &)
 
 void UploadProcess::jobEnded()
 {
-    loop.exit(0);
-    if (!jobOpen)
+    m_loop.exit(0);
+    if (!m_jobOpen)
         return;
-    jobOpen = false;
-    if (job) {
-        disconnect(job, nullptr, this, nullptr);
-        job->release();
+    m_jobOpen = false;
+    if (m_job) {
+        disconnect(m_job, nullptr, this, nullptr);
+        m_job->release();
     }
-    job = nullptr;
-    if (runReturned)
+    m_job = nullptr;
+    if (m_runReturned)
         deleteLater();
 }
 
 void UploadProcess::reject()
 {
-    loop.exit(0);
-    if (job)
-        job->cancel();
+    m_loop.exit(0);
+    if (m_job)
+        m_job->cancel();
 }

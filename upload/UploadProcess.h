@@ -46,14 +46,14 @@ public Q_SLOTS:
 private:
     void jobEnded();
 
-    QPointer<SNJob> job;
-    QEventLoop loop;
-    SNService *service;
-    UploadProgressBar *progressBar;
-    uint serviceBit;
-    UploadResult result;
+    QPointer<SNJob> m_job;
+    QEventLoop m_loop;
+    SNService *m_service;
+    UploadProgressBar *m_progressBar;
+    uint m_serviceBit;
+    UploadResult m_result;
     // The media's title, for the progress text.
-    QString title;
-    bool jobOpen = false;
-    bool runReturned = false;
+    QString m_title;
+    bool m_jobOpen = false;
+    bool m_runReturned = false;
 };

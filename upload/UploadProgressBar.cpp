@@ -9,13 +9,13 @@ UploadProgressBar::UploadProgressBar(int serviceCount, const QString &appName, c
                                      const QStringList &keywords, QWidget *parent)
     : QDialog(parent, Qt::Tool)
     , ui(std::make_unique<Ui::UploadProgressBar>())
-    , serviceCount(serviceCount)
-    , appName(appName)
-    , filePath(filePath)
-    , title(title)
-    , author(author)
-    , description(description)
-    , keywords(keywords)
+    , m_serviceCount(serviceCount)
+    , m_appName(appName)
+    , m_filePath(filePath)
+    , m_title(title)
+    , m_author(author)
+    , m_description(description)
+    , m_keywords(keywords)
 {
     ui->setupUi(this);
 }
@@ -25,9 +25,10 @@ UploadProgressBar::~UploadProgressBar() = default;
 void UploadProgressBar::uploadTo(SNService *service, const AccountRecord &account, uint serviceBit, bool isVideo)
 {
     auto *process = new UploadProcess(service, this, serviceBit);
-    currentProcess = process;
-    UploadResult result = process->run(account, appName, filePath, title, author, description, keywords, isVideo);
-    result.filePath = filePath;
+    m_currentProcess = process;
+    UploadResult result = process->run(account, m_appName, m_filePath, m_title, m_author, m_description, m_keywords,
+                                       isVideo);
+    result.filePath = m_filePath;
     result.code = static_cast<int>(serviceBit);
     m_results.append(result);
 }
@@ -40,21 +41,22 @@ void UploadProgressBar::updateProgress(const QString &name, const QString &servi
     ui->SNStatusLbl->setText(QStringLiteral("Uploading <b>") + name.toHtmlEscaped() + QStringLiteral("</b> to <b>") +
                              serviceName.toHtmlEscaped() + QStringLiteral("</b>"));
     ui->SNProgressBar->setValue(percent);
-    const int overall =
-        serviceCount > 0 ? static_cast<int>(double(percent + 100 * completedServices) / serviceCount) : percent;
+    const int overall = m_serviceCount > 0
+                            ? static_cast<int>(double(percent + 100 * m_completedServices) / m_serviceCount)
+                            : percent;
     ui->overallSNLbl->setText(QCoreApplication::translate("QDialog", "Overall Progress"));
     ui->overallSNProgressBar->setRange(0, 100);
     ui->overallSNProgressBar->setValue(overall);
     if (percent == 100) {
-        ++completedServices;
-        if (completedServices == serviceCount)
-            completedServices = 0;
+        ++m_completedServices;
+        if (m_completedServices == m_serviceCount)
+            m_completedServices = 0;
     }
 }
 
 void UploadProgressBar::reject()
 {
-    cancelled = true;
-    if (currentProcess)
-        currentProcess->reject();
+    m_cancelled = true;
+    if (m_currentProcess)
+        m_currentProcess->reject();
 }

@@ -34,7 +34,7 @@ public:
     void uploadTo(SNService *service, const AccountRecord &account, uint serviceBit, bool isVideo);
     void updateProgress(const QString &name, const QString &serviceName, int ignored, int percent);
 
-    bool isCancelled() const { return cancelled; }
+    bool isCancelled() const { return m_cancelled; }
     // One entry per service tried, in the order tried.
     QList<UploadResult> results() const { return m_results; }
 
@@ -43,16 +43,16 @@ public Q_SLOTS:
 
 private:
     std::unique_ptr<Ui::UploadProgressBar> ui;
-    int serviceCount;
+    int m_serviceCount;
     // Deletes itself once its job can no longer report to it, possibly before this dialog goes.
-    QPointer<UploadProcess> currentProcess;
-    QString appName;
-    QString filePath;
-    QString title;
-    QString author;
-    QString description;
-    QStringList keywords;
-    bool cancelled = false;
+    QPointer<UploadProcess> m_currentProcess;
+    QString m_appName;
+    QString m_filePath;
+    QString m_title;
+    QString m_author;
+    QString m_description;
+    QStringList m_keywords;
+    bool m_cancelled = false;
     QList<UploadResult> m_results;
-    int completedServices = 0;
+    int m_completedServices = 0;
 };

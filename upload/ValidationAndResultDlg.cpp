@@ -8,7 +8,7 @@
 ValidationAndResultDlg::ValidationAndResultDlg(const QMap<uint, AccountRecord> &accounts, QWidget *parent)
     : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint)
     , ui(std::make_unique<Ui::ValidationAndResultDlg>())
-    , accounts(accounts)
+    , m_accounts(accounts)
 {
     ui->setupUi(this);
     ui->okButton->setEnabled(false);
@@ -20,7 +20,7 @@ ValidationAndResultDlg::~ValidationAndResultDlg() = default;
 void ValidationAndResultDlg::hideUncheckedRows()
 {
     for (uint bit : {SERVICE_YOUTUBE, SERVICE_DROPBOX, SERVICE_TWITPIC, SERVICE_FACEBOOK, SERVICE_PICASA}) {
-        if (!accounts.contains(bit)) {
+        if (!m_accounts.contains(bit)) {
             pictureLabel(bit)->hide();
             statusLabel(bit)->hide();
         }
@@ -29,15 +29,15 @@ void ValidationAndResultDlg::hideUncheckedRows()
 
 void ValidationAndResultDlg::start(SNService *service, const AccountRecord &account, uint serviceBit)
 {
-    if (cancelled)
+    if (m_cancelled)
         return;
-    processes.push_back(std::make_unique<ValidationProcess>(this));
-    currentProcess = processes.back().get();
-    ++startedCount;
-    ++runningStarts;
-    currentProcess->run(service, account, serviceBit);
-    --runningStarts;
-    if (deleteWhenIdle && runningStarts == 0)
+    m_processes.push_back(std::make_unique<ValidationProcess>(this));
+    m_currentProcess = m_processes.back().get();
+    ++m_startedCount;
+    ++m_runningStarts;
+    m_currentProcess->run(service, account, serviceBit);
+    --m_runningStarts;
+    if (m_deleteWhenIdle && m_runningStarts == 0)
         deleteLater();
 }
 
@@ -92,25 +92,25 @@ void ValidationAndResultDlg::setValidated(uint serviceBit, const QString &text)
 void ValidationAndResultDlg::setFailed(uint serviceBit, int code, const QString &text)
 {
     Q_UNUSED(code);
-    allValid = false;
+    m_allValid = false;
     setConnecting(serviceBit, text);
     rowFinished();
 }
 
 void ValidationAndResultDlg::rowFinished()
 {
-    ++finishedRows;
-    if (finishedRows == accounts.size()) {
+    ++m_finishedRows;
+    if (m_finishedRows == m_accounts.size()) {
         ui->okButton->setEnabled(true);
-        finishedRows = 0;
+        m_finishedRows = 0;
     }
 }
 
 void ValidationAndResultDlg::reject()
 {
-    cancelled = true;
-    finishedRows = 0;
-    for (const auto &process : processes)
+    m_cancelled = true;
+    m_finishedRows = 0;
+    for (const auto &process : m_processes)
         process->cancelJob();
     done(-1);
 }
@@ -120,8 +120,8 @@ void ValidationAndResultDlg::done(int code)
     QDialog::done(code);
     // Not Qt::WA_DeleteOnClose: a deletion posted from inside a check's loop would run in that same loop,
     // under the start() that waits in it.
-    if (runningStarts > 0)
-        deleteWhenIdle = true;
+    if (m_runningStarts > 0)
+        m_deleteWhenIdle = true;
     else
         deleteLater();
 }

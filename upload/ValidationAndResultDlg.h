@@ -32,8 +32,8 @@ public:
     void hideUncheckedRows();
     // Checks account with service and returns once the check has ended; does nothing once closed.
     void start(SNService *service, const AccountRecord &account, uint serviceBit);
-    bool isAllValid() const { return allValid; }
-    bool isCancelled() const { return cancelled; }
+    bool isAllValid() const { return m_allValid; }
+    bool isCancelled() const { return m_cancelled; }
 
     void setConnecting(uint serviceBit, const QString &text);
     void setValidated(uint serviceBit, const QString &text);
@@ -51,15 +51,15 @@ private:
     void rowFinished();
 
     std::unique_ptr<Ui::ValidationAndResultDlg> ui;
-    ValidationProcess *currentProcess = nullptr;
-    QMap<uint, AccountRecord> accounts;
-    std::vector<std::unique_ptr<ValidationProcess>> processes;
-    int startedCount = 0;
+    ValidationProcess *m_currentProcess = nullptr;
+    QMap<uint, AccountRecord> m_accounts;
+    std::vector<std::unique_ptr<ValidationProcess>> m_processes;
+    int m_startedCount = 0;
     // Rows that have their result; a count of this dialog's own, so that two dialogs never mix theirs.
-    int finishedRows = 0;
-    bool allValid = true;
-    bool cancelled = false;
+    int m_finishedRows = 0;
+    bool m_allValid = true;
+    bool m_cancelled = false;
     // start() calls on the stack; the dialog may not be deleted while one waits in its process's loop.
-    int runningStarts = 0;
-    bool deleteWhenIdle = false;
+    int m_runningStarts = 0;
+    bool m_deleteWhenIdle = false;
 };

@@ -11,7 +11,7 @@
 #include <QTimer>
 
 ValidationProcess::ValidationProcess(ValidationAndResultDlg *dialog)
-    : dialog(dialog)
+    : m_dialog(dialog)
 {
 }
 
@@ -22,10 +22,10 @@ ValidationProcess::~ValidationProcess()
 
 void ValidationProcess::run(SNService *service, const AccountRecord &account, uint serviceBit)
 {
-    finished = false;
-    this->serviceBit = serviceBit;
-    this->service = service;
-    this->account = account;
+    m_finished = false;
+    m_serviceBit = serviceBit;
+    m_service = service;
+    m_account = account;
     if (!service) {
         // A service bit without a service handle: there is nothing to check the account with.
         jobFailed(nullptr, SN_ERR_UNREACHABLE);
@@ -33,54 +33,54 @@ void ValidationProcess::run(SNService *service, const AccountRecord &account, ui
     }
 
     SNJob *started = nullptr;
-    int answer = service->startAccessJob(&this->account, &started, this);
-    job = started;
+    int answer = service->startAccessJob(&m_account, &started, this);
+    m_job = started;
     if (answer < 0) {
         if (serviceBit == SERVICE_YOUTUBE && account.userName.contains(QLatin1Char('@')))
             answer = SN_ERR_AT_IN_USER_NAME;
-        jobFailed(job, answer);
+        jobFailed(m_job, answer);
         return;
     }
-    if (!finished)
-        loop.exec(QEventLoop::WaitForMoreEvents);
+    if (!m_finished)
+        m_loop.exec(QEventLoop::WaitForMoreEvents);
 }
 
 void ValidationProcess::cancelJob()
 {
-    if (job)
-        job->cancel();
+    if (m_job)
+        m_job->cancel();
 }
 
 void ValidationProcess::jobConnecting(SNJob *)
 {
-    if (!finished)
-        dialog->setConnecting(serviceBit, tr("Connecting..."));
+    if (!m_finished)
+        m_dialog->setConnecting(m_serviceBit, tr("Connecting..."));
 }
 
 void ValidationProcess::jobWorking(SNJob *)
 {
-    if (!finished)
-        dialog->setConnecting(serviceBit, tr("Authenticating..."));
+    if (!m_finished)
+        m_dialog->setConnecting(m_serviceBit, tr("Authenticating..."));
 }
 
 void ValidationProcess::jobCompleted(SNJob *, const QMap<QString, QVariant> &)
 {
-    if (finished)
+    if (m_finished)
         return;
     releaseJob();
-    loop.exit(0);
-    dialog->setValidated(serviceBit, tr("Validated Account!"));
-    finished = true;
+    m_loop.exit(0);
+    m_dialog->setValidated(m_serviceBit, tr("Validated Account!"));
+    m_finished = true;
 }
 
 void ValidationProcess::jobFailed(SNJob *, int code)
 {
-    if (finished)
+    if (m_finished)
         return;
     releaseJob();
-    loop.exit(-1);
-    dialog->setFailed(serviceBit, code, UploadErrorTexts::validationRow(code));
-    finished = true;
+    m_loop.exit(-1);
+    m_dialog->setFailed(m_serviceBit, code, UploadErrorTexts::validationRow(code));
+    m_finished = true;
     if (code == SN_ERR_AUTHORIZATION) {
         // After the library's report has returned, so that the question does not run inside it.
         QTimer::singleShot(1, this, &ValidationProcess::tryTokenRequest);
@@ -90,16 +90,16 @@ void ValidationProcess::jobFailed(SNJob *, int code)
 void ValidationProcess::tryTokenRequest()
 {
     // A closed dialog asks nothing more.
-    if (dialog->isCancelled())
+    if (m_dialog->isCancelled())
         return;
-    RequestTokenDlg::offerGrant(service, account, dialog, tr("Warning"),
+    RequestTokenDlg::offerGrant(m_service, m_account, m_dialog, tr("Warning"),
                                 tr("Quillo does not have permission to upload files to your account. Do you want to "
                                    "grant permission to Quillo?"));
 }
 
 void ValidationProcess::releaseJob()
 {
-    if (job)
-        job->release();
-    job = nullptr;
+    if (m_job)
+        m_job->release();
+    m_job = nullptr;
 }

@@ -35,11 +35,11 @@ public Q_SLOTS:
 private:
     void releaseJob();
 
-    SNService *service = nullptr;
-    AccountRecord account;
-    QPointer<SNJob> job;
-    QEventLoop loop;
-    ValidationAndResultDlg *dialog;
-    uint serviceBit = 0xFFFFFFFF;
-    bool finished = false;
+    SNService *m_service = nullptr;
+    AccountRecord m_account;
+    QPointer<SNJob> m_job;
+    QEventLoop m_loop;
+    ValidationAndResultDlg *m_dialog;
+    uint m_serviceBit = 0xFFFFFFFF;
+    bool m_finished = false;
 };

@@ -8,7 +8,7 @@
 ValidationProgressDlg::ValidationProgressDlg(SNService *service, QWidget *parent)
     : SNJobStatusDialog(parent, OnDismiss::CancelJob, SN_ERR_CANCELLED)
     , ui(std::make_unique<Ui::ValidationProgressDlg>())
-    , service(service)
+    , m_service(service)
 {
     ui->setupUi(this);
 }
@@ -17,13 +17,13 @@ ValidationProgressDlg::~ValidationProgressDlg() = default;
 
 int ValidationProgressDlg::start(const AccountRecord &account)
 {
-    this->account = account;
+    m_account = account;
     return runJob(QStringLiteral("Connecting"));
 }
 
 int ValidationProgressDlg::startJob(SNJob **job)
 {
-    return service->startAccessJob(&account, job, this);
+    return m_service->startAccessJob(&m_account, job, this);
 }
 
 QLabel *ValidationProgressDlg::statusLabel() const

@@ -31,6 +31,6 @@ protected:
 
 private:
     std::unique_ptr<Ui::ValidationProgressDlg> ui;
-    SNService *service;
-    AccountRecord account;
+    SNService *m_service;
+    AccountRecord m_account;
 };

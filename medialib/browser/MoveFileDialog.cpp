@@ -42,48 +42,48 @@ MoveFileDialog::~MoveFileDialog() = default;
 
 bool MoveFileDialog::start(const QString &source, const QString &destination, int mode)
 {
-    completed = false;
+    m_completed = false;
     if (destination.size() > kMaxPathLength) {
         MessageBoxes::warning(this, tr("Error"), tr("Path is invalid"));
         return false;
     }
-    sourceFile.setFileName(source);
-    if (!sourceFile.open(QIODevice::ReadOnly)) {
+    m_sourceFile.setFileName(source);
+    if (!m_sourceFile.open(QIODevice::ReadOnly)) {
         MessageBoxes::warning(this, tr("File error"), tr("Open file failed"));
         return false;
     }
     if (MediaFileStore::isSameFile(source, destination)) {
-        sourceFile.close();
-        completed = true;
+        m_sourceFile.close();
+        m_completed = true;
         return true;
     }
-    destinationFile.setFileName(destination);
+    m_destinationFile.setFileName(destination);
     // Not reported here: the first slice finds the destination closed and fails with the reason.
-    destinationFile.open(QIODevice::WriteOnly);
-    sourceInfo.setFile(source);
-    destinationInfo.setFile(destination);
-    m_sourceSize = sourceFile.size();
+    m_destinationFile.open(QIODevice::WriteOnly);
+    m_sourceInfo.setFile(source);
+    m_destinationInfo.setFile(destination);
+    m_sourceSize = m_sourceFile.size();
     m_copied = 0;
     m_chunkSize = qBound<qint64>(1, qint64(std::ceil(double(m_sourceSize) / 100.0)), kMaxChunkBytes);
-    this->mode = mode;
+    m_mode = mode;
     setupTexts();
     startStreams();
     exec();
-    return completed;
+    return m_completed;
 }
 
 void MoveFileDialog::setupTexts()
 {
     ui->progressBar->reset();
     ui->progressBar->setRange(0, 100);
-    setWindowTitle((mode == ModeMove ? tr("Move ") : tr("Copy ")) + tr("file..."));
+    setWindowTitle((m_mode == ModeMove ? tr("Move ") : tr("Copy ")) + tr("file..."));
     ui->statusLabel->setText(statusText().replace(QLatin1Char('/'), QDir::separator()));
 }
 
 QString MoveFileDialog::statusText() const
 {
-    const QString from = cut(QStringLiteral("%1/%2").arg(place(sourceInfo), sourceInfo.fileName()));
-    const QString to = cut(QStringLiteral("To %1/%2").arg(place(destinationInfo), destinationInfo.fileName()));
+    const QString from = cut(QStringLiteral("%1/%2").arg(place(m_sourceInfo), m_sourceInfo.fileName()));
+    const QString to = cut(QStringLiteral("To %1/%2").arg(place(m_destinationInfo), m_destinationInfo.fileName()));
     return tr("From ") + from + QLatin1Char('\n') + to;
 }
 
@@ -97,18 +97,18 @@ void MoveFileDialog::moveNext()
     // A slice still armed when the window was closed finds nothing more to do.
     if (!isVisible())
         return;
-    if (!destinationFile.isOpen())
-        return fail(destinationFile.errorString());
+    if (!m_destinationFile.isOpen())
+        return fail(m_destinationFile.errorString());
     QByteArray chunk(m_chunkSize, Qt::Uninitialized);
-    const qint64 read = sourceFile.read(chunk.data(), m_chunkSize);
+    const qint64 read = m_sourceFile.read(chunk.data(), m_chunkSize);
     if (read < 0)
-        return fail(sourceFile.errorString());
+        return fail(m_sourceFile.errorString());
     if (read == 0) {
         ui->progressBar->setValue(100);
         return finish();
     }
-    if (destinationFile.write(chunk.constData(), read) != read)
-        return fail(destinationFile.errorString());
+    if (m_destinationFile.write(chunk.constData(), read) != read)
+        return fail(m_destinationFile.errorString());
     m_copied += read;
     ui->progressBar->setValue(int(qMin<qint64>(99, m_copied * 100 / qMax<qint64>(1, m_sourceSize))));
     ui->progressBar->update();
@@ -119,21 +119,26 @@ void MoveFileDialog::finish()
 {
     // The copy must be whole and on disk under its real name before a move may remove the source.
     // QSaveFile::commit does not report every failed flush, so flush first.
-    if (!destinationFile.flush() || destinationFile.size() != m_copied)
-        return fail(destinationFile.errorString());
-    if (!destinationFile.commit())
-        return fail(destinationFile.errorString());
-    completed = true;
-    if (mode == ModeMove && !sourceFile.remove())
+    if (!m_destinationFile.flush() || m_destinationFile.size() != m_copied)
+        return fail(m_destinationFile.errorString());
+    if (!m_destinationFile.commit())
+        return fail(m_destinationFile.errorString());
+    m_completed = true;
+    if (m_mode == ModeMove && !m_sourceFile.remove())
         browserLog(LogSystem::LOG_WARNING, "MoveFileDialog - copied but cannot remove %s: %s",
-                   qUtf8Printable(sourceInfo.filePath()), qUtf8Printable(sourceFile.errorString()));
-    MessageBoxes::exec({this, tr("Information"), QMessageBox::Information, tr("Completed")});
+                   qUtf8Printable(m_sourceInfo.filePath()), qUtf8Printable(m_sourceFile.errorString()));
+    MessageBoxes::Request box;
+    box.parent = this;
+    box.title = tr("Information");
+    box.icon = QMessageBox::Information;
+    box.text = tr("Completed");
+    MessageBoxes::exec(box);
     done(1);
 }
 
 void MoveFileDialog::fail(const QString &reason)
 {
-    MessageBoxes::warning(this, tr("Error"), mode == ModeMove ? tr("Move Copy file failed") : tr("Copy file failed"),
+    MessageBoxes::warning(this, tr("Error"), m_mode == ModeMove ? tr("Move Copy file failed") : tr("Copy file failed"),
                           reason);
     done(-1);
 }
@@ -141,10 +146,10 @@ void MoveFileDialog::fail(const QString &reason)
 void MoveFileDialog::done(int result)
 {
     // Closing early drops the temporary copy; the destination keeps what it held before.
-    if (!completed && destinationFile.isOpen()) {
-        destinationFile.cancelWriting();
+    if (!m_completed && m_destinationFile.isOpen()) {
+        m_destinationFile.cancelWriting();
         // A cancelled commit removes the temporary file at once, not only when the dialog goes.
-        destinationFile.commit();
+        m_destinationFile.commit();
     }
     QDialog::done(result);
 }

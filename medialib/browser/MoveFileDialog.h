@@ -54,14 +54,14 @@ private:
     void fail(const QString &reason);
 
     std::unique_ptr<Ui::MoveFileDialog> ui;
-    QFile sourceFile;
-    QSaveFile destinationFile;
-    QFileInfo sourceInfo;
-    QFileInfo destinationInfo;
+    QFile m_sourceFile;
+    QSaveFile m_destinationFile;
+    QFileInfo m_sourceInfo;
+    QFileInfo m_destinationInfo;
     qint64 m_chunkSize = 0;
     qint64 m_sourceSize = 0;
     qint64 m_copied = 0;
-    int mode = ModeCopy;
-    bool completed = false;
+    int m_mode = ModeCopy;
+    bool m_completed = false;
     int m_stepIntervalMs = kStepIntervalMs;
 };

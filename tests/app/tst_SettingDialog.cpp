@@ -69,7 +69,7 @@ struct Form
         , cancel(formChild<QPushButton>(*dialog, "cancelBtn"))
         , validate(formChild<QPushButton>(*dialog, "validateBtn"))
         , uploadUnavailable(formChild<QLabel>(*dialog, "uploadUnavailableLabel"))
-        , dialog(dialog)
+        , m_dialog(dialog)
     {
     }
     QLineEdit *user(uint service) const { return field(service, true); }
@@ -94,11 +94,11 @@ private:
     {
         for (const Row &row : kRows) {
             if (row.service == service)
-                return formChild<QLineEdit>(*dialog, user ? row.user : row.password);
+                return formChild<QLineEdit>(*m_dialog, user ? row.user : row.password);
         }
         qFatal("No account row for service %u", service);
     }
-    const QWidget *dialog;
+    const QWidget *m_dialog;
 };
 
 QStringList items(const QComboBox *box)

@@ -57,41 +57,41 @@ public:
     void noteOpenDialogs(const QWidget *showing, const QWidget *hiding);
     void watchDeadline();
 
-    const int timeoutMs;
-    const std::source_location armedAt;
-    const QByteArray testFunction;
-    QTimer timer;
-    bool expired = false;
+    const int m_timeoutMs;
+    const std::source_location m_armedAt;
+    const QByteArray m_testFunction;
+    QTimer m_timer;
+    bool m_expired = false;
 
-    std::mutex mutex;
-    std::condition_variable wake;
-    bool disarmed = false;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_disarmed = false;
     // Described on the GUI thread whenever a dialog shows, hides or is renamed, so that the deadline thread
     // never touches a widget.
-    QString openDialogs;
-    std::thread deadline;
+    QString m_openDialogs;
+    std::thread m_deadline;
 };
 
 DialogWatchdog::Private::Private(int timeoutMs, std::source_location armedAt)
-    : timeoutMs(timeoutMs * kTimeScale)
-    , armedAt(armedAt)
-    , testFunction(QTest::currentTestFunction() ? QTest::currentTestFunction() : "no test function")
+    : m_timeoutMs(timeoutMs * kTimeScale)
+    , m_armedAt(armedAt)
+    , m_testFunction(QTest::currentTestFunction() ? QTest::currentTestFunction() : "no test function")
 {
     noteOpenDialogs(nullptr, nullptr);
     qApp->installEventFilter(this);
-    connect(&timer, &QTimer::timeout, this, &Private::expire);
-    timer.start(timeoutMs);
-    deadline = std::thread([this] { watchDeadline(); });
+    connect(&m_timer, &QTimer::timeout, this, &Private::expire);
+    m_timer.start(timeoutMs);
+    m_deadline = std::thread([this] { watchDeadline(); });
 }
 
 DialogWatchdog::Private::~Private()
 {
     {
-        std::lock_guard lock(mutex);
-        disarmed = true;
+        std::lock_guard lock(m_mutex);
+        m_disarmed = true;
     }
-    wake.notify_all();
-    deadline.join();
+    m_wake.notify_all();
+    m_deadline.join();
 }
 
 bool DialogWatchdog::Private::eventFilter(QObject *watched, QEvent *event)
@@ -116,27 +116,27 @@ void DialogWatchdog::Private::noteOpenDialogs(const QWidget *showing, const QWid
         if (window != hiding && (window == showing || window->isVisible()) && isDialogWindow(window))
             open.append(describe(window));
     }
-    std::lock_guard lock(mutex);
-    openDialogs = open.isEmpty() ? QStringLiteral("no dialog is open") : open.join(QStringLiteral(", "));
+    std::lock_guard lock(m_mutex);
+    m_openDialogs = open.isEmpty() ? QStringLiteral("no dialog is open") : open.join(QStringLiteral(", "));
 }
 
 void DialogWatchdog::Private::expire()
 {
-    if (!expired) {
-        expired = true;
+    if (!m_expired) {
+        m_expired = true;
         QWidget *modal = QApplication::activeModalWidget();
         QString open;
         {
-            std::lock_guard lock(mutex);
-            open = openDialogs;
+            std::lock_guard lock(m_mutex);
+            open = m_openDialogs;
         }
         const QString message = QStringLiteral("DialogWatchdog: after %1 ms the guarded code still runs, in the "
                                                "modal loop of %2 (open: %3); every open dialog is ended with "
                                                "QDialog::Rejected")
-                                    .arg(timeoutMs)
+                                    .arg(m_timeoutMs)
                                     .arg(modal ? describe(modal) : QStringLiteral("no modal widget"), open);
-        QTest::qFail(qPrintable(message), armedAt.file_name(), int(armedAt.line()));
-        timer.start(kRepeatMs);
+        QTest::qFail(qPrintable(message), m_armedAt.file_name(), int(m_armedAt.line()));
+        m_timer.start(kRepeatMs);
     }
     endDialogs();
 }
@@ -160,16 +160,16 @@ void DialogWatchdog::Private::endDialogs()
 
 void DialogWatchdog::Private::watchDeadline()
 {
-    std::unique_lock lock(mutex);
+    std::unique_lock lock(m_mutex);
     const auto limit =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs + kAbortGraceMs * kTimeScale);
-    if (wake.wait_until(lock, limit, [this] { return disarmed; }))
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(m_timeoutMs + kAbortGraceMs * kTimeScale);
+    if (m_wake.wait_until(lock, limit, [this] { return m_disarmed; }))
         return;
     std::fprintf(stderr,
                  "DialogWatchdog: the code armed at %s:%u in %s() still runs after %d ms and no event loop "
                  "ended its dialogs; aborting before the test runner's time limit. Open: %s\n",
-                 armedAt.file_name(), unsigned(armedAt.line()), testFunction.constData(),
-                 timeoutMs + kAbortGraceMs * kTimeScale, qPrintable(openDialogs));
+                 m_armedAt.file_name(), unsigned(m_armedAt.line()), m_testFunction.constData(),
+                 m_timeoutMs + kAbortGraceMs * kTimeScale, qPrintable(m_openDialogs));
     std::fflush(stderr);
     std::abort();
 }
@@ -183,5 +183,5 @@ DialogWatchdog::~DialogWatchdog() = default;
 
 bool DialogWatchdog::expired() const
 {
-    return d->expired;
+    return d->m_expired;
 }

@@ -175,8 +175,8 @@ public:
         case VIDIOC_REQBUFS: {
             if (m_owner >= 0 && m_owner != fd)
                 return fail(EBUSY);
-            auto *request = static_cast<v4l2_requestbuffers *>(argument);
-            request->count = quint32(buffers.size());
+            auto *bufferRequest = static_cast<v4l2_requestbuffers *>(argument);
+            bufferRequest->count = quint32(buffers.size());
             m_owner = fd;
             return 0;
         }

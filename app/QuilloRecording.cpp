@@ -1,8 +1,8 @@
 #include "Quillo.h"
 
+#include "AppLog.h"
 #include "MediaLibraryIntf.h"
 #include "MessageBoxes.h"
-#include "ModuleLog.h"
 #include "RecordingIntf.h"
 #include "RecordingTray.h"
 #include "ToolsPanel.h"
@@ -15,8 +15,6 @@
 // Quillo's side of a recording: stopping it, handing its files on and the tray that shows it runs.
 
 namespace {
-
-ModuleLog windowLog("quillo/app");
 
 // A recording is stopped only outside other modal loops (its save dialog is modal itself); until the open
 // dialog closes the stop is tried again at this pace.
@@ -71,7 +69,7 @@ void Quillo::stopRecord()
     const int result = m_recording->stopRecording(&files);
     if (result < 0) {
         const uint status = m_recording->actionStatus();
-        windowLog(LogSystem::LOG_ERROR, "Quillo::stopRecord() - stop failed with %d, status now %u", result, status);
+        appLog(LogSystem::LOG_ERROR, "Quillo::stopRecord() - stop failed with %d, status now %u", result, status);
         if (status & RecordingIntf::RECORDING_STATUS_RECORDING) {
             // Still recording: the user keeps the controls to stop it.
             m_recordingTray->showAgain(status == kRecordingRunning);
@@ -125,8 +123,8 @@ QList<QString> Quillo::recordedFilesKept(const QList<QString> &files)
         if (info.isFile() && info.size() > 0)
             kept << file;
         else
-            windowLog(LogSystem::LOG_WARNING, "Quillo::recordedFilesKept() - recorded file %s is gone or empty",
-                      qUtf8Printable(file));
+            appLog(LogSystem::LOG_WARNING, "Quillo::recordedFilesKept() - recorded file %s is gone or empty",
+                   qUtf8Printable(file));
     }
     return kept;
 }

@@ -1,7 +1,7 @@
 #include "StartupHelpers.h"
 
+#include "AppLog.h"
 #include "AutoSerialFileLogger.h"
-#include "ModuleLog.h"
 #include "SettingImpl.h"
 
 #include <QCoreApplication>
@@ -13,8 +13,6 @@
 #include <QTranslator>
 
 namespace {
-
-ModuleLog appLog("quillo/app");
 
 const QString kLanguageKey = QStringLiteral("language");
 const QString kDefaultLanguage = QStringLiteral("eng");

@@ -1,8 +1,8 @@
 #include "AllocatorPolicy.h"
+#include "AppLog.h"
 #include "AutoSerialFileLogger.h"
 #include "LogSystem.h"
 #include "MessageBoxes.h"
-#include "ModuleLog.h"
 #include "MyApp.h"
 #include "Quillo.h"
 #include "StartupHelpers.h"
@@ -15,8 +15,6 @@
 #include <QTranslator>
 
 namespace {
-
-ModuleLog appLog("quillo/app");
 
 const QString kApplicationName = QStringLiteral("Quillo");
 const QString kFontFamily = QStringLiteral("Calibri");

@@ -3,7 +3,7 @@
 #include "CameraCodes.h"
 #include "CameraThrottleController.h"
 #include "CameraWidgetDelegate.h"
-#include "ModuleLog.h"
+#include "WebCamLog.h"
 #include "ui_CameraInitBar.h"
 
 #include <QGridLayout>
@@ -11,8 +11,6 @@
 #include <QPainter>
 
 namespace {
-
-ModuleLog webCamLog("quillo/webCam");
 
 // The status text grows with the view: 40 points at 640 pixels wide.
 constexpr int kStatusPointsPer640 = 40;

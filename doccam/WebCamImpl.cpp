@@ -7,15 +7,13 @@
 #include "DocCamManager.h"
 #include "DocCamStream.h"
 #include "LumoDocCam.h"
-#include "ModuleLog.h"
 #include "SettingImpl.h"
+#include "WebCamLog.h"
 
 #include <QMutexLocker>
 #include <QRecursiveMutex>
 
 namespace {
-
-ModuleLog webCamLog("quillo/webCam");
 
 QRecursiveMutex serviceMutex;
 

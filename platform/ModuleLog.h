@@ -6,9 +6,10 @@
 
 // The log of one source area: it registers the area's module name ("quillo/capture", ...) with the
 // process-wide log on first use and logs under it. A registration refused once is not tried again and
-// the area then logs nothing. Define one per area with static storage:
-//     static ModuleLog captureLog("quillo/capture");
-//     captureLog(LogSystem::LOG_ERROR, "CaptureImpl::saveImageToPath - Not enough disk space!");
+// the area then logs nothing. Define one per area, once, in a header of the area (RecordingLog.h, ...)
+// that the area's files include:
+//     inline ModuleLog recordingLog("quillo/recording");
+//     recordingLog(LogSystem::LOG_ERROR, "AviHandle - cannot create %s: %s", path, reason);
 // The format is checked by the compiler against its arguments, as printf's is; pass QStrings through
 // qUtf8Printable.
 class ModuleLog

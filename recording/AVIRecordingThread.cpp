@@ -3,7 +3,7 @@
 #include "AviRepair.h"
 #include "LumoSystem.h"
 #include "MessageBoxes.h"
-#include "ModuleLog.h"
+#include "RecordingLog.h"
 #include "SettingImpl.h"
 
 #include <QDateTime>
@@ -11,8 +11,6 @@
 #include <QFile>
 #include <QDir>
 #include <QFileInfo>
-
-static ModuleLog threadLog("quillo/recording");
 
 namespace {
 
@@ -220,7 +218,7 @@ void AVIRecordingThread::run()
         if (!timerMode)
             m_errorCode = result == WinAVIRecordingImpl::FRAME_SETUP_FAILED ? RECORDING_THREAD_VIDEO_CODEC_FAILED
                                                                               : RECORDING_THREAD_ADD_FRAME_FAILED;
-        threadLog(LogSystem::LOG_ERROR, "AVIRecordingThread::run - first frame failed (%d)", result);
+        recordingLog(LogSystem::LOG_ERROR, "AVIRecordingThread::run - first frame failed (%d)", result);
     }
     while (!m_stopRequested) {
         if (!freeSpaceEnough()) {
@@ -273,8 +271,8 @@ void AVIRecordingThread::finishAfterFullDisk()
 
 void AVIRecordingThread::endCapture(int code, const QString &cause)
 {
-    threadLog(LogSystem::LOG_ERROR, "AVIRecordingThread::run - the capture ends (%d): %s", code,
-              qUtf8Printable(cause));
+    recordingLog(LogSystem::LOG_ERROR, "AVIRecordingThread::run - the capture ends (%d): %s", code,
+                 qUtf8Printable(cause));
     {
         QMutexLocker locker(&m_causeMutex);
         m_failureCause = cause;
@@ -296,8 +294,8 @@ bool AVIRecordingThread::requestStopAndWait()
     m_go.release();
     if (wait(QDeadlineTimer(kStopLimitMs)))
         return true;
-    threadLog(LogSystem::LOG_ERROR, "AVIRecordingThread - the capture did not end within %d ms, it finishes on its own",
-              kStopLimitMs);
+    recordingLog(LogSystem::LOG_ERROR,
+                 "AVIRecordingThread - the capture did not end within %d ms, it finishes on its own", kStopLimitMs);
     return false;
 }
 

@@ -1,7 +1,7 @@
 #include "AviHandle.h"
 
-#include "ModuleLog.h"
 #include "RecordingClock.h"
+#include "RecordingLog.h"
 #include "VideoEncoder.h"
 #include "VideoEncoderFactory.h"
 
@@ -14,8 +14,6 @@ extern "C" {
 #include <libavutil/channel_layout.h>
 #include <libavutil/dict.h>
 }
-
-static ModuleLog aviLog("quillo/recording");
 
 namespace {
 
@@ -47,8 +45,8 @@ int writePacket(AviHandle *handle, AVStream *stream, AVPacket *packet, qint64 po
     const int result = av_write_frame(handle->context, packet);
     if (result < 0) {
         markFailed(handle, result);
-        aviLog(LogSystem::LOG_ERROR, "AviHandle - writing %s failed: %s", qUtf8Printable(handle->fileName),
-               qUtf8Printable(errorText(result)));
+        recordingLog(LogSystem::LOG_ERROR, "AviHandle - writing %s failed: %s", qUtf8Printable(handle->fileName),
+                     qUtf8Printable(errorText(result)));
     }
     return result;
 }
@@ -112,8 +110,8 @@ quint32 setUpVideo(AviHandle *handle, std::unique_ptr<VideoEncoder> encoder)
     av_dict_free(&options);
     if (result < 0) {
         markFailed(handle, result);
-        aviLog(LogSystem::LOG_ERROR, "AviHandle - cannot write the header of %s: %s",
-               qUtf8Printable(handle->fileName), qUtf8Printable(errorText(result)));
+        recordingLog(LogSystem::LOG_ERROR, "AviHandle - cannot write the header of %s: %s",
+                     qUtf8Printable(handle->fileName), qUtf8Printable(errorText(result)));
         return AVIERR_FILEWRITE;
     }
     handle->videoStream = video;
@@ -147,7 +145,7 @@ std::unique_ptr<VideoEncoder> encoderFor(AviHandle *handle, const QByteArray &co
         return handle->encoderFactory->create(codec, width, height);
     std::unique_ptr<VideoEncoder> encoder = handle->encoderFactory->create("XVID", width, height);
     if (!encoder) {
-        aviLog(LogSystem::LOG_WARNING, "AviHandle - XviD not available, recording uncompressed frames");
+        recordingLog(LogSystem::LOG_WARNING, "AviHandle - XviD not available, recording uncompressed frames");
         encoder = handle->encoderFactory->create("DIB ", width, height);
     }
     return encoder;
@@ -181,8 +179,8 @@ AviHandle *createAvi(const QString &fileName, int framePeriodMs, const WaveForma
     if (result >= 0)
         result = avio_open(&handle->context->pb, path.constData(), AVIO_FLAG_WRITE);
     if (result < 0) {
-        aviLog(LogSystem::LOG_ERROR, "AviHandle - cannot create %s: %s", qUtf8Printable(fileName),
-               qUtf8Printable(errorText(result)));
+        recordingLog(LogSystem::LOG_ERROR, "AviHandle - cannot create %s: %s", qUtf8Printable(fileName),
+                     qUtf8Printable(errorText(result)));
         return nullptr;
     }
     return handle.release();
@@ -262,8 +260,8 @@ bool prepareAviVideo(AviHandle *handle, int width, int height, const QByteArray 
     if (!encoder)
         return false;
     if (!encoder->warmUp(sample)) {
-        aviLog(LogSystem::LOG_WARNING, "AviHandle - the encoder for %s failed on its trial frame",
-               qUtf8Printable(handle->fileName));
+        recordingLog(LogSystem::LOG_WARNING, "AviHandle - the encoder for %s failed on its trial frame",
+                     qUtf8Printable(handle->fileName));
         return false;
     }
     handle->preparedEncoder = std::move(encoder);
@@ -303,7 +301,8 @@ quint32 addAviTimedFrame(AviHandle *handle, const QImage &frame, quint32 *tickBa
         av_packet_free(&packet);
         QMutexLocker locker(&handle->mutex);
         markFailed(handle, AVERROR_EXTERNAL);
-        aviLog(LogSystem::LOG_ERROR, "AviHandle - encoding a frame of %s failed", qUtf8Printable(handle->fileName));
+        recordingLog(LogSystem::LOG_ERROR, "AviHandle - encoding a frame of %s failed",
+                     qUtf8Printable(handle->fileName));
         return AVIERR_ERROR;
     }
     QMutexLocker locker(&handle->mutex);
@@ -350,8 +349,8 @@ quint32 closeAvi(AviHandle *handle)
         if (handle->videoStream) {
             const int result = av_write_trailer(handle->context);
             if (result < 0) {
-                aviLog(LogSystem::LOG_ERROR, "AviHandle - cannot finish %s: %s", qUtf8Printable(handle->fileName),
-                       qUtf8Printable(errorText(result)));
+                recordingLog(LogSystem::LOG_ERROR, "AviHandle - cannot finish %s: %s", qUtf8Printable(handle->fileName),
+                             qUtf8Printable(errorText(result)));
                 code = AVIERR_FILEWRITE;
             }
         }

@@ -1,6 +1,6 @@
 #include "AviRepair.h"
 
-#include "ModuleLog.h"
+#include "RecordingLog.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,8 +16,6 @@ extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/dict.h>
 }
-
-static ModuleLog repairLog("quillo/recording");
 
 namespace {
 
@@ -252,8 +250,8 @@ bool remux(const QByteArray &source, const QByteArray &target, const AviRepair::
     const int64_t fileSize = avio_size(input->pb);
     const bool readToTheEnd = fileSize <= 0 || avio_tell(input->pb) + largestPacket + kChunkHeaderSlack >= fileSize;
     if (readResult == AVERROR_EOF && !readToTheEnd)
-        repairLog(LogSystem::LOG_ERROR, "AviRepair - the read of %s ended at %lld of %lld bytes", source.constData(),
-                  qlonglong(avio_tell(input->pb)), qlonglong(fileSize));
+        recordingLog(LogSystem::LOG_ERROR, "AviRepair - the read of %s ended at %lld of %lld bytes", source.constData(),
+                     qlonglong(avio_tell(input->pb)), qlonglong(fileSize));
     ok = ok && readResult == AVERROR_EOF && readToTheEnd && packets > 0 && av_write_trailer(output) >= 0;
     if (output) {
         avio_closep(&output->pb);
@@ -293,17 +291,17 @@ bool AviRepair::repair(const QString &fileName, const CancelCheck &cancelled)
     const QString temporary = fileName + QStringLiteral(".repair");
     if (!remux(QFile::encodeName(fileName), QFile::encodeName(temporary), cancelled)) {
         QFile::remove(temporary);
-        repairLog(LogSystem::LOG_ERROR, "AviRepair::repair - cannot repair %s", qUtf8Printable(fileName));
+        recordingLog(LogSystem::LOG_ERROR, "AviRepair::repair - cannot repair %s", qUtf8Printable(fileName));
         return false;
     }
     // rename(2) replaces the file in one step: at any moment one whole version exists under the name.
     if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(fileName).constData()) != 0) {
         QFile::remove(temporary);
-        repairLog(LogSystem::LOG_ERROR, "AviRepair::repair - cannot replace %s", qUtf8Printable(fileName));
+        recordingLog(LogSystem::LOG_ERROR, "AviRepair::repair - cannot replace %s", qUtf8Printable(fileName));
         return false;
     }
-    repairLog(LogSystem::LOG_NOTICE, "AviRepair::repair - repaired the unfinished recording %s",
-              qUtf8Printable(fileName));
+    recordingLog(LogSystem::LOG_NOTICE, "AviRepair::repair - repaired the unfinished recording %s",
+                 qUtf8Printable(fileName));
     return true;
 }
 
@@ -424,10 +422,10 @@ bool AviRepair::finishInPlace(const QString &fileName)
     }
     ok = ok && file.flush();
     if (ok)
-        repairLog(LogSystem::LOG_NOTICE, "AviRepair - finished %s where it lies (%u frames)", qUtf8Printable(fileName),
-                  frames);
+        recordingLog(LogSystem::LOG_NOTICE, "AviRepair - finished %s where it lies (%u frames)",
+                     qUtf8Printable(fileName), frames);
     else
-        repairLog(LogSystem::LOG_ERROR, "AviRepair - cannot finish %s where it lies", qUtf8Printable(fileName));
+        recordingLog(LogSystem::LOG_ERROR, "AviRepair - cannot finish %s where it lies", qUtf8Printable(fileName));
     return ok;
 }
 
@@ -479,11 +477,11 @@ int AviRepair::repairRecordings(const QString &folder, const QDateTime &cutoff, 
             // library for good; set aside, it stays findable.
             const QString aside = setAsideName(file.filePath());
             if (!QFileInfo::exists(aside) && QFile::rename(file.filePath(), aside))
-                repairLog(LogSystem::LOG_WARNING, "AviRepair - %s holds nothing recoverable, set aside as %s",
-                          qUtf8Printable(file.filePath()), qUtf8Printable(aside));
+                recordingLog(LogSystem::LOG_WARNING, "AviRepair - %s holds nothing recoverable, set aside as %s",
+                             qUtf8Printable(file.filePath()), qUtf8Printable(aside));
             else
-                repairLog(LogSystem::LOG_ERROR, "AviRepair - %s holds nothing recoverable and cannot be set aside",
-                          qUtf8Printable(file.filePath()));
+                recordingLog(LogSystem::LOG_ERROR, "AviRepair - %s holds nothing recoverable and cannot be set aside",
+                             qUtf8Printable(file.filePath()));
             continue;
         }
         if (isUnfinished(file.filePath()) && repair(file.filePath(), cancelled))

@@ -1,8 +1,8 @@
 #include "MicrophoneAudioSource.h"
 
 #include "AudioCaptureStamper.h"
-#include "ModuleLog.h"
 #include "RecordingClock.h"
+#include "RecordingLog.h"
 
 #include <QAudioDevice>
 #include <QAudioFormat>
@@ -16,8 +16,6 @@
 #include <QTimer>
 
 #include <atomic>
-
-static ModuleLog microphoneLog("quillo/recording");
 
 namespace {
 
@@ -98,7 +96,7 @@ bool MicrophoneAudioSource::Capture::open(int device)
 {
     const QList<QAudioDevice> inputs = QMediaDevices::audioInputs();
     if (inputs.isEmpty()) {
-        microphoneLog(LogSystem::LOG_NOTICE, "MicrophoneAudioSource::start - no audio input");
+        recordingLog(LogSystem::LOG_NOTICE, "MicrophoneAudioSource::start - no audio input");
         return false;
     }
     const QAudioDevice chosen =
@@ -110,8 +108,8 @@ bool MicrophoneAudioSource::Capture::open(int device)
     m_source = new QAudioSource(chosen, format, this);
     m_input = m_source->start();
     if (!m_input || m_source->error() != QAudio::NoError) {
-        microphoneLog(LogSystem::LOG_WARNING, "MicrophoneAudioSource::start - cannot open %s",
-                      qUtf8Printable(chosen.description()));
+        recordingLog(LogSystem::LOG_WARNING, "MicrophoneAudioSource::start - cannot open %s",
+                     qUtf8Printable(chosen.description()));
         close(0);
         return false;
     }
@@ -122,8 +120,10 @@ bool MicrophoneAudioSource::Capture::open(int device)
     QObject::connect(m_source, &QAudioSource::stateChanged, this, [this](QAudio::State state) {
         // A microphone unplugged mid-recording: the recording goes on, without its sound.
         if (state == QAudio::StoppedState && m_source && m_source->error() != QAudio::NoError)
-            microphoneLog(LogSystem::LOG_WARNING, "MicrophoneAudioSource - the microphone stopped (error %d), "
-                          "recording goes on without sound", int(m_source->error()));
+            recordingLog(LogSystem::LOG_WARNING,
+                         "MicrophoneAudioSource - the microphone stopped (error %d), "
+                         "recording goes on without sound",
+                         int(m_source->error()));
     });
     return true;
 }
@@ -219,9 +219,8 @@ bool MicrophoneAudioSource::start(int device, qint64 blockBytes, RecordingClock 
     if (!capture->opened.tryAcquire(1, kOpenLimitMs)) {
         // A source that never finishes opening (one nobody feeds, a stalled USB or Bluetooth microphone)
         // would otherwise hold the recording without limit.
-        microphoneLog(LogSystem::LOG_WARNING,
-                      "MicrophoneAudioSource::start - the microphone did not open within %d ms, given up",
-                      kOpenLimitMs);
+        recordingLog(LogSystem::LOG_WARNING,
+                     "MicrophoneAudioSource::start - the microphone did not open within %d ms, given up", kOpenLimitMs);
         abandon();
         m_stalled = true;
         return false;
@@ -258,9 +257,9 @@ void MicrophoneAudioSource::stop()
         m_thread = nullptr;
         return;
     }
-    microphoneLog(LogSystem::LOG_WARNING,
-                  "MicrophoneAudioSource::stop - the microphone did not close within %d ms, left to close on its own",
-                  kCloseLimitMs);
+    recordingLog(LogSystem::LOG_WARNING,
+                 "MicrophoneAudioSource::stop - the microphone did not close within %d ms, left to close on its own",
+                 kCloseLimitMs);
     leave();
 }
 

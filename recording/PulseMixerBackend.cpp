@@ -1,14 +1,12 @@
 #include "PulseMixerBackend.h"
 
-#include "ModuleLog.h"
+#include "RecordingLog.h"
 
 #include <QDeadlineTimer>
 
 #include <pulse/pulseaudio.h>
 
 #include <cmath>
-
-static ModuleLog mixerLog("quillo/recording");
 
 namespace {
 
@@ -102,7 +100,7 @@ bool PulseMixerBackend::connect()
     m_loop = pa_mainloop_new();
     m_context = m_loop ? pa_context_new(pa_mainloop_get_api(m_loop), "Quillo") : nullptr;
     if (!m_context || pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
-        mixerLog(LogSystem::LOG_INFO, "PulseMixerBackend::connect - no sound server, volumes are not available");
+        recordingLog(LogSystem::LOG_INFO, "PulseMixerBackend::connect - no sound server, volumes are not available");
         disconnect();
         return false;
     }
@@ -111,7 +109,7 @@ bool PulseMixerBackend::connect()
         return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
     });
     if (!settled || !ready()) {
-        mixerLog(LogSystem::LOG_INFO, "PulseMixerBackend::connect - the sound server does not answer");
+        recordingLog(LogSystem::LOG_INFO, "PulseMixerBackend::connect - the sound server does not answer");
         disconnect();
         return false;
     }

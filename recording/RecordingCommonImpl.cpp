@@ -2,7 +2,7 @@
 
 #include "LumoSystem.h"
 #include "MessageBoxes.h"
-#include "ModuleLog.h"
+#include "RecordingLog.h"
 #include "SettingImpl.h"
 
 #include <QApplication>
@@ -10,8 +10,6 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <QWidget>
-
-static ModuleLog recordingLog("quillo/recording");
 
 QRecursiveMutex &RecordingCommonImpl::recordingMutex()
 {

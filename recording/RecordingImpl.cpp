@@ -2,7 +2,7 @@
 
 #include "AVIRecordingThread.h"
 #include "AviRepair.h"
-#include "ModuleLog.h"
+#include "RecordingLog.h"
 #include "SettingImpl.h"
 #include "WinAVIRecordingCtrl.h"
 #include "WinAudioLevelReporter.h"
@@ -10,8 +10,6 @@
 #include <QDateTime>
 #include <QFile>
 #include <QtConcurrent>
-
-static ModuleLog recordingLog("quillo/recording");
 
 namespace {
 

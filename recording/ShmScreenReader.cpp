@@ -1,6 +1,6 @@
 #include "ShmScreenReader.h"
 
-#include "ModuleLog.h"
+#include "RecordingLog.h"
 
 #include <xcb/shm.h>
 #include <xcb/xcb.h>
@@ -11,8 +11,6 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
-
-static ModuleLog shmLog("quillo/recording");
 
 namespace {
 
@@ -86,7 +84,7 @@ ShmScreenReader::Segment *ShmScreenReader::freeSegment(qsizetype bytes)
     // Readable and writable by this user only: it holds what the screen shows.
     const int id = shmget(IPC_PRIVATE, size_t(bytes), IPC_CREAT | 0600);
     if (id < 0) {
-        shmLog(LogSystem::LOG_WARNING, "ShmScreenReader - no shared memory of %lld bytes", qlonglong(bytes));
+        recordingLog(LogSystem::LOG_WARNING, "ShmScreenReader - no shared memory of %lld bytes", qlonglong(bytes));
         return nullptr;
     }
     void *address = shmat(id, nullptr, 0);
@@ -100,8 +98,8 @@ ShmScreenReader::Segment *ShmScreenReader::freeSegment(qsizetype bytes)
     shmctl(id, IPC_RMID, nullptr);
     if (error) {
         // A server on another machine, or in another memory namespace, cannot reach our segments.
-        shmLog(LogSystem::LOG_WARNING, "ShmScreenReader - the X server cannot attach shared memory (error %d)",
-               error->error_code);
+        recordingLog(LogSystem::LOG_WARNING, "ShmScreenReader - the X server cannot attach shared memory (error %d)",
+                     error->error_code);
         std::free(error);
         shmdt(address);
         disable();

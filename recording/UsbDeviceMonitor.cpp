@@ -1,12 +1,10 @@
 #include "UsbDeviceMonitor.h"
 
-#include "ModuleLog.h"
+#include "RecordingLog.h"
 
 #include <QSocketNotifier>
 
 #include <libudev.h>
-
-static ModuleLog usbLog("quillo/recording");
 
 namespace {
 
@@ -24,7 +22,7 @@ UsbDeviceMonitor::UsbDeviceMonitor(QObject *parent)
     m_monitor = m_udev ? udev_monitor_new_from_netlink(m_udev, "udev") : nullptr;
     if (!m_monitor || udev_monitor_filter_add_match_subsystem_devtype(m_monitor, "usb", "usb_device") < 0 ||
         udev_monitor_enable_receiving(m_monitor) < 0) {
-        usbLog(LogSystem::LOG_NOTICE, "UsbDeviceMonitor - device events are not available here");
+        recordingLog(LogSystem::LOG_NOTICE, "UsbDeviceMonitor - device events are not available here");
         return;
     }
     m_notifier = new QSocketNotifier(udev_monitor_get_fd(m_monitor), QSocketNotifier::Read, this);

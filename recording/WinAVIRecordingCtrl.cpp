@@ -1,7 +1,7 @@
 #include "WinAVIRecordingCtrl.h"
 
 #include "AVIRecordingThread.h"
-#include "ModuleLog.h"
+#include "RecordingLog.h"
 #include "UsbDeviceMonitor.h"
 #include "WinVolumeController.h"
 
@@ -9,8 +9,6 @@
 #include <QScreen>
 
 #include <algorithm>
-
-static ModuleLog ctrlLog("quillo/recording");
 
 namespace {
 
@@ -74,8 +72,9 @@ int WinAVIRecordingCtrl::captureTerms(bool even, int width, int *height, const Q
     m_audioSource = audioSource;
     const int device = audioSourceIndex(audioSource);
     if (device < 0 && !audioSource.isEmpty())
-        ctrlLog(LogSystem::LOG_NOTICE, "WinAVIRecordingCtrl::startRecording - %s is not present, recording without sound",
-                qUtf8Printable(audioSource));
+        recordingLog(LogSystem::LOG_NOTICE,
+                     "WinAVIRecordingCtrl::startRecording - %s is not present, recording without sound",
+                     qUtf8Printable(audioSource));
     return device;
 }
 
@@ -291,7 +290,9 @@ void WinAVIRecordingCtrl::deviceChanged(const QString &path)
 {
     if (!matchesCameraMicrophone(m_audioSource, path))
         return;
-    ctrlLog(LogSystem::LOG_NOTICE, "WinAVIRecordingCtrl::deviceChanged - the camera with the microphone %s "
-            "came or went, recording goes on without sound", qUtf8Printable(m_audioSource));
+    recordingLog(LogSystem::LOG_NOTICE,
+                 "WinAVIRecordingCtrl::deviceChanged - the camera with the microphone %s "
+                 "came or went, recording goes on without sound",
+                 qUtf8Printable(m_audioSource));
     m_thread->stopAudioCapture();
 }

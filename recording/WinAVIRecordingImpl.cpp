@@ -2,8 +2,8 @@
 
 #include "AudioSource.h"
 #include "MicrophoneAudioSource.h"
-#include "ModuleLog.h"
 #include "RecordingClock.h"
+#include "RecordingLog.h"
 #include "ScreenGrabber.h"
 #include "SteadyRecordingClock.h"
 #include "VideoEncoderFactory.h"
@@ -13,8 +13,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
-
-static ModuleLog recordingLog("quillo/recording");
 
 namespace {
 

@@ -1,15 +1,13 @@
 #include "WinAudioLevelReporter.h"
 
 #include "MicrophoneAudioSource.h"
-#include "ModuleLog.h"
+#include "RecordingLog.h"
 
 #include <QAudioDevice>
 #include <QMediaDevices>
 #include <QSemaphore>
 
 #include <atomic>
-
-static ModuleLog levelLog("quillo/recording");
 
 namespace {
 
@@ -63,8 +61,8 @@ bool WinAudioLevelReporter::start(const QString &audioSourceName)
     m_running = false;
     const int device = findDevice(audioSourceName, m_inputs());
     if (device < 0) {
-        levelLog(LogSystem::LOG_NOTICE, "WinAudioLevelReporter::start - no audio input matches %s",
-                 qUtf8Printable(audioSourceName));
+        recordingLog(LogSystem::LOG_NOTICE, "WinAudioLevelReporter::start - no audio input matches %s",
+                     qUtf8Printable(audioSourceName));
         return false;
     }
     m_device = device;
@@ -89,7 +87,7 @@ bool WinAudioLevelReporter::run()
             callback->bufferCB(data, bytes);
         });
         if (!*opened)
-            levelLog(LogSystem::LOG_WARNING, "WinAudioLevelReporter::run - the microphone cannot be opened");
+            recordingLog(LogSystem::LOG_WARNING, "WinAudioLevelReporter::run - the microphone cannot be opened");
         answered->release();
     }));
     m_opener->start();

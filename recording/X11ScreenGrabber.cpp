@@ -1,6 +1,6 @@
 #include "X11ScreenGrabber.h"
 
-#include "ModuleLog.h"
+#include "RecordingLog.h"
 #include "ShmScreenReader.h"
 
 #include <QGuiApplication>
@@ -12,8 +12,6 @@
 #include <xcb/xcb.h>
 
 #include <cstdlib>
-
-static ModuleLog grabberLog("quillo/recording");
 
 namespace {
 
@@ -169,9 +167,9 @@ QImage X11ScreenGrabber::grab()
         }
         if (sharedError != 0) {
             // The plain request reads the same place: the server cannot serve it through shared memory.
-            grabberLog(LogSystem::LOG_WARNING,
-                       "X11ScreenGrabber::grab - shared memory refused (X error %d), reading the plain way",
-                       sharedError);
+            recordingLog(LogSystem::LOG_WARNING,
+                         "X11ScreenGrabber::grab - shared memory refused (X error %d), reading the plain way",
+                         sharedError);
             m_shm->disable();
         }
     }

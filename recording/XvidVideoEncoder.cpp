@@ -1,6 +1,6 @@
 #include "XvidVideoEncoder.h"
 
-#include "ModuleLog.h"
+#include "RecordingLog.h"
 
 #include <QImage>
 
@@ -8,8 +8,6 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/frame.h>
 }
-
-static ModuleLog xvidLog("quillo/recording");
 
 namespace {
 
@@ -45,7 +43,7 @@ std::unique_ptr<XvidVideoEncoder> XvidVideoEncoder::create(int width, int height
 {
     const AVCodec *codec = avcodec_find_encoder_by_name("libxvid");
     if (!codec || width <= 0 || height <= 0) {
-        xvidLog(LogSystem::LOG_WARNING, "XvidVideoEncoder::create - XviD encoder not available");
+        recordingLog(LogSystem::LOG_WARNING, "XvidVideoEncoder::create - XviD encoder not available");
         return nullptr;
     }
     std::unique_ptr<XvidVideoEncoder> encoder(new XvidVideoEncoder(width, height));
@@ -67,8 +65,8 @@ std::unique_ptr<XvidVideoEncoder> XvidVideoEncoder::create(int width, int height
     context->global_quality = FF_QP2LAMBDA * kQuantiser;
     const int opened = avcodec_open2(context, codec, nullptr);
     if (opened < 0) {
-        xvidLog(LogSystem::LOG_WARNING, "XvidVideoEncoder::create - cannot open the encoder for %dx%d (%d)", width,
-                height, opened);
+        recordingLog(LogSystem::LOG_WARNING, "XvidVideoEncoder::create - cannot open the encoder for %dx%d (%d)", width,
+                     height, opened);
         return nullptr;
     }
     encoder->m_frame = av_frame_alloc();

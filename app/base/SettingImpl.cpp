@@ -1,6 +1,6 @@
 #include "SettingImpl.h"
 
-#include "ModuleLog.h"
+#include "AppLog.h"
 #include "StoredVariantGuard.h"
 
 #include <QDateTime>
@@ -19,8 +19,6 @@
 #include <utility>
 
 namespace {
-
-ModuleLog settingsLog("quillo/app");
 
 const QString kFileName = QStringLiteral("Settings.ini");
 const QString kSeparator = QStringLiteral("/");
@@ -46,7 +44,7 @@ QString dataFolder()
 void makeFolder(const QString &folder)
 {
     if (!QDir(folder).exists() && !QDir::root().mkpath(QDir(folder).absolutePath()))
-        settingsLog(LogSystem::LOG_ERROR, "SettingImpl::SettingImpl - Cannot create %s", qUtf8Printable(folder));
+        appLog(LogSystem::LOG_ERROR, "SettingImpl::SettingImpl - Cannot create %s", qUtf8Printable(folder));
 }
 
 // QSettings reports a file it cannot parse only when it parses it, and it keeps parsed files in a
@@ -95,10 +93,10 @@ void keepUnreadableFile(const QString &path)
         // being only as fine as the kernel's clock tick, the same time: it must not be taken for the old one.
         QMutexLocker lock(&unreadableMutex);
         unreadableFile.reset();
-        settingsLog(LogSystem::LOG_ERROR, "SettingImpl - %s could not be read; kept it as %s and started a new one",
-                    qUtf8Printable(path), qUtf8Printable(kept));
+        appLog(LogSystem::LOG_ERROR, "SettingImpl - %s could not be read; kept it as %s and started a new one",
+               qUtf8Printable(path), qUtf8Printable(kept));
     } else {
-        settingsLog(LogSystem::LOG_ERROR, "SettingImpl - %s could not be read nor moved aside", qUtf8Printable(path));
+        appLog(LogSystem::LOG_ERROR, "SettingImpl - %s could not be read nor moved aside", qUtf8Printable(path));
     }
 }
 
@@ -150,8 +148,8 @@ void removeLeftoverTemporaryFiles(const QString &folder)
     QDir dir(folder);
     for (const QString &name : dir.entryList({kFileName + QStringLiteral(".*")}, QDir::Files | QDir::Hidden)) {
         if (leftover.match(name).hasMatch() && dir.remove(name))
-            settingsLog(LogSystem::LOG_WARNING, "SettingImpl - removed %s, left by an interrupted write",
-                        qUtf8Printable(dir.filePath(name)));
+            appLog(LogSystem::LOG_WARNING, "SettingImpl - removed %s, left by an interrupted write",
+                   qUtf8Printable(dir.filePath(name)));
     }
 }
 
@@ -175,7 +173,7 @@ bool writeValue(const QString &key, const QVariant &value)
     settings->setValue(key, value);
     settings->sync();
     if (settings->status() != QSettings::NoError) {
-        settingsLog(LogSystem::LOG_ERROR, "SettingImpl::setValue - Cannot write %s", qUtf8Printable(settings->fileName()));
+        appLog(LogSystem::LOG_ERROR, "SettingImpl::setValue - Cannot write %s", qUtf8Printable(settings->fileName()));
         tell(SettingImpl::Notice::DataFolderNotWritable, dataFolder());
         return false;
     }
@@ -203,7 +201,7 @@ SettingImpl::SettingImpl()
     if (!QDir(data).exists()
         && !(QDir::root().mkpath(QFileInfo(data).absolutePath())
              && QDir::root().mkdir(data, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)))
-        settingsLog(LogSystem::LOG_ERROR, "SettingImpl::SettingImpl - Cannot create %s", qUtf8Printable(data));
+        appLog(LogSystem::LOG_ERROR, "SettingImpl::SettingImpl - Cannot create %s", qUtf8Printable(data));
     makeFolder(defaultMediaFolder());
     {
         QMutexLocker lock(&noticesMutex);
@@ -256,8 +254,8 @@ QString SettingImpl::getSavePath()
         setSavePath(path);
     } else if (!QDir(path).exists()) {
         // A folder on a stick not plugged in: the user's choice is kept and used again once it is back.
-        settingsLog(LogSystem::LOG_WARNING, "SettingImpl::getSavePath - %s is missing, using the default folder",
-                    qUtf8Printable(path));
+        appLog(LogSystem::LOG_WARNING, "SettingImpl::getSavePath - %s is missing, using the default folder",
+               qUtf8Printable(path));
         tell(Notice::MediaFolderMissing, path);
         path = defaultMediaFolder();
     } else {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ModuleLog.h"
+#include "MediaLog.h"
 
-// The media-library window layer logs under the media library's module, as the store does.
-inline ModuleLog browserLog("quillo/mediaLibrary");
+// The media-library window layer logs under the media library's module: it is the store's log.
+inline constexpr ModuleLog &browserLog = mediaLog;

@@ -4,8 +4,8 @@
 #include "MediaImpl.h"
 #include "MediaInfoFile.h"
 #include "MediaLibraryDatabase.h"
+#include "MediaLog.h"
 #include "MessageBoxes.h"
-#include "ModuleLog.h"
 #include "UploadAccess.h"
 #include "UploadIntf.h"
 
@@ -24,8 +24,6 @@
 #include <sys/statvfs.h>
 
 namespace {
-
-ModuleLog mediaLog("quillo/mediaLibrary");
 
 const QString kInfoSuffix = QStringLiteral(".mnfo");
 const QString kThumbnailSuffix = QStringLiteral(".png");

@@ -2,7 +2,7 @@
 
 #include "HiddenFileList.h"
 #include "MediaFileStore.h"
-#include "ModuleLog.h"
+#include "MediaLog.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -20,8 +20,6 @@
 #include <optional>
 
 namespace {
-
-ModuleLog mediaLog("quillo/mediaLibrary");
 
 const QString kConnectionName = QStringLiteral("connSQLite");
 const QString kDriver = QStringLiteral("QSQLITE");

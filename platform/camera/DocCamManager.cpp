@@ -1,16 +1,14 @@
 #include "DocCamManager.h"
 
+#include "CameraLog.h"
 #include "CameraRoles.h"
 #include "DocCamManagerEventListener.h"
 #include "LumoDocCam.h"
-#include "ModuleLog.h"
 #include "RetainedCamera.h"
 #include "V4l2Backend.h"
 #include "VirtualCameraHub.h"
 
 namespace {
-
-ModuleLog cameraLog("quillo/camera");
 
 DocCamManager *instance = nullptr;
 

@@ -2,18 +2,12 @@
 
 #include "CameraCodes.h"
 #include "CameraImage.h"
+#include "CameraLog.h"
 #include "CameraParameters.h"
 #include "FrameSource.h"
 #include "LumoDocCam.h"
-#include "ModuleLog.h"
 #include "QImageFrameGrabber.h"
 #include "StreamWorker.h"
-
-namespace {
-
-ModuleLog cameraStreamLog("quillo/camera");
-
-} // namespace
 
 DocCamStream::DocCamStream(LumoDocCam *camera, QImageFrameGrabber *grabber, std::unique_ptr<FrameSource> source)
     : m_camera(camera)
@@ -58,7 +52,7 @@ int DocCamStream::start()
     const int result = m_worker->startStreaming(kSetupDeadlineMs);
     if (result < 0) {
         if (result == CameraCodes::DeviceError)
-            cameraStreamLog(LogSystem::LOG_WARNING, "DocCamStream::start - set-up failed or stalled");
+            cameraLog(LogSystem::LOG_WARNING, "DocCamStream::start - set-up failed or stalled");
         stopWorker();
         m_state = State::Ended;
         return result;
@@ -100,8 +94,8 @@ QImage DocCamStream::freshFrame()
         return m_lastFrame;
     const QImage fresh = m_worker->takeFreshPicture(kFreshFrameWaitMs);
     if (fresh.isNull()) {
-        cameraStreamLog(LogSystem::LOG_WARNING, "DocCamStream::freshFrame - no frame within %d ms, the last one is used",
-                        kFreshFrameWaitMs);
+        cameraLog(LogSystem::LOG_WARNING, "DocCamStream::freshFrame - no frame within %d ms, the last one is used",
+                  kFreshFrameWaitMs);
         return m_lastFrame;
     }
     return fresh;

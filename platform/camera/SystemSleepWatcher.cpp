@@ -1,7 +1,7 @@
 #include "SystemSleepWatcher.h"
 
+#include "CameraLog.h"
 #include "LumoSystemOsal.h"
-#include "ModuleLog.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -10,8 +10,6 @@
 #include <QDBusPendingReply>
 
 namespace {
-
-ModuleLog sleepLog("quillo/camera");
 
 const QString kService = QStringLiteral("org.freedesktop.login1");
 const QString kPath = QStringLiteral("/org/freedesktop/login1");
@@ -24,15 +22,15 @@ SystemSleepWatcher::SystemSleepWatcher(QObject *parent)
 {
     QDBusConnection bus = QDBusConnection::systemBus();
     if (!bus.isConnected()) {
-        sleepLog(LogSystem::LOG_NOTICE, "SystemSleepWatcher - no system bus (%s): the camera is not closed for sleep",
-                 qUtf8Printable(bus.lastError().message()));
+        cameraLog(LogSystem::LOG_NOTICE, "SystemSleepWatcher - no system bus (%s): the camera is not closed for sleep",
+                  qUtf8Printable(bus.lastError().message()));
         return;
     }
     m_connected = bus.connect(kService, kPath, kInterface, QStringLiteral("PrepareForSleep"), this,
                               SLOT(prepareForSleep(bool)));
     if (!m_connected) {
-        sleepLog(LogSystem::LOG_NOTICE, "SystemSleepWatcher - the sleep signal cannot be followed: %s",
-                 qUtf8Printable(bus.lastError().message()));
+        cameraLog(LogSystem::LOG_NOTICE, "SystemSleepWatcher - the sleep signal cannot be followed: %s",
+                  qUtf8Printable(bus.lastError().message()));
         return;
     }
     takeDelayLock();
@@ -51,8 +49,8 @@ void SystemSleepWatcher::takeDelayLock()
     connect(m_pendingLock, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *watcher) {
         const QDBusPendingReply<QDBusUnixFileDescriptor> reply = *watcher;
         if (reply.isError())
-            sleepLog(LogSystem::LOG_NOTICE, "SystemSleepWatcher - no delay lock: %s",
-                     qUtf8Printable(reply.error().message()));
+            cameraLog(LogSystem::LOG_NOTICE, "SystemSleepWatcher - no delay lock: %s",
+                      qUtf8Printable(reply.error().message()));
         else
             m_delayLock = reply.value();
         watcher->deleteLater();

@@ -1,7 +1,7 @@
 #include "V4l2Backend.h"
 
 #include "CameraDeviceSink.h"
-#include "ModuleLog.h"
+#include "CameraLog.h"
 #include "V4l2DocCam.h"
 #include "V4l2Io.h"
 #include "V4l2Support.h"
@@ -18,8 +18,6 @@
 #include <linux/videodev2.h>
 
 namespace {
-
-ModuleLog cameraLog("quillo/camera");
 
 QList<V4l2Support::FormatOffer> formatOffers(V4l2Io *io, int fd)
 {

@@ -186,8 +186,6 @@ void TestEnvironment::clearOpenedUrls()
     catcher()->urls.clear();
 }
 
-#include "TestEnvironment.moc"
-
 QString TestEnvironment::inputPath(const char *variable)
 {
     const QString path = qEnvironmentVariable(variable);
@@ -195,3 +193,5 @@ QString TestEnvironment::inputPath(const char *variable)
         qFatal("%s is not set: run the test through ctest, which sets it", variable);
     return path;
 }
+
+#include "TestEnvironment.moc"

@@ -99,9 +99,7 @@ void AnnoPanel::buildStateMachine()
     const QList<QWidget *> tools(toolButtons.cbegin(), toolButtons.cend());
     const QList<QWidget *> options{m_freehandPanel, m_linePanel, m_shapePanel, m_textPanel};
     const QList<QWidget *> edits{ui->deleteBtn, ui->deleteAllBtn, ui->undoBtn, ui->redoBtn};
-    const auto slideRight = [&](QWidget *widget) {
-        return QPoint(widget->x() - origin.x() + stripWidth, origin.y());
-    };
+    const auto slideRight = [&](QWidget *widget) { return QPoint(widget->x() - origin.x() + stripWidth, origin.y()); };
     m_slideThreshold = slideRight(ui->redoBtn).x();
 
     m_machine = std::make_unique<QStateMachine>();
@@ -135,9 +133,9 @@ void AnnoPanel::buildStateMachine()
         connect(state, &QState::exited, this, &AnnoPanel::stateExited);
 
         const QList<QWidget *> sliding = tools + edits + QList<QWidget *>{ui->separator, options.at(tool)};
-        for (QSignalTransition *transition : {normal->addTransition(toolButtons.at(tool), &QAbstractButton::clicked, state),
-                                              state->addTransition(toolButtons.at(tool), &QAbstractButton::clicked,
-                                                                   normal)}) {
+        for (QSignalTransition *transition :
+             {normal->addTransition(toolButtons.at(tool), &QAbstractButton::clicked, state),
+              state->addTransition(toolButtons.at(tool), &QAbstractButton::clicked, normal)}) {
             for (QWidget *widget : sliding)
                 transition->addAnimation(new QPropertyAnimation(widget, "pos", transition));
         }

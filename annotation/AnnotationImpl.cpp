@@ -1,9 +1,9 @@
 #include "AnnotationImpl.h"
 
+#include "BaseGraphic.h"
 #include "Canvas.h"
 #include "CanvasEditor.h"
 #include "CanvasView.h"
-#include "BaseGraphic.h"
 #include "MessageBoxes.h"
 #include "UpdateAnnoStateIntf.h"
 
@@ -210,9 +210,18 @@ void AnnotationImpl::switchTool(void (CanvasEditor::*tool)(), const QPen &pen)
     m_editor->setColor(pen.color());
 }
 
-void AnnotationImpl::switchToFreehand() { switchTool(&CanvasEditor::toolFreehand, m_freehandPen); }
-void AnnotationImpl::switchToLine() { switchTool(&CanvasEditor::toolLine, m_linePen); }
-void AnnotationImpl::switchToShape() { switchTool(&CanvasEditor::toolShape, m_shapePen); }
+void AnnotationImpl::switchToFreehand()
+{
+    switchTool(&CanvasEditor::toolFreehand, m_freehandPen);
+}
+void AnnotationImpl::switchToLine()
+{
+    switchTool(&CanvasEditor::toolLine, m_linePen);
+}
+void AnnotationImpl::switchToShape()
+{
+    switchTool(&CanvasEditor::toolShape, m_shapePen);
+}
 
 void AnnotationImpl::switchToSelect()
 {
@@ -297,22 +306,70 @@ void AnnotationImpl::setStrokeStyle(QPen &pen, int &storedCode, int code)
     m_editor->setStartAnchor(code == kStyleBothArrows ? ANCHOR_ARROW : 0);
 }
 
-int AnnotationImpl::freehandThickness() { return m_freehandPen.width(); }
-void AnnotationImpl::setFreehandThickness(int thickness) { setThickness(m_freehandPen, thickness); }
-void AnnotationImpl::setFreehandStyle(int style) { setStrokeStyle(m_freehandPen, m_freehandStyle, style); }
-int AnnotationImpl::freehandStyle() { return m_freehandStyle; }
-QColor AnnotationImpl::freehandColor() { return m_freehandPen.color(); }
-void AnnotationImpl::setFreehandColor(const QColor &color) { setPenColor(m_freehandPen, color); }
-int AnnotationImpl::lineThickness() { return m_linePen.width(); }
-void AnnotationImpl::setLineThickness(int thickness) { setThickness(m_linePen, thickness); }
-QColor AnnotationImpl::lineColor() { return m_linePen.color(); }
-void AnnotationImpl::setLineColor(const QColor &color) { setPenColor(m_linePen, color); }
-void AnnotationImpl::setLineStyle(int style) { setStrokeStyle(m_linePen, m_lineStyle, style); }
-int AnnotationImpl::lineStyle() { return m_lineStyle; }
-int AnnotationImpl::shapeThickness() { return m_shapePen.width(); }
-void AnnotationImpl::setShapeThickness(int thickness) { setThickness(m_shapePen, thickness); }
-QColor AnnotationImpl::shapeColor() { return m_shapePen.color(); }
-void AnnotationImpl::setShapeColor(const QColor &color) { setPenColor(m_shapePen, color); }
+int AnnotationImpl::freehandThickness()
+{
+    return m_freehandPen.width();
+}
+void AnnotationImpl::setFreehandThickness(int thickness)
+{
+    setThickness(m_freehandPen, thickness);
+}
+void AnnotationImpl::setFreehandStyle(int style)
+{
+    setStrokeStyle(m_freehandPen, m_freehandStyle, style);
+}
+int AnnotationImpl::freehandStyle()
+{
+    return m_freehandStyle;
+}
+QColor AnnotationImpl::freehandColor()
+{
+    return m_freehandPen.color();
+}
+void AnnotationImpl::setFreehandColor(const QColor &color)
+{
+    setPenColor(m_freehandPen, color);
+}
+int AnnotationImpl::lineThickness()
+{
+    return m_linePen.width();
+}
+void AnnotationImpl::setLineThickness(int thickness)
+{
+    setThickness(m_linePen, thickness);
+}
+QColor AnnotationImpl::lineColor()
+{
+    return m_linePen.color();
+}
+void AnnotationImpl::setLineColor(const QColor &color)
+{
+    setPenColor(m_linePen, color);
+}
+void AnnotationImpl::setLineStyle(int style)
+{
+    setStrokeStyle(m_linePen, m_lineStyle, style);
+}
+int AnnotationImpl::lineStyle()
+{
+    return m_lineStyle;
+}
+int AnnotationImpl::shapeThickness()
+{
+    return m_shapePen.width();
+}
+void AnnotationImpl::setShapeThickness(int thickness)
+{
+    setThickness(m_shapePen, thickness);
+}
+QColor AnnotationImpl::shapeColor()
+{
+    return m_shapePen.color();
+}
+void AnnotationImpl::setShapeColor(const QColor &color)
+{
+    setPenColor(m_shapePen, color);
+}
 
 int AnnotationImpl::shapeType()
 {

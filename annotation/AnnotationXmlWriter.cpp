@@ -36,7 +36,7 @@ QString AnnotationXmlWriter::number(double value)
 bool AnnotationXmlWriter::brushStyleHasNoColor(Qt::BrushStyle style)
 {
     return style == Qt::NoBrush || style == Qt::LinearGradientPattern || style == Qt::RadialGradientPattern
-        || style == Qt::ConicalGradientPattern || style == Qt::TexturePattern;
+           || style == Qt::ConicalGradientPattern || style == Qt::TexturePattern;
 }
 
 void AnnotationXmlWriter::writeRect(const QRectF &rect, const QString &name)

@@ -86,28 +86,86 @@ BaseGraphic::BaseGraphic(const BaseGraphic &other, QGraphicsItem *item)
 
 BaseGraphic::~BaseGraphic() = default;
 
-QPen BaseGraphic::pen() const { return QPen(Qt::NoPen); }
-void BaseGraphic::setPen(const QPen &) {}
-QBrush BaseGraphic::brush() const { return QBrush(Qt::NoBrush); }
-void BaseGraphic::setBrush(const QBrush &) {}
-void BaseGraphic::anchorsAboutToChange() {}
-void BaseGraphic::anchorsChanged() {}
-QFont BaseGraphic::font() const { return QFont(); }
-QColor BaseGraphic::textColor() const { return QColor(); }
-bool BaseGraphic::setFontFamily(const QString &) { return false; }
-bool BaseGraphic::setFontPointSize(double) { return false; }
-bool BaseGraphic::setTextColor(const QColor &) { return false; }
-bool BaseGraphic::setFontBold(bool) { return false; }
-bool BaseGraphic::setFontItalic(bool) { return false; }
-bool BaseGraphic::setFontUnderline(bool) { return false; }
-int BaseGraphic::shapeKind() const { return 0; }
-void BaseGraphic::setShapeKind(int) {}
-void BaseGraphic::beforeRemove() {}
-bool BaseGraphic::startDrawing(const QPointF &) { return false; }
-bool BaseGraphic::continueDrawing(const QPointF &) { return false; }
-void BaseGraphic::finishDrawing() {}
-void BaseGraphic::writeXml(AnnotationXmlWriter &) const {}
-bool BaseGraphic::readXml(AnnotationXmlReader &) { return false; }
+QPen BaseGraphic::pen() const
+{
+    return QPen(Qt::NoPen);
+}
+void BaseGraphic::setPen(const QPen &)
+{
+}
+QBrush BaseGraphic::brush() const
+{
+    return QBrush(Qt::NoBrush);
+}
+void BaseGraphic::setBrush(const QBrush &)
+{
+}
+void BaseGraphic::anchorsAboutToChange()
+{
+}
+void BaseGraphic::anchorsChanged()
+{
+}
+QFont BaseGraphic::font() const
+{
+    return QFont();
+}
+QColor BaseGraphic::textColor() const
+{
+    return QColor();
+}
+bool BaseGraphic::setFontFamily(const QString &)
+{
+    return false;
+}
+bool BaseGraphic::setFontPointSize(double)
+{
+    return false;
+}
+bool BaseGraphic::setTextColor(const QColor &)
+{
+    return false;
+}
+bool BaseGraphic::setFontBold(bool)
+{
+    return false;
+}
+bool BaseGraphic::setFontItalic(bool)
+{
+    return false;
+}
+bool BaseGraphic::setFontUnderline(bool)
+{
+    return false;
+}
+int BaseGraphic::shapeKind() const
+{
+    return 0;
+}
+void BaseGraphic::setShapeKind(int)
+{
+}
+void BaseGraphic::beforeRemove()
+{
+}
+bool BaseGraphic::startDrawing(const QPointF &)
+{
+    return false;
+}
+bool BaseGraphic::continueDrawing(const QPointF &)
+{
+    return false;
+}
+void BaseGraphic::finishDrawing()
+{
+}
+void BaseGraphic::writeXml(AnnotationXmlWriter &) const
+{
+}
+bool BaseGraphic::readXml(AnnotationXmlReader &)
+{
+    return false;
+}
 
 void BaseGraphic::setStartAnchor(int kind)
 {

@@ -51,8 +51,8 @@ enum AnchorKind : int {
 
 // Item type codes of the graphics (QGraphicsItem::type()).
 enum GraphicType : int {
-    TYPE_LINE = 6,    // the Qt line item's own type
-    TYPE_IMAGE = 7,   // the Qt pixmap item's own type
+    TYPE_LINE = 6,  // the Qt line item's own type
+    TYPE_IMAGE = 7, // the Qt pixmap item's own type
     TYPE_SHAPE = 0x10001,
     TYPE_FREEHAND = 0x10002,
     TYPE_TEXT = 0x10004,

@@ -30,19 +30,58 @@ BaseTool::~BaseTool()
                  static_cast<unsigned long long>(reinterpret_cast<quintptr>(m_creatingItem)));
 }
 
-void BaseTool::dragEnterEvent(QGraphicsSceneDragDropEvent *event) { event->ignore(); }
-void BaseTool::dragLeaveEvent(QGraphicsSceneDragDropEvent *event) { event->ignore(); }
-void BaseTool::dragMoveEvent(QGraphicsSceneDragDropEvent *event) { event->ignore(); }
-void BaseTool::dropEvent(QGraphicsSceneDragDropEvent *event) { event->ignore(); }
-void BaseTool::focusInEvent(QFocusEvent *event) { event->ignore(); }
-void BaseTool::focusOutEvent(QFocusEvent *event) { event->ignore(); }
-void BaseTool::keyPressEvent(QKeyEvent *event) { event->ignore(); }
-void BaseTool::keyReleaseEvent(QKeyEvent *event) { event->ignore(); }
-void BaseTool::mousePressEvent(QGraphicsSceneMouseEvent *event) { event->ignore(); }
-void BaseTool::mouseMoveEvent(QGraphicsSceneMouseEvent *event) { event->ignore(); }
-void BaseTool::mouseReleaseEvent(QGraphicsSceneMouseEvent *event) { event->ignore(); }
-void BaseTool::mouseDoubleClickEvent(QGraphicsSceneMouseEvent *event) { event->ignore(); }
-void BaseTool::wheelEvent(QGraphicsSceneWheelEvent *event) { event->ignore(); }
+void BaseTool::dragEnterEvent(QGraphicsSceneDragDropEvent *event)
+{
+    event->ignore();
+}
+void BaseTool::dragLeaveEvent(QGraphicsSceneDragDropEvent *event)
+{
+    event->ignore();
+}
+void BaseTool::dragMoveEvent(QGraphicsSceneDragDropEvent *event)
+{
+    event->ignore();
+}
+void BaseTool::dropEvent(QGraphicsSceneDragDropEvent *event)
+{
+    event->ignore();
+}
+void BaseTool::focusInEvent(QFocusEvent *event)
+{
+    event->ignore();
+}
+void BaseTool::focusOutEvent(QFocusEvent *event)
+{
+    event->ignore();
+}
+void BaseTool::keyPressEvent(QKeyEvent *event)
+{
+    event->ignore();
+}
+void BaseTool::keyReleaseEvent(QKeyEvent *event)
+{
+    event->ignore();
+}
+void BaseTool::mousePressEvent(QGraphicsSceneMouseEvent *event)
+{
+    event->ignore();
+}
+void BaseTool::mouseMoveEvent(QGraphicsSceneMouseEvent *event)
+{
+    event->ignore();
+}
+void BaseTool::mouseReleaseEvent(QGraphicsSceneMouseEvent *event)
+{
+    event->ignore();
+}
+void BaseTool::mouseDoubleClickEvent(QGraphicsSceneMouseEvent *event)
+{
+    event->ignore();
+}
+void BaseTool::wheelEvent(QGraphicsSceneWheelEvent *event)
+{
+    event->ignore();
+}
 
 void BaseTool::resetCreatingItem()
 {

@@ -7,12 +7,12 @@
 #include "CanvasView.h"
 #include "GraphicFactory.h"
 
+#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QGraphicsItem>
 #include <QGraphicsSceneDragDropEvent>
 #include <QGraphicsSceneMouseEvent>
 #include <QGraphicsSceneWheelEvent>
-#include <QCoreApplication>
 #include <QHash>
 #include <QKeyEvent>
 
@@ -188,16 +188,28 @@ bool Canvas::readXml(AnnotationXmlReader &reader)
     return true;
 }
 
-bool Canvas::clipToScene() { return s_clipToScene; }
-void Canvas::setClipToScene(bool clip) { s_clipToScene = clip; }
-bool Canvas::debugMode() { return s_debugMode; }
-void Canvas::setDebugMode(bool debug) { s_debugMode = debug; }
+bool Canvas::clipToScene()
+{
+    return s_clipToScene;
+}
+void Canvas::setClipToScene(bool clip)
+{
+    s_clipToScene = clip;
+}
+bool Canvas::debugMode()
+{
+    return s_debugMode;
+}
+void Canvas::setDebugMode(bool debug)
+{
+    s_debugMode = debug;
+}
 
-#define QUILLO_CANVAS_FORWARD(Handler, EventType)                                                               \
-    void Canvas::Handler(EventType *event)                                                                      \
-    {                                                                                                           \
-        if (!forwardToEditors(this, event, &CanvasEditor::Handler))                                             \
-            QGraphicsScene::Handler(event);                                                                     \
+#define QUILLO_CANVAS_FORWARD(Handler, EventType)                                                                      \
+    void Canvas::Handler(EventType *event)                                                                             \
+    {                                                                                                                  \
+        if (!forwardToEditors(this, event, &CanvasEditor::Handler))                                                    \
+            QGraphicsScene::Handler(event);                                                                            \
     }
 
 QUILLO_CANVAS_FORWARD(dragEnterEvent, QGraphicsSceneDragDropEvent)

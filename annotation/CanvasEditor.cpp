@@ -108,8 +108,7 @@ CanvasEditor::~CanvasEditor()
 
 QList<BaseTool *> CanvasEditor::tools() const
 {
-    return {m_freehandTool, m_lineTool, m_selectTool, m_moveTool, m_shapeTool, m_textTool, m_hiliterTool,
-            m_eraserTool};
+    return {m_freehandTool, m_lineTool, m_selectTool, m_moveTool, m_shapeTool, m_textTool, m_hiliterTool, m_eraserTool};
 }
 
 QColor CanvasEditor::penColor() const
@@ -214,17 +213,48 @@ void CanvasEditor::setTool(BaseTool *tool, bool clearSelection)
         m_currentView->scene()->clearSelection();
 }
 
-void CanvasEditor::toolNone() { setTool(nullptr, true); }
-void CanvasEditor::toolSelect() { setTool(m_selectTool, false); }
-void CanvasEditor::toolMove() { setTool(m_moveTool, false); }
-void CanvasEditor::toolFreehand() { setTool(m_freehandTool, true); }
-void CanvasEditor::toolLine() { setTool(m_lineTool, true); }
-void CanvasEditor::toolShape() { setTool(m_shapeTool, true); }
-void CanvasEditor::toolText() { setTool(m_textTool, true); }
-void CanvasEditor::toolHiliter() { setTool(m_hiliterTool, true); }
-void CanvasEditor::toolEraser() { setTool(m_eraserTool, true); }
-void CanvasEditor::toolCoobie() {}
-void CanvasEditor::insertVideoFile(QString &) {}
+void CanvasEditor::toolNone()
+{
+    setTool(nullptr, true);
+}
+void CanvasEditor::toolSelect()
+{
+    setTool(m_selectTool, false);
+}
+void CanvasEditor::toolMove()
+{
+    setTool(m_moveTool, false);
+}
+void CanvasEditor::toolFreehand()
+{
+    setTool(m_freehandTool, true);
+}
+void CanvasEditor::toolLine()
+{
+    setTool(m_lineTool, true);
+}
+void CanvasEditor::toolShape()
+{
+    setTool(m_shapeTool, true);
+}
+void CanvasEditor::toolText()
+{
+    setTool(m_textTool, true);
+}
+void CanvasEditor::toolHiliter()
+{
+    setTool(m_hiliterTool, true);
+}
+void CanvasEditor::toolEraser()
+{
+    setTool(m_eraserTool, true);
+}
+void CanvasEditor::toolCoobie()
+{
+}
+void CanvasEditor::insertVideoFile(QString &)
+{
+}
 
 void CanvasEditor::editUndo()
 {
@@ -704,10 +734,22 @@ void CanvasEditor::restack(bool (SelectionEdits::*move)(Canvas *, const QString 
         emit canvasChanged(true);
 }
 
-void CanvasEditor::editBringToFront() { restack(&SelectionEdits::restackToEnd, tr("Undo Bring to Front"), true); }
-void CanvasEditor::editSendToBack() { restack(&SelectionEdits::restackToEnd, tr("Undo Send to Back"), false); }
-void CanvasEditor::editBringForward() { restack(&SelectionEdits::restackOneStep, tr("Undo Bring Forward"), true); }
-void CanvasEditor::editSendBackward() { restack(&SelectionEdits::restackOneStep, tr("Undo Send Backward"), false); }
+void CanvasEditor::editBringToFront()
+{
+    restack(&SelectionEdits::restackToEnd, tr("Undo Bring to Front"), true);
+}
+void CanvasEditor::editSendToBack()
+{
+    restack(&SelectionEdits::restackToEnd, tr("Undo Send to Back"), false);
+}
+void CanvasEditor::editBringForward()
+{
+    restack(&SelectionEdits::restackOneStep, tr("Undo Bring Forward"), true);
+}
+void CanvasEditor::editSendBackward()
+{
+    restack(&SelectionEdits::restackOneStep, tr("Undo Send Backward"), false);
+}
 
 void CanvasEditor::editClone()
 {
@@ -760,11 +802,11 @@ void CanvasEditor::dragMoveEvent(QGraphicsSceneDragDropEvent *event)
     event->accept();
 }
 
-#define QUILLO_FORWARD_TO_TOOL(Handler, EventType)                                                              \
-    void CanvasEditor::Handler(EventType *event)                                                                \
-    {                                                                                                           \
-        if (m_currentTool)                                                                                      \
-            m_currentTool->Handler(event);                                                                      \
+#define QUILLO_FORWARD_TO_TOOL(Handler, EventType)                                                                     \
+    void CanvasEditor::Handler(EventType *event)                                                                       \
+    {                                                                                                                  \
+        if (m_currentTool)                                                                                             \
+            m_currentTool->Handler(event);                                                                             \
     }
 
 QUILLO_FORWARD_TO_TOOL(dragLeaveEvent, QGraphicsSceneDragDropEvent)

@@ -36,8 +36,7 @@ class CanvasEditor : public QObject
     Q_OBJECT
 public:
     // Asks the user for picture files: (parent, caption, start folder, filter) -> chosen files.
-    using OpenFilesPrompt =
-        std::function<QStringList(QWidget *, const QString &, const QString &, const QString &)>;
+    using OpenFilesPrompt = std::function<QStringList(QWidget *, const QString &, const QString &, const QString &)>;
 
     explicit CanvasEditor(QObject *parent = nullptr);
     ~CanvasEditor() override;

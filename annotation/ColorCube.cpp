@@ -13,10 +13,10 @@ ColorCube::ColorCube(QWidget *parent)
         ColorButton *button;
         QColor color;
     } presets[] = {
-        {ui->redBtn, QColor(255, 0, 0)},       {ui->lightGreenBtn, QColor(3, 231, 0)},
-        {ui->orangeBtn, QColor(255, 128, 0)},  {ui->yellowBtn, QColor(255, 239, 70)},
-        {ui->skyBlueBtn, QColor(1, 131, 255)}, {ui->greenBtn, QColor(18, 121, 17)},
-        {ui->darkBlueBtn, QColor(0, 25, 255)}, {ui->brownBtn, QColor(175, 125, 69)},
+        {ui->redBtn, QColor(255, 0, 0)},        {ui->lightGreenBtn, QColor(3, 231, 0)},
+        {ui->orangeBtn, QColor(255, 128, 0)},   {ui->yellowBtn, QColor(255, 239, 70)},
+        {ui->skyBlueBtn, QColor(1, 131, 255)},  {ui->greenBtn, QColor(18, 121, 17)},
+        {ui->darkBlueBtn, QColor(0, 25, 255)},  {ui->brownBtn, QColor(175, 125, 69)},
         {ui->peachRedBtn, QColor(255, 0, 253)},
     };
     for (const auto &preset : presets) {

@@ -4,8 +4,8 @@
 #include "ui_FreehandPanel.h"
 
 FreehandPanel::FreehandPanel(QWidget *parent)
-    : PenPanel({&AnnotationIntf::freehandThickness, &AnnotationIntf::setFreehandThickness, &AnnotationIntf::freehandColor,
-                &AnnotationIntf::setFreehandColor},
+    : PenPanel({&AnnotationIntf::freehandThickness, &AnnotationIntf::setFreehandThickness,
+                &AnnotationIntf::freehandColor, &AnnotationIntf::setFreehandColor},
                parent)
     , ui(std::make_unique<Ui::FreehandPanel>())
 {

@@ -30,7 +30,8 @@ QGraphicsItem *createRectangle()
     return new ShapeGraphic(ShapeGraphic::RECTANGLE);
 }
 
-struct GraphicClass {
+struct GraphicClass
+{
     int type;
     QGraphicsItem *(*copy)(QGraphicsItem *item);
     // Null for a class that documents do not store.

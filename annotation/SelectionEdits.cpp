@@ -43,8 +43,7 @@ void SelectionEdits::pushOrDiscard(QUndoCommand *command) const
         delete command;
 }
 
-bool SelectionEdits::editEach(Canvas *canvas, const QString &text, unsigned capability,
-                              const GraphicEdit &edit) const
+bool SelectionEdits::editEach(Canvas *canvas, const QString &text, unsigned capability, const GraphicEdit &edit) const
 {
     const QList<QGraphicsItem *> selected = canvas->selectedItems();
     if (selected.isEmpty())

@@ -47,9 +47,9 @@ QPolygonF regularPolygon(int corners, double firstAngle)
 // An oval body with a tail that leaves its lower edge right of the centre and points down-left.
 QPolygonF speechBubble()
 {
-    constexpr int kBodyPoints = 54; // smooth enough at any size a presenter draws
-    constexpr double kTailStartDegrees = 82.3;  // body point at x ~0.567 on the lower edge
-    constexpr double kTailEndDegrees = 427.7;   // body point at x ~0.69, one turn later
+    constexpr int kBodyPoints = 54;            // smooth enough at any size a presenter draws
+    constexpr double kTailStartDegrees = 82.3; // body point at x ~0.567 on the lower edge
+    constexpr double kTailEndDegrees = 427.7;  // body point at x ~0.69, one turn later
     constexpr double kBodyHeight = 0.606;
     const QPointF tip(0.462294, 1.0);
     QPolygonF polygon;
@@ -77,7 +77,10 @@ QPolygonF thoughtBubble()
     outline.addPolygon(body);
     outline.closeSubpath();
     // Each loop overlaps the one above it so that the outline stays in one piece.
-    struct Loop { double x, y, r; };
+    struct Loop
+    {
+        double x, y, r;
+    };
     constexpr std::array<Loop, 3> kLoops{{{0.62, 0.77, 0.075}, {0.67, 0.87, 0.055}, {0.69, 0.95, 0.05}}};
     for (const Loop &loop : kLoops) {
         QPainterPath circle;
@@ -167,12 +170,19 @@ QPainterPath ShapeGraphic::buildPath(int kind)
     case DODECAGON:
         return polygonPath(regularPolygon(12, 0));
     case STAR:
-        return polygonPath(polygonOf({{0.5, 0}, {0.622, 0.38046}, {1, 0.38046}, {0.697545, 0.61954},
-                                      {0.806455, 1}, {0.5, 0.774483}, {0.193545, 1}, {0.302455, 0.61954},
-                                      {0, 0.38046}, {0.378, 0.38046}}));
+        return polygonPath(polygonOf({{0.5, 0},
+                                      {0.622, 0.38046},
+                                      {1, 0.38046},
+                                      {0.697545, 0.61954},
+                                      {0.806455, 1},
+                                      {0.5, 0.774483},
+                                      {0.193545, 1},
+                                      {0.302455, 0.61954},
+                                      {0, 0.38046},
+                                      {0.378, 0.38046}}));
     case ARROW:
-        return polygonPath(polygonOf({{0.583465, 1}, {0.583465, 0.75}, {0, 0.75}, {0, 0.25}, {0.583465, 0.25},
-                                      {0.583465, 0}, {1, 0.5}}));
+        return polygonPath(polygonOf(
+            {{0.583465, 1}, {0.583465, 0.75}, {0, 0.75}, {0, 0.25}, {0.583465, 0.25}, {0.583465, 0}, {1, 0.5}}));
     case THOUGHT_BUBBLE: {
         static const QPolygonF outline = thoughtBubble();
         return polygonPath(outline);

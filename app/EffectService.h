@@ -11,7 +11,7 @@
 // What the presenter effects' services share: a process-wide, counted instance of Service (which derives
 // from this class) that owns one widget of type Widget and implements Intf's widget operations on it.
 // Each Service has a lock of its own, guarding the instance, the count and the widget pointer.
-template <class Service, class Intf, class Widget>
+template<class Service, class Intf, class Widget>
 class EffectService : public Intf, public CountedService<Service>
 {
 public:
@@ -59,10 +59,7 @@ protected:
     {
     }
 
-    ~EffectService() override
-    {
-        delete m_widget.data();
-    }
+    ~EffectService() override { delete m_widget.data(); }
 
     // The widget is also its parent widget's child; whichever goes first takes it along.
     QPointer<Widget> m_widget;

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QWidget>
 
-template <typename T>
+template<typename T>
 class QFutureWatcher;
 
 // The media pane's image, or the "No Media" placeholder while it holds none. The file's header is read at
@@ -37,7 +37,8 @@ public:
     // A picture is shown or being decoded.
     bool hasImage() const { return m_sourceSize.isValid(); }
     // What a decode gives back.
-    struct Decoded {
+    struct Decoded
+    {
         QImage image;
         // The decode failed because the picture needs more memory than a decode may take.
         bool tooLarge = false;

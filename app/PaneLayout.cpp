@@ -17,8 +17,7 @@ bool isSplitWithMedia(int mode)
 
 bool isOnePaneWithMedia(int mode)
 {
-    return mode == PaneLayout::PipSplit || mode == PaneLayout::ImageFullDisplay
-        || mode == PaneLayout::VideoFullDisplay;
+    return mode == PaneLayout::PipSplit || mode == PaneLayout::ImageFullDisplay || mode == PaneLayout::VideoFullDisplay;
 }
 
 } // namespace
@@ -58,16 +57,25 @@ PaneLayout::Panes PaneLayout::computePaneRects(int mode, QSize client, QSize cen
 std::array<int, 4> PaneLayout::paneSources(int mode)
 {
     switch (mode) {
-    case OneSplit: return {DocCamSource, NoSource, NoSource, NoSource};
-    case PipSplit: return {DocCamSource, NoSource, NoSource, WebCamSource};
-    case DWTwoSplit: return {DocCamSource, WebCamSource, NoSource, NoSource};
-    case DMTwoSplit: return {DocCamSource, MediaSource, NoSource, NoSource};
-    case DThreeSplit: return {DocCamSource, WebCamSource, MediaSource, NoSource};
-    case WThreeSplit: return {WebCamSource, MediaSource, DocCamSource, NoSource};
-    case MThreeSplit: return {MediaSource, DocCamSource, WebCamSource, NoSource};
+    case OneSplit:
+        return {DocCamSource, NoSource, NoSource, NoSource};
+    case PipSplit:
+        return {DocCamSource, NoSource, NoSource, WebCamSource};
+    case DWTwoSplit:
+        return {DocCamSource, WebCamSource, NoSource, NoSource};
+    case DMTwoSplit:
+        return {DocCamSource, MediaSource, NoSource, NoSource};
+    case DThreeSplit:
+        return {DocCamSource, WebCamSource, MediaSource, NoSource};
+    case WThreeSplit:
+        return {WebCamSource, MediaSource, DocCamSource, NoSource};
+    case MThreeSplit:
+        return {MediaSource, DocCamSource, WebCamSource, NoSource};
     case ImageFullDisplay:
-    case VideoFullDisplay: return {MediaSource, NoSource, NoSource, NoSource};
-    default: return {NoSource, NoSource, NoSource, NoSource};
+    case VideoFullDisplay:
+        return {MediaSource, NoSource, NoSource, NoSource};
+    default:
+        return {NoSource, NoSource, NoSource, NoSource};
     }
 }
 
@@ -75,13 +83,17 @@ int PaneLayout::mediaPane(int mode)
 {
     switch (mode) {
     case DMTwoSplit:
-    case WThreeSplit: return 2;
-    case DThreeSplit: return 3;
+    case WThreeSplit:
+        return 2;
+    case DThreeSplit:
+        return 3;
     case PipSplit:
     case MThreeSplit:
     case ImageFullDisplay:
-    case VideoFullDisplay: return 1;
-    default: return 0;
+    case VideoFullDisplay:
+        return 1;
+    default:
+        return 0;
     }
 }
 
@@ -151,10 +163,14 @@ QPoint PaneLayout::pipCorner(int cornerIndex, QSize central, QSize pip)
     const int right = central.width() - pip.width();
     const int bottom = central.height() - pip.height();
     switch (cornerIndex) {
-    case TopRight: return QPoint(right, 0);
-    case BottomRight: return QPoint(right, bottom);
-    case BottomLeft: return QPoint(0, bottom);
-    default: return QPoint(0, 0);
+    case TopRight:
+        return QPoint(right, 0);
+    case BottomRight:
+        return QPoint(right, bottom);
+    case BottomLeft:
+        return QPoint(0, bottom);
+    default:
+        return QPoint(0, 0);
     }
 }
 

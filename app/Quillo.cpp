@@ -74,15 +74,16 @@ Quillo::Quillo(const QuilloServices &services, QWidget *parent)
     // Before any other service reads the settings: what they come upon reaches the user here, on the GUI
     // thread, whichever thread came upon it.
     SettingImpl::setNoticeHandler([this](SettingImpl::Notice notice, const QString &folder) {
-        QMetaObject::invokeMethod(this, [this, notice, folder] { showSettingsNotice(int(notice), folder); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, notice, folder] { showSettingsNotice(int(notice), folder); }, Qt::QueuedConnection);
     });
     m_annotation = services.annotation();
 
     m_imageWidget = new ImageWidget(centralWidget);
     connect(m_imageWidget, &ImageWidget::decodeFailed, this, &Quillo::imageDecodeFailed);
     m_noMediaWidget = new ImageWidget(centralWidget);
-    m_imageCanvas = m_annotation->createCanvas(m_imageWidget->width(), m_imageWidget->height(), m_imageWidget, 0, false);
+    m_imageCanvas = m_annotation->createCanvas(m_imageWidget->width(), m_imageWidget->height(), m_imageWidget, 0,
+                                               false);
     m_imageControlPanel = new ImageControlPanel(centralWidget);
     m_imageControlPanel->setMainWindow(this);
     m_imageControlPanel->hide();
@@ -301,7 +302,8 @@ void Quillo::showSettingsNotice(int notice, const QString &folder)
     box.icon = QMessageBox::Warning;
     if (notice == int(SettingImpl::Notice::MediaFolderMissing))
         box.text = tr("The media folder cannot be found:\n%1\n\nCaptures and recordings go to\n%2\nuntil it is back.")
-                       .arg(QDir::toNativeSeparators(folder), QDir::toNativeSeparators(SettingImpl::defaultMediaFolder()));
+                       .arg(QDir::toNativeSeparators(folder),
+                            QDir::toNativeSeparators(SettingImpl::defaultMediaFolder()));
     else
         box.text = tr("Quillo cannot write to its data folder:\n%1\n\nChanged settings, upload schedules and the "
                       "information of new captures are not kept until it can.")

@@ -118,8 +118,8 @@ void Quillo::layoutPanes()
         QWidget *container = m_widgetBar->getVisionContainer();
         layoutDocCamView(QRect(QPoint(0, 0), container->size()));
         if (QWidget *view = docCamView()) {
-            const PaneLayout::WidgetModeGeometry geometry =
-                PaneLayout::widgetModeGeometry(m_widgetBar->width(), view->size());
+            const PaneLayout::WidgetModeGeometry geometry = PaneLayout::widgetModeGeometry(m_widgetBar->width(),
+                                                                                           view->size());
             container->resize(geometry.container);
             m_widgetBar->resize(geometry.toolBar);
             view->move(geometry.view);
@@ -328,10 +328,15 @@ void Quillo::applyDisplayMode()
     if (m_imageFullScreen || m_videoFullScreen)
         return;
     // Indexed by display mode.
-    static constexpr std::array<void (Quillo::*)(), 9> kEnter{
-        &Quillo::becomeOneSplit,    &Quillo::becomePipSplit,    &Quillo::becomeDWTwoSplit,
-        &Quillo::becomeDMTwoSplit,  &Quillo::becomeDThreeSplit, &Quillo::becomeWThreeSplit,
-        &Quillo::becomeMThreeSplit, &Quillo::becomeImageFullDisplaySplit, &Quillo::becomeVideoFullDisplaySplit};
+    static constexpr std::array<void (Quillo::*)(), 9> kEnter{&Quillo::becomeOneSplit,
+                                                              &Quillo::becomePipSplit,
+                                                              &Quillo::becomeDWTwoSplit,
+                                                              &Quillo::becomeDMTwoSplit,
+                                                              &Quillo::becomeDThreeSplit,
+                                                              &Quillo::becomeWThreeSplit,
+                                                              &Quillo::becomeMThreeSplit,
+                                                              &Quillo::becomeImageFullDisplaySplit,
+                                                              &Quillo::becomeVideoFullDisplaySplit};
     if (m_displayMode < 0 || m_displayMode >= int(kEnter.size()))
         return;
     (this->*kEnter[m_displayMode])();
@@ -374,15 +379,15 @@ void Quillo::raiseUpAllControlWidgets()
     QWidget *docCam = docCamView();
     QWidget *webCam = webCamView();
     // Top first.
-    QList<QWidget *> order{m_spotlight->widget(), m_visor->widget(), mediaLibPanel(), m_toolsPanel,
-                           ui->mlShowHideBtn,     ui->tpShowHideBtn};
+    QList<QWidget *> order{m_spotlight->widget(), m_visor->widget(), mediaLibPanel(),
+                           m_toolsPanel,          ui->mlShowHideBtn, ui->tpShowHideBtn};
     if (m_displayMode == PaneLayout::PipSplit) {
         m_pipView->raiseMoveButton();
         order << m_pipView;
         switch (m_paneSource[0]) {
         case PaneLayout::DocCamSource:
-            order << docCam << webCam << m_noMediaWidget << m_imageControlPanel << m_imageWidget
-                  << m_videoControlPanel << video;
+            order << docCam << webCam << m_noMediaWidget << m_imageControlPanel << m_imageWidget << m_videoControlPanel
+                  << video;
             break;
         case PaneLayout::WebCamSource:
             order << webCam << m_noMediaWidget << m_imageControlPanel << m_imageWidget << m_videoControlPanel << video

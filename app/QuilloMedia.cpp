@@ -176,9 +176,9 @@ void Quillo::videoObjRequestToPlay(MediaIntf *media)
 
 void Quillo::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (QWidget *panel = mediaLibPanel();
-        panel && MediaDrop::overMediaLibrary(event->position().toPoint(), panel->geometry(), menuBarHeight(),
-                                             panel->isVisible()))
+    if (QWidget *panel = mediaLibPanel(); panel
+                                          && MediaDrop::overMediaLibrary(event->position().toPoint(), panel->geometry(),
+                                                                         menuBarHeight(), panel->isVisible()))
         return;
     if (MediaDrop::classify(event->mimeData()->urls()).kind != MediaDrop::Kind::None)
         event->acceptProposedAction();
@@ -240,8 +240,8 @@ void Quillo::switchRealFullScreen(bool fullScreen, QWidget *controlPanel, QWidge
         if (media)
             media->raise();
         showFullScreen();
-        controlPanel->setGeometry(PaneLayout::fullScreenPanelRect(central()->size(), media ? media->geometry() : QRect(),
-                                                                  controlPanel->height()));
+        controlPanel->setGeometry(PaneLayout::fullScreenPanelRect(
+            central()->size(), media ? media->geometry() : QRect(), controlPanel->height()));
         controlPanel->show();
         return;
     }

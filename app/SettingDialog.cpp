@@ -15,8 +15,8 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QMap>
 #include <QHideEvent>
+#include <QMap>
 #include <QSignalBlocker>
 
 namespace {
@@ -202,13 +202,13 @@ void SettingDialog::save()
     // plugged in) the field shows the default folder in its place, and writing that would lose the choice.
     const QString folder = ui->videoSaveDir->text();
     const bool written = (folder == m_shownSavePath || m_settings->setSavePath(SaveFolderCheck::storedPath(folder)))
-        && (mic < 0 || mic >= m_micSrcList.size() || m_settings->setAudioSource(m_micSrcList.at(mic)))
-        // A stored value outside the list selects nothing; it is then kept as it is.
-        && (quality < 0 || m_settings->setVideoQuality(quality));
+                         && (mic < 0 || mic >= m_micSrcList.size() || m_settings->setAudioSource(m_micSrcList.at(mic)))
+                         // A stored value outside the list selects nothing; it is then kept as it is.
+                         && (quality < 0 || m_settings->setVideoQuality(quality));
     if (!written) {
-        MessageBoxes::warning(this, tr("Error"), tr("The settings could not be saved."),
-                              tr("Quillo cannot write to\n%1")
-                                  .arg(QDir::toNativeSeparators(SettingImpl::settingsFilePath())));
+        MessageBoxes::warning(
+            this, tr("Error"), tr("The settings could not be saved."),
+            tr("Quillo cannot write to\n%1").arg(QDir::toNativeSeparators(SettingImpl::settingsFilePath())));
         return;
     }
     stopMonitor();
@@ -267,10 +267,10 @@ void SettingDialog::openFileDialog()
     start = QDir(start).absolutePath();
 
     const FolderPrompt &prompt = folderPrompt();
-    const QString chosen =
-        prompt ? prompt(this, start)
-               : QFileDialog::getExistingDirectory(this, QString(), start,
-                                                   QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+    const QString chosen = prompt ? prompt(this, start)
+                                  : QFileDialog::getExistingDirectory(this, QString(), start,
+                                                                      QFileDialog::ShowDirsOnly
+                                                                          | QFileDialog::DontResolveSymlinks);
     switch (SaveFolderCheck::check(chosen)) {
     case SaveFolderCheck::Verdict::NothingChosen:
         return;

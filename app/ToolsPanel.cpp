@@ -29,16 +29,16 @@ namespace {
 
 // Where a state puts a widget, in the terms of the panel's layout rule (see setupStateMachine).
 enum class Place {
-    Stay,          // assigns nothing: the widget keeps where it is
-    Form,          // its own place in the form, as the main buttons show it
-    LeftOut,       // beyond the left edge
-    RightOut,      // beyond the right edge
-    Home,          // the first place, where the home button stands
-    Function,      // the second place, where the function's own button stands
-    HomeSeparator, // the separator between those two
+    Stay,           // assigns nothing: the widget keeps where it is
+    Form,           // its own place in the form, as the main buttons show it
+    LeftOut,        // beyond the left edge
+    RightOut,       // beyond the right edge
+    Home,           // the first place, where the home button stands
+    Function,       // the second place, where the function's own button stands
+    HomeSeparator,  // the separator between those two
     StripSeparator, // the separator before the strip
-    Strip,         // where a strip slides in
-    Arrow,         // the back arrow in the corner of the function's button
+    Strip,          // where a strip slides in
+    Arrow,          // the back arrow in the corner of the function's button
 };
 
 // The main state and the five function states.
@@ -133,8 +133,8 @@ void ToolsPanel::setupStateMachine()
     int functionWidth = 0;
     for (const QWidget *button : {ui->annoBtn, ui->docCamBtn, ui->captureBtn, ui->splitBtn, ui->presenterBtn})
         functionWidth = std::max(functionWidth, button->width());
-    const QPoint stripSeparator(function.x() + functionWidth + ui->line_4->x() - ui->annoBtn->x() - ui->annoBtn->width(),
-                                ui->line_4->y());
+    const QPoint stripSeparator(
+        function.x() + functionWidth + ui->line_4->x() - ui->annoBtn->x() - ui->annoBtn->width(), ui->line_4->y());
     const QPoint strip(stripSeparator.x() + function.x() - homeSeparator.x(), 0);
     const QPoint arrow = ui->labelBack->pos() + (function - home);
     const int outY = home.y();
@@ -154,31 +154,57 @@ void ToolsPanel::setupStateMachine()
         Place places[kStateCount];
     } rows[] = {
         {ui->mainMenuBtn, ui->mainMenuBtn, ui->mainMenuBtn, {P::Form, P::Home, P::Home, P::Home, P::Home, P::Home}},
-        {ui->docCamBtn, ui->docCamBtn, ui->docCamBtn,
+        {ui->docCamBtn,
+         ui->docCamBtn,
+         ui->docCamBtn,
          {P::Form, P::LeftOut, P::Function, P::LeftOut, P::LeftOut, P::LeftOut}},
-        {ui->line, ui->line, ui->line,
+        {ui->line,
+         ui->line,
+         ui->line,
          {P::Form, P::LeftOut, P::HomeSeparator, P::StripSeparator, P::LeftOut, P::StripSeparator}},
-        {ui->annoBtn, ui->annoBtn, ui->annoBtn,
+        {ui->annoBtn,
+         ui->annoBtn,
+         ui->annoBtn,
          {P::Form, P::Function, P::RightOut, P::LeftOut, P::LeftOut, P::LeftOut}},
-        {ui->line_4, ui->line_4, ui->line_3,
+        {ui->line_4,
+         ui->line_4,
+         ui->line_3,
          {P::Form, P::RightOut, P::RightOut, P::RightOut, P::RightOut, P::RightOut}},
-        {ui->presenterBtn, ui->presenterBtn, ui->presenterBtn,
+        {ui->presenterBtn,
+         ui->presenterBtn,
+         ui->presenterBtn,
          {P::Form, P::RightOut, P::RightOut, P::RightOut, P::RightOut, P::Function}},
-        {ui->line_2, ui->line, ui->line_2,
+        {ui->line_2,
+         ui->line,
+         ui->line_2,
          {P::Form, P::StripSeparator, P::StripSeparator, P::LeftOut, P::StripSeparator, P::LeftOut}},
-        {ui->recordBtn, ui->recordBtn, ui->recordBtn,
+        {ui->recordBtn,
+         ui->recordBtn,
+         ui->recordBtn,
          {P::Form, P::RightOut, P::RightOut, P::LeftOut, P::LeftOut, P::LeftOut}},
-        {ui->captureBtn, ui->captureBtn, ui->captureBtn,
+        {ui->captureBtn,
+         ui->captureBtn,
+         ui->captureBtn,
          {P::Form, P::RightOut, P::RightOut, P::Function, P::LeftOut, P::RightOut}},
-        {ui->splitBtn, ui->splitBtn, ui->splitBtn,
+        {ui->splitBtn,
+         ui->splitBtn,
+         ui->splitBtn,
          {P::Form, P::RightOut, P::RightOut, P::RightOut, P::Function, P::RightOut}},
-        {ui->line_3, ui->line_3, ui->line_3,
+        {ui->line_3,
+         ui->line_3,
+         ui->line_3,
          {P::Form, P::RightOut, P::RightOut, P::RightOut, P::RightOut, P::RightOut}},
-        {ui->widgetModeBtn, ui->widgetModeBtn, ui->widgetModeBtn,
+        {ui->widgetModeBtn,
+         ui->widgetModeBtn,
+         ui->widgetModeBtn,
          {P::Form, P::RightOut, P::RightOut, P::RightOut, P::RightOut, P::RightOut}},
-        {ui->gradeCamBtn, ui->gradeCamBtn, ui->gradeCamBtn,
+        {ui->gradeCamBtn,
+         ui->gradeCamBtn,
+         ui->gradeCamBtn,
          {P::Form, P::RightOut, P::RightOut, P::RightOut, P::RightOut, P::RightOut}},
-        {ui->line_5, ui->line_5, ui->line_5,
+        {ui->line_5,
+         ui->line_5,
+         ui->line_5,
          {P::Form, P::HomeSeparator, P::HomeSeparator, P::HomeSeparator, P::HomeSeparator, P::HomeSeparator}},
         {ui->labelBack, ui->labelBack, ui->labelBack, {P::Form, P::Arrow, P::Arrow, P::Arrow, P::Arrow, P::Arrow}},
         {m_annoPanel, nullptr, nullptr, {P::LeftOut, P::Strip, P::Stay, P::Stay, P::Stay, P::Stay}},
@@ -255,10 +281,10 @@ void ToolsPanel::addFunctionState(QState *main, QState *function, QAbstractButto
 // linear easing; those two take their new place at once.
 void ToolsPanel::addSlideAnimations(QAbstractTransition *transition)
 {
-    QWidget *const sliding[] = {ui->docCamBtn,    ui->line,        ui->annoBtn,       ui->line_2,     ui->recordBtn,
-                                ui->captureBtn,   ui->splitBtn,    ui->presenterBtn,  ui->line_3,     ui->line_4,
-                                ui->line_5,       ui->mainMenuBtn, ui->widgetModeBtn, m_annoPanel,    m_docCamPanel,
-                                m_capturePanel,   m_splitPanel,    m_presenterPanel};
+    QWidget *const sliding[] = {ui->docCamBtn,  ui->line,        ui->annoBtn,       ui->line_2,  ui->recordBtn,
+                                ui->captureBtn, ui->splitBtn,    ui->presenterBtn,  ui->line_3,  ui->line_4,
+                                ui->line_5,     ui->mainMenuBtn, ui->widgetModeBtn, m_annoPanel, m_docCamPanel,
+                                m_capturePanel, m_splitPanel,    m_presenterPanel};
     for (QWidget *widget : sliding)
         transition->addAnimation(new QPropertyAnimation(widget, "pos", transition));
 }

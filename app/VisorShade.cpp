@@ -85,6 +85,6 @@ bool VisorShade::isOnCloseButton(QPoint pos, qreal shadeWidth) const
     const QPointF origin = closeButtonOrigin(shadeWidth);
     // The rectangle runs one pixel past the button on each side, so its very edge shows the arrow too.
     return origin.x() - 1 <= pos.x() && pos.x() <= origin.x() + kCloseButtonSize + 1
-        && (origin.y() > 0 ? origin.y() - 1 <= pos.y() : 0 <= pos.y())
-        && pos.y() <= origin.y() + kCloseButtonSize + 1;
+           && (origin.y() > 0 ? origin.y() - 1 <= pos.y() : 0 <= pos.y())
+           && pos.y() <= origin.y() + kCloseButtonSize + 1;
 }

@@ -8,8 +8,8 @@ WidgetModeDocCamCtrlPanel::WidgetModeDocCamCtrlPanel(QWidget *parent)
     , ui(std::make_unique<Ui::WidgetModeDocCamCtrlPanel>())
 {
     ui->setupUi(this);
-    for (EnlargePushButton *button : {ui->focusBtn, ui->zoomInBtn, ui->zoomOutBtn, ui->zoomResetBtn, ui->pauseBtn,
-                                      ui->rotateBtn, ui->mirrorBtn})
+    for (EnlargePushButton *button :
+         {ui->focusBtn, ui->zoomInBtn, ui->zoomOutBtn, ui->zoomResetBtn, ui->pauseBtn, ui->rotateBtn, ui->mirrorBtn})
         button->saveIconSize();
 }
 

@@ -44,7 +44,7 @@ void WidgetModeToolBar::setupStateMachine()
 {
     const int barWidth = width();
     const QPoint first = ui->docCamBtn->pos();
-    QWidget *const row[] = {ui->docCamBtn, ui->line, ui->recordingBtn, ui->captureBtn,
+    QWidget *const row[] = {ui->docCamBtn, ui->line,        ui->recordingBtn,       ui->captureBtn,
                             ui->line_2,    ui->showHideBtn, ui->returnNormalModeBtn};
     QWidget *const pushedOut[] = {ui->recordingBtn, ui->captureBtn, ui->line_2, ui->showHideBtn,
                                   ui->returnNormalModeBtn};

@@ -65,8 +65,8 @@ int main(int argc, char *argv[])
     removeExpiredLogs();
 
     LogSystem *log = LogSystem::getSysLogSystem();
-    log->setLogger(new AutoSerialFileLogger(
-        QStringLiteral("%1/%2").arg(logFilesLocation(), QString::fromLatin1(kLogFileNamePattern))));
+    log->setLogger(new AutoSerialFileLogger(QStringLiteral("%1/%2").arg(logFilesLocation(),
+                                                                        QString::fromLatin1(kLogFileNamePattern))));
     log->setLogLevel(logLevelSetting());
     log->enableAllLog();
     log->startLog();

@@ -87,8 +87,8 @@ QByteArray startXServer(const QSize &screen, pid_t *pid)
     if (pipe(ends) != 0)
         return QByteArray();
     *pid = spawn({"Xvfb", "-displayfd", QByteArray::number(ends[1]), "-screen", "0",
-                  QByteArray::number(screen.width()) + 'x' + QByteArray::number(screen.height()) + "x24",
-                  "-nolisten", "tcp"});
+                  QByteArray::number(screen.width()) + 'x' + QByteArray::number(screen.height()) + "x24", "-nolisten",
+                  "tcp"});
     close(ends[1]);
     QByteArray number;
     char buffer[16];

@@ -59,8 +59,8 @@ void addKeywordRows()
     QSqlQuery insert(db);
     insert.prepare(QStringLiteral("insert into 'files' values(?, ?, ?, ?, 1)"));
     for (qsizetype i = 0; i < files.size(); ++i) {
-        for (const QString &keyword : {QStringLiteral("topic%1 unit%2").arg(i % 500).arg(i % 7),
-                                       QStringLiteral("term%1").arg(i % 1000)}) {
+        for (const QString &keyword :
+             {QStringLiteral("topic%1 unit%2").arg(i % 500).arg(i % 7), QStringLiteral("term%1").arg(i % 1000)}) {
             insert.bindValue(0, files[i][0]);
             insert.bindValue(1, files[i][1]);
             insert.bindValue(2, files[i][2]);

@@ -52,13 +52,14 @@ QMap<QByteArray, QPair<QByteArray, double>> threadCpu()
         const QByteArray line = stat.readAll();
         const QByteArray name = line.mid(line.indexOf('(') + 1, line.lastIndexOf(')') - line.indexOf('(') - 1);
         const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        threads.insert(id.toLatin1(), {name, (fields.value(11).toDouble() + fields.value(12).toDouble()) /
-                                                 double(sysconf(_SC_CLK_TCK))});
+        threads.insert(id.toLatin1(), {name, (fields.value(11).toDouble() + fields.value(12).toDouble())
+                                                 / double(sysconf(_SC_CLK_TCK))});
     }
     return threads;
 }
 
-struct Played {
+struct Played
+{
     double cpu = 0;
     double serverCpu = 0;
     double seconds = 0;
@@ -117,8 +118,8 @@ Played playWithQuillo(const QString &file, pid_t server)
     played.threads = parts.join(QStringLiteral(", "));
     played.serverCpu = otherCpuSeconds(server) - serverStart;
     played.seconds = wall.elapsed() / 1000.0;
-    played.note = QStringLiteral("%1 frames converted, %2 paints").arg(widget.grabCallback()->conversions())
-                      .arg(counter.paints);
+    played.note =
+        QStringLiteral("%1 frames converted, %2 paints").arg(widget.grabCallback()->conversions()).arg(counter.paints);
     media.releaseMedia();
     return played;
 }
@@ -134,7 +135,8 @@ Played playWithFfplay(const QString &file, pid_t server, const QString &folder, 
     QElapsedTimer wall;
     wall.start();
     const pid_t child = spawn({"ffplay", "-hide_banner", "-an", "-autoexit", "-noborder", "-left", "0", "-top", "0",
-                               "-x", QByteArray::number(kWidth), "-y", QByteArray::number(kHeight), QFile::encodeName(file)},
+                               "-x", QByteArray::number(kWidth), "-y", QByteArray::number(kHeight),
+                               QFile::encodeName(file)},
                               QFile::encodeName(log), environment);
     int status = 0;
     played.cpu = waitCpuSeconds(child, &status);

@@ -59,7 +59,8 @@ double threadCpuMs()
 
 // This thread's CPU split into user and system time, and its page faults: a frame that waits for the
 // kernel to find memory shows as system time, one that redraws more than it should as user time.
-struct ThreadUsage {
+struct ThreadUsage
+{
     double userMs = 0;
     double systemMs = 0;
     long faults = 0;
@@ -287,8 +288,7 @@ int main(int argc, char *argv[])
         worstWall = qMax(worstWall, wall.nsecsElapsed() / 1e6);
     }
     std::printf("  then over %d frames: median %.2f ms CPU, worst %.2f ms CPU, worst %.2f ms wall; load average %s\n",
-                frames, median(cpu), *std::max_element(cpu.begin(), cpu.end()), worstWall,
-                loadAverage().constData());
+                frames, median(cpu), *std::max_element(cpu.begin(), cpu.end()), worstWall, loadAverage().constData());
     std::printf("  worst frame %d: user %.2f ms, system %.2f ms, %ld page faults; %d frames over %.0f ms CPU\n",
                 worstFrame, worstUsage.userMs, worstUsage.systemMs, worstUsage.faults, overBudget, kFrameBudgetMs);
     // Where the time goes: the same view with one kind of item shown at a time.

@@ -10,12 +10,12 @@
 // and settle, "all rows in" the time until the last batch (and, in the thumbnail view, the first tile painted).
 //     bin/bench_browserPanel [entries...]   (1,000, 5,000 and 20,000 when none are named)
 #include "BenchSupport.h"
+#include "MediaLibScrollArea.h"
 #include "MediaLibTableModel.h"
 #include "MediaLibTableView.h"
 #include "MediaLibThumbnailView.h"
 #include "MediaLibraryImpl.h"
 #include "MediaLibraryPanel.h"
-#include "MediaLibScrollArea.h"
 #include "MediaThumbnailObj.h"
 #include "Screenshot.h"
 #include "SettingImpl.h"
@@ -158,7 +158,8 @@ private:
     const QElapsedTimer &m_clock;
 };
 
-struct Sample {
+struct Sample
+{
     double toWatcherMs = -1;
     double watcherToModelMs = -1;
     double watcherToPaintMs = -1;
@@ -184,8 +185,8 @@ void printRow(const char *what, int entries, const char *view, const std::vector
     }
     const int missed = int(values.size() - known.size());
     const double worst = known.empty() ? -1 : *std::max_element(known.begin(), known.end());
-    std::printf("%-40s %6d %-10s median %8.1f %s  worst %8.1f %s%s\n", what, entries, view, median(known), unit,
-                worst, unit, missed ? qPrintable(QStringLiteral("  (%1 missed)").arg(missed)) : "");
+    std::printf("%-40s %6d %-10s median %8.1f %s  worst %8.1f %s%s\n", what, entries, view, median(known), unit, worst,
+                unit, missed ? qPrintable(QStringLiteral("  (%1 missed)").arg(missed)) : "");
 }
 
 QByteArray tinyJpeg(int hue)
@@ -248,7 +249,8 @@ protected:
     {
         if (event->type() == QEvent::Paint && ms < 0) {
             auto *tile = qobject_cast<MediaThumbnailObj *>(watched);
-            if ((tile && m_shown->isAncestorOf(tile)) || (watched == m_shown && !qobject_cast<MediaLibThumbnailView *>(m_shown)))
+            if ((tile && m_shown->isAncestorOf(tile))
+                || (watched == m_shown && !qobject_cast<MediaLibThumbnailView *>(m_shown)))
                 ms = m_clock.nsecsElapsed() / 1e6;
         }
         return QObject::eventFilter(watched, event);
@@ -338,13 +340,13 @@ void newFiles(MediaLibraryPanel *panel, const QString &folder, int entries, cons
     events.painted = shown;
     qApp->installEventFilter(&events);
     double modelMs = -1;
-    const QMetaObject::Connection inserted =
-        QObject::connect(panel->folderModel(), &QAbstractItemModel::rowsInserted, [&] {
-            if (modelMs < 0) {
-                modelMs = clock.nsecsElapsed() / 1e6;
-                events.armedForPaint = true;
-            }
-        });
+    const QMetaObject::Connection inserted = QObject::connect(panel->folderModel(), &QAbstractItemModel::rowsInserted,
+                                                              [&] {
+                                                                  if (modelMs < 0) {
+                                                                      modelMs = clock.nsecsElapsed() / 1e6;
+                                                                      events.armedForPaint = true;
+                                                                  }
+                                                              });
     std::vector<Sample> samples;
     const QByteArray picture = tinyJpeg(round);
     for (int i = 0; i < kRepeats; ++i) {
@@ -387,12 +389,11 @@ void removals(MediaLibraryPanel *panel, const QString &folder, int entries, cons
     qApp->installEventFilter(&events);
     double reloadedMs = -1;
     int reloads = 0;
-    const QMetaObject::Connection reloaded =
-        QObject::connect(panel, &MediaLibraryPanel::curDirChanged, [&] {
-            ++reloads;
-            if (reloadedMs < 0)
-                reloadedMs = clock.nsecsElapsed() / 1e6;
-        });
+    const QMetaObject::Connection reloaded = QObject::connect(panel, &MediaLibraryPanel::curDirChanged, [&] {
+        ++reloads;
+        if (reloadedMs < 0)
+            reloadedMs = clock.nsecsElapsed() / 1e6;
+    });
     // A folder that is not reloaded loses the one row.
     const QMetaObject::Connection removed =
         QObject::connect(panel->folderModel(), &QAbstractItemModel::rowsRemoved, [&] {

@@ -8,10 +8,10 @@
 #include "MediaFileStore.h"
 #include "MediaImpl.h"
 #include "MediaLibScrollArea.h"
+#include "MediaLibSortFilterModel.h"
 #include "MediaLibTableModel.h"
 #include "MediaLibTableView.h"
 #include "MediaLibThumbnailView.h"
-#include "MediaLibSortFilterModel.h"
 #include "MediaThumbnailObj.h"
 #include "TestEnvironment.h"
 #include "ThreadManager.h"
@@ -34,7 +34,8 @@ constexpr int kTickMs = 5;
 // How long the loop is watched after a step: long enough for a window of thumbnails to come back.
 constexpr int kDrainMs = 400;
 
-struct Figures {
+struct Figures
+{
     double blockedMs = 0;
     double worstLateMs = 0;
 };
@@ -65,8 +66,8 @@ Figures measure(const std::function<void()> &step)
 
 void report(const char *what, int entries, const Figures &figures)
 {
-    std::printf("%-44s %6d entries: blocked %8.1f ms, then worst lateness %6.1f ms\n", what, entries,
-                figures.blockedMs, figures.worstLateMs);
+    std::printf("%-44s %6d entries: blocked %8.1f ms, then worst lateness %6.1f ms\n", what, entries, figures.blockedMs,
+                figures.worstLateMs);
 }
 
 QString makeFolder(const QString &root, int entries)
@@ -114,19 +115,19 @@ void run(const QString &root, int entries)
 
     MediaLibTableModel model(nullptr);
     report("list: enter (fill model, sort, show)", entries, measure([&] {
-        for (const QString &name : names)
-            fillRow(model, folder + QLatin1Char('/') + name);
-        list.setModel(&model);
-        list.changeCurDir(folder);
-    }));
+               for (const QString &name : names)
+                   fillRow(model, folder + QLatin1Char('/') + name);
+               list.setModel(&model);
+               list.changeCurDir(folder);
+           }));
     report("thumbnails: enter (tiles, order, layout)", entries, measure([&] {
-        thumbnails.clearThumbnails();
-        for (MediaImpl *record : model.mediaList())
-            thumbnails.addThumbnail(record);
-        thumbnails.changeCurDir(folder);
-        thumbnails.changeOrderFromSortModel(list.sortModel());
-        thumbnails.layoutThumbnails();
-    }));
+               thumbnails.clearThumbnails();
+               for (MediaImpl *record : model.mediaList())
+                   thumbnails.addThumbnail(record);
+               thumbnails.changeCurDir(folder);
+               thumbnails.changeOrderFromSortModel(list.sortModel());
+               thumbnails.layoutThumbnails();
+           }));
     QElapsedTimer all;
     all.start();
     while (ThreadManager::getInstance()->isRunning() && all.elapsed() < 600000)
@@ -134,36 +135,34 @@ void run(const QString &root, int entries)
     std::printf("%-44s %6d entries: %8.1f ms more\n", "thumbnails: all image thumbnails made", entries,
                 double(all.elapsed()));
 
-    report("thumbnails: scroll one page", entries, measure([&] {
-        area.setScrollBarValue(area.scrollBar(Qt::Vertical)->value() + 440, Qt::Vertical);
-    }));
-    report("thumbnails: scroll to the end", entries, measure([&] {
-        area.setScrollBarValue(area.scrollBar(Qt::Vertical)->maximum(), Qt::Vertical);
-    }));
+    report("thumbnails: scroll one page", entries,
+           measure([&] { area.setScrollBarValue(area.scrollBar(Qt::Vertical)->value() + 440, Qt::Vertical); }));
+    report("thumbnails: scroll to the end", entries,
+           measure([&] { area.setScrollBarValue(area.scrollBar(Qt::Vertical)->maximum(), Qt::Vertical); }));
 
     const QString added = folder + QStringLiteral("/New capture.png");
     QImage(64, 48, QImage::Format_RGB32).save(added);
     report("one new file (row, tile)", entries, measure([&] {
-        fillRow(model, added);
-        thumbnails.addThumbnail(model.mediaList().constLast());
-    }));
+               fillRow(model, added);
+               thumbnails.addThumbnail(model.mediaList().constLast());
+           }));
 
     const QString removed = model.mediaList().at(entries / 2)->path();
     report("one removal (row, tile, order, layout)", entries, measure([&] {
-        list.removeMediaRow(removed);
-        thumbnails.removeThumbnail(removed);
-        thumbnails.changeOrderFromSortModel(list.sortModel());
-        thumbnails.layoutThumbnails();
-    }));
+               list.removeMediaRow(removed);
+               thumbnails.removeThumbnail(removed);
+               thumbnails.changeOrderFromSortModel(list.sortModel());
+               thumbnails.layoutThumbnails();
+           }));
 
     const char *columns[] = {"name", "type", "date", "size", "info", "duration"};
     for (int column = 0; column < 6; ++column) {
         const QByteArray what = QByteArray("sort by ") + columns[column] + " (list and tile order)";
         report(what.constData(), entries, measure([&] {
-            list.sortByColumn(column, Qt::DescendingOrder);
-            thumbnails.changeOrderFromSortModel(list.sortModel());
-            thumbnails.layoutThumbnails();
-        }));
+                   list.sortByColumn(column, Qt::DescendingOrder);
+                   thumbnails.changeOrderFromSortModel(list.sortModel());
+                   thumbnails.layoutThumbnails();
+               }));
     }
     thumbnails.clearThumbnails();
     thumbnails.setParent(nullptr);

@@ -71,9 +71,10 @@ void run(const QSize &frame, const QSize &view, int seconds)
     const int frames = throttle.paints - paintsBefore;
     const double process = cpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - processBefore;
     const double gui = cpuSeconds(CLOCK_THREAD_CPUTIME_ID) - guiBefore;
-    std::printf("frame %4dx%-4d view %4dx%-4d: %5.1f fps, CPU %.2f ms/frame (%.0f%% of a core), GUI thread %.2f ms/frame\n",
-                frame.width(), frame.height(), view.width(), view.height(), frames / elapsed,
-                1000.0 * process / frames, 100.0 * process / elapsed, 1000.0 * gui / frames);
+    std::printf(
+        "frame %4dx%-4d view %4dx%-4d: %5.1f fps, CPU %.2f ms/frame (%.0f%% of a core), GUI thread %.2f ms/frame\n",
+        frame.width(), frame.height(), view.width(), view.height(), frames / elapsed, 1000.0 * process / frames,
+        100.0 * process / elapsed, 1000.0 * gui / frames);
 
     throttle.stream->release();
     throttle.stream = nullptr;

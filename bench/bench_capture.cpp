@@ -36,9 +36,8 @@ Figures measure(CaptureIntf *capture, int count)
     QElapsedTimer sinceTick;
     sinceTick.start();
     QTimer ticker;
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        figures.longestGapMs = std::max(figures.longestGapMs, sinceTick.restart());
-    });
+    QObject::connect(&ticker, &QTimer::timeout,
+                     [&] { figures.longestGapMs = std::max(figures.longestGapMs, sinceTick.restart()); });
     ticker.start(kTickMs);
     // Announced within the call: the signal arrives before captureVision returns.
     int announced = 0;

@@ -11,8 +11,8 @@
 // CPU is counted as time, not as a share of the wall clock, so that a loaded machine slows both runs
 // without changing their figures much; the load average is printed beside them.
 // Usage: bench_recording [seconds of each real-time run, default 20]
-#include "AviHandle.h"
 #include "AVIRecordingThread.h"
+#include "AviHandle.h"
 #include "BenchSupport.h"
 #include "RecordingClock.h"
 #include "VideoEncoderFactory.h"
@@ -239,8 +239,7 @@ void stages(X11ScreenGrabber *grabber, const QSize &size, const QString &folder)
     av_packet_free(&packet);
     const char *names[4] = {"grab", "scale+convert", "encode", "write"};
     double total = 0;
-    std::printf("  stages per frame (%d frames, %d through shared memory), CPU ms [wall ms]:", kStageFrames,
-                shared);
+    std::printf("  stages per frame (%d frames, %d through shared memory), CPU ms [wall ms]:", kStageFrames, shared);
     for (int s = 0; s < 4; ++s) {
         std::printf(" %s %.2f [%.2f]", names[s], cpu[s] / kStageFrames, wall[s] / kStageFrames);
         total += cpu[s];
@@ -260,7 +259,8 @@ void stages(X11ScreenGrabber *grabber, const QSize &size, const QString &folder)
     std::printf("\n");
 }
 
-struct Run {
+struct Run
+{
     double startMs = 0;
     double cpu = 0;
     double serverCpu = 0;
@@ -289,8 +289,8 @@ void countFrames(const QString &file, Run *run)
 QList<int> skippedSlots(const QString &file, int *lastSlot)
 {
     QProcess probe;
-    probe.start(QStringLiteral("ffprobe"), {"-v", "error", "-select_streams", "v:0", "-show_entries", "packet=pts,size",
-                                            "-of", "csv=p=0", file});
+    probe.start(QStringLiteral("ffprobe"),
+                {"-v", "error", "-select_streams", "v:0", "-show_entries", "packet=pts,size", "-of", "csv=p=0", file});
     probe.waitForFinished(120000);
     QSet<int> pictures;
     int last = 0;
@@ -311,8 +311,7 @@ QList<int> skippedSlots(const QString &file, int *lastSlot)
     return skipped;
 }
 
-Run recordWithQuillo(const std::shared_ptr<X11ScreenGrabber> &grabber, const QSize &size, int seconds,
-                     pid_t server)
+Run recordWithQuillo(const std::shared_ptr<X11ScreenGrabber> &grabber, const QSize &size, int seconds, pid_t server)
 {
     Run run;
     AVIRecordingThread thread;
@@ -358,26 +357,49 @@ enum class FfmpegPart { Grab, Convert, Whole };
 QStringList ffmpegArguments(const QByteArray &display, const QSize &size, int seconds, FfmpegPart part,
                             const QString &output)
 {
-    QStringList arguments{"ffmpeg", "-hide_banner", "-nostdin", "-y", "-f", "x11grab", "-framerate", "25",
-                          "-video_size", QStringLiteral("%1x%2").arg(kScreenWidth).arg(kScreenHeight), "-draw_mouse",
-                          "1", "-i", QString::fromLatin1(display) + QStringLiteral("+0,0"), "-t",
-                          QString::number(seconds)};
+    QStringList arguments{"ffmpeg",      "-hide_banner",
+                          "-nostdin",    "-y",
+                          "-f",          "x11grab",
+                          "-framerate",  "25",
+                          "-video_size", QStringLiteral("%1x%2").arg(kScreenWidth).arg(kScreenHeight),
+                          "-draw_mouse", "1",
+                          "-i",          QString::fromLatin1(display) + QStringLiteral("+0,0"),
+                          "-t",          QString::number(seconds)};
     const bool scaled = size != QSize(kScreenWidth, kScreenHeight);
     switch (part) {
     case FfmpegPart::Grab:
-        return arguments << "-an" << "-f" << "null" << "-";
+        return arguments << "-an"
+                         << "-f"
+                         << "null"
+                         << "-";
     case FfmpegPart::Convert:
         arguments << "-vf"
                   << (scaled ? QStringLiteral("scale=%1:%2,format=yuv420p").arg(size.width()).arg(size.height())
                              : QStringLiteral("format=yuv420p"));
-        return arguments << "-sws_flags" << "bilinear" << "-an" << "-f" << "null" << "-";
+        return arguments << "-sws_flags"
+                         << "bilinear"
+                         << "-an"
+                         << "-f"
+                         << "null"
+                         << "-";
     case FfmpegPart::Whole:
         break;
     }
     if (scaled)
         arguments << "-vf" << QStringLiteral("scale=%1:%2").arg(size.width()).arg(size.height());
-    arguments << "-sws_flags" << "bilinear" << "-c:v" << "libxvid" << "-qscale:v" << "4" << "-g" << "10" << "-bf"
-              << "0" << "-an" << "-f" << "avi" << output;
+    arguments << "-sws_flags"
+              << "bilinear"
+              << "-c:v"
+              << "libxvid"
+              << "-qscale:v"
+              << "4"
+              << "-g"
+              << "10"
+              << "-bf"
+              << "0"
+              << "-an"
+              << "-f"
+              << "avi" << output;
     return arguments;
 }
 
@@ -472,8 +494,8 @@ int main(int argc, char *argv[])
     grabber->grab();
     std::printf("screen %dx%d on its own Xvfb; grab through %s; %d CPUs, load average %s\n",
                 grabber->screenSize().width(), grabber->screenSize().height(),
-                grabber->lastGrabShared() ? "shared memory" : "the plain image request", int(sysconf(_SC_NPROCESSORS_ONLN)),
-                loadAverage().constData());
+                grabber->lastGrabShared() ? "shared memory" : "the plain image request",
+                int(sysconf(_SC_NPROCESSORS_ONLN)), loadAverage().constData());
     for (const QSize &size : {QSize(1024, 576), QSize(kScreenWidth, kScreenHeight)}) {
         std::printf("%dx%d\n", size.width(), size.height());
         stages(grabber.get(), size, folder.path());

@@ -15,9 +15,9 @@
 #include "BenchSupport.h"
 #include "CaptureImpl.h"
 #include "LumoVisionImpl.h"
-#include "MessageBoxes.h"
 #include "MediaLibraryImpl.h"
 #include "MediaLibraryPanel.h"
+#include "MessageBoxes.h"
 #include "Quillo.h"
 #include "RecordingImpl.h"
 #include "SettingImpl.h"
@@ -102,8 +102,8 @@ Reading read()
     const struct mallinfo2 info = mallinfo2();
     reading.heapMb = double(info.uordblks + info.hblkhd) / (1 << 20);
     reading.freeHeldMb = double(info.fordblks) / (1 << 20);
-    reading.descriptors = int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System
-                                                                              | QDir::NoDotAndDotDot).size());
+    reading.descriptors = int(
+        QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
     return reading;
 }
 
@@ -159,8 +159,9 @@ QImage page(const QSize &size, int hue)
     font.setPixelSize(size.height() / 30);
     painter.setFont(font);
     for (int line = 1; line < 28; ++line)
-        painter.drawText(size.width() / 12, line * size.height() / 29,
-                         QStringLiteral("Lesson %1, line %2: the quick brown fox jumps over the lazy dog").arg(hue).arg(line));
+        painter.drawText(
+            size.width() / 12, line * size.height() / 29,
+            QStringLiteral("Lesson %1, line %2: the quick brown fox jumps over the lazy dog").arg(hue).arg(line));
     return picture;
 }
 
@@ -173,7 +174,8 @@ QString makeLibraryFolder(const QString &root)
     page(QSize(1920, 1080), 200).save(live, "JPG", 85);
     page(QSize(3840, 2160), 30).save(still, "JPG", 85);
     for (int i = 0; i < kLibraryPictures; ++i)
-        QFile::copy(i % kStillEvery ? live : still, folder + QStringLiteral("/Snapshot %1.jpg").arg(i, 3, 10, QLatin1Char('0')));
+        QFile::copy(i % kStillEvery ? live : still,
+                    folder + QStringLiteral("/Snapshot %1.jpg").arg(i, 3, 10, QLatin1Char('0')));
     QFile::remove(live);
     QFile::remove(still);
     return folder;
@@ -459,8 +461,7 @@ int main(int argc, char *argv[])
                             kCyclesPerHour);
                 std::printf("after cycle %d: heap in use %.1f -> %.1f MB; growth %.2f MB per cycle, %.1f MB per "
                             "hour of cycles\n",
-                            kWarmUpCycles, heap[kWarmUpCycles - 1], heap.last(), heapSlope,
-                            heapSlope * kCyclesPerHour);
+                            kWarmUpCycles, heap[kWarmUpCycles - 1], heap.last(), heapSlope, heapSlope * kCyclesPerHour);
                 std::printf("after cycle %d: threads %g -> %g, descriptors %g -> %g\n", kWarmUpCycles,
                             threads[kWarmUpCycles - 1], threads.last(), descriptors[kWarmUpCycles - 1],
                             descriptors.last());

@@ -148,8 +148,7 @@ int main(int argc, char *argv[])
     QList<qint64> loading;
     for (qsizetype i = 0; i < shown.size(); ++i)
         loading.append(shown[i] - insideShown[i]);
-    std::printf("runs: %d on Xvfb 1920x1080, virtual document camera and web cam (a warm-up run not counted)\n",
-                runs);
+    std::printf("runs: %d on Xvfb 1920x1080, virtual document camera and web cam (a warm-up run not counted)\n", runs);
     print("process start to main() (loading, linking):", loading);
     print("main() to first shown window:", insideShown);
     print("process start to first shown window:", shown);

@@ -83,7 +83,7 @@ QImage photo(int seed)
 // the wall time of a phase depends on what else runs; its processor time hardly does.
 double processCpuMs()
 {
-    rusage usage {};
+    rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     const auto ms = [](const timeval &t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
     return ms(usage.ru_utime) + ms(usage.ru_stime);
@@ -108,10 +108,13 @@ Timing runImages(const QStringList &images)
     QEventLoop allDone;
     std::atomic<int> left{int(creators.size())};
     for (const auto &creator : creators) {
-        QObject::connect(creator.get(), &QThread::finished, creator.get(), [&] {
-            if (--left == 0)
-                QMetaObject::invokeMethod(&allDone, &QEventLoop::quit, Qt::QueuedConnection);
-        }, Qt::DirectConnection);
+        QObject::connect(
+            creator.get(), &QThread::finished, creator.get(),
+            [&] {
+                if (--left == 0)
+                    QMetaObject::invokeMethod(&allDone, &QEventLoop::quit, Qt::QueuedConnection);
+            },
+            Qt::DirectConnection);
     }
     QElapsedTimer clock;
     clock.start();

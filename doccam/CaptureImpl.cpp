@@ -79,8 +79,8 @@ void CaptureImpl::release()
 CaptureImpl::CaptureImpl()
     : m_environment(nextEnvironment())
 {
-    m_sound = std::make_unique<CaptureSound>(
-        QStandardPaths::writableLocation(QStandardPaths::TempLocation) + QStringLiteral("/quilloCaptureSound.wav"));
+    m_sound = std::make_unique<CaptureSound>(QStandardPaths::writableLocation(QStandardPaths::TempLocation)
+                                             + QStringLiteral("/quilloCaptureSound.wav"));
     m_settings = SettingImpl::getInstance();
     m_docCam = m_environment.cameraService();
     if (m_docCam->isDocCamConnected())
@@ -372,8 +372,8 @@ void CaptureImpl::docCamFreezeChanged(bool frozen)
 
 bool CaptureImpl::parametersValid() const
 {
-    return m_interval != 0 && m_totalTime >= m_interval && m_interval <= kMaxIntervalSeconds &&
-           m_totalTime / m_interval < UINT_MAX;
+    return m_interval != 0 && m_totalTime >= m_interval && m_interval <= kMaxIntervalSeconds
+           && m_totalTime / m_interval < UINT_MAX;
 }
 
 int CaptureImpl::toggleTimeLapseSetup()
@@ -424,8 +424,10 @@ int CaptureImpl::startTimeLapseCapture()
         return -2001;
     }
     if (!parametersValid()) {
-        captureLog(LogSystem::LOG_CRITICAL, "CaptureImpl::startTimeLapseCapture() - Invalid parameters time : %u, "
-                   "interval : %u", m_totalTime, m_interval);
+        captureLog(LogSystem::LOG_CRITICAL,
+                   "CaptureImpl::startTimeLapseCapture() - Invalid parameters time : %u, "
+                   "interval : %u",
+                   m_totalTime, m_interval);
         return -2000;
     }
     QString folder;

@@ -29,8 +29,8 @@ class CaptureImpl : public CaptureIntf, public CountedService<CaptureImpl>
 public:
     static constexpr uint kNoCamera = FULL_SCREEN;
     static constexpr uint kReady = FULL_SCREEN | DOC_CAM | TIME_LAPSE;
-    static constexpr uint kSetup = TIME_LAPSE | TIME_LAPSE_EDITORS_SHOWN | TIME_LAPSE_EDITORS_EDITABLE |
-                                   TIME_LAPSE_START_SHOWN;
+    static constexpr uint kSetup = TIME_LAPSE | TIME_LAPSE_EDITORS_SHOWN | TIME_LAPSE_EDITORS_EDITABLE
+                                   | TIME_LAPSE_START_SHOWN;
     static constexpr uint kSeriesRunning = TIME_LAPSE_EDITORS_SHOWN | TIME_LAPSE_RUNNING | TIME_LAPSE_PROGRESS_SHOWN;
 
     // The process-wide service; each call is one reference, given back with release().

@@ -212,7 +212,9 @@ void CaptureSelectionPanel::docCamCapture()
         captureOnce(&CaptureIntf::captureVision);
 }
 
-void CaptureSelectionPanel::doTimeLapesCapture() {}
+void CaptureSelectionPanel::doTimeLapesCapture()
+{
+}
 
 void CaptureSelectionPanel::startEditTimeLapes()
 {
@@ -260,7 +262,9 @@ void CaptureSelectionPanel::endOfTimeLapesCapture(const QList<QString> &)
     redraw(intervalEditor());
 }
 
-void CaptureSelectionPanel::interruptTimeLapesCapture(const QList<QString> &, int) {}
+void CaptureSelectionPanel::interruptTimeLapesCapture(const QList<QString> &, int)
+{
+}
 
 void CaptureSelectionPanel::updateUIWithActionStatus(uint status)
 {

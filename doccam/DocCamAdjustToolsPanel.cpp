@@ -156,10 +156,18 @@ void DocCamAdjustToolsPanel::decBlue()
 }
 
 // Automatic exposure and white balance have no control on this strip.
-void DocCamAdjustToolsPanel::setAutoExposure(bool) {}
-void DocCamAdjustToolsPanel::updateAutoExposure(bool) {}
-void DocCamAdjustToolsPanel::setAutoWhiteBalance(bool) {}
-void DocCamAdjustToolsPanel::updateAutoWhiteBalance(bool) {}
+void DocCamAdjustToolsPanel::setAutoExposure(bool)
+{
+}
+void DocCamAdjustToolsPanel::updateAutoExposure(bool)
+{
+}
+void DocCamAdjustToolsPanel::setAutoWhiteBalance(bool)
+{
+}
+void DocCamAdjustToolsPanel::updateAutoWhiteBalance(bool)
+{
+}
 
 void DocCamAdjustToolsPanel::updateBrightness(int value)
 {

@@ -52,10 +52,14 @@ constexpr int kFullTurn = 360;
 int effectFromCode(int code)
 {
     switch (code) {
-    case CameraParameters::ColorEffectNone: return LumoVisionIntf::EFFECT_NORMAL;
-    case CameraParameters::ColorEffectBlackWhite: return LumoVisionIntf::EFFECT_BLACK_WHITE;
-    case CameraParameters::ColorEffectNegative: return LumoVisionIntf::EFFECT_NEGATIVE;
-    default: return -1;
+    case CameraParameters::ColorEffectNone:
+        return LumoVisionIntf::EFFECT_NORMAL;
+    case CameraParameters::ColorEffectBlackWhite:
+        return LumoVisionIntf::EFFECT_BLACK_WHITE;
+    case CameraParameters::ColorEffectNegative:
+        return LumoVisionIntf::EFFECT_NEGATIVE;
+    default:
+        return -1;
     }
 }
 
@@ -196,14 +200,25 @@ int LumoVisionImpl::cachedValue(int value)
     return m_current ? value : kNoCamera;
 }
 
-int LumoVisionImpl::autoFocus() { return callStream(&DocCamStream::autoFocus); }
-int LumoVisionImpl::zoomIn() { return callStream(&DocCamStream::zoomIn); }
-int LumoVisionImpl::zoomOut() { return callStream(&DocCamStream::zoomOut); }
-int LumoVisionImpl::zoomReset() { return callStream(&DocCamStream::zoomReset); }
+int LumoVisionImpl::autoFocus()
+{
+    return callStream(&DocCamStream::autoFocus);
+}
+int LumoVisionImpl::zoomIn()
+{
+    return callStream(&DocCamStream::zoomIn);
+}
+int LumoVisionImpl::zoomOut()
+{
+    return callStream(&DocCamStream::zoomOut);
+}
+int LumoVisionImpl::zoomReset()
+{
+    return callStream(&DocCamStream::zoomReset);
+}
 
 template<typename T>
-int LumoVisionImpl::stepSetting(RequestedSetting<T> *setting, T reported, T (*next)(T),
-                                int (DocCamStream::*set)(T))
+int LumoVisionImpl::stepSetting(RequestedSetting<T> *setting, T reported, T (*next)(T), int (DocCamStream::*set)(T))
 {
     Locker locker(&serviceMutex);
     if (!m_stream)
@@ -217,7 +232,8 @@ int LumoVisionImpl::stepSetting(RequestedSetting<T> *setting, T reported, T (*ne
 
 int LumoVisionImpl::toggleFreeze()
 {
-    return stepSetting<bool>(&m_askedFreeze, m_frozen, [](bool frozen) { return !frozen; }, &DocCamStream::setFreeze);
+    return stepSetting<bool>(
+        &m_askedFreeze, m_frozen, [](bool frozen) { return !frozen; }, &DocCamStream::setFreeze);
 }
 
 int LumoVisionImpl::rotate()
@@ -229,10 +245,14 @@ int LumoVisionImpl::rotate()
 
 int LumoVisionImpl::toggleMirror()
 {
-    return stepSetting<bool>(&m_askedMirror, m_mirror, [](bool mirrored) { return !mirrored; }, &DocCamStream::setMirror);
+    return stepSetting<bool>(
+        &m_askedMirror, m_mirror, [](bool mirrored) { return !mirrored; }, &DocCamStream::setMirror);
 }
 
-int LumoVisionImpl::brightness() { return cachedValue(int(m_brightness)); }
+int LumoVisionImpl::brightness()
+{
+    return cachedValue(int(m_brightness));
+}
 
 int LumoVisionImpl::setBrightness(uint value)
 {
@@ -244,9 +264,18 @@ int LumoVisionImpl::setBrightness(uint value)
     return m_stream->setBrightness(value);
 }
 
-int LumoVisionImpl::increaseBrightness() { return callStream(&DocCamStream::increaseBrightness); }
-int LumoVisionImpl::decreaseBrightness() { return callStream(&DocCamStream::decreaseBrightness); }
-int LumoVisionImpl::contrast() { return cachedValue(int(m_contrast)); }
+int LumoVisionImpl::increaseBrightness()
+{
+    return callStream(&DocCamStream::increaseBrightness);
+}
+int LumoVisionImpl::decreaseBrightness()
+{
+    return callStream(&DocCamStream::decreaseBrightness);
+}
+int LumoVisionImpl::contrast()
+{
+    return cachedValue(int(m_contrast));
+}
 
 int LumoVisionImpl::setContrast(uint value)
 {
@@ -262,10 +291,22 @@ int LumoVisionImpl::setContrast(uint value)
     return result;
 }
 
-int LumoVisionImpl::increaseContrast() { return callStream(&DocCamStream::increaseContrast); }
-int LumoVisionImpl::decreaseContrast() { return callStream(&DocCamStream::decreaseContrast); }
-int LumoVisionImpl::exposure() { return cachedValue(m_exposure); }
-int LumoVisionImpl::isAutoExposure() { return cachedValue(m_autoExposure ? 1 : 0); }
+int LumoVisionImpl::increaseContrast()
+{
+    return callStream(&DocCamStream::increaseContrast);
+}
+int LumoVisionImpl::decreaseContrast()
+{
+    return callStream(&DocCamStream::decreaseContrast);
+}
+int LumoVisionImpl::exposure()
+{
+    return cachedValue(m_exposure);
+}
+int LumoVisionImpl::isAutoExposure()
+{
+    return cachedValue(m_autoExposure ? 1 : 0);
+}
 
 int LumoVisionImpl::setAutoExposure(bool automatic)
 {
@@ -273,11 +314,26 @@ int LumoVisionImpl::setAutoExposure(bool automatic)
     return m_stream ? m_stream->setAutoExposure(automatic) : kNoCamera;
 }
 
-int LumoVisionImpl::increaseExposure() { return callStream(&DocCamStream::increaseExposure); }
-int LumoVisionImpl::decreaseExposure() { return callStream(&DocCamStream::decreaseExposure); }
-int LumoVisionImpl::focusFar() { return callStream(&DocCamStream::focusFar); }
-int LumoVisionImpl::focusNear() { return callStream(&DocCamStream::focusNear); }
-int LumoVisionImpl::colorEffect() { return cachedValue(m_colorEffect); }
+int LumoVisionImpl::increaseExposure()
+{
+    return callStream(&DocCamStream::increaseExposure);
+}
+int LumoVisionImpl::decreaseExposure()
+{
+    return callStream(&DocCamStream::decreaseExposure);
+}
+int LumoVisionImpl::focusFar()
+{
+    return callStream(&DocCamStream::focusFar);
+}
+int LumoVisionImpl::focusNear()
+{
+    return callStream(&DocCamStream::focusNear);
+}
+int LumoVisionImpl::colorEffect()
+{
+    return cachedValue(m_colorEffect);
+}
 
 int LumoVisionImpl::setColorEffect(int effect)
 {
@@ -285,14 +341,21 @@ int LumoVisionImpl::setColorEffect(int effect)
     if (!m_stream)
         return kNoCamera;
     switch (effect) {
-    case EFFECT_NORMAL: return m_stream->setColorEffect(CameraParameters::ColorEffectNone);
-    case EFFECT_BLACK_WHITE: return m_stream->setColorEffect(CameraParameters::ColorEffectBlackWhite);
-    case EFFECT_NEGATIVE: return m_stream->setColorEffect(CameraParameters::ColorEffectNegative);
-    default: return kOutOfRange;
+    case EFFECT_NORMAL:
+        return m_stream->setColorEffect(CameraParameters::ColorEffectNone);
+    case EFFECT_BLACK_WHITE:
+        return m_stream->setColorEffect(CameraParameters::ColorEffectBlackWhite);
+    case EFFECT_NEGATIVE:
+        return m_stream->setColorEffect(CameraParameters::ColorEffectNegative);
+    default:
+        return kOutOfRange;
     }
 }
 
-int LumoVisionImpl::isAutoWhiteBalance() { return cachedValue(m_autoWhiteBalance ? 1 : 0); }
+int LumoVisionImpl::isAutoWhiteBalance()
+{
+    return cachedValue(m_autoWhiteBalance ? 1 : 0);
+}
 
 int LumoVisionImpl::setAutoWhiteBalance(bool automatic)
 {
@@ -300,11 +363,26 @@ int LumoVisionImpl::setAutoWhiteBalance(bool automatic)
     return m_stream ? m_stream->setAutoWhiteBalance(automatic) : kNoCamera;
 }
 
-int LumoVisionImpl::increaseRed() { return callStream(&DocCamStream::increaseRed); }
-int LumoVisionImpl::decreaseRed() { return callStream(&DocCamStream::decreaseRed); }
-int LumoVisionImpl::increaseBlue() { return callStream(&DocCamStream::increaseBlue); }
-int LumoVisionImpl::decreaseBlue() { return callStream(&DocCamStream::decreaseBlue); }
-int LumoVisionImpl::isAutoImage() { return cachedValue(m_autoImage ? 1 : 0); }
+int LumoVisionImpl::increaseRed()
+{
+    return callStream(&DocCamStream::increaseRed);
+}
+int LumoVisionImpl::decreaseRed()
+{
+    return callStream(&DocCamStream::decreaseRed);
+}
+int LumoVisionImpl::increaseBlue()
+{
+    return callStream(&DocCamStream::increaseBlue);
+}
+int LumoVisionImpl::decreaseBlue()
+{
+    return callStream(&DocCamStream::decreaseBlue);
+}
+int LumoVisionImpl::isAutoImage()
+{
+    return cachedValue(m_autoImage ? 1 : 0);
+}
 
 int LumoVisionImpl::setAutoImage(bool automatic)
 {
@@ -312,7 +390,10 @@ int LumoVisionImpl::setAutoImage(bool automatic)
     return m_stream ? m_stream->setAutoImage(automatic) : kNoCamera;
 }
 
-int LumoVisionImpl::docCamMode() { return cachedValue(m_mode); }
+int LumoVisionImpl::docCamMode()
+{
+    return cachedValue(m_mode);
+}
 
 int LumoVisionImpl::setDocCamMode(int mode)
 {
@@ -320,13 +401,20 @@ int LumoVisionImpl::setDocCamMode(int mode)
     if (!m_stream)
         return kNoCamera;
     switch (mode) {
-    case MODE_NORMAL: return m_stream->setMode(CameraParameters::ModeNormal);
-    case MODE_ENHANCE: return m_stream->setMode(CameraParameters::ModeEnhance);
-    case MODE_WIDE_ANGLE: return m_stream->setWideAngle(true);
-    case MODE_MICROSCOPE: return m_stream->setMode(CameraParameters::ModeMicroscope);
-    case MODE_INFINITE: return m_stream->setMode(CameraParameters::ModeInfinite);
-    case MODE_MACRO: return m_stream->setMode(CameraParameters::ModeMacro);
-    default: return kNoCamera;
+    case MODE_NORMAL:
+        return m_stream->setMode(CameraParameters::ModeNormal);
+    case MODE_ENHANCE:
+        return m_stream->setMode(CameraParameters::ModeEnhance);
+    case MODE_WIDE_ANGLE:
+        return m_stream->setWideAngle(true);
+    case MODE_MICROSCOPE:
+        return m_stream->setMode(CameraParameters::ModeMicroscope);
+    case MODE_INFINITE:
+        return m_stream->setMode(CameraParameters::ModeInfinite);
+    case MODE_MACRO:
+        return m_stream->setMode(CameraParameters::ModeMacro);
+    default:
+        return kNoCamera;
     }
 }
 
@@ -421,8 +509,12 @@ void LumoVisionImpl::docCamRemoved(LumoDocCam *camera)
         selectOneDocCam();
 }
 
-void LumoVisionImpl::webCamArrived(LumoDocCam *) {}
-void LumoVisionImpl::webCamRemoved(LumoDocCam *) {}
+void LumoVisionImpl::webCamArrived(LumoDocCam *)
+{
+}
+void LumoVisionImpl::webCamRemoved(LumoDocCam *)
+{
+}
 
 void LumoVisionImpl::hqImageArrived(const QImage &image)
 {
@@ -650,8 +742,8 @@ LumoVisionStatus::Settings LumoVisionImpl::statusSettings() const
 void LumoVisionImpl::deriveWhiteBalanceBits()
 {
     const bool offered = m_current && m_current->canSetWhiteBalance() && m_current->canAdjustColorGains();
-    m_actionStatus =
-        LumoVisionStatus::withWhiteBalance(m_actionStatus, m_current != nullptr, offered, statusSettings());
+    m_actionStatus = LumoVisionStatus::withWhiteBalance(m_actionStatus, m_current != nullptr, offered,
+                                                        statusSettings());
 }
 
 void LumoVisionImpl::buildActionStatus()
@@ -672,11 +764,20 @@ void LumoVisionImpl::updateMode()
         mode = MODE_WIDE_ANGLE;
     } else {
         switch (m_modeBits) {
-        case CameraParameters::ModeEnhance: mode = MODE_ENHANCE; break;
-        case CameraParameters::ModeMicroscope: mode = MODE_MICROSCOPE; break;
-        case CameraParameters::ModeMacro: mode = MODE_MACRO; break;
-        case CameraParameters::ModeInfinite: mode = MODE_INFINITE; break;
-        default: break;
+        case CameraParameters::ModeEnhance:
+            mode = MODE_ENHANCE;
+            break;
+        case CameraParameters::ModeMicroscope:
+            mode = MODE_MICROSCOPE;
+            break;
+        case CameraParameters::ModeMacro:
+            mode = MODE_MACRO;
+            break;
+        case CameraParameters::ModeInfinite:
+            mode = MODE_INFINITE;
+            break;
+        default:
+            break;
         }
     }
     if (mode == m_mode)

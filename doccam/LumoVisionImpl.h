@@ -41,9 +41,10 @@ public:
     static LumoVisionIntf *getInstance(QWidget *parent);
 
     // Waits of the service, shortened by tests.
-    struct Timings {
-        int hqTimeoutMs = 10000;   // how long a full-quality still may take before the request is aborted
-        int selectRetryMs = 2000;  // how often a camera held by another program is tried again
+    struct Timings
+    {
+        int hqTimeoutMs = 10000;  // how long a full-quality still may take before the request is aborted
+        int selectRetryMs = 2000; // how often a camera held by another program is tried again
     };
     // Applies to a service created later.
     static void setTimings(const Timings &timings);

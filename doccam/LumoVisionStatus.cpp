@@ -60,8 +60,7 @@ uint LumoVisionStatus::mask(const Offers &offers, const Settings &settings)
     return withWhiteBalance(mask, true, offers.whiteBalance, settings);
 }
 
-uint LumoVisionStatus::withWhiteBalance(uint mask, bool cameraOpen, bool whiteBalanceOffered,
-                                        const Settings &settings)
+uint LumoVisionStatus::withWhiteBalance(uint mask, bool cameraOpen, bool whiteBalanceOffered, const Settings &settings)
 {
     mask &= ~uint(LumoVisionIntf::WHITE_BALANCE_ADJUSTABLE | LumoVisionIntf::MANUAL_WHITE_BALANCE);
     if (!cameraOpen || settings.blackWhite)

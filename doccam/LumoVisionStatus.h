@@ -10,7 +10,8 @@ class LumoVisionStatus
 {
 public:
     // What an open camera offers, as the mask needs it.
-    struct Offers {
+    struct Offers
+    {
         QString model;
         uint controlCapabilities = 0;
         // The exposure mode can be set and the exposure adjusted.
@@ -26,7 +27,8 @@ public:
         bool whiteBalance = false;
     };
     // How the camera is set.
-    struct Settings {
+    struct Settings
+    {
         bool autoExposure = true;
         bool autoWhiteBalance = true;
         bool blackWhite = false;

@@ -257,8 +257,7 @@ int WebCamImpl::openWebCam(int index)
 
     // An auxiliary view that the main view fed with another camera must not go on showing the new one.
     LumoDocCam *mirroredElsewhere =
-        (m_auxView && m_auxCam && m_auxCam == m_mainCam && !m_auxStream && m_auxCam != camera) ? m_auxCam
-                                                                                            : nullptr;
+        (m_auxView && m_auxCam && m_auxCam == m_mainCam && !m_auxStream && m_auxCam != camera) ? m_auxCam : nullptr;
     closeWebCamStream();
     m_mainCam = camera;
     bool reopenAux = false;
@@ -391,9 +390,13 @@ void WebCamImpl::requestNextFrame(CameraWidget *widget)
         m_auxStream->requestNextFrame();
 }
 
-void WebCamImpl::docCamArrived(LumoDocCam *) {}
+void WebCamImpl::docCamArrived(LumoDocCam *)
+{
+}
 
-void WebCamImpl::docCamRemoved(LumoDocCam *) {}
+void WebCamImpl::docCamRemoved(LumoDocCam *)
+{
+}
 
 void WebCamImpl::webCamArrived(LumoDocCam *camera)
 {

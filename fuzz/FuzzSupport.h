@@ -27,8 +27,8 @@ QByteArray bytesOf(const uint8_t *data, size_t size);
 
 } // namespace FuzzSupport
 
-#define FUZZ_CHECK(condition, ...)                                                                             \
-    do {                                                                                                       \
-        if (!(condition))                                                                                      \
-            FuzzSupport::fail(__VA_ARGS__);                                                                    \
+#define FUZZ_CHECK(condition, ...)                                                                                     \
+    do {                                                                                                               \
+        if (!(condition))                                                                                              \
+            FuzzSupport::fail(__VA_ARGS__);                                                                            \
     } while (false)

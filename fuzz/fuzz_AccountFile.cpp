@@ -86,7 +86,8 @@ void writeBack(const QByteArray &payload)
     // Whatever the format can read, it writes back the same.
     const SNAccountFileFormat::Decoded decoded = SNAccountFileFormat::decode(payload);
     if (decoded.recognised) {
-        const SNAccountFileFormat::Decoded again = SNAccountFileFormat::decode(SNAccountFileFormat::encode(decoded.entries));
+        const SNAccountFileFormat::Decoded again =
+            SNAccountFileFormat::decode(SNAccountFileFormat::encode(decoded.entries));
         FUZZ_CHECK(again.recognised && again.complete && again.entries == decoded.entries,
                    "entries read from a file did not survive being written and read again");
     }

@@ -11,7 +11,8 @@
 
 namespace {
 
-struct IndexedFile {
+struct IndexedFile
+{
     QString name;
     QStringList keywords;
 };

@@ -27,8 +27,8 @@ void readBack(const QByteArray &bytes)
     MediaImpl again(kPath);
     readInto(again, written);
     const QByteArray rewritten = MediaInfoFile::toXml(again);
-    FUZZ_CHECK(written == rewritten, "the information file changed when read back:\n%s\n---\n%s",
-               written.constData(), rewritten.constData());
+    FUZZ_CHECK(written == rewritten, "the information file changed when read back:\n%s\n---\n%s", written.constData(),
+               rewritten.constData());
 }
 
 void writeTexts(const QByteArray &bytes)

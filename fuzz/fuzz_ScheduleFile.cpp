@@ -47,10 +47,10 @@ QList<ScheduleItem *> pointers(const std::vector<std::unique_ptr<ScheduleItem>> 
 bool sameJob(const ScheduleItem &a, const ScheduleItem &b)
 {
     return a.path() == b.path() && a.path().isNull() == b.path().isNull() && a.service() == b.service()
-        && a.isVideo() == b.isVideo() && a.time() == b.time() && a.time().isValid() == b.time().isValid()
-        && a.title() == b.title() && a.author() == b.author() && a.description() == b.description()
-        && a.keywords() == b.keywords() && a.state() == b.state() && a.result() == b.result()
-        && a.result().isNull() == b.result().isNull();
+           && a.isVideo() == b.isVideo() && a.time() == b.time() && a.time().isValid() == b.time().isValid()
+           && a.title() == b.title() && a.author() == b.author() && a.description() == b.description()
+           && a.keywords() == b.keywords() && a.state() == b.state() && a.result() == b.result()
+           && a.result().isNull() == b.result().isNull();
 }
 
 } // namespace

@@ -70,9 +70,9 @@ qint64 fileSizeOf(const SNResponse &response)
 bool isLibraryCode(int code)
 {
     static const QList<int> codes{SN_ERR_CREDENTIALS_REFUSED, SN_ERR_FILE_TOO_LARGE, SN_ERR_FILE_TOO_LONG,
-                                  SN_ERR_UNREACHABLE,        SN_ERR_CANNOT_CONNECT, SN_ERR_DISCONNECTED,
-                                  SN_ERR_TIMED_OUT,          SN_ERR_PROTOCOL,       SN_ERR_CREDENTIALS_REFUSED_2,
-                                  SN_ERR_AUTHORIZATION,      SN_ERR_TOO_OFTEN,      SN_ERR_PRIVILEGE,
+                                  SN_ERR_UNREACHABLE,         SN_ERR_CANNOT_CONNECT, SN_ERR_DISCONNECTED,
+                                  SN_ERR_TIMED_OUT,           SN_ERR_PROTOCOL,       SN_ERR_CREDENTIALS_REFUSED_2,
+                                  SN_ERR_AUTHORIZATION,       SN_ERR_TOO_OFTEN,      SN_ERR_PRIVILEGE,
                                   SN_ERR_NOT_SUPPORTED};
     return codes.contains(code);
 }
@@ -100,7 +100,8 @@ void readDeviceCode(const SNResponse &response)
     for (const auto dialect : {OAuthConfig::DEVICE_RFC8628, OAuthConfig::DEVICE_GRAPH}) {
         const OAuthProtocol::DeviceCode code = OAuthProtocol::parseDeviceCode(response.body, dialect);
         FUZZ_CHECK(code.intervalSeconds >= 1 && code.intervalSeconds <= 3600, "interval %d", code.intervalSeconds);
-        FUZZ_CHECK(code.expiresInSeconds >= 0 && code.expiresInSeconds <= 24 * 3600, "expiry %d", code.expiresInSeconds);
+        FUZZ_CHECK(code.expiresInSeconds >= 0 && code.expiresInSeconds <= 24 * 3600, "expiry %d",
+                   code.expiresInSeconds);
         if (!code.ok)
             continue;
         FUZZ_CHECK(code.verificationUrl.isValid() && !code.verificationUrl.host().isEmpty(),
@@ -117,7 +118,8 @@ void readDevicePoll(const SNResponse &response)
 {
     for (const auto dialect : {OAuthConfig::DEVICE_RFC8628, OAuthConfig::DEVICE_GRAPH}) {
         const OAuthProtocol::DevicePoll poll = OAuthProtocol::parseDevicePoll(response.status, response.body, dialect);
-        FUZZ_CHECK((poll.state == OAuthProtocol::POLL_GRANTED) == poll.token.ok, "granted without a token, or the reverse");
+        FUZZ_CHECK((poll.state == OAuthProtocol::POLL_GRANTED) == poll.token.ok,
+                   "granted without a token, or the reverse");
         checkToken(poll.token, response);
     }
 }

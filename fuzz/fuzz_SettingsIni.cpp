@@ -82,10 +82,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     SettingIntf *settings = SettingImpl::getInstance();
 
     if (!isText(bytes)) {
-        FUZZ_CHECK(!settings->value(kWrittenKey).isValid()
-                       && settings->getVideoQuality() == kDefaultVideoQuality && !settings->getMute()
-                       && settings->getAudioSource().isNull() && settings->getElapsedTimeTotalTime() == 0
-                       && settings->getElapsedTimePeriod() == 0,
+        FUZZ_CHECK(!settings->value(kWrittenKey).isValid() && settings->getVideoQuality() == kDefaultVideoQuality
+                       && !settings->getMute() && settings->getAudioSource().isNull()
+                       && settings->getElapsedTimeTotalTime() == 0 && settings->getElapsedTimePeriod() == 0,
                    "a setting was read from a file that is not text");
     }
 
@@ -94,9 +93,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const bool keptAside = QFile::exists(aside);
     FUZZ_CHECK(isText(bytes) || keptAside, "a file that is not text was written over without being kept");
     const QVariant written = settings->value(kWrittenKey);
-    FUZZ_CHECK(written.toInt() == int(size), "the value written (%d) read back as \"%s\"; the file (%s aside) holds:\n%s",
-               int(size), qPrintable(written.toString()), keptAside ? "kept" : "not kept",
-               contents(path).constData());
+    FUZZ_CHECK(written.toInt() == int(size),
+               "the value written (%d) read back as \"%s\"; the file (%s aside) holds:\n%s", int(size),
+               qPrintable(written.toString()), keptAside ? "kept" : "not kept", contents(path).constData());
     QMap<QString, QByteArray> after = everySetting(path);
     after.remove(kWrittenKey);
     if (keptAside) {
@@ -120,8 +119,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
 
     const QString savePath = settings->getSavePath();
-    FUZZ_CHECK(savePath.endsWith(QLatin1Char('/')) && QDir(savePath).exists(),
-               "the save folder \"%s\" is no folder", qPrintable(savePath));
+    FUZZ_CHECK(savePath.endsWith(QLatin1Char('/')) && QDir(savePath).exists(), "the save folder \"%s\" is no folder",
+               qPrintable(savePath));
     settings->release();
     return 0;
 }

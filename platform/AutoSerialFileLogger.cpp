@@ -106,8 +106,7 @@ bool AutoSerialFileLogger::write(const QDateTime &time, int level, const QString
 bool AutoSerialFileLogger::retryDue(const QDateTime &time) const
 {
     // A clock set back since the failed attempt must not put the next one off for as long.
-    return !m_failedAttempt.isValid() || time < m_failedAttempt
-           || m_failedAttempt.secsTo(time) >= kRetryAfterSeconds;
+    return !m_failedAttempt.isValid() || time < m_failedAttempt || m_failedAttempt.secsTo(time) >= kRetryAfterSeconds;
 }
 
 void AutoSerialFileLogger::close()

@@ -61,7 +61,8 @@ public:
     static void installQtMessageHandler();
 
 private:
-    struct Line {
+    struct Line
+    {
         QDateTime time;
         LogLevel level;
         int module;

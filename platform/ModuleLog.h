@@ -20,8 +20,7 @@ public:
     {
     }
 
-    void operator()(LogSystem::LogLevel level, const char *format, ...) const
-        __attribute__((format(printf, 3, 4)));
+    void operator()(LogSystem::LogLevel level, const char *format, ...) const __attribute__((format(printf, 3, 4)));
 
 private:
     static constexpr int kNotRegistered = -2;

@@ -8,8 +8,8 @@
 
 #include <QDateTime>
 #include <QDeadlineTimer>
-#include <QFile>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -73,8 +73,8 @@ QString AVIRecordingThread::outputFileName()
     QDateTime time = QDateTime::currentDateTime();
     QString name;
     do {
-        name = folder + QStringLiteral("Quillo-") + time.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss")) +
-               QStringLiteral(".avi");
+        name = folder + QStringLiteral("Quillo-") + time.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss"))
+               + QStringLiteral(".avi");
         time = time.addSecs(1);
     } while (QFileInfo::exists(name));
     return name;
@@ -109,7 +109,7 @@ bool AVIRecordingThread::prepareStart(bool quiet)
 }
 
 AVIRecordingThread::StartOutcome AVIRecordingThread::beginCapture(bool timerMode, bool quiet, const QString &codec,
-                                                                   WId window, int width, int height, int audioDevice)
+                                                                  WId window, int width, int height, int audioDevice)
 {
     m_running = false;
     if (isRunning()) {
@@ -159,8 +159,8 @@ bool AVIRecordingThread::startRecording(WId window, int width, int height, int a
         m_go.release();
         return true;
     }
-    const bool started =
-        beginCapture(false, false, QString(), window, width, height, audioDevice) != StartOutcome::Failed;
+    const bool started = beginCapture(false, false, QString(), window, width, height, audioDevice)
+                         != StartOutcome::Failed;
     if (started) {
         m_started = true;
         m_go.release();
@@ -203,12 +203,12 @@ void AVIRecordingThread::run()
     for (int attempt = 0; !cancelled && attempt < kFirstFrameAttempts; ++attempt) {
         result = m_writer.writeFrame(firstCodec);
         // Timer mode goes on after a failed set-up too: its later frames set up XviD with its fall-back.
-        if (result == WinAVIRecordingImpl::FRAME_WRITTEN ||
-            (timerMode && result == WinAVIRecordingImpl::FRAME_SETUP_FAILED))
+        if (result == WinAVIRecordingImpl::FRAME_WRITTEN
+            || (timerMode && result == WinAVIRecordingImpl::FRAME_SETUP_FAILED))
             break;
     }
-    const bool started = result == WinAVIRecordingImpl::FRAME_WRITTEN ||
-                         (timerMode && result == WinAVIRecordingImpl::FRAME_SETUP_FAILED);
+    const bool started = result == WinAVIRecordingImpl::FRAME_WRITTEN
+                         || (timerMode && result == WinAVIRecordingImpl::FRAME_SETUP_FAILED);
     if (timerMode) {
         m_firstFrameWritten = started;
         m_firstFrameDone.release();
@@ -217,7 +217,7 @@ void AVIRecordingThread::run()
         m_stopRequested = true;
         if (!timerMode)
             m_errorCode = result == WinAVIRecordingImpl::FRAME_SETUP_FAILED ? RECORDING_THREAD_VIDEO_CODEC_FAILED
-                                                                              : RECORDING_THREAD_ADD_FRAME_FAILED;
+                                                                            : RECORDING_THREAD_ADD_FRAME_FAILED;
         recordingLog(LogSystem::LOG_ERROR, "AVIRecordingThread::run - first frame failed (%d)", result);
     }
     while (!m_stopRequested) {
@@ -232,7 +232,8 @@ void AVIRecordingThread::run()
         }
         if (written == WinAVIRecordingImpl::FRAME_WRITER_FAILED) {
             // Going on would keep the recording "running" while nothing reaches the file.
-            endCapture(m_writer.failedForSpace() ? RECORDING_THREAD_FREE_SPACE_NOT_ENOUGH : RECORDING_THREAD_WRITER_FAILED,
+            endCapture(m_writer.failedForSpace() ? RECORDING_THREAD_FREE_SPACE_NOT_ENOUGH
+                                                 : RECORDING_THREAD_WRITER_FAILED,
                        m_writer.failureCause());
             break;
         }

@@ -93,8 +93,8 @@ private:
     bool prepareStart(bool quiet);
     enum class StartOutcome { AlreadyRunning, Failed, Started };
     // Sets up the writer and starts the thread; called with m_mutex held.
-    StartOutcome beginCapture(bool timerMode, bool quiet, const QString &codec, WId window, int width,
-                              int height, int audioDevice);
+    StartOutcome beginCapture(bool timerMode, bool quiet, const QString &codec, WId window, int width, int height,
+                              int audioDevice);
     bool freeSpaceEnough();
     // Makes the files of a recording ended by a full disk playable.
     void finishAfterFullDisk();

@@ -30,7 +30,8 @@ enum AviError : quint32 {
 };
 
 // The PCM format of the recording's sound (the 18-byte wave format header of an AVI audio stream).
-struct WaveFormat {
+struct WaveFormat
+{
     quint16 formatTag = 1;
     quint16 channels = 2;
     quint32 samplesPerSec = 8000;
@@ -43,7 +44,8 @@ struct WaveFormat {
 
 // What setAviVideoCompression is told: the four-character code of the codec ("XVID", or "DIB " for
 // uncompressed bottom-up BGR24 frames).
-struct AviCompressOptions {
+struct AviCompressOptions
+{
     QByteArray fccHandler;
 };
 
@@ -51,7 +53,8 @@ struct AviCompressOptions {
 // packet goes to the muxer under `mutex`. The container header is written when the video is set up: the
 // muxer cannot add a stream later, so the audio stream is declared then too whenever a wave format was
 // given.
-struct AviHandle {
+struct AviHandle
+{
     AviHandle();
     ~AviHandle();
 

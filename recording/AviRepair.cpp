@@ -177,8 +177,8 @@ bool remux(const QByteArray &source, const QByteArray &target, const AviRepair::
         return false;
     }
     AVFormatContext *output = nullptr;
-    bool ok = avformat_find_stream_info(input, nullptr) >= 0 &&
-              avformat_alloc_output_context2(&output, nullptr, "avi", target.constData()) >= 0;
+    bool ok = avformat_find_stream_info(input, nullptr) >= 0
+              && avformat_alloc_output_context2(&output, nullptr, "avi", target.constData()) >= 0;
     int videoIndex = -1;
     for (unsigned i = 0; ok && i < input->nb_streams; ++i) {
         AVStream *in = input->streams[i];
@@ -318,7 +318,8 @@ bool AviRepair::finishInPlace(const QString &fileName)
     // Where the header fields to fill in lie.
     qint64 avih = -1;
     qint64 dmlh = -1;
-    struct Stream {
+    struct Stream
+    {
         qint64 strh = -1;
         bool video = false;
         quint32 sampleSize = 0;
@@ -416,8 +417,8 @@ bool AviRepair::finishInPlace(const QString &fileName)
     if (dmlh >= 0)
         ok = ok && writeAt(dmlh, frames);
     for (const Stream &stream : std::as_const(streams)) {
-        const quint32 length =
-            stream.video || stream.sampleSize == 0 ? quint32(stream.chunks) : quint32(stream.bytes / stream.sampleSize);
+        const quint32 length = stream.video || stream.sampleSize == 0 ? quint32(stream.chunks)
+                                                                      : quint32(stream.bytes / stream.sampleSize);
         ok = ok && writeAt(stream.strh + 32, length);
     }
     ok = ok && file.flush();
@@ -439,8 +440,7 @@ bool AviRepair::isUnrecoverable(const QString &fileName)
     const QByteArray start = file.read(kRiffHeaderBytes);
     if (start.size() < kRiffHeaderBytes)
         return QByteArrayLiteral("RIFF").startsWith(start.left(4)) || start.isEmpty();
-    return start.startsWith("RIFF") && start.mid(8, 4) == "AVI " && isUnfinished(fileName) &&
-           !hasWholeChunk(fileName);
+    return start.startsWith("RIFF") && start.mid(8, 4) == "AVI " && isUnfinished(fileName) && !hasWholeChunk(fileName);
 }
 
 QString AviRepair::setAsideName(const QString &fileName)

@@ -10,7 +10,8 @@
 class MediaFileProbe
 {
 public:
-    struct Result {
+    struct Result
+    {
         // A video stream exists and a decoder for it is installed.
         bool playable = false;
         // -1 when the file does not say (a recording that was never closed has no index and a length of 0).

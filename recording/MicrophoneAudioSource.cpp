@@ -99,8 +99,8 @@ bool MicrophoneAudioSource::Capture::open(int device)
         recordingLog(LogSystem::LOG_NOTICE, "MicrophoneAudioSource::start - no audio input");
         return false;
     }
-    const QAudioDevice chosen =
-        device >= 0 && device < inputs.size() ? inputs.at(device) : QMediaDevices::defaultAudioInput();
+    const QAudioDevice chosen = device >= 0 && device < inputs.size() ? inputs.at(device)
+                                                                      : QMediaDevices::defaultAudioInput();
     QAudioFormat format;
     format.setSampleRate(kSampleRate);
     format.setChannelCount(kChannels);

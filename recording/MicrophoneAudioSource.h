@@ -47,7 +47,8 @@ private:
     Capture *m_capture = nullptr;
     RecordingClock *m_clock = nullptr;
     bool m_stalled = false;
-    struct Abandoned {
+    struct Abandoned
+    {
         QThread *thread;
         Capture *capture;
     };

@@ -14,13 +14,14 @@ namespace {
 // settings dialog that asks.
 constexpr int kAnswerMs = 250;
 
-struct VolumeQuery {
+struct VolumeQuery
+{
     bool done = false;
     bool found = false;
     pa_cvolume volume{};
 };
 
-template <typename Info>
+template<typename Info>
 void volumeAnswer(pa_context *, const Info *info, int eol, void *userdata)
 {
     auto *query = static_cast<VolumeQuery *>(userdata);
@@ -34,7 +35,8 @@ void volumeAnswer(pa_context *, const Info *info, int eol, void *userdata)
     }
 }
 
-struct SetQuery {
+struct SetQuery
+{
     bool done = false;
     bool success = false;
 };
@@ -87,8 +89,8 @@ bool PulseMixerBackend::runUntil(const std::function<bool()> &done)
         const qint64 remaining = deadline.remainingTime();
         if (remaining <= 0)
             return false;
-        if (pa_mainloop_prepare(m_loop, int(remaining * 1000)) < 0 || pa_mainloop_poll(m_loop) < 0 ||
-            pa_mainloop_dispatch(m_loop) < 0)
+        if (pa_mainloop_prepare(m_loop, int(remaining * 1000)) < 0 || pa_mainloop_poll(m_loop) < 0
+            || pa_mainloop_dispatch(m_loop) < 0)
             return false;
     }
     return true;

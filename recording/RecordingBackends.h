@@ -8,7 +8,8 @@ class ScreenGrabber;
 class VideoEncoderFactory;
 
 // What the AVI writer records from and with. Any member left null is replaced by the real facility.
-struct RecordingBackends {
+struct RecordingBackends
+{
     std::shared_ptr<RecordingClock> clock;
     std::shared_ptr<ScreenGrabber> grabber;
     std::shared_ptr<AudioSource> audio;

@@ -201,9 +201,9 @@ int RecordingCommonImpl::confirmExitWhileRecording(QList<QString> *files)
 {
     if (!recording)
         return RECORDING_OK;
-    const QMessageBox::StandardButton answer =
-        warningBox(tr("Do you really want to exit Quillo?"), tr("Recording in progress"),
-                   QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    const QMessageBox::StandardButton answer = warningBox(tr("Do you really want to exit Quillo?"),
+                                                          tr("Recording in progress"),
+                                                          QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
     if (answer != QMessageBox::Yes)
         return RECORDING_EXIT_REFUSED;
     const int result = doStopRecording(files);

@@ -153,8 +153,8 @@ int RecordingImpl::doStartRecording()
     if (uncompressedRetry) {
         // The retry's start answers true even when its first frame failed; the capture then records
         // nothing, so that counts as a failed start.
-        started = ctrl->startRecording(kUncompressedCodec, width, 0, source) &&
-                  ctrl->errorCode() == RECORDING_THREAD_NO_ERROR;
+        started = ctrl->startRecording(kUncompressedCodec, width, 0, source)
+                  && ctrl->errorCode() == RECORDING_THREAD_NO_ERROR;
     } else {
         started = ctrl->startRecording(width, 0, source);
     }
@@ -263,8 +263,15 @@ void RecordingImpl::checkRecordingStatus()
     const int code = ctrl->errorCode();
     statusTimer.stop();
     static const char *const endTexts[] = {
-        "no error", nullptr, nullptr, "initialize recording failed", "Add frame failed",
-        "Free space is not enough", "Use XVID codec failed", "Screen lost", "Writer failed",
+        "no error",
+        nullptr,
+        nullptr,
+        "initialize recording failed",
+        "Add frame failed",
+        "Free space is not enough",
+        "Use XVID codec failed",
+        "Screen lost",
+        "Writer failed",
     };
     if (code >= 0 && code < int(std::size(endTexts)) && endTexts[code])
         recordingLog(LogSystem::LOG_INFO, "RecordingImpl::checkRecordingStatus() - %s", endTexts[code]);

@@ -51,8 +51,8 @@ void RecordingStarter::timeout()
     if (finished)
         return;
     --count;
-    secToGo->setText(QStringLiteral("<span style=\" font-size:150pt; font-weight:600; color:#ffffff;\">%1</span>")
-                         .arg(count));
+    secToGo->setText(
+        QStringLiteral("<span style=\" font-size:150pt; font-weight:600; color:#ffffff;\">%1</span>").arg(count));
     if (count >= 1)
         QTimer::singleShot(kStepMs, this, &RecordingStarter::timeout);
     else

@@ -22,7 +22,8 @@ constexpr int kBytesPerPixel = 4;
 
 } // namespace
 
-struct ShmScreenReader::Segment {
+struct ShmScreenReader::Segment
+{
     uint32_t id = 0;
     uchar *address = nullptr;
     qsizetype bytes = 0;
@@ -149,6 +150,6 @@ QImage ShmScreenReader::read(uint32_t window, const QRect &area, int *errorCode)
     if (!whole)
         return QImage();
     ++segment->holders;
-    return QImage(segment->address, area.width(), area.height(), stride, QImage::Format_RGB32,
-                  &Segment::dropHolder, segment);
+    return QImage(segment->address, area.width(), area.height(), stride, QImage::Format_RGB32, &Segment::dropHolder,
+                  segment);
 }

@@ -20,8 +20,8 @@ UsbDeviceMonitor::UsbDeviceMonitor(QObject *parent)
 {
     m_udev = udev_new();
     m_monitor = m_udev ? udev_monitor_new_from_netlink(m_udev, "udev") : nullptr;
-    if (!m_monitor || udev_monitor_filter_add_match_subsystem_devtype(m_monitor, "usb", "usb_device") < 0 ||
-        udev_monitor_enable_receiving(m_monitor) < 0) {
+    if (!m_monitor || udev_monitor_filter_add_match_subsystem_devtype(m_monitor, "usb", "usb_device") < 0
+        || udev_monitor_enable_receiving(m_monitor) < 0) {
         recordingLog(LogSystem::LOG_NOTICE, "UsbDeviceMonitor - device events are not available here");
         return;
     }

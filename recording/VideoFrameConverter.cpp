@@ -11,7 +11,8 @@ extern "C" {
 
 namespace {
 
-struct SourceLayout {
+struct SourceLayout
+{
     AVPixelFormat format = AV_PIX_FMT_NONE;
     // YV12 is YUV420P with its colour planes the other way round.
     bool swapChroma = false;
@@ -87,8 +88,8 @@ QImage VideoFrameConverter::convert(const QVideoFrame &input)
         std::swap(lineSizes[1], lineSizes[2]);
     }
     // Same size in and out: swscale takes its unscaled conversion, for which the filter does not matter.
-    m_context = sws_getCachedContext(m_context, size.width(), size.height(), layout.format, size.width(),
-                                     size.height(), AV_PIX_FMT_BGRA, SWS_POINT, nullptr, nullptr, nullptr);
+    m_context = sws_getCachedContext(m_context, size.width(), size.height(), layout.format, size.width(), size.height(),
+                                     AV_PIX_FMT_BGRA, SWS_POINT, nullptr, nullptr, nullptr);
     if (m_context) {
         // The matrix and range the stream states; without one, the standard-definition matrix, as players do.
         const int *matrix = sws_getCoefficients(format.colorSpace() == QVideoFrameFormat::ColorSpace_BT709

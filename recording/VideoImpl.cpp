@@ -71,8 +71,8 @@ void VideoImpl::replaceMediaService()
 int VideoImpl::attachVideo(const QString &path)
 {
     // Nothing loaded has nothing to stop.
-    if (!m_path.isEmpty() && m_media && m_media->mediaStatus() != WinMediaService::STATUS_NO_MEDIA &&
-        m_media->mediaState() != WinMediaService::STATE_STOPPED)
+    if (!m_path.isEmpty() && m_media && m_media->mediaStatus() != WinMediaService::STATUS_NO_MEDIA
+        && m_media->mediaState() != WinMediaService::STATE_STOPPED)
         stop();
     if (m_widget)
         m_widget->clearFrame();

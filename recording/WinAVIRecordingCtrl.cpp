@@ -15,7 +15,8 @@ namespace {
 // Attempts to find a device's full name among the descriptions before its short name is used.
 constexpr int kLongNameAttempts = 20;
 
-struct CameraModel {
+struct CameraModel
+{
     const char *modelText;
     QList<const char *> usbIds;
 };

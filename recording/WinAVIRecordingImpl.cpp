@@ -101,18 +101,16 @@ QString WinAVIRecordingImpl::firstFileName() const
 QString WinAVIRecordingImpl::nextSegmentName() const
 {
     const QFileInfo first(firstFileName());
-    const QString name = QStringLiteral("%1_%2.%3")
-                             .arg(first.completeBaseName())
-                             .arg(recordedFiles().size() + 1)
-                             .arg(first.suffix());
+    const QString name =
+        QStringLiteral("%1_%2.%3").arg(first.completeBaseName()).arg(recordedFiles().size() + 1).arg(first.suffix());
     return first.dir().filePath(name);
 }
 
 AviHandle *WinAVIRecordingImpl::createFile(const QString &name)
 {
     const bool withSound = m_audioDevice != kNoAudio && !m_waveFormat.isEmpty();
-    AviHandle *handle =
-        createAvi(name, int(kFramePeriodMs), withSound ? &m_waveFormat : nullptr, m_backends.encoderFactory.get());
+    AviHandle *handle = createAvi(name, int(kFramePeriodMs), withSound ? &m_waveFormat : nullptr,
+                                  m_backends.encoderFactory.get());
     if (handle)
         noteWriting(name, true);
     return handle;
@@ -380,8 +378,7 @@ bool WinAVIRecordingImpl::openNextSegment(const QString &codec)
         m_avi = next;
         m_runs.clear();
     }
-    recordingLog(LogSystem::LOG_INFO, "WinAVIRecordingImpl::openNextSegment - continuing in %s",
-                 qUtf8Printable(name));
+    recordingLog(LogSystem::LOG_INFO, "WinAVIRecordingImpl::openNextSegment - continuing in %s", qUtf8Printable(name));
     // The new encoder's first frames are paid for while the recording stands paused, as at the start.
     prepareEncoder(codec);
     // A failed set-up leaves the new file failed; the next frame then ends the recording.
@@ -533,8 +530,7 @@ void WinAVIRecordingImpl::placeAudioLocked(const char *data, qint64 bytes, quint
     const qint64 frames = bytes / blockAlign;
     for (const RecordedRun &run : std::as_const(m_runs)) {
         const qint64 first = qBound(qint64(0), audioFrames(qint32(run.startMs - capturedMs)), frames);
-        const qint64 last =
-            run.open ? frames : qBound(qint64(0), audioFrames(qint32(run.endMs - capturedMs)), frames);
+        const qint64 last = run.open ? frames : qBound(qint64(0), audioFrames(qint32(run.endMs - capturedMs)), frames);
         if (first >= last)
             continue;
         const qint64 position = audioFrames(qint64(run.recordedMs) + qint32(capturedMs - run.startMs)) + first;

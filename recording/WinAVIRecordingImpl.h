@@ -170,7 +170,8 @@ private:
     // A stretch of clock time the current file records: sound captured inside one lands at
     // recordedMs + (capture tick − startMs); sound captured outside all of them (before the start, while
     // paused, before the file began) is not recorded. Guarded by m_audioMutex.
-    struct RecordedRun {
+    struct RecordedRun
+    {
         quint32 startMs = 0;
         quint32 endMs = 0;
         bool open = true;
@@ -178,7 +179,8 @@ private:
     };
     QList<RecordedRun> m_runs;
     // Sound captured while the file was being set up, placed once the writer runs. Guarded by m_audioMutex.
-    struct CapturedBlock {
+    struct CapturedBlock
+    {
         QByteArray data;
         quint32 capturedMs = 0;
         bool muted = false;

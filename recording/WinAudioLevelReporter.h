@@ -3,9 +3,9 @@
 #include "AudioGrabCallback.h"
 
 #include <QMutex>
-#include <QThread>
 #include <QString>
 #include <QStringList>
+#include <QThread>
 
 #include <functional>
 #include <memory>

@@ -11,7 +11,8 @@
 #include <memory>
 
 // An audio capture device as the recording indexes it: the sound server's name and its description.
-struct AudioInput {
+struct AudioInput
+{
     QByteArray id;
     QString description;
 };

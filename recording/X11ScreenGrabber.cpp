@@ -181,11 +181,11 @@ QImage X11ScreenGrabber::readPlain(uint32_t root, const QRect &area, int *errorC
 {
     *errorCode = 0;
     xcb_generic_error_t *error = nullptr;
-    xcb_get_image_reply_t *reply = xcb_get_image_reply(
-        m_connection,
-        xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, root, qint16(area.x()), qint16(area.y()),
-                      quint16(area.width()), quint16(area.height()), ~0u),
-        &error);
+    xcb_get_image_reply_t *reply =
+        xcb_get_image_reply(m_connection,
+                            xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, root, qint16(area.x()),
+                                          qint16(area.y()), quint16(area.width()), quint16(area.height()), ~0u),
+                            &error);
     if (!reply) {
         *errorCode = error ? error->error_code : 0;
         std::free(error);
@@ -197,8 +197,9 @@ QImage X11ScreenGrabber::readPlain(uint32_t root, const QRect &area, int *errorC
         return QImage();
     }
     // The picture is the reply's own memory, freed with the picture's last copy.
-    return QImage(xcb_get_image_data(reply), area.width(), area.height(), stride, QImage::Format_RGB32,
-                  [](void *memory) { std::free(memory); }, reply);
+    return QImage(
+        xcb_get_image_data(reply), area.width(), area.height(), stride, QImage::Format_RGB32,
+        [](void *memory) { std::free(memory); }, reply);
 }
 
 void X11ScreenGrabber::drawCursor(QImage *picture, const QRect &area)

@@ -26,8 +26,7 @@ QFont labelFont()
 
 } // namespace
 
-AccountSettingDlg::AccountSettingDlg(uint serviceBit, SNService *service, AccountRecord *cachedAccount,
-                                     QWidget *parent)
+AccountSettingDlg::AccountSettingDlg(uint serviceBit, SNService *service, AccountRecord *cachedAccount, QWidget *parent)
     : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint)
     , ui(std::make_unique<Ui::AccountSettingDlg>())
     , m_serviceBit(serviceBit)
@@ -93,8 +92,9 @@ void AccountSettingDlg::setServiceIcon(uint serviceBit)
     }
     // Pictures larger than the box keep their shape within 120 x 120.
     const QPixmap picture(path);
-    ui->socialNetowrkIcon->setPixmap(
-        picture.isNull() ? picture : picture.scaled(120, 120, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    ui->socialNetowrkIcon->setPixmap(picture.isNull()
+                                         ? picture
+                                         : picture.scaled(120, 120, Qt::KeepAspectRatio, Qt::SmoothTransformation));
 }
 
 void AccountSettingDlg::accept()

@@ -156,8 +156,8 @@ struct Session : std::enable_shared_from_this<Session>
     {
         auto self = shared_from_this();
         // An empty session that is started twice only leaves an unused one behind, which the server forgets.
-        job.send(contentRequest(job, QStringLiteral("/2/files/upload_session/start"), {{QStringLiteral("close"), false}},
-                                0, 0),
+        job.send(contentRequest(job, QStringLiteral("/2/files/upload_session/start"),
+                                {{QStringLiteral("close"), false}}, 0, 0),
                  [self](const SNResponse &response) {
                      self->sessionId = DropboxProvider::readSessionId(response);
                      if (self->sessionId.isEmpty()) {
@@ -181,26 +181,28 @@ struct Session : std::enable_shared_from_this<Session>
             // The commit creates the file: never sent twice. A second one would fail on the closed session
             // after the first had stored the file.
             job.send(contentRequest(job, QStringLiteral("/2/files/upload_session/finish"),
-                                    {{QStringLiteral("cursor"), cursor(offset)}, {QStringLiteral("commit"), commitOf(job)}},
+                                    {{QStringLiteral("cursor"), cursor(offset)},
+                                     {QStringLiteral("commit"), commitOf(job)}},
                                     offset, length)
                          .retryAs(SNRequest::RETRY_NEVER),
                      [self](const SNResponse &response) { self->onAnswer(response, true); });
             return;
         }
         // The same append again tells how far the server got: it answers incorrect_offset with the right one.
-        job.send(contentRequest(job, QStringLiteral("/2/files/upload_session/append_v2"),
-                                {{QStringLiteral("cursor"), cursor(offset)}, {QStringLiteral("close"), false}}, offset,
-                                length)
-                     .retryAs(SNRequest::RETRY_RESUME),
-                 [self, offset, length](const SNResponse &response) {
-                     if (response.isSuccess()) {
-                         self->progress.advance(offset + length);
-                         self->sendFrom(offset + length);
-                     } else {
-                         self->onAnswer(response, false);
-                     }
-                 },
-                 [self, offset] { self->sendFrom(offset); });
+        job.send(
+            contentRequest(job, QStringLiteral("/2/files/upload_session/append_v2"),
+                           {{QStringLiteral("cursor"), cursor(offset)}, {QStringLiteral("close"), false}}, offset,
+                           length)
+                .retryAs(SNRequest::RETRY_RESUME),
+            [self, offset, length](const SNResponse &response) {
+                if (response.isSuccess()) {
+                    self->progress.advance(offset + length);
+                    self->sendFrom(offset + length);
+                } else {
+                    self->onAnswer(response, false);
+                }
+            },
+            [self, offset] { self->sendFrom(offset); });
     }
 
     void onAnswer(const SNResponse &response, bool committing)
@@ -411,9 +413,11 @@ int DropboxProvider::failureCode(const SNResponse &response) const
         return SN_ERR_PRIVILEGE;
     if (summary.contains(QLatin1String("insufficient_space")) || summary.contains(QLatin1String("too_large")))
         return SN_ERR_FILE_TOO_LARGE;
-    if (summary.contains(QLatin1String("too_many_write_operations")) || summary.contains(QLatin1String("too_many_requests")))
+    if (summary.contains(QLatin1String("too_many_write_operations"))
+        || summary.contains(QLatin1String("too_many_requests")))
         return SN_ERR_TOO_OFTEN;
-    if (summary.startsWith(QLatin1String("invalid_access_token")) || summary.startsWith(QLatin1String("expired_access_token")))
+    if (summary.startsWith(QLatin1String("invalid_access_token"))
+        || summary.startsWith(QLatin1String("expired_access_token")))
         return SN_ERR_AUTHORIZATION;
     return SNErrorMap::httpStatusCode(response.status);
 }

@@ -82,8 +82,8 @@ struct PageLookup : std::enable_shared_from_this<PageLookup>
             job.failWith(response);
             return;
         }
-        const FacebookProvider::PageList list =
-            FacebookProvider::readPageList(response, job.accountLabel().trimmed(), job.service().endpoint(kApi));
+        const FacebookProvider::PageList list = FacebookProvider::readPageList(response, job.accountLabel().trimmed(),
+                                                                               job.service().endpoint(kApi));
         if (list.mayNotPublish) {
             uploadLog(LogSystem::LOG_WARNING, "FacebookProvider - the account may not publish on the Page %s",
                       qUtf8Printable(job.accountLabel().trimmed()));
@@ -117,18 +117,17 @@ void completeWithAddress(NetworkJob &job, const QString &id, const Page &page, c
 {
     const QUrl url = withQuery(job.service().endpoint(kApi, QLatin1Char('/') + id),
                                {{QStringLiteral("fields"), field}, {QStringLiteral("access_token"), page.token}});
-    job.send(SNRequest::get(url).withoutAuth(),
-             [&job, id, field](const SNResponse &response) {
-                 const QString address =
-                     FacebookProvider::readAddress(response, field, job.service().endpoint(QStringLiteral("web")));
-                 if (address.isEmpty()) {
-                     uploadLog(LogSystem::LOG_WARNING, "FacebookProvider - the address of %s could not be read",
-                               qUtf8Printable(id));
-                     job.completeUpload(id, QString());
-                     return;
-                 }
-                 job.completeUpload(id, address);
-             });
+    job.send(SNRequest::get(url).withoutAuth(), [&job, id, field](const SNResponse &response) {
+        const QString address = FacebookProvider::readAddress(response, field,
+                                                              job.service().endpoint(QStringLiteral("web")));
+        if (address.isEmpty()) {
+            uploadLog(LogSystem::LOG_WARNING, "FacebookProvider - the address of %s could not be read",
+                      qUtf8Printable(id));
+            job.completeUpload(id, QString());
+            return;
+        }
+        job.completeUpload(id, address);
+    });
 }
 
 void uploadPhoto(NetworkJob &job, const Page &page)
@@ -188,7 +187,10 @@ struct VideoTransfer : std::enable_shared_from_this<VideoTransfer>
 
     QUrl sessionUrl() const { return job.service().endpoint(kApi, QLatin1Char('/') + session); }
     // The upload session takes the person's token in this form.
-    QByteArray authorization() const { return "OAuth " + job.accountValue(QStringLiteral("grant.access_token")).toUtf8(); }
+    QByteArray authorization() const
+    {
+        return "OAuth " + job.accountValue(QStringLiteral("grant.access_token")).toUtf8();
+    }
 
     void sendFrom(qint64 offset)
     {
@@ -199,7 +201,8 @@ struct VideoTransfer : std::enable_shared_from_this<VideoTransfer>
                                 .header("file_offset", QByteArray::number(offset))
                                 .retryAs(SNRequest::RETRY_RESUME);
         request.fileBody(job.upload().path, offset, job.fileSize() - offset, "application/octet-stream");
-        job.send(request, [self](const SNResponse &response) { self->onBytes(response); }, [self] { self->askOffset(); });
+        job.send(
+            request, [self](const SNResponse &response) { self->onBytes(response); }, [self] { self->askOffset(); });
     }
 
     void askOffset()
@@ -225,8 +228,10 @@ struct VideoTransfer : std::enable_shared_from_this<VideoTransfer>
         }
         auto self = shared_from_this();
         const NetworkJob::Upload &upload = job.upload();
-        const QString title = upload.title.trimmed().isEmpty() ? QFileInfo(upload.path).completeBaseName() : upload.title;
-        job.send(SNRequest::post(job.service().endpoint(QStringLiteral("video"), QStringLiteral("/%1/videos").arg(page.id)))
+        const QString title = upload.title.trimmed().isEmpty() ? QFileInfo(upload.path).completeBaseName()
+                                                               : upload.title;
+        job.send(SNRequest::post(job.service().endpoint(QStringLiteral("video"),
+                                                        QStringLiteral("/%1/videos").arg(page.id)))
                      .withoutAuth()
                      .body(form({{QStringLiteral("access_token"), page.token},
                                  {QStringLiteral("title"), title},
@@ -326,7 +331,7 @@ std::optional<qint64> FacebookProvider::heldOffset(const SNResponse &response, q
 }
 
 FacebookProvider::PageList FacebookProvider::readPageList(const SNResponse &response, const QString &wanted,
-                                                         const QUrl &api)
+                                                          const QUrl &api)
 {
     PageList list;
     if (!response.isSuccess())

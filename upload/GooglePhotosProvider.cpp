@@ -127,7 +127,8 @@ struct Transfer : std::enable_shared_from_this<Transfer>
         const QString title = job.upload().appName;
         auto self = shared_from_this();
         job.send(SNRequest::post(job.service().endpoint(kApi, QStringLiteral("/v1/albums")))
-                     .jsonBody(QJsonDocument(QJsonObject{{QStringLiteral("album"), QJsonObject{{QStringLiteral("title"), title}}}}))
+                     .jsonBody(QJsonDocument(QJsonObject{
+                         {QStringLiteral("album"), QJsonObject{{QStringLiteral("title"), title}}}}))
                      .retryAs(SNRequest::RETRY_NEVER),
                  [self, title](const SNResponse &response) {
                      self->album = GooglePhotosProvider::readCreatedAlbumId(response);
@@ -180,34 +181,36 @@ struct Transfer : std::enable_shared_from_this<Transfer>
                                 .retryAs(SNRequest::RETRY_RESUME);
         if (length > 0)
             request.fileBody(job.upload().path, offset, length, "application/octet-stream");
-        job.send(request,
-                 [self, offset, length, last](const SNResponse &response) {
-                     if (response.isSuccess() && !last)
-                         self->sendFrom(offset + length);
-                     else
-                         self->onAnswer(response, last);
-                 },
-                 [self] { self->query(); });
+        job.send(
+            request,
+            [self, offset, length, last](const SNResponse &response) {
+                if (response.isSuccess() && !last)
+                    self->sendFrom(offset + length);
+                else
+                    self->onAnswer(response, last);
+            },
+            [self] { self->query(); });
     }
 
     void query()
     {
         auto self = shared_from_this();
-        job.send(SNRequest::post(sessionUrl).header("X-Goog-Upload-Command", "query"), [self](const SNResponse &response) {
-            const GooglePhotosProvider::UploadStatus status =
-                GooglePhotosProvider::readUploadStatus(response, self->job.fileSize());
-            switch (status.state) {
-            case GooglePhotosProvider::UploadStatus::FINAL:
-                self->onBytes(response);
-                return;
-            case GooglePhotosProvider::UploadStatus::ACTIVE:
-                self->sendFrom(status.received);
-                return;
-            case GooglePhotosProvider::UploadStatus::REFUSED:
-                self->onAnswer(response, false);
-                return;
-            }
-        });
+        job.send(SNRequest::post(sessionUrl).header("X-Goog-Upload-Command", "query"),
+                 [self](const SNResponse &response) {
+                     const GooglePhotosProvider::UploadStatus status =
+                         GooglePhotosProvider::readUploadStatus(response, self->job.fileSize());
+                     switch (status.state) {
+                     case GooglePhotosProvider::UploadStatus::FINAL:
+                         self->onBytes(response);
+                         return;
+                     case GooglePhotosProvider::UploadStatus::ACTIVE:
+                         self->sendFrom(status.received);
+                         return;
+                     case GooglePhotosProvider::UploadStatus::REFUSED:
+                         self->onAnswer(response, false);
+                         return;
+                     }
+                 });
     }
 
     void onAnswer(const SNResponse &response, bool last)
@@ -242,13 +245,15 @@ struct Transfer : std::enable_shared_from_this<Transfer>
                                {QStringLiteral("simpleMediaItem"),
                                 QJsonObject{{QStringLiteral("uploadToken"), token},
                                             {QStringLiteral("fileName"), QFileInfo(job.upload().path).fileName()}}}};
-        const QJsonObject batch{{QStringLiteral("albumId"), album}, {QStringLiteral("newMediaItems"), QJsonArray{item}}};
+        const QJsonObject batch{{QStringLiteral("albumId"), album},
+                                {QStringLiteral("newMediaItems"), QJsonArray{item}}};
         NetworkJob &owner = job;
         job.send(SNRequest::post(job.service().endpoint(kApi, QStringLiteral("/v1/mediaItems:batchCreate")))
                      .jsonBody(QJsonDocument(batch))
                      .retryAs(SNRequest::RETRY_NEVER),
                  [&owner](const SNResponse &created) {
-                     const GooglePhotosProvider::CreatedItem createdItem = GooglePhotosProvider::readCreatedItem(created);
+                     const GooglePhotosProvider::CreatedItem createdItem =
+                         GooglePhotosProvider::readCreatedItem(created);
                      if (!created.isSuccess()) {
                          owner.failWith(created);
                      } else if (createdItem.id.isEmpty()) {
@@ -371,7 +376,8 @@ QString GooglePhotosProvider::readUploadToken(const SNResponse &response)
 
 GooglePhotosProvider::CreatedItem GooglePhotosProvider::readCreatedItem(const SNResponse &response)
 {
-    const QJsonObject result = response.json().value(QStringLiteral("newMediaItemResults")).toArray().first().toObject();
+    const QJsonObject result =
+        response.json().value(QStringLiteral("newMediaItemResults")).toArray().first().toObject();
     const QJsonObject status = result.value(QStringLiteral("status")).toObject();
     const QJsonObject mediaItem = result.value(QStringLiteral("mediaItem")).toObject();
     const QString id = usableId(mediaItem.value(QStringLiteral("id")).toString());

@@ -103,15 +103,15 @@ void NetworkJob::start()
     if (m_kind == KIND_TOKEN) {
         reportWorking();
         QPointer<NetworkJob> self(this);
-        m_service->manager()->oauth()->authorize(name, m_label, m_service->oauthConfig(),
-                                                 [self](int code, const QUrl &page) {
-                                                     if (!self)
-                                                         return;
-                                                     if (code < 0)
-                                                         self->fail(code);
-                                                     else
-                                                         self->complete({{QStringLiteral("redirect"), page.toString()}});
-                                                 });
+        m_service->manager()->oauth()->authorize(
+            name, m_label, m_service->oauthConfig(), [self](int code, const QUrl &page) {
+                if (!self)
+                    return;
+                if (code < 0)
+                    self->fail(code);
+                else
+                    self->complete({{QStringLiteral("redirect"), page.toString()}});
+            });
         return;
     }
     if (m_kind == KIND_UPLOAD) {
@@ -154,8 +154,8 @@ void NetworkJob::runOperation()
 void NetworkJob::withFreshGrant(bool force, const std::function<void()> &then)
 {
     const SNAccountStore *store = m_service->manager()->accountStore();
-    const OAuthGrant grant =
-        OAuthGrant::fromParams(store ? store->params(m_service->name(), m_label) : QMap<QString, QString>());
+    const OAuthGrant grant = OAuthGrant::fromParams(store ? store->params(m_service->name(), m_label)
+                                                          : QMap<QString, QString>());
     if (!m_service->isGrantUsable(grant)) {
         fail(SN_ERR_AUTHORIZATION);
         return;
@@ -212,16 +212,17 @@ void NetworkJob::transmit()
         networkRequest.setRawHeader(name, value);
     if (request.auth == SNRequest::AUTH_BEARER) {
         const SNAccountStore *store = m_service->manager()->accountStore();
-        const OAuthGrant grant =
-            OAuthGrant::fromParams(store ? store->params(m_service->name(), m_label) : QMap<QString, QString>());
+        const OAuthGrant grant = OAuthGrant::fromParams(store ? store->params(m_service->name(), m_label)
+                                                              : QMap<QString, QString>());
         if (grant.accessToken.isEmpty()) {
             fail(SN_ERR_AUTHORIZATION);
             return;
         }
         if (!mayReceiveToken(request.url)) {
-            uploadLog(LogSystem::LOG_ERROR, "NetworkJob::send - %s://%s:%d is none of the service's servers; the token "
-                      "is not sent there", qUtf8Printable(request.url.scheme()), qUtf8Printable(request.url.host()),
-                      request.url.port());
+            uploadLog(LogSystem::LOG_ERROR,
+                      "NetworkJob::send - %s://%s:%d is none of the service's servers; the token "
+                      "is not sent there",
+                      qUtf8Printable(request.url.scheme()), qUtf8Printable(request.url.host()), request.url.port());
             fail(SN_ERR_PROTOCOL);
             return;
         }
@@ -249,8 +250,7 @@ void NetworkJob::transmit()
     }
 
     m_stalled = false;
-    QNetworkReply *reply =
-        m_service->manager()->network()->sendCustomRequest(networkRequest, request.method, body);
+    QNetworkReply *reply = m_service->manager()->network()->sendCustomRequest(networkRequest, request.method, body);
     if (body)
         body->setParent(reply);
     m_reply = reply;
@@ -279,8 +279,9 @@ void NetworkJob::transmit()
 bool NetworkJob::mayReceiveToken(const QUrl &url) const
 {
     const QStringList roles = m_service->provider().tokenRoles();
-    return std::any_of(roles.cbegin(), roles.cend(),
-                       [this, &url](const QString &role) { return SNProvider::sameServer(url, m_service->endpoint(role)); });
+    return std::any_of(roles.cbegin(), roles.cend(), [this, &url](const QString &role) {
+        return SNProvider::sameServer(url, m_service->endpoint(role));
+    });
 }
 
 int NetworkJob::stallLimitMs() const
@@ -317,7 +318,8 @@ void NetworkJob::onFinished(QNetworkReply *reply)
     }
     const BoundedAnswer *answer = reply->findChild<BoundedAnswer *>();
     if (answer->failure() == BoundedAnswer::TOO_LONG) {
-        uploadLog(LogSystem::LOG_ERROR, "NetworkJob - %s: the answer is longer than %lld bytes; the connection is dropped",
+        uploadLog(LogSystem::LOG_ERROR,
+                  "NetworkJob - %s: the answer is longer than %lld bytes; the connection is dropped",
                   qUtf8Printable(what), kMaxAnswerBytes);
         fail(SN_ERR_DISCONNECTED);
         return;
@@ -343,8 +345,8 @@ void NetworkJob::onFinished(QNetworkReply *reply)
     response.body = answer->body();
     uploadLog(LogSystem::LOG_INFO, "NetworkJob - %s: %d", qUtf8Printable(what), response.status);
 
-    const std::optional<qint64> retryAfter =
-        SNErrorMap::retryAfterMs(response.header("Retry-After"), QDateTime::currentDateTimeUtc());
+    const std::optional<qint64> retryAfter = SNErrorMap::retryAfterMs(response.header("Retry-After"),
+                                                                      QDateTime::currentDateTimeUtc());
     const qint64 retryAfterCap = m_service->manager()->timings().retryAfterCapMs;
     if (response.status == 401 && request.auth == SNRequest::AUTH_BEARER) {
         if (m_pending.renewedAfter401) {

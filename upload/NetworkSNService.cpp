@@ -171,8 +171,8 @@ int NetworkSNService::uploadFile(AccountRecord *account, const QString &appName,
 {
     if (!account)
         return SN_ERR_PROTOCOL;
-    return startUpload(account->userName, false, false, appName, path, title, author, description, keywords, extra,
-                       job, listener);
+    return startUpload(account->userName, false, false, appName, path, title, author, description, keywords, extra, job,
+                       listener);
 }
 
 int NetworkSNService::uploadVideoFile(AccountRecord *account, const QString &appName, const QString &path,
@@ -182,8 +182,8 @@ int NetworkSNService::uploadVideoFile(AccountRecord *account, const QString &app
 {
     if (!account)
         return SN_ERR_PROTOCOL;
-    return startUpload(account->userName, false, true, appName, path, title, author, description, keywords, extra,
-                       job, listener);
+    return startUpload(account->userName, false, true, appName, path, title, author, description, keywords, extra, job,
+                       listener);
 }
 
 int NetworkSNService::uploadImage(const QString &appText, const QString &path, const QString &title,
@@ -198,8 +198,8 @@ int NetworkSNService::uploadVideo(const QString &appText, const QString &path, c
                                   const QString &author, const QString &description, const QStringList &keywords,
                                   const QMap<QString, QString> &extra, SNJob **job, SNUploadJobListener *listener)
 {
-    return startUpload(storedAccount().userName, true, true, appText, path, title, author, description, keywords,
-                       extra, job, listener);
+    return startUpload(storedAccount().userName, true, true, appText, path, title, author, description, keywords, extra,
+                       job, listener);
 }
 
 int NetworkSNService::removeFile(const QString &path, SNJob **job, SNAccessJobListener *listener)

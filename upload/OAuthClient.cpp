@@ -173,21 +173,22 @@ void OAuthClient::exchangeCode(const QString &id, const QString &code)
     };
     if (!authorization.config.clientSecret.isEmpty())
         fields.append({QStringLiteral("client_secret"), authorization.config.clientSecret});
-    authorization.reply = postForm(authorization.config.tokenUrl, fields, [this, id](int status, const QByteArray &body, int) {
-        const auto current = m_authorizations.value(id);
-        if (!current)
-            return;
-        current->reply = nullptr;
-        const OAuthProtocol::TokenAnswer answer = OAuthProtocol::parseTokenAnswer(status, body);
-        if (answer.ok) {
-            storeGrant(current->service, current->label, current->config.clientId, answer.accessToken,
-                       answer.refreshToken, answer.scope, answer.expiresIn);
-        } else {
-            uploadLog(LogSystem::LOG_ERROR, "OAuthClient::exchangeCode - %s refused the code: status %d %s",
-                      qUtf8Printable(current->service), status, qUtf8Printable(answer.error.left(64)));
-        }
-        finishAuthorization(id);
-    });
+    authorization.reply =
+        postForm(authorization.config.tokenUrl, fields, [this, id](int status, const QByteArray &body, int) {
+            const auto current = m_authorizations.value(id);
+            if (!current)
+                return;
+            current->reply = nullptr;
+            const OAuthProtocol::TokenAnswer answer = OAuthProtocol::parseTokenAnswer(status, body);
+            if (answer.ok) {
+                storeGrant(current->service, current->label, current->config.clientId, answer.accessToken,
+                           answer.refreshToken, answer.scope, answer.expiresIn);
+            } else {
+                uploadLog(LogSystem::LOG_ERROR, "OAuthClient::exchangeCode - %s refused the code: status %d %s",
+                          qUtf8Printable(current->service), status, qUtf8Printable(answer.error.left(64)));
+            }
+            finishAuthorization(id);
+        });
 }
 
 void OAuthClient::startDeviceFlow(Authorization &authorization, PageReady ready)
@@ -201,50 +202,52 @@ void OAuthClient::startDeviceFlow(Authorization &authorization, PageReady ready)
         fields.append({QStringLiteral("client_id"), config.clientId});
     if (!config.scope.isEmpty())
         fields.append({QStringLiteral("scope"), config.scope});
-    authorization.reply = postForm(config.deviceCodeUrl, fields,
-                                   [this, id, ready = std::move(ready)](int status, const QByteArray &body, int transport) {
-        const auto current = m_authorizations.value(id);
-        if (!current)
-            return;
-        current->reply = nullptr;
-        const OAuthProtocol::DeviceCode device = OAuthProtocol::parseDeviceCode(body, current->config.deviceDialect);
-        int code = 0;
-        if (transport != 0)
-            code = transport;
-        else if (status < 200 || status >= 300)
-            code = SNErrorMap::httpStatusCode(status);
-        else if (!device.ok)
-            code = SN_ERR_PROTOCOL;
-        else if (!current->listener->listen({}))
-            code = SN_ERR_CANNOT_CONNECT;
-        if (code != 0) {
-            uploadLog(LogSystem::LOG_ERROR, "OAuthClient::authorize - device login of %s failed: status %d",
-                      qUtf8Printable(current->service), status);
-            finishAuthorization(id);
-            ready(code, {});
-            return;
-        }
-        const QString link = device.verificationUrl.toString(QUrl::FullyEncoded).toHtmlEscaped();
-        current->listener->servePage(
-            QStringLiteral("/"),
-            QStringLiteral("<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>Quillo</title></head>"
-                           "<body style=\"font-family: sans-serif; font-size: 16pt; margin: 3em;\">"
-                           "<p>%1</p><p><a href=\"%2\">%2</a></p><p style=\"font-size: 32pt; letter-spacing: 0.2em;\">"
-                           "<b>%3</b></p><p>%4</p></body></html>")
-                .arg(QCoreApplication::translate("OAuthClient", "Open this page and enter the code below:"), link,
-                     device.userCode.toHtmlEscaped(),
-                     QCoreApplication::translate("OAuthClient",
-                                                 "Then return to Quillo and press OK.")));
-        current->deviceCode = device.deviceCode;
-        const int devicePollMs = m_manager->timings().devicePollMs;
-        current->pollIntervalMs = devicePollMs >= 0 ? devicePollMs : device.intervalSeconds * 1000;
-        const int lifetimeMs = qMin(m_manager->timings().grantWaitMs, device.expiresInSeconds * 1000);
-        current->deadline.start(lifetimeMs);
-        current->pollTimer.setSingleShot(true);
-        connect(&current->pollTimer, &QTimer::timeout, this, [this, id] { pollDevice(id); });
-        current->pollTimer.start(current->pollIntervalMs);
-        ready(0, current->listener->address(QStringLiteral("/")));
-    });
+    authorization.reply = postForm(
+        config.deviceCodeUrl, fields,
+        [this, id, ready = std::move(ready)](int status, const QByteArray &body, int transport) {
+            const auto current = m_authorizations.value(id);
+            if (!current)
+                return;
+            current->reply = nullptr;
+            const OAuthProtocol::DeviceCode device = OAuthProtocol::parseDeviceCode(body,
+                                                                                    current->config.deviceDialect);
+            int code = 0;
+            if (transport != 0)
+                code = transport;
+            else if (status < 200 || status >= 300)
+                code = SNErrorMap::httpStatusCode(status);
+            else if (!device.ok)
+                code = SN_ERR_PROTOCOL;
+            else if (!current->listener->listen({}))
+                code = SN_ERR_CANNOT_CONNECT;
+            if (code != 0) {
+                uploadLog(LogSystem::LOG_ERROR, "OAuthClient::authorize - device login of %s failed: status %d",
+                          qUtf8Printable(current->service), status);
+                finishAuthorization(id);
+                ready(code, {});
+                return;
+            }
+            const QString link = device.verificationUrl.toString(QUrl::FullyEncoded).toHtmlEscaped();
+            current->listener->servePage(
+                QStringLiteral("/"),
+                QStringLiteral(
+                    "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>Quillo</title></head>"
+                    "<body style=\"font-family: sans-serif; font-size: 16pt; margin: 3em;\">"
+                    "<p>%1</p><p><a href=\"%2\">%2</a></p><p style=\"font-size: 32pt; letter-spacing: 0.2em;\">"
+                    "<b>%3</b></p><p>%4</p></body></html>")
+                    .arg(QCoreApplication::translate("OAuthClient", "Open this page and enter the code below:"), link,
+                         device.userCode.toHtmlEscaped(),
+                         QCoreApplication::translate("OAuthClient", "Then return to Quillo and press OK.")));
+            current->deviceCode = device.deviceCode;
+            const int devicePollMs = m_manager->timings().devicePollMs;
+            current->pollIntervalMs = devicePollMs >= 0 ? devicePollMs : device.intervalSeconds * 1000;
+            const int lifetimeMs = qMin(m_manager->timings().grantWaitMs, device.expiresInSeconds * 1000);
+            current->deadline.start(lifetimeMs);
+            current->pollTimer.setSingleShot(true);
+            connect(&current->pollTimer, &QTimer::timeout, this, [this, id] { pollDevice(id); });
+            current->pollTimer.start(current->pollIntervalMs);
+            ready(0, current->listener->address(QStringLiteral("/")));
+        });
 }
 
 void OAuthClient::pollDevice(const QString &id)
@@ -272,7 +275,8 @@ void OAuthClient::pollDevice(const QString &id)
         if (!current)
             return;
         current->reply = nullptr;
-        const OAuthProtocol::DevicePoll poll = OAuthProtocol::parseDevicePoll(status, body, current->config.deviceDialect);
+        const OAuthProtocol::DevicePoll poll = OAuthProtocol::parseDevicePoll(status, body,
+                                                                              current->config.deviceDialect);
         switch (poll.state) {
         case OAuthProtocol::POLL_GRANTED:
             storeGrant(current->service, current->label, current->config.clientId, poll.token.accessToken,
@@ -355,51 +359,51 @@ void OAuthClient::refresh(const QString &service, const QString &label, const OA
     };
     if (!config.clientSecret.isEmpty())
         fields.append({QStringLiteral("client_secret"), config.clientSecret});
-    refresh.reply = postForm(config.tokenUrl, fields, [this, id, service, label](int status, const QByteArray &body,
-                                                                                int transport) {
-        if (!m_refreshes.contains(id))
-            return;
-        m_refreshes[id].reply = nullptr;
-        SNAccountStore *accountStore = m_manager->accountStore();
-        const OAuthProtocol::TokenAnswer answer = OAuthProtocol::parseTokenAnswer(status, body);
-        QMap<QString, QString> params =
-            accountStore ? accountStore->params(service, label) : QMap<QString, QString>();
-        OAuthGrant storedGrant = OAuthGrant::fromParams(params);
-        if (transport != 0) {
-            finishRefresh(id, transport);
-        } else if (storedGrant.isEmpty()) {
-            // The account went while the renewal was under way: a token stored now would come back as a
-            // pending grant nobody asked for.
-            uploadLog(LogSystem::LOG_NOTICE, "OAuthClient::refresh - the %s account is gone; the answer is dropped",
-                      qUtf8Printable(service));
-            finishRefresh(id, SN_ERR_AUTHORIZATION);
-        } else if (answer.ok) {
-            storedGrant.accessToken = answer.accessToken;
-            if (!answer.refreshToken.isEmpty())
-                storedGrant.refreshToken = answer.refreshToken;
-            if (!answer.scope.isEmpty())
-                storedGrant.scope = answer.scope;
-            storedGrant.expiresAt = answer.expiresIn >= 0
-                                        ? QDateTime::currentDateTimeUtc().addSecs(answer.expiresIn)
-                                        : QDateTime();
-            storedGrant.writeTo(params);
-            accountStore->setParams(service, label, params);
-            finishRefresh(id, 0);
-        } else if (answer.error == QLatin1String("invalid_grant")) {
-            // Only this refusal says the permission itself is gone; a 400 or 401 for anything else (a rotated
-            // client secret, a malformed request, a proxy) fails the renewal and keeps the grant.
-            uploadLog(LogSystem::LOG_NOTICE, "OAuthClient::refresh - %s no longer accepts the grant; it is removed",
-                      qUtf8Printable(service));
-            accountStore->setParams(service, label, OAuthGrant::withoutGrant(params));
-            finishRefresh(id, SN_ERR_AUTHORIZATION);
-        } else {
-            uploadLog(LogSystem::LOG_ERROR, "OAuthClient::refresh - %s answered status %d %s", qUtf8Printable(service),
-                      status, qUtf8Printable(answer.error.left(64)));
-            // The grant is kept, so the refusal is not "no permission" (which would ask for a new one).
-            const bool refused = status == 400 || status == 401;
-            finishRefresh(id, refused ? SN_ERR_PROTOCOL : SNErrorMap::httpStatusCode(status));
-        }
-    });
+    refresh.reply = postForm(
+        config.tokenUrl, fields, [this, id, service, label](int status, const QByteArray &body, int transport) {
+            if (!m_refreshes.contains(id))
+                return;
+            m_refreshes[id].reply = nullptr;
+            SNAccountStore *accountStore = m_manager->accountStore();
+            const OAuthProtocol::TokenAnswer answer = OAuthProtocol::parseTokenAnswer(status, body);
+            QMap<QString, QString> params = accountStore ? accountStore->params(service, label)
+                                                         : QMap<QString, QString>();
+            OAuthGrant storedGrant = OAuthGrant::fromParams(params);
+            if (transport != 0) {
+                finishRefresh(id, transport);
+            } else if (storedGrant.isEmpty()) {
+                // The account went while the renewal was under way: a token stored now would come back as a
+                // pending grant nobody asked for.
+                uploadLog(LogSystem::LOG_NOTICE, "OAuthClient::refresh - the %s account is gone; the answer is dropped",
+                          qUtf8Printable(service));
+                finishRefresh(id, SN_ERR_AUTHORIZATION);
+            } else if (answer.ok) {
+                storedGrant.accessToken = answer.accessToken;
+                if (!answer.refreshToken.isEmpty())
+                    storedGrant.refreshToken = answer.refreshToken;
+                if (!answer.scope.isEmpty())
+                    storedGrant.scope = answer.scope;
+                storedGrant.expiresAt = answer.expiresIn >= 0
+                                            ? QDateTime::currentDateTimeUtc().addSecs(answer.expiresIn)
+                                            : QDateTime();
+                storedGrant.writeTo(params);
+                accountStore->setParams(service, label, params);
+                finishRefresh(id, 0);
+            } else if (answer.error == QLatin1String("invalid_grant")) {
+                // Only this refusal says the permission itself is gone; a 400 or 401 for anything else (a rotated
+                // client secret, a malformed request, a proxy) fails the renewal and keeps the grant.
+                uploadLog(LogSystem::LOG_NOTICE, "OAuthClient::refresh - %s no longer accepts the grant; it is removed",
+                          qUtf8Printable(service));
+                accountStore->setParams(service, label, OAuthGrant::withoutGrant(params));
+                finishRefresh(id, SN_ERR_AUTHORIZATION);
+            } else {
+                uploadLog(LogSystem::LOG_ERROR, "OAuthClient::refresh - %s answered status %d %s",
+                          qUtf8Printable(service), status, qUtf8Printable(answer.error.left(64)));
+                // The grant is kept, so the refusal is not "no permission" (which would ask for a new one).
+                const bool refused = status == 400 || status == 401;
+                finishRefresh(id, refused ? SN_ERR_PROTOCOL : SNErrorMap::httpStatusCode(status));
+            }
+        });
 }
 
 void OAuthClient::finishRefresh(const QString &id, int code)

@@ -158,8 +158,8 @@ OAuthLoopbackListener::Reply OAuthLoopbackListener::reply(const QByteArray &rece
         result.html = page(QCoreApplication::translate("OAuthLoopbackListener",
                                                        "Quillo did not receive permission. You may close this page."));
     } else {
-        result.html = page(QCoreApplication::translate("OAuthLoopbackListener",
-                                                       "Quillo has received permission; return to Quillo and press OK."));
+        result.html = page(QCoreApplication::translate(
+            "OAuthLoopbackListener", "Quillo has received permission; return to Quillo and press OK."));
     }
     result.callback = true;
     result.code = callback.code;

@@ -89,8 +89,7 @@ void RC4SimpleSNAccountFileStore::save()
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
     if (QFileInfo::exists(m_path) && !info.isFile()) {
-        uploadLog(LogSystem::LOG_ERROR, "RC4SimpleSNAccountFileStore::save - %s is not a file",
-                  qUtf8Printable(m_path));
+        uploadLog(LogSystem::LOG_ERROR, "RC4SimpleSNAccountFileStore::save - %s is not a file", qUtf8Printable(m_path));
         return;
     }
     QSaveFile file(m_path);

@@ -58,8 +58,8 @@ QLabel *RequestTokenDlg::statusLabel() const
 
 SNJobStatusDialog::StatusTexts RequestTokenDlg::statusTexts() const
 {
-    return {QStringLiteral("Connecting..."), QStringLiteral("Requset token..."), QStringLiteral("Requset token Failed!"),
-            QStringLiteral("Requset token Compelete!")};
+    return {QStringLiteral("Connecting..."), QStringLiteral("Requset token..."),
+            QStringLiteral("Requset token Failed!"), QStringLiteral("Requset token Compelete!")};
 }
 
 int RequestTokenDlg::completionExitCode(const QMap<QString, QVariant> &result)

@@ -69,8 +69,8 @@ void SNAccountStore::storeAccount(const QString &service, const AccountRecord &a
             m_entries[index].extra = account.extra;
         return;
     }
-    SNAccountEntry entry{service, account.extra, account.userName, QString(kPasswordPlaceholder),
-                         SNAccountEntry::KIND_ACCOUNT, {}};
+    SNAccountEntry entry{
+        service, account.extra, account.userName, QString(kPasswordPlaceholder), SNAccountEntry::KIND_ACCOUNT, {}};
     if (index >= 0) {
         if (entry.extra.isNull())
             entry.extra = m_entries[index].extra;

@@ -83,7 +83,8 @@ std::optional<qint64> SNErrorMap::retryAfterMs(const QByteArray &value, const QD
         return seconds > kLongest / 1000 ? kLongest : seconds * 1000;
     }
     // An HTTP date, "Sun, 06 Nov 1994 08:49:37 GMT".
-    QDateTime when = QLocale::c().toDateTime(QString::fromLatin1(text.left(25)), QStringLiteral("ddd, dd MMM yyyy HH:mm:ss"));
+    QDateTime when = QLocale::c().toDateTime(QString::fromLatin1(text.left(25)),
+                                             QStringLiteral("ddd, dd MMM yyyy HH:mm:ss"));
     if (!when.isValid())
         return std::nullopt;
     when.setTimeSpec(Qt::UTC);

@@ -83,9 +83,9 @@ void SNJob::reportProgress(qint64 done, qint64 total)
         return;
     m_lastPercent = percent;
     const int kilobytes = static_cast<int>(qMin<qint64>(done / 1024, std::numeric_limits<int>::max()));
-    post([this, kilobytes, percent](SNAccessJobListener *, SNUploadJobListener *listener) {
-        listener->uploadProgress(this, kilobytes, percent);
-    },
+    post([this, kilobytes,
+          percent](SNAccessJobListener *,
+                   SNUploadJobListener *listener) { listener->uploadProgress(this, kilobytes, percent); },
          false);
 }
 
@@ -114,13 +114,11 @@ void SNJob::finishUploaded(const QString &id, const QString &url)
     if (m_uploadListener) {
         const int kilobytes = static_cast<int>(qMin<qint64>(m_lastTotal / 1024, std::numeric_limits<int>::max()));
         m_lastPercent = 100;
-        post([this, kilobytes](SNAccessJobListener *, SNUploadJobListener *listener) {
-            listener->uploadProgress(this, kilobytes, 100);
-        },
+        post([this, kilobytes](SNAccessJobListener *,
+                               SNUploadJobListener *listener) { listener->uploadProgress(this, kilobytes, 100); },
              false);
-        post([this, id, url](SNAccessJobListener *, SNUploadJobListener *listener) {
-            listener->uploadedCompleted(this, id, url);
-        },
+        post([this, id, url](SNAccessJobListener *,
+                             SNUploadJobListener *listener) { listener->uploadedCompleted(this, id, url); },
              true);
     } else {
         post([this](SNAccessJobListener *listener, SNUploadJobListener *) { listener->jobCompleted(this, {}); }, true);

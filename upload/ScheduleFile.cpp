@@ -56,8 +56,7 @@ void ScheduleFile::setAside()
     if (QFile::copy(m_path, aside))
         m_asidePath = aside;
     else
-        uploadLog(LogSystem::LOG_ERROR, "ScheduleFile - could not keep the damaged file as %s",
-                  qUtf8Printable(aside));
+        uploadLog(LogSystem::LOG_ERROR, "ScheduleFile - could not keep the damaged file as %s", qUtf8Printable(aside));
 }
 
 bool ScheduleFile::save(const QList<ScheduleItem *> &items)

@@ -44,9 +44,9 @@ QStringList readStringList(QDataStream &stream)
 
 } // namespace
 
-ScheduleItem::ScheduleItem(ScheduleHost *host, const QString &path, int service, bool isVideo,
-                           const QDateTime &time, const QString &title, const QString &author,
-                           const QString &description, const QStringList &keywords)
+ScheduleItem::ScheduleItem(ScheduleHost *host, const QString &path, int service, bool isVideo, const QDateTime &time,
+                           const QString &title, const QString &author, const QString &description,
+                           const QStringList &keywords)
     : m_host(host)
     , m_path(path)
     , m_service(service)
@@ -100,8 +100,8 @@ int ScheduleItem::armedInterval() const
 void ScheduleItem::write(QDataStream &stream)
 {
     QMutexLocker locker(&m_lock);
-    stream << m_path << qint32(m_service) << m_isVideo << m_time << m_title << m_author << m_description
-           << m_keywords << qint32(m_state) << m_result;
+    stream << m_path << qint32(m_service) << m_isVideo << m_time << m_title << m_author << m_description << m_keywords
+           << qint32(m_state) << m_result;
 }
 
 void ScheduleItem::start()
@@ -147,11 +147,10 @@ void ScheduleItem::startToUpload()
     // A job still referenced here was cancelled and its report has not come yet; it is no longer ours.
     dropJob();
     const QMap<QString, QString> extra;
-    const int answer = m_isVideo
-        ? handle->uploadVideo(applicationText(m_service), m_path, m_title, m_author, m_description, m_keywords,
-                              extra, &m_job, this)
-        : handle->uploadImage(applicationText(m_service), m_path, m_title, m_author, m_description, m_keywords,
-                              extra, &m_job, this);
+    const int answer = m_isVideo ? handle->uploadVideo(applicationText(m_service), m_path, m_title, m_author,
+                                                       m_description, m_keywords, extra, &m_job, this)
+                                 : handle->uploadImage(applicationText(m_service), m_path, m_title, m_author,
+                                                       m_description, m_keywords, extra, &m_job, this);
     if (answer < 0) {
         m_state = JOB_FAILED;
         m_errorCode = answer;

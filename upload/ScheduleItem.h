@@ -48,8 +48,7 @@ public:
     static constexpr int kThumbnailSide = 70;
 
     ScheduleItem(ScheduleHost *host, const QString &path, int service, bool isVideo, const QDateTime &time,
-                 const QString &title, const QString &author, const QString &description,
-                 const QStringList &keywords);
+                 const QString &title, const QString &author, const QString &description, const QStringList &keywords);
     // Reads one record. A record cut short or with a state outside the five leaves isValid() false; the
     // stream's status tells whether reading may go on.
     ScheduleItem(ScheduleHost *host, QDataStream &stream);

@@ -35,7 +35,7 @@ constexpr Row kManagerRows[] = {
     {SN_ERR_PRIVILEGE, "The linked account privilege is not enough!"},
 };
 
-template <std::size_t N>
+template<std::size_t N>
 const char *lookUp(const Row (&rows)[N], int code, const char *fallback)
 {
     for (const Row &row : rows) {

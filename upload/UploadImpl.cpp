@@ -2,13 +2,13 @@
 
 #include "AccountFileKey.h"
 // Its header holds a guarded pointer to the job class, which must be complete there.
-#include "SNJob.h"
 #include "AccountSettingDlg.h"
 #include "HiddenFileList.h"
 #include "MessageBoxes.h"
 #include "RC4SimpleSNAccountFileStore.h"
 #include "RemoveProgressDlg.h"
 #include "RequestTokenDlg.h"
+#include "SNJob.h"
 #include "SNService.h"
 #include "ScheduleManager.h"
 #include "SocialNetworkManager.h"
@@ -333,9 +333,8 @@ int UploadImpl::uploadNow(bool isVideo, uint serviceMask, const QString &path, c
 {
     // Only the services that take this kind of file count towards the whole upload's progress.
     const auto &order = isVideo ? kVideoOrder : kImageOrder;
-    const int count = int(std::count_if(std::begin(order), std::end(order), [serviceMask](uint bit) {
-        return (serviceMask & bit) != 0;
-    }));
+    const int count = int(std::count_if(std::begin(order), std::end(order),
+                                        [serviceMask](uint bit) { return (serviceMask & bit) != 0; }));
     if (count == 0) {
         // Services were named, but none takes this kind of file: nothing was tried.
         if (serviceMask != 0)

@@ -50,14 +50,14 @@ public:
                                QStringList keywords) override;
     int uploadImageNow(uint serviceMask, QString path, QString title, QString author, QString description,
                        QStringList keywords, QList<UploadResult> &results) override;
-    int queueImageUpload(QMap<uint, QDateTime> times, QString path, QString title, QString author,
-                         QString description, QStringList keywords) override;
+    int queueImageUpload(QMap<uint, QDateTime> times, QString path, QString title, QString author, QString description,
+                         QStringList keywords) override;
     int checkVideoUploadInputs(uint serviceMask, QString path, QString title, QString author, QString description,
                                QStringList keywords) override;
     int uploadVideoNow(uint serviceMask, QString path, QString title, QString author, QString description,
                        QStringList keywords, QList<UploadResult> &results) override;
-    int queueVideoUpload(QMap<uint, QDateTime> times, QString path, QString title, QString author,
-                         QString description, QStringList keywords) override;
+    int queueVideoUpload(QMap<uint, QDateTime> times, QString path, QString title, QString author, QString description,
+                         QStringList keywords) override;
     void removeUploadedFiles(QMap<uint, QString> idsByService) override;
     void showUploadManager() override;
     int confirmExit() override;

@@ -31,11 +31,10 @@ UploadResult UploadProcess::run(const AccountRecord &account, const QString &app
         AccountRecord uploading = account;
         SNJob *started = nullptr;
         const QMap<QString, QString> extra;
-        const int answer =
-            isVideo ? m_service->uploadVideoFile(&uploading, appName, filePath, title, author, description, keywords,
-                                               extra, &started, this)
-                    : m_service->uploadFile(&uploading, appName, filePath, title, author, description, keywords, extra,
-                                          &started, this);
+        const int answer = isVideo ? m_service->uploadVideoFile(&uploading, appName, filePath, title, author,
+                                                                description, keywords, extra, &started, this)
+                                   : m_service->uploadFile(&uploading, appName, filePath, title, author, description,
+                                                           keywords, extra, &started, this);
         m_job = started;
         if (answer >= 0 && m_job) {
             m_jobOpen = true;

@@ -38,8 +38,8 @@ void UploadProgressBar::updateProgress(const QString &name, const QString &servi
     Q_UNUSED(ignored);
     ui->SNProgressBar->setRange(0, 100);
     // The title is the user's text, shown as such inside the markup.
-    ui->SNStatusLbl->setText(QStringLiteral("Uploading <b>") + name.toHtmlEscaped() + QStringLiteral("</b> to <b>") +
-                             serviceName.toHtmlEscaped() + QStringLiteral("</b>"));
+    ui->SNStatusLbl->setText(QStringLiteral("Uploading <b>") + name.toHtmlEscaped() + QStringLiteral("</b> to <b>")
+                             + serviceName.toHtmlEscaped() + QStringLiteral("</b>"));
     ui->SNProgressBar->setValue(percent);
     const int overall = m_serviceCount > 0
                             ? static_cast<int>(double(percent + 100 * m_completedServices) / m_serviceCount)

@@ -33,6 +33,6 @@ QLabel *ValidationProgressDlg::statusLabel() const
 
 SNJobStatusDialog::StatusTexts ValidationProgressDlg::statusTexts() const
 {
-    return {QStringLiteral("Authenticating"), QStringLiteral("Authenticating"), QStringLiteral("Authentication Failed!"),
-            QStringLiteral("Authentication Compelete!")};
+    return {QStringLiteral("Authenticating"), QStringLiteral("Authenticating"),
+            QStringLiteral("Authentication Failed!"), QStringLiteral("Authentication Compelete!")};
 }

@@ -95,17 +95,15 @@ struct Session : std::enable_shared_from_this<Session>
         auto self = shared_from_this();
         const qint64 size = job.fileSize();
         const qint64 length = qMin(chunkSize, size - offset);
-        const QByteArray range = size == 0 ? QByteArray("bytes */0")
-                                           : QStringLiteral("bytes %1-%2/%3")
-                                                 .arg(offset)
-                                                 .arg(offset + length - 1)
-                                                 .arg(size)
-                                                 .toLatin1();
+        const QByteArray range =
+            size == 0 ? QByteArray("bytes */0")
+                      : QStringLiteral("bytes %1-%2/%3").arg(offset).arg(offset + length - 1).arg(size).toLatin1();
         SNRequest request = SNRequest::put(location).header("Content-Range", range).retryAs(SNRequest::RETRY_RESUME);
         if (length > 0)
             request.fileBody(job.upload().path, offset, length, "application/octet-stream");
-        job.send(request, [self](const SNResponse &response) { self->onAnswer(response, true); },
-                 [self] { self->askOffset(); });
+        job.send(
+            request, [self](const SNResponse &response) { self->onAnswer(response, true); },
+            [self] { self->askOffset(); });
     }
 
     void askOffset()
@@ -218,7 +216,8 @@ qint64 YouTubeProvider::maximumFileSize(bool) const
 void YouTubeProvider::checkAccount(NetworkJob &job)
 {
     QUrl url = job.service().endpoint(kApi, QStringLiteral("/youtube/v3/channels"));
-    url.setQuery(QUrlQuery{{QStringLiteral("part"), QStringLiteral("snippet")}, {QStringLiteral("mine"), QStringLiteral("true")}});
+    url.setQuery(QUrlQuery{{QStringLiteral("part"), QStringLiteral("snippet")},
+                           {QStringLiteral("mine"), QStringLiteral("true")}});
     job.send(SNRequest::get(url), [&job](const SNResponse &response) {
         if (!response.isSuccess()) {
             job.failWith(response);
@@ -250,8 +249,9 @@ void YouTubeProvider::upload(NetworkJob &job)
                               {QStringLiteral("tags"), QJsonArray::fromStringList(metadata.tags)},
                               {QStringLiteral("categoryId"), kCategory}};
     const QJsonObject status{{QStringLiteral("privacyStatus"), QStringLiteral("unlisted")}};
-    const QByteArray body = QJsonDocument(QJsonObject{{QStringLiteral("snippet"), snippet}, {QStringLiteral("status"), status}})
-                                .toJson(QJsonDocument::Compact);
+    const QByteArray body =
+        QJsonDocument(QJsonObject{{QStringLiteral("snippet"), snippet}, {QStringLiteral("status"), status}})
+            .toJson(QJsonDocument::Compact);
     const qint64 chunk = qMax(kChunkUnit, chunkSizeOf(job) / kChunkUnit * kChunkUnit);
     std::make_shared<Session>(job, body, chunk)->create();
 }

@@ -8,7 +8,7 @@
 // their own state with the same lock, and one lock for both keeps a getInstance from ever seeing a
 // half-released service.
 // A service made without acquire() (a test's own) is counted alike but never becomes the instance.
-template <class Service>
+template<class Service>
 class CountedService
 {
 public:
@@ -20,7 +20,7 @@ protected:
     ~CountedService() = default;
 
     // The instance with one more reference, or make()'s new one when there is none.
-    template <class Mutex, class Make>
+    template<class Mutex, class Make>
     static Service *acquire(Mutex &mutex, Make make)
     {
         QMutexLocker lock(&mutex);
@@ -31,7 +31,7 @@ protected:
         return s_instance;
     }
 
-    template <class Mutex>
+    template<class Mutex>
     void addReference(Mutex &mutex)
     {
         QMutexLocker lock(&mutex);
@@ -41,7 +41,7 @@ protected:
     // True when that was the last reference: the caller then deletes the service, outside the lock, as its
     // destructor may wait for threads that take the lock. The instance pointer is cleared under the lock, or
     // a getInstance in between would hand out the service being deleted.
-    template <class Mutex>
+    template<class Mutex>
     [[nodiscard]] bool releaseReference(Mutex &mutex)
     {
         QMutexLocker lock(&mutex);

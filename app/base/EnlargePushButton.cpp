@@ -8,7 +8,7 @@ namespace {
 // Push-button icons sit in tight layouts (split-screen choices, the widget-mode bar): a small growth
 // shows the hover without overflowing the button.
 constexpr int kHoverGrowth = 3;
-}
+} // namespace
 
 EnlargePushButton::EnlargePushButton(QWidget *parent)
     : QPushButton(parent)

@@ -14,7 +14,7 @@ constexpr int kHoverGrowth = 10;
 // Height of the text band under the icon; holds one line of the 11-point label.
 constexpr int kTextBandHeight = 20;
 constexpr int kTextPointSize = 11;
-}
+} // namespace
 
 EnlargeToolButton::EnlargeToolButton(QWidget *parent)
     : QToolButton(parent)

@@ -16,7 +16,8 @@ struct AVIOContext;
 class MediaInput
 {
 public:
-    struct Options {
+    struct Options
+    {
         // How long the opening (and, through setDeadline, what follows) may take; -1 for no limit.
         int deadlineMs = -1;
         // Ends every read once it holds true; may be null.

@@ -12,7 +12,8 @@ class QWidget;
 class MessageBoxes
 {
 public:
-    struct Request {
+    struct Request
+    {
         QWidget *parent = nullptr;
         QString title;
         QMessageBox::Icon icon = QMessageBox::NoIcon;

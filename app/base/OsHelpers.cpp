@@ -52,7 +52,7 @@ const QByteArray kRemoteFileSystems[] = {"nfs", "nfs4", "cifs", "smb", "smb3", "
 const QByteArray kOpticalFileSystems[] = {"iso9660", "udf"};
 const QByteArray kMemoryFileSystems[] = {"tmpfs", "ramfs"};
 
-template <std::size_t N>
+template<std::size_t N>
 bool isOneOf(const QByteArray &type, const QByteArray (&types)[N])
 {
     return std::find(std::begin(types), std::end(types), type) != std::end(types);
@@ -106,14 +106,13 @@ void readBlockDeviceFacts(const QString &deviceNode, DriveFacts &facts, const QS
         node = deviceNode;
     if (!node.startsWith(QLatin1String("/dev/")))
         return;
-    const QString devicePath = QFileInfo(sysClassBlock + QLatin1Char('/') + QFileInfo(node).fileName())
-                                   .canonicalFilePath();
+    const QString devicePath =
+        QFileInfo(sysClassBlock + QLatin1Char('/') + QFileInfo(node).fileName()).canonicalFilePath();
     if (devicePath.isEmpty())
         return;
     // A partition's sysfs folder sits inside its disk's; only the disk says whether its media can be taken out.
-    const QString diskPath = QFileInfo::exists(devicePath + QLatin1String("/partition"))
-                                 ? QFileInfo(devicePath).path()
-                                 : devicePath;
+    const QString diskPath = QFileInfo::exists(devicePath + QLatin1String("/partition")) ? QFileInfo(devicePath).path()
+                                                                                         : devicePath;
     QFile removable(diskPath + QLatin1String("/removable"));
     facts.removableDisk = removable.open(QIODevice::ReadOnly) && removable.read(8).trimmed() == "1";
     facts.onUsbBus = devicePath.contains(QLatin1String("/usb"));

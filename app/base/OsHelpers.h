@@ -42,13 +42,14 @@ void addNotificationObserver(CppNotificaitonObserver *observer, const QString &n
 void removeNotificationObserver(CppNotificaitonObserver *observer, const QString &name, void *object);
 
 // What driveType looks at for one path, gathered from the mount table and sysfs.
-struct DriveFacts {
-    bool exists = false;          // the path names an existing folder
-    bool isVolumeRoot = false;    // the folder is where its volume is mounted
-    QByteArray fileSystemType;    // "ext4", "vfat", "nfs4", ...; empty when the mount is unknown
-    QString rootPath;             // the volume's mount point
-    bool removableDisk = false;   // the kernel marks the disk as removable media
-    bool onUsbBus = false;        // the disk hangs off a USB controller
+struct DriveFacts
+{
+    bool exists = false;        // the path names an existing folder
+    bool isVolumeRoot = false;  // the folder is where its volume is mounted
+    QByteArray fileSystemType;  // "ext4", "vfat", "nfs4", ...; empty when the mount is unknown
+    QString rootPath;           // the volume's mount point
+    bool removableDisk = false; // the kernel marks the disk as removable media
+    bool onUsbBus = false;      // the disk hangs off a USB controller
 };
 
 // The drive code for the facts alone; driveType's decision, kept apart so it can be checked case by case.

@@ -5,8 +5,8 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QMutex>
 #include <QRegularExpression>
 #include <QSet>
@@ -50,7 +50,8 @@ void makeFolder(const QString &folder)
 // QSettings reports a file it cannot parse only when it parses it, and it keeps parsed files in a
 // process-wide cache that is reread only when the file changes; so the size and time of a file seen to be
 // unreadable are remembered, and a later access to the unchanged file knows it too.
-struct FileSignature {
+struct FileSignature
+{
     qint64 size;
     QDateTime modified;
 };
@@ -78,7 +79,7 @@ bool isUnreadable(const QSettings &settings)
         return true;
     }
     return unreadableFile && info.exists() && unreadableFile->size == info.size()
-        && unreadableFile->modified == info.lastModified();
+           && unreadableFile->modified == info.lastModified();
 }
 
 // A settings file that cannot be parsed is moved aside before anything is written over it, so the user's
@@ -102,7 +103,8 @@ void keepUnreadableFile(const QString &path)
 
 // The notices waiting for a handler and those already given, so that each is given once until its cause is
 // gone; a new instance starts afresh.
-struct Notices {
+struct Notices
+{
     SettingImpl::NoticeHandler handler;
     QList<std::pair<SettingImpl::Notice, QString>> waiting;
     QSet<SettingImpl::Notice> given;

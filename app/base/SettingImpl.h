@@ -56,5 +56,4 @@ public:
 private:
     SettingImpl();
     ~SettingImpl() override;
-
 };

@@ -35,18 +35,27 @@ bool isOctalDigit(char c)
 std::optional<char16_t> simpleEscape(char c)
 {
     switch (c) {
-    case 'a': return u'\a';
-    case 'b': return u'\b';
-    case 'f': return u'\f';
-    case 'n': return u'\n';
-    case 'r': return u'\r';
-    case 't': return u'\t';
-    case 'v': return u'\v';
+    case 'a':
+        return u'\a';
+    case 'b':
+        return u'\b';
+    case 'f':
+        return u'\f';
+    case 'n':
+        return u'\n';
+    case 'r':
+        return u'\r';
+    case 't':
+        return u'\t';
+    case 'v':
+        return u'\v';
     case '"':
     case '?':
     case '\'':
-    case '\\': return char16_t(c);
-    default: return std::nullopt;
+    case '\\':
+        return char16_t(c);
+    default:
+        return std::nullopt;
     }
 }
 
@@ -185,8 +194,7 @@ bool StoredVariantGuard::holdsForeignVariant(QByteArrayView content)
     qsizetype pos = 0;
     while (pos < content.size()) {
         const IniLine line = nextLine(content, pos);
-        if (line.equals >= 0
-            && valueHoldsForeignVariant(content.sliced(line.equals + 1, line.end - line.equals - 1)))
+        if (line.equals >= 0 && valueHoldsForeignVariant(content.sliced(line.equals + 1, line.end - line.equals - 1)))
             return true;
     }
     return false;

@@ -8,7 +8,7 @@ namespace {
 constexpr int kTextPointSize = 9;
 // Turned text hangs from this x position, the width of the side tab, so it runs down the tab's column.
 constexpr int kVerticalTextRight = 25;
-}
+} // namespace
 
 VerticalTextButton::VerticalTextButton(QWidget *parent)
     : QFrame(parent)

@@ -32,8 +32,8 @@ DeleteInfoDialog::DeleteInfoDialog(QWidget *parent)
 
 DeleteInfoDialog::~DeleteInfoDialog() = default;
 
-void DeleteInfoDialog::setCounts(const QString &name, int uploading, int nonMedia, int hidden,
-                                 int uploadedBefore, int readOnly, int total)
+void DeleteInfoDialog::setCounts(const QString &name, int uploading, int nonMedia, int hidden, int uploadedBefore,
+                                 int readOnly, int total)
 {
     m_uploading = uploading;
     m_nonMedia = nonMedia;

@@ -20,8 +20,8 @@ public:
     explicit DeleteInfoDialog(QWidget *parent = nullptr);
     ~DeleteInfoDialog() override;
 
-    void setCounts(const QString &name, int uploading, int nonMedia, int hidden, int uploadedBefore,
-                   int readOnly, int total);
+    void setCounts(const QString &name, int uploading, int nonMedia, int hidden, int uploadedBefore, int readOnly,
+                   int total);
 
     // Only OK confirms: closing the window or Escape declines whatever is ticked, so the user can always
     // back out, also when no tick is required.

@@ -26,10 +26,10 @@ QList<DriveList::Mount> systemMounts()
 bool isSystemFileSystem(const QByteArray &type)
 {
     static const QSet<QByteArray> types = {
-        "autofs",  "binfmt_misc", "bpf",       "cgroup", "cgroup2",  "configfs",        "debugfs",
-        "devpts",  "devtmpfs",    "efivarfs",  "fusectl", "hugetlbfs", "mqueue",         "nsfs",
-        "overlay", "proc",        "pstore",    "ramfs",  "rpc_pipefs", "securityfs",     "selinuxfs",
-        "squashfs", "sysfs",      "tmpfs",     "tracefs", "fuse.gvfsd-fuse", "fuse.portal",
+        "autofs",   "binfmt_misc", "bpf",      "cgroup",  "cgroup2",         "configfs",    "debugfs",
+        "devpts",   "devtmpfs",    "efivarfs", "fusectl", "hugetlbfs",       "mqueue",      "nsfs",
+        "overlay",  "proc",        "pstore",   "ramfs",   "rpc_pipefs",      "securityfs",  "selinuxfs",
+        "squashfs", "sysfs",       "tmpfs",    "tracefs", "fuse.gvfsd-fuse", "fuse.portal",
     };
     return types.contains(type);
 }
@@ -45,9 +45,9 @@ bool isSystemPlace(const QString &path)
     if (isUnder(path, QStringLiteral("/run/media")))
         return false;
     static const QStringList places = {
-        QStringLiteral("/boot"), QStringLiteral("/dev"), QStringLiteral("/efi"), QStringLiteral("/etc"),
+        QStringLiteral("/boot"), QStringLiteral("/dev"),  QStringLiteral("/efi"), QStringLiteral("/etc"),
         QStringLiteral("/opt"),  QStringLiteral("/proc"), QStringLiteral("/run"), QStringLiteral("/snap"),
-        QStringLiteral("/srv"),  QStringLiteral("/sys"), QStringLiteral("/tmp"), QStringLiteral("/usr"),
+        QStringLiteral("/srv"),  QStringLiteral("/sys"),  QStringLiteral("/tmp"), QStringLiteral("/usr"),
         QStringLiteral("/var"),
     };
     for (const QString &place : places) {
@@ -69,8 +69,7 @@ QStringList DriveList::userVisible(const QList<Mount> &mounts)
     QStringList drives{QStringLiteral("/")};
     for (const Mount &mount : mounts) {
         const QString path = mount.rootPath;
-        if (path.isEmpty() || drives.contains(path) || isSystemFileSystem(mount.fileSystemType)
-            || isSystemPlace(path))
+        if (path.isEmpty() || drives.contains(path) || isSystemFileSystem(mount.fileSystemType) || isSystemPlace(path))
             continue;
         drives.append(path);
     }

@@ -13,8 +13,8 @@
 
 namespace {
 
-const QStringList kImagePatterns = {QStringLiteral("*.jpg"), QStringLiteral("*.jpeg"), QStringLiteral("*.jpe"),
-                                    QStringLiteral("*.jfif"), QStringLiteral("*.png"), QStringLiteral("*.bmp"),
+const QStringList kImagePatterns = {QStringLiteral("*.jpg"),  QStringLiteral("*.jpeg"), QStringLiteral("*.jpe"),
+                                    QStringLiteral("*.jfif"), QStringLiteral("*.png"),  QStringLiteral("*.bmp"),
                                     QStringLiteral("*.tiff"), QStringLiteral("*.tif")};
 const QStringList kVideoPatterns = {QStringLiteral("*.avi"), QStringLiteral("*.wmv")};
 

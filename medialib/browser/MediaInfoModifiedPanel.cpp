@@ -114,7 +114,8 @@ void MediaInfoModifiedPanel::applyMode()
     for (QLineEdit *field : {ui->lineEdit_auth_name, ui->lineEdit_fileName, ui->lineEdit_keyword, ui->lineEdit_title,
                              ui->descriptionTextBox})
         field->setEnabled(editable);
-    ui->publishSettingLabel->setText(editable ? QStringLiteral("Publish Setting") : QStringLiteral("Publish Information"));
+    ui->publishSettingLabel->setText(editable ? QStringLiteral("Publish Setting")
+                                              : QStringLiteral("Publish Information"));
     ui->label->hide();
     ui->uploadDateEdit->setVisible(editable);
     ui->uploadTimeEdit->setVisible(editable);
@@ -471,7 +472,8 @@ void MediaInfoModifiedPanel::onClickSaveOrPublish()
     MediaFileStore *store = MediaFileStore::getInstance();
     store->makeCacheFolder(QFileInfo(m_record->path()).absolutePath());
     if (!store->writeInfo(m_record)) {
-        MessageBoxes::warning(this, QString(), tr("The title, keywords and description of this file could not be saved."));
+        MessageBoxes::warning(this, QString(),
+                              tr("The title, keywords and description of this file could not be saved."));
         return;
     }
     done(ResultSave);

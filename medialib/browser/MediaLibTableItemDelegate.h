@@ -18,8 +18,7 @@ public:
     void setFolderPath(const QString &path) { folderPath = path; }
     QString currentFolderPath() const { return folderPath; }
 
-    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
-                          const QModelIndex &index) const override;
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     // The present name always fits, however deep the folder: the limit applies to what is typed beyond it.
     void setEditorData(QWidget *editor, const QModelIndex &index) const override;
 

@@ -21,8 +21,15 @@ class MediaLibTableModel : public QAbstractTableModel
     Q_OBJECT
 
 public:
-    enum Column { ColumnName = 0, ColumnType = 1, ColumnDate = 2, ColumnSize = 3, ColumnInfo = 4,
-                  ColumnDuration = 5, ColumnCount = 6 };
+    enum Column {
+        ColumnName = 0,
+        ColumnType = 1,
+        ColumnDate = 2,
+        ColumnSize = 3,
+        ColumnInfo = 4,
+        ColumnDuration = 5,
+        ColumnCount = 6
+    };
     // The duration column's milliseconds as far as they are known, 0 while not: what the sort reads. It never
     // measures a video (a media graph built on the GUI thread for each one); the thumbnail run measures them,
     // and reloadVideoRecords brings the results in.

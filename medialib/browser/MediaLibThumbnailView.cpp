@@ -456,8 +456,8 @@ void MediaLibThumbnailView::mouseMoveEvent(QMouseEvent *event)
     if ((event->position().toPoint() - m_pressPosition).manhattanLength() < QApplication::startDragDistance())
         return;
     MediaThumbnailObj *tile = m_pressedTile;
-    const QPixmap picture = QPixmap::fromImage(tile->thumbnail().scaled(
-        kDragPictureSide, kDragPictureSide, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+    const QPixmap picture = QPixmap::fromImage(tile->thumbnail().scaled(kDragPictureSide, kDragPictureSide,
+                                                                        Qt::IgnoreAspectRatio, Qt::FastTransformation));
     m_operations->startDrag(tile->media()->path(), picture);
     m_pressedTile = nullptr;
 }

@@ -322,8 +322,8 @@ void MediaLibraryPanel::finishEntering(const FolderListing &listing)
 void MediaLibraryPanel::syncIndex(const QDir &dir)
 {
     MediaLibraryDatabase *index = MediaLibraryDatabase::getInstance();
-    const QMetaObject::Connection missing =
-        connect(index, &MediaLibraryDatabase::fileNotExists, this, &MediaLibraryPanel::addToNonExistenceFileList);
+    const QMetaObject::Connection missing = connect(index, &MediaLibraryDatabase::fileNotExists, this,
+                                                    &MediaLibraryPanel::addToNonExistenceFileList);
     index->syncFolder(dir);
     disconnect(missing);
     MediaLibraryDatabase::release();

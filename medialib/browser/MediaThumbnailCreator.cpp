@@ -46,7 +46,8 @@ void MediaThumbnailCreator::run()
         if (stored.width() > ThumbnailImage::kSide || stored.height() > ThumbnailImage::kSide) {
             stored = ThumbnailImage::fitted(stored);
             if (!ThumbnailImage::save(stored, thumbnail))
-                browserLog(LogSystem::LOG_WARNING, "MediaThumbnailCreator - cannot write %s", qUtf8Printable(thumbnail));
+                browserLog(LogSystem::LOG_WARNING, "MediaThumbnailCreator - cannot write %s",
+                           qUtf8Printable(thumbnail));
         }
         Q_EMIT thumbnailCreated(thumbnail);
         Q_EMIT thumbnailReady(thumbnail, stored);

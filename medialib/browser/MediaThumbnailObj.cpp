@@ -9,8 +9,8 @@
 #include "ThumbnailImage.h"
 
 #include <QDir>
-#include <QFontMetrics>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -20,7 +20,8 @@
 namespace {
 
 // The pictures every tile shares, loaded once for the program's life.
-struct DefaultPictures {
+struct DefaultPictures
+{
     QSharedPointer<QImage> folder, picture, video, cdrom, hdd, remote, usb;
 };
 
@@ -153,8 +154,8 @@ QImage MediaThumbnailObj::thumbnail() const
 bool MediaThumbnailObj::showsDefaultPicture() const
 {
     const DefaultPictures &d = defaults();
-    return !m_picture || m_picture == d.folder || m_picture == d.picture || m_picture == d.video
-           || m_picture == d.cdrom || m_picture == d.hdd || m_picture == d.remote || m_picture == d.usb;
+    return !m_picture || m_picture == d.folder || m_picture == d.picture || m_picture == d.video || m_picture == d.cdrom
+           || m_picture == d.hdd || m_picture == d.remote || m_picture == d.usb;
 }
 
 void MediaThumbnailObj::initDefaultThumbnail()

@@ -78,8 +78,9 @@ void ThreadManager::startPending()
             continue;
         // finished() is emitted on the worker's thread while it still reports itself running, so the worker
         // leaves the running list from there rather than by being asked isRunning() later.
-        connect(worker, &QThread::finished, this, [this, worker] { onWorkerFinished(worker); },
-                Qt::ConnectionType(Qt::DirectConnection | Qt::SingleShotConnection));
+        connect(
+            worker, &QThread::finished, this, [this, worker] { onWorkerFinished(worker); },
+            Qt::ConnectionType(Qt::DirectConnection | Qt::SingleShotConnection));
         m_running.append(worker);
         worker->start(QThread::InheritPriority);
     }

@@ -16,7 +16,8 @@ QImage ThumbnailImage::fitted(const QImage &image)
     if (image.isNull())
         return QImage();
     const QSize target = fittedSize(image.size());
-    QImage scaled = image.size() == target ? image : image.scaled(target, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    QImage scaled = image.size() == target ? image
+                                           : image.scaled(target, Qt::IgnoreAspectRatio, Qt::FastTransformation);
     return scaled.convertToFormat(QImage::Format_RGB32);
 }
 

@@ -55,8 +55,7 @@ VideoThumbnailGenerator::VideoThumbnailGenerator(QObject *parent)
     m_settle.setSingleShot(true);
     m_settle.setInterval(kPauseSettleMs);
     connect(&m_settle, &QTimer::timeout, this, &VideoThumbnailGenerator::finishVideo);
-    connect(m_frames, &FrameGrabCallback::frameReady, this, &VideoThumbnailGenerator::grabVideo,
-            Qt::QueuedConnection);
+    connect(m_frames, &FrameGrabCallback::frameReady, this, &VideoThumbnailGenerator::grabVideo, Qt::QueuedConnection);
     // Queued: both may come from inside the player's own signals, and ending a video deletes that player.
     connect(m_media, &WinMediaService::mediaStateChanged, this, &VideoThumbnailGenerator::onMediaStateChanged,
             Qt::QueuedConnection);
@@ -199,8 +198,8 @@ void VideoThumbnailGenerator::giveUp()
 {
     if (m_current.isEmpty())
         return;
-    browserLog(LogSystem::LOG_WARNING, "VideoThumbnailGenerator - gave up on %s after %d ms",
-               qUtf8Printable(m_current), kGiveUpMs);
+    browserLog(LogSystem::LOG_WARNING, "VideoThumbnailGenerator - gave up on %s after %d ms", qUtf8Printable(m_current),
+               kGiveUpMs);
     if (!m_frameSaved && !m_earlyFrame.isNull())
         saveFrame(m_earlyFrame);
     pauseAndFinish();

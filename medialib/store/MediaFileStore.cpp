@@ -64,7 +64,8 @@ void moveCompanion(const QString &from, const QString &to, bool isFolder)
 // 128 characters of most non-Latin scripts, do not fit.
 bool fitsNameLimit(const QString &folder, const QString &name)
 {
-    struct statvfs info{};
+    struct statvfs info
+    {};
     const qint64 limit = ::statvfs(QFile::encodeName(folder).constData(), &info) == 0 && info.f_namemax > 0
                              ? qint64(info.f_namemax)
                              : kDefaultNameMaxBytes;
@@ -142,11 +143,13 @@ void MediaFileStore::makeCacheFolder(const QString &path)
 
 bool MediaFileStore::isSameFile(const QString &a, const QString &b)
 {
-    struct stat first {};
-    struct stat second {};
+    struct stat first
+    {};
+    struct stat second
+    {};
     return ::stat(QFile::encodeName(a).constData(), &first) == 0
-        && ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev
-        && first.st_ino == second.st_ino;
+           && ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev
+           && first.st_ino == second.st_ino;
 }
 
 bool MediaFileStore::writeInfo(MediaImpl *record)
@@ -217,7 +220,8 @@ QString MediaFileStore::busyReason(MediaImpl *record) const
 {
     const int type = record->mediaType();
     const QString path = record->path();
-    if ((type == MediaImpl::TYPE_IMAGE && path == m_showingImage) || (type == MediaImpl::TYPE_VIDEO && path == m_playingVideo))
+    if ((type == MediaImpl::TYPE_IMAGE && path == m_showingImage)
+        || (type == MediaImpl::TYPE_VIDEO && path == m_playingVideo))
         return QObject::tr("This file is playing");
     if (!m_thumbnailingVideo.isEmpty() && path == m_thumbnailingVideo)
         return QObject::tr("Quillo is generating thumbnail for this file");
@@ -281,10 +285,11 @@ QMap<uint, QString> MediaFileStore::uploadedIds(const QString &mediaPath)
     MediaImpl *fresh = new MediaImpl(mediaPath);
     readInfo(fresh);
     QMap<uint, QString> ids;
-    const std::pair<uint, QString> candidates[] = {
-        {MediaImpl::SERVICE_DROPBOX, fresh->dropboxID()}, {MediaImpl::SERVICE_PICASA, fresh->picasaID()},
-        {MediaImpl::SERVICE_YOUTUBE, fresh->youtubeID()}, {MediaImpl::SERVICE_FACEBOOK, fresh->facebookID()},
-        {MediaImpl::SERVICE_TWITPIC, fresh->twitpicID()}};
+    const std::pair<uint, QString> candidates[] = {{MediaImpl::SERVICE_DROPBOX, fresh->dropboxID()},
+                                                   {MediaImpl::SERVICE_PICASA, fresh->picasaID()},
+                                                   {MediaImpl::SERVICE_YOUTUBE, fresh->youtubeID()},
+                                                   {MediaImpl::SERVICE_FACEBOOK, fresh->facebookID()},
+                                                   {MediaImpl::SERVICE_TWITPIC, fresh->twitpicID()}};
     for (const auto &[service, id] : candidates) {
         if (!id.isEmpty())
             ids.insert(service, id);
@@ -339,7 +344,8 @@ void MediaFileStore::renameMediaFile(MediaImpl *record, const QString &newName, 
     if (old.isSymLink() && newName.compare(old.fileName(), Qt::CaseInsensitive) == 0)
         return;
     if (!isValidFileName(newName)) {
-        warn(QObject::tr("Rename failed"), QObject::tr("File name cannot contain following characters:\n\" / \\ : * ? < > |"));
+        warn(QObject::tr("Rename failed"),
+             QObject::tr("File name cannot contain following characters:\n\" / \\ : * ? < > |"));
         return;
     }
     QString target = newName;

@@ -47,11 +47,16 @@ Apply applierFor(const QString &name)
         {QStringLiteral("schooltubeID"), [](M &r, const QString &t) { r.setSchooltubeID(t); }},
         {QStringLiteral("dropboxID"), [](M &r, const QString &t) { r.setDropboxID(t); }},
         {QStringLiteral("twitpicID"), [](M &r, const QString &t) { r.setTwitpicID(t); }},
-        {QStringLiteral("youtubeQueued"), [](M &r, const QString &t) { r.setUploadStatus(M::SERVICE_YOUTUBE, t.toInt()); }},
-        {QStringLiteral("facebookQueued"), [](M &r, const QString &t) { r.setUploadStatus(M::SERVICE_FACEBOOK, t.toInt()); }},
-        {QStringLiteral("picasaQueued"), [](M &r, const QString &t) { r.setUploadStatus(M::SERVICE_PICASA, t.toInt()); }},
-        {QStringLiteral("twitterQueued"), [](M &r, const QString &t) { r.setUploadStatus(M::SERVICE_TWITPIC, t.toInt()); }},
-        {QStringLiteral("dropboxQueued"), [](M &r, const QString &t) { r.setUploadStatus(M::SERVICE_DROPBOX, t.toInt()); }},
+        {QStringLiteral("youtubeQueued"),
+         [](M &r, const QString &t) { r.setUploadStatus(M::SERVICE_YOUTUBE, t.toInt()); }},
+        {QStringLiteral("facebookQueued"),
+         [](M &r, const QString &t) { r.setUploadStatus(M::SERVICE_FACEBOOK, t.toInt()); }},
+        {QStringLiteral("picasaQueued"),
+         [](M &r, const QString &t) { r.setUploadStatus(M::SERVICE_PICASA, t.toInt()); }},
+        {QStringLiteral("twitterQueued"),
+         [](M &r, const QString &t) { r.setUploadStatus(M::SERVICE_TWITPIC, t.toInt()); }},
+        {QStringLiteral("dropboxQueued"),
+         [](M &r, const QString &t) { r.setUploadStatus(M::SERVICE_DROPBOX, t.toInt()); }},
     };
     return kApply.value(name, nullptr);
 }

@@ -48,12 +48,13 @@ const QString kCreateKeywordIndex = QStringLiteral("create index '%1' on '%2'(ke
 const QString kCreateFolderIndex = QStringLiteral("create index '%1' on '%2'(dirPath)");
 const QString kInsert = QStringLiteral("insert into 'files' values(?, ?, ?, ?, ?)");
 const QString kDeleteFile = QStringLiteral("delete from 'files' where dirPath = ? and (fileName = ? and suffix = ?)");
-const QString kSelectFolder = QStringLiteral("select dirPath, fileName, suffix, keyword from 'files' where dirPath = ?");
+const QString kSelectFolder =
+    QStringLiteral("select dirPath, fileName, suffix, keyword from 'files' where dirPath = ?");
 const QString kMoveFile = QStringLiteral("update 'files' set dirPath = ?, fileName = ?, suffix = ?"
                                          " where dirPath = ? and (fileName = ? and suffix = ?)");
 // Only the moved file's own name row: other files of the folder may carry the old name as a keyword.
-const QString kRenameWord = QStringLiteral(
-    "update 'files' set keyword = ? where role = 0 and dirPath = ? and (fileName = ? and suffix = ?)");
+const QString kRenameWord =
+    QStringLiteral("update 'files' set keyword = ? where role = 0 and dirPath = ? and (fileName = ? and suffix = ?)");
 // A folder and everything below it: the folder path itself, or paths from "<path>/" up to (not including)
 // "<path>0", '0' being the character after '/'. This range uses the folder index and needs no escaping.
 const QString kMoveFolder = QStringLiteral("update 'files' set dirPath = ? || substr(dirPath, length(?) + 1)"
@@ -354,7 +355,7 @@ void MediaLibraryDatabase::open()
     QDir().mkpath(QFileInfo(path).absolutePath());
     markHidden(path);
     QSqlDatabase db = QSqlDatabase::contains(kConnectionName) ? connection()
-                                                               : QSqlDatabase::addDatabase(kDriver, kConnectionName);
+                                                              : QSqlDatabase::addDatabase(kDriver, kConnectionName);
     db.setDatabaseName(path);
     db.setConnectOptions(kConnectOptions);
     m_thread = QThread::currentThread();

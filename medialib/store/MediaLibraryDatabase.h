@@ -99,7 +99,8 @@ private:
     bool applyPending(int waitMs);
     void setBusyWait(int ms);
 
-    struct PendingWrite {
+    struct PendingWrite
+    {
         const char *operation;
         QString path;
         std::function<bool()> apply;

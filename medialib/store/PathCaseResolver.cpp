@@ -124,7 +124,8 @@ const PathCaseResolver::Listing *PathCaseResolver::listing(const QString &folder
     // The clock is read before the folder, so a change made while it is read counts as recent.
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
-    struct stat info{};
+    struct stat info
+    {};
     Stamp stamp;
     const bool stamped = ::stat(QFile::encodeName(folder).constData(), &info) == 0;
     if (stamped)

@@ -147,10 +147,18 @@ void DocCamManager::post(const QList<DocCamManagerEventListener *> &listeners, L
                 if (!m_listeners.contains(listener))
                     continue;
                 switch (event) {
-                case Event::DocCamArrived: listener->docCamArrived(retained); break;
-                case Event::DocCamRemoved: listener->docCamRemoved(retained); break;
-                case Event::WebCamArrived: listener->webCamArrived(retained); break;
-                case Event::WebCamRemoved: listener->webCamRemoved(retained); break;
+                case Event::DocCamArrived:
+                    listener->docCamArrived(retained);
+                    break;
+                case Event::DocCamRemoved:
+                    listener->docCamRemoved(retained);
+                    break;
+                case Event::WebCamArrived:
+                    listener->webCamArrived(retained);
+                    break;
+                case Event::WebCamRemoved:
+                    listener->webCamRemoved(retained);
+                    break;
                 }
             }
         },

@@ -46,9 +46,13 @@ int DocCamStream::start()
     m_worker = std::make_unique<StreamWorker>(
         std::move(m_source),
         [this](const QImage &frame) {
-            QMetaObject::invokeMethod(this, [this, frame] { deliverFrame(frame); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this, frame] { deliverFrame(frame); }, Qt::QueuedConnection);
         },
-        [this](int code) { QMetaObject::invokeMethod(this, [this, code] { deliverEnd(code); }, Qt::QueuedConnection); });
+        [this](int code) {
+            QMetaObject::invokeMethod(
+                this, [this, code] { deliverEnd(code); }, Qt::QueuedConnection);
+        });
     const int result = m_worker->startStreaming(kSetupDeadlineMs);
     if (result < 0) {
         if (result == CameraCodes::DeviceError)
@@ -112,7 +116,8 @@ void DocCamStream::endStream(int code)
     if (m_state != State::Started)
         return;
     stopWorker();
-    QMetaObject::invokeMethod(this, [this, code] { deliverEnd(code); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, code] { deliverEnd(code); }, Qt::QueuedConnection);
 }
 
 void DocCamStream::deliverFrame(const QImage &frame)
@@ -148,30 +153,102 @@ int DocCamStream::step(CameraParameter parameter, double delta)
     return m_camera->stepParameter(parameter, delta);
 }
 
-int DocCamStream::setBrightness(uint value) { return set(CameraParameter::Brightness, value); }
-int DocCamStream::increaseBrightness() { return step(CameraParameter::Brightness, CameraParameters::LevelStep); }
-int DocCamStream::decreaseBrightness() { return step(CameraParameter::Brightness, -CameraParameters::LevelStep); }
-int DocCamStream::setContrast(uint value) { return set(CameraParameter::Contrast, value); }
-int DocCamStream::increaseContrast() { return step(CameraParameter::Contrast, CameraParameters::LevelStep); }
-int DocCamStream::decreaseContrast() { return step(CameraParameter::Contrast, -CameraParameters::LevelStep); }
-int DocCamStream::zoomIn() { return step(CameraParameter::ZoomRatio, CameraParameters::ZoomStep); }
-int DocCamStream::zoomOut() { return step(CameraParameter::ZoomRatio, -CameraParameters::ZoomStep); }
-int DocCamStream::zoomReset() { return set(CameraParameter::ZoomRatio, CameraParameters::ZoomMinimum); }
-int DocCamStream::setRotation(uint degrees) { return set(CameraParameter::Rotation, degrees); }
-int DocCamStream::setMirror(bool mirrored) { return set(CameraParameter::Mirror, mirrored); }
-int DocCamStream::setFreeze(bool frozen) { return set(CameraParameter::Freeze, frozen); }
-int DocCamStream::setAutoWhiteBalance(bool automatic) { return set(CameraParameter::AutoWhiteBalance, automatic); }
-int DocCamStream::increaseRed() { return step(CameraParameter::WhiteBalanceRed, CameraParameters::LevelStep); }
-int DocCamStream::decreaseRed() { return step(CameraParameter::WhiteBalanceRed, -CameraParameters::LevelStep); }
-int DocCamStream::increaseBlue() { return step(CameraParameter::WhiteBalanceBlue, CameraParameters::LevelStep); }
-int DocCamStream::decreaseBlue() { return step(CameraParameter::WhiteBalanceBlue, -CameraParameters::LevelStep); }
-int DocCamStream::setAutoExposure(bool automatic) { return set(CameraParameter::AutoExposure, automatic); }
-int DocCamStream::increaseExposure() { return step(CameraParameter::Exposure, CameraParameters::LevelStep); }
-int DocCamStream::decreaseExposure() { return step(CameraParameter::Exposure, -CameraParameters::LevelStep); }
-int DocCamStream::setAutoImage(bool automatic) { return set(CameraParameter::AutoImage, automatic); }
-int DocCamStream::setColorEffect(int code) { return set(CameraParameter::ColorEffect, code); }
-int DocCamStream::setMode(uint modeBits) { return set(CameraParameter::Mode, modeBits); }
-int DocCamStream::setWideAngle(bool wide) { return set(CameraParameter::WideAngle, wide); }
+int DocCamStream::setBrightness(uint value)
+{
+    return set(CameraParameter::Brightness, value);
+}
+int DocCamStream::increaseBrightness()
+{
+    return step(CameraParameter::Brightness, CameraParameters::LevelStep);
+}
+int DocCamStream::decreaseBrightness()
+{
+    return step(CameraParameter::Brightness, -CameraParameters::LevelStep);
+}
+int DocCamStream::setContrast(uint value)
+{
+    return set(CameraParameter::Contrast, value);
+}
+int DocCamStream::increaseContrast()
+{
+    return step(CameraParameter::Contrast, CameraParameters::LevelStep);
+}
+int DocCamStream::decreaseContrast()
+{
+    return step(CameraParameter::Contrast, -CameraParameters::LevelStep);
+}
+int DocCamStream::zoomIn()
+{
+    return step(CameraParameter::ZoomRatio, CameraParameters::ZoomStep);
+}
+int DocCamStream::zoomOut()
+{
+    return step(CameraParameter::ZoomRatio, -CameraParameters::ZoomStep);
+}
+int DocCamStream::zoomReset()
+{
+    return set(CameraParameter::ZoomRatio, CameraParameters::ZoomMinimum);
+}
+int DocCamStream::setRotation(uint degrees)
+{
+    return set(CameraParameter::Rotation, degrees);
+}
+int DocCamStream::setMirror(bool mirrored)
+{
+    return set(CameraParameter::Mirror, mirrored);
+}
+int DocCamStream::setFreeze(bool frozen)
+{
+    return set(CameraParameter::Freeze, frozen);
+}
+int DocCamStream::setAutoWhiteBalance(bool automatic)
+{
+    return set(CameraParameter::AutoWhiteBalance, automatic);
+}
+int DocCamStream::increaseRed()
+{
+    return step(CameraParameter::WhiteBalanceRed, CameraParameters::LevelStep);
+}
+int DocCamStream::decreaseRed()
+{
+    return step(CameraParameter::WhiteBalanceRed, -CameraParameters::LevelStep);
+}
+int DocCamStream::increaseBlue()
+{
+    return step(CameraParameter::WhiteBalanceBlue, CameraParameters::LevelStep);
+}
+int DocCamStream::decreaseBlue()
+{
+    return step(CameraParameter::WhiteBalanceBlue, -CameraParameters::LevelStep);
+}
+int DocCamStream::setAutoExposure(bool automatic)
+{
+    return set(CameraParameter::AutoExposure, automatic);
+}
+int DocCamStream::increaseExposure()
+{
+    return step(CameraParameter::Exposure, CameraParameters::LevelStep);
+}
+int DocCamStream::decreaseExposure()
+{
+    return step(CameraParameter::Exposure, -CameraParameters::LevelStep);
+}
+int DocCamStream::setAutoImage(bool automatic)
+{
+    return set(CameraParameter::AutoImage, automatic);
+}
+int DocCamStream::setColorEffect(int code)
+{
+    return set(CameraParameter::ColorEffect, code);
+}
+int DocCamStream::setMode(uint modeBits)
+{
+    return set(CameraParameter::Mode, modeBits);
+}
+int DocCamStream::setWideAngle(bool wide)
+{
+    return set(CameraParameter::WideAngle, wide);
+}
 
 int DocCamStream::autoFocus()
 {

@@ -32,20 +32,38 @@ void LumoDocCam::release()
         deleteLater();
 }
 
-QString LumoDocCam::name() const { return m_identity.name; }
-uint LumoDocCam::vendorId() const { return m_identity.vendorId; }
-uint LumoDocCam::productId() const { return m_identity.productId; }
-QString LumoDocCam::locationId() const { return m_identity.locationId; }
-DocCamFormat LumoDocCam::format() const { return m_identity.format; }
-bool LumoDocCam::isExternal() const { return m_identity.external; }
+QString LumoDocCam::name() const
+{
+    return m_identity.name;
+}
+uint LumoDocCam::vendorId() const
+{
+    return m_identity.vendorId;
+}
+uint LumoDocCam::productId() const
+{
+    return m_identity.productId;
+}
+QString LumoDocCam::locationId() const
+{
+    return m_identity.locationId;
+}
+DocCamFormat LumoDocCam::format() const
+{
+    return m_identity.format;
+}
+bool LumoDocCam::isExternal() const
+{
+    return m_identity.external;
+}
 
 int LumoDocCam::openStream(int, const DocCamFormat &format, QImageFrameGrabber *grabber, DocCamStream **stream, void *)
 {
     return openAnyStream(format, grabber, stream);
 }
 
-int LumoDocCam::openDocCamStream(int, const DocCamFormat &format, QImageFrameGrabber *grabber,
-                                 DocCamStream **stream, void *)
+int LumoDocCam::openDocCamStream(int, const DocCamFormat &format, QImageFrameGrabber *grabber, DocCamStream **stream,
+                                 void *)
 {
     return openAnyStream(format, grabber, stream);
 }
@@ -126,30 +144,99 @@ int readInto(T *out, V value)
 
 } // namespace
 
-int LumoDocCam::getBrightness(uint *value) const { return readInto(value, m_parameters.brightness); }
-int LumoDocCam::getContrast(uint *value) const { return readInto(value, m_parameters.contrast); }
-int LumoDocCam::getZoomRatio(double *ratio) const { return readInto(ratio, m_parameters.zoomRatio); }
-int LumoDocCam::getRotation(uint *degrees) const { return readInto(degrees, m_parameters.rotation); }
-int LumoDocCam::getMirror(bool *mirrored) const { return readInto(mirrored, m_parameters.mirror); }
-int LumoDocCam::getFreeze(bool *frozen) const { return readInto(frozen, m_parameters.freeze); }
-int LumoDocCam::getAutoWhiteBalance(bool *automatic) const { return readInto(automatic, m_parameters.autoWhiteBalance); }
-int LumoDocCam::getAutoExposure(bool *automatic) const { return readInto(automatic, m_parameters.autoExposure); }
-int LumoDocCam::getExposure(int *value) const { return readInto(value, m_parameters.exposure); }
-int LumoDocCam::getAutoImage(bool *automatic) const { return readInto(automatic, m_parameters.autoImage); }
-int LumoDocCam::getColorEffect(int *code) const { return readInto(code, m_parameters.colorEffect); }
-int LumoDocCam::getMode(uint *modeBits) const { return readInto(modeBits, m_parameters.mode); }
-int LumoDocCam::getWideAngle(bool *wide) const { return readInto(wide, m_parameters.wideAngle); }
+int LumoDocCam::getBrightness(uint *value) const
+{
+    return readInto(value, m_parameters.brightness);
+}
+int LumoDocCam::getContrast(uint *value) const
+{
+    return readInto(value, m_parameters.contrast);
+}
+int LumoDocCam::getZoomRatio(double *ratio) const
+{
+    return readInto(ratio, m_parameters.zoomRatio);
+}
+int LumoDocCam::getRotation(uint *degrees) const
+{
+    return readInto(degrees, m_parameters.rotation);
+}
+int LumoDocCam::getMirror(bool *mirrored) const
+{
+    return readInto(mirrored, m_parameters.mirror);
+}
+int LumoDocCam::getFreeze(bool *frozen) const
+{
+    return readInto(frozen, m_parameters.freeze);
+}
+int LumoDocCam::getAutoWhiteBalance(bool *automatic) const
+{
+    return readInto(automatic, m_parameters.autoWhiteBalance);
+}
+int LumoDocCam::getAutoExposure(bool *automatic) const
+{
+    return readInto(automatic, m_parameters.autoExposure);
+}
+int LumoDocCam::getExposure(int *value) const
+{
+    return readInto(value, m_parameters.exposure);
+}
+int LumoDocCam::getAutoImage(bool *automatic) const
+{
+    return readInto(automatic, m_parameters.autoImage);
+}
+int LumoDocCam::getColorEffect(int *code) const
+{
+    return readInto(code, m_parameters.colorEffect);
+}
+int LumoDocCam::getMode(uint *modeBits) const
+{
+    return readInto(modeBits, m_parameters.mode);
+}
+int LumoDocCam::getWideAngle(bool *wide) const
+{
+    return readInto(wide, m_parameters.wideAngle);
+}
 
-uint LumoDocCam::controlCapabilities() const { return m_capabilities.controlCapabilities; }
-bool LumoDocCam::supportsManualFocus() const { return m_capabilities.manualFocus; }
-bool LumoDocCam::canSetExposureMode() const { return m_capabilities.canSetExposureMode; }
-bool LumoDocCam::canAdjustExposure() const { return m_capabilities.canAdjustExposure; }
-bool LumoDocCam::canSetWhiteBalance() const { return m_capabilities.canSetWhiteBalance; }
-bool LumoDocCam::canAdjustColorGains() const { return m_capabilities.canAdjustColorGains; }
-uint LumoDocCam::supportedColorEffects() const { return m_capabilities.colorEffects; }
-bool LumoDocCam::supportsAutoImage() const { return m_capabilities.autoImage; }
-uint LumoDocCam::supportedModes() const { return m_capabilities.modes; }
-bool LumoDocCam::supportsWideAngle() const { return m_capabilities.wideAngle; }
+uint LumoDocCam::controlCapabilities() const
+{
+    return m_capabilities.controlCapabilities;
+}
+bool LumoDocCam::supportsManualFocus() const
+{
+    return m_capabilities.manualFocus;
+}
+bool LumoDocCam::canSetExposureMode() const
+{
+    return m_capabilities.canSetExposureMode;
+}
+bool LumoDocCam::canAdjustExposure() const
+{
+    return m_capabilities.canAdjustExposure;
+}
+bool LumoDocCam::canSetWhiteBalance() const
+{
+    return m_capabilities.canSetWhiteBalance;
+}
+bool LumoDocCam::canAdjustColorGains() const
+{
+    return m_capabilities.canAdjustColorGains;
+}
+uint LumoDocCam::supportedColorEffects() const
+{
+    return m_capabilities.colorEffects;
+}
+bool LumoDocCam::supportsAutoImage() const
+{
+    return m_capabilities.autoImage;
+}
+uint LumoDocCam::supportedModes() const
+{
+    return m_capabilities.modes;
+}
+bool LumoDocCam::supportsWideAngle() const
+{
+    return m_capabilities.wideAngle;
+}
 
 int LumoDocCam::validate(CameraParameter parameter, double value) const
 {
@@ -173,7 +260,7 @@ int LumoDocCam::validate(CameraParameter parameter, double value) const
                    : CameraCodes::InvalidArgument;
     case CameraParameter::Rotation:
         return value == 0 || value == 90 || value == 180 || value == 270 ? CameraCodes::Success
-                                                                          : CameraCodes::InvalidArgument;
+                                                                         : CameraCodes::InvalidArgument;
     case CameraParameter::ColorEffect:
         return isOneOf(m_capabilities.colorEffects) ? CameraCodes::Success : CameraCodes::NotSupported;
     case CameraParameter::Mode:
@@ -326,21 +413,51 @@ void LumoDocCam::reportParameter(CameraParameter parameter, double value)
     const bool on = value != 0;
     postToListeners([this, parameter, value, whole, on](DocCamParametersListener *l) {
         switch (parameter) {
-        case CameraParameter::Brightness: l->brightnessChanged(this, whole); break;
-        case CameraParameter::Contrast: l->contrastChanged(this, whole); break;
-        case CameraParameter::ZoomRatio: l->zoomRatioChanged(this, value); break;
-        case CameraParameter::Rotation: l->rotationChanged(this, whole); break;
-        case CameraParameter::Mirror: l->mirrorChanged(this, on); break;
-        case CameraParameter::Freeze: l->freezeChanged(this, on); break;
-        case CameraParameter::AutoWhiteBalance: l->autoWhiteBalanceChanged(this, on); break;
-        case CameraParameter::WhiteBalanceRed: l->whiteBalanceRedChanged(this, whole); break;
-        case CameraParameter::WhiteBalanceBlue: l->whiteBalanceBlueChanged(this, whole); break;
-        case CameraParameter::AutoExposure: l->autoExposureChanged(this, on); break;
-        case CameraParameter::Exposure: l->exposureChanged(this, int(whole)); break;
-        case CameraParameter::AutoImage: l->autoImageChanged(this, on); break;
-        case CameraParameter::ColorEffect: l->colorEffectChanged(this, int(whole)); break;
-        case CameraParameter::Mode: l->modeChanged(this, whole); break;
-        case CameraParameter::WideAngle: l->wideAngleChanged(this, on); break;
+        case CameraParameter::Brightness:
+            l->brightnessChanged(this, whole);
+            break;
+        case CameraParameter::Contrast:
+            l->contrastChanged(this, whole);
+            break;
+        case CameraParameter::ZoomRatio:
+            l->zoomRatioChanged(this, value);
+            break;
+        case CameraParameter::Rotation:
+            l->rotationChanged(this, whole);
+            break;
+        case CameraParameter::Mirror:
+            l->mirrorChanged(this, on);
+            break;
+        case CameraParameter::Freeze:
+            l->freezeChanged(this, on);
+            break;
+        case CameraParameter::AutoWhiteBalance:
+            l->autoWhiteBalanceChanged(this, on);
+            break;
+        case CameraParameter::WhiteBalanceRed:
+            l->whiteBalanceRedChanged(this, whole);
+            break;
+        case CameraParameter::WhiteBalanceBlue:
+            l->whiteBalanceBlueChanged(this, whole);
+            break;
+        case CameraParameter::AutoExposure:
+            l->autoExposureChanged(this, on);
+            break;
+        case CameraParameter::Exposure:
+            l->exposureChanged(this, int(whole));
+            break;
+        case CameraParameter::AutoImage:
+            l->autoImageChanged(this, on);
+            break;
+        case CameraParameter::ColorEffect:
+            l->colorEffectChanged(this, int(whole));
+            break;
+        case CameraParameter::Mode:
+            l->modeChanged(this, whole);
+            break;
+        case CameraParameter::WideAngle:
+            l->wideAngleChanged(this, on);
+            break;
         }
     });
 }

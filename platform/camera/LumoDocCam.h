@@ -42,8 +42,8 @@ public:
     // *stream. 0, or a negative CameraCodes value. The two reserved arguments are not used.
     int openStream(int reserved, const DocCamFormat &format, QImageFrameGrabber *grabber, DocCamStream **stream,
                    void *reservedPointer);
-    int openDocCamStream(int reserved, const DocCamFormat &format, QImageFrameGrabber *grabber,
-                         DocCamStream **stream, void *reservedPointer);
+    int openDocCamStream(int reserved, const DocCamFormat &format, QImageFrameGrabber *grabber, DocCamStream **stream,
+                         void *reservedPointer);
     // The last frame the running stream delivered. NoFrame when there is none.
     int copyCurrentFrame(QImage *image, int reserved) const;
 

@@ -125,7 +125,8 @@ void V4l2Backend::probe(const QByteArray &path)
         return;
     v4l2_capability capability = {};
     const bool queried = m_io->ioctl(fd, VIDIOC_QUERYCAP, &capability) == 0;
-    const quint32 caps = capability.capabilities & V4L2_CAP_DEVICE_CAPS ? capability.device_caps : capability.capabilities;
+    const quint32 caps = capability.capabilities & V4L2_CAP_DEVICE_CAPS ? capability.device_caps
+                                                                        : capability.capabilities;
     // Metadata and output nodes of the same camera are not pictures.
     const bool capture = queried && (caps & V4L2_CAP_VIDEO_CAPTURE) && (caps & V4L2_CAP_STREAMING);
     const DocCamFormat format = capture ? V4l2Support::chooseFormat(formatOffers(m_io, fd)) : DocCamFormat();
@@ -133,7 +134,8 @@ void V4l2Backend::probe(const QByteArray &path)
         m_io->close(fd);
         return;
     }
-    const V4l2Support::UsbInfo usb = V4l2Support::readUsbInfo(m_sysfsRoot, QFileInfo(QFile::decodeName(path)).fileName());
+    const V4l2Support::UsbInfo usb = V4l2Support::readUsbInfo(m_sysfsRoot,
+                                                              QFileInfo(QFile::decodeName(path)).fileName());
     CameraIdentity identity;
     identity.name = QString::fromUtf8(reinterpret_cast<const char *>(capability.card)).trimmed();
     identity.vendorId = usb.vendorId;

@@ -20,7 +20,8 @@ class V4l2Backend : public QObject
     Q_OBJECT
 
 public:
-    explicit V4l2Backend(CameraDeviceSink *sink, V4l2Io *io = nullptr, const QString &deviceFolder = QStringLiteral("/dev"),
+    explicit V4l2Backend(CameraDeviceSink *sink, V4l2Io *io = nullptr,
+                         const QString &deviceFolder = QStringLiteral("/dev"),
                          const QString &sysfsRoot = QStringLiteral("/sys"));
     ~V4l2Backend() override;
 

@@ -14,18 +14,30 @@ constexpr int kFocusStepsAcrossRange = 20;
 quint32 controlFor(CameraParameter parameter)
 {
     switch (parameter) {
-    case CameraParameter::Brightness: return V4L2_CID_BRIGHTNESS;
-    case CameraParameter::Contrast: return V4L2_CID_CONTRAST;
-    case CameraParameter::ZoomRatio: return V4L2_CID_ZOOM_ABSOLUTE;
-    case CameraParameter::Rotation: return V4L2_CID_ROTATE;
-    case CameraParameter::Mirror: return V4L2_CID_HFLIP;
-    case CameraParameter::AutoWhiteBalance: return V4L2_CID_AUTO_WHITE_BALANCE;
-    case CameraParameter::WhiteBalanceRed: return V4L2_CID_RED_BALANCE;
-    case CameraParameter::WhiteBalanceBlue: return V4L2_CID_BLUE_BALANCE;
-    case CameraParameter::AutoExposure: return V4L2_CID_EXPOSURE_AUTO;
-    case CameraParameter::Exposure: return V4L2_CID_EXPOSURE_ABSOLUTE;
-    case CameraParameter::AutoImage: return V4L2_CID_AUTOGAIN;
-    case CameraParameter::ColorEffect: return V4L2_CID_COLORFX;
+    case CameraParameter::Brightness:
+        return V4L2_CID_BRIGHTNESS;
+    case CameraParameter::Contrast:
+        return V4L2_CID_CONTRAST;
+    case CameraParameter::ZoomRatio:
+        return V4L2_CID_ZOOM_ABSOLUTE;
+    case CameraParameter::Rotation:
+        return V4L2_CID_ROTATE;
+    case CameraParameter::Mirror:
+        return V4L2_CID_HFLIP;
+    case CameraParameter::AutoWhiteBalance:
+        return V4L2_CID_AUTO_WHITE_BALANCE;
+    case CameraParameter::WhiteBalanceRed:
+        return V4L2_CID_RED_BALANCE;
+    case CameraParameter::WhiteBalanceBlue:
+        return V4L2_CID_BLUE_BALANCE;
+    case CameraParameter::AutoExposure:
+        return V4L2_CID_EXPOSURE_AUTO;
+    case CameraParameter::Exposure:
+        return V4L2_CID_EXPOSURE_ABSOLUTE;
+    case CameraParameter::AutoImage:
+        return V4L2_CID_AUTOGAIN;
+    case CameraParameter::ColorEffect:
+        return V4L2_CID_COLORFX;
     case CameraParameter::Freeze:
     case CameraParameter::Mode:
     case CameraParameter::WideAngle:
@@ -59,12 +71,12 @@ V4l2Controls::V4l2Controls(V4l2Io *io, int fd)
     : m_io(io)
     , m_fd(fd)
 {
-    for (quint32 id : {quint32(V4L2_CID_BRIGHTNESS), quint32(V4L2_CID_CONTRAST), quint32(V4L2_CID_ZOOM_ABSOLUTE),
-                       quint32(V4L2_CID_ROTATE), quint32(V4L2_CID_HFLIP), quint32(V4L2_CID_AUTO_WHITE_BALANCE),
-                       quint32(V4L2_CID_RED_BALANCE), quint32(V4L2_CID_BLUE_BALANCE), quint32(V4L2_CID_EXPOSURE_AUTO),
-                       quint32(V4L2_CID_EXPOSURE_ABSOLUTE), quint32(V4L2_CID_AUTOGAIN), quint32(V4L2_CID_COLORFX),
-                       quint32(V4L2_CID_FOCUS_AUTO), quint32(V4L2_CID_AUTO_FOCUS_START),
-                       quint32(V4L2_CID_FOCUS_ABSOLUTE)})
+    for (quint32 id :
+         {quint32(V4L2_CID_BRIGHTNESS), quint32(V4L2_CID_CONTRAST), quint32(V4L2_CID_ZOOM_ABSOLUTE),
+          quint32(V4L2_CID_ROTATE), quint32(V4L2_CID_HFLIP), quint32(V4L2_CID_AUTO_WHITE_BALANCE),
+          quint32(V4L2_CID_RED_BALANCE), quint32(V4L2_CID_BLUE_BALANCE), quint32(V4L2_CID_EXPOSURE_AUTO),
+          quint32(V4L2_CID_EXPOSURE_ABSOLUTE), quint32(V4L2_CID_AUTOGAIN), quint32(V4L2_CID_COLORFX),
+          quint32(V4L2_CID_FOCUS_AUTO), quint32(V4L2_CID_AUTO_FOCUS_START), quint32(V4L2_CID_FOCUS_ABSOLUTE)})
         probe(id);
 }
 
@@ -122,10 +134,10 @@ int V4l2Controls::toDevice(CameraParameter parameter, double value) const
         return V4l2Support::toDevice(value, CameraParameters::ZoomMinimum, CameraParameters::ZoomMaximum, range);
     case CameraParameter::AutoExposure:
         // Cameras offer either full auto or aperture priority (exposure automatic, frame rate kept).
-        return value != 0 ? (menuHas(V4L2_CID_EXPOSURE_AUTO, V4L2_EXPOSURE_APERTURE_PRIORITY)
-                                 ? V4L2_EXPOSURE_APERTURE_PRIORITY
-                                 : V4L2_EXPOSURE_AUTO)
-                          : V4L2_EXPOSURE_MANUAL;
+        return value != 0
+                   ? (menuHas(V4L2_CID_EXPOSURE_AUTO, V4L2_EXPOSURE_APERTURE_PRIORITY) ? V4L2_EXPOSURE_APERTURE_PRIORITY
+                                                                                       : V4L2_EXPOSURE_AUTO)
+                   : V4L2_EXPOSURE_MANUAL;
     case CameraParameter::ColorEffect:
         for (const auto &effect : kEffects) {
             if (effect[0] == int(value))
@@ -141,8 +153,8 @@ double V4l2Controls::fromDevice(CameraParameter parameter, int value) const
 {
     const V4l2Support::ControlRange range = m_controls[controlFor(parameter)].range;
     if (isLevel(parameter))
-        return std::round(
-            V4l2Support::fromDevice(value, CameraParameters::LevelMinimum, CameraParameters::LevelMaximum, range));
+        return std::round(V4l2Support::fromDevice(value, CameraParameters::LevelMinimum, CameraParameters::LevelMaximum,
+                                                  range));
     switch (parameter) {
     case CameraParameter::ZoomRatio:
         return V4l2Support::fromDevice(value, CameraParameters::ZoomMinimum, CameraParameters::ZoomMaximum, range);

@@ -172,7 +172,7 @@ int V4l2FrameSource::drainBuffers()
             if (errno == EAGAIN)
                 return got;
             return V4l2Support::codeForErrno(errno) == CameraCodes::DeviceGone ? CameraCodes::DeviceGone
-                                                                                : CameraCodes::DeviceError;
+                                                                               : CameraCodes::DeviceError;
         }
         if (buffer.index >= quint32(m_buffers.size()))
             continue;

@@ -17,7 +17,7 @@ namespace {
 CameraDeviceSink::Origin originOf(const VirtualDocCam *camera)
 {
     return camera->role() == VirtualCameraProfile::Role::WebCam ? CameraDeviceSink::Origin::VirtualWebCam
-                                                                 : CameraDeviceSink::Origin::VirtualDocCam;
+                                                                : CameraDeviceSink::Origin::VirtualDocCam;
 }
 
 } // namespace

@@ -14,19 +14,10 @@ struct VirtualCameraProfile
     // real cameras are attached and whichever ids the settings list.
     enum class Role { DocCam, WebCam };
 
-    CameraIdentity identity{QStringLiteral("Quillo Virtual Camera"), 0x1d6b, 0x0102, QStringLiteral("virtual-1"),
+    CameraIdentity identity{QStringLiteral("Quillo Virtual Camera"),        0x1d6b, 0x0102, QStringLiteral("virtual-1"),
                             DocCamFormat{PixelFormatRgb32, 1920, 1080, 30}, true};
-    CameraCapabilities capabilities{CameraCapabilities::ControlAutoFocus,
-                                    true,
-                                    true,
-                                    true,
-                                    true,
-                                    true,
-                                    1 | 2 | 4,
-                                    true,
-                                    0x01 | 0x04 | 0x08 | 0x10 | 0x20,
-                                    true,
-                                    true};
+    CameraCapabilities capabilities{CameraCapabilities::ControlAutoFocus, true, true, true, true, true, 1 | 2 | 4, true,
+                                    0x01 | 0x04 | 0x08 | 0x10 | 0x20,     true, true};
     // Stills are taken at twice the live size in each direction, as a document camera's sensor allows.
     QSize stillSize{3840, 2160};
     Role role = Role::DocCam;
@@ -36,9 +27,9 @@ struct VirtualCameraProfile
     static VirtualCameraProfile webCam()
     {
         VirtualCameraProfile profile;
-        profile.identity = CameraIdentity{QStringLiteral("Quillo Virtual Web Cam"), 0x1d6b, 0x0103,
-                                          QStringLiteral("virtual-webcam-1"),
-                                          DocCamFormat{PixelFormatRgb32, 1280, 720, 30}, false};
+        profile.identity = CameraIdentity{
+            QStringLiteral("Quillo Virtual Web Cam"),      0x1d6b, 0x0103, QStringLiteral("virtual-webcam-1"),
+            DocCamFormat{PixelFormatRgb32, 1280, 720, 30}, false};
         profile.capabilities = CameraCapabilities{};
         profile.stillSize = QSize(1280, 720);
         profile.role = Role::WebCam;

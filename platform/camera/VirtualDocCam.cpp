@@ -17,8 +17,8 @@ VirtualDocCam::VirtualDocCam(const VirtualCameraProfile &profile)
 
 std::unique_ptr<FrameSource> VirtualDocCam::createSource(const DocCamFormat &format)
 {
-    return std::make_unique<VirtualFrameSource>(QSize(format.width, format.height), format.framesPerSecond,
-                                                name(), m_startResult);
+    return std::make_unique<VirtualFrameSource>(QSize(format.width, format.height), format.framesPerSecond, name(),
+                                                m_startResult);
 }
 
 int VirtualDocCam::openCheck() const
@@ -69,9 +69,18 @@ int VirtualDocCam::setParameter(CameraParameter parameter, double value)
     return CameraCodes::TuningInProgress;
 }
 
-void VirtualDocCam::setOpenResult(int code) { m_openResult = code; }
-void VirtualDocCam::setStartResult(int code) { m_startResult = code; }
-void VirtualDocCam::setCapabilitiesForNextOpen(const CameraCapabilities &capabilities) { setCapabilities(capabilities); }
+void VirtualDocCam::setOpenResult(int code)
+{
+    m_openResult = code;
+}
+void VirtualDocCam::setStartResult(int code)
+{
+    m_startResult = code;
+}
+void VirtualDocCam::setCapabilitiesForNextOpen(const CameraCapabilities &capabilities)
+{
+    setCapabilities(capabilities);
+}
 
 void VirtualDocCam::setStillBehaviour(StillBehaviour behaviour, int delayMs, int refusalCode)
 {
@@ -92,6 +101,15 @@ void VirtualDocCam::stopStream(int code)
         streamingStream()->endStream(code);
 }
 
-void VirtualDocCam::pressButton(uint button) { reportButton(button); }
-void VirtualDocCam::limitCapabilities() { reportCapabilitiesLimited(); }
-void VirtualDocCam::changeParameter(CameraParameter parameter, double value) { parameterChangedOnDevice(parameter, value); }
+void VirtualDocCam::pressButton(uint button)
+{
+    reportButton(button);
+}
+void VirtualDocCam::limitCapabilities()
+{
+    reportCapabilitiesLimited();
+}
+void VirtualDocCam::changeParameter(CameraParameter parameter, double value)
+{
+    parameterChangedOnDevice(parameter, value);
+}

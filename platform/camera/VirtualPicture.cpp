@@ -90,7 +90,8 @@ QImage VirtualPicture::render(qint64 frameNumber, int framesPerSecond) const
 
     // A pointer that circles over the page once every four seconds.
     const double angle = 2 * M_PI * double(frameNumber) / (4.0 * qMax(1, framesPerSecond));
-    const QPointF centre(m_size.width() * (0.5 + 0.22 * std::cos(angle)), m_size.height() * (0.6 + 0.25 * std::sin(angle)));
+    const QPointF centre(m_size.width() * (0.5 + 0.22 * std::cos(angle)),
+                         m_size.height() * (0.6 + 0.25 * std::sin(angle)));
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(200, 40, 40, 200));
     p.drawEllipse(centre, 22 * unit, 22 * unit);
@@ -102,8 +103,8 @@ QImage VirtualPicture::render(qint64 frameNumber, int framesPerSecond) const
     const QRectF label(m_size.width() * 0.83, m_size.height() * 0.85, m_size.width() * 0.16, 110 * unit);
     p.fillRect(label, QColor(0, 0, 0, 160));
     p.setPen(Qt::white);
-    p.drawText(label, Qt::AlignCenter,
-               QStringLiteral("%1\n#%2").arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz")))
-                   .arg(frameNumber));
+    p.drawText(
+        label, Qt::AlignCenter,
+        QStringLiteral("%1\n#%2").arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz"))).arg(frameNumber));
     return image;
 }

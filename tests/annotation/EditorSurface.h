@@ -28,7 +28,10 @@ struct EditorSurface
 
     QWidget *port() const { return view->viewport(); }
     QPoint at(const QPointF &scenePos) const { return view->mapFromScene(scenePos); }
-    void press(const QPointF &p, Qt::MouseButton button = Qt::LeftButton) { QTest::mousePress(port(), button, {}, at(p)); }
+    void press(const QPointF &p, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QTest::mousePress(port(), button, {}, at(p));
+    }
     void move(const QPointF &p) { QTest::mouseMove(port(), at(p)); }
     void release(const QPointF &p, Qt::MouseButton button = Qt::LeftButton)
     {

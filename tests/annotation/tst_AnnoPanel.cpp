@@ -75,8 +75,8 @@ int graphicsOn(QWidget *surface)
 
 // Form positions of the strip's buttons in the normal state.
 const QList<std::pair<const char *, QPoint>> kNormalPositions{
-    {"freehandBtn", {0, 5}},   {"lineBtn", {76, 5}},      {"shapeBtn", {152, 5}}, {"textBtn", {228, 5}},
-    {"deleteBtn", {304, 5}},   {"deleteAllBtn", {380, 5}}, {"undoBtn", {456, 5}}, {"redoBtn", {532, 5}},
+    {"freehandBtn", {0, 5}}, {"lineBtn", {76, 5}},       {"shapeBtn", {152, 5}}, {"textBtn", {228, 5}},
+    {"deleteBtn", {304, 5}}, {"deleteAllBtn", {380, 5}}, {"undoBtn", {456, 5}},  {"redoBtn", {532, 5}},
 };
 
 } // namespace
@@ -129,13 +129,17 @@ void TestAnnoPanel::toolStates_data()
     // x of the four tool buttons in that tool's state; the other buttons slide to the right in every one.
     QTest::addColumn<QList<int>>("toolX");
     QTest::addColumn<QStringList>("hidden");
-    QTest::newRow("freehand") << "freehandBtn" << "FreehandPanel" << QList<int>{0, 713, 789, 865}
+    QTest::newRow("freehand") << "freehandBtn"
+                              << "FreehandPanel" << QList<int>{0, 713, 789, 865}
                               << QStringList{"lineBtn", "shapeBtn", "textBtn", "deleteBtn", "undoBtn", "redoBtn"};
-    QTest::newRow("line") << "lineBtn" << "LinePanel" << QList<int>{-607, 0, 789, 865}
+    QTest::newRow("line") << "lineBtn"
+                          << "LinePanel" << QList<int>{-607, 0, 789, 865}
                           << QStringList{"shapeBtn", "textBtn", "deleteBtn", "undoBtn", "redoBtn"};
-    QTest::newRow("shape") << "shapeBtn" << "ShapePanel" << QList<int>{-607, -531, 0, 865}
+    QTest::newRow("shape") << "shapeBtn"
+                           << "ShapePanel" << QList<int>{-607, -531, 0, 865}
                            << QStringList{"textBtn", "deleteBtn", "undoBtn", "redoBtn"};
-    QTest::newRow("text") << "textBtn" << "TextPanel" << QList<int>{-607, -531, -455, 0}
+    QTest::newRow("text") << "textBtn"
+                          << "TextPanel" << QList<int>{-607, -531, -455, 0}
                           << QStringList{"deleteBtn", "undoBtn", "redoBtn"};
 }
 

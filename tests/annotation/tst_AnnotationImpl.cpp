@@ -93,7 +93,8 @@ void TestAnnotationImpl::strokeStyles_data()
         QTest::newRow(tool + "solid") << line << 0 << int(Qt::SolidLine) << 0 << 0;
         QTest::newRow(tool + "end arrow") << line << 1 << int(Qt::SolidLine) << 0 << int(ANCHOR_ARROW);
         QTest::newRow(tool + "dashed") << line << 2 << int(Qt::DashLine) << 0 << 0;
-        QTest::newRow(tool + "both arrows") << line << 3 << int(Qt::SolidLine) << int(ANCHOR_ARROW) << int(ANCHOR_ARROW);
+        QTest::newRow(tool + "both arrows")
+            << line << 3 << int(Qt::SolidLine) << int(ANCHOR_ARROW) << int(ANCHOR_ARROW);
         QTest::newRow(tool + "unknown code") << line << 7 << int(Qt::SolidLine) << 0 << 0;
     }
 }

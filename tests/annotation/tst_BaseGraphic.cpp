@@ -196,9 +196,11 @@ void TestBaseGraphic::anchorPathGeometry()
     QFETCH(QRectF, bounds);
     const QPainterPath path = BaseGraphic::anchorPath(4, kind, QPointF(10, 10), direction);
     const QRectF actual = path.boundingRect();
-    QVERIFY2(qAbs(actual.left() - bounds.left()) < 1e-4 && qAbs(actual.top() - bounds.top()) < 1e-4
-                 && qAbs(actual.width() - bounds.width()) < 1e-4 && qAbs(actual.height() - bounds.height()) < 1e-4,
-             qPrintable(QStringLiteral("%1 %2 %3 %4").arg(actual.x()).arg(actual.y()).arg(actual.width()).arg(actual.height())));
+    QVERIFY2(
+        qAbs(actual.left() - bounds.left()) < 1e-4 && qAbs(actual.top() - bounds.top()) < 1e-4
+            && qAbs(actual.width() - bounds.width()) < 1e-4 && qAbs(actual.height() - bounds.height()) < 1e-4,
+        qPrintable(
+            QStringLiteral("%1 %2 %3 %4").arg(actual.x()).arg(actual.y()).arg(actual.width()).arg(actual.height())));
     if (kind == ANCHOR_ARROW && direction == QVector2D(1, 0)) {
         QCOMPARE(path.elementAt(0).x, 14.4);
         QCOMPARE(QPointF(path.elementAt(1).x, path.elementAt(1).y), QPointF(8, 14));
@@ -213,7 +215,8 @@ void TestBaseGraphic::pathAnchorsFromNearbyPoints_data()
     QTest::addColumn<QVector2D>("endDirection");
     // Pen width 4: points within 4 units of an end steer its direction.
     QTest::newRow("far second points use the outermost pair")
-        << QList<QPointF>{{0, 0}, {10, 10}, {20, 0}, {30, 10}} << QVector2D(-1, -1).normalized() << QVector2D(1, 1).normalized();
+        << QList<QPointF>{{0, 0}, {10, 10}, {20, 0}, {30, 10}} << QVector2D(-1, -1).normalized()
+        << QVector2D(1, 1).normalized();
     QTest::newRow("near points are averaged, nearest weighing most")
         << QList<QPointF>{{0, 0}, {1, 0}, {2, 1}, {30, 30}, {31, 31}, {32, 31}}
         << QVector2D(-4.0f / 3, -1.0f / 3).normalized() << QVector2D(4.0f / 3, 1.0f / 3).normalized();
@@ -270,7 +273,7 @@ void TestBaseGraphic::copyItemStateCopiesGraphicChildren()
     childLine->startDrawing(QPointF(0, 0));
     childLine->continueDrawing(QPointF(10, 0));
     childLine->finishDrawing();
-    new QGraphicsRectItem(0, 0, 5, 5, parent); // not a graphic: not copied
+    new QGraphicsRectItem(0, 0, 5, 5, parent);                   // not a graphic: not copied
     auto *lookalike = new QGraphicsLineItem(0, 0, 5, 5, parent); // the line type code, but not a graphic
     Q_UNUSED(lookalike);
     QScopedPointer<ShapeGraphic> source(parent);

@@ -294,7 +294,8 @@ void TestCanvasEditor::insertImageFileAsksForFiles()
     EditorSurface surface(editor);
     QStringList answer;
     QString askedIn;
-    CanvasEditor::setOpenFilesPrompt([&](QWidget *parent, const QString &, const QString &start, const QString &filter) {
+    CanvasEditor::setOpenFilesPrompt([&](QWidget *parent, const QString &, const QString &start,
+                                         const QString &filter) {
         askedIn = start;
         return filter.contains(QLatin1String("*.png")) && parent == surface.view ? answer : QStringList();
     });
@@ -405,13 +406,27 @@ void TestCanvasEditor::undoableEdits()
     const double opacityBefore = target->opacity();
     QSignalSpy changed(&editor, &CanvasEditor::canvasChanged);
     switch (edit) {
-    case Edit::Opacity: editor.editSetOpacity(0.5); break;
-    case Edit::Rotate: editor.editRotate(30); break;
-    case Edit::Scale: editor.editScale(2.0); break;
-    case Edit::ScaleZero: editor.editScale(0.0); break;
-    case Edit::ScaleNegative: editor.editScale(-1.0); break;
-    case Edit::Mirror: editor.editMirror(); break;
-    case Edit::Flip: editor.editFlip(); break;
+    case Edit::Opacity:
+        editor.editSetOpacity(0.5);
+        break;
+    case Edit::Rotate:
+        editor.editRotate(30);
+        break;
+    case Edit::Scale:
+        editor.editScale(2.0);
+        break;
+    case Edit::ScaleZero:
+        editor.editScale(0.0);
+        break;
+    case Edit::ScaleNegative:
+        editor.editScale(-1.0);
+        break;
+    case Edit::Mirror:
+        editor.editMirror();
+        break;
+    case Edit::Flip:
+        editor.editFlip();
+        break;
     }
     const bool changes = !step.isEmpty();
     QCOMPARE(changed.size(), changes ? 1 : 0);

@@ -180,8 +180,13 @@ void TestCanvasView::drawingsStayOnThePicture()
     QVERIFY(near(start, drawn));
     view->setHasAnnotations(true);
 
-    struct Step { double zoom; bool mirrored; double rotation; };
-    const QList<Step> steps{{1.5, false, 0}, {2.0, false, 0}, {2.0, true, 0}, {2.0, true, 180},
+    struct Step
+    {
+        double zoom;
+        bool mirrored;
+        double rotation;
+    };
+    const QList<Step> steps{{1.5, false, 0},   {2.0, false, 0},   {2.0, true, 0}, {2.0, true, 180},
                             {2.0, false, 180}, {1.0, false, 180}, {1.0, false, 0}};
     for (const Step &step : steps) {
         view->followZoom(step.zoom);
@@ -189,9 +194,15 @@ void TestCanvasView::drawingsStayOnThePicture()
         view->followRotation(step.rotation);
         const QPointF expected = cameraMoves(start, centre, step.zoom, step.mirrored, step.rotation);
         const QPointF actual = view->viewportTransform().map(drawn);
-        QVERIFY2(near(actual, expected), qPrintable(QStringLiteral("zoom %1 mirror %2 rotation %3: (%4, %5) not (%6, %7)")
-                                                        .arg(step.zoom).arg(step.mirrored).arg(step.rotation)
-                                                        .arg(actual.x()).arg(actual.y()).arg(expected.x()).arg(expected.y())));
+        QVERIFY2(near(actual, expected),
+                 qPrintable(QStringLiteral("zoom %1 mirror %2 rotation %3: (%4, %5) not (%6, %7)")
+                                .arg(step.zoom)
+                                .arg(step.mirrored)
+                                .arg(step.rotation)
+                                .arg(actual.x())
+                                .arg(actual.y())
+                                .arg(expected.x())
+                                .arg(expected.y())));
     }
     QVERIFY(near(view->viewportTransform().map(drawn), start));
 }

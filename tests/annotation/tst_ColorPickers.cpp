@@ -14,8 +14,8 @@ namespace {
 // A point well inside each of the wheel's hexagons, in 96ths of the widget: the mean of its corners.
 const QPointF kRegionCentres[] = {{18.8, 33.5}, {40.7, 20.0}, {66.7, 26.0}, {75.8, 48.8},
                                   {53.5, 68.2}, {21.2, 58.5}, {46.2, 41.8}};
-const QColor kRegionColors[] = {{252, 58, 59}, {255, 156, 58}, {255, 230, 52}, {76, 180, 52}, {48, 85, 255},
-                                {110, 52, 186}};
+const QColor kRegionColors[] = {{252, 58, 59}, {255, 156, 58}, {255, 230, 52},
+                                {76, 180, 52}, {48, 85, 255},  {110, 52, 186}};
 
 QPoint pointOf(const QWidget &widget, int region)
 {

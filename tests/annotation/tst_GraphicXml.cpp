@@ -56,7 +56,8 @@ void compareItemState(const QGraphicsItem &read, const QGraphicsItem &written)
     const QTransform a = read.transform();
     const QTransform b = written.transform();
     for (const QPointF &p : {QPointF(0, 0), QPointF(100, 0), QPointF(0, 100)})
-        QVERIFY2(QLineF(a.map(p), b.map(p)).length() < 0.01, qPrintable(QString::number(QLineF(a.map(p), b.map(p)).length())));
+        QVERIFY2(QLineF(a.map(p), b.map(p)).length() < 0.01,
+                 qPrintable(QString::number(QLineF(a.map(p), b.map(p)).length())));
 }
 
 } // namespace
@@ -175,7 +176,8 @@ void TestGraphicXml::shapeRoundTrip()
         QCOMPARE(read.brush().color(), QColor(0, 128, 0));
     const QRectF a = read.path().boundingRect();
     const QRectF b = shape.path().boundingRect();
-    QVERIFY(qAbs(a.left() - b.left()) < 1e-3 && qAbs(a.width() - b.width()) < 1e-3 && qAbs(a.height() - b.height()) < 1e-3);
+    QVERIFY(qAbs(a.left() - b.left()) < 1e-3 && qAbs(a.width() - b.width()) < 1e-3
+            && qAbs(a.height() - b.height()) < 1e-3);
     if (kind == ShapeGraphic::ELLIPSE) // rebuilt as a true ellipse, not the stored points
         QCOMPARE(read.path(), shape.path());
 }
@@ -238,27 +240,34 @@ void TestGraphicXml::brokenDocuments_data()
 {
     QTest::addColumn<QByteArray>("xml");
     QTest::addColumn<QString>("error");
-    const QByteArray head = "<document company=\"Lumo\" version=\"1.0\"><canvas zMin=\"-1\" zMax=\"0\" item_count=\"1\">"
-                            "<background_brush style=\"0\"/><scene_rect x=\"0\" y=\"0\" w=\"1024\" h=\"768\"/>";
+    const QByteArray head =
+        "<document company=\"Lumo\" version=\"1.0\"><canvas zMin=\"-1\" zMax=\"0\" item_count=\"1\">"
+        "<background_brush style=\"0\"/><scene_rect x=\"0\" y=\"0\" w=\"1024\" h=\"768\"/>";
     QTest::newRow("wrong version") << QByteArray("<document company=\"Lumo\" version=\"2.0\"><canvas/></document>")
                                    << "Unable to read due to invalid format.";
-    QTest::newRow("text graphic") << head + "<graphic type=\"65540\"/></canvas></document>" << "Insufficient memory.";
-    QTest::newRow("missing opacity")
-        << head + "<graphic type=\"6\" x=\"0\" y=\"0\" z=\"0\"/></canvas></document>" << "Unable to read corrupt data.";
+    QTest::newRow("text graphic") << head + "<graphic type=\"65540\"/></canvas></document>"
+                                  << "Insufficient memory.";
+    QTest::newRow("missing opacity") << head + "<graphic type=\"6\" x=\"0\" y=\"0\" z=\"0\"/></canvas></document>"
+                                     << "Unable to read corrupt data.";
     // Numbers naming no style were cast into Qt's style types unchecked.
     QTest::newRow("brush style out of range")
         << QByteArray("<document company=\"Lumo\" version=\"1.0\"><canvas zMin=\"-1\" zMax=\"0\" item_count=\"0\">"
-                      "<background_brush style=\"168\"><color r=\"0\" g=\"0\" b=\"0\" a=\"255\"/></background_brush><scene_rect x=\"0\" y=\"0\" w=\"1\" h=\"1\"/></canvas></document>")
+                      "<background_brush style=\"168\"><color r=\"0\" g=\"0\" b=\"0\" "
+                      "a=\"255\"/></background_brush><scene_rect x=\"0\" y=\"0\" w=\"1\" h=\"1\"/></canvas></document>")
         << "Unable to read corrupt data.";
     QTest::newRow("pen style out of range")
-        << head + "<graphic type=\"6\" opacity=\"1\" x=\"0\" y=\"0\" z=\"0\" start_anchor=\"0\" end_anchor=\"0\" scale=\"1\" "
-                  "degree=\"0\"><pen style=\"-3\" width=\"2\"><color r=\"0\" g=\"0\" b=\"0\" a=\"255\"/></pen>"
-                  "<line x1=\"0\" y1=\"0\" x2=\"1\" y2=\"1\"/></graphic></canvas></document>"
+        << head
+               + "<graphic type=\"6\" opacity=\"1\" x=\"0\" y=\"0\" z=\"0\" start_anchor=\"0\" end_anchor=\"0\" "
+                 "scale=\"1\" "
+                 "degree=\"0\"><pen style=\"-3\" width=\"2\"><color r=\"0\" g=\"0\" b=\"0\" a=\"255\"/></pen>"
+                 "<line x1=\"0\" y1=\"0\" x2=\"1\" y2=\"1\"/></graphic></canvas></document>"
         << "Unable to read corrupt data.";
     QTest::newRow("missing line")
-        << head + "<graphic type=\"6\" opacity=\"1\" x=\"0\" y=\"0\" z=\"0\" start_anchor=\"0\" end_anchor=\"0\" scale=\"1\" "
-                  "degree=\"0\"><pen style=\"1\" width=\"2\"><color r=\"0\" g=\"0\" b=\"0\" a=\"255\"/></pen>"
-                  "<path count=\"0\"/></graphic></canvas></document>"
+        << head
+               + "<graphic type=\"6\" opacity=\"1\" x=\"0\" y=\"0\" z=\"0\" start_anchor=\"0\" end_anchor=\"0\" "
+                 "scale=\"1\" "
+                 "degree=\"0\"><pen style=\"1\" width=\"2\"><color r=\"0\" g=\"0\" b=\"0\" a=\"255\"/></pen>"
+                 "<path count=\"0\"/></graphic></canvas></document>"
         << "Unable to read corrupt data.";
 }
 
@@ -354,9 +363,10 @@ void TestGraphicXml::tolerantReading_data()
     QTest::addColumn<int>("itemsRead");
     QTest::addColumn<QPointF>("firstPos");
     const auto line = [](const QByteArray &x, const QByteArray &trailer) {
-        return "<graphic type=\"6\" opacity=\"1\" x=\"" + x + "\" y=\"5\" z=\"0\" start_anchor=\"0\" end_anchor=\"0\" "
-               "scale=\"1\" degree=\"0\" flipped=\"yes\" mirrored=\"0\"><pen style=\"1\" width=\"2\">"
-               "<color r=\"0\" g=\"0\" b=\"0\" a=\"255\"/></pen><line x1=\"0\" y1=\"0\" x2=\"50\" y2=\"50\"/>"
+        return "<graphic type=\"6\" opacity=\"1\" x=\"" + x
+               + "\" y=\"5\" z=\"0\" start_anchor=\"0\" end_anchor=\"0\" "
+                 "scale=\"1\" degree=\"0\" flipped=\"yes\" mirrored=\"0\"><pen style=\"1\" width=\"2\">"
+                 "<color r=\"0\" g=\"0\" b=\"0\" a=\"255\"/></pen><line x1=\"0\" y1=\"0\" x2=\"50\" y2=\"50\"/>"
                + trailer + "</graphic>";
     };
     const QByteArray good = line("7", "");
@@ -377,8 +387,11 @@ void TestGraphicXml::tolerantReading()
     QFETCH(int, itemsRead);
     QFETCH(QPointF, firstPos);
     QByteArray xml = "<?xml version=\"1.0\"?><document company=\"Lumo\" version=\"1.0\"><canvas zMin=\"-3\" zMax=\"4\" "
-                     "item_count=\"" + QByteArray::number(count) + "\"><background_brush style=\"0\"/>"
-                     "<scene_rect x=\"0\" y=\"0\" w=\"640\" h=\"480\"/>" + graphics + "</canvas></document>";
+                     "item_count=\""
+                     + QByteArray::number(count)
+                     + "\"><background_brush style=\"0\"/>"
+                       "<scene_rect x=\"0\" y=\"0\" w=\"640\" h=\"480\"/>"
+                     + graphics + "</canvas></document>";
     QBuffer buffer(&xml);
     buffer.open(QIODevice::ReadOnly);
     AnnotationXmlReader reader;

@@ -88,8 +88,10 @@ void TestLineGraphic::endPointTransforms()
             line->mirror();
     }
     QVERIFY2(sameLine(line->line(), result), qPrintable(QStringLiteral("(%1,%2)-(%3,%4)")
-                                                            .arg(line->line().x1()).arg(line->line().y1())
-                                                            .arg(line->line().x2()).arg(line->line().y2())));
+                                                            .arg(line->line().x1())
+                                                            .arg(line->line().y1())
+                                                            .arg(line->line().x2())
+                                                            .arg(line->line().y2())));
     QVERIFY(line->transform().isIdentity());
     // The decorations follow the end points.
     QCOMPARE(line->anchors().first().endPoint, line->line().p2());

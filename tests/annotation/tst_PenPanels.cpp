@@ -213,8 +213,8 @@ void TestPenPanels::transparencyBecomesThePensAlpha()
     (service()->*pen.setColor)(QColor(255, 128, 0));
     std::unique_ptr<PenPanel> panel = makePanel(Tool(tool));
     auto *slider = formChild<QSlider>(*panel, "sliderOpacity");
-    for (const auto &[transparency, alpha] : {std::pair{1, 253}, std::pair{50, 128}, std::pair{99, 3},
-                                              std::pair{100, 0}, std::pair{0, 255}}) {
+    for (const auto &[transparency, alpha] :
+         {std::pair{1, 253}, std::pair{50, 128}, std::pair{99, 3}, std::pair{100, 0}, std::pair{0, 255}}) {
         slider->setValue(transparency);
         QCOMPARE((service()->*pen.color)(), QColor(255, 128, 0, alpha));
         QCOMPARE(formChild<QLabel>(*panel, "labelOpacity")->text(), QStringLiteral(" %1 %").arg(transparency));

@@ -183,4 +183,3 @@ void TestShapeGraphic::shownShapeFollowsChanges()
 
 QUILLO_TEST_MAIN(TestShapeGraphic)
 #include "tst_ShapeGraphic.moc"
-

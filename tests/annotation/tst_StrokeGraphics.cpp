@@ -58,9 +58,8 @@ void TestStrokeGraphics::smoothing_data()
     QTest::newRow("straight, 2 apart: midpoints only")
         << QList<QPointF>{{0, 0}, {2, 0}, {4, 0}} << QList<QPointF>{{0, 0}, {1, 0}, {3, 0}}
         << QList<QPointF>{{0, 0}, {1, 0}, {3, 0}, {4, 0}};
-    QTest::newRow("too close: dropped")
-        << QList<QPointF>{{0, 0}, {2, 0}, {2.5, 0.5}} << QList<QPointF>{{0, 0}, {1, 0}}
-        << QList<QPointF>{{0, 0}, {1, 0}, {2, 0}};
+    QTest::newRow("too close: dropped") << QList<QPointF>{{0, 0}, {2, 0}, {2.5, 0.5}} << QList<QPointF>{{0, 0}, {1, 0}}
+                                        << QList<QPointF>{{0, 0}, {1, 0}, {2, 0}};
     QTest::newRow("right angle: bend point")
         << QList<QPointF>{{0, 0}, {4, 0}, {4, 4}} << QList<QPointF>{{0, 0}, {2, 0}, {3.5, 0.5}, {4, 2}}
         << QList<QPointF>{{0, 0}, {2, 0}, {3.5, 0.5}, {4, 2}, {4, 4}};
@@ -269,7 +268,8 @@ void TestStrokeGraphics::longStrokeKeepsItsOutlineWhenDecorated()
     stroke.setEndAnchor(ANCHOR_ARROW);
     int decorations = 0;
     for (const AnchorRecord &record : stroke.anchors()) {
-        decorations += BaseGraphic::anchorPath(4, ANCHOR_CIRCLE, record.startPoint, record.startDirection).elementCount();
+        decorations +=
+            BaseGraphic::anchorPath(4, ANCHOR_CIRCLE, record.startPoint, record.startDirection).elementCount();
         decorations += BaseGraphic::anchorPath(4, ANCHOR_ARROW, record.endPoint, record.endDirection).elementCount();
     }
     QCOMPARE(stroke.outline().elementCount(), bare + decorations);
@@ -306,8 +306,8 @@ void TestStrokeGraphics::drawingKeepsAnchorsAndBoundsOfWholePath()
         for (int k = 0; k < whole.anchors().size(); ++k) {
             const AnchorRecord &got = stroke.anchors().at(k);
             const AnchorRecord &expected = whole.anchors().at(k);
-            QVERIFY2(got.startPoint == expected.startPoint && got.endPoint == expected.endPoint &&
-                         got.startDirection == expected.startDirection && got.endDirection == expected.endDirection,
+            QVERIFY2(got.startPoint == expected.startPoint && got.endPoint == expected.endPoint
+                         && got.startDirection == expected.startDirection && got.endDirection == expected.endDirection,
                      when);
         }
         QRectF expected = whole.boundingRect();

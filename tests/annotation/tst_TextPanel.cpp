@@ -179,9 +179,9 @@ void TestTextPanel::styleButtonsShowTheFontAndSendTheirState()
     QFETCH(bool, styled);
     const auto fontStyled = [&button]() {
         const QFont font = service()->textFont();
-        return button == QLatin1String("boldBtn") ? font.bold()
+        return button == QLatin1String("boldBtn")     ? font.bold()
                : button == QLatin1String("italicBtn") ? font.italic()
-                                                       : font.underline();
+                                                      : font.underline();
     };
     // The other two styles the other way round, so that a button showing a neighbour's style is caught.
     service()->setTextBold(styled != (button != QLatin1String("boldBtn")));

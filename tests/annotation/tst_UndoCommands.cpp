@@ -69,12 +69,15 @@ BaseGraphic *graphicOf(QGraphicsItem *item)
 QList<SwapCase> swapCases()
 {
     return {
-        {[](QGraphicsItem *i) { return QVariant(i->pos()); }, [](QGraphicsItem *i, const QVariant &v) { i->setPos(v.toPointF()); },
-         QPointF(30, 40), [](QGraphicsItem *i, const QVariant &b) { return new UndoMoveGraphic(i, b.toPointF()); }, "Undo Move"},
-        {[](QGraphicsItem *i) { return QVariant(i->opacity()); }, [](QGraphicsItem *i, const QVariant &v) { i->setOpacity(v.toDouble()); },
-         0.25, [](QGraphicsItem *i, const QVariant &b) { return new UndoOpacityGraphic(i, b.toDouble()); }, "Undo Opacity"},
-        {[](QGraphicsItem *i) { return QVariant(i->zValue()); }, [](QGraphicsItem *i, const QVariant &v) { i->setZValue(v.toDouble()); },
-         7.0, [](QGraphicsItem *i, const QVariant &b) { return new UndoZorderGraphic(i, b.toDouble()); }, ""},
+        {[](QGraphicsItem *i) { return QVariant(i->pos()); },
+         [](QGraphicsItem *i, const QVariant &v) { i->setPos(v.toPointF()); }, QPointF(30, 40),
+         [](QGraphicsItem *i, const QVariant &b) { return new UndoMoveGraphic(i, b.toPointF()); }, "Undo Move"},
+        {[](QGraphicsItem *i) { return QVariant(i->opacity()); },
+         [](QGraphicsItem *i, const QVariant &v) { i->setOpacity(v.toDouble()); }, 0.25,
+         [](QGraphicsItem *i, const QVariant &b) { return new UndoOpacityGraphic(i, b.toDouble()); }, "Undo Opacity"},
+        {[](QGraphicsItem *i) { return QVariant(i->zValue()); },
+         [](QGraphicsItem *i, const QVariant &v) { i->setZValue(v.toDouble()); }, 7.0,
+         [](QGraphicsItem *i, const QVariant &b) { return new UndoZorderGraphic(i, b.toDouble()); }, ""},
         {[](QGraphicsItem *i) { return QVariant(graphicOf(i)->graphicScale()); },
          [](QGraphicsItem *i, const QVariant &v) { graphicOf(i)->scaleTo(v.toDouble()); }, 2.5,
          [](QGraphicsItem *i, const QVariant &b) { return new UndoScaleGraphic(i, b.toDouble()); }, "Undo Scale"},
@@ -184,12 +187,18 @@ void TestUndoCommands::commandsNeverMerge()
     auto *item = new ProbeShape(&destroyed);
     canvas.addItem(item);
     QUndoStack stack;
-    QList<QUndoCommand *> commands{new UndoMoveGraphic(item, QPointF()), new UndoMoveGraphic(item, QPointF(1, 1)),
-                                   new UndoOpacityGraphic(item, 1.0), new UndoOpacityGraphic(item, 0.5),
-                                   new UndoZorderGraphic(item, 0), new UndoScaleGraphic(item, 1.0),
-                                   new UndoRotateGraphic(item, 0), new UndoFlipGraphic(item),
-                                   new UndoFlipGraphic(item), new UndoMirrorGraphic(item),
-                                   new UndoNewGraphic(item), new UndoDeleteGraphic(nullptr, nullptr)};
+    QList<QUndoCommand *> commands{new UndoMoveGraphic(item, QPointF()),
+                                   new UndoMoveGraphic(item, QPointF(1, 1)),
+                                   new UndoOpacityGraphic(item, 1.0),
+                                   new UndoOpacityGraphic(item, 0.5),
+                                   new UndoZorderGraphic(item, 0),
+                                   new UndoScaleGraphic(item, 1.0),
+                                   new UndoRotateGraphic(item, 0),
+                                   new UndoFlipGraphic(item),
+                                   new UndoFlipGraphic(item),
+                                   new UndoMirrorGraphic(item),
+                                   new UndoNewGraphic(item),
+                                   new UndoDeleteGraphic(nullptr, nullptr)};
     for (QUndoCommand *command : std::as_const(commands)) {
         QCOMPARE(command->id(), -1);
         stack.push(command);
@@ -216,13 +225,27 @@ void TestUndoCommands::newGraphicTextFollowsType()
     QFETCH(QString, text);
     QScopedPointer<QGraphicsItem> item;
     switch (kind) {
-    case 0: item.reset(new FreehandGraphic); break;
-    case 1: item.reset(new LineGraphic); break;
-    case 2: item.reset(new ImageGraphic(QPixmap(4, 4))); break;
-    case 3: item.reset(new ShapeGraphic(0)); break;
-    case 4: item.reset(new TextGraphic(QStringLiteral("x"))); break;
-    case 5: item.reset(new HiliterGraphic); break;
-    default: item.reset(new QGraphicsRectItem); break;
+    case 0:
+        item.reset(new FreehandGraphic);
+        break;
+    case 1:
+        item.reset(new LineGraphic);
+        break;
+    case 2:
+        item.reset(new ImageGraphic(QPixmap(4, 4)));
+        break;
+    case 3:
+        item.reset(new ShapeGraphic(0));
+        break;
+    case 4:
+        item.reset(new TextGraphic(QStringLiteral("x")));
+        break;
+    case 5:
+        item.reset(new HiliterGraphic);
+        break;
+    default:
+        item.reset(new QGraphicsRectItem);
+        break;
     }
     UndoNewGraphic command(item.get());
     QCOMPARE(command.text(), text);

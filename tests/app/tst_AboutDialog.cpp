@@ -76,8 +76,8 @@ private Q_SLOTS:
         QCOMPARE(dialog.size(), QSize(300, 400));
         const Qt::WindowFlags flags = dialog.windowFlags();
         QVERIFY(flags & Qt::WindowCloseButtonHint);
-        QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint
-                           | Qt::WindowContextHelpButtonHint)));
+        QVERIFY(!(flags
+                  & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowContextHelpButtonHint)));
         QVERIFY(!Screenshot::save(&dialog, QStringLiteral("about")).isEmpty());
     }
 

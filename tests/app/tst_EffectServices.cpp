@@ -14,22 +14,24 @@
 namespace {
 
 // What differs between the two services for these tests.
-template <class Impl>
+template<class Impl>
 struct Traits;
 
-template <>
-struct Traits<VisorImpl> {
+template<>
+struct Traits<VisorImpl>
+{
     using Widget = VisorWidget;
     static constexpr auto closed = &VisorIntf::visorClosed;
 };
 
-template <>
-struct Traits<SpotlightImpl> {
+template<>
+struct Traits<SpotlightImpl>
+{
     using Widget = SpotlightWidget;
     static constexpr auto closed = &SpotlightIntf::spotlightClosed;
 };
 
-template <class Impl>
+template<class Impl>
 void countsItsUsers()
 {
     QWidget parent;
@@ -55,7 +57,7 @@ void countsItsUsers()
     next->release();
 }
 
-template <class Impl>
+template<class Impl>
 void showsHidesAndResizesItsWidget()
 {
     QWidget parent;
@@ -82,7 +84,7 @@ void showsHidesAndResizesItsWidget()
     service->release();
 }
 
-template <class Impl>
+template<class Impl>
 void outlivesItsWidget()
 {
     auto parent = std::make_unique<QWidget>();
@@ -95,7 +97,7 @@ void outlivesItsWidget()
     service->release();
 }
 
-template <class Impl>
+template<class Impl>
 void countsUsersOnEveryThread()
 {
     QWidget parent;

@@ -162,8 +162,8 @@ private Q_SLOTS:
         QVERIFY(decoded.wait());
         const QSize screen = QGuiApplication::primaryScreen()->size();
         const QSize expected = picture.width() > screen.width() || picture.height() > screen.height()
-            ? picture.scaled(screen, Qt::KeepAspectRatio)
-            : picture;
+                                   ? picture.scaled(screen, Qt::KeepAspectRatio)
+                                   : picture;
         QCOMPARE(widget.decodedSize(), expected);
     }
 
@@ -250,13 +250,12 @@ private Q_SLOTS:
         QTest::addColumn<QSize>("size");
         QTest::addColumn<QByteArray>("format");
         QTest::addColumn<bool>("shown");
-        QTest::newRow("A4 page at 600 dpi, TIFF") << QStringLiteral("page.tif") << QSize(4960, 7016)
-                                                  << QByteArray("tiff") << true;
+        QTest::newRow("A4 page at 600 dpi, TIFF")
+            << QStringLiteral("page.tif") << QSize(4960, 7016) << QByteArray("tiff") << true;
         QTest::newRow("6000x6000 BMP") << QStringLiteral("square.bmp") << QSize(6000, 6000) << QByteArray("bmp")
                                        << true;
         QTest::newRow("small TIFF") << QStringLiteral("small.tif") << QSize(640, 480) << QByteArray("tiff") << true;
-        QTest::newRow("12000x12000 BMP") << QStringLiteral("huge.bmp") << QSize(12000, 12000) << QByteArray()
-                                         << false;
+        QTest::newRow("12000x12000 BMP") << QStringLiteral("huge.bmp") << QSize(12000, 12000) << QByteArray() << false;
     }
 
     void largePicturesAreShownOrSaidTooLarge()

@@ -19,17 +19,17 @@ private Q_SLOTS:
         const auto file = [](const char *path) { return QUrl::fromLocalFile(QString::fromUtf8(path)); };
         for (const char *name : {"/m/a.jpeg", "/m/a.tiff", "/m/a.bmp", "/m/a.png", "/m/a.jpg"})
             QTest::newRow(name) << QList<QUrl>{file(name)} << Kind::Image << QString::fromUtf8(name);
-        QTest::newRow("upper-case image ending") << QList<QUrl>{file("/m/Board.JPG")} << Kind::Image
-                                                 << QStringLiteral("/m/Board.JPG");
-        QTest::newRow("a name that is only the ending") << QList<QUrl>{file("/m/.png")} << Kind::Image
-                                                        << QStringLiteral("/m/.png");
+        QTest::newRow("upper-case image ending")
+            << QList<QUrl>{file("/m/Board.JPG")} << Kind::Image << QStringLiteral("/m/Board.JPG");
+        QTest::newRow("a name that is only the ending")
+            << QList<QUrl>{file("/m/.png")} << Kind::Image << QStringLiteral("/m/.png");
         QTest::newRow("avi") << QList<QUrl>{file("/m/Clip.AVI")} << Kind::Video << QStringLiteral("/m/Clip.AVI");
         QTest::newRow("wmv") << QList<QUrl>{file("/m/talk.wmv")} << Kind::Video << QStringLiteral("/m/talk.wmv");
-        QTest::newRow("non-ASCII folder") << QList<QUrl>{file("/m/Übung 1/Tafel.png")} << Kind::Image
-                                          << QStringLiteral("/m/Übung 1/Tafel.png");
+        QTest::newRow("non-ASCII folder")
+            << QList<QUrl>{file("/m/Übung 1/Tafel.png")} << Kind::Image << QStringLiteral("/m/Übung 1/Tafel.png");
         // Not a local file: the URL's whole text is the path.
-        QTest::newRow("remote image") << QList<QUrl>{QUrl(QStringLiteral("https://example.org/map.png"))}
-                                      << Kind::Image << QStringLiteral("https://example.org/map.png");
+        QTest::newRow("remote image") << QList<QUrl>{QUrl(QStringLiteral("https://example.org/map.png"))} << Kind::Image
+                                      << QStringLiteral("https://example.org/map.png");
 
         QTest::newRow("other ending") << QList<QUrl>{file("/m/notes.txt")} << Kind::None << QString();
         QTest::newRow("video ending not taken") << QList<QUrl>{file("/m/film.mp4")} << Kind::None << QString();
@@ -37,8 +37,7 @@ private Q_SLOTS:
         QTest::newRow("folder") << QList<QUrl>{file("/m/lesson/")} << Kind::None << QString();
         QTest::newRow("nothing") << QList<QUrl>{} << Kind::None << QString();
         QTest::newRow("two images") << QList<QUrl>{file("/m/a.png"), file("/m/b.png")} << Kind::None << QString();
-        QTest::newRow("image and text") << QList<QUrl>{file("/m/a.png"), file("/m/b.txt")} << Kind::None
-                                        << QString();
+        QTest::newRow("image and text") << QList<QUrl>{file("/m/a.png"), file("/m/b.txt")} << Kind::None << QString();
     }
 
     void whichDropsAreTaken()

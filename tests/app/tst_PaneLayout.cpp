@@ -102,8 +102,8 @@ private Q_SLOTS:
         // The upper right pane ends mid-window: nothing hidden under it.
         QTest::newRow("5 upper right pane") << 5 << QRect(667, 0, 333, 310) << QRect(667, 0, 333, 350)
                                             << QRect(667, 310, 333, 40) << QRect(667, 310, 333, 40);
-        QTest::newRow("6 large pane") << 6 << QRect(0, 0, 667, 640) << QRect(0, 0, 667, 700)
-                                      << QRect(0, 640, 667, 40) << QRect(0, 640, 667, 40);
+        QTest::newRow("6 large pane") << 6 << QRect(0, 0, 667, 640) << QRect(0, 0, 667, 700) << QRect(0, 640, 667, 40)
+                                      << QRect(0, 640, 667, 40);
         QTest::newRow("7 image panel only")
             << 7 << QRect(0, 0, 1001, 640) << QRect(0, 0, 1001, 640) << QRect(0, 640, 1001, 40) << none;
         QTest::newRow("8 video panel only")

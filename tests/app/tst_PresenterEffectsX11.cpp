@@ -71,12 +71,13 @@ protected:
                          QPointF(sheet.right() - 360, sheet.bottom() - 10));
         painter.setPen(QColor(200, 40, 40));
         painter.setFont(body);
-        painter.drawText(sheet.left() + 40, sheet.bottom() - 40, QStringLiteral("light + water + air  =  sugar + oxygen"));
+        painter.drawText(sheet.left() + 40, sheet.bottom() - 40,
+                         QStringLiteral("light + water + air  =  sugar + oxygen"));
     }
 };
 
 // The effect over the whole picture, shown and painted once.
-template <class Effect>
+template<class Effect>
 Effect *showOver(Picture &picture)
 {
     auto *effect = new Effect(&picture);

@@ -18,7 +18,6 @@
 #include "Screenshot.h"
 #include "SettingImpl.h"
 #include "SpotlightFake.h"
-#include "Screenshot.h"
 #include "TestEnvironment.h"
 #include "TestMedia.h"
 #include "ToolsPanel.h"
@@ -32,11 +31,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
-#include <QMessageBox>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QScreen>
 #include <QSettings>
@@ -423,7 +422,8 @@ void TestQuillo::laterStartRestoresThePanels()
     // Over a library panel that is in, the menu tab lies flat on the panel's top edge.
     const QRect menuTab = rig.tab("tpShowHideBtn")->geometry();
     if (libraryIn)
-        QCOMPARE(menuTab, QRect(rig.libraryPanel()->x(), rig.libraryPanel()->y() - 17, rig.libraryPanel()->width(), 30));
+        QCOMPARE(menuTab,
+                 QRect(rig.libraryPanel()->x(), rig.libraryPanel()->y() - 17, rig.libraryPanel()->width(), 30));
     else
         QCOMPARE(menuTab.size(), QSize(25, 130));
 }
@@ -524,8 +524,7 @@ void TestQuillo::splitModesPlaceTheirSources()
     QCOMPARE(rig.window->displayMode(), mode);
 
     const int menuBar = rig.menuBar()->height();
-    const PaneLayout::Panes panes = PaneLayout::computePaneRects(
-        mode, rig.window->size(), rig.central()->size());
+    const PaneLayout::Panes panes = PaneLayout::computePaneRects(mode, rig.window->size(), rig.central()->size());
     const std::array<int, 4> sources = PaneLayout::paneSources(mode);
     QWidget *camera = rig.camera.cameraWidget();
     QWidget *webCam = rig.webCam.webCamWidget();
@@ -565,10 +564,10 @@ void TestQuillo::controlPanelsSitAtTheMediaPanesFoot()
     rig.window->imgRequestToShow(picture);
     QCOMPARE(rig.window->displayMode(), int(PaneLayout::DThreeSplit));
     QVERIFY(rig.imagePanel()->isVisible());
-    const PaneLayout::Panes panes =
-        PaneLayout::computePaneRects(PaneLayout::DThreeSplit, rig.window->size(), rig.central()->size());
-    const QRect place =
-        PaneLayout::controlPanelRect(PaneLayout::DThreeSplit, panes, rig.menuBar()->height(), rig.imagePanel()->height());
+    const PaneLayout::Panes panes = PaneLayout::computePaneRects(PaneLayout::DThreeSplit, rig.window->size(),
+                                                                 rig.central()->size());
+    const QRect place = PaneLayout::controlPanelRect(PaneLayout::DThreeSplit, panes, rig.menuBar()->height(),
+                                                     rig.imagePanel()->height());
     QCOMPARE(rig.imagePanel()->geometry(), place);
     QCOMPARE(rig.videoPanel()->geometry(), place);
     // The picture is fitted into the pane above the panel.
@@ -655,8 +654,8 @@ void TestQuillo::dropsOfOneImageOrVideo()
     QFETCH(int, mode);
     QFETCH(int, previousMode);
     Rig rig({true, false, false});
-    const std::array<const char *, 7> modeSlots{"becomeOneSplit",    "becomePipSplit",    "becomeDWTwoSplit",
-                                                "becomeDMTwoSplit",  "becomeDThreeSplit", "becomeWThreeSplit",
+    const std::array<const char *, 7> modeSlots{"becomeOneSplit",   "becomePipSplit",    "becomeDWTwoSplit",
+                                                "becomeDMTwoSplit", "becomeDThreeSplit", "becomeWThreeSplit",
                                                 "becomeMThreeSplit"};
     QMetaObject::invokeMethod(rig.window.get(), modeSlots[startMode]);
     QList<QUrl> urls;
@@ -882,8 +881,7 @@ void TestQuillo::videoFullScreenKeepsItsBar()
     QVERIFY(rig.window->isVideoFullScreen());
     QTRY_COMPARE(rig.window->size(), screen);
     QCoreApplication::processEvents();
-    QCOMPARE(panel->geometry(),
-             QRect(0, view->y() + view->height() - 1, rig.central()->width(), panel->height()));
+    QCOMPARE(panel->geometry(), QRect(0, view->y() + view->height() - 1, rig.central()->width(), panel->height()));
     QVERIFY(rig.central()->rect().contains(panel->geometry()));
     QVERIFY(panel->isVisible());
     // Nothing lies over the button: a click on its middle reaches it.
@@ -1014,12 +1012,12 @@ void TestQuillo::stopRecord_data()
     QTest::newRow("nothing records") << kIdle << 0 << kIdle << QStringList() << false << false << true << true << false;
     QTest::newRow("stopped with a file") << kRunning << 0 << kIdle << QStringList{"one.avi"} << true << true << false
                                          << false << false;
-    QTest::newRow("stopped without files") << kRunning << 0 << kIdle << QStringList() << true << false << false
-                                           << false << false;
-    QTest::newRow("failed, still running") << kRunning << -1 << kRunning << QStringList() << true << false << true
-                                           << true << true;
-    QTest::newRow("failed, still paused") << kPaused << -1 << kPaused << QStringList() << true << false << true
-                                          << false << true;
+    QTest::newRow("stopped without files")
+        << kRunning << 0 << kIdle << QStringList() << true << false << false << false << false;
+    QTest::newRow("failed, still running")
+        << kRunning << -1 << kRunning << QStringList() << true << false << true << true << true;
+    QTest::newRow("failed, still paused")
+        << kPaused << -1 << kPaused << QStringList() << true << false << true << false << true;
     QTest::newRow("failed, then ended") << kRunning << -1 << kIdle << QStringList() << true << false << false << false
                                         << false;
 }
@@ -1067,7 +1065,8 @@ void TestQuillo::stopRecord()
     QCOMPARE(rig.toolsRecordButton()->isChecked(), recordChecked);
     QCOMPARE(rig.barRecordButton()->isChecked(), recordChecked);
     const bool reset = stopAsked && result >= 0;
-    QCOMPARE(rig.trayAction(0)->text(), reset ? QStringLiteral("Recording 00:00:00") : QStringLiteral("Recording 00:00:01"));
+    QCOMPARE(rig.trayAction(0)->text(),
+             reset ? QStringLiteral("Recording 00:00:00") : QStringLiteral("Recording 00:00:01"));
 }
 
 void TestQuillo::forcedStopHandsOnTheFilesThatExist_data()
@@ -1077,10 +1076,10 @@ void TestQuillo::forcedStopHandsOnTheFilesThatExist_data()
     QTest::addColumn<QStringList>("missing");
     QTest::addColumn<QStringList>("handedOn");
     QTest::newRow("disk removed") << -4001 << QStringList{"a.avi"} << QStringList() << QStringList();
-    QTest::newRow("disk full, all there") << -4000 << QStringList{"a.avi", "b.avi"} << QStringList()
-                                          << QStringList{"a.avi", "b.avi"};
-    QTest::newRow("disk full, second gone") << -4000 << QStringList{"a.avi"} << QStringList{"b.avi"}
-                                            << QStringList{"a.avi"};
+    QTest::newRow("disk full, all there")
+        << -4000 << QStringList{"a.avi", "b.avi"} << QStringList() << QStringList{"a.avi", "b.avi"};
+    QTest::newRow("disk full, second gone")
+        << -4000 << QStringList{"a.avi"} << QStringList{"b.avi"} << QStringList{"a.avi"};
     QTest::newRow("disk full, all gone") << -4000 << QStringList() << QStringList{"a.avi"} << QStringList();
     QTest::newRow("close check") << 0 << QStringList() << QStringList() << QStringList();
 }

@@ -177,13 +177,15 @@ void TestQuilloX11::aRecordingFromTheToolPanelShowsTrayAndCounter()
 
     QString dialogClass;
     QString dialogTexts;
-    ModalAnswerer answerer([&](QWidget *modal) {
-        dialogClass = QString::fromLatin1(modal->metaObject()->className());
-        dialogTexts = textsOf(modal);
-        Screenshot::save(modal, QStringLiteral("recording-saved"));
-        if (auto *dialog = qobject_cast<QDialog *>(modal))
-            dialog->reject();
-    }, 30000);
+    ModalAnswerer answerer(
+        [&](QWidget *modal) {
+            dialogClass = QString::fromLatin1(modal->metaObject()->className());
+            dialogTexts = textsOf(modal);
+            Screenshot::save(modal, QStringLiteral("recording-saved"));
+            if (auto *dialog = qobject_cast<QDialog *>(modal))
+                dialog->reject();
+        },
+        30000);
     tray->contextMenu()->actions().at(1)->trigger();
     QVERIFY(answerer.answered());
     QVERIFY(!tray->isVisible());

@@ -158,7 +158,8 @@ private:
     // succeeds unless a test says otherwise).
     int monitorHeld() const
     {
-        return m_recording->count(QStringLiteral("startAudioMonitor")) - m_recording->count(QStringLiteral("stopAudioMonitor"));
+        return m_recording->count(QStringLiteral("startAudioMonitor"))
+               - m_recording->count(QStringLiteral("stopAudioMonitor"));
     }
 
     // Every preview the dialog asked for was made inside its preview area.
@@ -551,7 +552,8 @@ private Q_SLOTS:
         m_webCam->setAnswer(QStringLiteral("webCamCount"), int(kWebCams.size()));
         UploadFake upload;
         upload.setAnswerFunction(QStringLiteral("checkAccountName"), [](const QVariantList &args) {
-            return QVariant(args.value(0).toUInt() == 1 && args.value(1).value<AccountRecord>().userName.contains(QLatin1Char('@'))
+            return QVariant(args.value(0).toUInt() == 1
+                                    && args.value(1).value<AccountRecord>().userName.contains(QLatin1Char('@'))
                                 ? -1001
                                 : 0);
         });
@@ -618,7 +620,8 @@ private Q_SLOTS:
         form.save->click();
         QVERIFY(answerer.answered());
         QCOMPARE(text, QStringLiteral("The settings could not be saved."));
-        QVERIFY2(informative.contains(QDir::toNativeSeparators(SettingImpl::settingsFilePath())), qPrintable(informative));
+        QVERIFY2(informative.contains(QDir::toNativeSeparators(SettingImpl::settingsFilePath())),
+                 qPrintable(informative));
         QVERIFY(dialog->isVisible());
         QCOMPARE(monitorHeld(), 1);
         QCOMPARE(m_webCam->count(QStringLiteral("openWebCam")), 0);

@@ -32,8 +32,8 @@ constexpr int kQuietMs = 300;
 VirtualDocCam *makeCamera(const QString &name, int width, int height, const QString &port)
 {
     VirtualCameraProfile profile;
-    profile.identity = CameraIdentity{name, 0x1d6b, 0x0104, port,
-                                      DocCamFormat{VirtualCameraProfile::PixelFormatRgb32, width, height, 30}, true};
+    profile.identity = CameraIdentity{
+        name, 0x1d6b, 0x0104, port, DocCamFormat{VirtualCameraProfile::PixelFormatRgb32, width, height, 30}, true};
     return new VirtualDocCam(profile);
 }
 

@@ -38,13 +38,14 @@ bool near(QColor actual, QColor expected)
     // Antialiasing and opacity rounding move a channel by a step or two.
     constexpr int tolerance = 3;
     return std::abs(actual.red() - expected.red()) <= tolerance
-        && std::abs(actual.green() - expected.green()) <= tolerance
-        && std::abs(actual.blue() - expected.blue()) <= tolerance;
+           && std::abs(actual.green() - expected.green()) <= tolerance
+           && std::abs(actual.blue() - expected.blue()) <= tolerance;
 }
 
 // The main window's central area, white and as large as the screen it is on, with the spotlight over all
 // of it, shown for the first time.
-struct Rig {
+struct Rig
+{
     Rig()
     {
         host.resize(host.screen()->availableGeometry().size());
@@ -174,12 +175,11 @@ private Q_SLOTS:
         const QSize unknown(-1, -1);
         // First shown at 1000 x 800 the hole is centred at (500, 400) with half-sizes 333 and 266.
         const QSize s(1000, 800);
-        QTest::newRow("first showing") << QSize(1200, 900) << QList<Step>{} << QPointF(600, 450) << 400.0
-                                       << 300.0;
+        QTest::newRow("first showing") << QSize(1200, 900) << QList<Step>{} << QPointF(600, 450) << 400.0 << 300.0;
         QTest::newRow("wider") << s << QList<Step>{{{1200, 800}, s}} << QPointF(600, 400) << 399.6 << 266.0;
         QTest::newRow("smaller") << s << QList<Step>{{{500, 400}, s}} << QPointF(250, 200) << 166.5 << 133.0;
-        QTest::newRow("past the mouse's limit") << QSize(1500, 1200) << QList<Step>{{{1800, 1200}, {1500, 1200}}}
-                                                << QPointF(900, 600) << 600.0 << 400.0;
+        QTest::newRow("past the mouse's limit")
+            << QSize(1500, 1200) << QList<Step>{{{1800, 1200}, {1500, 1200}}} << QPointF(900, 600) << 600.0 << 400.0;
         // In whole pixels the middle of 801 is 400: the centre keeps its distance to it in proportion.
         QTest::newRow("from an odd width") << QSize(801, 600) << QList<Step>{{{1001, 600}, {801, 600}}}
                                            << QPointF(500, 300) << 267.0 * 1001 / 801 << 200.0;
@@ -189,10 +189,10 @@ private Q_SLOTS:
             << s << QList<Step>{{{900, 700}, {1, 1}}} << QPointF(450, 350) << 299.7 << 232.75;
         QTest::newRow("from no width: from the size before")
             << s << QList<Step>{{{900, 700}, {0, 800}}} << QPointF(450, 350) << 299.7 << 232.75;
-        QTest::newRow("to nothing and back") << s << QList<Step>{{{0, 0}, s}, {s, {0, 0}}} << QPointF(500, 400)
-                                             << 333.0 << 266.0;
-        QTest::newRow("to a 1 px strip and back") << s << QList<Step>{{{1, 800}, s}, {s, {1, 800}}}
-                                                  << QPointF(500, 400) << 333.0 << 266.0;
+        QTest::newRow("to nothing and back")
+            << s << QList<Step>{{{0, 0}, s}, {s, {0, 0}}} << QPointF(500, 400) << 333.0 << 266.0;
+        QTest::newRow("to a 1 px strip and back")
+            << s << QList<Step>{{{1, 800}, s}, {s, {1, 800}}} << QPointF(500, 400) << 333.0 << 266.0;
         QTest::newRow("to a 1 px strip, then elsewhere")
             << s << QList<Step>{{{1000, 1}, s}, {{500, 400}, {1000, 1}}} << QPointF(250, 200) << 166.5 << 133.0;
     }
@@ -282,7 +282,7 @@ private Q_SLOTS:
             if (distance <= 500)
                 QSKIP("The screen is too small to drag past the limit");
         }
-        QMetaObject::invokeMethod(rig.spot, shape == SpotlightIntf::CIRCLE      ? "setCircleShape"
+        QMetaObject::invokeMethod(rig.spot, shape == SpotlightIntf::CIRCLE     ? "setCircleShape"
                                             : shape == SpotlightIntf::TRIANGLE ? "setTriangleShape"
                                                                                : "setRectangleShape");
         rig.moveHoleTo(c);
@@ -445,8 +445,8 @@ private Q_SLOTS:
             texts << item->text();
         QCOMPARE(texts, (QStringList{"Triangle", "Rectangle", "Circle", "", "Transparent", "", "Save"}));
         // Start from another shape than the one asked for.
-        QMetaObject::invokeMethod(rig.spot, shape == SpotlightIntf::RECTANGLE ? "setTriangleShape"
-                                                                              : "setRectangleShape");
+        QMetaObject::invokeMethod(rig.spot,
+                                  shape == SpotlightIntf::RECTANGLE ? "setTriangleShape" : "setRectangleShape");
         QAction *chosen = actions.at(texts.indexOf(action));
         chosen->trigger();
         QCOMPARE(rig.spot->hole().shape(), shape);

@@ -18,7 +18,8 @@ class TestStartup : public QObject
     Q_OBJECT
 
 private:
-    struct Folders {
+    struct Folders
+    {
         QString home;
         QString runtime;
     };
@@ -82,13 +83,14 @@ private Q_SLOTS:
 
         const QString today = QDate::currentDate().toString(QStringLiteral("yyMMdd"));
         const QStringList left = QDir(logs).entryList(QDir::Files, QDir::Name);
-        QCOMPARE(left, QStringList({QStringLiteral("Quillo261201-0003.log"),
-                                    QStringLiteral("Quillo%1-0001.log").arg(today),
-                                    QStringLiteral("class-photos.zip")}));
+        QCOMPARE(left,
+                 QStringList({QStringLiteral("Quillo261201-0003.log"), QStringLiteral("Quillo%1-0001.log").arg(today),
+                              QStringLiteral("class-photos.zip")}));
         QFile log(logs + QStringLiteral("/Quillo%1-0001.log").arg(today));
         QVERIFY(log.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(log.readAll());
-        QVERIFY2(text.contains(QStringLiteral("[5] quillo/app: main - Quillo ")) && text.contains(QStringLiteral(" started")),
+        QVERIFY2(text.contains(QStringLiteral("[5] quillo/app: main - Quillo "))
+                     && text.contains(QStringLiteral(" started")),
                  qPrintable(text));
     }
 
@@ -98,10 +100,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("sign");
         QTest::newRow("binary settings file are kept aside")
             << QByteArray("\x00\x01\x7f\xff binary", 12) << QStringLiteral("kept as");
-        QTest::newRow("unknown language") << QByteArray("[General]\nlanguage=xyz\n")
-                                          << QStringLiteral("No translation language/Lang_xyz.qm");
-        QTest::newRow("log level out of range") << QByteArray("[logs]\nlogLevel=99\n")
-                                                << QStringLiteral("Log level 99 is outside 0 to 7");
+        QTest::newRow("unknown language")
+            << QByteArray("[General]\nlanguage=xyz\n") << QStringLiteral("No translation language/Lang_xyz.qm");
+        QTest::newRow("log level out of range")
+            << QByteArray("[logs]\nlogLevel=99\n") << QStringLiteral("Log level 99 is outside 0 to 7");
         QTest::newRow("log folder that cannot exist")
             << QByteArray("[logs]\nlogFilesLocation=/proc/quillo/logs\n") << QStringLiteral("cannot open the log file");
     }
@@ -175,7 +177,8 @@ private Q_SLOTS:
         QCOMPARE(first.exitStatus(), QProcess::CrashExit);
 
         QProcess next;
-        start(next, user, {QStringLiteral("QUILLO_STARTUP_PROBE=quit"), QStringLiteral("QUILLO_ANSWER_MESSAGE_BOXES=1")});
+        start(next, user,
+              {QStringLiteral("QUILLO_STARTUP_PROBE=quit"), QStringLiteral("QUILLO_ANSWER_MESSAGE_BOXES=1")});
         QVERIFY(next.waitForFinished(30000));
         QCOMPARE(next.exitCode(), 0);
         const QString output = QString::fromUtf8(next.readAllStandardOutput());

@@ -61,12 +61,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QVariant>("stored");
         QTest::addColumn<QVariant>("after");
-        QTest::newRow("negative expiry becomes 30") << QStringLiteral("logs/logFilesExpiryDate") << QVariant(-3) << QVariant(30);
-        QTest::newRow("text expiry becomes 30") << QStringLiteral("logs/logFilesExpiryDate") << QVariant(QStringLiteral("soon")) << QVariant(30);
+        QTest::newRow("negative expiry becomes 30")
+            << QStringLiteral("logs/logFilesExpiryDate") << QVariant(-3) << QVariant(30);
+        QTest::newRow("text expiry becomes 30")
+            << QStringLiteral("logs/logFilesExpiryDate") << QVariant(QStringLiteral("soon")) << QVariant(30);
         QTest::newRow("expiry 7 is kept") << QStringLiteral("logs/logFilesExpiryDate") << QVariant(7) << QVariant(7);
         QTest::newRow("level 0 is kept") << QStringLiteral("logs/logLevel") << QVariant(0) << QVariant(0);
-        QTest::newRow("level 12 is written back as read") << QStringLiteral("logs/logLevel") << QVariant(12) << QVariant(12);
-        QTest::newRow("empty log folder counts as present") << QStringLiteral("logs/logFilesLocation") << QVariant(QStringLiteral("")) << QVariant(QStringLiteral(""));
+        QTest::newRow("level 12 is written back as read")
+            << QStringLiteral("logs/logLevel") << QVariant(12) << QVariant(12);
+        QTest::newRow("empty log folder counts as present")
+            << QStringLiteral("logs/logFilesLocation") << QVariant(QStringLiteral("")) << QVariant(QStringLiteral(""));
     }
 
     void storedValuesAreKeptOrMended()
@@ -96,9 +100,9 @@ private Q_SLOTS:
         removeExpiredLogs();
 
         QStringList left = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name);
-        QCOMPARE(left, QStringList({QStringLiteral("Quillo261101-0001.log.txt"), QStringLiteral("Quillo261101-0009.log"),
-                                    QStringLiteral("Quillo261102-0001.log"), QStringLiteral("Quillo261203-0002.log"),
-                                    QStringLiteral("lesson-plan.docx")}));
+        QCOMPARE(left, QStringList({QStringLiteral("Quillo261101-0001.log.txt"),
+                                    QStringLiteral("Quillo261101-0009.log"), QStringLiteral("Quillo261102-0001.log"),
+                                    QStringLiteral("Quillo261203-0002.log"), QStringLiteral("lesson-plan.docx")}));
         QVERIFY(QFile::exists(folder + QStringLiteral("/Quillo261101-0009.log/inside.log")));
     }
 
@@ -129,7 +133,8 @@ private Q_SLOTS:
         const QString work = QDir::homePath() + QStringLiteral("/work");
         QVERIFY(QDir().mkpath(work + QStringLiteral("/language")));
         QFile::remove(work + QStringLiteral("/language/Lang_fre.qm"));
-        QVERIFY(QFile::copy(TestEnvironment::inputPath("TEST_QM_FILE"), work + QStringLiteral("/language/Lang_fre.qm")));
+        QVERIFY(QFile::copy(TestEnvironment::inputPath("TEST_QM_FILE"),
+                            work + QStringLiteral("/language/Lang_fre.qm")));
         const QString besideProgram = QCoreApplication::applicationDirPath() + QStringLiteral("/language/Lang_tst.qm");
         if (!inWorkingFolder && !QFile::exists(besideProgram))
             QVERIFY(QFile::copy(TestEnvironment::inputPath("TEST_QM_FILE"), besideProgram));

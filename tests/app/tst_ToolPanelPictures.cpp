@@ -93,8 +93,11 @@ void TestToolPanelPictures::toolPanel()
     {
         const char *button;
         const char *name;
-    } states[] = {{"annoBtn", "annotation"}, {"docCamBtn", "doc-cam"},     {"captureBtn", "capture"},
-                  {"splitBtn", "split"},     {"presenterBtn", "presenter"}};
+    } states[] = {{"annoBtn", "annotation"},
+                  {"docCamBtn", "doc-cam"},
+                  {"captureBtn", "capture"},
+                  {"splitBtn", "split"},
+                  {"presenterBtn", "presenter"}};
     for (const auto &state : states) {
         QToolButton *button = formChild<QToolButton>(*panel, state.button);
         button->click();

@@ -39,9 +39,9 @@ constexpr uint kRunning = 6;
 constexpr uint kPaused = 10;
 
 // The form widgets that the states move, and the five strips by class.
-const char *const kMovedWidgets[] = {"mainMenuBtn", "docCamBtn",  "line",     "annoBtn",   "line_4",
-                                     "presenterBtn", "line_2",    "recordBtn", "captureBtn", "splitBtn",
-                                     "line_3",      "widgetModeBtn", "gradeCamBtn", "line_5", "labelBack"};
+const char *const kMovedWidgets[] = {"mainMenuBtn",  "docCamBtn",     "line",        "annoBtn",    "line_4",
+                                     "presenterBtn", "line_2",        "recordBtn",   "captureBtn", "splitBtn",
+                                     "line_3",       "widgetModeBtn", "gradeCamBtn", "line_5",     "labelBack"};
 
 QToolButton *button(const QWidget &panel, const char *name)
 {
@@ -237,8 +237,8 @@ void TestToolsPanel::longerLabelsWidenTheirButtons()
     QList<QWidget *> shown;
     for (QWidget *widget : rig.panel->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
         const QString name = widget->objectName();
-        if (!widget->isHidden() && name != QLatin1String("labelBack") && name != QLatin1String("closeBtn") &&
-            widget->geometry().intersects(rig.panel->rect()))
+        if (!widget->isHidden() && name != QLatin1String("labelBack") && name != QLatin1String("closeBtn")
+            && widget->geometry().intersects(rig.panel->rect()))
             shown << widget;
     }
     std::sort(shown.begin(), shown.end(), [](QWidget *a, QWidget *b) { return a->x() < b->x(); });
@@ -569,12 +569,12 @@ void TestToolsPanel::gradingHandsTheCameraOverAndBack_data()
     const int cancel = QMessageBox::Cancel;
     for (bool translated : {false, true}) {
         const char *language = translated ? "translated" : "untranslated";
-        QTest::addRow("%s: no", language) << translated << QList<int>{no} << 0 << QList<int>{} << 1 << "GradeCam"
-                                          << 1 << 0 << 0;
+        QTest::addRow("%s: no", language)
+            << translated << QList<int>{no} << 0 << QList<int>{} << 1 << "GradeCam" << 1 << 0 << 0;
         QTest::addRow("%s: box closed", language)
             << translated << QList<int>{QMessageBox::NoButton} << 0 << QList<int>{} << 1 << "GradeCam" << 1 << 0 << 0;
-        QTest::addRow("%s: lent", language) << translated << QList<int>{ok} << 0 << QList<int>{} << 1 << "Reconnect"
-                                            << 1 << 1 << 0;
+        QTest::addRow("%s: lent", language)
+            << translated << QList<int>{ok} << 0 << QList<int>{} << 1 << "Reconnect" << 1 << 1 << 0;
         QTest::addRow("%s: release refused", language)
             << translated << QList<int>{ok} << -1000 << QList<int>{} << 1 << "GradeCam" << 1 << 0 << 0;
         QTest::addRow("%s: lent and taken back", language)

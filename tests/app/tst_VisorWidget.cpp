@@ -20,7 +20,8 @@ const QColor kHostColour(255, 255, 255);
 const QSizeF kShadeSize(kHostSize.width() + 1, kHostSize.height());
 
 // The main window's central area, white, with the visor over all of it.
-struct Rig {
+struct Rig
+{
     Rig()
     {
         host.resize(kHostSize);
@@ -80,16 +81,16 @@ private Q_SLOTS:
         QTest::addColumn<QPointF>("offset");
 
         // Every drag is pressed at (100, 100), in global coordinates.
-        QTest::newRow("5 px across is not enough") << QList<QPointF>{{105, 100}} << VisorShade::Axis::None
-                                                   << QPointF(0, 0);
-        QTest::newRow("5.9 px across counts as 5") << QList<QPointF>{{105.9, 100}} << VisorShade::Axis::None
-                                                   << QPointF(0, 0);
+        QTest::newRow("5 px across is not enough")
+            << QList<QPointF>{{105, 100}} << VisorShade::Axis::None << QPointF(0, 0);
+        QTest::newRow("5.9 px across counts as 5")
+            << QList<QPointF>{{105.9, 100}} << VisorShade::Axis::None << QPointF(0, 0);
         QTest::newRow("6 px across picks across, the shade waits for the next move")
             << QList<QPointF>{{106, 100}} << VisorShade::Axis::Horizontal << QPointF(0, 0);
         QTest::newRow("across, then up and down is ignored")
             << QList<QPointF>{{106, 100}, {150, 180}, {170, 20}} << VisorShade::Axis::Horizontal << QPointF(70, 0);
-        QTest::newRow("6 px up picks up and down") << QList<QPointF>{{100, 94}, {130, 40}}
-                                                   << VisorShade::Axis::Vertical << QPointF(0, -60);
+        QTest::newRow("6 px up picks up and down")
+            << QList<QPointF>{{100, 94}, {130, 40}} << VisorShade::Axis::Vertical << QPointF(0, -60);
         QTest::newRow("leftwards") << QList<QPointF>{{93, 100}, {40, 300}} << VisorShade::Axis::Horizontal
                                    << QPointF(-60, 0);
         QTest::newRow("measured from the press, not step by step")
@@ -140,14 +141,14 @@ private Q_SLOTS:
         QTest::newRow("unmoved") << QList<QPoint>{} << int(Qt::LeftButton) << QPointF(0, 0) << QPoint(w - 15, 0);
         QTest::newRow("200 down") << QList<QPoint>{{0, 200}} << int(Qt::LeftButton) << QPointF(0, 200)
                                   << QPoint(w - 15, 200);
-        QTest::newRow("200 down, then 300 left") << QList<QPoint>{{0, 200}, {-300, 0}} << int(Qt::LeftButton)
-                                                 << QPointF(-300, 200) << QPoint(w - 315, 200);
-        QTest::newRow("up stays at the top") << QList<QPoint>{{0, -150}} << int(Qt::LeftButton) << QPointF(0, -150)
-                                             << QPoint(w - 15, 0);
-        QTest::newRow("right stays at the right edge") << QList<QPoint>{{250, 0}} << int(Qt::LeftButton)
-                                                       << QPointF(250, 0) << QPoint(w - 15, 0);
-        QTest::newRow("the right button drags too") << QList<QPoint>{{0, 200}} << int(Qt::RightButton)
-                                                    << QPointF(0, 200) << QPoint(w - 15, 200);
+        QTest::newRow("200 down, then 300 left")
+            << QList<QPoint>{{0, 200}, {-300, 0}} << int(Qt::LeftButton) << QPointF(-300, 200) << QPoint(w - 315, 200);
+        QTest::newRow("up stays at the top")
+            << QList<QPoint>{{0, -150}} << int(Qt::LeftButton) << QPointF(0, -150) << QPoint(w - 15, 0);
+        QTest::newRow("right stays at the right edge")
+            << QList<QPoint>{{250, 0}} << int(Qt::LeftButton) << QPointF(250, 0) << QPoint(w - 15, 0);
+        QTest::newRow("the right button drags too")
+            << QList<QPoint>{{0, 200}} << int(Qt::RightButton) << QPointF(0, 200) << QPoint(w - 15, 200);
         // The shade is w + 1 wide; leftwards it stops where the button reaches the widget's left edge.
         QTest::newRow("left as far as it goes, the button stays in")
             << QList<QPoint>{{-(w + 100), 0}} << int(Qt::LeftButton) << QPointF(16 - (w + 1), 0) << QPoint(0, 0);
@@ -159,9 +160,8 @@ private Q_SLOTS:
             << QPoint(w - 15, 0);
         QTest::newRow("down as far as it goes, the button stays in")
             << QList<QPoint>{{0, h + 50}} << int(Qt::LeftButton) << QPointF(0, h - 16) << QPoint(w - 15, h - 16);
-        QTest::newRow("down and left as far as they go")
-            << QList<QPoint>{{0, h}, {-2 * w, 0}} << int(Qt::LeftButton) << QPointF(16 - (w + 1), h - 16)
-            << QPoint(0, h - 16);
+        QTest::newRow("down and left as far as they go") << QList<QPoint>{{0, h}, {-2 * w, 0}} << int(Qt::LeftButton)
+                                                         << QPointF(16 - (w + 1), h - 16) << QPoint(0, h - 16);
     }
 
     void closeButtonRidesOnTheVisibleShadeCorner()

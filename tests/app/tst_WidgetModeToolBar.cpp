@@ -60,8 +60,8 @@ struct Rig
     QMap<QString, QPoint> rowPositions() const
     {
         QMap<QString, QPoint> at;
-        for (const char *name : {"docCamBtn", "line", "recordingBtn", "captureBtn", "line_2", "showHideBtn",
-                                 "returnNormalModeBtn"})
+        for (const char *name :
+             {"docCamBtn", "line", "recordingBtn", "captureBtn", "line_2", "showHideBtn", "returnNormalModeBtn"})
             at.insert(QLatin1String(name), formChild<QWidget>(bar, name)->pos());
         at.insert(QStringLiteral("controls"), controls()->pos());
         return at;
@@ -70,11 +70,11 @@ struct Rig
 
 // The row as the form lays it out, and with the camera row out.
 const QMap<QString, QPoint> kToolsRow{
-    {"docCamBtn", {10, 7}}, {"line", {56, 0}},        {"recordingBtn", {66, 7}},         {"captureBtn", {112, 7}},
+    {"docCamBtn", {10, 7}}, {"line", {56, 0}},         {"recordingBtn", {66, 7}},         {"captureBtn", {112, 7}},
     {"line_2", {158, 0}},   {"showHideBtn", {258, 7}}, {"returnNormalModeBtn", {304, 7}}, {"controls", {-350, 0}},
 };
 const QMap<QString, QPoint> kControlsRow{
-    {"docCamBtn", {10, 7}}, {"line", {56, 0}},        {"recordingBtn", {406, 7}},        {"captureBtn", {452, 7}},
+    {"docCamBtn", {10, 7}}, {"line", {56, 0}},         {"recordingBtn", {406, 7}},        {"captureBtn", {452, 7}},
     {"line_2", {498, 7}},   {"showHideBtn", {598, 7}}, {"returnNormalModeBtn", {644, 7}}, {"controls", {56, 0}},
 };
 

@@ -16,8 +16,8 @@
 #include <QtTest>
 
 #include <climits>
-#include <sys/stat.h>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -211,7 +211,7 @@ private Q_SLOTS:
     void snapshotTakesTheStillOrTheLiveFrame_data()
     {
         QTest::addColumn<int>("requestResult");
-        QTest::addColumn<int>("still");   // 0 delivered, 1 null still, 2 aborted, 3 never answered here
+        QTest::addColumn<int>("still"); // 0 delivered, 1 null still, 2 aborted, 3 never answered here
         QTest::addColumn<bool>("cameraLostMeanwhile");
         QTest::addColumn<int>("code");
         QTest::addColumn<QSize>("saved");
@@ -347,8 +347,8 @@ private Q_SLOTS:
         settings->setValue(QStringLiteral("savePath"), blocker.fileName() + QStringLiteral("/Media/"));
         QString path;
         QCOMPARE(m_service->captureScreen(&path), 0);
-        const QString fallback =
-            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QStringLiteral("/Quillo/Media Library/");
+        const QString fallback = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+                                 + QStringLiteral("/Quillo/Media Library/");
         QCOMPARE(QFileInfo(path).absolutePath() + QLatin1Char('/'), fallback);
         QCOMPARE(settings->getSavePath(), fallback);
         settings->release();
@@ -401,8 +401,8 @@ private Q_SLOTS:
 
     void theSoundIsCopiedForTheServicesLifetime()
     {
-        const QString copy =
-            QStandardPaths::writableLocation(QStandardPaths::TempLocation) + QStringLiteral("/quilloCaptureSound.wav");
+        const QString copy = QStandardPaths::writableLocation(QStandardPaths::TempLocation)
+                             + QStringLiteral("/quilloCaptureSound.wav");
         QCOMPARE(m_service->soundPath(), copy);
         QFile sound(copy);
         QVERIFY(sound.open(QIODevice::ReadOnly));

@@ -26,14 +26,14 @@ QPushButton *unit(const QWidget &panel, const QString &editor, const char *unit)
 // What an editor shows, as "hh:mm:ss".
 QString shown(const QWidget &panel, const QString &editor)
 {
-    return unit(panel, editor, "Hour")->text() + QLatin1Char(':') + unit(panel, editor, "Min")->text() +
-           QLatin1Char(':') + unit(panel, editor, "Sec")->text();
+    return unit(panel, editor, "Hour")->text() + QLatin1Char(':') + unit(panel, editor, "Min")->text()
+           + QLatin1Char(':') + unit(panel, editor, "Sec")->text();
 }
 
 QToolButton *arrow(const QWidget &panel, const QString &editor, bool up)
 {
-    const QString name = QLatin1String(up ? "inc" : "dec") + editor.at(0).toUpper() + editor.mid(1) +
-                         QLatin1String("Btn");
+    const QString name = QLatin1String(up ? "inc" : "dec") + editor.at(0).toUpper() + editor.mid(1)
+                         + QLatin1String("Btn");
     return formChild<QToolButton>(panel, qPrintable(name));
 }
 
@@ -126,9 +126,11 @@ void TestCaptureSelectionPanel::statusDrivesTheStrip()
     QCOMPARE(actual, expected);
     for (const char *name : {"decTimeBtn", "timeHour", "timeMin", "timeSec", "incIntervalBtn", "decIntervalBtn",
                              "intervalHour", "intervalMin", "intervalSec"})
-        QVERIFY2(formChild<QWidget>(panel, name)->isEnabled() == bool(status & CaptureImpl::TIME_LAPSE_EDITORS_EDITABLE),
+        QVERIFY2(formChild<QWidget>(panel, name)->isEnabled()
+                     == bool(status & CaptureImpl::TIME_LAPSE_EDITORS_EDITABLE),
                  name);
-    QCOMPARE(formChild<QWidget>(panel, "intervalWidget")->isHidden(), formChild<QWidget>(panel, "timeWidget")->isHidden());
+    QCOMPARE(formChild<QWidget>(panel, "intervalWidget")->isHidden(),
+             formChild<QWidget>(panel, "timeWidget")->isHidden());
 }
 
 void TestCaptureSelectionPanel::arrows_data()
@@ -173,7 +175,7 @@ void TestCaptureSelectionPanel::arrows()
     arrow(panel, editor, up)->click();
     // Every step sends both values, total time first.
     const QVariantList sent = editor == QLatin1String("time") ? QVariantList{uint(result), 5u}
-                                                             : QVariantList{5u, uint(result)};
+                                                              : QVariantList{5u, uint(result)};
     QCOMPARE(capture.callNames(), QStringList{"setTimeLapseParameters"});
     QCOMPARE(capture.lastArgs(QStringLiteral("setTimeLapseParameters")), sent);
     QCOMPARE(shown(panel, editor), QStringLiteral("%1:%2:%3")

@@ -6,11 +6,11 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QStyle>
 #include <QStyleOptionSlider>
-#include <QWheelEvent>
-#include <QLabel>
 #include <QToolButton>
+#include <QWheelEvent>
 
 #include <functional>
 
@@ -170,8 +170,7 @@ void TestDocCamAdjustToolsPanel::setUpReadsTheCameraAndSendsNothing()
     panel.setDocCamService(&camera);
     QCOMPARE(formChild<SetValueSlider>(panel, "brightnessSlider")->value(), shownBrightness);
     QCOMPARE(formChild<SetValueSlider>(panel, "contrastSlider")->value(), shownContrast);
-    QCOMPARE(camera.callNames(),
-             (QStringList{"brightness", "contrast", "exposure", "colorEffect", "actionStatus"}));
+    QCOMPARE(camera.callNames(), (QStringList{"brightness", "contrast", "exposure", "colorEffect", "actionStatus"}));
 }
 
 void TestDocCamAdjustToolsPanel::everyStepOfTheUserReachesTheCamera_data()
@@ -251,10 +250,14 @@ void TestDocCamAdjustToolsPanel::aRefusedValueGoesBack_data()
     QTest::addColumn<QString>("slider");
     QTest::addColumn<QString>("call");
     QTest::addColumn<bool>("drag");
-    QTest::newRow("brightness, key") << "brightnessSlider" << "setBrightness" << false;
-    QTest::newRow("brightness, drag") << "brightnessSlider" << "setBrightness" << true;
-    QTest::newRow("contrast, key") << "contrastSlider" << "setContrast" << false;
-    QTest::newRow("contrast, drag") << "contrastSlider" << "setContrast" << true;
+    QTest::newRow("brightness, key") << "brightnessSlider"
+                                     << "setBrightness" << false;
+    QTest::newRow("brightness, drag") << "brightnessSlider"
+                                      << "setBrightness" << true;
+    QTest::newRow("contrast, key") << "contrastSlider"
+                                   << "setContrast" << false;
+    QTest::newRow("contrast, drag") << "contrastSlider"
+                                    << "setContrast" << true;
 }
 
 void TestDocCamAdjustToolsPanel::aRefusedValueGoesBack()
@@ -314,12 +317,16 @@ void TestDocCamAdjustToolsPanel::modeButtonsShowOnlyConfirmedState_data()
     // How the camera confirms the state: emits the matching signal with on (true) or off (false).
     QTest::addColumn<int>("report");
     enum { EFFECT, MODE, AUTO_IMAGE };
-    QTest::newRow("black and white") << "blackWhite" << "setColorEffect" << QVariant(1) << QVariant(0) << int(EFFECT);
-    QTest::newRow("negative") << "negative" << "setColorEffect" << QVariant(2) << QVariant(0) << int(EFFECT);
-    QTest::newRow("microscope") << "microScopeBtn" << "setDocCamMode" << QVariant(3) << QVariant(0) << int(MODE);
-    QTest::newRow("text mode") << "enhanceBtn" << "setDocCamMode" << QVariant(1) << QVariant(0) << int(MODE);
-    QTest::newRow("auto image") << "autoImgBtn" << "setAutoImage" << QVariant(true) << QVariant(false)
-                                << int(AUTO_IMAGE);
+    QTest::newRow("black and white") << "blackWhite"
+                                     << "setColorEffect" << QVariant(1) << QVariant(0) << int(EFFECT);
+    QTest::newRow("negative") << "negative"
+                              << "setColorEffect" << QVariant(2) << QVariant(0) << int(EFFECT);
+    QTest::newRow("microscope") << "microScopeBtn"
+                                << "setDocCamMode" << QVariant(3) << QVariant(0) << int(MODE);
+    QTest::newRow("text mode") << "enhanceBtn"
+                               << "setDocCamMode" << QVariant(1) << QVariant(0) << int(MODE);
+    QTest::newRow("auto image") << "autoImgBtn"
+                                << "setAutoImage" << QVariant(true) << QVariant(false) << int(AUTO_IMAGE);
 }
 
 void TestDocCamAdjustToolsPanel::modeButtonsShowOnlyConfirmedState()
@@ -371,9 +378,12 @@ void TestDocCamAdjustToolsPanel::colourEffectReports_data()
     QTest::addColumn<bool>("negative");
     QTest::addColumn<QString>("blackWhiteTip");
     QTest::addColumn<QString>("negativeTip");
-    QTest::newRow("colour") << 0 << false << false << "Black and White" << "Negative";
-    QTest::newRow("black and white") << 1 << true << false << "Color" << "Negative";
-    QTest::newRow("negative") << 2 << false << true << "Black and White" << "Normal";
+    QTest::newRow("colour") << 0 << false << false << "Black and White"
+                            << "Negative";
+    QTest::newRow("black and white") << 1 << true << false << "Color"
+                                     << "Negative";
+    QTest::newRow("negative") << 2 << false << true << "Black and White"
+                              << "Normal";
 }
 
 void TestDocCamAdjustToolsPanel::colourEffectReports()
@@ -431,19 +441,32 @@ void TestDocCamAdjustToolsPanel::spareSlotsCallTheCamera_data()
     QTest::addColumn<QString>("slot");
     QTest::addColumn<QString>("call");
     QTest::addColumn<QVariantList>("args");
-    QTest::newRow("infinite on") << "setInfiniteMode" << "setDocCamMode" << QVariantList{4};
-    QTest::newRow("wide angle on") << "setWideEngleMode" << "setDocCamMode" << QVariantList{2};
-    QTest::newRow("macro on") << "setMacroMode" << "setDocCamMode" << QVariantList{5};
-    QTest::newRow("brighter") << "incBrightness" << "increaseBrightness" << QVariantList{};
-    QTest::newRow("darker") << "decBrightness" << "decreaseBrightness" << QVariantList{};
-    QTest::newRow("more contrast") << "incContrast" << "increaseContrast" << QVariantList{};
-    QTest::newRow("less contrast") << "decContrast" << "decreaseContrast" << QVariantList{};
-    QTest::newRow("more exposure") << "incExposure" << "increaseExposure" << QVariantList{};
-    QTest::newRow("less exposure") << "decExposure" << "decreaseExposure" << QVariantList{};
-    QTest::newRow("redder") << "incRed" << "increaseRed" << QVariantList{};
-    QTest::newRow("less red") << "decRed" << "decreaseRed" << QVariantList{};
-    QTest::newRow("bluer") << "incBlue" << "increaseBlue" << QVariantList{};
-    QTest::newRow("less blue") << "decBlue" << "decreaseBlue" << QVariantList{};
+    QTest::newRow("infinite on") << "setInfiniteMode"
+                                 << "setDocCamMode" << QVariantList{4};
+    QTest::newRow("wide angle on") << "setWideEngleMode"
+                                   << "setDocCamMode" << QVariantList{2};
+    QTest::newRow("macro on") << "setMacroMode"
+                              << "setDocCamMode" << QVariantList{5};
+    QTest::newRow("brighter") << "incBrightness"
+                              << "increaseBrightness" << QVariantList{};
+    QTest::newRow("darker") << "decBrightness"
+                            << "decreaseBrightness" << QVariantList{};
+    QTest::newRow("more contrast") << "incContrast"
+                                   << "increaseContrast" << QVariantList{};
+    QTest::newRow("less contrast") << "decContrast"
+                                   << "decreaseContrast" << QVariantList{};
+    QTest::newRow("more exposure") << "incExposure"
+                                   << "increaseExposure" << QVariantList{};
+    QTest::newRow("less exposure") << "decExposure"
+                                   << "decreaseExposure" << QVariantList{};
+    QTest::newRow("redder") << "incRed"
+                            << "increaseRed" << QVariantList{};
+    QTest::newRow("less red") << "decRed"
+                              << "decreaseRed" << QVariantList{};
+    QTest::newRow("bluer") << "incBlue"
+                           << "increaseBlue" << QVariantList{};
+    QTest::newRow("less blue") << "decBlue"
+                               << "decreaseBlue" << QVariantList{};
 }
 
 void TestDocCamAdjustToolsPanel::spareSlotsCallTheCamera()

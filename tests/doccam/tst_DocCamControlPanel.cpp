@@ -95,8 +95,7 @@ void TestDocCamControlPanel::maskEnablesTheCameraButtons()
         button(panel, "adjustBtn")->setEnabled(adjustEnabled);
         camera.setActionStatus(mask);
         for (const CameraButton &cameraButton : kCameraButtons)
-            QVERIFY2(button(panel, cameraButton.name)->isEnabled() == bool(mask & cameraButton.bit),
-                     cameraButton.name);
+            QVERIFY2(button(panel, cameraButton.name)->isEnabled() == bool(mask & cameraButton.bit), cameraButton.name);
         // The adjust button is left as it was.
         QCOMPARE(button(panel, "adjustBtn")->isEnabled(), adjustEnabled);
     }

@@ -55,8 +55,8 @@ void TestDocCamPanelPictures::controlStrip()
     QVERIFY(animations.waitForAnimationsThenPaint(&panel));
     QVERIFY(!Screenshot::save(&panel, QStringLiteral("control-adjust")).isEmpty());
 
-    camera.setActionStatus(LumoVisionIntf::MANUAL_FOCUS | LumoVisionIntf::NEGATIVE_OFFERED |
-                           LumoVisionIntf::BLACK_WHITE_OFFERED);
+    camera.setActionStatus(LumoVisionIntf::MANUAL_FOCUS | LumoVisionIntf::NEGATIVE_OFFERED
+                           | LumoVisionIntf::BLACK_WHITE_OFFERED);
     emit camera.colorEffectChanged(LumoVisionIntf::EFFECT_NEGATIVE);
     QVERIFY(AnimationWatch::waitForPaint(&panel));
     QVERIFY(!Screenshot::save(&panel, QStringLiteral("control-adjust-few-modes")).isEmpty());

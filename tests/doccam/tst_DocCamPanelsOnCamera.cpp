@@ -131,8 +131,8 @@ void TestDocCamPanelsOnCamera::controlStripFollowsTheCamera()
     QCOMPARE(brightness->value(), 30);
     QTRY_COMPARE(camera->brightness(), 30);
     const QPointF middle(brightness->width() / 2.0, brightness->height() / 2.0);
-    QWheelEvent wheel(middle, brightness->mapToGlobal(middle), QPoint(), QPoint(0, -120), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent wheel(middle, brightness->mapToGlobal(middle), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
     QApplication::sendEvent(brightness, &wheel);
     QVERIFY(brightness->value() < 30);
     QTRY_COMPARE(camera->brightness(), brightness->value());

@@ -44,23 +44,40 @@ private Q_SLOTS:
         DocCamServiceRig rig;
         LumoVisionIntf *service = rig.start();
         const QList<std::function<int()>> operations{
-            [=] { return service->autoFocus(); },          [=] { return service->zoomIn(); },
-            [=] { return service->zoomOut(); },            [=] { return service->zoomReset(); },
-            [=] { return service->toggleFreeze(); },       [=] { return service->rotate(); },
-            [=] { return service->toggleMirror(); },       [=] { return service->brightness(); },
-            [=] { return service->setBrightness(50); },    [=] { return service->increaseBrightness(); },
-            [=] { return service->decreaseBrightness(); }, [=] { return service->contrast(); },
-            [=] { return service->setContrast(50); },      [=] { return service->increaseContrast(); },
-            [=] { return service->decreaseContrast(); },   [=] { return service->exposure(); },
-            [=] { return service->isAutoExposure(); },     [=] { return service->setAutoExposure(false); },
-            [=] { return service->increaseExposure(); },   [=] { return service->decreaseExposure(); },
-            [=] { return service->focusFar(); },           [=] { return service->focusNear(); },
-            [=] { return service->colorEffect(); },        [=] { return service->setColorEffect(0); },
-            [=] { return service->isAutoWhiteBalance(); }, [=] { return service->setAutoWhiteBalance(false); },
-            [=] { return service->increaseRed(); },        [=] { return service->decreaseRed(); },
-            [=] { return service->increaseBlue(); },       [=] { return service->decreaseBlue(); },
-            [=] { return service->isAutoImage(); },        [=] { return service->setAutoImage(true); },
-            [=] { return service->docCamMode(); },         [=] { return service->setDocCamMode(1); },
+            [=] { return service->autoFocus(); },
+            [=] { return service->zoomIn(); },
+            [=] { return service->zoomOut(); },
+            [=] { return service->zoomReset(); },
+            [=] { return service->toggleFreeze(); },
+            [=] { return service->rotate(); },
+            [=] { return service->toggleMirror(); },
+            [=] { return service->brightness(); },
+            [=] { return service->setBrightness(50); },
+            [=] { return service->increaseBrightness(); },
+            [=] { return service->decreaseBrightness(); },
+            [=] { return service->contrast(); },
+            [=] { return service->setContrast(50); },
+            [=] { return service->increaseContrast(); },
+            [=] { return service->decreaseContrast(); },
+            [=] { return service->exposure(); },
+            [=] { return service->isAutoExposure(); },
+            [=] { return service->setAutoExposure(false); },
+            [=] { return service->increaseExposure(); },
+            [=] { return service->decreaseExposure(); },
+            [=] { return service->focusFar(); },
+            [=] { return service->focusNear(); },
+            [=] { return service->colorEffect(); },
+            [=] { return service->setColorEffect(0); },
+            [=] { return service->isAutoWhiteBalance(); },
+            [=] { return service->setAutoWhiteBalance(false); },
+            [=] { return service->increaseRed(); },
+            [=] { return service->decreaseRed(); },
+            [=] { return service->increaseBlue(); },
+            [=] { return service->decreaseBlue(); },
+            [=] { return service->isAutoImage(); },
+            [=] { return service->setAutoImage(true); },
+            [=] { return service->docCamMode(); },
+            [=] { return service->setDocCamMode(1); },
             [=] { return service->requestHQImage(); },
             [=] {
                 QImage image;
@@ -226,8 +243,7 @@ private Q_SLOTS:
         QTest::newRow("Q40 has no manual focus") << "LumoVision Q40" << full << Preset{} << (kFullMask & ~0x4000u);
         QTest::newRow("a similar name has") << "LumoVision Q300" << full << Preset{} << kFullMask;
         QTest::newRow("manual exposure and white balance")
-            << "Doc" << full
-            << Preset{{CameraParameter::AutoExposure, 0}, {CameraParameter::AutoWhiteBalance, 0}}
+            << "Doc" << full << Preset{{CameraParameter::AutoExposure, 0}, {CameraParameter::AutoWhiteBalance, 0}}
             << (kFullMask | 0x800 | 0x2000);
         QTest::newRow("black and white hides white balance")
             << "Doc" << full

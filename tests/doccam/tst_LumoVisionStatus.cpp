@@ -65,8 +65,8 @@ private Q_SLOTS:
         offers = none;
         offers.colorEffects = CameraParameters::ColorEffectNone | CameraParameters::ColorEffectBlackWhite
                               | CameraParameters::ColorEffectNegative;
-        QTest::newRow("colour effects")
-            << offers << kAutomatic << (kBaseMask | Intf::BLACK_WHITE_OFFERED | Intf::NEGATIVE_OFFERED);
+        QTest::newRow("colour effects") << offers << kAutomatic
+                                        << (kBaseMask | Intf::BLACK_WHITE_OFFERED | Intf::NEGATIVE_OFFERED);
         offers.colorEffects = CameraParameters::ColorEffectNegative;
         QTest::newRow("negative only") << offers << kAutomatic << (kBaseMask | Intf::NEGATIVE_OFFERED);
 
@@ -116,12 +116,11 @@ private Q_SLOTS:
 
         using Intf = LumoVisionIntf;
         const uint both = Intf::WHITE_BALANCE_ADJUSTABLE | Intf::MANUAL_WHITE_BALANCE;
-        QTest::newRow("no camera") << (kBaseMask | both) << false << true << settings(true, false, false)
-                                   << kBaseMask;
-        QTest::newRow("to black and white") << (kBaseMask | both) << true << true << settings(true, false, true)
-                                            << kBaseMask;
-        QTest::newRow("back to automatic") << (kBaseMask | both) << true << true << kAutomatic
-                                           << (kBaseMask | Intf::WHITE_BALANCE_ADJUSTABLE);
+        QTest::newRow("no camera") << (kBaseMask | both) << false << true << settings(true, false, false) << kBaseMask;
+        QTest::newRow("to black and white")
+            << (kBaseMask | both) << true << true << settings(true, false, true) << kBaseMask;
+        QTest::newRow("back to automatic")
+            << (kBaseMask | both) << true << true << kAutomatic << (kBaseMask | Intf::WHITE_BALANCE_ADJUSTABLE);
         QTest::newRow("to manual") << uint(Intf::MANUAL_EXPOSURE) << true << false << settings(false, false, false)
                                    << uint(Intf::MANUAL_EXPOSURE | Intf::MANUAL_WHITE_BALANCE);
     }

@@ -28,8 +28,12 @@ VirtualDocCam *makeCamera(const CamId &id)
 {
     VirtualCameraProfile profile;
     // Above 16 bits: only the low 16 bits of the ids count.
-    profile.identity = CameraIdentity{id.name, 0x10000 | id.vendor, 0x20000 | id.product, id.location,
-                                   DocCamFormat{VirtualCameraProfile::PixelFormatRgb32, 320, 240, 30}, true};
+    profile.identity = CameraIdentity{id.name,
+                                      0x10000 | id.vendor,
+                                      0x20000 | id.product,
+                                      id.location,
+                                      DocCamFormat{VirtualCameraProfile::PixelFormatRgb32, 320, 240, 30},
+                                      true};
     return new VirtualDocCam(profile);
 }
 
@@ -71,10 +75,7 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        WebCamImpl::setRetryInterval(kRetryMs);
-    }
+    void initTestCase() { WebCamImpl::setRetryInterval(kRetryMs); }
 
     void init()
     {
@@ -169,8 +170,7 @@ private Q_SLOTS:
         m_service = WebCamImpl::getInstance(nullptr);
         for (const CamId &id : {CamId{"First", 0x1234, 0x2222, "p1"}, CamId{"Listed", 0x1234, 0x5678, "p2"}}) {
             m_cameras.append(makeCamera(id));
-            DocCamManager::getDocCamManager({})->deviceAttached(m_cameras.last(),
-                                                                CameraDeviceSink::Origin::Device);
+            DocCamManager::getDocCamManager({})->deviceAttached(m_cameras.last(), CameraDeviceSink::Origin::Device);
         }
         QTRY_COMPARE(m_service->getWebCamList(), webCams);
         settings->setValue(QStringLiteral("camera/docCamIds"), QVariant());

@@ -20,9 +20,11 @@ void TestHiddenFileList::mergesWithUsersLines_data()
     QTest::newRow("no list yet") << QByteArray("-") << QStringList{"a.db"} << QByteArray("a.db\n");
     QTest::newRow("user's lines kept, last without newline")
         << QByteArray("mine\r\nother") << QStringList{"a.db", "b"} << QByteArray("mine\r\nother\na.db\nb\n");
-    QTest::newRow("listed already: untouched") << QByteArray("x\na.db\n") << QStringList{"a.db"} << QByteArray("x\na.db\n");
+    QTest::newRow("listed already: untouched")
+        << QByteArray("x\na.db\n") << QStringList{"a.db"} << QByteArray("x\na.db\n");
     QTest::newRow("repeat in one call") << QByteArray("") << QStringList{"a", "a", ""} << QByteArray("a\n");
-    QTest::newRow("non-Latin name") << QByteArray("-") << QStringList{QStringLiteral("Файл")} << QByteArray("\xd0\xa4\xd0\xb0\xd0\xb9\xd0\xbb\n");
+    QTest::newRow("non-Latin name") << QByteArray("-") << QStringList{QStringLiteral("Файл")}
+                                    << QByteArray("\xd0\xa4\xd0\xb0\xd0\xb9\xd0\xbb\n");
 }
 
 void TestHiddenFileList::mergesWithUsersLines()

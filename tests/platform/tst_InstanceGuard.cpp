@@ -80,7 +80,8 @@ private Q_SLOTS:
         QCOMPARE(logged.size(), 1);
         QVERIFY2(logged.first().startsWith(QStringLiteral("4 quillo/osal: InstanceGuard - took over the lock ")),
                  qPrintable(logged.first()));
-        QVERIFY2(logged.first().contains(QStringLiteral("left by process %1 ").arg(deadPid)), qPrintable(logged.first()));
+        QVERIFY2(logged.first().contains(QStringLiteral("left by process %1 ").arg(deadPid)),
+                 qPrintable(logged.first()));
     }
 
     void aLockThatCannotBeCreatedIsNotAnotherCopy()
@@ -137,7 +138,8 @@ private Q_SLOTS:
         QCOMPARE(received.size(), 0);
 
         InstanceGuard second(key());
-        QFuture<bool> delivered = QtConcurrent::run([&second] { return second.sendMessage(QStringLiteral("hello"), 5000); });
+        QFuture<bool> delivered =
+            QtConcurrent::run([&second] { return second.sendMessage(QStringLiteral("hello"), 5000); });
         QTRY_COMPARE(received.size(), 1);
         QTRY_VERIFY(delivered.isFinished());
         QCOMPARE(received.first().first().toString(), QStringLiteral("hello"));

@@ -10,7 +10,8 @@
 
 namespace {
 
-struct Written {
+struct Written
+{
     int level;
     QString module;
     QString text;
@@ -217,12 +218,12 @@ private Q_SLOTS:
             << QStringLiteral("Photo.jpg\n2026-01-05 09:00:00.000 [2] quillo/upload: forged")
             << QStringLiteral("Photo.jpg\\n2026-01-05 09:00:00.000 [2] quillo/upload: forged");
         QTest::newRow("carriage return and tab") << QStringLiteral("a\rb\tc") << QStringLiteral("a\\rb\\tc");
-        QTest::newRow("terminal escape and delete") << QStringLiteral("a\x1b[2Jb\x7f")
-                                                    << QStringLiteral("a\\x1b[2Jb\\x7f");
+        QTest::newRow("terminal escape and delete")
+            << QStringLiteral("a\x1b[2Jb\x7f") << QStringLiteral("a\\x1b[2Jb\\x7f");
         QTest::newRow("C1 next line") << QStringLiteral("a\u0085b") << QStringLiteral("a\\x85b");
         QTest::newRow("Unicode separators") << QStringLiteral("a\u2028b\u2029") << QStringLiteral("a\\u2028b\\u2029");
-        QTest::newRow("printable text as it is") << QStringLiteral("Ünïcode \\ \"quoted\" 日本")
-                                                 << QStringLiteral("Ünïcode \\ \"quoted\" 日本");
+        QTest::newRow("printable text as it is")
+            << QStringLiteral("Ünïcode \\ \"quoted\" 日本") << QStringLiteral("Ünïcode \\ \"quoted\" 日本");
     }
 
     void controlCharactersAreEscaped()

@@ -29,10 +29,7 @@ private Q_SLOTS:
         QVERIFY(qAbs(free - QStorageInfo(volumeOf).bytesAvailable()) < 64 * 1024 * 1024);
     }
 
-    void emptyPathHasNoVolume()
-    {
-        QCOMPARE(LumoSystem::freeSpace(QString()), qint64(-1));
-    }
+    void emptyPathHasNoVolume() { QCOMPARE(LumoSystem::freeSpace(QString()), qint64(-1)); }
 };
 
 QUILLO_TEST_MAIN(TestLumoSystem)

@@ -22,15 +22,17 @@ private Q_SLOTS:
         LogSystem *log = LogSystem::getSysLogSystem();
 
         captureLog(LogSystem::LOG_DEBUG, "LumoVisionImpl::rotationChanged - DocCam rotate to %u degree", 270u);
-        captureLog(LogSystem::LOG_CRITICAL, "CaptureImpl::saveImageToPath - %s", qUtf8Printable(QStringLiteral("Ünïcode")));
+        captureLog(LogSystem::LOG_CRITICAL, "CaptureImpl::saveImageToPath - %s",
+                   qUtf8Printable(QStringLiteral("Ünïcode")));
         // A module without a name is never registered and logs nothing.
         unnamedLog(LogSystem::LOG_EMERGENCY, "never written");
         unnamedLog(LogSystem::LOG_EMERGENCY, "never written either");
 
-        QCOMPARE(lines, QStringList({
-                            QStringLiteral("7 quillo/capture: LumoVisionImpl::rotationChanged - DocCam rotate to 270 degree"),
-                            QStringLiteral("2 quillo/capture: CaptureImpl::saveImageToPath - Ünïcode"),
-                        }));
+        QCOMPARE(lines,
+                 QStringList({
+                     QStringLiteral("7 quillo/capture: LumoVisionImpl::rotationChanged - DocCam rotate to 270 degree"),
+                     QStringLiteral("2 quillo/capture: CaptureImpl::saveImageToPath - Ünïcode"),
+                 }));
         QCOMPARE(log->registerLoggedModule(QStringLiteral("quillo/capture")),
                  log->registerLoggedModule(QStringLiteral("quillo/capture")));
         log->stopLog();

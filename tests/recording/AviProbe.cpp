@@ -11,7 +11,8 @@ namespace {
 // The size a list header keeps while its list is still being written.
 constexpr quint32 kOpenSize = 0xFFFFFFFF;
 
-struct ChunkHeader {
+struct ChunkHeader
+{
     QByteArray id;
     qint64 dataStart = 0;
     qint64 dataEnd = 0; // past the file's end when the chunk was cut short
@@ -109,8 +110,8 @@ QJsonObject AviProbe::stream(const QString &type) const
 QList<AviProbe::Packet> AviProbe::packets(const QString &type) const
 {
     const QString selector = type == QLatin1String("audio") ? QStringLiteral("a:0") : QStringLiteral("v:0");
-    const QByteArray json = run(QStringLiteral("ffprobe"), {"-v", "error", "-select_streams", selector,
-                                                            "-show_packets", "-of", "json", m_fileName});
+    const QByteArray json = run(QStringLiteral("ffprobe"), {"-v", "error", "-select_streams", selector, "-show_packets",
+                                                            "-of", "json", m_fileName});
     QList<Packet> result;
     const QJsonArray packets = QJsonDocument::fromJson(json).object().value("packets").toArray();
     for (const QJsonValue &value : packets) {

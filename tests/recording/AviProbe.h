@@ -9,14 +9,16 @@
 class AviProbe
 {
 public:
-    struct Packet {
+    struct Packet
+    {
         qint64 pts = 0; // in the stream's time base (slots for video, sample frames for sound)
         bool key = false;
         qint64 size = 0;
     };
 
     // What the file's data chunks hold, counted by walking its lists: no index or header length involved.
-    struct Contents {
+    struct Contents
+    {
         qint64 videoSlots = 0;  // video chunks, the empty ones of skipped slots included
         qint64 videoFrames = 0; // video chunks with a picture
         qint64 audioBytes = 0;

@@ -149,7 +149,8 @@ private:
 class FakeMixer : public MixerBackend
 {
 public:
-    struct State {
+    struct State
+    {
         QHash<QByteArray, quint32> sources;
         QHash<QByteArray, quint32> sinks;
         int opened = 0;

@@ -9,7 +9,8 @@ class StampedSound
 {
 public:
     // Where one marked sample frame lies in the file and when it was captured, in ms.
-    struct Place {
+    struct Place
+    {
         qint64 fileMs = 0;
         int capturedMs = 0;
     };

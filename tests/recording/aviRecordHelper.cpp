@@ -88,7 +88,8 @@ int recordMicrophone(const QString &file, const QString &description, int countD
     const QSize size(320, 180);
     auto clock = std::make_shared<FastClock>(1);
     WinAVIRecordingImpl writer;
-    writer.setBackends({clock, std::make_shared<FakeGrabber>(size), std::make_shared<MicrophoneAudioSource>(), nullptr});
+    writer.setBackends({clock, std::make_shared<FakeGrabber>(size), std::make_shared<MicrophoneAudioSource>(),
+                        nullptr});
     writer.setFileName(file);
     if (!writer.initialize(0, size.width(), size.height(), device))
         return 1;
@@ -113,8 +114,9 @@ int main(int argc, char *argv[])
     if (argc < 4)
         return 2;
     if (QByteArray(argv[3]) == "microphone")
-        return argc < 6 ? 2 : recordMicrophone(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[4]),
-                                                QByteArray(argv[5]).toInt());
+        return argc < 6 ? 2
+                        : recordMicrophone(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[4]),
+                                           QByteArray(argv[5]).toInt());
     auto clock = std::make_shared<FastClock>(QByteArray(argv[2]).toUInt());
     auto audio = std::make_shared<FakeAudioSource>();
     QSize size(320, 180);

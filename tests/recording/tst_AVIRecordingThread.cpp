@@ -41,7 +41,10 @@ private:
         settings->release();
     }
     // Waits (in real time) until the capture thread has ended by itself.
-    bool waitForEnd() { return QTest::qWaitFor([this] { return !m_thread->isRecording(); }, 10000); }
+    bool waitForEnd()
+    {
+        return QTest::qWaitFor([this] { return !m_thread->isRecording(); }, 10000);
+    }
 
 private Q_SLOTS:
     void init()
@@ -263,7 +266,8 @@ void TestAVIRecordingThread::fullDiskLeavesAPlayableFile()
     // The microphone hands over 40 ms of sound a picture.
     auto microphone = std::make_shared<FakeAudioSource>();
     m_grabber->onGrab = [microphone] { microphone->push(1000, 1280); };
-    m_thread->setBackends({m_clock, m_grabber, microphone, std::make_shared<LimitedEncoderFactory>(QByteArrayList{"XVID"})});
+    m_thread->setBackends({m_clock, m_grabber, microphone,
+                           std::make_shared<LimitedEncoderFactory>(QByteArrayList{"XVID"})});
     QVERIFY(m_thread->startRecording(0, 320, 180, withSound ? 0 : -2));
     QVERIFY(waitForEnd());
     QCOMPARE(m_thread->errorCode(), int(RECORDING_THREAD_FREE_SPACE_NOT_ENOUGH));
@@ -394,16 +398,21 @@ void TestAVIRecordingThread::theCountDownPreparesTheRecording()
     const quint32 stoppedAt = m_clock->nowMs();
 
     // The recorded time starts as the count-down ends: its first picture is of that moment.
-    QVERIFY2(*firstGrabAt - startAt < 40, qPrintable(QStringLiteral("first picture %1 ms late").arg(*firstGrabAt - startAt)));
+    QVERIFY2(*firstGrabAt - startAt < 40,
+             qPrintable(QStringLiteral("first picture %1 ms late").arg(*firstGrabAt - startAt)));
     QCOMPARE(encoders->created.load(), 1);
     const AviProbe probe(m_thread->recordedFiles().first());
     QVERIFY(probe.readable());
     // The file lasts from the start to the stop's request.
     const qint64 videoMs = AviProbe::contents(m_thread->recordedFiles().first()).videoSlots * 40;
     QVERIFY2(videoMs >= qint64(stopAt - startAt) - 40 && videoMs <= qint64(stoppedAt - startAt) + 40,
-             qPrintable(QStringLiteral("video %1 ms, recorded %2..%3 ms").arg(videoMs).arg(stopAt - startAt).arg(stoppedAt - startAt)));
+             qPrintable(QStringLiteral("video %1 ms, recorded %2..%3 ms")
+                            .arg(videoMs)
+                            .arg(stopAt - startAt)
+                            .arg(stoppedAt - startAt)));
     const qint64 soundMs = probe.audioSamples().size() / 32;
-    QVERIFY2(qAbs(soundMs - videoMs) <= 40, qPrintable(QStringLiteral("sound %1 ms, video %2 ms").arg(soundMs).arg(videoMs)));
+    QVERIFY2(qAbs(soundMs - videoMs) <= 40,
+             qPrintable(QStringLiteral("sound %1 ms, video %2 ms").arg(soundMs).arg(videoMs)));
 }
 
 void TestAVIRecordingThread::aCancelledCountDownLeavesNoFile()

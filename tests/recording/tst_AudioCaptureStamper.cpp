@@ -23,13 +23,12 @@ void TestAudioCaptureStamper::stampsFollowTheCapture_data()
     QTest::newRow("steady with jitter") << QList<int>{20, 20, 20, 20} << QList<int>{1020, 1065, 1061, 1080}
                                         << QList<int>{1000, 1020, 1040, 1060};
     // A piece arriving late by a held-up reader is longer, not later: still continuous.
-    QTest::newRow("late read of a longer piece") << QList<int>{20, 200, 20} << QList<int>{1020, 1220, 1240}
-                                                 << QList<int>{1000, 1020, 1220};
+    QTest::newRow("late read of a longer piece")
+        << QList<int>{20, 200, 20} << QList<int>{1020, 1220, 1240} << QList<int>{1000, 1020, 1220};
     // Nothing delivered for a second: the next sound starts where it was captured, not straight after.
     QTest::newRow("gap") << QList<int>{128, 128, 128} << QList<int>{1128, 2256, 2384} << QList<int>{1000, 2128, 2256};
     // Large blocks are dated back by their whole length.
-    QTest::newRow("two-second blocks") << QList<int>{2000, 2000} << QList<int>{3000, 5010}
-                                       << QList<int>{1000, 3000};
+    QTest::newRow("two-second blocks") << QList<int>{2000, 2000} << QList<int>{3000, 5010} << QList<int>{1000, 3000};
     // A source faster than the clock is caught up with once it is too far ahead.
     QTest::newRow("drifting source") << QList<int>{100, 100, 100} << QList<int>{1100, 1160, 1180}
                                      << QList<int>{1000, 1100, 1080};

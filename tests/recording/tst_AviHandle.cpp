@@ -99,8 +99,7 @@ void TestAviHandle::slotGrid()
     quint32 tickBase = 0;
     for (int at : grabTimes) {
         clock.sleepUntil(start + quint32(at));
-        QCOMPARE(addAviTimedFrame(handle, picture(QSize(64, 48), Qt::blue), &tickBase, 0, &clock),
-                 quint32(AVIERR_OK));
+        QCOMPARE(addAviTimedFrame(handle, picture(QSize(64, 48), Qt::blue), &tickBase, 0, &clock), quint32(AVIERR_OK));
     }
     QCOMPARE(closeAvi(handle), quint32(AVIERR_OK));
 

@@ -11,8 +11,8 @@
 #include <QProcess>
 #include <QScopeGuard>
 #include <QSet>
-#include <QtEndian>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <QtTest>
 
 // A recording killed at an awkward moment leaves files that play, and the start-up repair makes them whole.
@@ -73,8 +73,8 @@ bool cutInsideLastPicture(const QString &fileName)
         }
         offset += 8 + qint64(size) + (size & 1);
     }
-    return lastPicture > 0 && lastPictureSize > 1 && skippedSlotBefore &&
-           file.resize(lastPicture + 8 + lastPictureSize / 2);
+    return lastPicture > 0 && lastPictureSize > 1 && skippedSlotBefore
+           && file.resize(lastPicture + 8 + lastPictureSize / 2);
 }
 
 bool pactl(const QStringList &arguments, QByteArray *output = nullptr)
@@ -103,20 +103,25 @@ void TestAviKill::killedRecordingStaysPlayable_data()
     QTest::addColumn<QString>("codecTag");
     QTest::addColumn<bool>("cutLastPicture");
 
-    QTest::newRow("mid-segment") << "1" << "run" << QStringList() << QByteArray("frames 50") << "XVID" << false;
-    QTest::newRow("just after a split") << "600" << "run" << QStringList() << QByteArray("files 2") << "XVID" << false;
-    QTest::newRow("during stop") << "1" << "stop" << QStringList() << QByteArray("stopping") << "XVID" << false;
+    QTest::newRow("mid-segment") << "1"
+                                 << "run" << QStringList() << QByteArray("frames 50") << "XVID" << false;
+    QTest::newRow("just after a split") << "600"
+                                        << "run" << QStringList() << QByteArray("files 2") << "XVID" << false;
+    QTest::newRow("during stop") << "1"
+                                 << "stop" << QStringList() << QByteArray("stopping") << "XVID" << false;
     // Killed in the middle of writing a picture that follows skipped slots: the slots are the recording's
     // time and stay, only the cut picture goes.
     QTest::newRow("inside a picture after skipped slots")
-        << "25" << "gaps" << QStringList() << QByteArray("frames 25") << "XVID" << true;
+        << "25"
+        << "gaps" << QStringList() << QByteArray("frames 25") << "XVID" << true;
     // Uncompressed 1080p frames (6.2 MB each) pass the first gigabyte after 173 frames. The clock runs fast
     // enough that most slots are skipped: sound and pictures then lie far apart in the file, which once made
     // the repair's reader follow the first list's index and drop the rest. It runs slow enough that the
     // recording stays in its first file even where a frame takes a sanitized build's 300 ms and more:
     // 200 frames then reach 5 of the 14.5 minutes after which a recording goes on in a new file.
     QTest::newRow("past the first gigabyte")
-        << "5" << "run" << QStringList{"1920x1080", "DIB "} << QByteArray("frames 200") << "[0][0][0][0]" << false;
+        << "5"
+        << "run" << QStringList{"1920x1080", "DIB "} << QByteArray("frames 200") << "[0][0][0][0]" << false;
 }
 
 void TestAviKill::killedRecordingStaysPlayable()
@@ -261,9 +266,8 @@ void TestAviKill::soundHandedOverBeforeAKillIsKept()
     const QList<StampedSound::Place> places = StampedSound::places(samples);
     for (const StampedSound::Place &place : places) {
         QVERIFY2(qAbs(place.fileMs - place.capturedMs) <= kPlacementMs,
-                 qPrintable(QStringLiteral("sound captured at %1 ms lies at %2 ms")
-                                .arg(place.capturedMs)
-                                .arg(place.fileMs)));
+                 qPrintable(
+                     QStringLiteral("sound captured at %1 ms lies at %2 ms").arg(place.capturedMs).arg(place.fileMs)));
         found.insert(place.capturedMs);
     }
     // The first milliseconds may precede the writer's start by the time the helper took to call it.
@@ -298,8 +302,8 @@ void TestAviKill::soundOfABlockMicrophoneIsKeptUpToTheKill()
     // The test's own runtime folder hides the server; its address is given instead, also to the helper.
     qputenv("PULSE_SERVER", qgetenv("QUILLO_TEST_PULSE_SERVER"));
     QByteArray module;
-    QVERIFY2(pactl({"load-module", "module-sine-source", "source_name=quillo_kill_sine", "rate=8000",
-                    "frequency=440", "source_properties=device.description=" + description},
+    QVERIFY2(pactl({"load-module", "module-sine-source", "source_name=quillo_kill_sine", "rate=8000", "frequency=440",
+                    "source_properties=device.description=" + description},
                    &module),
              "cannot load a sine source");
     const auto unload = qScopeGuard([&module] { pactl({"unload-module", QString::fromLatin1(module)}); });

@@ -15,7 +15,8 @@ extern "C" {
 
 namespace {
 
-struct FrameDeleter {
+struct FrameDeleter
+{
     void operator()(AVFrame *frame) const { av_frame_free(&frame); }
 };
 using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
@@ -200,9 +201,9 @@ void TestFrameScaler::pictureIsLetGoAfterEachFrame()
     FramePtr expected = referenceConversion(pattern, QSize(640, 360));
     for (int round = 1; round <= 3; ++round) {
         {
-            const QImage picture(const_cast<uchar *>(pattern.constBits()), pattern.width(), pattern.height(),
-                                 pattern.bytesPerLine(), pattern.format(),
-                                 [](void *count) { ++*static_cast<int *>(count); }, &released);
+            const QImage picture(
+                const_cast<uchar *>(pattern.constBits()), pattern.width(), pattern.height(), pattern.bytesPerLine(),
+                pattern.format(), [](void *count) { ++*static_cast<int *>(count); }, &released);
             QVERIFY(scaler.scale(picture, frame.get()));
         }
         QCOMPARE(released, round);

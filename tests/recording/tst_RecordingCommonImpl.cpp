@@ -15,7 +15,10 @@ class ScriptedRecording : public RecordingCommonImpl
     Q_OBJECT
 
 public:
-    ScriptedRecording() { setFreeSpaceQuery([this](const QString &) { return freeBytes; }); }
+    ScriptedRecording()
+    {
+        setFreeSpaceQuery([this](const QString &) { return freeBytes; });
+    }
 
     bool getMute() override { return false; }
     int setMute(bool) override { return 0; }

@@ -13,9 +13,9 @@
 #include <QDir>
 #include <QScreen>
 #include <QSemaphore>
-#include <QThreadPool>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QThreadPool>
 #include <QtTest>
 
 #include <memory>
@@ -92,8 +92,8 @@ private Q_SLOTS:
         set("recording/audioSource", "USB Microphone");
         m_inputs = {{"nsrc", "Null source"}, {"usb-mic", "USB Microphone"}};
         m_mixer = std::make_shared<FakeMixer::State>();
-        m_volume = std::make_unique<WinVolumeController>(
-            [this] { return std::make_unique<FakeMixer>(m_mixer); }, [this] { return m_inputs; });
+        m_volume = std::make_unique<WinVolumeController>([this] { return std::make_unique<FakeMixer>(m_mixer); },
+                                                         [this] { return m_inputs; });
         m_grabber = std::make_shared<FakeGrabber>(QSize(160, 90));
         m_microphone = std::make_shared<FakeAudioSource>();
         m_free = qint64(1) << 40;
@@ -468,7 +468,8 @@ void TestRecordingImpl::quittingCancelsTheStartUpRepair()
 {
     QStringList recordings;
     for (int i = 0; i < 3; ++i) {
-        recordings.append(TestMedia::writeUnfinishedAvi(m_folder, QStringLiteral("Quillo-2012-09-28_14-05-1%1.avi").arg(i), 1.0));
+        recordings.append(TestMedia::writeUnfinishedAvi(m_folder,
+                                                        QStringLiteral("Quillo-2012-09-28_14-05-1%1.avi").arg(i), 1.0));
         QVERIFY(!recordings.last().isEmpty());
     }
     QList<QByteArray> before;

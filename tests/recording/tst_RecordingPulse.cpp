@@ -308,11 +308,8 @@ void TestRecordingPulse::signalLandsAtItsMoment()
     // What may legitimately lie between the moment and its place (the server reading the pipe in 20 ms
     // pieces and handing them on) stays far below that; the set-up's own time is in the expected range.
     constexpr qint64 kTolerance = WinAVIRecordingImpl::kAudioBlockBytes / 2;
-    const QByteArray found = QStringLiteral("signal at byte %1, expected %2..%3")
-                                 .arg(stepByte)
-                                 .arg(earliestByte)
-                                 .arg(latestByte)
-                                 .toUtf8();
+    const QByteArray found =
+        QStringLiteral("signal at byte %1, expected %2..%3").arg(stepByte).arg(earliestByte).arg(latestByte).toUtf8();
     qInfo("%s", found.constData());
     QVERIFY2(stepByte >= earliestByte - kTolerance && stepByte <= latestByte + kTolerance, found.constData());
 }
@@ -433,8 +430,7 @@ void TestRecordingPulse::theCountDownIsRecorded()
     const QString file = thread.recordedFiles().value(0);
     const qint64 videoMs = AviProbe::contents(file).videoSlots * 40;
     const qint64 soundMs = AviProbe(file).audioSamples().size() / 4 * 1000 / 8000;
-    qInfo("%s: recorded %lld ms; video %lld ms, sound %lld ms", qPrintable(description), recordedMs, videoMs,
-          soundMs);
+    qInfo("%s: recorded %lld ms; video %lld ms, sound %lld ms", qPrintable(description), recordedMs, videoMs, soundMs);
     // One slot on a quiet machine; on a loaded one the stop reaches the microphone's thread a few slots after
     // the test read its clock. The fault this catches, a start that loses its first fraction of a second to
     // the preparation, is several times more.

@@ -158,9 +158,10 @@ void TestRecordingStarter::textsFitTheBox()
     for (const char *name : {"label1", "secToGo", "label2"}) {
         auto *label = starter.findChild<QLabel *>(name);
         QVERIFY(label);
-        QVERIFY2(label->width() >= label->sizeHint().width(),
-                 qPrintable(QStringLiteral("%1: %2 of %3 pixels").arg(name).arg(label->width())
-                                .arg(label->sizeHint().width())));
+        QVERIFY2(
+            label->width() >= label->sizeHint().width(),
+            qPrintable(
+                QStringLiteral("%1: %2 of %3 pixels").arg(name).arg(label->width()).arg(label->sizeHint().width())));
         QVERIFY2(inside.contains(label->geometry()), name);
     }
     QCOMPARE(box->height(), 320);

@@ -212,7 +212,8 @@ void TestScreenRecordingShm::recordsMovingScreenWithCursor()
             ++changed;
     }
     // The screen moves at every repaint; a loaded machine may now and then repaint slower than the slots.
-    QVERIFY2(changed >= (frames.size() - 1) / 2, qPrintable(QStringLiteral("%1 of %2").arg(changed).arg(frames.size())));
+    QVERIFY2(changed >= (frames.size() - 1) / 2,
+             qPrintable(QStringLiteral("%1 of %2").arg(changed).arg(frames.size())));
     QVERIFY2(moves >= 5, qPrintable(QString::number(moves)));
 }
 

@@ -65,8 +65,8 @@ private Q_SLOTS:
         QFETCH(int, code);
         VideoImpl video(&m_parent);
         const std::function<int()> calls[] = {
-            [&] { return video.start(); },  [&] { return video.pause(); },
-            [&] { return video.resume(); }, [&] { return video.stop(); },
+            [&] { return video.start(); },   [&] { return video.pause(); },
+            [&] { return video.resume(); },  [&] { return video.stop(); },
             [&] { return video.moveTo(0); }, [&] { return video.getTotalVideoLengthInSeconds(); },
         };
         QCOMPARE(calls[operation](), code);
@@ -221,7 +221,8 @@ private Q_SLOTS:
         QSignalSpy progress(&video, &VideoIntf::progressUpdated);
         video.positionChanged(1999);
         QCOMPARE(progress.last().at(0).toUInt(), 1u);
-        const QString longer = TestMedia::writeAvi(m_dir.path(), QStringLiteral("long.avi"), 59.9, QSize(64, 48), false);
+        const QString longer = TestMedia::writeAvi(m_dir.path(), QStringLiteral("long.avi"), 59.9, QSize(64, 48),
+                                                   false);
         QCOMPARE(video.attachVideo(longer), 0);
         QCOMPARE(video.getTotalVideoLengthInSeconds(), 59);
         // Without sound the service has no volume to set; the call still succeeds.

@@ -26,7 +26,8 @@ QVideoFrame makeFrame(const QSize &size)
 // matrix), in the layouts the converter takes.
 QVideoFrame makeYuvFrame(const QSize &size, QVideoFrameFormat::PixelFormat layout)
 {
-    struct Yuv {
+    struct Yuv
+    {
         uchar y, u, v;
     };
     const Yuv red{81, 90, 240};
@@ -118,7 +119,8 @@ private Q_SLOTS:
         callback.setClock([&now] { return now; });
         callback.setFpsHint(20);
         int ready = 0;
-        connect(&callback, &FrameGrabCallback::frameReady, this, [&ready] { ++ready; }, Qt::DirectConnection);
+        connect(
+            &callback, &FrameGrabCallback::frameReady, this, [&ready] { ++ready; }, Qt::DirectConnection);
         const QVideoFrame frame = makeFrame(QSize(64, 48));
         for (now = 0; now < 1000; now += 40) {
             callback.presentFrame(frame);
@@ -180,10 +182,10 @@ private Q_SLOTS:
         QVERIFY(widget.grabCallback()->hasFrame());
         const QImage shown = widget.grab().toImage();
         QCOMPARE(shown.size(), QSize(320, 100));
-        QCOMPARE(shown.pixelColor(5, 2), QColor(Qt::green));     // top row stays on top
-        QCOMPARE(shown.pixelColor(80, 60), QColor(Qt::red));     // left half
-        QCOMPARE(shown.pixelColor(240, 60), QColor(Qt::blue));   // right half
-        QCOMPARE(shown.pixelColor(315, 95), QColor(Qt::blue));   // stretched to the corner
+        QCOMPARE(shown.pixelColor(5, 2), QColor(Qt::green));   // top row stays on top
+        QCOMPARE(shown.pixelColor(80, 60), QColor(Qt::red));   // left half
+        QCOMPARE(shown.pixelColor(240, 60), QColor(Qt::blue)); // right half
+        QCOMPARE(shown.pixelColor(315, 95), QColor(Qt::blue)); // stretched to the corner
 
         widget.clearFrame();
         QCOMPARE(widget.grab().toImage().pixelColor(80, 60), QColor(Qt::black));

@@ -26,8 +26,8 @@ private:
 
     std::unique_ptr<WinVolumeController> makeVolume()
     {
-        return std::make_unique<WinVolumeController>(
-            [this] { return std::make_unique<FakeMixer>(m_mixer); }, [this] { return m_inputs; });
+        return std::make_unique<WinVolumeController>([this] { return std::make_unique<FakeMixer>(m_mixer); },
+                                                     [this] { return m_inputs; });
     }
     static void setAudioSource(const QString &name)
     {
@@ -98,8 +98,10 @@ void TestWinAVIRecordingCtrl::cameraMicrophoneMatch_data()
     const QString q40 = "usb#vid_6D1B&pid_0102#/devices/pci0000:00/usb1/1-2";
     QTest::newRow("Q40, id in capitals") << "Microphone (LumoVision Q40)" << q40 << true;
     QTest::newRow("q40 in small letters") << "microphone (lumovision q40)" << q40 << true;
-    QTest::newRow("Q30 with c3e7") << "Q30 Mic" << "usb#vid_c3e7&pid_0001#/devices/x" << true;
-    QTest::newRow("Q30 with 9b52") << "Q30 Mic" << "usb#vid_9b52&pid_0001#/devices/x" << true;
+    QTest::newRow("Q30 with c3e7") << "Q30 Mic"
+                                   << "usb#vid_c3e7&pid_0001#/devices/x" << true;
+    QTest::newRow("Q30 with 9b52") << "Q30 Mic"
+                                   << "usb#vid_9b52&pid_0001#/devices/x" << true;
     QTest::newRow("Q30 with only 6d1b") << "Q30 Mic" << q40 << false;
     QTest::newRow("other microphone") << "Built-in Audio" << q40 << false;
     QTest::newRow("no source") << "" << q40 << false;
@@ -142,10 +144,22 @@ void TestWinAVIRecordingCtrl::devicePathFromUdev_data()
     QTest::addColumn<QString>("product");
     QTest::addColumn<QString>("path");
     const QString devpath = "/devices/pci0000:00/0000:00:14.0/usb1/1-2";
-    QTest::newRow("arrival") << "6d1b" << "0102" << "6d1b/102/100" << "usb#vid_6d1b&pid_0102#" + devpath;
-    QTest::newRow("removal with PRODUCT only") << "" << "" << "9b52/c3e7/1" << "usb#vid_9b52&pid_c3e7#" + devpath;
-    QTest::newRow("short ids padded") << "" << "" << "46d/8b/0" << "usb#vid_046d&pid_008b#" + devpath;
-    QTest::newRow("capitals") << "6D1B" << "00AB" << "" << "usb#vid_6d1b&pid_00ab#" + devpath;
+    QTest::newRow("arrival") << "6d1b"
+                             << "0102"
+                             << "6d1b/102/100"
+                             << "usb#vid_6d1b&pid_0102#" + devpath;
+    QTest::newRow("removal with PRODUCT only") << ""
+                                               << ""
+                                               << "9b52/c3e7/1"
+                                               << "usb#vid_9b52&pid_c3e7#" + devpath;
+    QTest::newRow("short ids padded") << ""
+                                      << ""
+                                      << "46d/8b/0"
+                                      << "usb#vid_046d&pid_008b#" + devpath;
+    QTest::newRow("capitals") << "6D1B"
+                              << "00AB"
+                              << ""
+                              << "usb#vid_6d1b&pid_00ab#" + devpath;
 }
 
 void TestWinAVIRecordingCtrl::devicePathFromUdev()

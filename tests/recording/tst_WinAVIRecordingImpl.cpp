@@ -349,9 +349,8 @@ void TestWinAVIRecordingImpl::soundLandsAtItsCaptureTime()
         QVERIFY2(expected >= 0,
                  qPrintable(QStringLiteral("sound captured at %1 ms, in a pause").arg(place.capturedMs)));
         QVERIFY2(qAbs(place.fileMs - expected) <= 40,
-                 qPrintable(QStringLiteral("sound captured at %1 ms lies at %2 ms")
-                                .arg(place.capturedMs)
-                                .arg(place.fileMs)));
+                 qPrintable(
+                     QStringLiteral("sound captured at %1 ms lies at %2 ms").arg(place.capturedMs).arg(place.fileMs)));
         found.insert(place.capturedMs);
     }
     for (const int captured : std::as_const(delivered)) {

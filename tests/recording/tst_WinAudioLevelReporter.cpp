@@ -71,8 +71,11 @@ void TestWinAudioLevelReporter::reporterFollowsTheMicrophone()
 {
     auto source = std::make_unique<FakeAudioSource>();
     FakeAudioSource *microphone = source.get();
-    WinAudioLevelReporter reporter([] { return QStringList{"Line In", "Microphone (USB Audio Device)"}; },
-                                   std::move(source));
+    WinAudioLevelReporter reporter(
+        [] {
+            return QStringList{"Line In", "Microphone (USB Audio Device)"};
+        },
+        std::move(source));
     QVERIFY(!reporter.run());
     QVERIFY(reporter.start("Microphone"));
     // Started means chosen, not capturing yet.

@@ -1,7 +1,7 @@
 #include "FrameGrabCallback.h"
 #include "MediaFileProbe.h"
-#include "TestMedia.h"
 #include "TestEnvironment.h"
+#include "TestMedia.h"
 #include "WinMediaService.h"
 
 #include <QElapsedTimer>
@@ -39,7 +39,7 @@ private Q_SLOTS:
         m_aviSilent = TestMedia::writeAvi(m_dir.path(), QStringLiteral("silent.AVI"), 2, QSize(160, 120), false);
         m_wmv = TestMedia::writeWmv(m_dir.path(), QStringLiteral("clip.wmv"), 2, QSize(320, 240), true);
         m_unfinished = TestMedia::writeUnfinishedAvi(m_dir.path(), QStringLiteral("unfinished.avi"), 3,
-                                                      QSize(320, 240));
+                                                     QSize(320, 240));
         QVERIFY(!m_avi.isEmpty() && !m_aviSilent.isEmpty() && !m_wmv.isEmpty() && !m_unfinished.isEmpty());
     }
 
@@ -191,8 +191,8 @@ private Q_SLOTS:
             QFile file(path);
             if (!file.open(QIODevice::WriteOnly))
                 return QString();
-            file.write("#EXTM3U\n#EXT-X-TARGETDURATION:10\n#EXTINF:2.0,\n" + QFile::encodeName(entry) +
-                       "\n#EXT-X-ENDLIST\n");
+            file.write("#EXTM3U\n#EXT-X-TARGETDURATION:10\n#EXTINF:2.0,\n" + QFile::encodeName(entry)
+                       + "\n#EXT-X-ENDLIST\n");
             return path;
         };
         const QString listingClip = playlist(QStringLiteral("list.avi"), clip);

@@ -40,9 +40,8 @@ class SinkListener
 public:
     bool start(const QString &sink)
     {
-        QObject::connect(&m_process, &QProcess::readyReadStandardOutput, [this] {
-            m_samples.append(m_process.readAllStandardOutput());
-        });
+        QObject::connect(&m_process, &QProcess::readyReadStandardOutput,
+                         [this] { m_samples.append(m_process.readAllStandardOutput()); });
         m_process.start(QStringLiteral("parec"),
                         {QStringLiteral("--device=%1.monitor").arg(sink), QStringLiteral("--format=s16le"),
                          QStringLiteral("--rate=%1").arg(kRate), QStringLiteral("--channels=1"),
@@ -118,11 +117,12 @@ private Q_SLOTS:
         QVERIFY2(!ffmpeg.isEmpty(), "the media fixture is made with the ffmpeg command");
         m_recording = m_dir.filePath(QStringLiteral("lesson.avi"));
         QProcess encode;
-        encode.start(ffmpeg, {"-v", "error", "-nostdin", "-y", "-f", "lavfi", "-i",
-                              "testsrc2=size=640x360:rate=25:duration=20", "-f", "lavfi", "-i",
-                              "sine=frequency=440:sample_rate=8000:duration=20",
-                              "-c:v", "mpeg4", "-vtag", "XVID", "-c:a", "pcm_s16le", "-ar", "8000", "-ac", "2",
-                              m_recording});
+        encode.start(ffmpeg, {"-v",   "error",     "-nostdin", "-y",
+                              "-f",   "lavfi",     "-i",       "testsrc2=size=640x360:rate=25:duration=20",
+                              "-f",   "lavfi",     "-i",       "sine=frequency=440:sample_rate=8000:duration=20",
+                              "-c:v", "mpeg4",     "-vtag",    "XVID",
+                              "-c:a", "pcm_s16le", "-ar",      "8000",
+                              "-ac",  "2",         m_recording});
         QVERIFY(encode.waitForFinished(60000));
         QVERIFY2(encode.exitCode() == 0, encode.readAllStandardError().constData());
         QVERIFY(m_listener.start(kSinkName));
@@ -177,14 +177,15 @@ private Q_SLOTS:
             const bool moved = QTest::qWaitFor(
                 [&] {
                     return media.position() >= target + 500 && media.position() < target + 2500
-                        && shownMs() >= target + 300;
+                           && shownMs() >= target + 300;
                 },
                 3000);
             const bool tone = QTest::qWaitFor([&] { return m_listener.level(kLevelWindowMs) > kToneRms; }, 2000);
             qInfo("seek %2d to %5lld ms%s: position %5lld, picture %5lld, level %5.0f", seek + 1, target,
                   paused ? " (paused)" : "", media.position(), shownMs(), m_listener.level(kLevelWindowMs));
             const QString where = QStringLiteral("seek %1 to %2 ms: ").arg(seek + 1).arg(target);
-            QVERIFY2(moved, qPrintable(where + QStringLiteral("at %1, picture at %2").arg(media.position()).arg(shownMs())));
+            QVERIFY2(moved,
+                     qPrintable(where + QStringLiteral("at %1, picture at %2").arg(media.position()).arg(shownMs())));
             QVERIFY2(tone, qPrintable(where + QStringLiteral("silent")));
             QCOMPARE(media.mediaState(), MS::STATE_PLAYING);
             ++heard;

@@ -9,7 +9,8 @@
 namespace {
 
 // A text as a translator sees it: where it is shown, the text itself, and the programmer's note on it.
-struct Message {
+struct Message
+{
     QString context;
     QString source;
     QString comment;
@@ -62,8 +63,9 @@ QStringList describe(const QSet<Message> &messages)
 {
     QStringList lines;
     for (const Message &m : messages)
-        lines << QStringLiteral("  %1: \"%2\"%3").arg(m.context, m.source,
-                                                      m.comment.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(m.comment));
+        lines << QStringLiteral("  %1: \"%2\"%3")
+                     .arg(m.context, m.source,
+                          m.comment.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(m.comment));
     lines.sort();
     return lines;
 }

@@ -36,8 +36,8 @@ bool isDialogWindow(const QWidget *widget)
 
 QString describe(const QWidget *widget)
 {
-    QString text = QStringLiteral("%1 \"%2\"").arg(QString::fromLatin1(widget->metaObject()->className()),
-                                                     widget->windowTitle());
+    QString text =
+        QStringLiteral("%1 \"%2\"").arg(QString::fromLatin1(widget->metaObject()->className()), widget->windowTitle());
     if (const auto *box = qobject_cast<const QMessageBox *>(widget))
         text += QStringLiteral(" saying \"%1\"").arg(box->text().left(kTextShown));
     return text;
@@ -161,8 +161,8 @@ void DialogWatchdog::Private::endDialogs()
 void DialogWatchdog::Private::watchDeadline()
 {
     std::unique_lock lock(m_mutex);
-    const auto limit =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(m_timeoutMs + kAbortGraceMs * kTimeScale);
+    const auto limit = std::chrono::steady_clock::now()
+                       + std::chrono::milliseconds(m_timeoutMs + kAbortGraceMs * kTimeScale);
     if (m_wake.wait_until(lock, limit, [this] { return m_disarmed; }))
         return;
     std::fprintf(stderr,

@@ -20,7 +20,8 @@ QString Screenshot::save(QWidget *widget, const QString &name)
     QString fileName = name;
     fileName.replace(unsafe, QStringLiteral("_"));
     const QString program = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
-    const QString path = QDir(folder()).absoluteFilePath(program + QLatin1Char('-') + fileName + QStringLiteral(".png"));
+    const QString path =
+        QDir(folder()).absoluteFilePath(program + QLatin1Char('-') + fileName + QStringLiteral(".png"));
 
     const QPixmap picture = widget->grab();
     // The build made the folder; it is made again only for a build tree someone tidied by hand.

@@ -40,34 +40,34 @@ public:
     static QString inputPath(const char *variable);
 };
 
-#define QUILLO_TEST_MAIN_IMPL(TestObject, AppClass, Display, Mounts)                                           \
-    int main(int argc, char *argv[])                                                                           \
-    {                                                                                                          \
-        if (!TestEnvironment::prepare(Display, Mounts))                                                        \
-            return TestEnvironment::kSkipExitCode;                                                             \
-        AppClass app(argc, argv);                                                                              \
-        app.setAttribute(Qt::AA_Use96Dpi, true);                                                               \
-        TestEnvironment::catchOpenedUrls();                                                                    \
-        TestObject tc;                                                                                         \
-        QTEST_SET_MAIN_SOURCE_PATH                                                                             \
-        return QTest::qExec(&tc, argc, argv);                                                                  \
+#define QUILLO_TEST_MAIN_IMPL(TestObject, AppClass, Display, Mounts)                                                   \
+    int main(int argc, char *argv[])                                                                                   \
+    {                                                                                                                  \
+        if (!TestEnvironment::prepare(Display, Mounts))                                                                \
+            return TestEnvironment::kSkipExitCode;                                                                     \
+        AppClass app(argc, argv);                                                                                      \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                                       \
+        TestEnvironment::catchOpenedUrls();                                                                            \
+        TestObject tc;                                                                                                 \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                                     \
+        return QTest::qExec(&tc, argc, argv);                                                                          \
     }
 
 // A test with its own folders on the offscreen platform.
-#define QUILLO_TEST_MAIN(TestObject)                                                                           \
-    QUILLO_TEST_MAIN_IMPL(TestObject, QApplication, TestEnvironment::Display::Offscreen,                       \
+#define QUILLO_TEST_MAIN(TestObject)                                                                                   \
+    QUILLO_TEST_MAIN_IMPL(TestObject, QApplication, TestEnvironment::Display::Offscreen,                               \
                           TestEnvironment::Mounts::Shared)
 // The same with another application class (which takes argc and argv).
-#define QUILLO_TEST_MAIN_APP(TestObject, AppClass)                                                             \
+#define QUILLO_TEST_MAIN_APP(TestObject, AppClass)                                                                     \
     QUILLO_TEST_MAIN_IMPL(TestObject, AppClass, TestEnvironment::Display::Offscreen, TestEnvironment::Mounts::Shared)
 // A test that needs a real X server.
-#define QUILLO_TEST_MAIN_X11(TestObject)                                                                       \
+#define QUILLO_TEST_MAIN_X11(TestObject)                                                                               \
     QUILLO_TEST_MAIN_IMPL(TestObject, QApplication, TestEnvironment::Display::XServer, TestEnvironment::Mounts::Shared)
 // A test on an X server of its own.
-#define QUILLO_TEST_MAIN_PRIVATE_X11(TestObject)                                                              \
-    QUILLO_TEST_MAIN_IMPL(TestObject, QApplication, TestEnvironment::Display::PrivateXServer,                 \
+#define QUILLO_TEST_MAIN_PRIVATE_X11(TestObject)                                                                       \
+    QUILLO_TEST_MAIN_IMPL(TestObject, QApplication, TestEnvironment::Display::PrivateXServer,                          \
                           TestEnvironment::Mounts::Shared)
 // A test on the offscreen platform that mounts small disks or read-only folders (PrivateMount).
-#define QUILLO_TEST_MAIN_PRIVATE_MOUNTS(TestObject)                                                            \
-    QUILLO_TEST_MAIN_IMPL(TestObject, QApplication, TestEnvironment::Display::Offscreen,                       \
+#define QUILLO_TEST_MAIN_PRIVATE_MOUNTS(TestObject)                                                                    \
+    QUILLO_TEST_MAIN_IMPL(TestObject, QApplication, TestEnvironment::Display::Offscreen,                               \
                           TestEnvironment::Mounts::Private)

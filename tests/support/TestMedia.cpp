@@ -32,10 +32,15 @@ QString encode(const QString &dir, const QString &name, double seconds, QSize si
     }
     const QString length = QString::number(seconds, 'f', 3);
     const QString target = QDir(dir).absoluteFilePath(name);
-    QStringList args{QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"), QStringLiteral("-y"),
-                     QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                     QStringLiteral("testsrc2=size=%1x%2:rate=25:duration=%3")
-                         .arg(size.width()).arg(size.height()).arg(length)};
+    QStringList args{
+        QStringLiteral("-v"),
+        QStringLiteral("error"),
+        QStringLiteral("-nostdin"),
+        QStringLiteral("-y"),
+        QStringLiteral("-f"),
+        QStringLiteral("lavfi"),
+        QStringLiteral("-i"),
+        QStringLiteral("testsrc2=size=%1x%2:rate=25:duration=%3").arg(size.width()).arg(size.height()).arg(length)};
     if (withAudio)
         args << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
              << QStringLiteral("sine=frequency=440:sample_rate=44100:duration=%1").arg(length);

@@ -25,6 +25,5 @@ public:
     static QByteArray cutPng(QSize size);
     // An AVI (with sound) as a recorder leaves it when it never closed the file: no index at the end and
     // frame counts of 0 in the headers.
-    static QString writeUnfinishedAvi(const QString &dir, const QString &name, double seconds,
-                                      QSize size = {320, 240});
+    static QString writeUnfinishedAvi(const QString &dir, const QString &name, double seconds, QSize size = {320, 240});
 };

@@ -57,8 +57,7 @@ void TestDialogWatchdog::hungDialogsFailTheirTestAndTheNextOneRuns()
     QCOMPARE(run.exitCode, 2);
     QVERIFY2(run.output.contains(QStringLiteral("FAIL!  : HangingDialogs::messageBoxWithoutEscape()")),
              qPrintable(run.output));
-    QVERIFY(run.output.contains(
-        QStringLiteral("modal loop of QMessageBox \"Hanging box\" saying \"Nobody answers\"")));
+    QVERIFY(run.output.contains(QStringLiteral("modal loop of QMessageBox \"Hanging box\" saying \"Nobody answers\"")));
     QVERIFY(run.output.contains(QStringLiteral("message box ended rejected")));
     QVERIFY(run.output.contains(QStringLiteral("FAIL!  : HangingDialogs::nestedDialogs()")));
     QVERIFY(run.output.contains(QStringLiteral("modal loop of QMessageBox \"Inner\"")));

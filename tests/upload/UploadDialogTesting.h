@@ -40,7 +40,8 @@ struct DropboxRig
               {QStringLiteral("auth"), QStringLiteral("token"), QStringLiteral("api"), QStringLiteral("content")})
         , emulation(rig.server)
     {
-        rig.handle->setParameter(QStringLiteral("consumer_key"), QString::fromLatin1(DropboxServiceEmulation::kClientId));
+        rig.handle->setParameter(QStringLiteral("consumer_key"),
+                                 QString::fromLatin1(DropboxServiceEmulation::kClientId));
     }
     // Stores the account "teacher" with a grant the emulated service accepts.
     void grant() { rig.addGrantedAccount(emulation.oauth(), QString::fromLatin1(DropboxServiceEmulation::kClientId)); }

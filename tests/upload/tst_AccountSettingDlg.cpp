@@ -154,11 +154,12 @@ void tst_AccountSettingDlg::failureTextsAndRetry_data()
     QTest::addColumn<QString>("text");
     QTest::newRow("video sharing refuses '@' at once")
         << uint(SERVICE_YOUTUBE) << "teacher@school.example" << 0 << "Youtube access cannot user account with '@'!";
-    QTest::newRow("photo service, '@' is a name like any") << uint(SERVICE_PICASA) << "teacher@school.example"
-                                                           << int(SN_ERR_CREDENTIALS_REFUSED)
-                                                           << "The user name or password is incorrect.";
-    QTest::newRow("refused in the second form") << uint(SERVICE_DROPBOX) << "teacher" << int(SN_ERR_CREDENTIALS_REFUSED_2)
-                                                << "The user name or password is incorrect.";
+    QTest::newRow("photo service, '@' is a name like any")
+        << uint(SERVICE_PICASA) << "teacher@school.example" << int(SN_ERR_CREDENTIALS_REFUSED)
+        << "The user name or password is incorrect.";
+    QTest::newRow("refused in the second form")
+        << uint(SERVICE_DROPBOX) << "teacher" << int(SN_ERR_CREDENTIALS_REFUSED_2)
+        << "The user name or password is incorrect.";
     QTest::newRow("timed out") << uint(SERVICE_DROPBOX) << "teacher" << int(SN_ERR_TIMED_OUT)
                                << "Social network access timed out.";
     QTest::newRow("closed service") << uint(SERVICE_TWITPIC) << "teacher" << int(SN_ERR_UNREACHABLE)
@@ -244,8 +245,7 @@ void tst_AccountSettingDlg::storesTheCheckedAccount_data()
     QTest::addColumn<QString>("stored");
     QTest::addColumn<int>("replaceAnswer");
     QTest::addColumn<QStringList>("calls");
-    QTest::newRow("nothing stored: added")
-        << "" << 0 << QStringList{"startAccessJob", "addAccount"};
+    QTest::newRow("nothing stored: added") << "" << 0 << QStringList{"startAccessJob", "addAccount"};
     QTest::newRow("another account stored: replaced")
         << "someone.else" << 0 << QStringList{"startAccessJob", "replaceAccount"};
     QTest::newRow("same account stored: password only")

@@ -202,9 +202,8 @@ void tst_AccountValidation::failedRows_data()
     QTest::addColumn<int>("refusal");
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("rowText");
-    QTest::newRow("refused credentials")
-        << uint(SERVICE_PICASA) << "teacher" << 0 << int(SN_ERR_CREDENTIALS_REFUSED_2)
-        << "<font color='red'>The user name or password is incorrect.</font>";
+    QTest::newRow("refused credentials") << uint(SERVICE_PICASA) << "teacher" << 0 << int(SN_ERR_CREDENTIALS_REFUSED_2)
+                                         << "<font color='red'>The user name or password is incorrect.</font>";
     QTest::newRow("timed out") << uint(SERVICE_DROPBOX) << "teacher" << 0 << int(SN_ERR_TIMED_OUT)
                                << "<font color='red'>Social network access timed out.</font>";
     QTest::newRow("video sharing refuses '@' at once")

@@ -57,7 +57,8 @@ struct Rig
               {QStringLiteral("auth"), QStringLiteral("token"), QStringLiteral("api"), QStringLiteral("content")})
         , service(rig.server)
     {
-        rig.handle->setParameter(QStringLiteral("consumer_key"), QString::fromLatin1(DropboxServiceEmulation::kClientId));
+        rig.handle->setParameter(QStringLiteral("consumer_key"),
+                                 QString::fromLatin1(DropboxServiceEmulation::kClientId));
     }
     void grant() { rig.addGrantedAccount(service.oauth(), QString::fromLatin1(DropboxServiceEmulation::kClientId)); }
     // Small thresholds, so that a file of a few kilobytes goes through an upload session.
@@ -95,15 +96,18 @@ void tst_DropboxProvider::signInOnARegisteredPortAndCheckTheAccount()
     QCOMPARE(consent.path(), QStringLiteral("/oauth2/authorize"));
     const QUrlQuery asked(consent);
     QCOMPARE(asked.queryItemValue(QStringLiteral("token_access_type")), QStringLiteral("offline"));
-    QCOMPARE(asked.queryItemValue(QStringLiteral("client_id")), QString::fromLatin1(DropboxServiceEmulation::kClientId));
+    QCOMPARE(asked.queryItemValue(QStringLiteral("client_id")),
+             QString::fromLatin1(DropboxServiceEmulation::kClientId));
     QCOMPARE(asked.queryItemValue(QStringLiteral("code_challenge_method")), QStringLiteral("S256"));
     QCOMPARE(QUrl(asked.queryItemValue(QStringLiteral("redirect_uri"), QUrl::FullyDecoded)).port(), int(port));
     QCOMPARE(TestBrowser::open(consent, 3).status, 200);
-    QTRY_VERIFY(!OAuthGrant::fromParams(r.rig.store->params(kService, QStringLiteral("teacher"))).refreshToken.isEmpty());
+    QTRY_VERIFY(
+        !OAuthGrant::fromParams(r.rig.store->params(kService, QStringLiteral("teacher"))).refreshToken.isEmpty());
 
     const JobProbe::Report checked = r.rig.checkAccount();
     QCOMPARE(checked.kind, QStringLiteral("completed"));
-    QCOMPARE(checked.result.value(QStringLiteral("id")).toString(), QString::fromLatin1(DropboxServiceEmulation::kAccountId));
+    QCOMPARE(checked.result.value(QStringLiteral("id")).toString(),
+             QString::fromLatin1(DropboxServiceEmulation::kAccountId));
     QCOMPARE(checked.result.value(QStringLiteral("name")).toString(), QStringLiteral("Ms Teacher"));
 }
 
@@ -117,7 +121,10 @@ void tst_DropboxProvider::theSettingsFileOverridesParameters_data()
     const QString port = QString::number(freePort());
     QTest::newRow("registered ports") << "redirect_ports" << port << "redirect_uri"
                                       << QStringLiteral("http://127.0.0.1:%1/").arg(port);
-    QTest::newRow("app key") << "consumer_key" << "another-app-key" << "client_id" << "another-app-key";
+    QTest::newRow("app key") << "consumer_key"
+                             << "another-app-key"
+                             << "client_id"
+                             << "another-app-key";
 }
 
 void tst_DropboxProvider::theSettingsFileOverridesParameters()
@@ -148,7 +155,8 @@ void tst_DropboxProvider::uploadAndRemove_data()
     QTest::newRow("one request") << "1.jpg" << qint64(900) << false << false << false << "1.jpg";
     QTest::newRow("one request, name taken") << "1.jpg" << qint64(900) << false << false << true << "1 (1).jpg";
     QTest::newRow("session") << "lesson.avi" << qint64(3 * 4096 + 17) << true << false << false << "lesson.avi";
-    QTest::newRow("session, name taken, scheduled") << "2.jpg" << qint64(4096 * 2) << true << true << true << "2 (1).jpg";
+    QTest::newRow("session, name taken, scheduled")
+        << "2.jpg" << qint64(4096 * 2) << true << true << true << "2 (1).jpg";
     QTest::newRow("name outside ASCII") << QStringLiteral("Tafel \u00fc \u20ac.jpg") << qint64(100) << false << false
                                         << false << QStringLiteral("Tafel \u00fc \u20ac.jpg");
     QTest::newRow("empty file") << "empty.jpg" << qint64(0) << false << true << false << "empty.jpg";
@@ -196,9 +204,10 @@ void tst_DropboxProvider::sessionsResumeWhereTheServerStopped_data()
     const HttpReply expired = HttpReply::json(
         409, {{QStringLiteral("error_summary"), QStringLiteral("not_found/")},
               {QStringLiteral("error"), QJsonObject{{QStringLiteral(".tag"), QStringLiteral("not_found")}}}});
-    QTest::newRow("append taken, answer lost") << "/2/files/upload_session/append_v2" << HttpFault::closeBeforeReply() << 2;
-    QTest::newRow("append dropped halfway") << "/2/files/upload_session/append_v2" << HttpFault::dropAfterBodyBytes(1000)
-                                            << 1;
+    QTest::newRow("append taken, answer lost")
+        << "/2/files/upload_session/append_v2" << HttpFault::closeBeforeReply() << 2;
+    QTest::newRow("append dropped halfway")
+        << "/2/files/upload_session/append_v2" << HttpFault::dropAfterBodyBytes(1000) << 1;
     QTest::newRow("append answered 503") << "/2/files/upload_session/append_v2"
                                          << HttpFault::replyWith(HttpReply::text(503)) << 2;
     QTest::newRow("session expired") << "/2/files/upload_session/append_v2" << HttpFault::replyWith(expired) << 2;
@@ -254,10 +263,10 @@ void tst_DropboxProvider::aServerThatNeverGoesFurtherEndsTheUpload()
     r.useSessions();
     const QString file = r.rig.writeFile(QStringLiteral("lesson.avi"), 4 * 4096 + 5);
     r.rig.server.route("POST", QStringLiteral("/2/files/upload_session/append_v2"), [named](const RecordedRequest &) {
-        return HttpReply::json(
-            409, {{QStringLiteral("error_summary"), QStringLiteral("incorrect_offset/")},
-                  {QStringLiteral("error"),
-                   QJsonObject{{QStringLiteral(".tag"), QStringLiteral("incorrect_offset")}, {QStringLiteral("correct_offset"), named}}}});
+        return HttpReply::json(409, {{QStringLiteral("error_summary"), QStringLiteral("incorrect_offset/")},
+                                     {QStringLiteral("error"),
+                                      QJsonObject{{QStringLiteral(".tag"), QStringLiteral("incorrect_offset")},
+                                                  {QStringLiteral("correct_offset"), named}}}});
     });
 
     const JobProbe::Report end = r.rig.upload(file, true);
@@ -286,7 +295,10 @@ void tst_DropboxProvider::removingWhatIsGoneSucceeds()
     r.grant();
     const JobProbe::Report removed = r.rig.remove(QStringLiteral("public/Quillo/gone.jpg"));
     QCOMPARE(removed.kind, QStringLiteral("completed"));
-    QCOMPARE(r.rig.server.requests("POST", QStringLiteral("/2/files/delete_v2")).value(0).json().value(QStringLiteral("path")),
+    QCOMPARE(r.rig.server.requests("POST", QStringLiteral("/2/files/delete_v2"))
+                 .value(0)
+                 .json()
+                 .value(QStringLiteral("path")),
              QStringLiteral("/public/Quillo/gone.jpg"));
 }
 
@@ -299,8 +311,10 @@ void tst_DropboxProvider::failuresMapToCodes_data()
     QTest::addColumn<int>("code");
 
     QTest::newRow("missing scope") << 409 << "missing_scope/" << QByteArray() << 1 << int(SN_ERR_PRIVILEGE);
-    QTest::newRow("no space left") << 409 << "path/insufficient_space/" << QByteArray() << 1 << int(SN_ERR_FILE_TOO_LARGE);
-    QTest::newRow("conflict without rename") << 409 << "path/conflict/file/" << QByteArray() << 1 << int(SN_ERR_PROTOCOL);
+    QTest::newRow("no space left") << 409 << "path/insufficient_space/" << QByteArray() << 1
+                                   << int(SN_ERR_FILE_TOO_LARGE);
+    QTest::newRow("conflict without rename")
+        << 409 << "path/conflict/file/" << QByteArray() << 1 << int(SN_ERR_PROTOCOL);
     QTest::newRow("413") << 413 << "" << QByteArray() << 1 << int(SN_ERR_FILE_TOO_LARGE);
     QTest::newRow("429 once, short wait") << 429 << "too_many_write_operations/" << QByteArray("0") << 1 << 0;
     QTest::newRow("429 twice") << 429 << "too_many_write_operations/" << QByteArray("0") << 2 << int(SN_ERR_TOO_OFTEN);
@@ -336,9 +350,10 @@ void tst_DropboxProvider::headerArgumentIsAscii_data()
     QTest::addColumn<QByteArray>("header");
     QTest::newRow("plain") << "a.jpg" << QByteArray(R"({"path":"a.jpg"})");
     QTest::newRow("latin") << QStringLiteral("\u00fc.jpg") << QByteArray(R"({"path":"\u00fc.jpg"})");
-    QTest::newRow("outside the basic plane") << QStringLiteral("\U0001F600.jpg")
-                                             << QByteArray(R"({"path":"\ud83d\ude00.jpg"})");
-    QTest::newRow("quote and control") << QStringLiteral("a\"b\u007f.jpg") << QByteArray(R"({"path":"a\"b\u007f.jpg"})");
+    QTest::newRow("outside the basic plane")
+        << QStringLiteral("\U0001F600.jpg") << QByteArray(R"({"path":"\ud83d\ude00.jpg"})");
+    QTest::newRow("quote and control") << QStringLiteral("a\"b\u007f.jpg")
+                                       << QByteArray(R"({"path":"a\"b\u007f.jpg"})");
 }
 
 void tst_DropboxProvider::headerArgumentIsAscii()
@@ -364,50 +379,52 @@ void tst_DropboxProvider::answersGiveOnlyWebAddressesAndPlainIds_data()
                           << QStringLiteral("https://www.dropbox.com/s/x/a.avi");
     QTest::newRow("link to a script") << link << 200 << QByteArray() << QByteArray(R"({"url":"javascript:alert`1`"})")
                                       << QString();
-    QTest::newRow("link to a local file") << link << 200 << QByteArray() << QByteArray(R"({"url":"file:///etc/passwd"})")
-                                          << QString();
+    QTest::newRow("link to a local file")
+        << link << 200 << QByteArray() << QByteArray(R"({"url":"file:///etc/passwd"})") << QString();
     QTest::newRow("listed link") << listed << 200 << QByteArray()
                                  << QByteArray(R"({"links":[{"url":"https://www.dropbox.com/s/y/a.avi"}]})")
                                  << QStringLiteral("https://www.dropbox.com/s/y/a.avi");
-    QTest::newRow("listed link relative") << listed << 200 << QByteArray()
-                                          << QByteArray(R"({"links":[{"url":"/s/y/a.avi"}]})") << QString();
+    QTest::newRow("listed link relative")
+        << listed << 200 << QByteArray() << QByteArray(R"({"links":[{"url":"/s/y/a.avi"}]})") << QString();
     QTest::newRow("stored") << stored << 200 << QByteArray()
                             << QByteArray(R"({"name":"a (1).avi","path_lower":"/public/q/a (1).avi"})")
                             << QStringLiteral("a (1).avi /public/q/a (1).avi");
-    QTest::newRow("stored name in a folder") << stored << 200 << QByteArray()
-                                             << QByteArray(R"({"name":"b/a.avi","path_lower":"/public/q/b/a.avi"})")
-                                             << QString();
+    QTest::newRow("stored name in a folder")
+        << stored << 200 << QByteArray() << QByteArray(R"({"name":"b/a.avi","path_lower":"/public/q/b/a.avi"})")
+        << QString();
     QTest::newRow("stored name with a control character")
         << stored << 200 << QByteArray() << QByteArray(R"({"name":"a\u0007.avi","path_lower":"/public/q/a.avi"})")
         << QString();
     QTest::newRow("stored name with a NUL")
         << stored << 200 << QByteArray() << QByteArray(R"({"name":"a\u0000.avi","path_lower":"/public/q/a.avi"})")
         << QString();
-    QTest::newRow("stored without path") << stored << 200 << QByteArray() << QByteArray(R"({"name":"a.avi"})") << QString();
+    QTest::newRow("stored without path") << stored << 200 << QByteArray() << QByteArray(R"({"name":"a.avi"})")
+                                         << QString();
     QTest::newRow("session") << QStringLiteral("session") << 200 << QByteArray()
-                             << QByteArray(R"({"session_id":"1234faaf0678bcde"})") << QStringLiteral("1234faaf0678bcde");
+                             << QByteArray(R"({"session_id":"1234faaf0678bcde"})")
+                             << QStringLiteral("1234faaf0678bcde");
     QTest::newRow("account") << QStringLiteral("account") << 200 << QByteArray()
                              << QByteArray(R"({"account_id":"dbid:1","name":{"display_name":"Ann"}})")
                              << QStringLiteral("dbid:1 Ann");
     QTest::newRow("account name without its id") << QStringLiteral("account") << 200 << QByteArray()
                                                  << QByteArray(R"({"name":{"display_name":"Ann"}})") << QString();
-    QTest::newRow("account of a refused answer") << QStringLiteral("account") << 401 << QByteArray()
-                                                 << QByteArray(R"({"account_id":"dbid:1"})") << QString();
+    QTest::newRow("account of a refused answer")
+        << QStringLiteral("account") << 401 << QByteArray() << QByteArray(R"({"account_id":"dbid:1"})") << QString();
     const QByteArray incorrect = R"({"error":{".tag":"incorrect_offset","correct_offset":%1}})";
     QTest::newRow("offset") << offset << 409 << QByteArray() << QByteArray(incorrect).replace("%1", "8388608")
                             << QStringLiteral("8388608");
-    QTest::newRow("offset at the end") << offset << 409 << QByteArray() << QByteArray(incorrect).replace("%1", "10000000")
-                                       << QStringLiteral("10000000");
+    QTest::newRow("offset at the end") << offset << 409 << QByteArray()
+                                       << QByteArray(incorrect).replace("%1", "10000000") << QStringLiteral("10000000");
     QTest::newRow("offset past the end") << offset << 409 << QByteArray()
                                          << QByteArray(incorrect).replace("%1", "10000001") << QString();
-    QTest::newRow("offset as a fraction") << offset << 409 << QByteArray()
-                                          << QByteArray(incorrect).replace("%1", "4096.5") << QString();
-    QTest::newRow("offset past what qint64 holds") << offset << 409 << QByteArray()
-                                                   << QByteArray(incorrect).replace("%1", "1e300") << QString();
+    QTest::newRow("offset as a fraction")
+        << offset << 409 << QByteArray() << QByteArray(incorrect).replace("%1", "4096.5") << QString();
+    QTest::newRow("offset past what qint64 holds")
+        << offset << 409 << QByteArray() << QByteArray(incorrect).replace("%1", "1e300") << QString();
     QTest::newRow("offset negative") << offset << 409 << QByteArray() << QByteArray(incorrect).replace("%1", "-1")
                                      << QString();
-    QTest::newRow("offset of another status") << offset << 400 << QByteArray()
-                                              << QByteArray(incorrect).replace("%1", "0") << QString();
+    QTest::newRow("offset of another status")
+        << offset << 400 << QByteArray() << QByteArray(incorrect).replace("%1", "0") << QString();
 }
 
 void tst_DropboxProvider::answersGiveOnlyWebAddressesAndPlainIds()
@@ -419,12 +436,14 @@ void tst_DropboxProvider::answersGiveOnlyWebAddressesAndPlainIds()
     const QHash<QString, std::function<QString()>> readers{
         {QStringLiteral("link"), [&] { return DropboxProvider::readCreatedLink(response); }},
         {QStringLiteral("listed"), [&] { return DropboxProvider::readListedLink(response); }},
-        {QStringLiteral("stored"), [&] {
+        {QStringLiteral("stored"),
+         [&] {
              const DropboxProvider::Stored stored = DropboxProvider::readStored(response);
              return stored.path.isEmpty() ? stored.name : stored.name + QLatin1Char(' ') + stored.path;
          }},
         {QStringLiteral("session"), [&] { return DropboxProvider::readSessionId(response); }},
-        {QStringLiteral("account"), [&] {
+        {QStringLiteral("account"),
+         [&] {
              const SNProvider::Account account = DropboxProvider::readAccount(response);
              return account.name.isEmpty() ? account.id : account.id + QLatin1Char(' ') + account.name;
          }},

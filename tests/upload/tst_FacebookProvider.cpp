@@ -57,7 +57,8 @@ struct Rig
         , service(rig.server)
     {
         rig.handle->setParameter(QStringLiteral("appID"), QString::fromLatin1(FacebookServiceEmulation::kAppId));
-        rig.handle->setParameter(QStringLiteral("client_token"), QString::fromLatin1(FacebookServiceEmulation::kClientToken));
+        rig.handle->setParameter(QStringLiteral("client_token"),
+                                 QString::fromLatin1(FacebookServiceEmulation::kClientToken));
     }
     // The account "teacher" with a user token as device login gives it: long-lived, without a refresh token.
     void grant(const QString &label = QStringLiteral("teacher"))
@@ -105,7 +106,9 @@ void tst_FacebookProvider::deviceLoginThenTheNamedPage()
     QVERIFY(shown.contains(r.service.userCode().toUtf8()));
     QVERIFY(shown.contains(r.rig.server.url(QStringLiteral("/device")).toEncoded()));
     const RecordedRequest asked = r.rig.server.requests("POST", QStringLiteral("/device/login")).value(0);
-    QVERIFY(asked.formValue(QStringLiteral("scope")).split(QLatin1Char(',')).contains(QStringLiteral("pages_manage_posts")));
+    QVERIFY(asked.formValue(QStringLiteral("scope"))
+                .split(QLatin1Char(','))
+                .contains(QStringLiteral("pages_manage_posts")));
     QTRY_VERIFY(r.rig.server.requests("POST", QStringLiteral("/device/login_status")).size() >= 2);
     QVERIFY(OAuthGrant::fromParams(r.rig.store->params(kService, label)).accessToken.isEmpty());
 
@@ -152,9 +155,11 @@ void tst_FacebookProvider::findingThePage()
         // The answer's next address is read as it comes: one pointing elsewhere would carry the token away.
         r.rig.server.addFault("GET", QStringLiteral("/me/accounts"),
                               HttpFault::replyWith(HttpReply::json(
-                                  200, {{QStringLiteral("data"), QJsonArray()},
-                                        {QStringLiteral("paging"),
-                                         QJsonObject{{QStringLiteral("next"), QStringLiteral("https://elsewhere.invalid/me/accounts?after=1")}}}})));
+                                  200,
+                                  {{QStringLiteral("data"), QJsonArray()},
+                                   {QStringLiteral("paging"),
+                                    QJsonObject{{QStringLiteral("next"),
+                                                 QStringLiteral("https://elsewhere.invalid/me/accounts?after=1")}}}})));
     }
     r.grant(label);
 
@@ -176,12 +181,17 @@ void tst_FacebookProvider::uploadAndPublish_data()
 
     QTest::newRow("photo") << "1.jpg" << qint64(70000) << false << false << "Cells under the microscope"
                            << "Lesson\n\nCells under the microscope";
-    QTest::newRow("photo, scheduled") << "2.jpg" << qint64(3000) << false << true << "" << "Lesson";
-    QTest::newRow("photo, name with form characters") << QStringLiteral("a+b & \"c\" \u00fc.png") << qint64(10) << false
-                                                      << false << "" << "Lesson";
-    QTest::newRow("video") << "lesson.mp4" << qint64(300000) << true << false << "Titration" << "Titration";
-    QTest::newRow("video, scheduled") << "lesson 2+3.mp4" << qint64(5000) << true << true << "" << "";
-    QTest::newRow("empty video") << "empty.mp4" << qint64(0) << true << false << "" << "";
+    QTest::newRow("photo, scheduled") << "2.jpg" << qint64(3000) << false << true << ""
+                                      << "Lesson";
+    QTest::newRow("photo, name with form characters")
+        << QStringLiteral("a+b & \"c\" \u00fc.png") << qint64(10) << false << false << ""
+        << "Lesson";
+    QTest::newRow("video") << "lesson.mp4" << qint64(300000) << true << false << "Titration"
+                           << "Titration";
+    QTest::newRow("video, scheduled") << "lesson 2+3.mp4" << qint64(5000) << true << true << ""
+                                      << "";
+    QTest::newRow("empty video") << "empty.mp4" << qint64(0) << true << false << ""
+                                 << "";
 }
 
 void tst_FacebookProvider::uploadAndPublish()
@@ -197,8 +207,8 @@ void tst_FacebookProvider::uploadAndPublish()
     r.grant();
     const QString path = r.rig.writeFile(name, size);
 
-    const JobProbe::Report end =
-        scheduled ? r.rig.uploadScheduled(path, isVideo) : r.rig.upload(path, isVideo, QStringLiteral("Lesson"), description);
+    const JobProbe::Report end = scheduled ? r.rig.uploadScheduled(path, isVideo)
+                                           : r.rig.upload(path, isVideo, QStringLiteral("Lesson"), description);
     QCOMPARE(end.kind, QStringLiteral("uploaded"));
     const FacebookServiceEmulation::Post post = isVideo ? r.service.video(end.id) : r.service.photo(end.id);
     QCOMPARE(post.pageId, kPageId);
@@ -284,8 +294,9 @@ void tst_FacebookProvider::failuresMapToCodes()
     r.grant();
     HttpReply reply = HttpReply::json(status, {});
     if (graphCode != 0)
-        reply = HttpReply::json(status, {{QStringLiteral("error"), QJsonObject{{QStringLiteral("code"), graphCode},
-                                                                              {QStringLiteral("message"), QStringLiteral("refused")}}}});
+        reply = HttpReply::json(status, {{QStringLiteral("error"),
+                                          QJsonObject{{QStringLiteral("code"), graphCode},
+                                                      {QStringLiteral("message"), QStringLiteral("refused")}}}});
     if (!retryAfter.isEmpty())
         reply.header("Retry-After", retryAfter);
     for (int n = 0; n < times; ++n)
@@ -351,27 +362,31 @@ void tst_FacebookProvider::answersGiveOnlyWebAddressesAndPlainIds_data()
                                                << QStringLiteral("https://www.facebook.test/5b/videos/2/");
     QTest::newRow("link to a script") << link << QByteArray(R"({"link":"javascript:alert`1`"})") << QString();
     QTest::newRow("link to a local file") << link << QByteArray(R"({"link":"file:///etc/passwd"})") << QString();
-    QTest::newRow("link to another kind of address") << link << QByteArray(R"({"link":"mailto:a@b.test"})") << QString();
-    QTest::newRow("next on the same server") << next << QByteArray(list).replace("%1", "https://graph.test/v21.0/me/accounts?after=2")
-                                             << QStringLiteral("https://graph.test/v21.0/me/accounts?after=2");
-    QTest::newRow("next elsewhere") << next << QByteArray(list).replace("%1", "https://graph.test.evil.test/me/accounts")
+    QTest::newRow("link to another kind of address")
+        << link << QByteArray(R"({"link":"mailto:a@b.test"})") << QString();
+    QTest::newRow("next on the same server")
+        << next << QByteArray(list).replace("%1", "https://graph.test/v21.0/me/accounts?after=2")
+        << QStringLiteral("https://graph.test/v21.0/me/accounts?after=2");
+    QTest::newRow("next elsewhere") << next
+                                    << QByteArray(list).replace("%1", "https://graph.test.evil.test/me/accounts")
                                     << QString();
-    QTest::newRow("next on another port") << next << QByteArray(list).replace("%1", "https://graph.test:8443/me/accounts")
-                                          << QString();
-    QTest::newRow("next without encryption") << next << QByteArray(list).replace("%1", "http://graph.test/me/accounts")
-                                             << QString();
+    QTest::newRow("next on another port")
+        << next << QByteArray(list).replace("%1", "https://graph.test:8443/me/accounts") << QString();
+    QTest::newRow("next without encryption")
+        << next << QByteArray(list).replace("%1", "http://graph.test/me/accounts") << QString();
     QTest::newRow("next relative") << next << QByteArray(list).replace("%1", "/me/accounts?after=2") << QString();
-    QTest::newRow("page") << QStringLiteral("page")
-                          << QByteArray(R"({"data":[{"id":"42","name":"Class 5b","access_token":"t","tasks":["CREATE_CONTENT"]}]})")
-                          << QStringLiteral("42");
+    QTest::newRow("page")
+        << QStringLiteral("page")
+        << QByteArray(R"({"data":[{"id":"42","name":"Class 5b","access_token":"t","tasks":["CREATE_CONTENT"]}]})")
+        << QStringLiteral("42");
     QTest::newRow("page id with a control character")
         << QStringLiteral("page")
         << QByteArray(R"({"data":[{"id":"4\u00852","name":"Class 5b","access_token":"t","tasks":["CREATE_CONTENT"]}]})")
         << QStringLiteral("may not publish");
     QTest::newRow("upload session") << QStringLiteral("session") << QByteArray(R"({"id":"upload:MTph?sig=AR"})")
                                     << QStringLiteral("upload:MTph?sig=AR");
-    QTest::newRow("upload session of another kind") << QStringLiteral("session") << QByteArray(R"({"id":"12345"})")
-                                                    << QString();
+    QTest::newRow("upload session of another kind")
+        << QStringLiteral("session") << QByteArray(R"({"id":"12345"})") << QString();
 }
 
 void tst_FacebookProvider::answersGiveOnlyWebAddressesAndPlainIds()
@@ -385,13 +400,17 @@ void tst_FacebookProvider::answersGiveOnlyWebAddressesAndPlainIds()
     const QUrl api(QStringLiteral("https://graph.test/v21.0"));
     const auto pageList = [&] { return FacebookProvider::readPageList(response, QStringLiteral("class 5B"), api); };
     const QHash<QString, std::function<QString()>> readers{
-        {QStringLiteral("link"), [&] {
-             return FacebookProvider::readAddress(response, QStringLiteral("link"), QUrl(QStringLiteral("https://www.facebook.test")));
+        {QStringLiteral("link"),
+         [&] {
+             return FacebookProvider::readAddress(response, QStringLiteral("link"),
+                                                  QUrl(QStringLiteral("https://www.facebook.test")));
          }},
         {QStringLiteral("next"), [&] { return pageList().next.toString(); }},
-        {QStringLiteral("page"), [&] {
+        {QStringLiteral("page"),
+         [&] {
              const FacebookProvider::PageList found = pageList();
-             return found.mayNotPublish ? QStringLiteral("may not publish") : found.page.value_or(FacebookProvider::Page{}).id;
+             return found.mayNotPublish ? QStringLiteral("may not publish")
+                                        : found.page.value_or(FacebookProvider::Page{}).id;
          }},
         {QStringLiteral("session"), [&] { return FacebookProvider::readUploadSession(response); }}};
     QCOMPARE(readers.value(reader)(), expected);

@@ -51,7 +51,8 @@ struct Rig
               {QStringLiteral("auth"), QStringLiteral("token"), QStringLiteral("api"), QStringLiteral("content")})
         , service(rig.server)
     {
-        rig.handle->setParameter(QStringLiteral("devkey"), QString::fromLatin1(GooglePhotosServiceEmulation::kClientId));
+        rig.handle->setParameter(QStringLiteral("devkey"),
+                                 QString::fromLatin1(GooglePhotosServiceEmulation::kClientId));
         rig.addGrantedAccount(service.oauth(), QString::fromLatin1(GooglePhotosServiceEmulation::kClientId));
     }
     void useSessions()
@@ -192,8 +193,9 @@ void tst_GooglePhotosProvider::theTokenGoesOnlyToTheServicesServers()
     Rig r;
     r.useSessions();
     LocalHttpServer elsewhere;
-    const QUrl address = otherPort ? elsewhere.url(QStringLiteral("/v1/uploads/session/s1"))
-                                   : QUrl(QStringLiteral("http://localhost:%1/v1/uploads/session/s1").arg(r.rig.server.port()));
+    const QUrl address =
+        otherPort ? elsewhere.url(QStringLiteral("/v1/uploads/session/s1"))
+                  : QUrl(QStringLiteral("http://localhost:%1/v1/uploads/session/s1").arg(r.rig.server.port()));
     r.rig.server.addFault("POST", QStringLiteral("/v1/uploads"),
                           HttpFault::replyWith(HttpReply::text(200)
                                                    .header("X-Goog-Upload-Status", "active")
@@ -214,14 +216,17 @@ void tst_GooglePhotosProvider::failuresMapToCodes_data()
     QTest::addColumn<int>("times");
     QTest::addColumn<int>("code");
 
-    QTest::newRow("quota on the bytes") << "/v1/uploads" << 403 << "quotaExceeded" << QByteArray() << 1 << int(SN_ERR_TOO_OFTEN);
+    QTest::newRow("quota on the bytes") << "/v1/uploads" << 403 << "quotaExceeded" << QByteArray() << 1
+                                        << int(SN_ERR_TOO_OFTEN);
     QTest::newRow("scope missing") << "/v1/albums" << 403 << "insufficientPermissions" << QByteArray() << 1
                                    << int(SN_ERR_PRIVILEGE);
     QTest::newRow("413 on the bytes") << "/v1/uploads" << 413 << "" << QByteArray() << 1 << int(SN_ERR_FILE_TOO_LARGE);
-    QTest::newRow("429 on the creation, short wait") << "/v1/mediaItems:batchCreate" << 429 << "" << QByteArray("0") << 1 << 0;
-    QTest::newRow("401 once on the creation: renewed") << "/v1/mediaItems:batchCreate" << 401 << "" << QByteArray() << 1 << 0;
-    QTest::newRow("500 on the creation: never sent twice") << "/v1/mediaItems:batchCreate" << 500 << "" << QByteArray() << 1
-                                                           << int(SN_ERR_PROTOCOL);
+    QTest::newRow("429 on the creation, short wait")
+        << "/v1/mediaItems:batchCreate" << 429 << "" << QByteArray("0") << 1 << 0;
+    QTest::newRow("401 once on the creation: renewed")
+        << "/v1/mediaItems:batchCreate" << 401 << "" << QByteArray() << 1 << 0;
+    QTest::newRow("500 on the creation: never sent twice")
+        << "/v1/mediaItems:batchCreate" << 500 << "" << QByteArray() << 1 << int(SN_ERR_PROTOCOL);
 }
 
 void tst_GooglePhotosProvider::failuresMapToCodes()
@@ -234,8 +239,9 @@ void tst_GooglePhotosProvider::failuresMapToCodes()
     QFETCH(int, code);
     Rig r;
     const QJsonObject detail{{QStringLiteral("reason"), reason}};
-    HttpReply reply = HttpReply::json(status, {{QStringLiteral("error"), QJsonObject{{QStringLiteral("code"), status},
-                                                                                     {QStringLiteral("errors"), QJsonArray{detail}}}}});
+    HttpReply reply = HttpReply::json(
+        status, {{QStringLiteral("error"),
+                  QJsonObject{{QStringLiteral("code"), status}, {QStringLiteral("errors"), QJsonArray{detail}}}}});
     if (!retryAfter.isEmpty())
         reply.header("Retry-After", retryAfter);
     for (int n = 0; n < times; ++n)
@@ -262,7 +268,8 @@ void tst_GooglePhotosProvider::refusedItemsMapToCodes()
     QFETCH(int, rpcCode);
     QFETCH(int, code);
     Rig r;
-    r.service.refuseNextItem(rpcCode, QStringLiteral("Failed: There was an error while trying to create this media item."));
+    r.service.refuseNextItem(rpcCode,
+                             QStringLiteral("Failed: There was an error while trying to create this media item."));
     const JobProbe::Report end = r.rig.upload(r.rig.writeFile(QStringLiteral("1.jpg"), 300));
     QCOMPARE(end.kind, QStringLiteral("failed"));
     QCOMPARE(end.code, code);
@@ -290,27 +297,31 @@ void tst_GooglePhotosProvider::answersGiveOnlyWebAddressesAndPlainIds_data()
     const QString status = QStringLiteral("status");
     QTest::newRow("session") << session << 200 << QByteArray("https://photoslibrary.googleapis.com/v1/uploads?id=1")
                              << QByteArray() << QStringLiteral("https://photoslibrary.googleapis.com/v1/uploads?id=1");
-    QTest::newRow("session in a local file") << session << 200 << QByteArray("file:///tmp/x") << QByteArray() << QString();
+    QTest::newRow("session in a local file")
+        << session << 200 << QByteArray("file:///tmp/x") << QByteArray() << QString();
     QTest::newRow("session relative") << session << 200 << QByteArray("v1/uploads?id=1") << QByteArray() << QString();
     const QByteArray made = R"({"newMediaItemResults":[{"status":{},"mediaItem":{"id":"AGj1","productUrl":"%1"}}]})";
     QTest::newRow("item page") << item << 200 << QByteArray()
                                << QByteArray(made).replace("%1", "https://photos.google.com/lr/photo/AGj1")
                                << QStringLiteral("AGj1 https://photos.google.com/lr/photo/AGj1");
     QTest::newRow("item page a script") << item << 200 << QByteArray()
-                                        << QByteArray(made).replace("%1", "javascript:alert`1`") << QStringLiteral("AGj1 ");
+                                        << QByteArray(made).replace("%1", "javascript:alert`1`")
+                                        << QStringLiteral("AGj1 ");
     QTest::newRow("item id with a control character")
         << item << 200 << QByteArray()
-        << QByteArray(R"({"newMediaItemResults":[{"status":{},"mediaItem":{"id":"AG\u001bj1"}}]})") << QStringLiteral(" ");
-    QTest::newRow("active") << status << 200 << QByteArray("8388608") << QByteArray() << QStringLiteral("active 8388608");
+        << QByteArray(R"({"newMediaItemResults":[{"status":{},"mediaItem":{"id":"AG\u001bj1"}}]})")
+        << QStringLiteral(" ");
+    QTest::newRow("active") << status << 200 << QByteArray("8388608") << QByteArray()
+                            << QStringLiteral("active 8388608");
     QTest::newRow("active past the end") << status << 200 << QByteArray("10000001") << QByteArray()
                                          << QStringLiteral("refused");
     QTest::newRow("active negative") << status << 200 << QByteArray("-1") << QByteArray() << QStringLiteral("refused");
-    QTest::newRow("active refused answer") << status << 503 << QByteArray("0") << QByteArray()
-                                           << QStringLiteral("refused");
+    QTest::newRow("active refused answer")
+        << status << 503 << QByteArray("0") << QByteArray() << QStringLiteral("refused");
     QTest::newRow("upload token") << QStringLiteral("token") << 200 << QByteArray() << QByteArray("CAIS+QIAkOo6\n")
                                   << QStringLiteral("CAIS+QIAkOo6");
-    QTest::newRow("upload token with a control character") << QStringLiteral("token") << 200 << QByteArray()
-                                                           << QByteArray("CAIS\x01QIA") << QString();
+    QTest::newRow("upload token with a control character")
+        << QStringLiteral("token") << 200 << QByteArray() << QByteArray("CAIS\x01QIA") << QString();
 }
 
 void tst_GooglePhotosProvider::answersGiveOnlyWebAddressesAndPlainIds()
@@ -322,12 +333,15 @@ void tst_GooglePhotosProvider::answersGiveOnlyWebAddressesAndPlainIds()
     response.headers += {{"X-Goog-Upload-Status", "active"}, {"X-Goog-Upload-Size-Received", header}};
     const QHash<QString, std::function<QString()>> readers{
         {QStringLiteral("session"), [&] { return GooglePhotosProvider::readSessionAddress(response).toString(); }},
-        {QStringLiteral("item"), [&] {
+        {QStringLiteral("item"),
+         [&] {
              const GooglePhotosProvider::CreatedItem created = GooglePhotosProvider::readCreatedItem(response);
              return created.id + QLatin1Char(' ') + created.address;
          }},
-        {QStringLiteral("status"), [&] {
-             const GooglePhotosProvider::UploadStatus status = GooglePhotosProvider::readUploadStatus(response, 10000000);
+        {QStringLiteral("status"),
+         [&] {
+             const GooglePhotosProvider::UploadStatus status = GooglePhotosProvider::readUploadStatus(response,
+                                                                                                      10000000);
              return status.state == GooglePhotosProvider::UploadStatus::ACTIVE
                         ? QStringLiteral("active %1").arg(status.received)
                         : QStringLiteral("refused");

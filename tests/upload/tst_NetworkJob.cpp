@@ -2,12 +2,12 @@
 #include "LogCapture.h"
 #include "NetworkJob.h"
 #include "NetworkSNService.h"
-#include "SettingImpl.h"
 #include "SNErrorMap.h"
-#include "SNProvider.h"
 #include "SNJob.h"
+#include "SNProvider.h"
 #include "SampleProvider.h"
 #include "SampleRig.h"
+#include "SettingImpl.h"
 #include "TestEnvironment.h"
 #include "UploadErrorCode.h"
 
@@ -194,9 +194,11 @@ void tst_NetworkJob::createIsNeverSentTwice_data()
     QTest::addColumn<int>("code");
     QTest::addColumn<int>("stored");
     QTest::newRow("dropped mid-body") << HttpFault::dropAfterBodyBytes(50000) << int(SN_ERR_DISCONNECTED) << 0;
-    QTest::newRow("taken, then closed without answer") << HttpFault::closeBeforeReply() << int(SN_ERR_DISCONNECTED) << 1;
+    QTest::newRow("taken, then closed without answer")
+        << HttpFault::closeBeforeReply() << int(SN_ERR_DISCONNECTED) << 1;
     QTest::newRow("server error") << HttpFault::replyWith(HttpReply::json(500, {})) << int(SN_ERR_PROTOCOL) << 0;
-    QTest::newRow("server unavailable") << HttpFault::replyWith(HttpReply::json(503, {})) << int(SN_ERR_UNREACHABLE) << 0;
+    QTest::newRow("server unavailable") << HttpFault::replyWith(HttpReply::json(503, {})) << int(SN_ERR_UNREACHABLE)
+                                        << 0;
     QTest::newRow("not HTTP") << HttpFault::notHttp("SSH-2.0-OpenSSH_9.2\r\n") << int(SN_ERR_DISCONNECTED) << 0;
 }
 
@@ -245,8 +247,7 @@ void tst_NetworkJob::faultsMapToCodes_data()
                                 << -1;
     QTest::newRow("unreadable answer") << Faults{HttpFault::replyWith(HttpReply::text(200, "<html>"))}
                                        << int(SN_ERR_PROTOCOL) << 1;
-    QTest::newRow("401 with a token the server dropped: renewed, sent again")
-        << Faults{status(401)} << 0 << 2;
+    QTest::newRow("401 with a token the server dropped: renewed, sent again") << Faults{status(401)} << 0 << 2;
 }
 
 void tst_NetworkJob::faultsMapToCodes()
@@ -295,7 +296,9 @@ void tst_NetworkJob::stallTimesOut()
     clock.start();
     if (scheduled) {
         rig.handle->addAccount({QString(), QStringLiteral("teacher"), QString()});
-        QCOMPARE(rig.handle->uploadVideo(QStringLiteral("Quillo"), path, QStringLiteral("t"), {}, {}, {}, {}, &job, &probe), 0);
+        QCOMPARE(rig.handle->uploadVideo(QStringLiteral("Quillo"), path, QStringLiteral("t"), {}, {}, {}, {}, &job,
+                                         &probe),
+                 0);
     } else {
         AccountRecord account{QString(), QStringLiteral("teacher"), QString()};
         QCOMPARE(rig.handle->uploadVideoFile(&account, QStringLiteral("Quillo"), path, QStringLiteral("t"), {}, {}, {},
@@ -336,8 +339,8 @@ void tst_NetworkJob::fileChecks()
     JobProbe probe;
     SNJob *job = nullptr;
     AccountRecord account{QString(), QStringLiteral("teacher"), QString()};
-    QCOMPARE(limited->uploadFile(&account, {}, rig.writeFile(QStringLiteral("eleven.jpg"), 11), {}, {}, {}, {}, {}, &job,
-                                 &probe),
+    QCOMPARE(limited->uploadFile(&account, {}, rig.writeFile(QStringLiteral("eleven.jpg"), 11), {}, {}, {}, {}, {},
+                                 &job, &probe),
              0);
     QTRY_VERIFY(probe.hasEnded());
     QCOMPARE(probe.end().code, int(SN_ERR_FILE_TOO_LARGE));
@@ -394,8 +397,10 @@ void tst_NetworkJob::scheduledUploadsWaitForASlot()
     JobProbe second;
     JobProbe immediate;
     SNJob *job = nullptr;
-    QCOMPARE(rig.handle->uploadImage(QStringLiteral("Quillo"), path, QStringLiteral("a"), {}, {}, {}, {}, &job, &first), 0);
-    QCOMPARE(rig.handle->uploadImage(QStringLiteral("Quillo"), path, QStringLiteral("b"), {}, {}, {}, {}, &job, &second), 0);
+    QCOMPARE(rig.handle->uploadImage(QStringLiteral("Quillo"), path, QStringLiteral("a"), {}, {}, {}, {}, &job, &first),
+             0);
+    QCOMPARE(
+        rig.handle->uploadImage(QStringLiteral("Quillo"), path, QStringLiteral("b"), {}, {}, {}, {}, &job, &second), 0);
     AccountRecord account{QString(), QStringLiteral("teacher"), QString()};
     QCOMPARE(rig.handle->uploadFile(&account, QStringLiteral("Quillo"), path, QStringLiteral("c"), {}, {}, {}, {}, &job,
                                     &immediate),
@@ -426,10 +431,12 @@ void tst_NetworkJob::endpointsFromTheSettingsFile()
     SNService *service = rig.manager.service(QStringLiteral("other"));
     service->setParameter(QStringLiteral("client_id"), QString::fromLatin1(SampleServiceEmulation::kClientId));
     auto *context = static_cast<NetworkSNService *>(service);
-    QCOMPARE(context->endpoint(QStringLiteral("api"), QStringLiteral("/v1/me")), elsewhere.url(QStringLiteral("/v1/me")));
+    QCOMPARE(context->endpoint(QStringLiteral("api"), QStringLiteral("/v1/me")),
+             elsewhere.url(QStringLiteral("/v1/me")));
     QCOMPARE(context->endpoint(QStringLiteral("content")), QUrl(QStringLiteral("https://content.sample.invalid")));
     rig.manager.setEndpoint(QStringLiteral("other"), QStringLiteral("api"), rig.server.url(QStringLiteral("/base/")));
-    QCOMPARE(context->endpoint(QStringLiteral("api"), QStringLiteral("v1/me")), rig.server.url(QStringLiteral("/base/v1/me")));
+    QCOMPARE(context->endpoint(QStringLiteral("api"), QStringLiteral("v1/me")),
+             rig.server.url(QStringLiteral("/base/v1/me")));
     settings.remove(QStringLiteral("upload"));
 }
 
@@ -462,8 +469,8 @@ void tst_NetworkJob::shutdownEndsJobsWithoutReports()
     JobProbe probe;
     AccountRecord account{QString(), QStringLiteral("teacher"), QString()};
     SNJob *job = nullptr;
-    QCOMPARE(rig.handle->uploadFile(&account, {}, rig.writeFile(QStringLiteral("a.jpg"), 1000), {}, {}, {}, {}, {}, &job,
-                                    &probe),
+    QCOMPARE(rig.handle->uploadFile(&account, {}, rig.writeFile(QStringLiteral("a.jpg"), 1000), {}, {}, {}, {}, {},
+                                    &job, &probe),
              0);
     QPointer<SNJob> watch(job);
     QTRY_VERIFY(!rig.server.requests("POST", QStringLiteral("/v1/files")).isEmpty());
@@ -491,8 +498,8 @@ void tst_NetworkJob::transportErrors_data()
     QTest::newRow("refused") << QNetworkReply::ConnectionRefusedError << int(SN_ERR_CANNOT_CONNECT) << false;
     QTest::newRow("TLS handshake") << QNetworkReply::SslHandshakeFailedError << int(SN_ERR_CANNOT_CONNECT) << false;
     QTest::newRow("proxy refused") << QNetworkReply::ProxyConnectionRefusedError << int(SN_ERR_CANNOT_CONNECT) << false;
-    QTest::newRow("proxy wants a login") << QNetworkReply::ProxyAuthenticationRequiredError << int(SN_ERR_CANNOT_CONNECT)
-                                         << false;
+    QTest::newRow("proxy wants a login") << QNetworkReply::ProxyAuthenticationRequiredError
+                                         << int(SN_ERR_CANNOT_CONNECT) << false;
     QTest::newRow("closed by the host") << QNetworkReply::RemoteHostClosedError << int(SN_ERR_DISCONNECTED) << true;
     QTest::newRow("proxy closed") << QNetworkReply::ProxyConnectionClosedError << int(SN_ERR_DISCONNECTED) << true;
     QTest::newRow("body could not go again") << QNetworkReply::ContentReSendError << int(SN_ERR_DISCONNECTED) << true;
@@ -620,8 +627,10 @@ void tst_NetworkJob::sameServer_data()
     QTest::newRow("plain http on 443") << "http://api.example.test:443/upload" << api << false;
     QTest::newRow("another port") << "https://api.example.test:8443/upload" << api << false;
     QTest::newRow("another host") << "https://api.example.test.evil.test/upload" << api << false;
-    QTest::newRow("no host") << "https:///upload" << "https:///v1" << false;
-    QTest::newRow("local test server") << "http://127.0.0.1:8080/s" << "http://127.0.0.1:8080/" << true;
+    QTest::newRow("no host") << "https:///upload"
+                             << "https:///v1" << false;
+    QTest::newRow("local test server") << "http://127.0.0.1:8080/s"
+                                       << "http://127.0.0.1:8080/" << true;
 }
 
 void tst_NetworkJob::sameServer()

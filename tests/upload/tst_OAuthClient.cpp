@@ -71,7 +71,8 @@ QUrl requestToken(SampleRig &rig, const QString &label = kLabel)
     SNJob *job = nullptr;
     if (rig.handle->requestToken(&account, &job, &probe) != 0)
         return {};
-    if (!QTest::qWaitFor([&probe] { return probe.hasEnded(); }, 10000) || probe.end().kind != QLatin1String("completed"))
+    if (!QTest::qWaitFor([&probe] { return probe.hasEnded(); }, 10000)
+        || probe.end().kind != QLatin1String("completed"))
         return {};
     QDesktopServices::openUrl(QUrl(probe.end().result.value(QStringLiteral("redirect")).toString()));
     // The browser stand-in has no signal: poll what was opened.
@@ -379,8 +380,8 @@ void tst_OAuthClient::tokenAnswers_data()
     QTest::addColumn<bool>("ok");
     QTest::addColumn<QString>("error");
     QTest::addColumn<qint64>("expiresIn");
-    QTest::newRow("granted") << 200 << QByteArray(R"({"access_token":"a","refresh_token":"r","expires_in":3599})") << true
-                             << "" << qint64(3599);
+    QTest::newRow("granted") << 200 << QByteArray(R"({"access_token":"a","refresh_token":"r","expires_in":3599})")
+                             << true << "" << qint64(3599);
     QTest::newRow("lifetime as text") << 200 << QByteArray(R"({"access_token":"a","expires_in":"60"})") << true << ""
                                       << qint64(60);
     QTest::newRow("no lifetime") << 200 << QByteArray(R"({"access_token":"a"})") << true << "" << qint64(-1);
@@ -425,7 +426,8 @@ void tst_OAuthClient::deviceAnswers_data()
                                 << int(OAuthProtocol::POLL_DENIED);
     QTest::newRow("rfc expired") << rfc << 400 << QByteArray(R"({"error":"expired_token"})")
                                  << int(OAuthProtocol::POLL_EXPIRED);
-    QTest::newRow("rfc granted") << rfc << 200 << QByteArray(R"({"access_token":"a"})") << int(OAuthProtocol::POLL_GRANTED);
+    QTest::newRow("rfc granted") << rfc << 200 << QByteArray(R"({"access_token":"a"})")
+                                 << int(OAuthProtocol::POLL_GRANTED);
     QTest::newRow("rfc unknown") << rfc << 400 << QByteArray(R"({"error":"what"})") << int(OAuthProtocol::POLL_FAILED);
     QTest::newRow("graph pending") << graph << 400 << QByteArray(R"({"error":{"code":31,"error_subcode":1349174}})")
                                    << int(OAuthProtocol::POLL_PENDING);
@@ -450,7 +452,8 @@ void tst_OAuthClient::deviceAnswers()
 
 void tst_OAuthClient::deviceCodes()
 {
-    const QByteArray rfc = R"({"device_code":"d","user_code":"U","verification_uri":"https://x.test/device","expires_in":600})";
+    const QByteArray rfc =
+        R"({"device_code":"d","user_code":"U","verification_uri":"https://x.test/device","expires_in":600})";
     const OAuthProtocol::DeviceCode code = OAuthProtocol::parseDeviceCode(rfc, OAuthConfig::DEVICE_RFC8628);
     QVERIFY(code.ok);
     QCOMPARE(code.deviceCode, QStringLiteral("d"));
@@ -460,7 +463,8 @@ void tst_OAuthClient::deviceCodes()
     QCOMPARE(OAuthProtocol::parseDeviceCode(graph, OAuthConfig::DEVICE_GRAPH).intervalSeconds, 9);
     const QByteArray noUserCode = R"({"device_code":"d","verification_uri":"https://x.test/","expires_in":600})";
     QVERIFY(!OAuthProtocol::parseDeviceCode(noUserCode, OAuthConfig::DEVICE_RFC8628).ok);
-    const QByteArray script = R"json({"device_code":"d","user_code":"U","verification_uri":"javascript:alert(1)","expires_in":600})json";
+    const QByteArray script =
+        R"json({"device_code":"d","user_code":"U","verification_uri":"javascript:alert(1)","expires_in":600})json";
     QVERIFY(!OAuthProtocol::parseDeviceCode(script, OAuthConfig::DEVICE_RFC8628).ok);
     // The scheme alone is no address a browser can go to.
     for (const char *address : {"https://www.face\\u0000book.test/device", "https:device", "https://"}) {
@@ -478,17 +482,37 @@ void tst_OAuthClient::callbackTargets_data()
     QTest::addColumn<QString>("code");
     QTest::addColumn<QString>("state");
     QTest::addColumn<QString>("error");
-    QTest::newRow("encoded code") << QByteArray("/?code=4%2F0Ab%2BCd&state=s1") << true << "4/0Ab+Cd" << "s1" << "";
-    QTest::newRow("plus is a space") << QByteArray("/?code=a+b&state=s") << true << "a b" << "s" << "";
-    QTest::newRow("denied") << QByteArray("/?error=access_denied&state=s") << true << "" << "s" << "access_denied";
-    QTest::newRow("icon") << QByteArray("/favicon.ico") << false << "" << "" << "";
-    QTest::newRow("absolute target") << QByteArray("http://evil.test/?code=x") << false << "" << "" << "";
-    QTest::newRow("garbage") << QByteArray("%%%") << false << "" << "" << "";
+    QTest::newRow("encoded code") << QByteArray("/?code=4%2F0Ab%2BCd&state=s1") << true << "4/0Ab+Cd"
+                                  << "s1"
+                                  << "";
+    QTest::newRow("plus is a space") << QByteArray("/?code=a+b&state=s") << true << "a b"
+                                     << "s"
+                                     << "";
+    QTest::newRow("denied") << QByteArray("/?error=access_denied&state=s") << true << ""
+                            << "s"
+                            << "access_denied";
+    QTest::newRow("icon") << QByteArray("/favicon.ico") << false << ""
+                          << ""
+                          << "";
+    QTest::newRow("absolute target") << QByteArray("http://evil.test/?code=x") << false << ""
+                                     << ""
+                                     << "";
+    QTest::newRow("garbage") << QByteArray("%%%") << false << ""
+                             << ""
+                             << "";
     // A browser percent-encodes every byte outside visible ASCII; a raw one would be dropped on the way
     // into an address and a different code handed on.
-    QTest::newRow("raw control byte") << QByteArray("/?code=ab\x9e" "cd&state=s") << false << "" << "" << "";
-    QTest::newRow("raw latin-1 byte") << QByteArray("/?code=ab\xe9&state=s") << false << "" << "" << "";
-    QTest::newRow("raw tab") << QByteArray("/?code=ab\tcd&state=s") << false << "" << "" << "";
+    QTest::newRow("raw control byte") << QByteArray("/?code=ab\x9e"
+                                                    "cd&state=s")
+                                      << false << ""
+                                      << ""
+                                      << "";
+    QTest::newRow("raw latin-1 byte") << QByteArray("/?code=ab\xe9&state=s") << false << ""
+                                      << ""
+                                      << "";
+    QTest::newRow("raw tab") << QByteArray("/?code=ab\tcd&state=s") << false << ""
+                             << ""
+                             << "";
 }
 
 void tst_OAuthClient::callbackTargets()

@@ -47,9 +47,12 @@ void tst_RemoveProgressDlg::removesThePathTheServiceKnows_data()
 {
     QTest::addColumn<QString>("service");
     QTest::addColumn<QString>("path");
-    QTest::newRow("file hosting: the program's public folder") << "dropboxOAuth" << "public/Quillo/clip01.avi";
-    QTest::newRow("video sharing: the id") << "youtube" << "clip01.avi";
-    QTest::newRow("photo service: the id") << "picasa" << "clip01.avi";
+    QTest::newRow("file hosting: the program's public folder") << "dropboxOAuth"
+                                                               << "public/Quillo/clip01.avi";
+    QTest::newRow("video sharing: the id") << "youtube"
+                                           << "clip01.avi";
+    QTest::newRow("photo service: the id") << "picasa"
+                                           << "clip01.avi";
 }
 
 void tst_RemoveProgressDlg::removesThePathTheServiceKnows()

@@ -72,9 +72,8 @@ void tst_RequestTokenDlg::endsWithTheRequest_data()
     QTest::newRow("answer without redirect opens nothing")
         << 0 << Steps{FakeStep::complete({{QStringLiteral("page"), page}})} << 0 << "Requset token Compelete!"
         << QList<QUrl>{};
-    QTest::newRow("failure reported later")
-        << 0 << Steps{FakeStep::working(), FakeStep::fail(SN_ERR_TIMED_OUT)} << int(SN_ERR_TIMED_OUT)
-        << "Requset token Failed!" << QList<QUrl>{};
+    QTest::newRow("failure reported later") << 0 << Steps{FakeStep::working(), FakeStep::fail(SN_ERR_TIMED_OUT)}
+                                            << int(SN_ERR_TIMED_OUT) << "Requset token Failed!" << QList<QUrl>{};
     // Refused inside the start: the box must still end instead of waiting in exec() for good.
     QTest::newRow("refused at once") << int(SN_ERR_PROTOCOL) << Steps{} << int(SN_ERR_PROTOCOL)
                                      << "Requset token Failed!" << QList<QUrl>{};
@@ -121,8 +120,8 @@ void tst_RequestTokenDlg::statusFollowsTheRequest()
 void tst_RequestTokenDlg::dismissalCancelsTheRequest()
 {
     FakeSNService service(QStringLiteral("dropboxOAuth"));
-    service.scriptNext(FakeSNService::OP_TOKEN,
-                       heldThen(FakeStep::complete({{QStringLiteral("redirect"), QStringLiteral("https://a.invalid")}})));
+    service.scriptNext(FakeSNService::OP_TOKEN, heldThen(FakeStep::complete({{QStringLiteral("redirect"),
+                                                                              QStringLiteral("https://a.invalid")}})));
     auto dialog = std::make_unique<RequestTokenDlg>(&service, nullptr);
     QPointer<FakeJob> job;
     whenHeld(service, [&] {

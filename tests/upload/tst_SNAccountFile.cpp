@@ -48,13 +48,24 @@ const QString kService = QStringLiteral("dropboxOAuth");
 QList<SNAccountEntry> sampleEntries()
 {
     return {
-        {QStringLiteral("youtube"), QStringLiteral("x1"), QStringLiteral("channel"), QStringLiteral("password"),
+        {QStringLiteral("youtube"),
+         QStringLiteral("x1"),
+         QStringLiteral("channel"),
+         QStringLiteral("password"),
          SNAccountEntry::KIND_ACCOUNT,
          {{QStringLiteral("grant.refresh_token"), QStringLiteral("1//refresh+secret")},
           {QStringLiteral("account.display"), QStringLiteral("Ms Jäger")}}},
-        {kService, QString(), QStringLiteral("teacher@school.org"), QStringLiteral("password"),
-         SNAccountEntry::KIND_ACCOUNT, {{QStringLiteral("grant.access_token"), QStringLiteral("sl.AAA")}}},
-        {kService, QString(), QStringLiteral("other"), QString(), SNAccountEntry::KIND_PENDING_GRANT,
+        {kService,
+         QString(),
+         QStringLiteral("teacher@school.org"),
+         QStringLiteral("password"),
+         SNAccountEntry::KIND_ACCOUNT,
+         {{QStringLiteral("grant.access_token"), QStringLiteral("sl.AAA")}}},
+        {kService,
+         QString(),
+         QStringLiteral("other"),
+         QString(),
+         SNAccountEntry::KIND_PENDING_GRANT,
          {{QStringLiteral("grant.access_token"), QStringLiteral("sl.BBB")}}},
     };
 }
@@ -241,14 +252,21 @@ void tst_SNAccountFile::keyBuilder_data()
                                 QStringLiteral("A4:5E:60:11:22:33"));
     const auto empty = interface(QStringLiteral("tun0"), QString(), 0);
     const auto zero = interface(QStringLiteral("dummy0"), QStringLiteral("00:00:00:00:00:00"), 0);
-    QTest::newRow("loopback skipped") << List{lo, eth0} << "m" << "02:FC:00:00:00:01";
-    QTest::newRow("randomised first entry skipped") << List{lo, ifb0, eth0} << "m" << "02:FC:00:00:00:01";
-    QTest::newRow("randomised lends its permanent address") << List{wifi, eth0} << "m" << "A4:5E:60:11:22:33";
-    QTest::newRow("empty and zero skipped") << List{empty, zero, eth0} << "m" << "02:FC:00:00:00:01";
+    QTest::newRow("loopback skipped") << List{lo, eth0} << "m"
+                                      << "02:FC:00:00:00:01";
+    QTest::newRow("randomised first entry skipped") << List{lo, ifb0, eth0} << "m"
+                                                    << "02:FC:00:00:00:01";
+    QTest::newRow("randomised lends its permanent address") << List{wifi, eth0} << "m"
+                                                            << "A4:5E:60:11:22:33";
+    QTest::newRow("empty and zero skipped") << List{empty, zero, eth0} << "m"
+                                            << "02:FC:00:00:00:01";
     QTest::newRow("order kept") << List{eth0, interface(QStringLiteral("eth1"), QStringLiteral("02:00:00:00:00:09"), 0)}
-                                << "m" << "02:FC:00:00:00:01";
-    QTest::newRow("none: machine id") << List{lo, ifb0, empty} << "4c1b" << "4c1b";
-    QTest::newRow("nothing at all") << List{} << "" << "";
+                                << "m"
+                                << "02:FC:00:00:00:01";
+    QTest::newRow("none: machine id") << List{lo, ifb0, empty} << "4c1b"
+                                      << "4c1b";
+    QTest::newRow("nothing at all") << List{} << ""
+                                    << "";
 }
 
 void tst_SNAccountFile::keyBuilder()
@@ -268,7 +286,8 @@ void tst_SNAccountFile::keyStaysWhenTheRandomisedAddressChanges()
         lo, interface(QStringLiteral("ifb0"), QStringLiteral("4E:FE:69:B3:22:59"), 1), eth0};
     const QList<AccountFileKey::Interface> afterReboot{
         lo, interface(QStringLiteral("ifb0"), QStringLiteral("9A:01:33:C4:10:07"), 1), eth0};
-    const QByteArray before = AccountFileKey::key(QStringLiteral("root"), AccountFileKey::chosenAddress(beforeReboot, {}));
+    const QByteArray before = AccountFileKey::key(QStringLiteral("root"),
+                                                  AccountFileKey::chosenAddress(beforeReboot, {}));
     QCOMPARE(AccountFileKey::key(QStringLiteral("root"), AccountFileKey::chosenAddress(afterReboot, {})), before);
     QCOMPARE(before, QByteArray("root02:FC:00:00:00:01"));
     // This machine's own key comes out the same each time it is built.
@@ -317,7 +336,8 @@ void tst_SNAccountFile::replacingUnderTheSameLabelKeepsGrantAndExtra()
 {
     MemoryAccountStore store;
     store.addAccount(kService, {QStringLiteral("kept"), QStringLiteral("teacher"), QStringLiteral("typed")});
-    store.setParams(kService, QStringLiteral("teacher"), {{QStringLiteral("grant.refresh_token"), QStringLiteral("r")}});
+    store.setParams(kService, QStringLiteral("teacher"),
+                    {{QStringLiteral("grant.refresh_token"), QStringLiteral("r")}});
     const int saves = store.saveCount();
 
     // The settings page stores every row on each Save, with a null extra.
@@ -347,7 +367,8 @@ void tst_SNAccountFile::anotherLabelTakesItsPendingGrant()
     // Grants arrive for labels before the accounts are stored under them.
     store.setParams(kService, QStringLiteral("new"), {{QStringLiteral("grant.access_token"), QStringLiteral("a-new")}});
     store.setParams(kService, QStringLiteral("stray"), {{QStringLiteral("grant.access_token"), QStringLiteral("a-x")}});
-    store.setParams(QStringLiteral("youtube"), QStringLiteral("new"), {{QStringLiteral("grant.access_token"), QStringLiteral("y")}});
+    store.setParams(QStringLiteral("youtube"), QStringLiteral("new"),
+                    {{QStringLiteral("grant.access_token"), QStringLiteral("y")}});
     QCOMPARE(store.storedAccount(kService).userName, QStringLiteral("old"));
 
     QCOMPARE(store.replaceAccount(kService, {QString(), QStringLiteral("new"), QString()}), 0);
@@ -378,7 +399,8 @@ void tst_SNAccountFile::usableAccounts()
     rig.manager.registerProvider(QStringLiteral("gone"), [] { return std::make_unique<GoneProvider>(); });
     SNService *gone = rig.manager.service(QStringLiteral("gone"));
     gone->addAccount({QString(), QStringLiteral("teacher"), QString()});
-    rig.store->setParams(QStringLiteral("gone"), QStringLiteral("teacher"), rig.store->params(QLatin1String(SampleRig::kService), QStringLiteral("teacher")));
+    rig.store->setParams(QStringLiteral("gone"), QStringLiteral("teacher"),
+                         rig.store->params(QLatin1String(SampleRig::kService), QStringLiteral("teacher")));
     QVERIFY(!gone->isAccountUsable(gone->storedAccount()));
     QVERIFY(!rig.manager.service(QStringLiteral("no such service")));
 }

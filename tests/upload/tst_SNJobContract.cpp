@@ -108,26 +108,32 @@ void tst_SNJobContract::uploadJobs()
         switch (scenario) {
         case SUCCESS:
         case CANCEL_AFTER_END:
-            fake->scriptNext(FakeSNService::OP_UPLOAD, start + QList<FakeStep>{FakeStep::progress(10), FakeStep::progress(10),
-                                                                                FakeStep::progress(60), FakeStep::uploaded({}, {})});
+            fake->scriptNext(FakeSNService::OP_UPLOAD,
+                             start
+                                 + QList<FakeStep>{FakeStep::progress(10), FakeStep::progress(10),
+                                                   FakeStep::progress(60), FakeStep::uploaded({}, {})});
             break;
         case FAILURE:
             fake->scriptNext(FakeSNService::OP_UPLOAD,
                              start + QList<FakeStep>{FakeStep::progress(40), FakeStep::fail(SN_ERR_PROTOCOL)});
             break;
         case CANCEL_MID_BODY:
-            fake->scriptNext(FakeSNService::OP_UPLOAD, start + QList<FakeStep>{FakeStep::progress(30), FakeStep::hold(),
-                                                                                FakeStep::progress(80), FakeStep::uploaded({}, {})});
+            fake->scriptNext(FakeSNService::OP_UPLOAD,
+                             start
+                                 + QList<FakeStep>{FakeStep::progress(30), FakeStep::hold(), FakeStep::progress(80),
+                                                   FakeStep::uploaded({}, {})});
             break;
         case CANCEL_DURING_PROCESSING:
-            fake->scriptNext(FakeSNService::OP_UPLOAD, start + QList<FakeStep>{FakeStep::progress(100), FakeStep::hold(),
-                                                                                FakeStep::uploaded({}, {})});
+            fake->scriptNext(FakeSNService::OP_UPLOAD, start
+                                                           + QList<FakeStep>{FakeStep::progress(100), FakeStep::hold(),
+                                                                             FakeStep::uploaded({}, {})});
             processing = [&fake] { return fake->lastJob() && fake->lastJob()->isHeld(); };
             break;
         case LISTENER_DELETED:
-            fake->scriptNext(FakeSNService::OP_UPLOAD, start + QList<FakeStep>{FakeStep::progress(30), FakeStep::wait(50),
-                                                                                FakeStep::progress(70), FakeStep::wait(50),
-                                                                                FakeStep::uploaded({}, {})});
+            fake->scriptNext(FakeSNService::OP_UPLOAD,
+                             start
+                                 + QList<FakeStep>{FakeStep::progress(30), FakeStep::wait(50), FakeStep::progress(70),
+                                                   FakeStep::wait(50), FakeStep::uploaded({}, {})});
             break;
         case CANCEL_BEFORE_CONNECT:
             break;
@@ -380,7 +386,7 @@ void tst_SNJobContract::reportsQueuedBeforeCancelAreDropped()
 {
     FakeSNService fake(QStringLiteral("sample"));
     fake.scriptNext(FakeSNService::OP_UPLOAD, {FakeStep::connecting(), FakeStep::working(), FakeStep::progress(10),
-                                                FakeStep::progress(20), FakeStep::hold(), FakeStep::uploaded({}, {})});
+                                               FakeStep::progress(20), FakeStep::hold(), FakeStep::uploaded({}, {})});
     JobProbe probe;
     probe.reaction = [](const JobProbe::Report &report) {
         if (report.kind == QLatin1String("connecting"))

@@ -102,8 +102,13 @@ void tst_ScheduleItem::recordMatchesTheGoldenBytes()
                       QString(), QStringList{QStringLiteral("k1")});
     const QByteArray golden = QByteArray::fromHex("00000010002f006d002f0061002e0061007600690000001001"
                                                   "00257a870305c208ff"
-                                                  "000000020054" "00000000" "ffffffff"
-                                                  "00000001" "00000004006b0031" "00000001" "ffffffff");
+                                                  "000000020054"
+                                                  "00000000"
+                                                  "ffffffff"
+                                                  "00000001"
+                                                  "00000004006b0031"
+                                                  "00000001"
+                                                  "ffffffff");
     const QByteArray written = recordBytes([&](QDataStream &stream) { item.write(stream); });
     QCOMPARE(written.toHex(), golden.toHex());
     QCOMPARE(written.size(), 68);
@@ -119,15 +124,15 @@ void tst_ScheduleItem::recordsRoundTrip_data()
     QTest::addColumn<int>("state");
     QTest::addColumn<QString>("result");
 
-    QTest::newRow("queued video, null texts") << QStringLiteral("/m/a.avi") << int(SERVICE_YOUTUBE) << true
-                                              << QString() << QStringList{QStringLiteral("k1"), QStringLiteral("k2")}
-                                              << int(JOB_QUEUED) << QString();
-    QTest::newRow("no keywords, empty texts") << QStringLiteral("/m/b c.png") << int(SERVICE_PICASA) << false
-                                              << QStringLiteral("") << QStringList() << int(JOB_UPLOADING)
-                                              << QStringLiteral("");
-    QTest::newRow("succeeded, non-ASCII") << QStringLiteral("/m/éclair 写真.jpg") << int(SERVICE_DROPBOX) << false
-                                          << QStringLiteral("line\nbreak") << QStringList{QStringLiteral("ü")}
-                                          << int(JOB_SUCCEEDED) << QStringLiteral("https://example.test/s/x");
+    QTest::newRow("queued video, null texts")
+        << QStringLiteral("/m/a.avi") << int(SERVICE_YOUTUBE) << true << QString()
+        << QStringList{QStringLiteral("k1"), QStringLiteral("k2")} << int(JOB_QUEUED) << QString();
+    QTest::newRow("no keywords, empty texts")
+        << QStringLiteral("/m/b c.png") << int(SERVICE_PICASA) << false << QStringLiteral("") << QStringList()
+        << int(JOB_UPLOADING) << QStringLiteral("");
+    QTest::newRow("succeeded, non-ASCII")
+        << QStringLiteral("/m/éclair 写真.jpg") << int(SERVICE_DROPBOX) << false << QStringLiteral("line\nbreak")
+        << QStringList{QStringLiteral("ü")} << int(JOB_SUCCEEDED) << QStringLiteral("https://example.test/s/x");
 }
 
 void tst_ScheduleItem::recordsRoundTrip()
@@ -184,8 +189,8 @@ void tst_ScheduleItem::damagedRecordsAreRecognised_data()
     for (const int cut : {1, 4, 20, 30, int(good.size()) - 1})
         QTest::addRow("cut after %d bytes", cut) << good.left(cut) << false;
     for (const int state : {0, 6, -1})
-        QTest::addRow("state %d", state)
-            << rawRecord(QStringLiteral("/m/a.png"), SERVICE_DROPBOX, false, time, state) << true;
+        QTest::addRow("state %d", state) << rawRecord(QStringLiteral("/m/a.png"), SERVICE_DROPBOX, false, time, state)
+                                         << true;
 }
 
 void tst_ScheduleItem::damagedRecordsAreRecognised()
@@ -345,9 +350,8 @@ void tst_ScheduleItem::eachServiceGetsItsApplicationText()
     const QList<FakeSNService::Call> calls = host.fake(service)->calls();
     QCOMPARE(calls.size(), 1);
     QCOMPARE(calls.at(0).function, function);
-    QCOMPARE(calls.at(0).arguments,
-             (QStringList{appText, QStringLiteral("/m/a.png"), QStringLiteral("T"), QStringLiteral("A"),
-                          QStringLiteral("D"), QStringLiteral("k")}));
+    QCOMPARE(calls.at(0).arguments, (QStringList{appText, QStringLiteral("/m/a.png"), QStringLiteral("T"),
+                                                 QStringLiteral("A"), QStringLiteral("D"), QStringLiteral("k")}));
 }
 
 void tst_ScheduleItem::libraryReportsDecideTheEnd_data()
@@ -367,9 +371,9 @@ void tst_ScheduleItem::libraryReportsDecideTheEnd_data()
     QTest::newRow("cancelled by the library")
         << 0 << QList<FakeStep>{FakeStep::progress(10), FakeStep::fail(SN_ERR_CANCELLED)} << int(JOB_CANCELED)
         << int(SN_ERR_CANCELLED) << QList<int>{0, 10} << QString();
-    QTest::newRow("failed in transfer")
-        << 0 << QList<FakeStep>{FakeStep::progress(10), FakeStep::fail(SN_ERR_TIMED_OUT)} << int(JOB_FAILED)
-        << int(SN_ERR_TIMED_OUT) << QList<int>{0, 10} << QString();
+    QTest::newRow("failed in transfer") << 0
+                                        << QList<FakeStep>{FakeStep::progress(10), FakeStep::fail(SN_ERR_TIMED_OUT)}
+                                        << int(JOB_FAILED) << int(SN_ERR_TIMED_OUT) << QList<int>{0, 10} << QString();
     QTest::newRow("refused at once") << int(SN_ERR_FILE_NOT_FOUND) << QList<FakeStep>{} << int(JOB_FAILED)
                                      << int(SN_ERR_FILE_NOT_FOUND) << QList<int>{} << QString();
 }

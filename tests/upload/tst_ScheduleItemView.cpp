@@ -29,7 +29,8 @@ void tst_ScheduleItemView::failureTexts_data()
     QTest::newRow("too often") << int(SN_ERR_TOO_OFTEN)
                                << QStringLiteral("<font color='red'>You are trying too often. Please try again "
                                                  "later.</font>");
-    QTest::newRow("privilege") << int(SN_ERR_PRIVILEGE) << QStringLiteral("The linked account privilege is not enough!");
+    QTest::newRow("privilege") << int(SN_ERR_PRIVILEGE)
+                               << QStringLiteral("The linked account privilege is not enough!");
     QTest::newRow("cancelled") << int(SN_ERR_CANCELLED) << QString();
     QTest::newRow("unknown service") << -1 << QStringLiteral("Upload failed!");
     QTest::newRow("timed out") << int(SN_ERR_TIMED_OUT) << QStringLiteral("Upload failed!");

@@ -14,12 +14,12 @@
 #include "UploadServiceBit.h"
 
 #include <QApplication>
-#include <QDialog>
-#include <QPointer>
 #include <QDateEdit>
+#include <QDialog>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimeEdit>
@@ -68,9 +68,9 @@ void seed(const QString &folder, FakeScheduleHost &host, const QList<Stored> &jo
     QDataStream stream(&bytes, QIODevice::WriteOnly);
     stream.setVersion(ScheduleItem::kRecordStreamVersion);
     for (const Stored &job : jobs)
-        stream << job.path << qint32(job.service) << job.path.endsWith(QStringLiteral(".avi")) << host.currentDateTime().addSecs(job.secondsFromNow)
-               << QStringLiteral("title") << QString() << QString() << QStringList() << qint32(job.state)
-               << job.result;
+        stream << job.path << qint32(job.service) << job.path.endsWith(QStringLiteral(".avi"))
+               << host.currentDateTime().addSecs(job.secondsFromNow) << QStringLiteral("title") << QString()
+               << QString() << QStringList() << qint32(job.state) << job.result;
     QDir().mkpath(folder);
     QFile file(ScheduleFile(folder).path());
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -114,8 +114,7 @@ void tst_ScheduleManager::rowsShowEachState_data()
                             << QStringLiteral("It will upload at ") << true << true;
     QTest::newRow("uploading") << int(JOB_UPLOADING) << QStringLiteral("Uploading") << true << QString() << true
                                << true;
-    QTest::newRow("canceled") << int(JOB_CANCELED) << QStringLiteral("Canceled") << false << QString() << false
-                              << true;
+    QTest::newRow("canceled") << int(JOB_CANCELED) << QStringLiteral("Canceled") << false << QString() << false << true;
     QTest::newRow("failed") << int(JOB_FAILED) << QStringLiteral("Failed") << false << QString() << false << true;
     QTest::newRow("succeeded") << int(JOB_SUCCEEDED) << QStringLiteral("Succeeded") << false
                                << QStringLiteral("Please click <a href=\"%1\">here</a>").arg(kUrl) << false << false;
@@ -145,8 +144,8 @@ void tst_ScheduleManager::rowsShowEachState()
     QCOMPARE(view->stateText(), stateText);
     QCOMPARE(view->isProgressShown(), progressShown);
     if (state == JOB_QUEUED)
-        QCOMPARE(view->lineText(), line + manager.items().at(0)->time().toString(
-                                              QStringLiteral("<b>hh:mm </b><i>dd/MM/yyyy</i>")));
+        QCOMPARE(view->lineText(),
+                 line + manager.items().at(0)->time().toString(QStringLiteral("<b>hh:mm </b><i>dd/MM/yyyy</i>")));
     else if (!progressShown)
         QCOMPARE(view->lineText(), line);
     QCOMPARE(view->isInCancelMode(), cancelMode);
@@ -162,8 +161,8 @@ void tst_ScheduleManager::addJobQueuesOnePerServiceInBitOrder()
     ScheduleManager manager(&host, folder.path());
     const QDateTime later = host.currentDateTime().addDays(1);
     manager.addJob({{SERVICE_DROPBOX, later}, {SERVICE_YOUTUBE, later.addSecs(60)}, {SERVICE_PICASA, later}},
-                   QStringLiteral("/m/clip.avi"), true, QStringLiteral("T"), QStringLiteral("A"),
-                   QStringLiteral("D"), {QStringLiteral("k")});
+                   QStringLiteral("/m/clip.avi"), true, QStringLiteral("T"), QStringLiteral("A"), QStringLiteral("D"),
+                   {QStringLiteral("k")});
     QList<int> order;
     for (ScheduleItem *item : manager.items()) {
         order.append(item->service());
@@ -180,8 +179,8 @@ void tst_ScheduleManager::addJobQueuesOnePerServiceInBitOrder()
     QCOMPARE(saved[2]->service(), int(SERVICE_DROPBOX));
 
     // A time already past uploads at once.
-    manager.addJob({{SERVICE_TWITPIC, host.currentDateTime().addSecs(-5)}}, QStringLiteral("/m/b.png"), false,
-                   {}, {}, {}, {});
+    manager.addJob({{SERVICE_TWITPIC, host.currentDateTime().addSecs(-5)}}, QStringLiteral("/m/b.png"), false, {}, {},
+                   {}, {});
     QCOMPARE(uploadCalls(host), 1);
     QCOMPARE(manager.items().last()->state(), int(JOB_UPLOADING));
 }
@@ -284,7 +283,8 @@ void tst_ScheduleManager::outcomesAreReportedAndSaved()
 {
     QTemporaryDir folder;
     FakeScheduleHost host;
-    host.fake(SERVICE_DROPBOX)->scriptNext(FakeSNService::OP_UPLOAD, {FakeStep::uploaded(QStringLiteral("a.png"), kUrl)});
+    host.fake(SERVICE_DROPBOX)
+        ->scriptNext(FakeSNService::OP_UPLOAD, {FakeStep::uploaded(QStringLiteral("a.png"), kUrl)});
     host.fake(SERVICE_YOUTUBE)->scriptNext(FakeSNService::OP_UPLOAD, {FakeStep::fail(SN_ERR_TOO_OFTEN)});
     DialogWatchdog watchdog;
     ScheduleManager manager(&host, folder.path());
@@ -292,7 +292,7 @@ void tst_ScheduleManager::outcomesAreReportedAndSaved()
                    QStringLiteral("/m/a.png"), false, {}, {}, {}, {});
     QTRY_COMPARE(host.reports().size(), 2);
     QCOMPARE(host.reports(), (QStringList{QStringLiteral("failed 1 /m/a.png"),
-                                         QStringLiteral("succeeded 16 /m/a.png a.png %1").arg(kUrl)}));
+                                          QStringLiteral("succeeded 16 /m/a.png a.png %1").arg(kUrl)}));
     QCOMPARE(manager.viewAt(0)->lineText(),
              QStringLiteral("<font color='red'>You are trying too often. Please try again later.</font>"));
     QVERIFY(manager.viewAt(0)->isButtonEnabled());

@@ -15,8 +15,8 @@
 #include "UploadServiceBit.h"
 
 #include <QApplication>
-#include <QPointer>
 #include <QFile>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 

@@ -47,8 +47,8 @@ void tst_UploadErrorTexts::accessErrorBox_data()
     QTest::newRow("authorization") << int(SN_ERR_AUTHORIZATION) << "Authorization failed.";
     QTest::newRow("too often") << int(SN_ERR_TOO_OFTEN) << "You are trying too often. Please try again later.";
     QTest::newRow("privilege") << int(SN_ERR_PRIVILEGE) << "The linked account privilege is not enough!";
-    QTest::newRow("not set up in this build") << int(SN_ERR_NOT_CONFIGURED)
-                                              << "This service is not set up in this build of Quillo.";
+    QTest::newRow("not set up in this build")
+        << int(SN_ERR_NOT_CONFIGURED) << "This service is not set up in this build of Quillo.";
     QTest::newRow("'@' code has no row") << int(SN_ERR_AT_IN_USER_NAME) << "Social network unknown error!";
     QTest::newRow("cancel has no row") << int(SN_ERR_CANCELLED) << "Social network unknown error!";
     QTest::newRow("file code has no row") << int(SN_ERR_FILE_NOT_FOUND) << "Social network unknown error!";
@@ -72,9 +72,11 @@ void tst_UploadErrorTexts::accountDialog_data()
     const QString at = QStringLiteral("Youtube access cannot user account with '@'!");
     QTest::newRow("video sharing, '@'") << int(SN_ERR_CREDENTIALS_REFUSED) << uint(SERVICE_YOUTUBE) << "a@b.org" << at;
     QTest::newRow("second form, '@'") << int(SN_ERR_CREDENTIALS_REFUSED_2) << uint(SERVICE_YOUTUBE) << "a@b" << at;
-    QTest::newRow("video sharing, plain") << int(SN_ERR_CREDENTIALS_REFUSED) << uint(SERVICE_YOUTUBE) << "ab" << refused;
+    QTest::newRow("video sharing, plain")
+        << int(SN_ERR_CREDENTIALS_REFUSED) << uint(SERVICE_YOUTUBE) << "ab" << refused;
     QTest::newRow("photo service, '@'") << int(SN_ERR_CREDENTIALS_REFUSED) << uint(SERVICE_PICASA) << "a@b" << refused;
-    QTest::newRow("authorization") << int(SN_ERR_AUTHORIZATION) << uint(SERVICE_DROPBOX) << "x" << "Authorization failed.";
+    QTest::newRow("authorization") << int(SN_ERR_AUTHORIZATION) << uint(SERVICE_DROPBOX) << "x"
+                                   << "Authorization failed.";
     QTest::newRow("'@' code has no row") << int(SN_ERR_AT_IN_USER_NAME) << uint(SERVICE_YOUTUBE) << "a@b"
                                          << "Unknown error with Social network.";
     QTest::newRow("cancel has no row") << int(SN_ERR_CANCELLED) << uint(SERVICE_PICASA) << "x"
@@ -104,8 +106,8 @@ void tst_UploadErrorTexts::validationRow_data()
     QTest::newRow("timed out") << int(SN_ERR_TIMED_OUT) << red("Social network access timed out.");
     QTest::newRow("authorization") << int(SN_ERR_AUTHORIZATION) << red("Authorization failed.");
     QTest::newRow("privilege") << int(SN_ERR_PRIVILEGE) << red("The linked account privilege is not enough!");
-    QTest::newRow("not set up in this build") << int(SN_ERR_NOT_CONFIGURED)
-                                              << red("This service is not set up in this build of Quillo.");
+    QTest::newRow("not set up in this build")
+        << int(SN_ERR_NOT_CONFIGURED) << red("This service is not set up in this build of Quillo.");
     QTest::newRow("cancel") << int(SN_ERR_CANCELLED) << red("Unknown error with Social network.");
     QTest::newRow("unknown") << -2 << red("Unknown error with Social network.");
 }
@@ -127,7 +129,8 @@ void tst_UploadErrorTexts::managerRow_data()
     QTest::newRow("missing file") << int(SN_ERR_FILE_NOT_FOUND) << "File does not exist.";
     QTest::newRow("too large") << int(SN_ERR_FILE_TOO_LARGE) << "File size is too large.";
     QTest::newRow("too long") << int(SN_ERR_FILE_TOO_LONG) << "File length is too long.";
-    QTest::newRow("too often, red") << int(SN_ERR_TOO_OFTEN) << red("You are trying too often. Please try again later.");
+    QTest::newRow("too often, red") << int(SN_ERR_TOO_OFTEN)
+                                    << red("You are trying too often. Please try again later.");
     QTest::newRow("privilege, plain") << int(SN_ERR_PRIVILEGE) << "The linked account privilege is not enough!";
     QTest::newRow("authorization has no row") << int(SN_ERR_AUTHORIZATION) << "Upload failed!";
     QTest::newRow("connection has no row") << int(SN_ERR_DISCONNECTED) << "Upload failed!";

@@ -90,8 +90,9 @@ void tst_UploadImpl::everyServiceGetsItsParameters()
         auto *handle = static_cast<NetworkSNService *>(service.serviceHandle(uploadServiceBit(parameter.service)));
         QCOMPARE(handle->parameter(parameter.key), parameter.value);
     }
-    QCOMPARE(static_cast<NetworkSNService *>(service.serviceHandle(SERVICE_DROPBOX))->parameter(QStringLiteral("app_name")),
-             QStringLiteral("LumoQuillo"));
+    QCOMPARE(
+        static_cast<NetworkSNService *>(service.serviceHandle(SERVICE_DROPBOX))->parameter(QStringLiteral("app_name")),
+        QStringLiteral("LumoQuillo"));
     QCOMPARE(UploadServiceParameters::buildOption(QStringLiteral("picasa"), QStringLiteral("devkey")),
              QStringLiteral("QUILLO_GOOGLE_CLIENT_ID"));
     QCOMPARE(UploadServiceParameters::buildOption(QStringLiteral("dropboxOAuth"), QStringLiteral("consumer_secrete")),
@@ -134,12 +135,13 @@ void tst_UploadImpl::emittersEmitTheServiceSignals()
     QSignalSpy failed(&service, &UploadIntf::uploadFailed);
     QSignalSpy cancelled(&service, &UploadIntf::uploadCancelled);
     QSignalSpy retried(&service, &UploadIntf::uploadRetryTriggered);
-    service.emitUploadSucceeded(SERVICE_DROPBOX, QStringLiteral("/m/a.jpg"), QStringLiteral("a.jpg"), QStringLiteral("u"));
+    service.emitUploadSucceeded(SERVICE_DROPBOX, QStringLiteral("/m/a.jpg"), QStringLiteral("a.jpg"),
+                                QStringLiteral("u"));
     service.emitUploadFailed(SERVICE_PICASA, QStringLiteral("/m/b.jpg"));
     service.emitUploadCancelled(SERVICE_YOUTUBE, QStringLiteral("/m/c.avi"));
     service.emitUploadRetryTriggered(SERVICE_FACEBOOK, QStringLiteral("/m/d.jpg"));
-    QCOMPARE(succeeded.value(0), (QVariantList{uint(SERVICE_DROPBOX), QStringLiteral("/m/a.jpg"), QStringLiteral("a.jpg"),
-                                               QStringLiteral("u")}));
+    QCOMPARE(succeeded.value(0), (QVariantList{uint(SERVICE_DROPBOX), QStringLiteral("/m/a.jpg"),
+                                               QStringLiteral("a.jpg"), QStringLiteral("u")}));
     QCOMPARE(failed.value(0), (QVariantList{uint(SERVICE_PICASA), QStringLiteral("/m/b.jpg")}));
     QCOMPARE(cancelled.value(0), (QVariantList{uint(SERVICE_YOUTUBE), QStringLiteral("/m/c.avi")}));
     QCOMPARE(retried.value(0), (QVariantList{uint(SERVICE_FACEBOOK), QStringLiteral("/m/d.jpg")}));

@@ -110,11 +110,11 @@ void tst_UploadProgressBar::oneResultPerServiceInTheOrderTried()
 {
     LogCapture log;
     Upload u({SERVICE_FACEBOOK, SERVICE_PICASA, SERVICE_DROPBOX, SERVICE_TWITPIC});
-    u.service(SERVICE_FACEBOOK).scriptNext(FakeSNService::OP_UPLOAD,
-                                           {FakeStep::progress(40), FakeStep::uploaded("fb-1", "https://fb/1")});
+    u.service(SERVICE_FACEBOOK)
+        .scriptNext(FakeSNService::OP_UPLOAD, {FakeStep::progress(40), FakeStep::uploaded("fb-1", "https://fb/1")});
     u.service(SERVICE_PICASA).refuseNext(FakeSNService::OP_UPLOAD, SN_ERR_PROTOCOL);
-    u.service(SERVICE_DROPBOX).scriptNext(FakeSNService::OP_UPLOAD,
-                                          {FakeStep::uploaded("/public/Quillo/lesson.jpg", "https://db/s/1")});
+    u.service(SERVICE_DROPBOX)
+        .scriptNext(FakeSNService::OP_UPLOAD, {FakeStep::uploaded("/public/Quillo/lesson.jpg", "https://db/s/1")});
     u.service(SERVICE_TWITPIC).scriptNext(FakeSNService::OP_UPLOAD, {FakeStep::fail(SN_ERR_UNREACHABLE)});
 
     const QList<UploadResult> results = u.run();
@@ -148,10 +148,14 @@ void tst_UploadProgressBar::identifiersKept_data()
     QTest::addColumn<uint>("bit");
     QTest::addColumn<QString>("id");
     QTest::addColumn<QString>("kept");
-    QTest::newRow("file hosting: last part of a path") << uint(SERVICE_DROPBOX) << "public/Quillo/clip.avi" << "clip.avi";
-    QTest::newRow("file hosting: path ending in a slash") << uint(SERVICE_DROPBOX) << "public/Quillo/" << "";
-    QTest::newRow("file hosting: bare name") << uint(SERVICE_DROPBOX) << "clip.avi" << "clip.avi";
-    QTest::newRow("video sharing: unchanged") << uint(SERVICE_YOUTUBE) << "a/b/c" << "a/b/c";
+    QTest::newRow("file hosting: last part of a path") << uint(SERVICE_DROPBOX) << "public/Quillo/clip.avi"
+                                                       << "clip.avi";
+    QTest::newRow("file hosting: path ending in a slash") << uint(SERVICE_DROPBOX) << "public/Quillo/"
+                                                          << "";
+    QTest::newRow("file hosting: bare name") << uint(SERVICE_DROPBOX) << "clip.avi"
+                                             << "clip.avi";
+    QTest::newRow("video sharing: unchanged") << uint(SERVICE_YOUTUBE) << "a/b/c"
+                                              << "a/b/c";
 }
 
 void tst_UploadProgressBar::identifiersKept()
@@ -171,9 +175,12 @@ void tst_UploadProgressBar::statusLineShowsTitleAndService_data()
 {
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("status");
-    QTest::newRow("title") << "Lesson 1" << "Uploading <b>Lesson 1</b> to <b>youtube</b>";
-    QTest::newRow("empty title") << "" << "Uploading <b></b> to <b>youtube</b>";
-    QTest::newRow("markup in the title stays text") << "a<b>c" << "Uploading <b>a&lt;b&gt;c</b> to <b>youtube</b>";
+    QTest::newRow("title") << "Lesson 1"
+                           << "Uploading <b>Lesson 1</b> to <b>youtube</b>";
+    QTest::newRow("empty title") << ""
+                                 << "Uploading <b></b> to <b>youtube</b>";
+    QTest::newRow("markup in the title stays text") << "a<b>c"
+                                                    << "Uploading <b>a&lt;b&gt;c</b> to <b>youtube</b>";
 }
 
 void tst_UploadProgressBar::statusLineShowsTitleAndService()
@@ -200,7 +207,8 @@ void tst_UploadProgressBar::statusLineShowsTitleAndService()
 void tst_UploadProgressBar::statusStaysBetweenServices()
 {
     Upload u({SERVICE_YOUTUBE, SERVICE_DROPBOX});
-    u.service(SERVICE_YOUTUBE).scriptNext(FakeSNService::OP_UPLOAD, {FakeStep::progress(60), FakeStep::fail(SN_ERR_TIMED_OUT)});
+    u.service(SERVICE_YOUTUBE)
+        .scriptNext(FakeSNService::OP_UPLOAD, {FakeStep::progress(60), FakeStep::fail(SN_ERR_TIMED_OUT)});
     u.service(SERVICE_DROPBOX).scriptNext(FakeSNService::OP_UPLOAD, heldThen(FakeStep::uploaded({}, {})));
     QString status;
     int bar = -1;
@@ -226,8 +234,8 @@ void tst_UploadProgressBar::cancelEndsTheRunningServiceAndSkipsTheRest()
     QFETCH(bool, byCloseButton);
     LogCapture log;
     Upload u({SERVICE_YOUTUBE, SERVICE_FACEBOOK, SERVICE_PICASA});
-    u.service(SERVICE_FACEBOOK).scriptNext(FakeSNService::OP_UPLOAD, {FakeStep::progress(10), FakeStep::hold(),
-                                                                      FakeStep::uploaded({}, {})});
+    u.service(SERVICE_FACEBOOK)
+        .scriptNext(FakeSNService::OP_UPLOAD, {FakeStep::progress(10), FakeStep::hold(), FakeStep::uploaded({}, {})});
     QPointer<FakeJob> held;
     whenHeld(u.service(SERVICE_FACEBOOK), [&] {
         held = u.service(SERVICE_FACEBOOK).lastJob();

@@ -1,11 +1,11 @@
 // Its header holds a guarded pointer to the job class, which must be complete there.
-#include "SNJob.h"
 #include "AccountSettingDlg.h"
 #include "DialogWatchdog.h"
 #include "FakeSNService.h"
 #include "LogCapture.h"
 #include "MessageBoxScript.h"
 #include "ModalAnswerer.h"
+#include "SNJob.h"
 #include "ScheduleItem.h"
 #include "ScheduleItemView.h"
 #include "ScheduleManager.h"
@@ -125,17 +125,17 @@ void tst_UploadService::inputChecks_data()
 
     const QByteArray bytes("picture");
     const QString limit = QStringLiteral("Picasa's description limit is 1000 characters.");
-    QTest::newRow("all fine") << uint(SERVICE_PICASA | SERVICE_DROPBOX) << 1000 << bytes << true
-                              << QStringLiteral("T") << 0 << QString();
+    QTest::newRow("all fine") << uint(SERVICE_PICASA | SERVICE_DROPBOX) << 1000 << bytes << true << QStringLiteral("T")
+                              << 0 << QString();
     QTest::newRow("photo description too long, before anything else")
         << uint(SERVICE_PICASA) << 1025 << QByteArray() << false << QString() << -1 << limit;
     // The service would cut these to its limit without a word.
     QTest::newRow("photo description just over the service's limit")
         << uint(SERVICE_PICASA | SERVICE_DROPBOX) << 1001 << bytes << true << QStringLiteral("T") << -1 << limit;
-    QTest::newRow("long description elsewhere") << uint(SERVICE_DROPBOX | SERVICE_YOUTUBE) << 5000 << bytes << true
-                                                << QStringLiteral("T") << 0 << QString();
-    QTest::newRow("missing file") << uint(SERVICE_DROPBOX) << 0 << QByteArray() << false << QStringLiteral("T")
-                                  << -1 << QStringLiteral("File size is zero!");
+    QTest::newRow("long description elsewhere")
+        << uint(SERVICE_DROPBOX | SERVICE_YOUTUBE) << 5000 << bytes << true << QStringLiteral("T") << 0 << QString();
+    QTest::newRow("missing file") << uint(SERVICE_DROPBOX) << 0 << QByteArray() << false << QStringLiteral("T") << -1
+                                  << QStringLiteral("File size is zero!");
     QTest::newRow("empty file") << uint(SERVICE_DROPBOX) << 0 << QByteArray() << true << QStringLiteral("T") << -1
                                 << QStringLiteral("File size is zero!");
     QTest::newRow("no title") << uint(SERVICE_DROPBOX) << 0 << bytes << true << QString() << -2000
@@ -253,11 +253,11 @@ void tst_UploadService::verifyAccessPaths_data()
 {
     QTest::addColumn<uint>("service");
     QTest::addColumn<bool>("usable");
-    QTest::addColumn<int>("refusal");      // the access check refused at once with this code; 0: the script runs
-    QTest::addColumn<int>("failure");      // the access check's failure code; 0: it succeeds
-    QTest::addColumn<bool>("dismiss");     // the user closes the check's box
+    QTest::addColumn<int>("refusal");       // the access check refused at once with this code; 0: the script runs
+    QTest::addColumn<int>("failure");       // the access check's failure code; 0: it succeeds
+    QTest::addColumn<bool>("dismiss");      // the user closes the check's box
     QTest::addColumn<int>("settingAnswer"); // the account dialog: 0 an account entered, -1 closed; 1 not expected
-    QTest::addColumn<int>("grantAnswer");  // Yes or No to the permission question
+    QTest::addColumn<int>("grantAnswer");   // Yes or No to the permission question
     QTest::addColumn<bool>("result");
     QTest::addColumn<QStringList>("boxes");
     QTest::addColumn<QStringList>("calls");
@@ -272,21 +272,23 @@ void tst_UploadService::verifyAccessPaths_data()
                                    << QStringList() << access << false;
     QTest::newRow("no account, one entered") << uint(SERVICE_PICASA) << false << 0 << 0 << false << 0 << 0 << true
                                              << QStringList() << access + stored << true;
-    QTest::newRow("no account, dialog closed") << uint(SERVICE_PICASA) << false << 0 << 0 << false << -1 << 0
-                                               << false << QStringList() << QStringList() << true;
+    QTest::newRow("no account, dialog closed") << uint(SERVICE_PICASA) << false << 0 << 0 << false << -1 << 0 << false
+                                               << QStringList() << QStringList() << true;
     QTest::newRow("credentials refused") << uint(SERVICE_YOUTUBE) << true << 0 << int(SN_ERR_CREDENTIALS_REFUSED)
-                                         << false << 0 << 0 << true << QStringList() << access + access + stored << true;
+                                         << false << 0 << 0 << true << QStringList() << access + access + stored
+                                         << true;
     QTest::newRow("timed out") << uint(SERVICE_DROPBOX) << true << 0 << int(SN_ERR_TIMED_OUT) << false << 1 << 0
-                               << false << QStringList{QStringLiteral("Social network access timed out.")} << access << false;
+                               << false << QStringList{QStringLiteral("Social network access timed out.")} << access
+                               << false;
     QTest::newRow("refused at once") << uint(SERVICE_PICASA) << true << int(SN_ERR_UNREACHABLE) << 0 << false << 1 << 0
                                      << false << QStringList{QStringLiteral("Social network is unreachable.")} << access
                                      << false;
-    QTest::newRow("no grant, granted") << uint(SERVICE_DROPBOX) << true << 0 << int(SN_ERR_AUTHORIZATION) << false
-                                       << 1 << int(QMessageBox::Yes) << false << QStringList{grantQuestion}
+    QTest::newRow("no grant, granted") << uint(SERVICE_DROPBOX) << true << 0 << int(SN_ERR_AUTHORIZATION) << false << 1
+                                       << int(QMessageBox::Yes) << false << QStringList{grantQuestion}
                                        << QStringList{QStringLiteral("startAccessJob"), QStringLiteral("requestToken")}
                                        << false;
-    QTest::newRow("no grant, declined") << uint(SERVICE_DROPBOX) << true << 0 << int(SN_ERR_AUTHORIZATION) << false
-                                        << 1 << int(QMessageBox::No) << false << QStringList{grantQuestion} << access
+    QTest::newRow("no grant, declined") << uint(SERVICE_DROPBOX) << true << 0 << int(SN_ERR_AUTHORIZATION) << false << 1
+                                        << int(QMessageBox::No) << false << QStringList{grantQuestion} << access
                                         << false;
     QTest::newRow("check dismissed") << uint(SERVICE_YOUTUBE) << true << 0 << 0 << true << 1 << 0 << false
                                      << QStringList() << access << false;
@@ -368,12 +370,12 @@ void tst_UploadService::immediateUploadOrder_data()
     QTest::addColumn<QList<int>>("order");
 
     const uint all = SERVICE_YOUTUBE | SERVICE_FACEBOOK | SERVICE_PICASA | SERVICE_TWITPIC | SERVICE_DROPBOX;
-    QTest::newRow("image, every service") << false << all
-                                          << QList<int>{SERVICE_FACEBOOK, SERVICE_PICASA, SERVICE_DROPBOX, SERVICE_TWITPIC};
-    QTest::newRow("image, no video-only service") << false << uint(SERVICE_YOUTUBE | SERVICE_PICASA)
-                                                  << QList<int>{SERVICE_PICASA};
-    QTest::newRow("video, every service") << true << all
-                                          << QList<int>{SERVICE_YOUTUBE, SERVICE_FACEBOOK, SERVICE_PICASA, SERVICE_DROPBOX};
+    QTest::newRow("image, every service")
+        << false << all << QList<int>{SERVICE_FACEBOOK, SERVICE_PICASA, SERVICE_DROPBOX, SERVICE_TWITPIC};
+    QTest::newRow("image, no video-only service")
+        << false << uint(SERVICE_YOUTUBE | SERVICE_PICASA) << QList<int>{SERVICE_PICASA};
+    QTest::newRow("video, every service")
+        << true << all << QList<int>{SERVICE_YOUTUBE, SERVICE_FACEBOOK, SERVICE_PICASA, SERVICE_DROPBOX};
     QTest::newRow("video, picture posting only") << true << uint(SERVICE_TWITPIC) << QList<int>{};
 }
 
@@ -415,8 +417,9 @@ void tst_UploadService::overallProgressCountsOnlyTheServicesTakingTheFile()
     for (const auto &fake : rig.fakes)
         fake->store().addAccount(fake->name(), kTeacher);
     rig.fake(SERVICE_PICASA)
-        .scriptNext(FakeSNService::OP_UPLOAD, {FakeStep::progress(100), FakeStep::wait(50),
-                                               FakeStep::uploaded(QStringLiteral("p1"), QStringLiteral("https://x.test/p1"))});
+        .scriptNext(FakeSNService::OP_UPLOAD,
+                    {FakeStep::progress(100), FakeStep::wait(50),
+                     FakeStep::uploaded(QStringLiteral("p1"), QStringLiteral("https://x.test/p1"))});
     int highest = -1;
     QPointer<QProgressBar> watched;
     QTimer finder;
@@ -425,7 +428,8 @@ void tst_UploadService::overallProgressCountsOnlyTheServicesTakingTheFile()
             auto *bar = widget->findChild<QProgressBar *>(QStringLiteral("overallSNProgressBar"));
             if (bar && bar != watched) {
                 watched = bar;
-                QObject::connect(bar, &QProgressBar::valueChanged, bar, [&highest](int value) { highest = qMax(highest, value); });
+                QObject::connect(bar, &QProgressBar::valueChanged, bar,
+                                 [&highest](int value) { highest = qMax(highest, value); });
             }
         }
     });
@@ -501,8 +505,9 @@ void tst_UploadService::queuedUploadsReportThroughTheSignals()
     QSignalSpy failed(service, &UploadIntf::uploadFailed);
     QSignalSpy cancelled(service, &UploadIntf::uploadCancelled);
     QSignalSpy retried(service, &UploadIntf::uploadRetryTriggered);
-    rig.fake(SERVICE_DROPBOX).scriptNext(FakeSNService::OP_UPLOAD,
-                                         {FakeStep::uploaded(QStringLiteral("a.png"), QStringLiteral("https://x.test/a"))});
+    rig.fake(SERVICE_DROPBOX)
+        .scriptNext(FakeSNService::OP_UPLOAD,
+                    {FakeStep::uploaded(QStringLiteral("a.png"), QStringLiteral("https://x.test/a"))});
     rig.fake(SERVICE_PICASA).scriptNext(FakeSNService::OP_UPLOAD, {FakeStep::fail(SN_ERR_FILE_TOO_LARGE)});
     rig.fake(SERVICE_YOUTUBE).setDefaultScript(FakeSNService::OP_UPLOAD, {FakeStep::hold()});
     const QDateTime now = QDateTime::currentDateTime();
@@ -513,8 +518,8 @@ void tst_UploadService::queuedUploadsReportThroughTheSignals()
                                        QStringLiteral("T"), {}, {}, {}),
              0);
     QTRY_COMPARE(succeeded.size() + failed.size(), 2);
-    QCOMPARE(succeeded.at(0), (QList<QVariant>{uint(SERVICE_DROPBOX), QStringLiteral("/m/a.png"), QStringLiteral("a.png"),
-                                               QStringLiteral("https://x.test/a")}));
+    QCOMPARE(succeeded.at(0), (QList<QVariant>{uint(SERVICE_DROPBOX), QStringLiteral("/m/a.png"),
+                                               QStringLiteral("a.png"), QStringLiteral("https://x.test/a")}));
     QCOMPARE(failed.at(0), (QList<QVariant>{uint(SERVICE_PICASA), QStringLiteral("/m/a.png")}));
     QCOMPARE(rig.fake(SERVICE_PICASA).calls().at(0).function, QStringLiteral("uploadImage"));
 

@@ -143,9 +143,12 @@ void tst_UploadSmoke::everyCallPassesAgainstTheEmulation_data()
     QTest::addColumn<QString>("service");
     QTest::addColumn<QString>("account");
     QTest::addColumn<int>("uploads");
-    QTest::newRow("file storage") << "dropboxOAuth" << "teacher" << 4;
-    QTest::newRow("video") << "youtube" << "teacher" << 2;
-    QTest::newRow("photos") << "picasa" << "teacher" << 4;
+    QTest::newRow("file storage") << "dropboxOAuth"
+                                  << "teacher" << 4;
+    QTest::newRow("video") << "youtube"
+                           << "teacher" << 2;
+    QTest::newRow("photos") << "picasa"
+                            << "teacher" << 4;
     QTest::newRow("social network") << "facebook" << FacebookServiceEmulation::classPage().name << 4;
 }
 

@@ -79,11 +79,13 @@ void tst_YouTubeProvider::signInAndCheckTheChannel()
     QCOMPARE(QUrl(asked.queryItemValue(QStringLiteral("redirect_uri"), QUrl::FullyDecoded)).host(),
              QStringLiteral("127.0.0.1"));
     QCOMPARE(TestBrowser::open(consent, 3).status, 200);
-    QTRY_VERIFY(!OAuthGrant::fromParams(r.rig.store->params(kService, QStringLiteral("teacher"))).refreshToken.isEmpty());
+    QTRY_VERIFY(
+        !OAuthGrant::fromParams(r.rig.store->params(kService, QStringLiteral("teacher"))).refreshToken.isEmpty());
 
     const JobProbe::Report checked = r.rig.checkAccount();
     QCOMPARE(checked.kind, QStringLiteral("completed"));
-    QCOMPARE(checked.result.value(QStringLiteral("id")).toString(), QString::fromLatin1(YouTubeServiceEmulation::kChannelId));
+    QCOMPARE(checked.result.value(QStringLiteral("id")).toString(),
+             QString::fromLatin1(YouTubeServiceEmulation::kChannelId));
     QCOMPARE(checked.result.value(QStringLiteral("name")).toString(), QStringLiteral("Ms Teacher"));
 }
 
@@ -120,7 +122,8 @@ void tst_YouTubeProvider::uploadAndRemove()
     QCOMPARE(r.service.video(end.id), ProviderRig::contents(path));
     QCOMPARE(end.url, r.rig.server.url(QStringLiteral("/watch")).toString() + QStringLiteral("?v=") + end.id);
     const QJsonObject sent = r.service.metadata(end.id);
-    QCOMPARE(sent.value(QStringLiteral("status")).toObject().value(QStringLiteral("privacyStatus")), QStringLiteral("unlisted"));
+    QCOMPARE(sent.value(QStringLiteral("status")).toObject().value(QStringLiteral("privacyStatus")),
+             QStringLiteral("unlisted"));
     QCOMPARE(sent.value(QStringLiteral("snippet")).toObject().value(QStringLiteral("title")), QStringLiteral("Lesson"));
     const QList<RecordedRequest> puts = r.rig.server.requests("PUT", QStringLiteral("/upload/youtube/v3/videos"));
     QCOMPARE(puts.size(), int(qMax<qint64>(1, (size + kChunk - 1) / kChunk)));
@@ -191,8 +194,9 @@ void tst_YouTubeProvider::theTokenGoesOnlyToTheServicesServers()
     Rig r;
     r.grant();
     LocalHttpServer elsewhere;
-    QUrl session = otherPort ? elsewhere.url(QStringLiteral("/upload/youtube/v3/videos"))
-                             : QUrl(QStringLiteral("http://localhost:%1/upload/youtube/v3/videos").arg(r.rig.server.port()));
+    QUrl session = otherPort
+                       ? elsewhere.url(QStringLiteral("/upload/youtube/v3/videos"))
+                       : QUrl(QStringLiteral("http://localhost:%1/upload/youtube/v3/videos").arg(r.rig.server.port()));
     session.setQuery(QStringLiteral("uploadType=resumable&upload_id=u1"));
     r.rig.server.addFault("POST", QStringLiteral("/upload/youtube/v3/videos"),
                           HttpFault::replyWith(HttpReply::json(200, {}).header("Location", session.toEncoded())));
@@ -215,7 +219,8 @@ void tst_YouTubeProvider::failuresMapToCodes_data()
     QTest::newRow("rate") << 403 << "rateLimitExceeded" << QByteArray() << 1 << int(SN_ERR_TOO_OFTEN);
     QTest::newRow("forbidden") << 403 << "forbidden" << QByteArray() << 1 << int(SN_ERR_PRIVILEGE);
     QTest::newRow("no channel") << 401 << "youtubeSignupRequired" << QByteArray() << 2 << int(SN_ERR_AUTHORIZATION);
-    QTest::newRow("too long for the account") << 400 << "uploadLimitExceeded" << QByteArray() << 1 << int(SN_ERR_FILE_TOO_LONG);
+    QTest::newRow("too long for the account")
+        << 400 << "uploadLimitExceeded" << QByteArray() << 1 << int(SN_ERR_FILE_TOO_LONG);
     QTest::newRow("413") << 413 << "" << QByteArray() << 1 << int(SN_ERR_FILE_TOO_LARGE);
     QTest::newRow("429 once, short wait") << 429 << "" << QByteArray("0") << 1 << 0;
     QTest::newRow("429, long wait") << 429 << "" << QByteArray("600") << 1 << int(SN_ERR_TOO_OFTEN);
@@ -233,8 +238,9 @@ void tst_YouTubeProvider::failuresMapToCodes()
     Rig r;
     r.grant();
     const QJsonObject detail{{QStringLiteral("reason"), reason}};
-    HttpReply reply = HttpReply::json(status, {{QStringLiteral("error"), QJsonObject{{QStringLiteral("code"), status},
-                                                                                     {QStringLiteral("errors"), QJsonArray{detail}}}}});
+    HttpReply reply = HttpReply::json(
+        status, {{QStringLiteral("error"),
+                  QJsonObject{{QStringLiteral("code"), status}, {QStringLiteral("errors"), QJsonArray{detail}}}}});
     if (!retryAfter.isEmpty())
         reply.header("Retry-After", retryAfter);
     for (int n = 0; n < times; ++n)
@@ -256,8 +262,8 @@ void tst_YouTubeProvider::textsAreCutToWhatTheServiceTakes_data()
 
     const QString hundred(100, QLatin1Char('t'));
     const QString tag99(99, QLatin1Char('k'));
-    QTest::newRow("fits") << "Fractions" << QStringList{"maths", "year 5"} << "Fractions" << QStringList{"maths", "year 5"}
-                          << false;
+    QTest::newRow("fits") << "Fractions" << QStringList{"maths", "year 5"} << "Fractions"
+                          << QStringList{"maths", "year 5"} << false;
     QTest::newRow("angles") << "a <b> c" << QStringList{"<x>"} << "a b c" << QStringList{"x"} << true;
     QTest::newRow("101 characters") << hundred + "u" << QStringList() << hundred << QStringList() << true;
     // Five tags of 99 and four commas make 499; a sixth does not fit.
@@ -265,8 +271,8 @@ void tst_YouTubeProvider::textsAreCutToWhatTheServiceTakes_data()
                                    << QStringList{tag99, tag99, tag99, tag99, tag99} << true;
     // A space makes the service count quotes: 98 + 2 each, five tags and four commas make 504.
     const QString spaced = QString(48, QLatin1Char('q')) + QLatin1Char(' ') + QString(49, QLatin1Char('q'));
-    QTest::newRow("quoted tags count their quotes") << "T" << QStringList(5, spaced) << "T" << QStringList(4, spaced)
-                                                    << true;
+    QTest::newRow("quoted tags count their quotes")
+        << "T" << QStringList(5, spaced) << "T" << QStringList(4, spaced) << true;
 }
 
 void tst_YouTubeProvider::textsAreCutToWhatTheServiceTakes()
@@ -284,7 +290,8 @@ void tst_YouTubeProvider::textsAreCutToWhatTheServiceTakes()
     Rig r;
     r.grant();
     LogCapture log;
-    const JobProbe::Report end = r.rig.upload(r.rig.writeFile(QStringLiteral("lesson.avi"), 100), true, title, QString(), tags);
+    const JobProbe::Report end = r.rig.upload(r.rig.writeFile(QStringLiteral("lesson.avi"), 100), true, title,
+                                              QString(), tags);
     QCOMPARE(end.kind, QStringLiteral("uploaded"));
     const QJsonObject snippet = r.service.metadata(end.id).value(QStringLiteral("snippet")).toObject();
     QCOMPARE(snippet.value(QStringLiteral("title")).toString(), expectedTitle);
@@ -325,18 +332,24 @@ void tst_YouTubeProvider::answersGiveOnlyWebAddressesAndPlainIds_data()
     const QByteArray video = R"({"id":"Ks-_Mh1QhMc"})";
     const QByteArray channels = R"({"items":[{"id":"UC_x5XG1","snippet":{"title":"Class 5b"}}]})";
     QTest::newRow("session on the web") << session << 200 << QByteArray("https://www.googleapis.com/upload?upload_id=1")
-                                        << QByteArray() << QStringLiteral("https://www.googleapis.com/upload?upload_id=1");
-    QTest::newRow("session in a local file") << session << 200 << QByteArray("file:///tmp/lesson.avi") << QByteArray()
-                                             << QString();
-    QTest::newRow("session relative") << session << 200 << QByteArray("/upload?upload_id=1") << QByteArray() << QString();
-    QTest::newRow("session without host") << session << 200 << QByteArray("https:///upload") << QByteArray() << QString();
-    QTest::newRow("session of a refused answer") << session << 400 << QByteArray("https://www.googleapis.com/upload")
-                                                 << QByteArray() << QString();
-    QTest::newRow("video id") << QStringLiteral("video") << 200 << QByteArray() << video << QStringLiteral("Ks-_Mh1QhMc");
-    QTest::newRow("video id with a line break") << QStringLiteral("video") << 200 << QByteArray()
-                                                << QByteArray(R"({"id":"Ks-\nMh1"})") << QString();
-    QTest::newRow("video id of a refused answer") << QStringLiteral("video") << 500 << QByteArray() << video << QString();
-    QTest::newRow("channel") << QStringLiteral("channel") << 200 << QByteArray() << channels << QStringLiteral("UC_x5XG1");
+                                        << QByteArray()
+                                        << QStringLiteral("https://www.googleapis.com/upload?upload_id=1");
+    QTest::newRow("session in a local file")
+        << session << 200 << QByteArray("file:///tmp/lesson.avi") << QByteArray() << QString();
+    QTest::newRow("session relative") << session << 200 << QByteArray("/upload?upload_id=1") << QByteArray()
+                                      << QString();
+    QTest::newRow("session without host")
+        << session << 200 << QByteArray("https:///upload") << QByteArray() << QString();
+    QTest::newRow("session of a refused answer")
+        << session << 400 << QByteArray("https://www.googleapis.com/upload") << QByteArray() << QString();
+    QTest::newRow("video id") << QStringLiteral("video") << 200 << QByteArray() << video
+                              << QStringLiteral("Ks-_Mh1QhMc");
+    QTest::newRow("video id with a line break")
+        << QStringLiteral("video") << 200 << QByteArray() << QByteArray(R"({"id":"Ks-\nMh1"})") << QString();
+    QTest::newRow("video id of a refused answer")
+        << QStringLiteral("video") << 500 << QByteArray() << video << QString();
+    QTest::newRow("channel") << QStringLiteral("channel") << 200 << QByteArray() << channels
+                             << QStringLiteral("UC_x5XG1");
     QTest::newRow("channel id with a NUL") << QStringLiteral("channel") << 200 << QByteArray()
                                            << QByteArray(R"({"items":[{"id":"UC\u0000x"}]})") << QString();
 }

@@ -150,11 +150,15 @@ int main(int argc, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("Quillo"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Runs the program's calls of one online service with a real account."));
+    parser.setApplicationDescription(
+        QStringLiteral("Runs the program's calls of one online service with a real account."));
     parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("service"), QStringLiteral("youtube, picasa, facebook or dropboxOAuth"));
-    parser.addPositionalArgument(QStringLiteral("account"), QStringLiteral("the account's user name (label; the Page for facebook)"));
-    const QCommandLineOption video(QStringLiteral("video"), QStringLiteral("A video file to upload too."), QStringLiteral("file"));
+    parser.addPositionalArgument(QStringLiteral("service"),
+                                 QStringLiteral("youtube, picasa, facebook or dropboxOAuth"));
+    parser.addPositionalArgument(QStringLiteral("account"),
+                                 QStringLiteral("the account's user name (label; the Page for facebook)"));
+    const QCommandLineOption video(QStringLiteral("video"), QStringLiteral("A video file to upload too."),
+                                   QStringLiteral("file"));
     const QCommandLineOption keep(QStringLiteral("keep"), QStringLiteral("Leave the copies on the service."));
     const QCommandLineOption wait(QStringLiteral("wait"), QStringLiteral("Seconds to wait for the permission (600)."),
                                   QStringLiteral("seconds"), QStringLiteral("600"));
@@ -189,8 +193,13 @@ int main(int argc, char **argv)
     bool passed = true;
     if (!service->isAccountUsable(account)) {
         Outcome signIn;
-        if (!step(QStringLiteral("sign-in"), [&](Outcome &o) { SNJob *job = nullptr; return service->requestToken(&account, &job, &o); },
-                  signIn))
+        if (!step(
+                QStringLiteral("sign-in"),
+                [&](Outcome &o) {
+                    SNJob *job = nullptr;
+                    return service->requestToken(&account, &job, &o);
+                },
+                signIn))
             return 1;
         out() << "Open this address in a browser and give the permission: "
               << signIn.result.value(QStringLiteral("redirect")).toString() << Qt::endl;
@@ -202,8 +211,13 @@ int main(int argc, char **argv)
     }
 
     Outcome check;
-    passed = step(QStringLiteral("check"), [&](Outcome &o) { SNJob *job = nullptr; return service->startAccessJob(&account, &job, &o); },
-                  check)
+    passed = step(
+                 QStringLiteral("check"),
+                 [&](Outcome &o) {
+                     SNJob *job = nullptr;
+                     return service->startAccessJob(&account, &job, &o);
+                 },
+                 check)
              && passed;
 
     QTemporaryDir folder;
@@ -214,33 +228,45 @@ int main(int argc, char **argv)
         files.append({QFileInfo(parser.value(video)).absoluteFilePath(), true});
     // The application text the program passes: the folder or album of the services that have one.
     const QString appText = serviceName == QLatin1String("picasa") || serviceName == QLatin1String("dropboxOAuth")
-                                ? QStringLiteral("Quillo") : QString();
+                                ? QStringLiteral("Quillo")
+                                : QString();
     for (const bool resumable : {false, true}) {
         if (resumable) {
             service->setParameter(QStringLiteral("simple_limit"), QStringLiteral("1"));
             service->setParameter(QStringLiteral("chunk_size"), QString::fromLatin1(kResumableChunk));
         }
         for (const auto &[path, isVideo] : files) {
-            const QString name = QStringLiteral("%1 %2").arg(isVideo ? QStringLiteral("video") : QStringLiteral("photo"),
-                                                           resumable ? QStringLiteral("(resumable)") : QStringLiteral("(one request)"));
+            const QString name = QStringLiteral("%1 %2").arg(
+                isVideo ? QStringLiteral("video") : QStringLiteral("photo"),
+                resumable ? QStringLiteral("(resumable)") : QStringLiteral("(one request)"));
             Outcome uploaded;
-            const bool ok = step(name, [&](Outcome &o) {
-                SNJob *job = nullptr;
-                const QString title = QStringLiteral("Quillo smoke test");
-                const QString description = QStringLiteral("Uploaded by the Quillo smoke test; safe to delete.");
-                return isVideo ? service->uploadVideoFile(&account, appText, path, title, QString(), description, {}, {}, &job, &o)
-                               : service->uploadFile(&account, appText, path, title, QString(), description, {}, {}, &job, &o);
-            }, uploaded);
+            const bool ok = step(
+                name,
+                [&](Outcome &o) {
+                    SNJob *job = nullptr;
+                    const QString title = QStringLiteral("Quillo smoke test");
+                    const QString description = QStringLiteral("Uploaded by the Quillo smoke test; safe to delete.");
+                    return isVideo ? service->uploadVideoFile(&account, appText, path, title, QString(), description,
+                                                              {}, {}, &job, &o)
+                                   : service->uploadFile(&account, appText, path, title, QString(), description, {}, {},
+                                                         &job, &o);
+                },
+                uploaded);
             passed = ok && passed;
             if (!ok || parser.isSet(keep))
                 continue;
             // The removal path the program builds: the file-storage service's copies by folder and name.
             const QString removal = serviceName == QLatin1String("dropboxOAuth")
-                                        ? QStringLiteral("public/%1/%2").arg(appText, uploaded.id) : uploaded.id;
+                                        ? QStringLiteral("public/%1/%2").arg(appText, uploaded.id)
+                                        : uploaded.id;
             Outcome removed;
-            passed = step(QStringLiteral("remove ") + uploaded.id,
-                          [&](Outcome &o) { SNJob *job = nullptr; return service->removeFile(removal, &job, &o); }, removed,
-                          SN_ERR_NOT_SUPPORTED)
+            passed = step(
+                         QStringLiteral("remove ") + uploaded.id,
+                         [&](Outcome &o) {
+                             SNJob *job = nullptr;
+                             return service->removeFile(removal, &job, &o);
+                         },
+                         removed, SN_ERR_NOT_SUPPORTED)
                      && passed;
         }
     }

@@ -193,20 +193,21 @@ void TestOsHelpers::classifyDrive_data()
 
     const QString mnt = QStringLiteral("/mnt/data");
     QTest::newRow("missing folder") << false << false << QByteArray() << QString() << false << false << 1u;
-    QTest::newRow("deeper folder on a fixed disk") << true << false << QByteArray("ext4") << "/" << false << false << 1u;
-    QTest::newRow("deeper folder on a stick") << true << false << QByteArray("vfat") << "/media/u/S" << true << true
-                                              << 1u;
+    QTest::newRow("deeper folder on a fixed disk")
+        << true << false << QByteArray("ext4") << "/" << false << false << 1u;
+    QTest::newRow("deeper folder on a stick")
+        << true << false << QByteArray("vfat") << "/media/u/S" << true << true << 1u;
     QTest::newRow("root of unknown mount") << true << true << QByteArray() << mnt << false << false << 0u;
     QTest::newRow("fixed ext4") << true << true << QByteArray("ext4") << "/" << false << false << 3u;
     QTest::newRow("fixed btrfs") << true << true << QByteArray("btrfs") << mnt << false << false << 3u;
     QTest::newRow("removable flag") << true << true << QByteArray("vfat") << mnt << true << false << 2u;
     QTest::newRow("usb stick without flag") << true << true << QByteArray("exfat") << mnt << false << true << 2u;
-    QTest::newRow("automounted under /media") << true << true << QByteArray("vfat") << "/media/u/STICK" << false
-                                              << false << 2u;
-    QTest::newRow("automounted under /run/media") << true << true << QByteArray("ntfs") << "/run/media/u/X"
-                                                  << false << false << 2u;
-    QTest::newRow("/mediafiles is not /media") << true << true << QByteArray("ext4") << "/mediafiles" << false
-                                               << false << 3u;
+    QTest::newRow("automounted under /media")
+        << true << true << QByteArray("vfat") << "/media/u/STICK" << false << false << 2u;
+    QTest::newRow("automounted under /run/media")
+        << true << true << QByteArray("ntfs") << "/run/media/u/X" << false << false << 2u;
+    QTest::newRow("/mediafiles is not /media")
+        << true << true << QByteArray("ext4") << "/mediafiles" << false << false << 3u;
     QTest::newRow("nfs") << true << true << QByteArray("nfs") << mnt << false << false << 4u;
     QTest::newRow("nfs4") << true << true << QByteArray("nfs4") << mnt << false << false << 4u;
     QTest::newRow("cifs") << true << true << QByteArray("cifs") << mnt << false << false << 4u;
@@ -263,7 +264,8 @@ void TestOsHelpers::readBlockDeviceFacts()
     QTemporaryDir sys;
     QVERIFY(sys.isValid());
     const QDir root(sys.path());
-    struct Disk {
+    struct Disk
+    {
         const char *folder;
         const char *name;
         const char *partition;

@@ -28,8 +28,8 @@ private Q_SLOTS:
     void init()
     {
         QFile::remove(SettingImpl::settingsFilePath());
-        const QStringList leftovers = QDir(QFileInfo(SettingImpl::settingsFilePath()).path())
-                                          .entryList({QStringLiteral("Settings.ini.bad*")});
+        const QStringList leftovers =
+            QDir(QFileInfo(SettingImpl::settingsFilePath()).path()).entryList({QStringLiteral("Settings.ini.bad*")});
         for (const QString &name : leftovers)
             QFile::remove(QFileInfo(SettingImpl::settingsFilePath()).dir().filePath(name));
     }
@@ -121,8 +121,8 @@ private Q_SLOTS:
         QTest::newRow("empty: default is stored") << QStringLiteral("") << false << fallback << fallback;
         QTest::newRow("missing folder: default for the call, the choice kept")
             << existing + QStringLiteral("/gone") << false << fallback << existing + QStringLiteral("/gone");
-        QTest::newRow("no trailing slash: appended, not stored") << existing << true << existing + QStringLiteral("/")
-                                                                 << existing;
+        QTest::newRow("no trailing slash: appended, not stored")
+            << existing << true << existing + QStringLiteral("/") << existing;
         QTest::newRow("trailing slash kept") << existing + QStringLiteral("/") << true << existing + QStringLiteral("/")
                                              << existing + QStringLiteral("/");
     }
@@ -154,13 +154,15 @@ private Q_SLOTS:
         QDir(stick).removeRecursively();
         QList<std::pair<SettingImpl::Notice, QString>> told;
         SettingIntf *settings = SettingImpl::getInstance();
-        SettingImpl::setNoticeHandler(
-            [&told](SettingImpl::Notice notice, const QString &folder) { told.append({notice, folder}); });
+        SettingImpl::setNoticeHandler([&told](SettingImpl::Notice notice, const QString &folder) {
+            told.append({notice, folder});
+        });
         const auto unset = qScopeGuard([] { SettingImpl::setNoticeHandler({}); });
         QVERIFY(settings->setSavePath(stick));
         QCOMPARE(settings->getSavePath(), SettingImpl::defaultMediaFolder());
         QCOMPARE(settings->getSavePath(), SettingImpl::defaultMediaFolder());
-        QCOMPARE(told, (QList<std::pair<SettingImpl::Notice, QString>>{{SettingImpl::Notice::MediaFolderMissing, stick}}));
+        QCOMPARE(told,
+                 (QList<std::pair<SettingImpl::Notice, QString>>{{SettingImpl::Notice::MediaFolderMissing, stick}}));
         QCOMPARE(file().value(QStringLiteral("savePath")).toString(), stick);
 
         QVERIFY(QDir().mkpath(stick));
@@ -188,9 +190,11 @@ private Q_SLOTS:
 
         SettingIntf *settings = SettingImpl::getInstance();
         QList<std::pair<SettingImpl::Notice, QString>> told;
-        SettingImpl::setNoticeHandler(
-            [&told](SettingImpl::Notice notice, const QString &where) { told.append({notice, where}); });
-        QCOMPARE(told, (QList<std::pair<SettingImpl::Notice, QString>>{{SettingImpl::Notice::DataFolderNotWritable, folder}}));
+        SettingImpl::setNoticeHandler([&told](SettingImpl::Notice notice, const QString &where) {
+            told.append({notice, where});
+        });
+        QCOMPARE(told, (QList<std::pair<SettingImpl::Notice, QString>>{
+                           {SettingImpl::Notice::DataFolderNotWritable, folder}}));
         QVERIFY(!settings->setValue(QStringLiteral("probe"), 1));
         QVERIFY(!settings->setSavePath(QDir::homePath()));
         QVERIFY(!settings->setAudioSource(QStringLiteral("USB Microphone")));
@@ -274,8 +278,7 @@ private Q_SLOTS:
             << QByteArray("[General]\nk=\\100Variant(\\0\\0\\x10\\a\\x65\\xff\\xff\\xff)\n");
         QTest::newRow("marker cut by an empty escape") << QByteArray("[General]\nk=@Varia\\xnt(\\0\\0\\0\\x2)\n");
         QTest::newRow("marker quoted") << QByteArray("[General]\nk=  \"@Variant(\\0\\0\\0\\x2)\"\n");
-        QTest::newRow("marker in a later list item")
-            << QByteArray("[General]\nk=\"a, b\", @Variant(\\0\\0\\0\\x2)\n");
+        QTest::newRow("marker in a later list item") << QByteArray("[General]\nk=\"a, b\", @Variant(\\0\\0\\0\\x2)\n");
         QTest::newRow("type number behind an escaped line break")
             << QByteArray("[General]\nk=@Variant(\\0\\0\\\n\\0\\x2)\n");
     }

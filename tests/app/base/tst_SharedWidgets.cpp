@@ -19,7 +19,7 @@ namespace {
 enum class ButtonKind { Tool, Push };
 
 // Exposes the style option so a test can find the handle where the style puts it.
-template <class Slider>
+template<class Slider>
 class ProbedSlider : public Slider
 {
 public:
@@ -35,9 +35,7 @@ public:
     {
         QStyleOptionSlider option;
         this->initStyleOption(&option);
-        return this->style()
-            ->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this)
-            .center();
+        return this->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this).center();
     }
 };
 
@@ -375,10 +373,10 @@ void TestSharedWidgets::verticalTextButtonPlacesText_data()
 
     // Turned text hangs from x = 25 whatever the rectangle's position; only its size counts.
     QTest::newRow("vertical 25x120") << true << QRect(0, 0, 25, 120) << QRect(0, 0, 25, 120) << QPoint(12, 60);
-    QTest::newRow("vertical ignores position") << true << QRect(40, 30, 25, 120) << QRect(0, 0, 25, 120)
-                                               << QPoint(12, 60);
-    QTest::newRow("horizontal in its rectangle") << false << QRect(30, 90, 100, 20) << QRect(30, 90, 100, 20)
-                                                 << QPoint(80, 100);
+    QTest::newRow("vertical ignores position")
+        << true << QRect(40, 30, 25, 120) << QRect(0, 0, 25, 120) << QPoint(12, 60);
+    QTest::newRow("horizontal in its rectangle")
+        << false << QRect(30, 90, 100, 20) << QRect(30, 90, 100, 20) << QPoint(80, 100);
 }
 
 void TestSharedWidgets::verticalTextButtonPlacesText()
@@ -397,8 +395,9 @@ void TestSharedWidgets::verticalTextButtonPlacesText()
 
     const QRect ink = inkBounds(tab.grab().toImage());
     QVERIFY2(ink.isValid(), "no text painted");
-    QVERIFY2(inkArea.contains(ink), qPrintable(QStringLiteral("text at %1,%2 %3x%4")
-                                                   .arg(ink.x()).arg(ink.y()).arg(ink.width()).arg(ink.height())));
+    QVERIFY2(
+        inkArea.contains(ink),
+        qPrintable(QStringLiteral("text at %1,%2 %3x%4").arg(ink.x()).arg(ink.y()).arg(ink.width()).arg(ink.height())));
     // Centred in the rectangle (a few pixels for glyph shapes), and running along its long side.
     QVERIFY(qAbs(ink.center().x() - inkCentre.x()) <= 3);
     QVERIFY(qAbs(ink.center().y() - inkCentre.y()) <= 3);
@@ -435,8 +434,8 @@ void TestSharedWidgets::volReporterMovesOnlyByItsOwner()
     } else if (gesture == QLatin1String("double")) {
         QTest::mouseDClick(&meter, Qt::LeftButton, {}, QPoint(190, 12));
     } else if (gesture == QLatin1String("wheel")) {
-        QWheelEvent wheel(QPointF(100, 12), meter.mapToGlobal(QPointF(100, 12)), QPoint(), QPoint(0, 120),
-                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QWheelEvent wheel(QPointF(100, 12), meter.mapToGlobal(QPointF(100, 12)), QPoint(), QPoint(0, 120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(&meter, &wheel);
     } else {
         for (const Qt::Key key : {Qt::Key_Right, Qt::Key_Up, Qt::Key_PageUp, Qt::Key_End})

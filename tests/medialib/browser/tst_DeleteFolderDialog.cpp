@@ -139,7 +139,8 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(other));
         // The owner, group and other bits; the "user" ones restate whichever applies to the test's user.
         const int modeBits = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
-            | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+                             | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther
+                             | QFile::ExeOther;
         QCOMPARE(QFile::permissions(playing).toInt() & modeBits, int(QFile::ReadOwner | QFile::WriteOwner));
         QCOMPARE(boxes.shown().size(), 2);
         QCOMPARE(boxes.shown().first().title, QStringLiteral("Remove failed"));
@@ -192,9 +193,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("status");
         const QString seventy(70, QLatin1Char('n'));
-        QTest::newRow("short") << "Trip" << "Delete Folder \"Trip\"" << "Delete \"Trip\"";
-        QTest::newRow("70 characters") << seventy
-                                       << "Delete Folder \"" + seventy.left(45) + "...\""
+        QTest::newRow("short") << "Trip"
+                               << "Delete Folder \"Trip\""
+                               << "Delete \"Trip\"";
+        QTest::newRow("70 characters") << seventy << "Delete Folder \"" + seventy.left(45) + "...\""
                                        << "Delete \"" + seventy.left(42) + "...\"";
     }
     void longNamesAreCut()

@@ -77,18 +77,26 @@ private Q_SLOTS:
         QTest::addColumn<QString>("uploaded");
         QTest::addColumn<QString>("readOnly");
         QTest::addColumn<QString>("label");
-        QTest::newRow("plural uploading, singular zero and one")
-            << Counts{2, 0, 1, 0, 0, 7} << "2 uploading files.\n" << "0 non-Media file.\n1 hidden Media file\n"
-            << "0 media files uploaded before.\n" << "0 read-only file.\n" << "\"Trip\" contains:  7 files";
-        QTest::newRow("plural everywhere")
-            << Counts{3, 2, 4, 5, 6, 30} << "3 uploading files.\n" << "2 non-Media files.\n4 hidden Media files\n"
-            << "5 media files uploaded before.\n" << "6 read-only files.\n" << "\"Trip\" contains:  30 files";
-        QTest::newRow("uploaded before has one form, total one")
-            << Counts{0, 0, 0, 1, 1, 1} << "0 uploading file.\n" << "0 non-Media file.\n0 hidden Media file\n"
-            << "1 media files uploaded before.\n" << "1 read-only file.\n" << "\"Trip\" contains:  1 file";
-        QTest::newRow("total zero is singular")
-            << Counts{} << "0 uploading file.\n" << "0 non-Media file.\n0 hidden Media file\n"
-            << "0 media files uploaded before.\n" << "0 read-only file.\n" << "\"Trip\" contains:  0 file";
+        QTest::newRow("plural uploading, singular zero and one") << Counts{2, 0, 1, 0, 0, 7} << "2 uploading files.\n"
+                                                                 << "0 non-Media file.\n1 hidden Media file\n"
+                                                                 << "0 media files uploaded before.\n"
+                                                                 << "0 read-only file.\n"
+                                                                 << "\"Trip\" contains:  7 files";
+        QTest::newRow("plural everywhere") << Counts{3, 2, 4, 5, 6, 30} << "3 uploading files.\n"
+                                           << "2 non-Media files.\n4 hidden Media files\n"
+                                           << "5 media files uploaded before.\n"
+                                           << "6 read-only files.\n"
+                                           << "\"Trip\" contains:  30 files";
+        QTest::newRow("uploaded before has one form, total one") << Counts{0, 0, 0, 1, 1, 1} << "0 uploading file.\n"
+                                                                 << "0 non-Media file.\n0 hidden Media file\n"
+                                                                 << "1 media files uploaded before.\n"
+                                                                 << "1 read-only file.\n"
+                                                                 << "\"Trip\" contains:  1 file";
+        QTest::newRow("total zero is singular") << Counts{} << "0 uploading file.\n"
+                                                << "0 non-Media file.\n0 hidden Media file\n"
+                                                << "0 media files uploaded before.\n"
+                                                << "0 read-only file.\n"
+                                                << "\"Trip\" contains:  0 file";
     }
     void countTexts()
     {
@@ -129,12 +137,12 @@ private Q_SLOTS:
         QTest::newRow("both") << uploadingAndHidden << both << both << true;
         QTest::newRow("ticked then unticked")
             << uploadingAndHidden << both << QStringList{"checkBox", "checkBox_2", "checkBox"} << false;
-        QTest::newRow("read-only alone") << Counts{0, 0, 0, 0, 2, 2} << QStringList{"checkBox_4"}
-                                         << QStringList{} << false;
-        QTest::newRow("read-only ticked") << Counts{0, 0, 0, 0, 2, 2} << QStringList{"checkBox_4"}
-                                          << QStringList{"checkBox_4"} << true;
-        QTest::newRow("uploaded before needs no tick") << Counts{0, 0, 0, 3, 0, 3} << QStringList{"checkBox_3"}
-                                                       << QStringList{} << true;
+        QTest::newRow("read-only alone") << Counts{0, 0, 0, 0, 2, 2} << QStringList{"checkBox_4"} << QStringList{}
+                                         << false;
+        QTest::newRow("read-only ticked")
+            << Counts{0, 0, 0, 0, 2, 2} << QStringList{"checkBox_4"} << QStringList{"checkBox_4"} << true;
+        QTest::newRow("uploaded before needs no tick")
+            << Counts{0, 0, 0, 3, 0, 3} << QStringList{"checkBox_3"} << QStringList{} << true;
         QTest::newRow("links box does not stand in for a delete tick")
             << Counts{0, 1, 0, 3, 0, 4} << QStringList{"checkBox_2", "checkBox_3"} << QStringList{"checkBox_3"}
             << false;

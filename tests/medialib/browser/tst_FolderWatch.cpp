@@ -119,8 +119,7 @@ private Q_SLOTS:
         QTest::qWait(watcher ? 0 : 1100);
         touch(QStringLiteral("new.jpg"));
         QVERIFY(QFile::remove(doomed));
-        QTRY_COMPARE_WITH_TIMEOUT(reported(changed),
-                                  std::make_pair(QStringList{"new.jpg"}, QStringList{"old.jpg"}),
+        QTRY_COMPARE_WITH_TIMEOUT(reported(changed), std::make_pair(QStringList{"new.jpg"}, QStringList{"old.jpg"}),
                                   kFreshnessTimeoutMs);
     }
 

@@ -171,11 +171,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("shownName");
         QTest::addColumn<QString>("shownTitle");
-        QTest::newRow("titled") << "Lesson.avi" << false << "Waves" << "Lesson" << "Waves";
-        QTest::newRow("untitled takes the name") << "Lesson.avi" << false << "" << "Lesson" << "Lesson";
-        QTest::newRow("first part of a split recording") << "Lesson_1.avi" << true << "" << "Lesson" << "Lesson";
-        QTest::newRow("single file keeps its _1") << "Lesson_1.avi" << false << "" << "Lesson_1" << "Lesson_1";
-        QTest::newRow("last suffix only") << "trip.2024.jpg" << false << "" << "trip.2024" << "trip.2024";
+        QTest::newRow("titled") << "Lesson.avi" << false << "Waves"
+                                << "Lesson"
+                                << "Waves";
+        QTest::newRow("untitled takes the name") << "Lesson.avi" << false << ""
+                                                 << "Lesson"
+                                                 << "Lesson";
+        QTest::newRow("first part of a split recording") << "Lesson_1.avi" << true << ""
+                                                         << "Lesson"
+                                                         << "Lesson";
+        QTest::newRow("single file keeps its _1") << "Lesson_1.avi" << false << ""
+                                                  << "Lesson_1"
+                                                  << "Lesson_1";
+        QTest::newRow("last suffix only") << "trip.2024.jpg" << false << ""
+                                          << "trip.2024"
+                                          << "trip.2024";
     }
     void fieldsFromTheRecord()
     {
@@ -210,8 +220,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QString>("title");
         QTest::addColumn<bool>("youTubeShown");
-        QTest::newRow("image") << "board.jpg" << "Save/Publish image" << false;
-        QTest::newRow("video") << "lesson.avi" << "Save/Publish video" << true;
+        QTest::newRow("image") << "board.jpg"
+                               << "Save/Publish image" << false;
+        QTest::newRow("video") << "lesson.avi"
+                               << "Save/Publish video" << true;
     }
     void serviceBoxesAndLinks()
     {
@@ -379,8 +391,10 @@ private Q_SLOTS:
         QTest::addColumn<bool>("multiFile");
         QTest::addColumn<QString>("savedName");
         QTest::addColumn<QString>("savedTitle");
-        QTest::newRow("single file") << "Lesson.avi" << false << "Talk.avi" << "Intro";
-        QTest::newRow("split recording") << "Lesson_1.avi" << true << "Talk_1.avi" << "Intro_1";
+        QTest::newRow("single file") << "Lesson.avi" << false << "Talk.avi"
+                                     << "Intro";
+        QTest::newRow("split recording") << "Lesson_1.avi" << true << "Talk_1.avi"
+                                         << "Intro_1";
     }
     void saveRenamesAndCopiesTheFields()
     {
@@ -426,9 +440,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("problem");
         QTest::addColumn<QString>("message");
         QTest::addColumn<bool>("staysOpen");
-        QTest::newRow("file gone") << "gone" << "File does not exist." << false;
-        QTest::newRow("file in use") << "in use" << "File is in use." << false;
-        QTest::newRow("empty name") << "empty name" << "File name cannot be empty." << true;
+        QTest::newRow("file gone") << "gone"
+                                   << "File does not exist." << false;
+        QTest::newRow("file in use") << "in use"
+                                     << "File is in use." << false;
+        QTest::newRow("empty name") << "empty name"
+                                    << "File name cannot be empty." << true;
     }
     void saveRefusals()
     {
@@ -657,8 +674,8 @@ private Q_SLOTS:
         panel.loadMedia(media.get());
         QCOMPARE(panel.windowTitle(), QStringLiteral("Delete video"));
         QCOMPARE(widget<QLabel>(panel, "publishSettingLabel")->text(), QStringLiteral("Publish Information"));
-        for (const char *name : {"lineEdit_fileName", "lineEdit_title", "lineEdit_auth_name", "lineEdit_keyword",
-                                 "descriptionTextBox"})
+        for (const char *name :
+             {"lineEdit_fileName", "lineEdit_title", "lineEdit_auth_name", "lineEdit_keyword", "descriptionTextBox"})
             QVERIFY(!field(panel, name)->isEnabled());
         QVERIFY(widget<QDateEdit>(panel, "uploadDateEdit")->isHidden());
         QVERIFY(widget<QTimeEdit>(panel, "uploadTimeEdit")->isHidden());

@@ -22,8 +22,8 @@ QPushButton *button(const MediaLibSaveResult &dialog, const char *name)
 }
 
 const char *const kLinks[] = {"btnDropBox", "btnFacebook", "btnPicasa", "btnSchoolTube", "btnYouTube", "twitpicBtn"};
-const char *const kMarks[] = {"dropBoxFailed", "faceBookFailed", "picasaFailed", "schoolTubeFailed", "youTubeFailed",
-                              "twitpicFailed"};
+const char *const kMarks[] = {"dropBoxFailed",    "faceBookFailed", "picasaFailed",
+                              "schoolTubeFailed", "youTubeFailed",  "twitpicFailed"};
 
 QStringList shown(const MediaLibSaveResult &dialog, const char *const (&names)[6])
 {
@@ -71,8 +71,10 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("marks");
         QTest::newRow("one known, one unknown") << QList<uint>{2, 64} << QStringList{"faceBookFailed"};
         QTest::newRow("unknown only") << QList<uint>{64} << QStringList{};
-        QTest::newRow("schooltube and youtube") << QList<uint>{32, 1} << QStringList{"schoolTubeFailed", "youTubeFailed"};
-        QTest::newRow("all") << QList<uint>{16, 8, 4, 2, 1, 32} << QStringList{kMarks[0], kMarks[1], kMarks[2], kMarks[3], kMarks[4], kMarks[5]};
+        QTest::newRow("schooltube and youtube")
+            << QList<uint>{32, 1} << QStringList{"schoolTubeFailed", "youTubeFailed"};
+        QTest::newRow("all") << QList<uint>{16, 8, 4, 2, 1, 32}
+                             << QStringList{kMarks[0], kMarks[1], kMarks[2], kMarks[3], kMarks[4], kMarks[5]};
     }
     void failureMarks()
     {

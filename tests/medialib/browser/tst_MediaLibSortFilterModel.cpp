@@ -47,16 +47,26 @@ private Q_SLOTS:
         QTest::addColumn<QString>("a");
         QTest::addColumn<QString>("b");
         QTest::addColumn<int>("result");
-        QTest::newRow("img9 < img10") << "img9" << "img10" << -1;
-        QTest::newRow("img10 > img9") << "img10" << "img9" << 1;
-        QTest::newRow("second run decides") << "s1e10" << "s1e9" << 1;
-        QTest::newRow("equal runs, rests without digits") << "a2b" << "a2c" << 0;
-        QTest::newRow("no digits on one side") << "file" << "file2" << 0;
-        QTest::newRow("equal values, leading zero") << "x01" << "x1" << 0;
-        QTest::newRow("different prefixes") << "a10" << "b2" << 0;
-        QTest::newRow("runs at different places") << "ab1" << "a12" << 0;
-        QTest::newRow("empty") << "" << "1" << 0;
-        QTest::newRow("too long to convert counts 0") << "n99999999999999999999" << "n1" << -1;
+        QTest::newRow("img9 < img10") << "img9"
+                                      << "img10" << -1;
+        QTest::newRow("img10 > img9") << "img10"
+                                      << "img9" << 1;
+        QTest::newRow("second run decides") << "s1e10"
+                                            << "s1e9" << 1;
+        QTest::newRow("equal runs, rests without digits") << "a2b"
+                                                          << "a2c" << 0;
+        QTest::newRow("no digits on one side") << "file"
+                                               << "file2" << 0;
+        QTest::newRow("equal values, leading zero") << "x01"
+                                                    << "x1" << 0;
+        QTest::newRow("different prefixes") << "a10"
+                                            << "b2" << 0;
+        QTest::newRow("runs at different places") << "ab1"
+                                                  << "a12" << 0;
+        QTest::newRow("empty") << ""
+                               << "1" << 0;
+        QTest::newRow("too long to convert counts 0") << "n99999999999999999999"
+                                                      << "n1" << -1;
     }
     void naturalCompare()
     {
@@ -118,17 +128,17 @@ private Q_SLOTS:
         QTest::addColumn<int>("order");
         QTest::addColumn<QStringList>("expected");
         QTest::newRow("name ascending") << 0 << int(Qt::AscendingOrder)
-                                        << QStringList{"alpha2", "Zeta", "IMG9.jpg", "img10.jpg", "small.jpg",
-                                                       "tiny.jpg", "video.avi"};
+                                        << QStringList{"alpha2",    "Zeta",     "IMG9.jpg", "img10.jpg",
+                                                       "small.jpg", "tiny.jpg", "video.avi"};
         QTest::newRow("name descending") << 0 << int(Qt::DescendingOrder)
                                          << QStringList{"video.avi", "tiny.jpg", "small.jpg", "img10.jpg",
-                                                        "IMG9.jpg", "Zeta", "alpha2"};
+                                                        "IMG9.jpg",  "Zeta",     "alpha2"};
         QTest::newRow("size ascending") << 3 << int(Qt::AscendingOrder)
-                                        << QStringList{"Zeta", "alpha2", "small.jpg", "tiny.jpg", "img10.jpg",
-                                                       "IMG9.jpg", "video.avi"};
+                                        << QStringList{"Zeta",      "alpha2",   "small.jpg", "tiny.jpg",
+                                                       "img10.jpg", "IMG9.jpg", "video.avi"};
         QTest::newRow("type ascending") << 1 << int(Qt::AscendingOrder)
-                                        << QStringList{"Zeta", "alpha2", "small.jpg", "img10.jpg", "tiny.jpg",
-                                                       "IMG9.jpg", "video.avi"};
+                                        << QStringList{"Zeta",     "alpha2",   "small.jpg", "img10.jpg",
+                                                       "tiny.jpg", "IMG9.jpg", "video.avi"};
     }
     void sortsRowsByColumn()
     {

@@ -56,14 +56,8 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        m_service = static_cast<MediaLibraryImpl *>(MediaLibraryImpl::getInstance(&m_window));
-    }
-    void cleanupTestCase()
-    {
-        m_service->release();
-    }
+    void initTestCase() { m_service = static_cast<MediaLibraryImpl *>(MediaLibraryImpl::getInstance(&m_window)); }
+    void cleanupTestCase() { m_service->release(); }
     void init()
     {
         m_watchdog.emplace();

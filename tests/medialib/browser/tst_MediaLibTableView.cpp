@@ -89,10 +89,7 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        m_service = static_cast<MediaLibraryImpl *>(MediaLibraryImpl::getInstance(&m_window));
-    }
+    void initTestCase() { m_service = static_cast<MediaLibraryImpl *>(MediaLibraryImpl::getInstance(&m_window)); }
     void cleanupTestCase() { m_service->release(); }
     void init()
     {
@@ -128,7 +125,8 @@ private Q_SLOTS:
         const int sizeX = view.horizontalHeader()->sectionViewportPosition(3) + 5;
         QTest::mouseClick(view.horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(sizeX, size.height() / 2));
         if (view.horizontalHeader()->sortIndicatorOrder() != Qt::DescendingOrder)
-            QTest::mouseClick(view.horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(sizeX, size.height() / 2));
+            QTest::mouseClick(view.horizontalHeader()->viewport(), Qt::LeftButton, {},
+                              QPoint(sizeX, size.height() / 2));
         QCOMPARE(view.storedSortColumn(), 3);
         QCOMPARE(view.storedSortOrder(), Qt::DescendingOrder);
         QCOMPARE(shownNames(view), (QStringList{"big.jpg", "mid.jpg", "small.jpg"}));
@@ -284,8 +282,8 @@ private Q_SLOTS:
         fill({QStringLiteral("/")});
         QVERIFY(!view.pressedRecord());
         const QPoint away = row + QPoint(QApplication::startDragDistance() * 3, 0);
-        QMouseEvent move(QEvent::MouseMove, away, view.viewport()->mapToGlobal(away), Qt::NoButton,
-                         Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, away, view.viewport()->mapToGlobal(away), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
         QApplication::sendEvent(view.viewport(), &move);
         QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, away);
         QCOMPARE(drives.rowCount(), 1);

@@ -119,10 +119,7 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        m_service = static_cast<MediaLibraryImpl *>(MediaLibraryImpl::getInstance(&m_window));
-    }
+    void initTestCase() { m_service = static_cast<MediaLibraryImpl *>(MediaLibraryImpl::getInstance(&m_window)); }
     void cleanupTestCase() { m_service->release(); }
     void init()
     {
@@ -475,8 +472,8 @@ private Q_SLOTS:
         connect(&view, &MediaLibThumbnailView::uiRangeChanged, &area, &MediaLibScrollArea::setScrollBarRange);
         area.resize(420, 340);
         area.show();
-        const QFileInfoList entries = QDir(m_dir->path()).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot,
-                                                                        QDir::DirsFirst | QDir::Name);
+        const QFileInfoList entries =
+            QDir(m_dir->path()).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::DirsFirst | QDir::Name);
         for (const QFileInfo &entry : entries)
             view.addThumbnail(record(entry.absoluteFilePath()));
         view.createVideoThumbnails();

@@ -92,9 +92,10 @@ private Q_SLOTS:
         QCOMPARE(form.resizeBottom->geometry(), QRect(240, 420, 20, 20));
         QVERIFY(form.resizeBottom->hasScaledContents());
         QVERIFY(!form.resizeBottom->pixmap().isNull());
-        for (QAbstractButton *button : {static_cast<QAbstractButton *>(form.searchButton), static_cast<QAbstractButton *>(form.closeBtn),
-                                        static_cast<QAbstractButton *>(form.preBtn), static_cast<QAbstractButton *>(form.addFolderBtn),
-                                        static_cast<QAbstractButton *>(form.uploadManagerBtn)})
+        for (QAbstractButton *button :
+             {static_cast<QAbstractButton *>(form.searchButton), static_cast<QAbstractButton *>(form.closeBtn),
+              static_cast<QAbstractButton *>(form.preBtn), static_cast<QAbstractButton *>(form.addFolderBtn),
+              static_cast<QAbstractButton *>(form.uploadManagerBtn)})
             QVERIFY2(iconLoads(button), qPrintable(button->objectName()));
 
         form.lineEdit->setText(QStringLiteral("sea"));
@@ -118,9 +119,9 @@ private Q_SLOTS:
         QCOMPARE(form.gridLayout->contentsMargins(), QMargins(20, 10, 20, 20));
         QCOMPARE(form.gridLayout->horizontalSpacing(), 8);
         QCOMPARE(form.gridLayout_2->itemAtPosition(0, 0)->layout(), form.gridLayout);
-        const QList<std::pair<QWidget *, int>> rows{{form.label_4, 1}, {form.checkBox, 2}, {form.line, 3},
-                                                    {form.checkBox_2, 5}, {form.line_2, 6}, {form.checkBox_4, 8},
-                                                    {form.line_3, 9}, {form.checkBox_3, 11}};
+        const QList<std::pair<QWidget *, int>> rows{{form.label_4, 1},    {form.checkBox, 2},   {form.line, 3},
+                                                    {form.checkBox_2, 5}, {form.line_2, 6},     {form.checkBox_4, 8},
+                                                    {form.line_3, 9},     {form.checkBox_3, 11}};
         for (const auto &[widget, row] : rows)
             QCOMPARE(cell(form.gridLayout, widget), QPoint(0, row));
         for (QCheckBox *box : {form.checkBox, form.checkBox_2, form.checkBox_4, form.checkBox_3}) {
@@ -168,9 +169,9 @@ private Q_SLOTS:
         QCOMPARE(form.strAvilible->text(), QStringLiteral("Your file is now available under Media Library or at"));
         QCOMPARE(form.strFailed->text(), QStringLiteral("Files failed to export to Website."));
         const QList<std::tuple<QPushButton *, QPushButton *, QPoint>> services{
-            {form.btnDropBox, form.dropBoxFailed, {0, 0}},     {form.btnFacebook, form.faceBookFailed, {1, 0}},
-            {form.btnPicasa, form.picasaFailed, {2, 0}},       {form.btnSchoolTube, form.schoolTubeFailed, {0, 1}},
-            {form.btnYouTube, form.youTubeFailed, {1, 1}},     {form.twitpicBtn, form.twitpicFailed, {2, 1}}};
+            {form.btnDropBox, form.dropBoxFailed, {0, 0}}, {form.btnFacebook, form.faceBookFailed, {1, 0}},
+            {form.btnPicasa, form.picasaFailed, {2, 0}},   {form.btnSchoolTube, form.schoolTubeFailed, {0, 1}},
+            {form.btnYouTube, form.youTubeFailed, {1, 1}}, {form.twitpicBtn, form.twitpicFailed, {2, 1}}};
         for (const auto &[link, mark, where] : services) {
             QCOMPARE(cell(form.gridLayout, link), where);
             QCOMPARE(cell(form.gridLayout_2, mark), where);
@@ -209,8 +210,8 @@ private Q_SLOTS:
         QCOMPARE(form.label->text(), QStringLiteral("Publish at"));
         QCOMPARE(form.fileNameLabel->font().family(), QStringLiteral("Calibri"));
         QCOMPARE(form.fileNameLabel->font().pointSize(), 12);
-        for (QLineEdit *edit : {form.lineEdit_fileName, form.lineEdit_auth_name, form.lineEdit_title, form.lineEdit_keyword,
-                                form.descriptionTextBox}) {
+        for (QLineEdit *edit : {form.lineEdit_fileName, form.lineEdit_auth_name, form.lineEdit_title,
+                                form.lineEdit_keyword, form.descriptionTextBox}) {
             QCOMPARE(edit->styleSheet(), QStringLiteral("background-color: rgb(224,224,224);"));
             QCOMPARE(edit->font().family(), QStringLiteral("Calibri"));
         }

@@ -92,10 +92,7 @@ private:
         return path;
     }
 
-    void makeService()
-    {
-        m_service = static_cast<MediaLibraryImpl *>(MediaLibraryImpl::getInstance(nullptr));
-    }
+    void makeService() { m_service = static_cast<MediaLibraryImpl *>(MediaLibraryImpl::getInstance(nullptr)); }
 
     // Runs call, which opens the information dialog modally, and does action in it. Fails when no dialog
     // opened.
@@ -266,8 +263,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("queueCall");
-        QTest::newRow("image") << "board.jpg" << "queueImageUpload";
-        QTest::newRow("video") << "clip.avi" << "queueVideoUpload";
+        QTest::newRow("image") << "board.jpg"
+                               << "queueImageUpload";
+        QTest::newRow("video") << "clip.avi"
+                               << "queueVideoUpload";
     }
     void savingQueuesTheChosenServicesAndWritesTheInformation()
     {
@@ -390,16 +389,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("newTitle");
         QTest::addColumn<QStringList>("expectedNames");
         QTest::addColumn<QStringList>("expectedTitles");
-        QTest::newRow("one file") << QStringList{"A_1.avi"} << "" << "" << QStringList{"A_1.avi"}
-                                  << QStringList{"A_1"};
-        QTest::newRow("names kept") << QStringList{"A_1.avi", "A_2.avi"} << "" << ""
-                                    << QStringList{"A_1.avi", "A_2.avi"} << QStringList{"A_1", "A_2"};
-        QTest::newRow("renamed and titled")
-            << QStringList{"A_1.avi", "A_2.avi", "A_3.avi"} << "Lesson" << "Math"
-            << QStringList{"Lesson_1.avi", "Lesson_2.avi", "Lesson_3.avi"} << QStringList{"Math_1", "Math_2", "Math_3"};
+        QTest::newRow("one file") << QStringList{"A_1.avi"} << ""
+                                  << "" << QStringList{"A_1.avi"} << QStringList{"A_1"};
+        QTest::newRow("names kept") << QStringList{"A_1.avi", "A_2.avi"} << ""
+                                    << "" << QStringList{"A_1.avi", "A_2.avi"} << QStringList{"A_1", "A_2"};
+        QTest::newRow("renamed and titled") << QStringList{"A_1.avi", "A_2.avi", "A_3.avi"} << "Lesson"
+                                            << "Math" << QStringList{"Lesson_1.avi", "Lesson_2.avi", "Lesson_3.avi"}
+                                            << QStringList{"Math_1", "Math_2", "Math_3"};
         QTest::newRow("a further file without a part number")
-            << QStringList{"A_1.avi", "extra.avi"} << "Lesson" << "Math"
-            << QStringList{"Lesson_1.avi", "extra.avi"} << QStringList{"Math_1", ""};
+            << QStringList{"A_1.avi", "extra.avi"} << "Lesson"
+            << "Math" << QStringList{"Lesson_1.avi", "extra.avi"} << QStringList{"Math_1", ""};
     }
     void recordedFilesAreNamedAfterTheFirst()
     {
@@ -460,7 +459,8 @@ private Q_SLOTS:
             QCOMPARE(stored->uploadStatus(MediaImpl::SERVICE_YOUTUBE), int(MediaImpl::STATUS_QUEUED));
             QCOMPARE(stored->uploadStatus(MediaImpl::SERVICE_PICASA), int(MediaImpl::STATUS_NONE));
         }
-        const auto times = m_upload->lastArgs(QStringLiteral("queueVideoUpload")).value(0).value<QMap<uint, QDateTime>>();
+        const auto times =
+            m_upload->lastArgs(QStringLiteral("queueVideoUpload")).value(0).value<QMap<uint, QDateTime>>();
         QCOMPARE(times.keys(), QList<uint>{MediaImpl::SERVICE_YOUTUBE});
     }
 
@@ -469,7 +469,8 @@ private Q_SLOTS:
         const QList<QString> files{touch(QStringLiteral("R_1.avi"))};
         inDialog(save, [&] { m_service->processRecordedFiles(files); });
         QTRY_COMPARE_WITH_TIMEOUT(m_upload->count(QStringLiteral("queueVideoUpload")), 1, kJobsSubmittedMs);
-        const auto times = m_upload->lastArgs(QStringLiteral("queueVideoUpload")).value(0).value<QMap<uint, QDateTime>>();
+        const auto times =
+            m_upload->lastArgs(QStringLiteral("queueVideoUpload")).value(0).value<QMap<uint, QDateTime>>();
         QVERIFY(times.isEmpty());
     }
 
@@ -513,7 +514,9 @@ private Q_SLOTS:
                 shownName = dialog->findChild<QLineEdit *>(QStringLiteral("lineEdit_fileName"))->text();
                 save(dialog);
             },
-            [&] { m_service->processRecordedFiles({empty, real}); });
+            [&] {
+                m_service->processRecordedFiles({empty, real});
+            });
         QCOMPARE(shownName, QStringLiteral("R_2"));
         QVERIFY(!MediaFileStore::getInstance()->hasInfoFile(empty));
         QVERIFY(MediaFileStore::getInstance()->hasInfoFile(real));
@@ -587,7 +590,8 @@ private Q_SLOTS:
             },
             [&] { m_service->showMediaInfo(shown.get()); });
         QVERIFY(openAfterSave);
-        QCOMPARE(boxes.lastText(), QStringLiteral("The title, keywords and description of this file could not be saved."));
+        QCOMPARE(boxes.lastText(),
+                 QStringLiteral("The title, keywords and description of this file could not be saved."));
         QVERIFY(QFileInfo::exists(path));
         QCOMPARE(m_upload->count(QStringLiteral("queueImageUpload")), 0);
 

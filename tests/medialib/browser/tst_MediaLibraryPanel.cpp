@@ -183,8 +183,8 @@ private Q_SLOTS:
     {
         for (const char *folder : {"Trip 10", "Trip 2", ".cache"})
             QDir().mkpath(QDir(m_media).filePath(QLatin1String(folder)));
-        for (const char *file : {"clip.avi", "img10.jpg", "img2.JPG", "notes.txt", ".secret.jpg", "talk.wmv",
-                                 "board.tif"})
+        for (const char *file :
+             {"clip.avi", "img10.jpg", "img2.JPG", "notes.txt", ".secret.jpg", "talk.wmv", "board.tif"})
             touch(QLatin1String(file));
         QFile hiddenList(QDir(m_media).filePath(QStringLiteral(".hidden")));
         QVERIFY(hiddenList.open(QIODevice::Append));
@@ -229,8 +229,8 @@ private Q_SLOTS:
         touch(QStringLiteral("readme.txt"));
 
         QVERIFY(QFile::remove(doomed));
-        QTRY_COMPARE_WITH_TIMEOUT(recordNames(m_panel->folderModel()->mediaList()),
-                                  QStringList({"a.jpg", "c.avi"}), kFreshnessTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(recordNames(m_panel->folderModel()->mediaList()), QStringList({"a.jpg", "c.avi"}),
+                                  kFreshnessTimeoutMs);
         QCOMPARE(m_panel->thumbnailView()->entryCount(), 2);
         // Not by a reload: the record left is the one shown before.
         QCOMPARE(m_panel->folderModel()->mediaList().first(), before.at(kept));
@@ -592,7 +592,8 @@ private Q_SLOTS:
         QCOMPARE(m_panel->listView()->size(), QSize(320 - 27, 500 - 106));
         QCOMPARE(m_panel->scrollArea()->size(), m_panel->listView()->size());
         QCOMPARE(child<QLabel>("resizeBottom")->geometry().bottomRight(),
-                 QPoint(320 - 260, 500 - 440) + QRect(QPoint(240, 420), child<QLabel>("resizeBottom")->size()).bottomRight());
+                 QPoint(320 - 260, 500 - 440)
+                     + QRect(QPoint(240, 420), child<QLabel>("resizeBottom")->size()).bottomRight());
         child<QToolButton>("switchBtn")->click();
         m_panel->resize(300, 480);
         closeLibrary();
@@ -647,8 +648,11 @@ private Q_SLOTS:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         const auto inside = [&window, this] { return window.rect().contains(m_panel->geometry()); };
-        QVERIFY2(inside(), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(m_panel->x()).arg(m_panel->y())
-                                          .arg(m_panel->width()).arg(m_panel->height())));
+        QVERIFY2(inside(), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                          .arg(m_panel->x())
+                                          .arg(m_panel->y())
+                                          .arg(m_panel->width())
+                                          .arg(m_panel->height())));
         QCOMPARE(m_panel->height(), 600);
 
         m_panel->resize(260, 440);
@@ -657,8 +661,8 @@ private Q_SLOTS:
         const QPoint start = grip->mapFrom(m_panel, QPoint(m_panel->width() - 1, m_panel->height()));
         const QPoint end = start + QPoint(300, 400);
         QTest::mousePress(grip, Qt::LeftButton, {}, start);
-        QMouseEvent move(QEvent::MouseMove, QPointF(end), QPointF(grip->mapToGlobal(end)), Qt::NoButton,
-                         Qt::LeftButton, {});
+        QMouseEvent move(QEvent::MouseMove, QPointF(end), QPointF(grip->mapToGlobal(end)), Qt::NoButton, Qt::LeftButton,
+                         {});
         QApplication::sendEvent(grip, &move);
         QTest::mouseRelease(grip, Qt::LeftButton, {}, end);
         QCOMPARE(m_panel->height(), 600);
@@ -719,7 +723,8 @@ private Q_SLOTS:
 
     void aLongPathIsCutAtItsEnd()
     {
-        const QString deep = QDir(m_media).filePath(QStringLiteral("A rather long unit name/With a week folder/And a day"));
+        const QString deep =
+            QDir(m_media).filePath(QStringLiteral("A rather long unit name/With a week folder/And a day"));
         QVERIFY(QDir().mkpath(deep));
         openLibrary();
         enter(deep);

@@ -52,7 +52,8 @@ QImage noise(QSize size)
 QByteArray digest(const QString &path)
 {
     QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1) : QByteArray();
+    return file.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1)
+                                          : QByteArray();
 }
 
 } // namespace
@@ -94,7 +95,8 @@ private Q_SLOTS:
         QFETCH(QSize, imageSize);
         QFETCH(QString, format);
         QFETCH(QSize, thumbnailSize);
-        const QString image = mediaFile(QStringLiteral("%1x%2.%3").arg(imageSize.width()).arg(imageSize.height()).arg(format));
+        const QString image =
+            mediaFile(QStringLiteral("%1x%2.%3").arg(imageSize.width()).arg(imageSize.height()).arg(format));
         QImage picture(imageSize, QImage::Format_RGB32);
         picture.fill(QColor(200, 40, 40));
         QVERIFY(picture.save(image));

@@ -20,7 +20,8 @@
 namespace {
 
 // A record the test holds one reference on, given back at the end.
-struct Record {
+struct Record
+{
     explicit Record(const QString &path)
         : media(new MediaImpl(path))
     {
@@ -52,10 +53,7 @@ private:
             qFatal("cannot write %s", qPrintable(path));
         return path;
     }
-    static void waitForThumbnailThreads()
-    {
-        QTRY_VERIFY(!ThreadManager::getInstance()->isRunning());
-    }
+    static void waitForThumbnailThreads() { QTRY_VERIFY(!ThreadManager::getInstance()->isRunning()); }
 
 private Q_SLOTS:
     void init()

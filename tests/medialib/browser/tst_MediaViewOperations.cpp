@@ -134,8 +134,8 @@ private Q_SLOTS:
         QTest::newRow("queued") << list << QStringList{"x/queued.avi"} << true << QList<int>{0, 0, 0, 1, 0, 1};
         QTest::newRow("uploaded") << list << QStringList{"x/up.png"} << true << QList<int>{0, 0, 1, 0, 0, 1};
         QTest::newRow(".tif in the list") << list << QStringList{"x/scan.tif"} << false << QList<int>{0, 0, 0, 0, 0, 1};
-        QTest::newRow(".tif among thumbnails") << thumbs << QStringList{"x/scan.tif"} << true
-                                               << QList<int>{1, 0, 0, 0, 0, 1};
+        QTest::newRow(".tif among thumbnails")
+            << thumbs << QStringList{"x/scan.tif"} << true << QList<int>{1, 0, 0, 0, 0, 1};
     }
     void survey()
     {
@@ -153,8 +153,8 @@ private Q_SLOTS:
         MediaViewOperations operations(m_view.get(), MediaViewOperations::SurveyRule(rule));
         DeleteCounts found;
         QCOMPARE(operations.countFolderContents(path(QStringLiteral("x")), found), attention);
-        QCOMPARE((QList<int>{found.nonMedia, found.hiddenMedia, found.uploadedBefore, found.uploading,
-                             found.readOnly, found.total}),
+        QCOMPARE((QList<int>{found.nonMedia, found.hiddenMedia, found.uploadedBefore, found.uploading, found.readOnly,
+                             found.total}),
                  counts);
     }
 

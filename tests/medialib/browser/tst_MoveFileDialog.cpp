@@ -84,7 +84,8 @@ private Q_SLOTS:
         MoveFileDialog dialog;
         dialog.setStepInterval(0);
         QList<int> values;
-        connect(dialog.findChild<QProgressBar *>(), &QProgressBar::valueChanged, [&](int value) { values.append(value); });
+        connect(dialog.findChild<QProgressBar *>(), &QProgressBar::valueChanged,
+                [&](int value) { values.append(value); });
         QVERIFY(dialog.start(source, destination, mode));
         QTEST(dialog.chunkSize(), "chunk");
         QCOMPARE(read(destination), content(size));
@@ -144,12 +145,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("destinationName");
         QTest::addColumn<QString>("text");
         const QString fortyFour(44, QLatin1Char('a'));
-        QTest::newRow("short") << "photo.jpg" << "photo.jpg" << "From Pictures/photo.jpg\nTo Backup/photo.jpg";
+        QTest::newRow("short") << "photo.jpg"
+                               << "photo.jpg"
+                               << "From Pictures/photo.jpg\nTo Backup/photo.jpg";
         // "Pictures/" is 9 characters: 41 more make 50, 42 more make 51.
-        QTest::newRow("exactly 50 kept whole")
-            << QString(41, QLatin1Char('p')) << "x" << "From Pictures/" + QString(41, QLatin1Char('p')) + "\nTo Backup/x";
-        QTest::newRow("51 cut to 47 and dots")
-            << QString(42, QLatin1Char('p')) << "x" << "From Pictures/" + QString(38, QLatin1Char('p')) + "...\nTo Backup/x";
+        QTest::newRow("exactly 50 kept whole") << QString(41, QLatin1Char('p')) << "x"
+                                               << "From Pictures/" + QString(41, QLatin1Char('p')) + "\nTo Backup/x";
+        QTest::newRow("51 cut to 47 and dots") << QString(42, QLatin1Char('p')) << "x"
+                                               << "From Pictures/" + QString(38, QLatin1Char('p')) + "...\nTo Backup/x";
         QTest::newRow("destination part counts its To")
             << "x" << fortyFour << "From Pictures/x\nTo Backup/" + fortyFour.left(37) + "...";
     }
@@ -255,8 +258,7 @@ private Q_SLOTS:
         // Leave a few KiB free, less than either copy needs.
         QFile filler(small + QStringLiteral("/filler"));
         QVERIFY(filler.open(QIODevice::WriteOnly));
-        while (filler.write(QByteArray(4096, 'f')) == 4096 && filler.flush()) {
-        }
+        while (filler.write(QByteArray(4096, 'f')) == 4096 && filler.flush()) {}
         filler.close();
         QFile::resize(filler.fileName(), filler.size() - 8 * 1024);
         const QString source = path(QStringLiteral("lesson.avi"));

@@ -39,8 +39,7 @@ protected:
     {
         const int now = ++m_crowd.running;
         int most = m_crowd.mostRunning.load();
-        while (now > most && !m_crowd.mostRunning.compare_exchange_weak(most, now)) {
-        }
+        while (now > most && !m_crowd.mostRunning.compare_exchange_weak(most, now)) {}
         ++runs;
         if (m_crowd.gated)
             m_crowd.gate.acquire();
@@ -126,7 +125,8 @@ private Q_SLOTS:
                 QTest::qWait(1);
         }
         QVERIFY(crowd.finished.tryAcquire(int(workers.size()), 10000));
-        QVERIFY2(crowd.mostRunning.load() <= ThreadManager::kMaxRunning, qPrintable(QString::number(crowd.mostRunning)));
+        QVERIFY2(crowd.mostRunning.load() <= ThreadManager::kMaxRunning,
+                 qPrintable(QString::number(crowd.mostRunning)));
         for (const auto &worker : workers)
             QCOMPARE(worker->runs.load(), 1);
     }

@@ -28,9 +28,9 @@ QString writeTwoColourVideo(const QString &dir, const QString &name, double seco
                                  .arg(seconds - switchAt);
     QProcess ffmpeg;
     ffmpeg.start(QStringLiteral("ffmpeg"),
-                 QStringList{QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"), QStringLiteral("-y"),
-                             QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), pictures,
-                             QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                 QStringList{QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"),
+                             QStringLiteral("-y"), QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                             pictures, QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
                              QStringLiteral("sine=frequency=440:sample_rate=44100:duration=%1").arg(seconds)}
                      + codecs + QStringList{QStringLiteral("-shortest"), target});
     if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0) {
@@ -43,8 +43,9 @@ QString writeTwoColourVideo(const QString &dir, const QString &name, double seco
 }
 
 const QStringList kAviCodecs{QStringLiteral("-c:v"), QStringLiteral("mpeg4"), QStringLiteral("-vtag"),
-                             QStringLiteral("XVID"), QStringLiteral("-c:a"), QStringLiteral("pcm_s16le")};
-const QStringList kWmvCodecs{QStringLiteral("-c:v"), QStringLiteral("wmv2"), QStringLiteral("-c:a"), QStringLiteral("wmav2")};
+                             QStringLiteral("XVID"), QStringLiteral("-c:a"),  QStringLiteral("pcm_s16le")};
+const QStringList kWmvCodecs{QStringLiteral("-c:v"), QStringLiteral("wmv2"), QStringLiteral("-c:a"),
+                             QStringLiteral("wmav2")};
 
 // A copy of an AVI whose pictures are noise to the decoder: the file opens, the sound is fine, no frame
 // ever comes.

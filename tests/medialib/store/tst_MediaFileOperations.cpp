@@ -24,10 +24,16 @@ public:
     bool showAccountSetting(uint, QWidget *) override { return false; }
     bool verifyAccess(uint, QWidget *) override { return false; }
     int checkImageUploadInputs(uint, QString, QString, QString, QString, QStringList) override { return 0; }
-    int uploadImageNow(uint, QString, QString, QString, QString, QStringList, QList<UploadResult> &) override { return 0; }
+    int uploadImageNow(uint, QString, QString, QString, QString, QStringList, QList<UploadResult> &) override
+    {
+        return 0;
+    }
     int queueImageUpload(QMap<uint, QDateTime>, QString, QString, QString, QString, QStringList) override { return 0; }
     int checkVideoUploadInputs(uint, QString, QString, QString, QString, QStringList) override { return 0; }
-    int uploadVideoNow(uint, QString, QString, QString, QString, QStringList, QList<UploadResult> &) override { return 0; }
+    int uploadVideoNow(uint, QString, QString, QString, QString, QStringList, QList<UploadResult> &) override
+    {
+        return 0;
+    }
     int queueVideoUpload(QMap<uint, QDateTime>, QString, QString, QString, QString, QStringList) override { return 0; }
     void removeUploadedFiles(QMap<uint, QString> ids) override { removals.append(ids); }
     void showUploadManager() override {}
@@ -195,16 +201,30 @@ void TestMediaFileOperations::removeRefusals_data()
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("image shown") << "a.jpg" << "image" << 2 << "Remove failed" << "This file is playing";
-    QTest::newRow("video playing") << "a.avi" << "video" << 2 << "Remove failed" << "This file is playing";
-    QTest::newRow("video under the shown image's path") << "a.avi" << "image" << 2 << "" << "";
-    QTest::newRow("thumbnailing") << "a.avi" << "thumbnail" << 2 << "Remove failed"
+    QTest::newRow("image shown") << "a.jpg"
+                                 << "image" << 2 << "Remove failed"
+                                 << "This file is playing";
+    QTest::newRow("video playing") << "a.avi"
+                                   << "video" << 2 << "Remove failed"
+                                   << "This file is playing";
+    QTest::newRow("video under the shown image's path") << "a.avi"
+                                                        << "image" << 2 << ""
+                                                        << "";
+    QTest::newRow("thumbnailing") << "a.avi"
+                                  << "thumbnail" << 2 << "Remove failed"
                                   << "Quillo is generating thumbnail for this file";
-    QTest::newRow("queued") << "a.avi" << "" << 1 << "File error" << "This file is in upload queue";
-    QTest::newRow("chosen only") << "a.avi" << "" << 0 << "" << "";
-    QTest::newRow("uploaded") << "a.avi" << "" << 3 << "" << "";
+    QTest::newRow("queued") << "a.avi"
+                            << "" << 1 << "File error"
+                            << "This file is in upload queue";
+    QTest::newRow("chosen only") << "a.avi"
+                                 << "" << 0 << ""
+                                 << "";
+    QTest::newRow("uploaded") << "a.avi"
+                              << "" << 3 << ""
+                              << "";
     // A folder where the file is expected cannot be deleted as a file, even by root.
-    QTest::newRow("cannot delete") << "folder.jpg" << "" << 2 << "File error"
+    QTest::newRow("cannot delete") << "folder.jpg"
+                                   << "" << 2 << "File error"
                                    << "Delete file failed.\nThis file may be read-only or in use.";
 }
 
@@ -292,7 +312,10 @@ void TestMediaFileOperations::renameMovesFileCompanionsAndRows()
 {
     const QString path = makeFile(QStringLiteral("Photo.jpg"));
     const QString other = makeFile(QStringLiteral("other.jpg"));
-    writeInfoWith(path, [](MediaImpl &r) { r.setTitle(QStringLiteral("mine")); r.setKeywords(QStringLiteral("sea")); });
+    writeInfoWith(path, [](MediaImpl &r) {
+        r.setTitle(QStringLiteral("mine"));
+        r.setKeywords(QStringLiteral("sea"));
+    });
     writeInfoWith(other, [](MediaImpl &r) { r.setKeywords(QStringLiteral("photo.jpg")); });
     MessageBoxScript boxes;
     MediaImpl record(path);
@@ -344,7 +367,8 @@ void TestMediaFileOperations::renameRefusals_data()
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("colon, before length") << QString(300, QLatin1Char('a')) + ":" << "" << 2 << "Rename failed" << kForbidden;
+    QTest::newRow("colon, before length") << QString(300, QLatin1Char('a')) + ":"
+                                          << "" << 2 << "Rename failed" << kForbidden;
     for (const char *c : {"\"", "/", "\\", "*", "?", "<", ">", "|"})
         QTest::newRow(c) << QStringLiteral("a%1b").arg(QLatin1String(c)) << "" << 2 << "Rename failed" << kForbidden;
     QTest::newRow("256 characters") << QString(256, QLatin1Char('n')) << "" << 2 << "Rename failed"
@@ -354,10 +378,15 @@ void TestMediaFileOperations::renameRefusals_data()
                                                    << "File name is limited to 255 characters in length";
     QTest::newRow("128 two-byte characters") << QString(128, QChar(0x0436)) << "" << 2 << "Rename failed"
                                              << "File name is limited to 255 characters in length";
-    QTest::newRow("playing") << "New" << "video" << 2 << "Rename failed" << "This file is playing";
-    QTest::newRow("thumbnailing") << "New" << "thumbnail" << 2 << "Rename failed"
+    QTest::newRow("playing") << "New"
+                             << "video" << 2 << "Rename failed"
+                             << "This file is playing";
+    QTest::newRow("thumbnailing") << "New"
+                                  << "thumbnail" << 2 << "Rename failed"
                                   << "Quillo is generating thumbnail for this file";
-    QTest::newRow("queued") << "New" << "" << 1 << "File error" << "This file is in upload queue";
+    QTest::newRow("queued") << "New"
+                            << "" << 1 << "File error"
+                            << "This file is in upload queue";
 }
 
 void TestMediaFileOperations::renameRefusals()
@@ -392,15 +421,18 @@ void TestMediaFileOperations::renameWithoutSuffixAndOfFolders_data()
     QTest::addColumn<QString>("expected");
 
     // The file system's limit is 255 bytes for the whole name, suffix included.
-    QTest::newRow("exactly the limit with the suffix") << "a.jpg" << false << QString(251, QLatin1Char('x'))
-                                                       << QString(251, QLatin1Char('x')) + ".jpg";
+    QTest::newRow("exactly the limit with the suffix")
+        << "a.jpg" << false << QString(251, QLatin1Char('x')) << QString(251, QLatin1Char('x')) + ".jpg";
     QTest::newRow("exactly the limit in two-byte characters")
         << "a.jpg" << false << QString(125, QChar(0x0436)) + "x" << QString(125, QChar(0x0436)) + "x.jpg";
-    QTest::newRow("folder of exactly the limit") << "Trip" << true << QString(127, QChar(0x0436)) + "x"
-                                                 << QString(127, QChar(0x0436)) + "x";
-    QTest::newRow("no suffix gets no dot") << "README" << false << "NOTES" << "NOTES";
-    QTest::newRow("folder with a dot in its name") << "Trip.2020" << true << "Trip" << "Trip";
-    QTest::newRow("folder") << "Trip" << true << "Tour" << "Tour";
+    QTest::newRow("folder of exactly the limit")
+        << "Trip" << true << QString(127, QChar(0x0436)) + "x" << QString(127, QChar(0x0436)) + "x";
+    QTest::newRow("no suffix gets no dot") << "README" << false << "NOTES"
+                                           << "NOTES";
+    QTest::newRow("folder with a dot in its name") << "Trip.2020" << true << "Trip"
+                                                   << "Trip";
+    QTest::newRow("folder") << "Trip" << true << "Tour"
+                            << "Tour";
 }
 
 void TestMediaFileOperations::renameWithoutSuffixAndOfFolders()
@@ -443,9 +475,12 @@ void TestMediaFileOperations::renameFailureEndsHook_data()
     QTest::addColumn<QString>("text");
 
     // As root nothing can be made "in use": a folder typed as a file cannot be opened read-write.
-    QTest::newRow("cannot open") << "held.jpg" << "This file is in use";
-    QTest::newRow("name taken") << "taken.jpg" << "Rename failed:\nDestination file exists";
-    QTest::newRow("vanished meanwhile") << "vanished.jpg" << "Rename failed:\nNo such file or directory";
+    QTest::newRow("cannot open") << "held.jpg"
+                                 << "This file is in use";
+    QTest::newRow("name taken") << "taken.jpg"
+                                << "Rename failed:\nDestination file exists";
+    QTest::newRow("vanished meanwhile") << "vanished.jpg"
+                                        << "Rename failed:\nNo such file or directory";
 }
 
 void TestMediaFileOperations::renameFailureEndsHook()

@@ -41,9 +41,14 @@ QByteArray golden()
 // The stored fields of a record, side by side, for comparison.
 QStringList stored(MediaImpl &r)
 {
-    QStringList fields{r.title(), r.author(), r.keywords().join(QLatin1Char('|')), QString::number(r.duration()),
-                       QString::number(r.mediaType()), r.description()};
-    for (const QUrl &url : {r.picasaUrl(), r.youtubeUrl(), r.facebookUrl(), r.schooltubeUrl(), r.dropboxUrl(), r.twitpicUrl()})
+    QStringList fields{r.title(),
+                       r.author(),
+                       r.keywords().join(QLatin1Char('|')),
+                       QString::number(r.duration()),
+                       QString::number(r.mediaType()),
+                       r.description()};
+    for (const QUrl &url :
+         {r.picasaUrl(), r.youtubeUrl(), r.facebookUrl(), r.schooltubeUrl(), r.dropboxUrl(), r.twitpicUrl()})
         fields << url.toString();
     fields << r.picasaID() << r.youtubeID() << r.facebookID() << r.schooltubeID() << r.dropboxID() << r.twitpicID();
     for (uint bit : {1u, 2u, 4u, 8u, 16u})
@@ -98,9 +103,12 @@ void TestMediaFileStore::cachePaths_data()
     QTest::addColumn<QString>("media");
     QTest::addColumn<QString>("mirror");
 
-    QTest::newRow("file") << "/home/u/Media Library/a.jpg" << "/home/u/Media Library/a.jpg";
-    QTest::newRow("colon kept") << "/home/u/a:b.jpg" << "/home/u/a:b.jpg";
-    QTest::newRow("folder with trailing slash") << "/home/u/Trip/" << "/home/u/Trip";
+    QTest::newRow("file") << "/home/u/Media Library/a.jpg"
+                          << "/home/u/Media Library/a.jpg";
+    QTest::newRow("colon kept") << "/home/u/a:b.jpg"
+                                << "/home/u/a:b.jpg";
+    QTest::newRow("folder with trailing slash") << "/home/u/Trip/"
+                                                << "/home/u/Trip";
     QTest::newRow("non-Latin") << QStringLiteral("/home/u/Фото.png") << QStringLiteral("/home/u/Фото.png");
 }
 
@@ -173,19 +181,25 @@ void TestMediaFileStore::tolerantReading_data()
 
     const QByteArray head = "<?xml version=\"1.0\"?><FileInformation>";
     QTest::newRow("cut in the middle keeps what came before")
-        << head + "<FileTitle>T</FileTitle><FileType>2</FileType><youtubeQueued>3</youtu" << "T" << 2 << 2 << qint64(0);
-    QTest::newRow("element cut inside its text is not applied")
-        << head + "<FileTitle>T</FileTitle><FileDuration>12" << "T" << -1 << 2 << qint64(0);
-    QTest::newRow("malformed stops at the fault")
-        << head + "<FileTitle>T</FileTitle><a></b><FileType>1</FileType>" << "T" << -1 << 2 << qint64(0);
+        << head + "<FileTitle>T</FileTitle><FileType>2</FileType><youtubeQueued>3</youtu"
+        << "T" << 2 << 2 << qint64(0);
+    QTest::newRow("element cut inside its text is not applied") << head + "<FileTitle>T</FileTitle><FileDuration>12"
+                                                                << "T" << -1 << 2 << qint64(0);
+    QTest::newRow("malformed stops at the fault") << head + "<FileTitle>T</FileTitle><a></b><FileType>1</FileType>"
+                                                  << "T" << -1 << 2 << qint64(0);
     QTest::newRow("repeat: the last wins, any order, unknown names skipped")
-        << head + "<FileType>1</FileType><Other>x<FileTitle>inner</FileTitle></Other><FileTitle>B</FileTitle></FileInformation>"
+        << head
+               + "<FileType>1</FileType><Other>x<FileTitle>inner</FileTitle></Other><FileTitle>B</FileTitle></"
+                 "FileInformation>"
         << "B" << 1 << 2 << qint64(0);
     QTest::newRow("texts that are no numbers")
-        << head + "<FileType>x</FileType><youtubeQueued>?</youtubeQueued><FileDuration>1e3</FileDuration></FileInformation>"
+        << head
+               + "<FileType>x</FileType><youtubeQueued>?</youtubeQueued><FileDuration>1e3</FileDuration></"
+                 "FileInformation>"
         << "" << 0 << 0 << qint64(0);
     QTest::newRow("type 3 leaves the type unknown")
-        << head + "<FileType>3</FileType><FileDuration>42</FileDuration></FileInformation>" << "" << -1 << 2 << qint64(42);
+        << head + "<FileType>3</FileType><FileDuration>42</FileDuration></FileInformation>"
+        << "" << -1 << 2 << qint64(42);
     QTest::newRow("other root, empty elements")
         << QByteArray("<Root><FileTitle/><FileType>0</FileType></Root>") << "" << 0 << 2 << qint64(0);
     QTest::newRow("no XML at all") << QByteArray("\x00\xff garbage", 11) << "" << -1 << 2 << qint64(0);

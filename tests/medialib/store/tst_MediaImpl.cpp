@@ -25,7 +25,8 @@ int openHandlesOf(const QString &path)
 {
     const QString target = QFileInfo(path).canonicalFilePath();
     int count = 0;
-    const QFileInfoList descriptors = QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+    const QFileInfoList descriptors =
+        QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
     for (const QFileInfo &descriptor : descriptors)
         count += descriptor.symLinkTarget() == target ? 1 : 0;
     return count;

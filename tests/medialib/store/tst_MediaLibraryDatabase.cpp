@@ -112,13 +112,13 @@ void TestMediaLibraryDatabase::initTestCase()
     while (query.next())
         schema << query.value(0).toString() + QLatin1Char(' ') + query.value(1).toString() + QLatin1String(": ")
                       + query.value(2).toString();
-    QCOMPARE(schema, (QStringList{
-                         QStringLiteral("table files: CREATE TABLE 'files'(dirPath varchar, fileName varchar, "
-                                        "suffix varchar, keyword varchar, role integer)"),
-                         QStringLiteral("index files_dir_index: CREATE INDEX 'files_dir_index' on 'files'(dirPath)"),
-                         QStringLiteral(
-                             "index files_keyword_index: CREATE INDEX 'files_keyword_index' on 'files'(keyword)"),
-                     }));
+    QCOMPARE(schema,
+             (QStringList{
+                 QStringLiteral("table files: CREATE TABLE 'files'(dirPath varchar, fileName varchar, "
+                                "suffix varchar, keyword varchar, role integer)"),
+                 QStringLiteral("index files_dir_index: CREATE INDEX 'files_dir_index' on 'files'(dirPath)"),
+                 QStringLiteral("index files_keyword_index: CREATE INDEX 'files_keyword_index' on 'files'(keyword)"),
+             }));
 
     QFile hidden(QFileInfo(path).absolutePath() + QStringLiteral("/.hidden"));
     QVERIFY(hidden.open(QIODevice::ReadOnly));
@@ -170,7 +170,8 @@ void TestMediaLibraryDatabase::damagedIndexIsRebuiltWithTheKeywords()
     MediaLibraryDatabase::release();
     // The earlier test's damaged file may carry this second's name.
     const QFileInfo index(MediaLibraryDatabase::databasePath());
-    for (const QFileInfo &kept : index.absoluteDir().entryInfoList({QStringLiteral("*.damaged-*")}, QDir::Files | QDir::Hidden))
+    for (const QFileInfo &kept :
+         index.absoluteDir().entryInfoList({QStringLiteral("*.damaged-*")}, QDir::Files | QDir::Hidden))
         QVERIFY(QFile::remove(kept.absoluteFilePath()));
     {
         QFile file(MediaLibraryDatabase::databasePath());
@@ -238,11 +239,20 @@ void TestMediaLibraryDatabase::awkwardNamesAreStoredAndFound_data()
     QTest::addColumn<QString>("keyword");
     QTest::addColumn<QString>("searchText");
 
-    QTest::newRow("quote") << "it's.jpg" << "o'clock" << "o'cl";
-    QTest::newRow("percent and underscore") << "50%_off.jpg" << "a_b" << "50%_";
-    QTest::newRow("backslash") << "back\\slash.png" << "c\\d" << "k\\\\sl";
-    QTest::newRow("non-Latin") << QStringLiteral("Äpfel Ωμέγα.jpg") << QStringLiteral("ГОРОД") << QStringLiteral("город");
-    QTest::newRow("sql in a keyword") << "x.jpg" << "'); drop table files; --" << "drop table";
+    QTest::newRow("quote") << "it's.jpg"
+                           << "o'clock"
+                           << "o'cl";
+    QTest::newRow("percent and underscore") << "50%_off.jpg"
+                                            << "a_b"
+                                            << "50%_";
+    QTest::newRow("backslash") << "back\\slash.png"
+                               << "c\\d"
+                               << "k\\\\sl";
+    QTest::newRow("non-Latin") << QStringLiteral("Äpfel Ωμέγα.jpg") << QStringLiteral("ГОРОД")
+                               << QStringLiteral("город");
+    QTest::newRow("sql in a keyword") << "x.jpg"
+                                      << "'); drop table files; --"
+                                      << "drop table";
 }
 
 void TestMediaLibraryDatabase::awkwardNamesAreStoredAndFound()
@@ -323,7 +333,8 @@ void TestMediaLibraryDatabase::syncFolderSkipsHiddenFilesAndSubfolders()
     QSignalSpy missing(m_index, &MediaLibraryDatabase::fileNotExists);
     QVERIFY(m_index->syncFolder(m_media));
     QCOMPARE(missing.size(), 0);
-    QCOMPARE(allRows(), (QStringList{row(m_media, ".dot", "jpg", ".dot.jpg", 0), row(m_media, "shown", "jpg", "shown.jpg", 0)}));
+    QCOMPARE(allRows(),
+             (QStringList{row(m_media, ".dot", "jpg", ".dot.jpg", 0), row(m_media, "shown", "jpg", "shown.jpg", 0)}));
 }
 
 void TestMediaLibraryDatabase::syncFolderKeepsRowsOfFolderDifferingInCase()
@@ -352,10 +363,14 @@ void TestMediaLibraryDatabase::folderOperationsTakeExactlyTheSubtree_data()
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("sibling");
 
-    QTest::newRow("plain") << "Trip" << "Trip 2";
-    QTest::newRow("prefix without separator") << "Trip" << "Trip0";
-    QTest::newRow("wildcards") << "50%_Trip" << "50xxTrip";
-    QTest::newRow("quote") << "Ann's Trip" << "Ann's Trips";
+    QTest::newRow("plain") << "Trip"
+                           << "Trip 2";
+    QTest::newRow("prefix without separator") << "Trip"
+                                              << "Trip0";
+    QTest::newRow("wildcards") << "50%_Trip"
+                               << "50xxTrip";
+    QTest::newRow("quote") << "Ann's Trip"
+                           << "Ann's Trips";
 }
 
 void TestMediaLibraryDatabase::folderOperationsTakeExactlyTheSubtree()
@@ -393,8 +408,9 @@ void TestMediaLibraryDatabase::renameFileMovesOnlyItsOwnRows()
 
     QVERIFY(QFile::rename(m_media + QStringLiteral("/Photo.jpg"), m_media + QStringLiteral("/Holiday.jpg")));
     QVERIFY(m_index->renameFile(m_media + QStringLiteral("/Holiday.jpg"), m_media + QStringLiteral("/Photo.jpg")));
-    QCOMPARE(allRows(), (QStringList{row(m_media, "holiday", "jpg", "holiday.jpg", 0), row(m_media, "holiday", "jpg", "sea", 1),
-                                     row(m_media, "other", "jpg", "other.jpg", 0), row(m_media, "other", "jpg", "photo.jpg", 1)}));
+    QCOMPARE(allRows(),
+             (QStringList{row(m_media, "holiday", "jpg", "holiday.jpg", 0), row(m_media, "holiday", "jpg", "sea", 1),
+                          row(m_media, "other", "jpg", "other.jpg", 0), row(m_media, "other", "jpg", "photo.jpg", 1)}));
 
     QVERIFY(!m_index->renameFile(m_media + QStringLiteral("/none1.jpg"), m_media + QStringLiteral("/none2.jpg")));
 }
@@ -528,7 +544,8 @@ void TestMediaLibraryDatabase::searchMatchesAllWordsInOneRow_data()
 
     QTest::newRow("words in one keyword") << "red, car" << QStringList{"One Keyword.jpg", "red_car.jpg"};
     QTest::newRow("words in two keywords do not match") << "red,blue" << QStringList{};
-    QTest::newRow("substring") << "car" << QStringList{"One Keyword.jpg", "red_car.jpg", "scar.png", "Two Keywords.jpg"};
+    QTest::newRow("substring") << "car"
+                               << QStringList{"One Keyword.jpg", "red_car.jpg", "scar.png", "Two Keywords.jpg"};
     QTest::newRow("case ignored") << "SCAR" << QStringList{"scar.png"};
     QTest::newRow("escaped underscore is literal") << "a_b" << QStringList{"With Underscore.jpg"};
     QTest::newRow("backslash escapes the next character") << "a\\b" << QStringList{"Plain ab.jpg"};
@@ -542,10 +559,14 @@ void TestMediaLibraryDatabase::searchMatchesAllWordsInOneRow()
     QFETCH(QString, text);
     QFETCH(QStringList, found);
     const QList<std::pair<QString, QStringList>> files = {
-        {"One Keyword.jpg", {"red car"}},      {"Two Keywords.jpg", {"red", "car", "two"}},
-        {"red_car.jpg", {}},                   {"scar.png", {}},
-        {"With Underscore.jpg", {"a_b"}},      {"Other.jpg", {"axb"}},
-        {"Plain ab.jpg", {"ab"}},              {"Beach.jpg", {}},
+        {"One Keyword.jpg", {"red car"}},
+        {"Two Keywords.jpg", {"red", "car", "two"}},
+        {"red_car.jpg", {}},
+        {"scar.png", {}},
+        {"With Underscore.jpg", {"a_b"}},
+        {"Other.jpg", {"axb"}},
+        {"Plain ab.jpg", {"ab"}},
+        {"Beach.jpg", {}},
     };
     for (const auto &[name, keywords] : files) {
         touch(m_media + QLatin1Char('/') + name);
@@ -565,7 +586,8 @@ void TestMediaLibraryDatabase::searchPurgesRowsOfVanishedFiles()
     touch(m_media + QStringLiteral("/Kept Sea.jpg"));
     touch(m_media + QStringLiteral("/Gone.jpg"));
     QVERIFY(m_index->addFileByPath(m_media + QStringLiteral("/Kept Sea.jpg"), {}));
-    QVERIFY(m_index->addFileByPath(m_media + QStringLiteral("/Gone.jpg"), {QStringLiteral("sea"), QStringLiteral("other")}));
+    QVERIFY(m_index->addFileByPath(m_media + QStringLiteral("/Gone.jpg"),
+                                   {QStringLiteral("sea"), QStringLiteral("other")}));
     QFile::remove(m_media + QStringLiteral("/Gone.jpg"));
 
     QCOMPARE(m_index->searchKeywords({QStringLiteral("sea")}), QStringList{m_media + QStringLiteral("/Kept Sea.jpg")});
@@ -580,7 +602,8 @@ void TestMediaLibraryDatabase::searchReturnsEveryRealSpelling()
     QVERIFY(m_index->addFileByPath(m_media + QStringLiteral("/Trip/Boat.JPG"), {QStringLiteral("sail")}));
     QStringList result = m_index->searchKeywords({QStringLiteral("sail")});
     result.sort();
-    QCOMPARE(result, (QStringList{m_media + QStringLiteral("/TRIP/boat.jpg"), m_media + QStringLiteral("/Trip/Boat.JPG")}));
+    QCOMPARE(result,
+             (QStringList{m_media + QStringLiteral("/TRIP/boat.jpg"), m_media + QStringLiteral("/Trip/Boat.JPG")}));
     QCOMPARE(allRows().size(), 2);
 }
 
@@ -682,7 +705,9 @@ void TestMediaLibraryDatabase::otherThreadIsRefused()
 {
     touch(m_media + QStringLiteral("/a.jpg"));
     bool added = true;
-    std::unique_ptr<QThread> thread(QThread::create([&] { added = m_index->addFileByPath(m_media + QStringLiteral("/a.jpg"), {}); }));
+    std::unique_ptr<QThread> thread(QThread::create([&] {
+        added = m_index->addFileByPath(m_media + QStringLiteral("/a.jpg"), {});
+    }));
     thread->start();
     QVERIFY(thread->wait(5000));
     QVERIFY(!added);

@@ -14,7 +14,8 @@ void touch(const QString &path)
 
 qint64 stampOf(const QString &path)
 {
-    struct stat info{};
+    struct stat info
+    {};
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return 0;
     return std::max(qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,

@@ -2,9 +2,9 @@
 #include "CameraRecorder.h"
 #include "CameraRoles.h"
 #include "DocCamStream.h"
-#include "StreamWorker.h"
 #include "FrameAdjust.h"
 #include "LumoDocCam.h"
+#include "StreamWorker.h"
 #include "TestEnvironment.h"
 #include "V4l2Controls.h"
 #include "V4l2DocCam.h"
@@ -13,9 +13,9 @@
 #include "V4l2Support.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMap>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -313,12 +313,12 @@ private Q_SLOTS:
             << QSize(1920, 1080);
         QTest::newRow("yuyv below HD at the same size")
             << QList<Offer>{{mjpeg, 640, 480, 30}, {yuyv, 640, 480, 30}} << int(yuyv) << QSize(640, 480);
-        QTest::newRow("4K left for 1080p") << QList<Offer>{{mjpeg, 3840, 2160, 30}, {mjpeg, 1920, 1080, 30}}
-                                           << int(mjpeg) << QSize(1920, 1080);
+        QTest::newRow("4K left for 1080p")
+            << QList<Offer>{{mjpeg, 3840, 2160, 30}, {mjpeg, 1920, 1080, 30}} << int(mjpeg) << QSize(1920, 1080);
         QTest::newRow("smooth smaller over jerky larger")
             << QList<Offer>{{yuyv, 1280, 720, 10}, {yuyv, 640, 480, 30}} << int(yuyv) << QSize(640, 480);
-        QTest::newRow("only 4K still usable") << QList<Offer>{{mjpeg, 3840, 2160, 30}} << int(mjpeg)
-                                              << QSize(3840, 2160);
+        QTest::newRow("only 4K still usable")
+            << QList<Offer>{{mjpeg, 3840, 2160, 30}} << int(mjpeg) << QSize(3840, 2160);
         QTest::newRow("unknown coding only") << QList<Offer>{{V4L2_PIX_FMT_H264, 1920, 1080, 30}} << 0 << QSize(0, 0);
         QTest::newRow("absurd zero size") << QList<Offer>{{mjpeg, 0, 0, 30}} << 0 << QSize(0, 0);
     }
@@ -363,8 +363,8 @@ private Q_SLOTS:
     {
         // White, black, then a saturated red pair (Y 81, U 90, V 240 in video levels).
         const QByteArray data = yuyv({235, 128, 16, 128, 81, 90, 81, 240});
-        const QImage image = V4l2Support::yuyvToRgb32(reinterpret_cast<const uchar *>(data.constData()), data.size(),
-                                                      4, 1, 8);
+        const QImage image = V4l2Support::yuyvToRgb32(reinterpret_cast<const uchar *>(data.constData()), data.size(), 4,
+                                                      1, 8);
         QCOMPARE(image.size(), QSize(4, 1));
         QCOMPARE(image.pixel(0, 0), qRgb(255, 255, 255));
         QCOMPARE(image.pixel(1, 0), qRgb(0, 0, 0));
@@ -373,8 +373,8 @@ private Q_SLOTS:
 
         QVERIFY(V4l2Support::yuyvToRgb32(reinterpret_cast<const uchar *>(data.constData()), data.size() - 1, 4, 1, 8)
                     .isNull());
-        QVERIFY(V4l2Support::yuyvToRgb32(reinterpret_cast<const uchar *>(data.constData()), data.size(), 3, 1, 8)
-                    .isNull());
+        QVERIFY(
+            V4l2Support::yuyvToRgb32(reinterpret_cast<const uchar *>(data.constData()), data.size(), 3, 1, 8).isNull());
         QVERIFY(V4l2Support::yuyvToRgb32(nullptr, 0, 0, 0, 0).isNull());
     }
 
@@ -424,22 +424,22 @@ private Q_SLOTS:
         const C usbA{0x046d, 0x0825, true, false};
         const C usbB{0x1234, 0x5678, true, false};
         const C virtualCam{0x1d6b, 0x0102, true, true};
-        QTest::newRow("external before built in") << QList<C>{builtIn, usbA, usbB} << QStringList()
-                                                  << QList<bool>{false, true, false};
+        QTest::newRow("external before built in")
+            << QList<C>{builtIn, usbA, usbB} << QStringList() << QList<bool>{false, true, false};
         QTest::newRow("built in when alone") << QList<C>{builtIn} << QStringList() << QList<bool>{true};
         QTest::newRow("listed ids only") << QList<C>{usbA, usbB, builtIn} << QStringList{"1234:5678", "junk"}
                                          << QList<bool>{false, true, false};
         QTest::newRow("listed id not attached") << QList<C>{usbA} << QStringList{"1234:5678"} << QList<bool>{false};
-        QTest::newRow("virtual plus real rules") << QList<C>{virtualCam, builtIn, usbA} << QStringList()
-                                                 << QList<bool>{true, false, true};
+        QTest::newRow("virtual plus real rules")
+            << QList<C>{virtualCam, builtIn, usbA} << QStringList() << QList<bool>{true, false, true};
         // A virtual web cam is a web cam whatever is listed, and takes no real camera's place.
         const C virtualWebCam{0x1d6b, 0x0103, false, true, true};
         QTest::newRow("virtual web cam beside the virtual camera")
             << QList<C>{virtualCam, virtualWebCam} << QStringList() << QList<bool>{true, false};
         QTest::newRow("virtual web cam beside a built-in camera")
             << QList<C>{virtualWebCam, builtIn} << QStringList() << QList<bool>{false, true};
-        QTest::newRow("virtual web cam listed") << QList<C>{virtualWebCam, usbA} << QStringList{"1d6b:0103"}
-                                                << QList<bool>{false, false};
+        QTest::newRow("virtual web cam listed")
+            << QList<C>{virtualWebCam, usbA} << QStringList{"1d6b:0103"} << QList<bool>{false, false};
         QTest::newRow("none") << QList<C>{} << QStringList() << QList<bool>{};
     }
     void roles()

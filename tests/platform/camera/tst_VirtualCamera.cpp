@@ -90,7 +90,8 @@ private Q_SLOTS:
         // The fixture's manager took no options; a fresh one is made with a list.
         m_manager->release();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        m_manager = DocCamManager::getDocCamManager({{DocCamManager::kDocCamIdsOption, QStringLiteral("1234:5678, 0abc:0def")}});
+        m_manager = DocCamManager::getDocCamManager({{DocCamManager::kDocCamIdsOption,
+                                                      QStringLiteral("1234:5678, 0abc:0def")}});
         m_manager->retain();
         // A later holder's options change nothing: the first one fixed the roles.
         QCOMPARE(DocCamManager::getDocCamManager({{DocCamManager::kDocCamIdsOption, QStringLiteral("9999:9999")}}),
@@ -103,10 +104,9 @@ private Q_SLOTS:
             void webCamArrived(LumoDocCam *camera) override { roles.append(QStringLiteral("web ") + camera->name()); }
         } recorder;
         QList<VirtualDocCam *> physical;
-        for (const auto &[name, vendor, product] : {std::tuple{"listed", 0x1234u, 0x5678u},
-                                                    std::tuple{"unlisted", 0x1111u, 0x2222u},
-                                                    std::tuple{"also listed", 0x0abcu, 0x0defu},
-                                                    std::tuple{"unlisted too", 0x9999u, 0x9999u}}) {
+        for (const auto &[name, vendor, product] :
+             {std::tuple{"listed", 0x1234u, 0x5678u}, std::tuple{"unlisted", 0x1111u, 0x2222u},
+              std::tuple{"also listed", 0x0abcu, 0x0defu}, std::tuple{"unlisted too", 0x9999u, 0x9999u}}) {
             VirtualCameraProfile profile = smallSpec();
             profile.identity.name = QString::fromLatin1(name);
             profile.identity.vendorId = vendor;
@@ -175,18 +175,23 @@ private Q_SLOTS:
         QTest::addColumn<QString>("report");
         const QStringList reports = {
             QStringLiteral("brightness 70"), QStringLiteral("brightness 50"), QStringLiteral("contrast 30"),
-            QStringLiteral("zoom 1.25"), QStringLiteral("zoom 1"), QStringLiteral("rotation 90"),
-            QStringLiteral("mirror 1"), QStringLiteral("freeze 1"), QStringLiteral("autoWhiteBalance 0"),
-            QStringLiteral("red 55"), QStringLiteral("blue 45"), QStringLiteral("autoExposure 0"),
-            QStringLiteral("exposure 55"), QStringLiteral("autoImage 1"), QStringLiteral("colorEffect 4"),
-            QStringLiteral("mode 8"), QStringLiteral("wideAngle 1"), QStringLiteral("brightness 45"),
+            QStringLiteral("zoom 1.25"),     QStringLiteral("zoom 1"),        QStringLiteral("rotation 90"),
+            QStringLiteral("mirror 1"),      QStringLiteral("freeze 1"),      QStringLiteral("autoWhiteBalance 0"),
+            QStringLiteral("red 55"),        QStringLiteral("blue 45"),       QStringLiteral("autoExposure 0"),
+            QStringLiteral("exposure 55"),   QStringLiteral("autoImage 1"),   QStringLiteral("colorEffect 4"),
+            QStringLiteral("mode 8"),        QStringLiteral("wideAngle 1"),   QStringLiteral("brightness 45"),
             QStringLiteral("contrast 55"),
         };
-        const QStringList names = {"set brightness",   "unchanged brightness", "set contrast",  "zoom in",
-                                   "zoom reset",       "rotation",             "mirror",        "freeze",
-                                   "white balance",    "red up",               "blue down",     "exposure mode",
-                                   "exposure up",      "auto image",           "colour effect", "mode",
-                                   "wide angle",       "brightness down",      "contrast up"};
+        const QStringList names = {"set brightness", "unchanged brightness",
+                                   "set contrast",   "zoom in",
+                                   "zoom reset",     "rotation",
+                                   "mirror",         "freeze",
+                                   "white balance",  "red up",
+                                   "blue down",      "exposure mode",
+                                   "exposure up",    "auto image",
+                                   "colour effect",  "mode",
+                                   "wide angle",     "brightness down",
+                                   "contrast up"};
         for (int i = 0; i < reports.size(); ++i)
             QTest::newRow(qPrintable(names[i])) << i << reports[i];
     }
@@ -296,7 +301,8 @@ private Q_SLOTS:
 
         VirtualCameraHub::instance()->removeCamera(m_camera);
         QTRY_COMPARE(recorder.count(QStringLiteral("docCamRemoved")), 1);
-        QCOMPARE(recorder.events.mid(1), (QStringList{QStringLiteral("stopped e0000000"), QStringLiteral("docCamRemoved")}));
+        QCOMPARE(recorder.events.mid(1),
+                 (QStringList{QStringLiteral("stopped e0000000"), QStringLiteral("docCamRemoved")}));
         stream->requestNextFrame();
         QTest::qWait(kQuietMs);
         QCOMPARE(recorder.frames.size(), 0);
@@ -422,9 +428,9 @@ private Q_SLOTS:
         m_camera->limitCapabilities();
         QVERIFY(recorder.events.isEmpty());
         QTRY_COMPARE(recorder.count(QStringLiteral("tuningEnded")), 1);
-        QCOMPARE(recorder.events,
-                 (QStringList{QStringLiteral("contrast 60"), QStringLiteral("tuningStarted"), QStringLiteral("button 1"),
-                              QStringLiteral("capabilitiesLimited"), QStringLiteral("tuningEnded")}));
+        QCOMPARE(recorder.events, (QStringList{QStringLiteral("contrast 60"), QStringLiteral("tuningStarted"),
+                                               QStringLiteral("button 1"), QStringLiteral("capabilitiesLimited"),
+                                               QStringLiteral("tuningEnded")}));
         m_camera->removeParametersListener(&recorder);
     }
 

@@ -12,8 +12,8 @@ CallRecorder::~CallRecorder()
                                 .arg(unused.join(QStringLiteral(", ")));
     if (!QTest::currentTestFunction())
         qFatal("%s", qPrintable(message));
-    // A test that failed or skipped already may have stopped before its answers were asked for. Qt 6.4 tells
-    // only of a failure: there a test that skips after its answers were set is reported as well.
+        // A test that failed or skipped already may have stopped before its answers were asked for. Qt 6.4 tells
+        // only of a failure: there a test that skips after its answers were set is reported as well.
 #if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
     const bool resolved = QTest::currentTestResolved();
 #else
@@ -41,7 +41,8 @@ QStringList CallRecorder::callNames() const
 int CallRecorder::count(const QString &name) const
 {
     QMutexLocker lock(&m_mutex);
-    return int(std::count_if(m_calls.cbegin(), m_calls.cend(), [&name](const Call &call) { return call.name == name; }));
+    return int(std::count_if(m_calls.cbegin(), m_calls.cend(),
+                             [&name](const Call &call) { return call.name == name; }));
 }
 
 QVariantList CallRecorder::lastArgs(const QString &name) const

@@ -6,7 +6,10 @@ void CaptureFake::setActionStatus(uint status)
     emit actionStatusChanged(status);
 }
 
-void CaptureFake::release() { record("release"); }
+void CaptureFake::release()
+{
+    record("release");
+}
 
 int CaptureFake::captureScreen(QString *path)
 {
@@ -24,7 +27,10 @@ int CaptureFake::captureVision(QString *path)
     return result;
 }
 
-int CaptureFake::toggleTimeLapseSetup() { return respond<int>("toggleTimeLapseSetup"); }
+int CaptureFake::toggleTimeLapseSetup()
+{
+    return respond<int>("toggleTimeLapseSetup");
+}
 
 int CaptureFake::getTimeLapseParameters(uint *totalTime, uint *interval)
 {
@@ -41,7 +47,19 @@ int CaptureFake::setTimeLapseParameters(uint totalTime, uint interval)
     return respond<int>("setTimeLapseParameters", {totalTime, interval});
 }
 
-int CaptureFake::startTimeLapseCapture() { return respond<int>("startTimeLapseCapture"); }
-int CaptureFake::stopTimeLapseCapture() { return respond<int>("stopTimeLapseCapture"); }
-int CaptureFake::confirmExit() { return respond<int>("confirmExit"); }
-uint CaptureFake::actionStatus() { return respond<uint>("actionStatus"); }
+int CaptureFake::startTimeLapseCapture()
+{
+    return respond<int>("startTimeLapseCapture");
+}
+int CaptureFake::stopTimeLapseCapture()
+{
+    return respond<int>("stopTimeLapseCapture");
+}
+int CaptureFake::confirmExit()
+{
+    return respond<int>("confirmExit");
+}
+uint CaptureFake::actionStatus()
+{
+    return respond<uint>("actionStatus");
+}

@@ -10,7 +10,7 @@
 // and SpotlightIntf as VisorFake and SpotlightFake. Its widget is a plain widget of its own, made on the
 // given parent as the real service makes its shade: show and hide show and hide it, resize is only
 // recorded. pressClose does what the shade's close button does.
-template <class Intf, void (Intf::*Closed)()>
+template<class Intf, void (Intf::*Closed)()>
 class EffectFake : public Intf, public CallRecorder
 {
 public:
@@ -26,7 +26,7 @@ public:
     {
         if (m_view)
             m_view->hide();
-        Q_EMIT (this->*Closed)();
+        Q_EMIT(this->*Closed)();
     }
 
     void release() override { record("release"); }

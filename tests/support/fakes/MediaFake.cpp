@@ -42,6 +42,16 @@ void MediaFake::release()
         delete this;
 }
 
-int MediaFake::lockFile() { return respond<int>("lockFile", {}, 1); }
-void MediaFake::unlockFile() { record("unlockFile"); }
-QString MediaFake::path() const { record("path"); return m_path; }
+int MediaFake::lockFile()
+{
+    return respond<int>("lockFile", {}, 1);
+}
+void MediaFake::unlockFile()
+{
+    record("unlockFile");
+}
+QString MediaFake::path() const
+{
+    record("path");
+    return m_path;
+}

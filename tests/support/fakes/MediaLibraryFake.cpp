@@ -14,7 +14,10 @@ MediaLibraryFake::~MediaLibraryFake()
     delete m_view.data();
 }
 
-void MediaLibraryFake::release() { record("release"); }
+void MediaLibraryFake::release()
+{
+    record("release");
+}
 
 QWidget *MediaLibraryFake::widget()
 {

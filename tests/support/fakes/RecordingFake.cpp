@@ -12,8 +12,14 @@ void RecordingFake::setAudioSources(const QList<QString> &sources)
     emit audioSourcesChanged(sources);
 }
 
-void RecordingFake::release() { record("release"); }
-int RecordingFake::startRecording() { return respond<int>("startRecording"); }
+void RecordingFake::release()
+{
+    record("release");
+}
+int RecordingFake::startRecording()
+{
+    return respond<int>("startRecording");
+}
 
 int RecordingFake::stopRecording(QList<QString> *files)
 {
@@ -23,14 +29,38 @@ int RecordingFake::stopRecording(QList<QString> *files)
     return result;
 }
 
-int RecordingFake::pauseRecording() { return respond<int>("pauseRecording"); }
-int RecordingFake::resumeRecording() { return respond<int>("resumeRecording"); }
-bool RecordingFake::getMute() { return respond<bool>("getMute"); }
-int RecordingFake::setMute(bool mute) { return respond<int>("setMute", {mute}); }
-uint RecordingFake::getVolume() { return respond<uint>("getVolume"); }
-int RecordingFake::setVolume(uint percent) { return respond<int>("setVolume", {percent}); }
-int RecordingFake::startAudioMonitor() { return respond<int>("startAudioMonitor"); }
-void RecordingFake::stopAudioMonitor() { record("stopAudioMonitor"); }
+int RecordingFake::pauseRecording()
+{
+    return respond<int>("pauseRecording");
+}
+int RecordingFake::resumeRecording()
+{
+    return respond<int>("resumeRecording");
+}
+bool RecordingFake::getMute()
+{
+    return respond<bool>("getMute");
+}
+int RecordingFake::setMute(bool mute)
+{
+    return respond<int>("setMute", {mute});
+}
+uint RecordingFake::getVolume()
+{
+    return respond<uint>("getVolume");
+}
+int RecordingFake::setVolume(uint percent)
+{
+    return respond<int>("setVolume", {percent});
+}
+int RecordingFake::startAudioMonitor()
+{
+    return respond<int>("startAudioMonitor");
+}
+void RecordingFake::stopAudioMonitor()
+{
+    record("stopAudioMonitor");
+}
 
 int RecordingFake::confirmExitWhileRecording(QList<QString> *files)
 {
@@ -40,5 +70,11 @@ int RecordingFake::confirmExitWhileRecording(QList<QString> *files)
     return result;
 }
 
-QList<QString> RecordingFake::audioSources() { return respond<QList<QString>>("audioSources"); }
-uint RecordingFake::actionStatus() { return respond<uint>("actionStatus"); }
+QList<QString> RecordingFake::audioSources()
+{
+    return respond<QList<QString>>("audioSources");
+}
+uint RecordingFake::actionStatus()
+{
+    return respond<uint>("actionStatus");
+}

@@ -15,9 +15,18 @@ UploadFake::~UploadFake()
         UploadAccess::setProvider({});
 }
 
-void UploadFake::release() { record("release"); }
-bool UploadFake::reloadAccount(uint service) { return respond<bool>("reloadAccount", {service}); }
-AccountRecord UploadFake::account(uint service) { return respond<AccountRecord>("account", {service}); }
+void UploadFake::release()
+{
+    record("release");
+}
+bool UploadFake::reloadAccount(uint service)
+{
+    return respond<bool>("reloadAccount", {service});
+}
+AccountRecord UploadFake::account(uint service)
+{
+    return respond<AccountRecord>("account", {service});
+}
 
 int UploadFake::checkAccountName(uint service, AccountRecord account)
 {
@@ -60,8 +69,7 @@ int UploadFake::uploadImageNow(uint serviceMask, QString path, QString title, QS
 int UploadFake::queueImageUpload(QMap<uint, QDateTime> times, QString path, QString title, QString author,
                                  QString description, QStringList keywords)
 {
-    return respond<int>("queueImageUpload",
-                        {QVariant::fromValue(times), path, title, author, description, keywords});
+    return respond<int>("queueImageUpload", {QVariant::fromValue(times), path, title, author, description, keywords});
 }
 
 int UploadFake::checkVideoUploadInputs(uint serviceMask, QString path, QString title, QString author,
@@ -80,8 +88,7 @@ int UploadFake::uploadVideoNow(uint serviceMask, QString path, QString title, QS
 int UploadFake::queueVideoUpload(QMap<uint, QDateTime> times, QString path, QString title, QString author,
                                  QString description, QStringList keywords)
 {
-    return respond<int>("queueVideoUpload",
-                        {QVariant::fromValue(times), path, title, author, description, keywords});
+    return respond<int>("queueVideoUpload", {QVariant::fromValue(times), path, title, author, description, keywords});
 }
 
 void UploadFake::removeUploadedFiles(QMap<uint, QString> idsByService)
@@ -97,5 +104,11 @@ int UploadFake::uploadNow(const char *name, const char *resultsKey, const QVaria
     return result;
 }
 
-void UploadFake::showUploadManager() { record("showUploadManager"); }
-int UploadFake::confirmExit() { return respond<int>("confirmExit"); }
+void UploadFake::showUploadManager()
+{
+    record("showUploadManager");
+}
+int UploadFake::confirmExit()
+{
+    return respond<int>("confirmExit");
+}

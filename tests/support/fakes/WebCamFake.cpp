@@ -20,8 +20,15 @@ void WebCamFake::setWebCamList(const QList<QString> &names)
     emit webCamListChanged(names);
 }
 
-void WebCamFake::release() { record("release"); }
-QWidget *WebCamFake::webCamWidget() { record("webCamWidget"); return m_view; }
+void WebCamFake::release()
+{
+    record("release");
+}
+QWidget *WebCamFake::webCamWidget()
+{
+    record("webCamWidget");
+    return m_view;
+}
 
 void WebCamFake::showWebCam()
 {
@@ -37,12 +44,30 @@ void WebCamFake::hideWebCam()
         m_view->hide();
 }
 
-QSize WebCamFake::webCamWidgetSizeFor(const QSize &area) { return respond<QSize>("webCamWidgetSizeFor", {area}, area); }
-void WebCamFake::resizeWebCamWidget(const QSize &size) { record("resizeWebCamWidget", {size}); }
-int WebCamFake::webCamCount() { return respond<int>("webCamCount"); }
-QList<QString> WebCamFake::getWebCamList() { return respond<QList<QString>>("getWebCamList"); }
-int WebCamFake::currentWebCamIndex() { return respond<int>("currentWebCamIndex"); }
-int WebCamFake::openWebCam(int index) { return respond<int>("openWebCam", {index}); }
+QSize WebCamFake::webCamWidgetSizeFor(const QSize &area)
+{
+    return respond<QSize>("webCamWidgetSizeFor", {area}, area);
+}
+void WebCamFake::resizeWebCamWidget(const QSize &size)
+{
+    record("resizeWebCamWidget", {size});
+}
+int WebCamFake::webCamCount()
+{
+    return respond<int>("webCamCount");
+}
+QList<QString> WebCamFake::getWebCamList()
+{
+    return respond<QList<QString>>("getWebCamList");
+}
+int WebCamFake::currentWebCamIndex()
+{
+    return respond<int>("currentWebCamIndex");
+}
+int WebCamFake::openWebCam(int index)
+{
+    return respond<int>("openWebCam", {index});
+}
 
 QWidget *WebCamFake::auxWebCamWidget(QWidget *parent)
 {
@@ -65,6 +90,15 @@ QSize WebCamFake::auxWebCamWidgetSizeFor(const QSize &area)
     return respond<QSize>("auxWebCamWidgetSizeFor", {area}, area);
 }
 
-void WebCamFake::resizeAuxWebCamWidget(const QSize &size) { record("resizeAuxWebCamWidget", {size}); }
-int WebCamFake::currentAuxWebCamIndex() { return respond<int>("currentAuxWebCamIndex"); }
-int WebCamFake::openAuxWebCam(int index) { return respond<int>("openAuxWebCam", {index}); }
+void WebCamFake::resizeAuxWebCamWidget(const QSize &size)
+{
+    record("resizeAuxWebCamWidget", {size});
+}
+int WebCamFake::currentAuxWebCamIndex()
+{
+    return respond<int>("currentAuxWebCamIndex");
+}
+int WebCamFake::openAuxWebCam(int index)
+{
+    return respond<int>("openAuxWebCam", {index});
+}

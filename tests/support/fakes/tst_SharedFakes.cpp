@@ -71,9 +71,8 @@ void TestSharedFakes::recordsCallsAndAnswersAsSet()
     QCOMPARE(camera.setBrightness(40), 0);
     QCOMPARE(camera.brightness(), 0);
 
-    QCOMPARE(camera.callNames(),
-             QStringList({"zoomIn", "isDocCamConnected", "cameraWidgetSizeFor", "zoomIn", "cameraWidgetSizeFor",
-                          "setBrightness", "brightness"}));
+    QCOMPARE(camera.callNames(), QStringList({"zoomIn", "isDocCamConnected", "cameraWidgetSizeFor", "zoomIn",
+                                              "cameraWidgetSizeFor", "setBrightness", "brightness"}));
     QCOMPARE(camera.count(QStringLiteral("zoomIn")), 2);
     QCOMPARE(camera.lastArgs(QStringLiteral("setBrightness")), QVariantList{40u});
     QCOMPARE(camera.lastArgs(QStringLiteral("cameraWidgetSizeFor")), QVariantList{QSize(640, 480)});
@@ -157,8 +156,8 @@ void TestSharedFakes::outParametersAreFilledFromTheirAnswers()
     done.text1 = QStringLiteral("id-7");
     upload.setAnswer(QStringLiteral("uploadImageNow.results"), QVariant::fromValue(QList<UploadResult>{done}));
     QList<UploadResult> results;
-    QCOMPARE(upload.uploadImageNow(2, QStringLiteral("/m/a.jpg"), QStringLiteral("Title"), {}, {},
-                                   QStringList{"tag"}, results),
+    QCOMPARE(upload.uploadImageNow(2, QStringLiteral("/m/a.jpg"), QStringLiteral("Title"), {}, {}, QStringList{"tag"},
+                                   results),
              0);
     QCOMPARE(results.size(), 1);
     QCOMPARE(results.first().text1, QStringLiteral("id-7"));
@@ -351,10 +350,11 @@ void TestSharedFakes::uploadFakeIsBoundWhileItLives()
         QCOMPARE(UploadAccess::service(), &upload);
         QSignalSpy succeeded(&upload, &UploadIntf::uploadSucceeded);
         emit UploadAccess::service()->uploadSucceeded(2, QStringLiteral("/m/a.jpg"), QStringLiteral("id"),
-                                                     QStringLiteral("https://example.org/a"));
+                                                      QStringLiteral("https://example.org/a"));
         QCOMPARE(succeeded.count(), 1);
         UploadAccess::service()->removeUploadedFiles({{2, QStringLiteral("id")}});
-        const auto removed = upload.lastArgs(QStringLiteral("removeUploadedFiles")).first().value<QMap<uint, QString>>();
+        const auto removed =
+            upload.lastArgs(QStringLiteral("removeUploadedFiles")).first().value<QMap<uint, QString>>();
         QCOMPARE(removed.value(2), QStringLiteral("id"));
     }
     QVERIFY(!UploadAccess::service());
@@ -413,7 +413,7 @@ void TestSharedFakes::mediaLibraryFakeHandsOutRecordsAndKeepsItsPanel()
 
 namespace {
 
-template <class Fake, class Intf>
+template<class Fake, class Intf>
 void closesLikeAShade(void (Intf::*closedSignal)())
 {
     QWidget centralArea;

@@ -43,17 +43,20 @@ DropboxServiceEmulation::DropboxServiceEmulation(LocalHttpServer &server)
     };
     on("/2/users/get_current_account", [](const RecordedRequest &request) {
         if (!request.body.isEmpty() || !request.header("Content-Type").isEmpty())
-            return HttpReply::text(400, "Error in call to API function \"users/get_current_account\": no body expected");
+            return HttpReply::text(400,
+                                   "Error in call to API function \"users/get_current_account\": no body expected");
         return HttpReply::json(200, {{QStringLiteral("account_id"), QString::fromLatin1(kAccountId)},
-                                     {QStringLiteral("name"), QJsonObject{{QStringLiteral("display_name"),
-                                                                           QStringLiteral("Ms Teacher")}}}});
+                                     {QStringLiteral("name"),
+                                      QJsonObject{{QStringLiteral("display_name"), QStringLiteral("Ms Teacher")}}}});
     });
     on("/2/files/upload", [this](const RecordedRequest &request) { return upload(request); });
     on("/2/files/upload_session/start", [this](const RecordedRequest &request) { return sessionStart(request); });
     on("/2/files/upload_session/append_v2",
        [this](const RecordedRequest &request) { return sessionAppend(request, false); });
-    on("/2/files/upload_session/finish", [this](const RecordedRequest &request) { return sessionAppend(request, true); });
-    on("/2/sharing/create_shared_link_with_settings", [this](const RecordedRequest &request) { return createLink(request); });
+    on("/2/files/upload_session/finish",
+       [this](const RecordedRequest &request) { return sessionAppend(request, true); });
+    on("/2/sharing/create_shared_link_with_settings",
+       [this](const RecordedRequest &request) { return createLink(request); });
     on("/2/sharing/list_shared_links", [this](const RecordedRequest &request) { return listLinks(request); });
     on("/2/files/delete_v2", [this](const RecordedRequest &request) { return remove(request); });
 }
@@ -66,7 +69,8 @@ void DropboxServiceEmulation::putFile(const QString &path, const QByteArray &dat
 std::optional<HttpReply> DropboxServiceEmulation::refuse(const RecordedRequest &request) const
 {
     if (!m_oauth.isAuthorized(request))
-        return error(401, QStringLiteral("expired_access_token/"), {{QStringLiteral(".tag"), QStringLiteral("expired_access_token")}});
+        return error(401, QStringLiteral("expired_access_token/"),
+                     {{QStringLiteral(".tag"), QStringLiteral("expired_access_token")}});
     if (m_failStatus != 0)
         return error(m_failStatus, m_failSummary, {});
     return std::nullopt;
@@ -91,7 +95,8 @@ QJsonObject DropboxServiceEmulation::metadata(const QString &key) const
 HttpReply DropboxServiceEmulation::commit(const QJsonObject &commitInfo, const QByteArray &data)
 {
     QString path = commitInfo.value(QStringLiteral("path")).toString();
-    if (!path.startsWith(QLatin1Char('/')) || commitInfo.value(QStringLiteral("mode")).toString() != QLatin1String("add"))
+    if (!path.startsWith(QLatin1Char('/'))
+        || commitInfo.value(QStringLiteral("mode")).toString() != QLatin1String("add"))
         return error(400, QStringLiteral("path/malformed_path/"), {});
     if (m_files.contains(path.toLower())) {
         if (!commitInfo.value(QStringLiteral("autorename")).toBool())
@@ -110,7 +115,8 @@ HttpReply DropboxServiceEmulation::upload(const RecordedRequest &request)
 {
     const auto argument = argumentOf(request);
     if (!argument)
-        return HttpReply::text(400, "Error in call to API function \"files/upload\": bad HTTP header \"Dropbox-API-Arg\"");
+        return HttpReply::text(400,
+                               "Error in call to API function \"files/upload\": bad HTTP header \"Dropbox-API-Arg\"");
     return commit(*argument, request.body);
 }
 
@@ -133,14 +139,16 @@ HttpReply DropboxServiceEmulation::sessionAppend(const RecordedRequest &request,
         if (!finishing)
             return error(409, summary, detail);
         return error(409, QStringLiteral("lookup_failed/") + summary,
-                     {{QStringLiteral(".tag"), QStringLiteral("lookup_failed")}, {QStringLiteral("lookup_failed"), detail}});
+                     {{QStringLiteral(".tag"), QStringLiteral("lookup_failed")},
+                      {QStringLiteral("lookup_failed"), detail}});
     };
     if (!m_sessions.contains(id))
         return lookupError(QStringLiteral("not_found/"), {{QStringLiteral(".tag"), QStringLiteral("not_found")}});
     QByteArray &data = m_sessions[id];
     if (offset != data.size()) {
-        return lookupError(QStringLiteral("incorrect_offset/"), {{QStringLiteral(".tag"), QStringLiteral("incorrect_offset")},
-                                                                 {QStringLiteral("correct_offset"), data.size()}});
+        return lookupError(QStringLiteral("incorrect_offset/"),
+                           {{QStringLiteral(".tag"), QStringLiteral("incorrect_offset")},
+                            {QStringLiteral("correct_offset"), data.size()}});
     }
     data.append(request.body);
     if (!finishing)
@@ -155,7 +163,8 @@ HttpReply DropboxServiceEmulation::createLink(const RecordedRequest &request)
     if (!m_files.contains(key))
         return error(409, QStringLiteral("path/not_found/"), {});
     if (m_links.contains(key))
-        return error(409, QStringLiteral("shared_link_already_exists/"), {{QStringLiteral(".tag"), QStringLiteral("shared_link_already_exists")}});
+        return error(409, QStringLiteral("shared_link_already_exists/"),
+                     {{QStringLiteral(".tag"), QStringLiteral("shared_link_already_exists")}});
     const QString url = m_server.url(QStringLiteral("/s/link%1/").arg(++m_serial)).toString()
                         + QString::fromLatin1(QUrl::toPercentEncoding(QFileInfo(key).fileName()));
     m_links.insert(key, url);

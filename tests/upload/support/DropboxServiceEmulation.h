@@ -5,8 +5,8 @@
 
 #include <QHash>
 #include <QJsonObject>
-#include <optional>
 #include <QString>
+#include <optional>
 
 // The file-storage service's documented request and answer shapes on a LocalHttpServer: OAuth at
 // /oauth2/authorize and /oauth2/token, the account, one-request uploads, upload sessions (an append at the

@@ -68,7 +68,8 @@ FacebookServiceEmulation::FacebookServiceEmulation(LocalHttpServer &server)
             return graphError(190, QStringLiteral("Invalid OAuth access token."));
         return HttpReply::json(200, {{QStringLiteral("code"), QStringLiteral("device-code-1")},
                                      {QStringLiteral("user_code"), userCode()},
-                                     {QStringLiteral("verification_uri"), m_server.url(QStringLiteral("/device")).toString()},
+                                     {QStringLiteral("verification_uri"),
+                                      m_server.url(QStringLiteral("/device")).toString()},
                                      {QStringLiteral("expires_in"), 420},
                                      {QStringLiteral("interval"), 5}});
     });
@@ -78,9 +79,11 @@ FacebookServiceEmulation::FacebookServiceEmulation(LocalHttpServer &server)
             return graphError(100, QStringLiteral("Invalid parameter"));
         if (!m_approved)
             return graphError(31, QStringLiteral("User request pending"), 1349174);
-        return HttpReply::json(200, {{QStringLiteral("access_token"), issueUserToken()}, {QStringLiteral("expires_in"), 5183944}});
+        return HttpReply::json(200, {{QStringLiteral("access_token"), issueUserToken()},
+                                     {QStringLiteral("expires_in"), 5183944}});
     });
-    server.route("GET", QStringLiteral("/me/accounts"), [this](const RecordedRequest &request) { return accounts(request); });
+    server.route("GET", QStringLiteral("/me/accounts"),
+                 [this](const RecordedRequest &request) { return accounts(request); });
     server.onIncomplete([this](const RecordedRequest &request) {
         auto session = m_sessions.find(request.path().mid(1));
         if (request.method == "POST" && session != m_sessions.end()
@@ -91,7 +94,9 @@ FacebookServiceEmulation::FacebookServiceEmulation(LocalHttpServer &server)
 
 FacebookServiceEmulation::Page FacebookServiceEmulation::classPage()
 {
-    return {QStringLiteral("104729385610"), QStringLiteral("Ms Teacher's Class"), QStringLiteral("page-token-1"),
+    return {QStringLiteral("104729385610"),
+            QStringLiteral("Ms Teacher's Class"),
+            QStringLiteral("page-token-1"),
             {QStringLiteral("ANALYZE"), QStringLiteral("MODERATE"), QStringLiteral("CREATE_CONTENT"),
              QStringLiteral("MANAGE")}};
 }
@@ -201,7 +206,8 @@ HttpReply FacebookServiceEmulation::photoPost(const RecordedRequest &request, co
     post.pageId = pageId;
     const QString id = QStringLiteral("9%1").arg(++m_serial, 11, 10, QLatin1Char('0'));
     m_photos.insert(id, post);
-    return HttpReply::json(200, {{QStringLiteral("id"), id}, {QStringLiteral("post_id"), pageId + QLatin1Char('_') + id}});
+    return HttpReply::json(200,
+                           {{QStringLiteral("id"), id}, {QStringLiteral("post_id"), pageId + QLatin1Char('_') + id}});
 }
 
 HttpReply FacebookServiceEmulation::videoPost(const RecordedRequest &request, const QString &pageId)
@@ -224,13 +230,15 @@ HttpReply FacebookServiceEmulation::get(const RecordedRequest &request) const
     if (id.startsWith(QLatin1String("upload:"))) {
         if (!isUser(request) || !m_sessions.contains(id))
             return graphError(190, QStringLiteral("Error validating access token"));
-        return HttpReply::json(200, {{QStringLiteral("id"), id},
-                                     {QStringLiteral("file_offset"), QString::number(m_sessions.value(id).data.size())}});
+        return HttpReply::json(200,
+                               {{QStringLiteral("id"), id},
+                                {QStringLiteral("file_offset"), QString::number(m_sessions.value(id).data.size())}});
     }
     const QString token = queryValue(request, "access_token");
     const QString field = queryValue(request, "fields");
     if (m_photos.contains(id) && pageOf(m_photos.value(id).pageId, token) && field == QLatin1String("link"))
-        return HttpReply::json(200, {{QStringLiteral("link"), QStringLiteral("https://www.facebook.test/photo.php?fbid=") + id},
+        return HttpReply::json(200, {{QStringLiteral("link"),
+                                      QStringLiteral("https://www.facebook.test/photo.php?fbid=") + id},
                                      {QStringLiteral("id"), id}});
     if (m_videos.contains(id) && pageOf(m_videos.value(id).pageId, token) && field == QLatin1String("permalink_url"))
         return HttpReply::json(200, {{QStringLiteral("permalink_url"),

@@ -66,8 +66,10 @@ FakeSNService::FakeSNService(const QString &name, QObject *parent)
     , m_name(name)
 {
     const QList<FakeStep> start{FakeStep::connecting(), FakeStep::working()};
-    m_defaults[OP_TOKEN] = start + QList<FakeStep>{FakeStep::complete(
-                               {{QStringLiteral("redirect"), QStringLiteral("https://grant.example.invalid/") + name}})};
+    m_defaults[OP_TOKEN] =
+        start
+        + QList<FakeStep>{FakeStep::complete({{QStringLiteral("redirect"),
+                                               QStringLiteral("https://grant.example.invalid/") + name}})};
     m_defaults[OP_ACCESS] = start + QList<FakeStep>{FakeStep::complete()};
     m_defaults[OP_UPLOAD] = start + QList<FakeStep>{FakeStep::progress(50), FakeStep::uploaded({}, {})};
     m_defaults[OP_REMOVE] = start + QList<FakeStep>{FakeStep::complete()};
@@ -208,15 +210,14 @@ int FakeSNService::startAccessJob(AccountRecord *account, SNJob **job, SNAccessJ
     return startAccess(OP_ACCESS, QStringLiteral("startAccessJob"), record, {}, job, listener);
 }
 
-int FakeSNService::uploadFile(AccountRecord *account, const QString &appName, const QString &path,
-                              const QString &title, const QString &author, const QString &description,
-                              const QStringList &keywords, const QMap<QString, QString> &, SNJob **job,
-                              SNUploadJobListener *listener)
+int FakeSNService::uploadFile(AccountRecord *account, const QString &appName, const QString &path, const QString &title,
+                              const QString &author, const QString &description, const QStringList &keywords,
+                              const QMap<QString, QString> &, SNJob **job, SNUploadJobListener *listener)
 {
     if (!account)
         return startUpload(QStringLiteral("uploadFile"), {}, {}, nullptr, listener);
-    return startUpload(QStringLiteral("uploadFile"), *account, QStringList{appName, path, title, author, description} + keywords,
-                       job, listener);
+    return startUpload(QStringLiteral("uploadFile"), *account,
+                       QStringList{appName, path, title, author, description} + keywords, job, listener);
 }
 
 int FakeSNService::uploadVideoFile(AccountRecord *account, const QString &appName, const QString &path,
@@ -226,21 +227,21 @@ int FakeSNService::uploadVideoFile(AccountRecord *account, const QString &appNam
 {
     if (!account)
         return startUpload(QStringLiteral("uploadVideoFile"), {}, {}, nullptr, listener);
-    return startUpload(QStringLiteral("uploadVideoFile"), *account, QStringList{appName, path, title, author, description} + keywords,
-                       job, listener);
+    return startUpload(QStringLiteral("uploadVideoFile"), *account,
+                       QStringList{appName, path, title, author, description} + keywords, job, listener);
 }
 
-int FakeSNService::uploadImage(const QString &appText, const QString &path, const QString &title,
-                               const QString &author, const QString &description, const QStringList &keywords,
-                               const QMap<QString, QString> &, SNJob **job, SNUploadJobListener *listener)
+int FakeSNService::uploadImage(const QString &appText, const QString &path, const QString &title, const QString &author,
+                               const QString &description, const QStringList &keywords, const QMap<QString, QString> &,
+                               SNJob **job, SNUploadJobListener *listener)
 {
     return startUpload(QStringLiteral("uploadImage"), storedAccount(),
                        QStringList{appText, path, title, author, description} + keywords, job, listener);
 }
 
-int FakeSNService::uploadVideo(const QString &appText, const QString &path, const QString &title,
-                               const QString &author, const QString &description, const QStringList &keywords,
-                               const QMap<QString, QString> &, SNJob **job, SNUploadJobListener *listener)
+int FakeSNService::uploadVideo(const QString &appText, const QString &path, const QString &title, const QString &author,
+                               const QString &description, const QStringList &keywords, const QMap<QString, QString> &,
+                               SNJob **job, SNUploadJobListener *listener)
 {
     return startUpload(QStringLiteral("uploadVideo"), storedAccount(),
                        QStringList{appText, path, title, author, description} + keywords, job, listener);

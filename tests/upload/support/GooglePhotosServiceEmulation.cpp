@@ -15,8 +15,9 @@ OAuthServerEmulation::Paths oauthPaths()
 
 HttpReply unauthorized()
 {
-    return HttpReply::json(401, {{QStringLiteral("error"), QJsonObject{{QStringLiteral("code"), 401},
-                                                                        {QStringLiteral("status"), QStringLiteral("UNAUTHENTICATED")}}}});
+    return HttpReply::json(401, {{QStringLiteral("error"),
+                                  QJsonObject{{QStringLiteral("code"), 401},
+                                              {QStringLiteral("status"), QStringLiteral("UNAUTHENTICATED")}}}});
 }
 
 } // namespace
@@ -30,12 +31,16 @@ GooglePhotosServiceEmulation::GooglePhotosServiceEmulation(LocalHttpServer &serv
             return unauthorized();
         const QUrlQuery query = request.query();
         // 20 albums a page unless asked otherwise, 50 at most.
-        const int size = qBound(1, query.hasQueryItem(QStringLiteral("pageSize"))
-                                       ? query.queryItemValue(QStringLiteral("pageSize")).toInt() : 20, 50);
+        const int size = qBound(1,
+                                query.hasQueryItem(QStringLiteral("pageSize"))
+                                    ? query.queryItemValue(QStringLiteral("pageSize")).toInt()
+                                    : 20,
+                                50);
         const int from = query.queryItemValue(QStringLiteral("pageToken")).toInt();
         QJsonArray albums;
         for (int i = from; i < m_albumOrder.size() && i < from + size; ++i)
-            albums.append(QJsonObject{{QStringLiteral("id"), m_albumOrder.at(i)}, {QStringLiteral("title"), m_albums.value(m_albumOrder.at(i))}});
+            albums.append(QJsonObject{{QStringLiteral("id"), m_albumOrder.at(i)},
+                                      {QStringLiteral("title"), m_albums.value(m_albumOrder.at(i))}});
         QJsonObject answer{{QStringLiteral("albums"), albums}};
         if (from + size < m_albumOrder.size())
             answer.insert(QStringLiteral("nextPageToken"), QString::number(from + size));
@@ -44,12 +49,15 @@ GooglePhotosServiceEmulation::GooglePhotosServiceEmulation(LocalHttpServer &serv
     server.route("POST", QStringLiteral("/v1/albums"), [this](const RecordedRequest &request) {
         if (!m_oauth.isAuthorized(request))
             return unauthorized();
-        const QString title = request.json().value(QStringLiteral("album")).toObject().value(QStringLiteral("title")).toString();
+        const QString title =
+            request.json().value(QStringLiteral("album")).toObject().value(QStringLiteral("title")).toString();
         const QString id = addAlbum(title);
         return HttpReply::json(200, {{QStringLiteral("id"), id}, {QStringLiteral("title"), title}});
     });
-    server.route("POST", QStringLiteral("/v1/uploads"), [this](const RecordedRequest &request) { return uploads(request); });
-    server.route("POST", QStringLiteral("/v1/uploads/session/*"), [this](const RecordedRequest &request) { return session(request); });
+    server.route("POST", QStringLiteral("/v1/uploads"),
+                 [this](const RecordedRequest &request) { return uploads(request); });
+    server.route("POST", QStringLiteral("/v1/uploads/session/*"),
+                 [this](const RecordedRequest &request) { return session(request); });
     server.onIncomplete([this](const RecordedRequest &request) {
         auto found = m_sessions.find(request.path().section(QLatin1Char('/'), -1));
         if (found != m_sessions.end() && request.header("X-Goog-Upload-Offset").toLongLong() == found->data.size())
@@ -134,18 +142,21 @@ HttpReply GooglePhotosServiceEmulation::batchCreate(const RecordedRequest &reque
         if (m_refuseCode != 0 || !m_tokens.contains(token) || description.size() > 1000) {
             const int code = m_refuseCode != 0 ? m_refuseCode : 3;
             results.append(QJsonObject{{QStringLiteral("uploadToken"), token},
-                                       {QStringLiteral("status"), QJsonObject{{QStringLiteral("code"), code},
-                                                                              {QStringLiteral("message"), m_refuseMessage}}}});
+                                       {QStringLiteral("status"),
+                                        QJsonObject{{QStringLiteral("code"), code},
+                                                    {QStringLiteral("message"), m_refuseMessage}}}});
             m_refuseCode = 0;
             continue;
         }
         const QString id = QStringLiteral("AGj1epU_item%1").arg(++m_serial);
-        m_items.insert(id, {m_tokens.take(token), album, description, simple.value(QStringLiteral("fileName")).toString()});
+        m_items.insert(id,
+                       {m_tokens.take(token), album, description, simple.value(QStringLiteral("fileName")).toString()});
         results.append(QJsonObject{
             {QStringLiteral("uploadToken"), token},
             {QStringLiteral("status"), QJsonObject{{QStringLiteral("message"), QStringLiteral("Success")}}},
-            {QStringLiteral("mediaItem"), QJsonObject{{QStringLiteral("id"), id},
-                                                      {QStringLiteral("productUrl"), m_server.url(QStringLiteral("/lr/photo/") + id).toString()}}}});
+            {QStringLiteral("mediaItem"),
+             QJsonObject{{QStringLiteral("id"), id},
+                         {QStringLiteral("productUrl"), m_server.url(QStringLiteral("/lr/photo/") + id).toString()}}}});
     }
     return HttpReply::json(200, {{QStringLiteral("newMediaItemResults"), results}});
 }

@@ -90,9 +90,9 @@ HttpReply OAuthServerEmulation::token(const RecordedRequest &request)
         if (issued == m_codes.cend())
             return oauthError(QStringLiteral("invalid_grant"));
         const QString verifier = request.formValue(QStringLiteral("code_verifier"));
-        const QString challenge = QString::fromLatin1(
-            QCryptographicHash::hash(verifier.toLatin1(), QCryptographicHash::Sha256)
-                .toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals));
+        const QString challenge =
+            QString::fromLatin1(QCryptographicHash::hash(verifier.toLatin1(), QCryptographicHash::Sha256)
+                                    .toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals));
         const bool valid = challenge == issued->challenge
                            && request.formValue(QStringLiteral("redirect_uri")) == issued->redirectUri;
         m_codes.remove(code);
@@ -134,9 +134,10 @@ HttpReply OAuthServerEmulation::device(const RecordedRequest &request)
     if (request.formValue(QStringLiteral("client_id")) != m_clientId)
         return HttpReply::json(401, {{QStringLiteral("error"), QStringLiteral("invalid_client")}});
     m_deviceState = DEVICE_PENDING;
-    return HttpReply::json(200, {{QStringLiteral("device_code"), QStringLiteral("device-1")},
-                                 {QStringLiteral("user_code"), userCode()},
-                                 {QStringLiteral("verification_uri"), m_server.url(QStringLiteral("/device")).toString()},
-                                 {QStringLiteral("expires_in"), 600},
-                                 {QStringLiteral("interval"), 1}});
+    return HttpReply::json(200,
+                           {{QStringLiteral("device_code"), QStringLiteral("device-1")},
+                            {QStringLiteral("user_code"), userCode()},
+                            {QStringLiteral("verification_uri"), m_server.url(QStringLiteral("/device")).toString()},
+                            {QStringLiteral("expires_in"), 600},
+                            {QStringLiteral("interval"), 1}});
 }

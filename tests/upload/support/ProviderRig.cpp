@@ -99,10 +99,10 @@ JobProbe::Report ProviderRig::upload(const QString &path, bool isVideo, const QS
     AccountRecord account = teacher();
     SNJob *job = nullptr;
     const QString app = QString::fromLatin1(kAppText);
-    const int started = isVideo ? handle->uploadVideoFile(&account, app, path, title, QString(), description, keywords,
-                                                          {}, &job, &probe)
-                                : handle->uploadFile(&account, app, path, title, QString(), description, keywords, {},
-                                                     &job, &probe);
+    const int started =
+        isVideo
+            ? handle->uploadVideoFile(&account, app, path, title, QString(), description, keywords, {}, &job, &probe)
+            : handle->uploadFile(&account, app, path, title, QString(), description, keywords, {}, &job, &probe);
     return waitForEnd(probe, started);
 }
 
@@ -111,10 +111,9 @@ JobProbe::Report ProviderRig::uploadScheduled(const QString &path, bool isVideo)
     JobProbe probe;
     SNJob *job = nullptr;
     const QString app = QString::fromLatin1(kAppText);
-    const int started = isVideo ? handle->uploadVideo(app, path, QStringLiteral("Lesson"), QString(), QString(), {}, {},
-                                                      &job, &probe)
-                                : handle->uploadImage(app, path, QStringLiteral("Lesson"), QString(), QString(), {}, {},
-                                                      &job, &probe);
+    const int started =
+        isVideo ? handle->uploadVideo(app, path, QStringLiteral("Lesson"), QString(), QString(), {}, {}, &job, &probe)
+                : handle->uploadImage(app, path, QStringLiteral("Lesson"), QString(), QString(), {}, {}, &job, &probe);
     return waitForEnd(probe, started);
 }
 

@@ -58,15 +58,13 @@ struct Session : std::enable_shared_from_this<Session>
         auto self = shared_from_this();
         const qint64 size = job.fileSize();
         const qint64 length = qMin(chunkSize, size - offset);
-        job.send(SNRequest::put(location)
-                     .header("Content-Range", QStringLiteral("bytes %1-%2/%3")
-                                                  .arg(offset)
-                                                  .arg(offset + length - 1)
-                                                  .arg(size)
-                                                  .toLatin1())
-                     .fileBody(job.upload().path, offset, length, "application/octet-stream")
-                     .retryAs(SNRequest::RETRY_RESUME),
-                 [self](const SNResponse &response) { self->onAnswer(response); }, [self] { self->askOffset(); });
+        job.send(
+            SNRequest::put(location)
+                .header("Content-Range",
+                        QStringLiteral("bytes %1-%2/%3").arg(offset).arg(offset + length - 1).arg(size).toLatin1())
+                .fileBody(job.upload().path, offset, length, "application/octet-stream")
+                .retryAs(SNRequest::RETRY_RESUME),
+            [self](const SNResponse &response) { self->onAnswer(response); }, [self] { self->askOffset(); });
     }
 
     void askOffset()
@@ -130,8 +128,9 @@ QUrl SampleProvider::defaultEndpoint(const QString &role) const
 OAuthConfig SampleProvider::oauthConfig(const SNServiceContext &service) const
 {
     OAuthConfig config;
-    config.flow = service.parameter(QStringLiteral("flow")) == QLatin1String("device") ? OAuthConfig::FLOW_DEVICE
-                                                                                      : OAuthConfig::FLOW_AUTHORIZATION_CODE;
+    config.flow = service.parameter(QStringLiteral("flow")) == QLatin1String("device")
+                      ? OAuthConfig::FLOW_DEVICE
+                      : OAuthConfig::FLOW_AUTHORIZATION_CODE;
     config.authorizeUrl = service.endpoint(QStringLiteral("auth"), QStringLiteral("/oauth/authorize"));
     config.deviceCodeUrl = service.endpoint(QStringLiteral("auth"), QStringLiteral("/oauth/device"));
     config.tokenUrl = service.endpoint(QStringLiteral("token"), QStringLiteral("/oauth/token"));
@@ -172,7 +171,8 @@ void SampleProvider::upload(NetworkJob &job)
 
 void SampleProvider::remove(NetworkJob &job, const QString &path)
 {
-    job.send(SNRequest::deleteResource(job.service().endpoint(QStringLiteral("api"), QStringLiteral("/v1/files/") + path)),
+    job.send(SNRequest::deleteResource(job.service().endpoint(QStringLiteral("api"),
+                                                              QStringLiteral("/v1/files/") + path)),
              [&job](const SNResponse &response) {
                  if (response.status == 204 || response.status == 200)
                      job.complete();

@@ -6,8 +6,8 @@
 #include "SampleProvider.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QRandomGenerator>
 #include <QTest>
 

@@ -23,7 +23,8 @@ SampleServiceEmulation::SampleServiceEmulation(LocalHttpServer &server)
         const QJsonObject metadata = request.json();
         const QString id = QStringLiteral("s%1").arg(++m_serial);
         m_sessions.insert(id, {metadata.value(QStringLiteral("name")).toString(),
-                               metadata.value(QStringLiteral("size")).toInteger(), {}});
+                               metadata.value(QStringLiteral("size")).toInteger(),
+                               {}});
         return HttpReply::json(200, {}).header("Location",
                                                m_server.url(QStringLiteral("/v1/sessions/") + id).toEncoded());
     });

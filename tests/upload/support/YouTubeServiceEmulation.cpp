@@ -16,8 +16,9 @@ OAuthServerEmulation::Paths oauthPaths()
 HttpReply googleError(int status, const QString &reason)
 {
     const QJsonObject detail{{QStringLiteral("reason"), reason}};
-    return HttpReply::json(status, {{QStringLiteral("error"), QJsonObject{{QStringLiteral("code"), status},
-                                                                          {QStringLiteral("errors"), QJsonArray{detail}}}}});
+    return HttpReply::json(status,
+                           {{QStringLiteral("error"), QJsonObject{{QStringLiteral("code"), status},
+                                                                  {QStringLiteral("errors"), QJsonArray{detail}}}}});
 }
 
 const QString kSessionPath = QStringLiteral("/upload/youtube/v3/videos");
@@ -34,7 +35,8 @@ YouTubeServiceEmulation::YouTubeServiceEmulation(LocalHttpServer &server)
         QJsonArray items;
         if (m_hasChannel)
             items.append(QJsonObject{{QStringLiteral("id"), QString::fromLatin1(kChannelId)},
-                                     {QStringLiteral("snippet"), QJsonObject{{QStringLiteral("title"), QStringLiteral("Ms Teacher")}}}});
+                                     {QStringLiteral("snippet"),
+                                      QJsonObject{{QStringLiteral("title"), QStringLiteral("Ms Teacher")}}}});
         return HttpReply::json(200, {{QStringLiteral("items"), items}});
     });
     server.route("POST", kSessionPath, [this](const RecordedRequest &request) {
@@ -43,8 +45,10 @@ YouTubeServiceEmulation::YouTubeServiceEmulation(LocalHttpServer &server)
         if (request.query().queryItemValue(QStringLiteral("uploadType")) != QLatin1String("resumable"))
             return googleError(400, QStringLiteral("badRequest"));
         const QJsonObject metadata = request.json();
-        const QString title = metadata.value(QStringLiteral("snippet")).toObject().value(QStringLiteral("title")).toString();
-        if (title.isEmpty() || title.size() > 100 || title.contains(QLatin1Char('<')) || title.contains(QLatin1Char('>')))
+        const QString title =
+            metadata.value(QStringLiteral("snippet")).toObject().value(QStringLiteral("title")).toString();
+        if (title.isEmpty() || title.size() > 100 || title.contains(QLatin1Char('<'))
+            || title.contains(QLatin1Char('>')))
             return googleError(400, QStringLiteral("invalidTitle"));
         const QString id = QStringLiteral("u%1").arg(++m_serial);
         m_sessions.insert(id, {metadata, request.header("X-Upload-Content-Length").toLongLong(), {}, {}});
@@ -104,5 +108,6 @@ HttpReply YouTubeServiceEmulation::putChunk(const RecordedRequest &request)
         m_videos.insert(session->done, session->data);
         m_metadata.insert(session->done, session->metadata);
     }
-    return HttpReply::json(200, {{QStringLiteral("kind"), QStringLiteral("youtube#video")}, {QStringLiteral("id"), session->done}});
+    return HttpReply::json(200, {{QStringLiteral("kind"), QStringLiteral("youtube#video")},
+                                 {QStringLiteral("id"), session->done}});
 }

@@ -11,7 +11,7 @@ packages=(
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   fonts-crosextra-carlito
   xvfb xauth ffmpeg pulseaudio pulseaudio-utils trayer dbus-daemon valgrind
-  clang libclang-rt-dev llvm
+  clang clang-format libclang-rt-dev llvm
 )
 
 missing=()

@@ -80,7 +80,9 @@ DialogWatchdog::Private::Private(int timeoutMs, std::source_location armedAt)
     noteOpenDialogs(nullptr, nullptr);
     qApp->installEventFilter(this);
     connect(&m_timer, &QTimer::timeout, this, &Private::expire);
-    m_timer.start(timeoutMs);
+    // A coarse timer may fire a twentieth early, before the limit its failure message names.
+    m_timer.setTimerType(Qt::PreciseTimer);
+    m_timer.start(m_timeoutMs);
     m_deadline = std::thread([this] { watchDeadline(); });
 }
 

@@ -4,6 +4,7 @@
 #include "TestEnvironment.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QThread>
 #include <QTimer>
@@ -28,13 +29,16 @@ private Q_SLOTS:
 
 void HangingDialogs::messageBoxWithoutEscape()
 {
+    QElapsedTimer clock;
+    clock.start();
     DialogWatchdog watchdog(kTimeoutMs);
     QMessageBox box(QMessageBox::Question, QStringLiteral("Hanging box"), QStringLiteral("Nobody answers"),
                     QMessageBox::NoButton);
     box.addButton(QStringLiteral("Keep"), QMessageBox::AcceptRole);
     box.addButton(QStringLiteral("Share"), QMessageBox::ActionRole);
     box.exec();
-    qInfo("message box ended %s", box.result() == QDialog::Rejected ? "rejected" : "otherwise");
+    qInfo("message box ended %s after %lld ms", box.result() == QDialog::Rejected ? "rejected" : "otherwise",
+          clock.elapsed());
 }
 
 void HangingDialogs::nestedDialogs()

@@ -16,6 +16,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 // Quillo's display modes: which view goes into which pane, the panes' geometry, the stacking of the central
 // widget's children and the side tabs.
 
@@ -447,7 +449,9 @@ void Quillo::placeToolsPanelTab(bool mediaLibraryOut)
 
 void Quillo::centerToolsPanel()
 {
-    m_toolsPanel->move((width() - m_toolsPanel->width()) / 2, m_toolsPanel->y());
+    // A strip wider than the window (long translated labels on a narrow screen) keeps its first tools in
+    // sight rather than losing both ends.
+    m_toolsPanel->move(std::max(0, (width() - m_toolsPanel->width()) / 2), m_toolsPanel->y());
 }
 
 void Quillo::centreMediaLibPanel()

@@ -3,15 +3,11 @@
 #include "BusyDialog.h"
 
 #include "CameraCodes.h"
-#include "CameraImage.h"
 #include "CameraParameters.h"
 #include "CaptureImpl.h"
-#include "DocCamIdsSetting.h"
-#include "DocCamManager.h"
 #include "DocCamStream.h"
 #include "LumoDocCam.h"
-#include "LumoSystemOsal.h"
-#include "MessageBoxes.h"
+#include "LumoVisionConnection.h"
 #include "MinaroHQImageGrabber.h"
 #include "MinaroParametersListener.h"
 #include "ModuleLog.h"
@@ -83,9 +79,6 @@ LumoVisionImpl::LumoVisionImpl(QWidget *parent)
     m_hqTimer.setSingleShot(true);
     m_hqTimer.setInterval(timings.hqTimeoutMs);
     connect(&m_hqTimer, &QTimer::timeout, this, &LumoVisionImpl::hqTimeOut);
-    m_selectRetryTimer.setSingleShot(true);
-    m_selectRetryTimer.setInterval(timings.selectRetryMs);
-    connect(&m_selectRetryTimer, &QTimer::timeout, this, &LumoVisionImpl::selectOneDocCam);
 
     m_cameraWidget = new CameraWidget(this, parent);
     m_cameraWidget->setDelegate(this);
@@ -95,35 +88,32 @@ LumoVisionImpl::LumoVisionImpl(QWidget *parent)
     connect(m_cameraWidget, &QObject::destroyed, this, [this] {
         Locker locker(&serviceMutex);
         m_cameraWidget = nullptr;
-        closeDocCam();
+        m_connection->viewDestroyed();
     });
 
     m_hqGrabber = new MinaroHQImageGrabber(this);
     m_parametersListener = new MinaroParametersListener(this);
 
-    m_manager = DocCamManager::getDocCamManager(DocCamIdsSetting::managerOptions());
-    m_manager->addEventListener(this);
-    m_manager->retain();
-
-    osalRegisterSystemEventListener(&LumoVisionImpl::onSystemEvent, this);
+    m_connection = std::make_unique<LumoVisionConnection>(&serviceMutex, m_cameraWidget, timings.selectRetryMs);
+    connect(m_connection.get(), &LumoVisionConnection::opened, this, &LumoVisionImpl::cameraOpened);
+    connect(m_connection.get(), &LumoVisionConnection::closing, this, &LumoVisionImpl::cameraClosing);
+    connect(m_connection.get(), &LumoVisionConnection::closed, this, [this] {
+        m_actionStatus = 0;
+        emit actionStatusChanged(0);
+    });
+    connect(m_connection.get(), &LumoVisionConnection::disconnected, this, &LumoVisionIntf::docCamDisconnected);
 }
 
 LumoVisionImpl::~LumoVisionImpl()
 {
-    osalRegisterSystemEventListener(nullptr, nullptr);
     removeNotificationObserver(this, kInUseNotification, nullptr);
     removeNotificationObserver(this, kNoDocCamNotification, nullptr);
     m_hqTimer.disconnect(this);
-    m_selectRetryTimer.disconnect(this);
-    m_selectRetryTimer.stop();
     if (m_cameraWidget)
         m_cameraWidget->disconnect(this);
-    closeDocCam();
-    m_manager->removeEventListener(this);
-    for (LumoDocCam *camera : std::as_const(m_docCams))
-        camera->release();
-    m_docCams.clear();
-    m_manager->release();
+    // Closed first while the connection is still reachable: whoever hears the closing may ask the service.
+    m_connection->release();
+    m_connection.reset();
     delete m_hqGrabber;
     delete m_parametersListener;
     delete m_cameraWidget;
@@ -158,9 +148,10 @@ void LumoVisionImpl::hideCameraWidget()
 QSize LumoVisionImpl::cameraWidgetSizeFor(const QSize &area)
 {
     Locker locker(&serviceMutex);
-    if (!m_current)
+    LumoDocCam *camera = m_connection->camera();
+    if (!camera)
         return area;
-    const DocCamFormat format = m_current->format();
+    const DocCamFormat format = camera->format();
     QSize picture(format.width, format.height);
     if (m_rotation == 90 || m_rotation == 270)
         picture.transpose();
@@ -179,25 +170,27 @@ void LumoVisionImpl::resizeCameraWidget(const QSize &size)
 bool LumoVisionImpl::isDocCamConnected()
 {
     Locker locker(&serviceMutex);
-    return m_current && m_cameraWidget && !m_cameraWidget->frame().getQImage().isNull();
+    return m_connection->camera() && m_cameraWidget && !m_cameraWidget->frame().getQImage().isNull();
 }
 
 QString LumoVisionImpl::docCamName()
 {
     Locker locker(&serviceMutex);
-    return m_current ? m_current->name() : QString();
+    LumoDocCam *camera = m_connection->camera();
+    return camera ? camera->name() : QString();
 }
 
 int LumoVisionImpl::callStream(int (DocCamStream::*operation)())
 {
     Locker locker(&serviceMutex);
-    return m_stream ? (m_stream->*operation)() : kNoCamera;
+    DocCamStream *stream = m_connection->stream();
+    return stream ? (stream->*operation)() : kNoCamera;
 }
 
 int LumoVisionImpl::cachedValue(int value)
 {
     Locker locker(&serviceMutex);
-    return m_current ? value : kNoCamera;
+    return m_connection->camera() ? value : kNoCamera;
 }
 
 int LumoVisionImpl::autoFocus()
@@ -221,10 +214,11 @@ template<typename T>
 int LumoVisionImpl::stepSetting(RequestedSetting<T> *setting, T reported, T (*next)(T), int (DocCamStream::*set)(T))
 {
     Locker locker(&serviceMutex);
-    if (!m_stream)
+    DocCamStream *stream = m_connection->stream();
+    if (!stream)
         return kNoCamera;
     const T value = next(setting->base(reported));
-    const int result = (m_stream->*set)(value);
+    const int result = (stream->*set)(value);
     if (result >= 0)
         setting->accepted(value);
     return result;
@@ -257,11 +251,12 @@ int LumoVisionImpl::brightness()
 int LumoVisionImpl::setBrightness(uint value)
 {
     Locker locker(&serviceMutex);
-    if (!m_stream)
+    DocCamStream *stream = m_connection->stream();
+    if (!stream)
         return kNoCamera;
     if (value > kMaximumLevel)
         return kOutOfRange;
-    return m_stream->setBrightness(value);
+    return stream->setBrightness(value);
 }
 
 int LumoVisionImpl::increaseBrightness()
@@ -280,11 +275,12 @@ int LumoVisionImpl::contrast()
 int LumoVisionImpl::setContrast(uint value)
 {
     Locker locker(&serviceMutex);
-    if (!m_stream)
+    DocCamStream *stream = m_connection->stream();
+    if (!stream)
         return kNoCamera;
     if (value > kMaximumLevel)
         return kOutOfRange;
-    const int result = m_stream->setContrast(value);
+    const int result = stream->setContrast(value);
     lumoVisionLog(LogSystem::LOG_DEBUG, "LumoVisionImpl::setContrast : %d, return : %d", int(value), result);
     if (result == CameraCodes::TuningInProgress)
         runTuningDialog();
@@ -311,7 +307,8 @@ int LumoVisionImpl::isAutoExposure()
 int LumoVisionImpl::setAutoExposure(bool automatic)
 {
     Locker locker(&serviceMutex);
-    return m_stream ? m_stream->setAutoExposure(automatic) : kNoCamera;
+    DocCamStream *stream = m_connection->stream();
+    return stream ? stream->setAutoExposure(automatic) : kNoCamera;
 }
 
 int LumoVisionImpl::increaseExposure()
@@ -338,15 +335,16 @@ int LumoVisionImpl::colorEffect()
 int LumoVisionImpl::setColorEffect(int effect)
 {
     Locker locker(&serviceMutex);
-    if (!m_stream)
+    DocCamStream *stream = m_connection->stream();
+    if (!stream)
         return kNoCamera;
     switch (effect) {
     case EFFECT_NORMAL:
-        return m_stream->setColorEffect(CameraParameters::ColorEffectNone);
+        return stream->setColorEffect(CameraParameters::ColorEffectNone);
     case EFFECT_BLACK_WHITE:
-        return m_stream->setColorEffect(CameraParameters::ColorEffectBlackWhite);
+        return stream->setColorEffect(CameraParameters::ColorEffectBlackWhite);
     case EFFECT_NEGATIVE:
-        return m_stream->setColorEffect(CameraParameters::ColorEffectNegative);
+        return stream->setColorEffect(CameraParameters::ColorEffectNegative);
     default:
         return kOutOfRange;
     }
@@ -360,7 +358,8 @@ int LumoVisionImpl::isAutoWhiteBalance()
 int LumoVisionImpl::setAutoWhiteBalance(bool automatic)
 {
     Locker locker(&serviceMutex);
-    return m_stream ? m_stream->setAutoWhiteBalance(automatic) : kNoCamera;
+    DocCamStream *stream = m_connection->stream();
+    return stream ? stream->setAutoWhiteBalance(automatic) : kNoCamera;
 }
 
 int LumoVisionImpl::increaseRed()
@@ -387,7 +386,8 @@ int LumoVisionImpl::isAutoImage()
 int LumoVisionImpl::setAutoImage(bool automatic)
 {
     Locker locker(&serviceMutex);
-    return m_stream ? m_stream->setAutoImage(automatic) : kNoCamera;
+    DocCamStream *stream = m_connection->stream();
+    return stream ? stream->setAutoImage(automatic) : kNoCamera;
 }
 
 int LumoVisionImpl::docCamMode()
@@ -398,21 +398,22 @@ int LumoVisionImpl::docCamMode()
 int LumoVisionImpl::setDocCamMode(int mode)
 {
     Locker locker(&serviceMutex);
-    if (!m_stream)
+    DocCamStream *stream = m_connection->stream();
+    if (!stream)
         return kNoCamera;
     switch (mode) {
     case MODE_NORMAL:
-        return m_stream->setMode(CameraParameters::ModeNormal);
+        return stream->setMode(CameraParameters::ModeNormal);
     case MODE_ENHANCE:
-        return m_stream->setMode(CameraParameters::ModeEnhance);
+        return stream->setMode(CameraParameters::ModeEnhance);
     case MODE_WIDE_ANGLE:
-        return m_stream->setWideAngle(true);
+        return stream->setWideAngle(true);
     case MODE_MICROSCOPE:
-        return m_stream->setMode(CameraParameters::ModeMicroscope);
+        return stream->setMode(CameraParameters::ModeMicroscope);
     case MODE_INFINITE:
-        return m_stream->setMode(CameraParameters::ModeInfinite);
+        return stream->setMode(CameraParameters::ModeInfinite);
     case MODE_MACRO:
-        return m_stream->setMode(CameraParameters::ModeMacro);
+        return stream->setMode(CameraParameters::ModeMacro);
     default:
         return kNoCamera;
     }
@@ -427,21 +428,23 @@ uint LumoVisionImpl::actionStatus()
 int LumoVisionImpl::grabCurrentFrame(QImage *image)
 {
     Locker locker(&serviceMutex);
-    return m_current ? m_current->copyCurrentFrame(image, 0) : kNoCamera;
+    LumoDocCam *camera = m_connection->camera();
+    return camera ? camera->copyCurrentFrame(image, 0) : kNoCamera;
 }
 
 int LumoVisionImpl::requestHQImage()
 {
     Locker locker(&serviceMutex);
-    if (!m_current)
+    LumoDocCam *camera = m_connection->camera();
+    if (!camera)
         return kNoCamera;
-    if (!m_current->supportsHQImage())
+    if (!camera->supportsHQImage())
         return kNotSupported;
     if (m_frozen)
         return kFrozen;
     if (m_hqPending)
         return 0;
-    const int result = m_current->requestHQImage();
+    const int result = camera->requestHQImage();
     if (result < 0)
         return result;
     m_hqPending = true;
@@ -457,63 +460,28 @@ void LumoVisionImpl::reservedOperation()
 int LumoVisionImpl::releaseDocCam()
 {
     Locker locker(&serviceMutex);
-    if (m_docCams.isEmpty())
+    if (!m_connection->hasCameras())
         return kNoCamera;
-    closeDocCam();
-    // A retry left pending would take the camera back from the program it was released for.
-    m_selectRetryTimer.stop();
-    m_released = true;
+    m_connection->release();
     return 0;
 }
 
 int LumoVisionImpl::reconnectDocCam()
 {
     Locker locker(&serviceMutex);
-    if (m_docCams.isEmpty())
+    if (!m_connection->hasCameras())
         return kNoCamera;
-    if (!m_current)
-        selectOneDocCam();
-    if (!m_current)
-        return kReconnectFailed;
-    m_released = false;
-    return 0;
+    return m_connection->reconnect() ? 0 : kReconnectFailed;
 }
 
 void LumoVisionImpl::docCamArrived(LumoDocCam *camera)
 {
-    Locker locker(&serviceMutex);
-    if (!camera || m_docCams.contains(camera))
-        return;
-    camera->retain();
-    m_docCams.append(camera);
-    if (!m_current)
-        selectOneDocCam();
+    m_connection->docCamArrived(camera);
 }
 
 void LumoVisionImpl::docCamRemoved(LumoDocCam *camera)
 {
-    Locker locker(&serviceMutex);
-    // Only a camera this service listed holds one of its references.
-    if (!m_docCams.removeOne(camera))
-        return;
-    if (camera == m_current) {
-        closeDocCam();
-        if (m_cameraWidget)
-            m_cameraWidget->update();
-        emit docCamDisconnected();
-    }
-    camera->release();
-    if (m_docCams.isEmpty())
-        setStatusText(tr("Camera not connected"));
-    else if (!m_current)
-        selectOneDocCam();
-}
-
-void LumoVisionImpl::webCamArrived(LumoDocCam *)
-{
-}
-void LumoVisionImpl::webCamRemoved(LumoDocCam *)
-{
+    m_connection->docCamRemoved(camera);
 }
 
 void LumoVisionImpl::hqImageArrived(const QImage &image)
@@ -549,97 +517,30 @@ void LumoVisionImpl::triggerCaptureVision()
 
 void LumoVisionImpl::firstFrameArrived(CameraWidget *)
 {
-    if (m_current)
-        emit docCamConnected(m_current->name());
+    LumoDocCam *camera = m_connection->camera();
+    if (camera)
+        emit docCamConnected(camera->name());
 }
 
 void LumoVisionImpl::requestNextFrame(CameraWidget *)
 {
-    if (m_stream)
-        m_stream->requestNextFrame();
+    DocCamStream *stream = m_connection->stream();
+    if (stream)
+        stream->requestNextFrame();
 }
 
 void LumoVisionImpl::notificationReceived(const QString &name)
 {
-    if (name == kInUseNotification) {
-        const QString inUse = tr("Camera in use");
-        if (m_cameraWidget && m_cameraWidget->statusText() == inUse)
-            return;
-        setStatusText(inUse);
-        showInUseBox();
-    } else if (name == kNoDocCamNotification) {
-        setStatusText(tr("Camera not connected"));
-    }
+    if (name == kInUseNotification)
+        m_connection->noteInUse();
+    else if (name == kNoDocCamNotification)
+        m_connection->noteNotConnected();
 }
 
-void LumoVisionImpl::onSystemEvent(void *context, int event)
+void LumoVisionImpl::cameraOpened(LumoDocCam *camera)
 {
-    if (!context)
-        return;
-    auto *service = static_cast<LumoVisionImpl *>(context);
-    if (event == 0)
-        service->closeDocCamOnSystemEvent();
-    else if (event == 1)
-        service->reselectDocCamOnSystemEvent();
-}
-
-void LumoVisionImpl::closeDocCamOnSystemEvent()
-{
-    Locker locker(&serviceMutex);
-    closeDocCam();
-}
-
-void LumoVisionImpl::reselectDocCamOnSystemEvent()
-{
-    Locker locker(&serviceMutex);
-    selectOneDocCam();
-}
-
-void LumoVisionImpl::selectOneDocCam()
-{
-    Locker locker(&serviceMutex);
-    m_selectRetryTimer.stop();
-    // Opening again on top of an open camera would leak its stream and find the device busy.
-    if (m_current)
-        closeDocCam();
-    setStatusText(tr("Camera not connected"));
-
-    bool inUse = false;
-    const QList<LumoDocCam *> cameras = m_docCams;
-    for (LumoDocCam *camera : cameras) {
-        DocCamStream *stream = nullptr;
-        if (camera->openDocCamStream(0, camera->format(), m_cameraWidget, &stream, nullptr) < 0)
-            continue;
-        const int started = stream->start();
-        if (started < 0) {
-            stream->release();
-            if (started == CameraCodes::DeviceBusy)
-                inUse = true;
-            continue;
-        }
-        m_current = camera;
-        m_stream = stream;
-        m_stream->activate();
-        m_cameraWidget->setInitializing(true);
-        camera->addHQImageGrabber(m_hqGrabber);
-        inUse = false;
-        break;
-    }
-
-    if (m_released && inUse)
-        return;
-    if (!m_current) {
-        if (!inUse)
-            return;
-        setStatusText(tr("Camera in use"));
-        m_selectRetryTimer.start();
-        if (m_inUseBoxShown)
-            return;
-        m_inUseBoxShown = true;
-        showInUseBox();
-        return;
-    }
-    m_current->addParametersListener(m_parametersListener);
+    camera->addHQImageGrabber(m_hqGrabber);
+    camera->addParametersListener(m_parametersListener);
     m_capabilitiesLimitedHandled = false;
     // Echoes still on their way from a camera closed before belong to no request of this one.
     m_askedRotation.reset();
@@ -649,56 +550,23 @@ void LumoVisionImpl::selectOneDocCam()
     buildActionStatus();
 }
 
-void LumoVisionImpl::showInUseBox()
+void LumoVisionImpl::cameraClosing(LumoDocCam *camera)
 {
-    MessageBoxes::Request request;
-    request.fromService = true;
-    request.icon = QMessageBox::Warning;
-    request.title = tr("Lumo DocCam in use!");
-    request.text = tr("Other applications are using the DocCam.");
-    request.informativeText = tr("Please try to close some applications and try again.");
-    request.buttons = QMessageBox::Ok;
-    MessageBoxes::exec(request);
-}
-
-void LumoVisionImpl::setStatusText(const QString &text)
-{
-    if (m_cameraWidget)
-        m_cameraWidget->setStatusText(text);
-}
-
-void LumoVisionImpl::closeDocCam()
-{
-    if (m_cameraWidget)
-        m_cameraWidget->setInitializing(false);
-    if (m_current) {
-        m_current->removeParametersListener(m_parametersListener);
-        m_current->removeHQImageGrabber(m_hqGrabber);
-        // The end of tuning can no longer arrive: the dialog goes with the camera.
-        if (m_tuningDialog)
-            m_tuningDialog->reject();
-        if (m_hqPending) {
-            m_hqPending = false;
-            m_hqTimer.stop();
-            emit hqImageCaptureAborted(kStillCameraClosed);
-        }
-        m_current = nullptr;
-        m_actionStatus = 0;
-        if (m_cameraWidget) {
-            m_cameraWidget->oneFrameFetched(m_stream, CameraImage());
-            m_cameraWidget->setStatusText(tr("Camera not connected"));
-        }
-        emit actionStatusChanged(0);
-    }
-    if (m_stream) {
-        m_stream->release();
-        m_stream = nullptr;
+    camera->removeParametersListener(m_parametersListener);
+    camera->removeHQImageGrabber(m_hqGrabber);
+    // The end of tuning can no longer arrive: the dialog goes with the camera.
+    if (m_tuningDialog)
+        m_tuningDialog->reject();
+    if (m_hqPending) {
+        m_hqPending = false;
+        m_hqTimer.stop();
+        emit hqImageCaptureAborted(kStillCameraClosed);
     }
 }
 
 void LumoVisionImpl::readParameters()
 {
-    LumoDocCam *camera = m_current;
+    LumoDocCam *camera = m_connection->camera();
     camera->getBrightness(&m_brightness);
     camera->getContrast(&m_contrast);
     camera->getZoomRatio(&m_zoomRatio);
@@ -741,14 +609,14 @@ LumoVisionStatus::Settings LumoVisionImpl::statusSettings() const
 
 void LumoVisionImpl::deriveWhiteBalanceBits()
 {
-    const bool offered = m_current && m_current->canSetWhiteBalance() && m_current->canAdjustColorGains();
-    m_actionStatus = LumoVisionStatus::withWhiteBalance(m_actionStatus, m_current != nullptr, offered,
-                                                        statusSettings());
+    LumoDocCam *camera = m_connection->camera();
+    const bool offered = camera && camera->canSetWhiteBalance() && camera->canAdjustColorGains();
+    m_actionStatus = LumoVisionStatus::withWhiteBalance(m_actionStatus, camera != nullptr, offered, statusSettings());
 }
 
 void LumoVisionImpl::buildActionStatus()
 {
-    m_actionStatus = LumoVisionStatus::mask(LumoVisionStatus::offersOf(m_current), statusSettings());
+    m_actionStatus = LumoVisionStatus::mask(LumoVisionStatus::offersOf(m_connection->camera()), statusSettings());
     emitActionStatus();
 }
 
@@ -926,7 +794,7 @@ void LumoVisionImpl::buttonEventReceived(uint button)
 
 void LumoVisionImpl::capabilitiesLimited(LumoDocCam *camera)
 {
-    if (m_capabilitiesLimitedHandled || !m_current || camera != m_current)
+    if (m_capabilitiesLimitedHandled || !m_connection->camera() || camera != m_connection->camera())
         return;
     m_capabilitiesLimitedHandled = true;
     m_actionStatus &= ~kModeBitsMask;
@@ -941,7 +809,7 @@ void LumoVisionImpl::parameterTuningProcessStarted(LumoDocCam *)
 void LumoVisionImpl::parameterTuningProcessEnded(LumoDocCam *camera)
 {
     Locker locker(&serviceMutex);
-    if (!m_tuningDialog || camera != m_current)
+    if (!m_tuningDialog || camera != m_connection->camera())
         return;
     m_tuningDialog->done(QDialog::Accepted);
     lumoVisionLog(LogSystem::LOG_WARNING, "LumoVisionImpl::parameterTuningProcessEnded");

@@ -5,30 +5,28 @@
 #include "CameraWidgetDelegate.h"
 #include "CountedService.h"
 #include "CppNotificaitonObserver.h"
-#include "DocCamManagerEventListener.h"
 #include "LumoVisionIntf.h"
 #include "LumoVisionStatus.h"
 #include "RequestedSetting.h"
 
-#include <QList>
 #include <QPointer>
-#include <QRecursiveMutex>
 #include <QTimer>
 
-class DocCamManager;
+#include <memory>
+
 class DocCamStream;
 class LumoDocCam;
+class LumoVisionConnection;
 class MinaroHQImageGrabber;
 class MinaroParametersListener;
 class QDialog;
 
-// The document-camera service over the camera layer: it keeps the attached document cameras in arrival
-// order, opens the first usable one, owns the live view that shows it, caches the camera's parameters and
-// announces every change through the signals of LumoVisionIntf. Everything runs on the GUI thread; one
+// The document-camera service over the camera layer: its connection opens the first usable document camera
+// into the live view the service owns; the service caches the camera's parameters, forwards the controls to
+// its stream and announces every change through the signals of LumoVisionIntf. Everything runs on the GUI thread; one
 // process-wide recursive lock guards every operation, also while the tuning dialog and the capture service's
 // dialog run nested event loops in which the camera's reports re-enter.
 class LumoVisionImpl : public LumoVisionIntf,
-                       public DocCamManagerEventListener,
                        public CameraWidgetDelegate,
                        public CameraThrottleController,
                        public CppNotificaitonObserver,
@@ -99,11 +97,9 @@ public:
     int releaseDocCam() override;
     int reconnectDocCam() override;
 
-    // DocCamManagerEventListener
-    void docCamArrived(LumoDocCam *camera) override;
-    void docCamRemoved(LumoDocCam *camera) override;
-    void webCamArrived(LumoDocCam *camera) override;
-    void webCamRemoved(LumoDocCam *camera) override;
+    // Device reports, handed to the connection as the device manager hands them to it.
+    void docCamArrived(LumoDocCam *camera);
+    void docCamRemoved(LumoDocCam *camera);
 
     // Called by the full-quality still adapter.
     virtual void hqImageArrived(const QImage &image);
@@ -112,10 +108,6 @@ public:
     void firstFrameArrived(CameraWidget *widget) override;
     void requestNextFrame(CameraWidget *widget) override;
     void notificationReceived(const QString &name) override;
-
-    // System events: 0 closes the camera, 1 selects one again.
-    virtual void closeDocCamOnSystemEvent();
-    virtual void reselectDocCamOnSystemEvent();
 
     // Called by the parameters adapter with the camera's reports.
     virtual void brightnessValueChanged(uint value);
@@ -138,7 +130,6 @@ public:
     virtual void parameterTuningProcessEnded(LumoDocCam *camera);
 
 public Q_SLOTS:
-    void selectOneDocCam();
     void hqTimeOut();
     void triggerCaptureVision();
 
@@ -146,17 +137,14 @@ private:
     explicit LumoVisionImpl(QWidget *parent);
     ~LumoVisionImpl() override;
 
-    static void onSystemEvent(void *context, int event);
-
-    void closeDocCam();
+    void cameraOpened(LumoDocCam *camera);
+    void cameraClosing(LumoDocCam *camera);
     void readParameters();
     void buildActionStatus();
     LumoVisionStatus::Settings statusSettings() const;
     void deriveWhiteBalanceBits();
     // actionStatusChanged with the mask, or with the freeze control alone while the picture is frozen.
     void emitActionStatus();
-    void showInUseBox();
-    void setStatusText(const QString &text);
     // -1000 without an open stream, else what the stream's operation returns.
     int callStream(int (DocCamStream::*operation)());
     // -1000 without a camera, else the cached value.
@@ -167,16 +155,11 @@ private:
     template<typename T>
     int stepSetting(RequestedSetting<T> *setting, T reported, T (*next)(T), int (DocCamStream::*set)(T));
 
-    QList<LumoDocCam *> m_docCams;
-    LumoDocCam *m_current = nullptr;
-    DocCamStream *m_stream = nullptr;
     // Guarded: the parent given to getInstance may delete the view before the last release.
     QPointer<CameraWidget> m_cameraWidget;
-    DocCamManager *m_manager = nullptr;
     bool m_hqPending = false;
     QTimer m_hqTimer;
     uint m_actionStatus = 0;
-    QTimer m_selectRetryTimer;
     MinaroHQImageGrabber *m_hqGrabber = nullptr;
     MinaroParametersListener *m_parametersListener = nullptr;
     QPointer<QDialog> m_tuningDialog;
@@ -199,7 +182,7 @@ private:
     RequestedSetting<bool> m_askedMirror;
     RequestedSetting<bool> m_askedFreeze;
 
-    bool m_inUseBoxShown = false;
     bool m_capabilitiesLimitedHandled = false;
-    bool m_released = false;
+    // Made after the view and the adapters and gone before them: closing reaches them through its signals.
+    std::unique_ptr<LumoVisionConnection> m_connection;
 };

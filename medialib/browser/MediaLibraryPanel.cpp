@@ -13,6 +13,7 @@
 #include "MediaLibraryDatabase.h"
 #include "MediaLibraryImpl.h"
 #include "MessageBoxes.h"
+#include "ResizeGrip.h"
 #include "SettingImpl.h"
 #include "WinUSBListener.h"
 #include "ui_MediaLibrary.h"
@@ -93,8 +94,7 @@ MediaLibraryPanel::MediaLibraryPanel(MediaLibraryImpl *owner, QWidget *parent, C
     m_scrollArea->resize(m_listView->size());
     m_scrollArea->move(m_listView->pos());
 
-    ui->resizeBottom->setMouseTracking(true);
-    ui->resizeBottom->installEventFilter(this);
+    connect(ui->resizeBottom, &ResizeGrip::resizeRequested, this, &MediaLibraryPanel::resizeToGrip);
     // A smaller window takes the panel in with it.
     if (parent)
         parent->installEventFilter(this);
@@ -144,7 +144,6 @@ MediaLibraryPanel::MediaLibraryPanel(MediaLibraryImpl *owner, QWidget *parent, C
     recordAnchors();
     setToolTips();
     setMinimumSize(size());
-    setMouseTracking(true);
     loadSettings();
     MediaFileStore::getInstance()->setRenameHook(&MediaLibraryPanel::onMediaRename, this);
 }
@@ -646,7 +645,8 @@ void MediaLibraryPanel::createSearchResultView()
     m_searchScrollArea->setPalette(QPalette(Qt::white));
     if (m_viewMode == ThumbnailMode)
         m_searchScrollArea->show();
-    for (const QString &path : std::as_const(m_protectedPaths))
+    const QStringList held = m_protected.paths();
+    for (const QString &path : held)
         m_searchThumbnailView->appendProtectedPath(path);
     connect(m_searchThumbnailView.get(), &MediaLibThumbnailView::fileRemoved, this, &MediaLibraryPanel::onfileRemoved);
 
@@ -729,25 +729,14 @@ void MediaLibraryPanel::pushProtection(const QString &path, bool protect)
     }
 }
 
-namespace {
-
-// The lower-case absolute path of the folder a time-lapse image is saved in (or of the folder itself).
-QString protectedFolderOf(const QString &path)
-{
-    const QFileInfo info(path);
-    return (info.isDir() ? info.absoluteFilePath() : info.absolutePath()).toLower();
-}
-
-} // namespace
-
 void MediaLibraryPanel::appendProtectedFolder(const QString &path)
 {
-    appendProtectedPath(protectedFolderOf(path));
+    appendProtectedPath(ProtectedPaths::folderOf(path));
 }
 
 void MediaLibraryPanel::removeProtectedFolder(const QString &path)
 {
-    removeProtectedPath(protectedFolderOf(path));
+    removeProtectedPath(ProtectedPaths::folderOf(path));
 }
 
 void MediaLibraryPanel::removeProtectedFolder(const QList<QString> &paths)
@@ -758,17 +747,14 @@ void MediaLibraryPanel::removeProtectedFolder(const QList<QString> &paths)
 
 void MediaLibraryPanel::appendProtectedPath(const QString &path)
 {
-    const QString lower = path.toLower();
-    if (!m_protectedPaths.contains(lower))
-        m_protectedPaths.append(lower);
-    pushProtection(lower, true);
+    m_protected.append(path);
+    pushProtection(path, true);
 }
 
 void MediaLibraryPanel::removeProtectedPath(const QString &path)
 {
-    const QString lower = path.toLower();
-    m_protectedPaths.removeAll(lower);
-    pushProtection(lower, false);
+    m_protected.remove(path);
+    pushProtection(path, false);
 }
 
 void MediaLibraryPanel::removeProtectedPath(const QList<QString> &paths)
@@ -911,35 +897,19 @@ void MediaLibraryPanel::updateLabel()
     label->setText(QDir::toNativeSeparators(text));
 }
 
-bool MediaLibraryPanel::nearGrip(const QPoint &point) const
-{
-    return QPoint(width() - point.x(), height() - point.y()).manhattanLength() < kGripReach;
-}
-
+// The panel takes the pointer on its own area, so that it never reaches the picture behind the panel.
 void MediaLibraryPanel::mousePressEvent(QMouseEvent *event)
 {
-    if (event->buttons() & Qt::LeftButton) {
-        setMouseTracking(true);
-        if (nearGrip(event->position().toPoint())) {
-            setCursor(Qt::SizeAllCursor);
-            m_resizing = true;
-        } else {
-            setCursor(Qt::ArrowCursor);
-        }
-    }
     event->accept();
 }
 
 void MediaLibraryPanel::mouseMoveEvent(QMouseEvent *event)
 {
-    setCursor(nearGrip(event->position().toPoint()) || m_resizing ? Qt::SizeAllCursor : Qt::ArrowCursor);
     event->accept();
 }
 
 void MediaLibraryPanel::mouseReleaseEvent(QMouseEvent *event)
 {
-    setCursor(Qt::ArrowCursor);
-    m_resizing = false;
     event->accept();
 }
 
@@ -947,35 +917,14 @@ bool MediaLibraryPanel::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == parentWidget() && event->type() == QEvent::Resize && m_anchorsRecorded)
         placeWithin(fittedSize(width(), height()), y());
-    if (watched == ui->resizeBottom) {
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-            if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
-                m_resizing = true;
-            break;
-        case QEvent::MouseButtonRelease:
-            m_resizing = false;
-            break;
-        case QEvent::MouseMove: {
-            const auto *move = static_cast<QMouseEvent *>(event);
-            const QPoint point = mapFromGlobal(move->globalPosition().toPoint());
-            setCursor(Qt::SizeAllCursor);
-            if ((move->buttons() & Qt::LeftButton) && m_resizing)
-                resizeToPoint(point);
-            break;
-        }
-        default:
-            break;
-        }
-    }
     return QWidget::eventFilter(watched, event);
 }
 
-void MediaLibraryPanel::resizeToPoint(const QPoint &point)
+void MediaLibraryPanel::resizeToGrip(const QSize &wanted)
 {
     const int h = height();
     // Grows about its vertical centre, as far as the parent lets it.
-    const QSize size = fittedSize(qAbs(point.x()), 2 * qAbs(h / 2 - point.y()));
+    const QSize size = fittedSize(qAbs(wanted.width()), 2 * qAbs(h / 2 - wanted.height()));
     hide();
     move(0, y());
     placeWithin(size, y() - (size.height() - h) / 2);

@@ -3,6 +3,7 @@
 #include "CppNotificaitonObserver.h"
 #include "FolderListing.h"
 #include "FolderWatch.h"
+#include "ProtectedPaths.h"
 
 #include <QDir>
 #include <QFutureWatcher>
@@ -48,8 +49,6 @@ public:
     static constexpr int kBatchEntries = 1000;
     // Longest path the library makes; Windows' limit, kept so that libraries move between systems.
     static constexpr int kMaxPathLength = 239;
-    // A pointer within this Manhattan distance of the bottom-right corner takes hold of the resize grip.
-    static constexpr int kGripReach = 31;
     // After a rename the folder is read again once the rename's own watcher events have passed.
     static constexpr int kRenameRefreshDelayMs = 50;
 
@@ -75,7 +74,7 @@ public:
     QString shownPath() const { return m_shownPath; }
     int viewMode() const { return m_viewMode; }
     bool isDriveRootMode() const { return m_driveRootMode; }
-    QStringList protectedPaths() const { return m_protectedPaths; }
+    QStringList protectedPaths() const { return m_protected.paths(); }
     // True while the rows of a large folder are still being read or handed to the views.
     bool isLoading() const { return m_loadingActive; }
 
@@ -145,13 +144,13 @@ private:
     void setToolTips();
     void relayout();
     void updateLabel();
-    void resizeToPoint(const QPoint &point);
+    // Follows the grip: the size asked for, grown about the panel's vertical centre.
+    void resizeToGrip(const QSize &wanted);
     // The size bounded by the parent (its width, its height less the reserve) and by the form.
     QSize fittedSize(int width, int height) const;
     // Gives the panel that size with its top at y, moved as little as keeps the whole panel inside the
     // parent, so the header's search box and buttons stay in reach.
     void placeWithin(const QSize &size, int y);
-    bool nearGrip(const QPoint &point) const;
     void dropUsbListener();
     void deleteSearchResults();
     // Pushes a protected path to every view that shows entries.
@@ -181,12 +180,11 @@ private:
     QPoint m_lineEditPos, m_preBtnPos, m_currentFolderPos, m_listViewPos;
     QPoint m_closeBtnAnchor, m_switchBtnAnchor, m_searchButtonAnchor;
     QPoint m_addFolderBtnAnchor, m_uploadManagerBtnAnchor, m_resizeBottomAnchor;
-    QStringList m_protectedPaths;
+    ProtectedPaths m_protected;
     QStringList m_missingFiles;
     QString m_shownPath;
     QString m_searchText;
     int m_viewMode = ListMode;
-    bool m_resizing = false;
     bool m_driveRootMode = false;
     bool m_anchorsRecorded = false;
     CaptureIntf *m_capture = nullptr;

@@ -83,25 +83,21 @@ bool MediaViewOperations::changeCurDir(const QString &path)
 
 void MediaViewOperations::appendProtectedPath(const QString &path)
 {
-    if (!m_protectedPaths.contains(path))
-        m_protectedPaths.append(path);
+    m_protected.append(path);
 }
 
 void MediaViewOperations::removeProtectedPath(const QString &path)
 {
-    m_protectedPaths.removeAll(path);
+    m_protected.remove(path);
 }
 
 bool MediaViewOperations::isProtected(const QString &path) const
 {
-    for (const QString &entry : m_protectedPaths) {
-        if (!entry.contains(path, Qt::CaseInsensitive))
-            continue;
-        const QString what = QFileInfo(path).isDir() ? tr("This folder") : tr("This file");
-        MessageBoxes::warning(boxParent(), tr("Warning"), what + tr(" is in use"));
-        return true;
-    }
-    return false;
+    if (!m_protected.isProtected(path))
+        return false;
+    const QString what = QFileInfo(path).isDir() ? tr("This folder") : tr("This file");
+    MessageBoxes::warning(boxParent(), tr("Warning"), what + tr(" is in use"));
+    return true;
 }
 
 bool MediaViewOperations::prepareMenu(const QString &itemPath)

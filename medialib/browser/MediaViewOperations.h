@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DeleteCounts.h"
+#include "ProtectedPaths.h"
 
 #include <QDir>
 #include <QObject>
@@ -41,10 +42,10 @@ public:
     QDir currentFolder() const { return m_currentFolder; }
     // The folder becomes current when it exists; false otherwise.
     bool changeCurDir(const QString &path);
-    QStringList protectedPaths() const { return m_protectedPaths; }
+    QStringList protectedPaths() const { return m_protected.paths(); }
     void appendProtectedPath(const QString &path);
     void removeProtectedPath(const QString &path);
-    // True, after telling the user, when a protected entry contains the path (letter case ignored).
+    // True, after telling the user, when the path is protected (see ProtectedPaths::isProtected).
     bool isProtected(const QString &path) const;
 
     QMenu *menu() const { return m_menu; }
@@ -106,7 +107,7 @@ private:
     QWidget *m_view;
     SurveyRule m_rule;
     QDir m_currentFolder;
-    QStringList m_protectedPaths;
+    ProtectedPaths m_protected;
     QMenu *m_menu;
     QAction *m_deleteAction;
     QAction *m_renameAction;

@@ -78,7 +78,7 @@ private Q_SLOTS:
         m_watchdog.reset();
     }
 
-    // An entry protects the path it holds, its folders and any leading piece of it, letter case aside.
+    // An entry protects the path it holds and the folders above it, letter case aside.
     void protection_data()
     {
         QTest::addColumn<QString>("relative");

@@ -321,13 +321,18 @@ void MediaLibraryPanel::finishEntering(const FolderListing &listing)
 void MediaLibraryPanel::syncIndex(const QDir &dir)
 {
     MediaLibraryDatabase *index = MediaLibraryDatabase::getInstance();
-    const QMetaObject::Connection missing = connect(index, &MediaLibraryDatabase::fileNotExists, this,
-                                                    &MediaLibraryPanel::addToNonExistenceFileList);
-    index->syncFolder(dir);
-    disconnect(missing);
+    // A watcher of its own per sync: one entered folder after another must not drop an earlier folder's
+    // missing files, whose companions would then stay for good (their rows are gone already).
+    auto *sync = new QFutureWatcher<QStringList>(this);
+    connect(sync, &QFutureWatcher<QStringList>::finished, this, [this, sync] {
+        sync->deleteLater();
+        m_missingFiles.append(sync->result());
+        clearNonExistenceFileList();
+    });
+    sync->setFuture(index->syncFolderInBackground(dir));
     MediaLibraryDatabase::release();
-    clearNonExistenceFileList();
 }
+
 bool MediaLibraryPanel::addNewEntry(const QString &path)
 {
     const QFileInfo info(path);
@@ -567,11 +572,6 @@ bool MediaLibraryPanel::addToDatabase(const QString &path)
     const bool added = index->addFileByPath(path, {});
     MediaLibraryDatabase::release();
     return added;
-}
-
-void MediaLibraryPanel::addToNonExistenceFileList(const QString &path)
-{
-    m_missingFiles.append(path);
 }
 
 void MediaLibraryPanel::clearNonExistenceFileList()

@@ -14,7 +14,9 @@
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QThread>
+#include <QThreadPool>
 #include <QTimer>
+#include <QtConcurrent>
 
 #include <algorithm>
 #include <optional>
@@ -35,6 +37,12 @@ constexpr int kRetryIntervalMs = 1000;
 // At exit, what is still held back gets one last try with a longer wait: a backup or a shell holding the
 // index briefly is waited out, a lock kept for good does not hold the program's exit for long.
 constexpr int kExitWaitMs = 2000;
+// All of a folder's changed rows in one transaction.
+constexpr qsizetype kAllRows = 0;
+// A sync on the worker thread commits this many changed rows at a time: a write of the window meanwhile
+// waits for one such transaction only (a few milliseconds), not for a whole first visit of a folder of
+// tens of thousands.
+constexpr qsizetype kBackgroundRowsPerTransaction = 500;
 // SQLite's result codes for a database locked by another connection.
 const QString kSqliteBusy = QStringLiteral("5");
 const QString kSqliteLocked = QStringLiteral("6");
@@ -69,8 +77,9 @@ const QString kSearchTerm = QStringLiteral(" keyword like ? escape '\\' and");
 MediaLibraryDatabase *instance = nullptr;
 QMutex accessMutex;
 QMutex countMutex;
-// Whether the last statement that failed was refused because another connection holds the index.
-bool lastFailureBusy = false;
+// Whether the last statement that failed on this thread was refused because another connection holds the
+// index. The folder syncs on the worker thread keep their own.
+thread_local bool lastFailureBusy = false;
 
 void noteFailure(const QSqlError &error)
 {
@@ -241,12 +250,92 @@ QStringList visibleFiles(const QDir &folder)
     return names;
 }
 
+struct FolderSync
+{
+    bool ok = false;
+    // The files whose rows were dropped because they are gone.
+    QStringList missing;
+};
+
+// Makes the folder's rows match its visible files: rows of missing files go, files without rows get their
+// name row. At most rowsPerTransaction rows change in one transaction (kAllRows: all in one), so that a
+// writer on another connection never waits for a whole large folder.
+FolderSync syncRows(QSqlDatabase db, const QDir &folder, qsizetype rowsPerTransaction)
+{
+    const QString dirPath = folder.absolutePath().toLower();
+
+    // Files on disk are matched to rows by the lower-cased name the rows were written with; names that
+    // differ only in case share one set of rows.
+    QHash<QString, Triple> withoutRows;
+    QSet<QString> listed;
+    const QStringList names = visibleFiles(folder);
+    withoutRows.reserve(names.size());
+    listed.reserve(names.size());
+    for (const QString &name : names) {
+        const Triple triple = Triple::inFolder(dirPath, name);
+        const QString key = triple.key();
+        if (!listed.contains(key)) {
+            listed.insert(key);
+            withoutRows.insert(key, {dirPath, triple.fileName, triple.suffix});
+        }
+    }
+
+    QSqlQuery select(db);
+    select.setForwardOnly(true);
+    if (!prepareAndRun(select, kSelectFolder, {dirPath}, "syncFolder"))
+        return {};
+    QList<Triple> stale;
+    QSet<QString> seen;
+    PathCaseResolver resolver;
+    while (select.next()) {
+        const Triple row{select.value(0).toString(), select.value(1).toString(), select.value(2).toString()};
+        const QString key = row.key();
+        if (listed.contains(key)) {
+            withoutRows.remove(key);
+            continue;
+        }
+        if (seen.contains(key))
+            continue;
+        seen.insert(key);
+        // A hidden file, or one in a folder whose name differs from this one only in case, still exists.
+        if (resolver.exists(row.path()))
+            continue;
+        stale.append(row);
+    }
+    select.finish();
+
+    const QList<Triple> added = withoutRows.values();
+    const qsizetype total = stale.size() + added.size();
+    const qsizetype step = rowsPerTransaction == kAllRows ? total : rowsPerTransaction;
+    FolderSync result;
+    result.ok = true;
+    for (qsizetype done = 0; result.ok && done < total;) {
+        if (!begin(db, "syncFolder"))
+            result.ok = false;
+        QSqlQuery insert(db);
+        bool ok = result.ok && insert.prepare(kInsert);
+        for (const qsizetype end = qMin(total, done + step); ok && done < end; ++done) {
+            if (done < stale.size())
+                ok = deleteRows(db, stale.at(done), "syncFolder");
+            else
+                ok = insertRow(insert, added.at(done - stale.size()), added.at(done - stale.size()).name(), ROLE_NAME);
+        }
+        result.ok = result.ok && finish(db, ok, "syncFolder");
+        // Stale rows go first: those of the transactions kept are gone for good.
+        for (qsizetype i = result.missing.size(); result.ok && i < qMin(done, stale.size()); ++i)
+            result.missing.append(folder.absoluteFilePath(stale.at(i).name()));
+    }
+    return result;
+}
+
 } // namespace
 
 MediaLibraryDatabase::MediaLibraryDatabase(QObject *parent)
     : QObject(parent)
     , m_retryTimer(new QTimer(this))
+    , m_syncPool(std::make_unique<QThreadPool>())
 {
+    m_syncPool->setMaxThreadCount(1);
     m_retryTimer->setInterval(kRetryIntervalMs);
     connect(m_retryTimer, &QTimer::timeout, this, [this] { applyPending(0); });
     open();
@@ -616,72 +705,42 @@ bool MediaLibraryDatabase::syncFolder(const QDir &folder)
 {
     if (!usable() || !folder.exists() || !applyPending(0))
         return false;
-    QStringList missing;
-    bool ok = true;
+    FolderSync result;
     {
         QMutexLocker lock(&accessMutex);
-        QSqlDatabase db = connection();
-        const QString dirPath = folder.absolutePath().toLower();
-
-        // Files on disk are matched to rows by the lower-cased name the rows were written with; names that
-        // differ only in case share one set of rows.
-        QHash<QString, Triple> withoutRows;
-        QSet<QString> listed;
-        const QStringList names = visibleFiles(folder);
-        withoutRows.reserve(names.size());
-        listed.reserve(names.size());
-        for (const QString &name : names) {
-            const Triple triple = Triple::inFolder(dirPath, name);
-            const QString key = triple.key();
-            if (!listed.contains(key)) {
-                listed.insert(key);
-                withoutRows.insert(key, {dirPath, triple.fileName, triple.suffix});
-            }
-        }
-
-        QSqlQuery select(db);
-        select.setForwardOnly(true);
-        if (!prepareAndRun(select, kSelectFolder, {dirPath}, "syncFolder"))
-            return false;
-        QList<Triple> stale;
-        QSet<QString> seen;
-        PathCaseResolver resolver;
-        while (select.next()) {
-            const Triple row{select.value(0).toString(), select.value(1).toString(), select.value(2).toString()};
-            const QString key = row.key();
-            if (listed.contains(key)) {
-                withoutRows.remove(key);
-                continue;
-            }
-            if (seen.contains(key))
-                continue;
-            seen.insert(key);
-            // A hidden file, or one in a folder whose name differs from this one only in case, still exists.
-            if (resolver.exists(row.path()))
-                continue;
-            stale.append(row);
-            missing.append(folder.absoluteFilePath(row.name()));
-        }
-        select.finish();
-
-        if (stale.isEmpty() && withoutRows.isEmpty())
-            return true;
-        if (!begin(db, "syncFolder"))
-            return false;
-        for (const Triple &row : std::as_const(stale))
-            ok = ok && deleteRows(db, row, "syncFolder");
-        QSqlQuery insert(db);
-        ok = ok && insert.prepare(kInsert);
-        for (auto it = withoutRows.cbegin(); ok && it != withoutRows.cend(); ++it)
-            ok = insertRow(insert, *it, it->name(), ROLE_NAME);
-        ok = finish(db, ok, "syncFolder");
+        result = syncRows(connection(), folder, kAllRows);
     }
     // Emitted without the lock held, so a receiver may use the index.
-    if (ok) {
-        for (const QString &path : std::as_const(missing))
-            emit fileNotExists(path);
-    }
-    return ok;
+    for (const QString &path : std::as_const(result.missing))
+        emit fileNotExists(path);
+    return result.ok;
+}
+
+QFuture<QStringList> MediaLibraryDatabase::syncFolderInBackground(const QDir &folder)
+{
+    if (!usable() || !folder.exists() || !applyPending(0))
+        return QtFuture::makeReadyFuture(QStringList());
+    const QString databaseName = connection().databaseName();
+    const QString path = folder.absolutePath();
+    return QtConcurrent::run(m_syncPool.get(), [databaseName, path] {
+        // A connection belongs to the thread that made it: this one is made, used and dropped here.
+        const QString name = kConnectionName + QStringLiteral("-sync-")
+                             + QString::number(reinterpret_cast<quintptr>(QThread::currentThreadId()));
+        FolderSync result;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(kDriver, name);
+            db.setDatabaseName(databaseName);
+            db.setConnectOptions(kConnectOptions);
+            if (db.open())
+                result = syncRows(db, QDir(path), kBackgroundRowsPerTransaction);
+            else
+                mediaLog(LogSystem::LOG_WARNING, "MediaLibraryDatabase::syncFolderInBackground - cannot open %s: %s",
+                         qUtf8Printable(databaseName), qUtf8Printable(db.lastError().text()));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(name);
+        return result.missing;
+    });
 }
 
 QStringList MediaLibraryDatabase::parseKeywords(const QString &text) const

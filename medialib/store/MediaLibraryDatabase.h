@@ -4,13 +4,16 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QFuture>
 #include <QObject>
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 class QSqlDatabase;
 class QThread;
+class QThreadPool;
 class QTimer;
 
 // The keyword index: a SQLite table that tells, for every media file met, by which words it is found (its
@@ -64,6 +67,11 @@ public:
     // for each, after the change is stored), files without rows get their name row.
     bool syncFolder(const QDir &folder);
     bool syncFolder(const QString &path);
+    // As syncFolder, on a worker thread with a connection of its own, so that the first visit of a folder of
+    // tens of thousands costs the window nothing; the rows change a few hundred at a time. The future holds
+    // the paths of the missing files whose rows went (fileNotExists is not emitted). Syncs run one after
+    // another; a sync the index cannot take now (busy, or writes still held back) does nothing.
+    QFuture<QStringList> syncFolderInBackground(const QDir &folder);
 
     // Splits a comma-separated search text into trimmed, distinct words with "_", "%", "[" and "]"
     // escaped by a backslash.
@@ -117,5 +125,7 @@ private:
     // Writes refused by a busy index, oldest first; the owner thread's only.
     QList<PendingWrite> m_pending;
     QTimer *m_retryTimer = nullptr;
+    // One thread, so that folder syncs never overlap; waited for when the index goes.
+    std::unique_ptr<QThreadPool> m_syncPool;
     bool m_searchFailed = false;
 };

@@ -72,6 +72,7 @@ private Q_SLOTS:
     void syncFolderSkipsHiddenFilesAndSubfolders();
     void syncFolderKeepsRowsOfFolderDifferingInCase();
     void syncFolderOfMissingFolder();
+    void backgroundSyncMatchesALargeFolderInSteps();
     void folderOperationsTakeExactlyTheSubtree_data();
     void folderOperationsTakeExactlyTheSubtree();
     void renameFileMovesOnlyItsOwnRows();
@@ -356,6 +357,46 @@ void TestMediaLibraryDatabase::syncFolderOfMissingFolder()
     QDir(m_media + QStringLiteral("/Old")).removeRecursively();
     QVERIFY(!m_index->syncFolder(m_media + QStringLiteral("/Old")));
     QCOMPARE(allRows().size(), 1);
+}
+
+// More files than one of the worker's transactions holds, so the rows change in several; the window's own
+// connection writes while the worker holds its turn of the index.
+void TestMediaLibraryDatabase::backgroundSyncMatchesALargeFolderInSteps()
+{
+    constexpr int kFiles = 1203;
+    for (int i = 0; i < kFiles; ++i)
+        touch(m_media + QStringLiteral("/Shot %1.jpg").arg(i));
+    touch(m_media + QStringLiteral("/gone.jpg"));
+    touch(m_media + QStringLiteral("/Kept.jpg"));
+    QVERIFY(m_index->addFileByPath(m_media + QStringLiteral("/gone.jpg"), {QStringLiteral("lost")}));
+    QVERIFY(m_index->addFileByPath(m_media + QStringLiteral("/Kept.jpg"), {QStringLiteral("pond")}));
+    QFile::remove(m_media + QStringLiteral("/gone.jpg"));
+
+    QSignalSpy missingSignal(m_index, &MediaLibraryDatabase::fileNotExists);
+    QFuture<QStringList> sync = m_index->syncFolderInBackground(QDir(m_media));
+    touch(m_media + QStringLiteral("/new.jpg"));
+    QVERIFY(m_index->addFileByPath(m_media + QStringLiteral("/new.jpg"), {QStringLiteral("fresh")}));
+    sync.waitForFinished();
+    QCOMPARE(sync.result(), QStringList{m_media + QStringLiteral("/gone.jpg")});
+    QCOMPARE(missingSignal.size(), 0);
+
+    const QStringList rows = allRows();
+    QCOMPARE(rows.size(), kFiles + 4);
+    QVERIFY(rows.contains(row(m_media, "shot 0", "jpg", "shot 0.jpg", 0)));
+    QVERIFY(rows.contains(row(m_media, QStringLiteral("shot %1").arg(kFiles - 1), "jpg",
+                              QStringLiteral("shot %1.jpg").arg(kFiles - 1), 0)));
+    QVERIFY(rows.contains(row(m_media, "kept", "jpg", "pond", 1)));
+    QVERIFY(rows.contains(row(m_media, "new", "jpg", "fresh", 1)));
+    QCOMPARE(m_index->searchKeywords({QStringLiteral("lost")}), QStringList());
+
+    QFuture<QStringList> again = m_index->syncFolderInBackground(QDir(m_media));
+    again.waitForFinished();
+    QCOMPARE(again.result(), QStringList());
+    QCOMPARE(allRows(), rows);
+    // A folder that is gone is left alone.
+    QFuture<QStringList> none = m_index->syncFolderInBackground(QDir(m_media + QStringLiteral("/Nowhere")));
+    QVERIFY(none.isFinished());
+    QCOMPARE(none.result(), QStringList());
 }
 
 void TestMediaLibraryDatabase::folderOperationsTakeExactlyTheSubtree_data()

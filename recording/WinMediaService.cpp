@@ -38,6 +38,29 @@ WinMediaService::~WinMediaService()
     releaseMedia();
 }
 
+void WinMediaService::whenFrameworkLoaded(QObject *context, std::function<void()> ready)
+{
+    // The GUI thread's only, as are the players.
+    static QFuture<void> loading;
+    if (!loading.isValid()) {
+        // The framework's process-wide parts are made on this thread, so that they belong to it; they take
+        // milliseconds. What takes the time is the player's parts, loaded by a player made and dropped on
+        // the worker: they stay loaded for the players that follow.
+        QMediaDevices::audioOutputs();
+        loading = QtConcurrent::run([] { QMediaPlayer player; });
+    }
+    if (loading.isFinished()) {
+        ready();
+        return;
+    }
+    auto *watcher = new QFutureWatcher<void>(context);
+    connect(watcher, &QFutureWatcher<void>::finished, context, [watcher, ready = std::move(ready)] {
+        watcher->deleteLater();
+        ready();
+    });
+    watcher->setFuture(loading);
+}
+
 int WinMediaService::mediaTypeOf(const QString &name)
 {
     if (name.endsWith(QLatin1String(".avi"), Qt::CaseInsensitive))

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 class FrameGrabCallback;
@@ -86,6 +87,11 @@ public:
     int videoWidth() const;
     int videoHeight() const;
 
+    // The first player of a process loads most of the media framework, 100 to 500 ms here and more on a
+    // loaded machine, which would freeze the window. This loads it once per process on a worker thread and
+    // calls ready on context's thread once it is loaded: at once when it is loaded already, never once
+    // context is gone. GUI thread only.
+    static void whenFrameworkLoaded(QObject *context, std::function<void()> ready);
     // TYPE_AVI or TYPE_WMV by the name's suffix, in any case; TYPE_NONE otherwise.
     static int mediaTypeOf(const QString &name);
     static MEDIA_STATUS statusFromPlayer(QMediaPlayer::MediaStatus status);

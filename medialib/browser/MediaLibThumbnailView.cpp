@@ -5,6 +5,7 @@
 #include "MediaThumbnailObj.h"
 #include "MediaViewOperations.h"
 #include "VideoThumbnailGenerator.h"
+#include "WinMediaService.h"
 
 #include <QAction>
 #include <QApplication>
@@ -198,7 +199,11 @@ void MediaLibThumbnailView::createVideoThumbnails()
     m_videoThumbnailGenerator = std::make_unique<VideoThumbnailGenerator>();
     connect(m_videoThumbnailGenerator.get(), &VideoThumbnailGenerator::createThumbnailComplete, this,
             &MediaLibThumbnailView::reloadVideoThumbnails);
-    m_videoThumbnailGenerator->createThumbnails(videos);
+    // Started once the media framework is loaded, off the GUI thread: entering a folder must not wait for it.
+    WinMediaService::whenFrameworkLoaded(m_videoThumbnailGenerator.get(),
+                                         [generator = m_videoThumbnailGenerator.get(), videos] {
+                                             generator->createThumbnails(videos);
+                                         });
     reloadVideoThumbnails();
 }
 

@@ -8,7 +8,10 @@
 #include <QMediaPlayer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtConcurrent>
+
+#include <memory>
 
 #include <sys/stat.h>
 
@@ -41,6 +44,26 @@ private Q_SLOTS:
         m_unfinished = TestMedia::writeUnfinishedAvi(m_dir.path(), QStringLiteral("unfinished.avi"), 3,
                                                      QSize(320, 240));
         QVERIFY(!m_avi.isEmpty() && !m_aviSilent.isEmpty() && !m_wmv.isEmpty() && !m_unfinished.isEmpty());
+    }
+
+    // Before any player of this process: the first loading is the one that takes the time.
+    void frameworkIsLoadedOffTheGuiThreadOnce()
+    {
+        auto gone = std::make_unique<QObject>();
+        bool goneCalled = false;
+        MS::whenFrameworkLoaded(gone.get(), [&goneCalled] { goneCalled = true; });
+        gone.reset();
+        QObject context;
+        QThread *calledOn = nullptr;
+        MS::whenFrameworkLoaded(&context, [&calledOn] { calledOn = QThread::currentThread(); });
+        QVERIFY(!calledOn);
+        QTRY_VERIFY_WITH_TIMEOUT(calledOn, 30000);
+        QCOMPARE(calledOn, QThread::currentThread());
+        bool again = false;
+        MS::whenFrameworkLoaded(&context, [&again] { again = true; });
+        QVERIFY(again);
+        QCoreApplication::processEvents();
+        QVERIFY(!goneCalled);
     }
 
     void playerStatusMapping_data()

@@ -37,12 +37,12 @@ constexpr int kRetryIntervalMs = 1000;
 // At exit, what is still held back gets one last try with a longer wait: a backup or a shell holding the
 // index briefly is waited out, a lock kept for good does not hold the program's exit for long.
 constexpr int kExitWaitMs = 2000;
-// All of a folder's changed rows in one transaction.
-constexpr qsizetype kAllRows = 0;
-// A sync on the worker thread commits this many changed rows at a time: a write of the window meanwhile
+// A sync on the worker thread commits this many changed rows at a time: a statement of the window meanwhile
 // waits for one such transaction only (a few milliseconds), not for a whole first visit of a folder of
 // tens of thousands.
-constexpr qsizetype kBackgroundRowsPerTransaction = 500;
+constexpr qsizetype kRowsPerStep = 500;
+// The worker's pause between its steps: long enough for a waiting GUI thread to take the access lock first.
+constexpr unsigned long kStepPauseMs = 1;
 // SQLite's result codes for a database locked by another connection.
 const QString kSqliteBusy = QStringLiteral("5");
 const QString kSqliteLocked = QStringLiteral("6");
@@ -258,9 +258,12 @@ struct FolderSync
 };
 
 // Makes the folder's rows match its visible files: rows of missing files go, files without rows get their
-// name row. At most rowsPerTransaction rows change in one transaction (kAllRows: all in one), so that a
-// writer on another connection never waits for a whole large folder.
-FolderSync syncRows(QSqlDatabase db, const QDir &folder, qsizetype rowsPerTransaction)
+// name row. At once (the caller holding the access lock), all in one transaction; or in steps, for a
+// connection of another thread: the access lock is taken for the reading of the rows and for each transaction of a
+// few hundred rows only, with a pause after each, so the window's statements wait for one step at most and
+// never run into this connection's lock inside SQLite (where its busy wait could miss the short gaps
+// between transactions and give up).
+FolderSync syncRows(QSqlDatabase db, const QDir &folder, bool inSteps)
 {
     const QString dirPath = folder.absolutePath().toLower();
 
@@ -280,6 +283,8 @@ FolderSync syncRows(QSqlDatabase db, const QDir &folder, qsizetype rowsPerTransa
         }
     }
 
+    // The folder is listed before: tens of thousands of names take longer than the rows.
+    QMutexLocker lock(inSteps ? &accessMutex : nullptr);
     QSqlQuery select(db);
     select.setForwardOnly(true);
     if (!prepareAndRun(select, kSelectFolder, {dirPath}, "syncFolder"))
@@ -306,10 +311,15 @@ FolderSync syncRows(QSqlDatabase db, const QDir &folder, qsizetype rowsPerTransa
 
     const QList<Triple> added = withoutRows.values();
     const qsizetype total = stale.size() + added.size();
-    const qsizetype step = rowsPerTransaction == kAllRows ? total : rowsPerTransaction;
+    const qsizetype step = inSteps ? kRowsPerStep : total;
     FolderSync result;
     result.ok = true;
     for (qsizetype done = 0; result.ok && done < total;) {
+        if (inSteps) {
+            lock.unlock();
+            QThread::msleep(kStepPauseMs);
+            lock.relock();
+        }
         if (!begin(db, "syncFolder"))
             result.ok = false;
         QSqlQuery insert(db);
@@ -708,7 +718,7 @@ bool MediaLibraryDatabase::syncFolder(const QDir &folder)
     FolderSync result;
     {
         QMutexLocker lock(&accessMutex);
-        result = syncRows(connection(), folder, kAllRows);
+        result = syncRows(connection(), folder, false);
     }
     // Emitted without the lock held, so a receiver may use the index.
     for (const QString &path : std::as_const(result.missing))
@@ -732,7 +742,7 @@ QFuture<QStringList> MediaLibraryDatabase::syncFolderInBackground(const QDir &fo
             db.setDatabaseName(databaseName);
             db.setConnectOptions(kConnectOptions);
             if (db.open())
-                result = syncRows(db, QDir(path), kBackgroundRowsPerTransaction);
+                result = syncRows(db, QDir(path), true);
             else
                 mediaLog(LogSystem::LOG_WARNING, "MediaLibraryDatabase::syncFolderInBackground - cannot open %s: %s",
                          qUtf8Printable(databaseName), qUtf8Printable(db.lastError().text()));

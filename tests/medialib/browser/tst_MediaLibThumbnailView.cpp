@@ -17,10 +17,12 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDir>
+#include <QDrag>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPointer>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -29,6 +31,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -169,6 +172,40 @@ private Q_SLOTS:
         }
         QCOMPARE(tiles.at(6)->y(), 80);
         QVERIFY(!view->thumbnailAt(QPoint(10, 10)) || view->thumbnailAt(QPoint(10, 10)) == tiles.at(3));
+    }
+
+    // A tile made as it scrolls into sight drags its own file; a pressed tile let go as it scrolls far out of
+    // sight starts no drag from what is gone.
+    void dragFromATileMadeOnScrolling()
+    {
+        auto view = viewWith(200, QSize(300, 150));
+        constexpr int kEntry = 180;
+        QVERIFY(!view->tileOf(kEntry));
+        view->setOffset(kEntry / 3 * MediaLibThumbnailView::kCellSide, Qt::Vertical);
+        MediaThumbnailObj *tile = view->tileOf(kEntry);
+        QVERIFY(tile && tile->isVisible());
+        QCOMPARE(view->thumbnailAt(tile->geometry().center()), tile);
+
+        const auto pressAndMove = [&view](const QPoint &at, const std::function<void()> &meanwhile) {
+            QTest::mousePress(view.get(), Qt::LeftButton, {}, at);
+            meanwhile();
+            const QPoint away = at + QPoint(QApplication::startDragDistance() * 3, 0);
+            QMouseEvent move(QEvent::MouseMove, away, view->mapToGlobal(away), Qt::NoButton, Qt::LeftButton,
+                             Qt::NoModifier);
+            QApplication::sendEvent(view.get(), &move);
+            QTest::mouseRelease(view.get(), Qt::LeftButton, {}, away);
+        };
+        // The offscreen platform ends a drag at once; its object stays until the event loop deletes it.
+        pressAndMove(tile->geometry().center(), [] {});
+        const QList<QDrag *> drags = view->findChildren<QDrag *>();
+        QCOMPARE(drags.size(), 1);
+        QCOMPARE(drags.first()->mimeData()->urls(),
+                 QList<QUrl>{QUrl::fromLocalFile(m_dir->path() + QStringLiteral("/img%1.jpg").arg(kEntry))});
+        qDeleteAll(drags);
+
+        pressAndMove(tile->geometry().center(), [&view] { view->setOffset(0, Qt::Vertical); });
+        QVERIFY(!view->tileOf(kEntry));
+        QVERIFY(view->findChildren<QDrag *>().isEmpty());
     }
 
     // Inside its scroll frame the view follows the bar, and the bar disappears once everything fits.

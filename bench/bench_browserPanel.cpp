@@ -54,8 +54,8 @@ constexpr int kSettleMs = 20000;
 constexpr int kEventTimeoutMs = 3000;
 // Files added one at a time per view; the worst and the median are reported.
 constexpr int kRepeats = 5;
-// Files removed one at a time per view: each reloads the whole folder, which takes seconds from about this
-// many entries on, where a single removal is measured.
+// Files removed one at a time per view; from about this many entries on (where generating the folder and
+// visiting it take most of the run) a single removal is measured.
 constexpr int kLargeFolder = 5000;
 constexpr int kRemovals = 3;
 // The folder sizes of a run without arguments: a year of snapshots and a long time-lapse series.
@@ -467,9 +467,9 @@ int main(int argc, char *argv[])
     int round = 0;
     for (int entries : sizes) {
         const QString folder = makeFolder(root.path(), entries, video);
-        // The first visit also brings every file into the index; later ones only compare. A large folder
-        // costs seconds per visit and per reload, so there the list view is measured on its first visit and
-        // the reload after a removal in the thumbnail view only, which keeps the run within a minute.
+        // The first visit also brings every file into the index (on a worker); later ones only compare. In a
+        // large folder the list view is measured on its first visit and a removal in the thumbnail view
+        // only, which keeps the run within a minute.
         const bool large = entries >= kLargeFolder;
         setMode(panel, MediaLibraryPanel::ListMode);
         enterFolder(panel, folder, entries, "enter folder, first visit", "list");

@@ -1,6 +1,7 @@
 #include "HiddenFileList.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -70,4 +71,18 @@ QSet<QString> HiddenFileList::names(const QString &folder)
     QSet<QString> result(lines.cbegin(), lines.cend());
     result.remove(QString());
     return result;
+}
+
+QStringList HiddenFileList::visibleNames(const QString &folder, QDir::Filters filters)
+{
+    const QSet<QString> hidden = names(folder);
+    QStringList visible;
+    QDirIterator it(folder, filters);
+    while (it.hasNext()) {
+        it.next();
+        const QString name = it.fileName();
+        if (!hidden.contains(name))
+            visible.append(name);
+    }
+    return visible;
 }

@@ -18,15 +18,6 @@ const QStringList kImagePatterns = {QStringLiteral("*.jpg"),  QStringLiteral("*.
                                     QStringLiteral("*.tiff"), QStringLiteral("*.tif")};
 const QStringList kVideoPatterns = {QStringLiteral("*.avi"), QStringLiteral("*.wmv")};
 
-// Names of a listing without those the folder's hidden list names (the keyword index and its journal).
-QStringList withoutHidden(const QString &folder, QStringList names)
-{
-    const QSet<QString> hidden = HiddenFileList::names(folder);
-    if (!hidden.isEmpty())
-        names.removeIf([&hidden](const QString &name) { return hidden.contains(name); });
-    return names;
-}
-
 bool endsWithPattern(const QString &lowerPath, const QStringList &patterns)
 {
     for (const QString &pattern : patterns) {
@@ -50,15 +41,7 @@ bool FolderListing::isVideoPath(const QString &lowerPath)
 
 QStringList FolderListing::visibleNames(const QString &folder)
 {
-    // The iterator rather than the folder's entry list: the same filter, four times faster over tens of
-    // thousands of names (60 against 14 ms for 20,000 here), and a change in a large folder waits for it.
-    QStringList names;
-    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        names.append(it.fileName());
-    }
-    return withoutHidden(folder, names);
+    return HiddenFileList::visibleNames(folder, QDir::AllEntries | QDir::NoDotAndDotDot);
 }
 
 bool FolderListing::holdsMoreThan(const QString &folder, int count)

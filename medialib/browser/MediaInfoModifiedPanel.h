@@ -24,9 +24,9 @@ class MediaInfoModifiedPanel;
 // window's close button) do nothing.
 //
 // The dialog renames the file itself, copies the fields into the record and writes its information file
-// (staying open with a message when that cannot be written); it submits no upload. It holds one reference on the record and a watch on its file while it is open and
-// drops both however it closes. When it ends with anything but 3, every service it left "chosen" (0) is
-// set back to "none" (2), so that only a Save publishes.
+// (staying open with a message when that cannot be written); it submits no upload. It holds one reference on
+// the record and a watch on its file while it is open and drops both however it closes. When it ends with
+// anything but 3, every service it left "chosen" (0) is set back to "none" (2), so that only a Save publishes.
 class MediaInfoModifiedPanel : public QDialog
 {
     Q_OBJECT

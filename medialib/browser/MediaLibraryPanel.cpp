@@ -326,7 +326,9 @@ void MediaLibraryPanel::syncIndex(const QDir &dir)
     auto *sync = new QFutureWatcher<QStringList>(this);
     connect(sync, &QFutureWatcher<QStringList>::finished, this, [this, sync] {
         sync->deleteLater();
-        m_missingFiles.append(sync->result());
+        const QStringList missing = sync->result();
+        for (const QString &path : missing)
+            addToNonExistenceFileList(path);
         clearNonExistenceFileList();
     });
     sync->setFuture(index->syncFolderInBackground(dir));
@@ -572,6 +574,11 @@ bool MediaLibraryPanel::addToDatabase(const QString &path)
     const bool added = index->addFileByPath(path, {});
     MediaLibraryDatabase::release();
     return added;
+}
+
+void MediaLibraryPanel::addToNonExistenceFileList(const QString &path)
+{
+    m_missingFiles.append(path);
 }
 
 void MediaLibraryPanel::clearNonExistenceFileList()

@@ -94,6 +94,7 @@ public Q_SLOTS:
     void createNewFolder();
     void onUSBDeviceChanged();
     void syncFileSystem();
+    void addToNonExistenceFileList(const QString &path);
     void clearNonExistenceFileList();
     void clearMediaFile(const QString &path);
     void appendProtectedFolder(const QString &path);

@@ -5,7 +5,6 @@
 #include "MediaLog.h"
 
 #include <QDateTime>
-#include <QDirIterator>
 #include <QFile>
 #include <QHash>
 #include <QMutex>
@@ -241,23 +240,6 @@ void markHidden(const QString &databasePath)
                  qUtf8Printable(databasePath));
 }
 
-// The visible files of a folder: no sub-folders, no dot-files and nothing its ".hidden" lists.
-QStringList visibleFiles(const QDir &folder)
-{
-    // The iterator rather than the folder's entry list: the same filter, four times faster over tens of
-    // thousands of names.
-    QStringList names;
-    QDirIterator it(folder.absolutePath(), QDir::Files | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        names.append(it.fileName());
-    }
-    const QSet<QString> hidden = HiddenFileList::names(folder.absolutePath());
-    if (!hidden.isEmpty())
-        names.removeIf([&hidden](const QString &name) { return hidden.contains(name); });
-    return names;
-}
-
 struct FolderSync
 {
     bool ok = false;
@@ -267,8 +249,9 @@ struct FolderSync
 
 // Makes the folder's rows match its visible files: rows of missing files go, files without rows get their
 // name row. At once (the caller holding the access lock), all in one transaction; or in steps, for a
-// connection of another thread: the access lock is taken for the reading of the rows and for each transaction of a
-// few hundred rows only, with a pause after each, so the window's statements wait for one step at most and
+// connection of another thread: the access lock is taken for the reading of the rows and for each
+// transaction of a few hundred rows only, with a pause before each, so the window's statements wait for one
+// step at most and
 // never run into this connection's lock inside SQLite (where its busy wait could miss the short gaps
 // between transactions and give up).
 FolderSync syncRows(QSqlDatabase db, const QDir &folder, bool inSteps)
@@ -279,7 +262,8 @@ FolderSync syncRows(QSqlDatabase db, const QDir &folder, bool inSteps)
     // differ only in case share one set of rows.
     QHash<QString, Triple> withoutRows;
     QSet<QString> listed;
-    const QStringList names = visibleFiles(folder);
+    // The visible files: no sub-folders, no dot-files and nothing the folder's ".hidden" lists.
+    const QStringList names = HiddenFileList::visibleNames(folder.absolutePath(), QDir::Files | QDir::NoDotAndDotDot);
     withoutRows.reserve(names.size());
     listed.reserve(names.size());
     for (const QString &name : names) {
@@ -328,17 +312,21 @@ FolderSync syncRows(QSqlDatabase db, const QDir &folder, bool inSteps)
             QThread::msleep(kStepPauseMs);
             lock.relock();
         }
-        if (!begin(db, "syncFolder"))
+        if (!begin(db, "syncFolder")) {
             result.ok = false;
-        QSqlQuery insert(db);
-        bool ok = result.ok && insert.prepare(kInsert);
-        for (const qsizetype end = qMin(total, done + step); ok && done < end; ++done) {
-            if (done < stale.size())
-                ok = deleteRows(db, stale.at(done), "syncFolder");
-            else
-                ok = insertRow(insert, added.at(done - stale.size()), added.at(done - stale.size()).name(), ROLE_NAME);
+            break;
         }
-        result.ok = result.ok && finish(db, ok, "syncFolder");
+        QSqlQuery insert(db);
+        bool ok = insert.prepare(kInsert);
+        for (const qsizetype end = qMin(total, done + step); ok && done < end; ++done) {
+            if (done < stale.size()) {
+                ok = deleteRows(db, stale.at(done), "syncFolder");
+            } else {
+                const Triple &file = added.at(done - stale.size());
+                ok = insertRow(insert, file, file.name(), ROLE_NAME);
+            }
+        }
+        result.ok = finish(db, ok, "syncFolder");
         // Stale rows go first: those of the transactions kept are gone for good.
         for (qsizetype i = result.missing.size(); result.ok && i < qMin(done, stale.size()); ++i)
             result.missing.append(folder.absoluteFilePath(stale.at(i).name()));
@@ -741,9 +729,9 @@ QFuture<QStringList> MediaLibraryDatabase::syncFolderInBackground(const QDir &fo
     const QString databaseName = connection().databaseName();
     const QString path = folder.absolutePath();
     return QtConcurrent::run(m_syncPool.get(), [databaseName, path] {
-        // A connection belongs to the thread that made it: this one is made, used and dropped here.
-        const QString name = kConnectionName + QStringLiteral("-sync-")
-                             + QString::number(reinterpret_cast<quintptr>(QThread::currentThreadId()));
+        // A connection belongs to the thread that made it: this one is made, used and dropped here. The syncs
+        // never overlap, so one name does.
+        const QString name = kConnectionName + QStringLiteral("-sync");
         FolderSync result;
         {
             QSqlDatabase db = QSqlDatabase::addDatabase(kDriver, name);

@@ -9,6 +9,7 @@ private Q_SLOTS:
     void mergesWithUsersLines_data();
     void mergesWithUsersLines();
     void unreadableListIsNotReplaced();
+    void visibleNamesLeaveOutDotFilesAndListedNames();
 };
 
 void TestHiddenFileList::mergesWithUsersLines_data()
@@ -59,6 +60,26 @@ void TestHiddenFileList::unreadableListIsNotReplaced()
     QVERIFY(!HiddenFileList::add(dir.path(), {QStringLiteral("a")}));
     QVERIFY(QFileInfo(dir.filePath(QStringLiteral(".hidden"))).isDir());
     QVERIFY(HiddenFileList::markHidden(dir.filePath(QStringLiteral("sub"))) == false);
+}
+
+// What a file manager shows, through the filter asked for: no dot-files, nothing the list names, no link
+// to nothing.
+void TestHiddenFileList::visibleNamesLeaveOutDotFilesAndListedNames()
+{
+    QTemporaryDir dir;
+    for (const char *name : {"a.jpg", ".dot.jpg", "listed.jpg"}) {
+        QFile file(dir.filePath(QLatin1String(name)));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Sub")));
+    QVERIFY(QFile::link(dir.filePath(QStringLiteral("gone.jpg")), dir.filePath(QStringLiteral("broken.jpg"))));
+    QVERIFY(HiddenFileList::add(dir.path(), {QStringLiteral("listed.jpg")}));
+
+    QCOMPARE(HiddenFileList::visibleNames(dir.path(), QDir::Files | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("a.jpg")});
+    QStringList all = HiddenFileList::visibleNames(dir.path(), QDir::AllEntries | QDir::NoDotAndDotDot);
+    all.sort();
+    QCOMPARE(all, (QStringList{QStringLiteral("Sub"), QStringLiteral("a.jpg")}));
 }
 
 QUILLO_TEST_MAIN(TestHiddenFileList)
